@@ -1,0 +1,2 @@
+-- The sample edition's content.
+INSERT INTO Topics (MainTopicId, TopicName) VALUES (1, 'Computing');

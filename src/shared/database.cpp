@@ -1,0 +1,278 @@
+#include "shared/database.h"
+
+#include "platform/programfolder.h"
+#include "shared/globals.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+
+namespace {
+
+const char *const kConnectionName = "edition";
+
+bool bindAndExec(QSqlQuery &q, const QString &sql, const QVariantList &values)
+{
+    if (!q.prepare(sql))
+        return false;
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    return q.exec();
+}
+
+} // namespace
+
+QSqlDatabase DbConnection()
+{
+    const QString name = QLatin1String(kConnectionName);
+    if (QSqlDatabase::contains(name))
+        return QSqlDatabase::database(name, false);
+    return QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+}
+
+bool OpenDatabase(const QString &file)
+{
+    QSqlDatabase db = DbConnection();
+    if (db.isOpen())
+        return true;
+
+    const QString path = GetAppPath() + file;
+    const QFileInfo info(path);
+    if (file.isEmpty() || !info.isFile())
+        return false;
+
+    // Open read-write through a URI so that SQLite never creates a missing file.
+    QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
+    url.setQuery(QStringLiteral("mode=rw"));
+    db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        return false;
+
+    // SQLite opens any file; the first read tells whether it is a database.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !probe.next()) {
+        probe = QSqlQuery();
+        db.close();
+        return false;
+    }
+    return true;
+}
+
+void CloseDatabase()
+{
+    QSqlDatabase db = DbConnection();
+    if (db.isOpen())
+        db.close();
+}
+
+bool DatabaseIsOpen()
+{
+    return QSqlDatabase::contains(QLatin1String(kConnectionName)) && DbConnection().isOpen();
+}
+
+void ReleaseDatabase()
+{
+    const QString name = QLatin1String(kConnectionName);
+    if (!QSqlDatabase::contains(name))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+QString GetAppPath()
+{
+    QString folder = UseCurrentDir == 0 ? ProgramFolder() : QDir::currentPath();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+qint32 NextId(const QString &table, const QString &keyColumn)
+{
+    QSqlQuery q(DbConnection());
+    if (!q.exec(QStringLiteral("SELECT max(%1) AS lid FROM %2").arg(keyColumn, table)) || !q.next())
+        return 0;
+    const QVariant v = q.value(0);
+    return v.isNull() ? 1 : qint32(v.toLongLong() + 1);
+}
+
+qint32 NextId16(const QString &table, const QString &keyColumn)
+{
+    const qint32 id = NextId(table, keyColumn);
+    return id > 32767 ? -1 : id;
+}
+
+bool ExecSql(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q(DbConnection());
+    return bindAndExec(q, sql, values);
+}
+
+QVariant QueryValue(const QString &sql, const QVariantList &values)
+{
+    QSqlQuery q(DbConnection());
+    if (!bindAndExec(q, sql, values) || !q.next())
+        return QVariant();
+    return q.value(0);
+}
+
+Transaction::Transaction()
+{
+    m_started = DbConnection().transaction();
+}
+
+Transaction::~Transaction()
+{
+    if (m_started && !m_done)
+        DbConnection().rollback();
+}
+
+bool Transaction::commit()
+{
+    if (!m_started || m_done)
+        return false;
+    m_done = true;
+    if (DbConnection().commit())
+        return true;
+    DbConnection().rollback();
+    return false;
+}
+
+bool Recordset::open(const QString &sql, const QVariantList &values)
+{
+    close();
+    QSqlQuery q(DbConnection());
+    q.setForwardOnly(true);
+    if (!bindAndExec(q, sql, values)) {
+        m_error = q.lastError().text();
+        return false;
+    }
+    const QSqlRecord rec = q.record();
+    for (int i = 0; i < rec.count(); ++i)
+        m_columns.append(rec.fieldName(i));
+    while (q.next()) {
+        QVector<QVariant> row(rec.count());
+        for (int i = 0; i < rec.count(); ++i)
+            row[i] = q.value(i);
+        m_rows.append(row);
+    }
+    m_open = true;
+    m_pos = 0;
+    return true;
+}
+
+void Recordset::close()
+{
+    m_open = false;
+    m_error.clear();
+    m_columns.clear();
+    m_rows.clear();
+    m_pos = 0;
+    m_adding = false;
+    m_addTable.clear();
+    m_changedColumns.clear();
+    m_changedValues.clear();
+}
+
+int Recordset::columnIndex(const QString &column) const
+{
+    for (int i = 0; i < m_columns.size(); ++i)
+        if (m_columns.at(i).compare(column, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QVariant Recordset::value(const QString &column) const
+{
+    if (m_adding) {
+        const int i = int(m_changedColumns.indexOf(column));
+        if (i >= 0)
+            return m_changedValues.at(i);
+    }
+    const int c = columnIndex(column);
+    if (c < 0 || m_pos < 0 || m_pos >= m_rows.size())
+        return QVariant();
+    return m_rows.at(m_pos).at(c);
+}
+
+QString Recordset::text(const QString &column) const
+{
+    const QVariant v = value(column);
+    return v.isNull() ? QString(QLatin1String("")) : v.toString();
+}
+
+void Recordset::setValue(const QString &column, const QVariant &v)
+{
+    const int i = int(m_changedColumns.indexOf(column));
+    if (i >= 0) {
+        m_changedValues[i] = v;
+    } else {
+        m_changedColumns.append(column);
+        m_changedValues.append(v);
+    }
+    if (!m_adding) {
+        const int c = columnIndex(column);
+        if (c >= 0 && m_pos >= 0 && m_pos < m_rows.size())
+            m_rows[m_pos][c] = v;
+    }
+}
+
+void Recordset::addNew(const QString &table)
+{
+    m_adding = true;
+    m_addTable = table;
+    m_changedColumns.clear();
+    m_changedValues.clear();
+}
+
+bool Recordset::update(const QString &table)
+{
+    bool ok = false;
+    if (m_adding) {
+        QStringList marks;
+        for (int i = 0; i < m_changedColumns.size(); ++i)
+            marks.append(QStringLiteral("?"));
+        ok = ExecSql(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                         .arg(m_addTable, m_changedColumns.join(QLatin1String(", ")), marks.join(QLatin1String(", "))),
+                     m_changedValues);
+        if (ok) {
+            // Keep the new row visible to the reader, as the last row.
+            QVector<QVariant> row(m_columns.size());
+            for (int i = 0; i < m_changedColumns.size(); ++i) {
+                const int c = columnIndex(m_changedColumns.at(i));
+                if (c >= 0)
+                    row[c] = m_changedValues.at(i);
+            }
+            if (!m_columns.isEmpty()) {
+                m_rows.append(row);
+                m_pos = m_rows.size() - 1;
+            }
+        }
+        m_adding = false;
+    } else {
+        const int rowidColumn = columnIndex(QStringLiteral("rowid"));
+        if (table.isEmpty() || rowidColumn < 0 || m_pos < 0 || m_pos >= m_rows.size()) {
+            m_error = QStringLiteral("no row to update");
+            return false;
+        }
+        if (m_changedColumns.isEmpty())
+            return true;
+        QStringList sets;
+        for (const QString &c : std::as_const(m_changedColumns))
+            sets.append(c + QLatin1String(" = ?"));
+        QVariantList values = m_changedValues;
+        values.append(m_rows.at(m_pos).at(rowidColumn));
+        ok = ExecSql(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, sets.join(QLatin1String(", "))),
+                     values);
+    }
+    m_changedColumns.clear();
+    m_changedValues.clear();
+    return ok;
+}
