@@ -1,5 +1,4 @@
 #include <QApplication>
-
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);

@@ -55,7 +55,8 @@ private:
 };
 
 // A read result held in memory, rows in the order the query returned them. Rows of a
-// single table can be changed and written back (select "rowid" with them), and new rows
+// single table can be changed and written back (select "rowid AS rowid" with them: a
+// table with an integer key would otherwise name that column after its key), and new rows
 // added with addNew() ... update().
 class Recordset
 {

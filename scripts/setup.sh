@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the program needs (when missing) and builds it into build/.
+# Sourced by run.sh and test.sh.
+set -euo pipefail
+
+QUORVANE_PACKAGES=(
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6sql6-sqlite
+    libxslt1-dev libxml2-dev libzip-dev libx11-dev libgl-dev
+)
+
+quorvane_install_packages() {
+    local missing=()
+    local p
+    for p in "${QUORVANE_PACKAGES[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo="sudo"
+    fi
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+quorvane_build() {
+    local root="$1"
+    cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build "$root/build" --parallel "$(nproc)"
+}

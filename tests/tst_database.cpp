@@ -1,0 +1,239 @@
+// The edition database connection, the template's schema, the id rule and record sets.
+#include "testhelper.h"
+
+#include "shared/database.h"
+#include "shared/globals.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QtTest>
+
+class TestDatabase : public QObject
+{
+    Q_OBJECT
+private slots:
+    void openDatabase();
+    void openRefusesWhatIsNotAnEdition();
+    void appPath();
+    void templateSchema();
+    void idRule();
+    void recordset();
+    void transactionRollsBack();
+};
+
+void TestDatabase::openDatabase()
+{
+    TestProgramFolder home;
+    home.makeEdition(QStringLiteral("first.mdb"));
+    home.makeEdition(QStringLiteral("second.mdb"));
+
+    QVERIFY(!DatabaseIsOpen());
+    QVERIFY(OpenDatabase(QStringLiteral("first.mdb")));
+    QVERIFY(DatabaseIsOpen());
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (1, 'Only in first')")));
+
+    // A second call while open answers true at once and stays on the first file.
+    QVERIFY(OpenDatabase(QStringLiteral("second.mdb")));
+    QCOMPARE(QueryValue(QStringLiteral("SELECT TopicName FROM Topics")).toString(), QStringLiteral("Only in first"));
+
+    // Closed, the next call opens the file it is given.
+    CloseDatabase();
+    QVERIFY(!DatabaseIsOpen());
+    QVERIFY(OpenDatabase(QStringLiteral("second.mdb")));
+    QCOMPARE(QueryValue(QStringLiteral("SELECT count(*) FROM Topics")).toInt(), 0);
+}
+
+void TestDatabase::openRefusesWhatIsNotAnEdition()
+{
+    TestProgramFolder home;
+
+    // A missing file is never created.
+    QVERIFY(!OpenDatabase(QStringLiteral("missing.mdb")));
+    QVERIFY(!DatabaseIsOpen());
+    QVERIFY(!QFile::exists(home.file(QStringLiteral("missing.mdb"))));
+    QVERIFY(!OpenDatabase(QString()));
+
+    // Once the file is there, the next call succeeds.
+    home.makeEdition(QStringLiteral("missing.mdb"));
+    QVERIFY(OpenDatabase(QStringLiteral("missing.mdb")));
+    CloseDatabase();
+
+    // A file that is not a database, an empty file and a folder are refused.
+    home.writeFile(QStringLiteral("notes.mdb"), QByteArray("This is plain text, not a database.\r\n").repeated(40));
+    QVERIFY(!OpenDatabase(QStringLiteral("notes.mdb")));
+    QVERIFY(!DatabaseIsOpen());
+    QCOMPARE(home.readFile(QStringLiteral("notes.mdb")).left(10), QByteArray("This is pl"));
+    QDir(home.path()).mkdir(QStringLiteral("folder.mdb"));
+    QVERIFY(!OpenDatabase(QStringLiteral("folder.mdb")));
+
+    // A name with blanks and non-ASCII letters opens like any other.
+    home.makeEdition(QStringLiteral("Café Links.mdb"));
+    QVERIFY(OpenDatabase(QStringLiteral("Café Links.mdb")));
+}
+
+void TestDatabase::appPath()
+{
+    TestProgramFolder home;
+    QCOMPARE(GetAppPath(), home.path());
+    QVERIFY(!GetAppPath().endsWith(QLatin1String("//")));
+
+    QTemporaryDir other;
+    QDir::setCurrent(other.path());
+    UseCurrentDir = 1;
+    QCOMPARE(GetAppPath(), QDir::currentPath() + QLatin1Char('/'));
+    // Editions are then opened from the current directory.
+    QFile::copy(home.file(QStringLiteral("untitled.mdb")), other.path() + QLatin1String("/new.mdb"));
+    QVERIFY(OpenDatabase(QStringLiteral("new.mdb")));
+    CloseDatabase();
+    UseCurrentDir = 0;
+    QCOMPARE(GetAppPath(), home.path());
+
+    QDir::setCurrent(QStringLiteral("/"));
+    UseCurrentDir = 1;
+    QCOMPARE(GetAppPath(), QStringLiteral("/"));
+    UseCurrentDir = 0;
+}
+
+void TestDatabase::templateSchema()
+{
+    TestProgramFolder home;
+    QVERIFY(OpenDatabase(QStringLiteral("untitled.mdb")));
+    const QStringList tables = DbConnection().tables();
+    const QMap<QString, QStringList> expected = {
+        {QStringLiteral("Topics"), {"MainTopicId", "TopicName"}},
+        {QStringLiteral("SubTopics"),
+         {"SubTopicId", "GlobalTopicId", "SubTopicName", "Header1", "Header2", "Header3", "Header4", "Header5",
+          "Header6"}},
+        {QStringLiteral("ColorLinks"), {"TopicId", "color1", "color2", "color3", "TopicName"}},
+        {QStringLiteral("Lks"), {"LksId", "LksName", "LksUrl", "TopicId", "IsTop", "IsLeaf", "LksDesc", "Keyword"}},
+        {QStringLiteral("Sit"), {"SitId", "SitName", "SitUrl", "Summary"}},
+        {QStringLiteral("LksSit"), {"LksId", "SitId", "Seq"}},
+        {QStringLiteral("NewsLinks"), {"topicid", "LinkName", "LinkUrl", "FieldName1", "FieldName2"}},
+        {QStringLiteral("SearchLinks"), {"topicid", "LinkName", "LinkUrl", "FieldName1", "FieldName2"}},
+        {QStringLiteral("OrganizationLinks"), {"topicid", "LinkName", "LinkUrl", "FieldName1", "FieldName2"}},
+        {QStringLiteral("RelatedLinks"), {"topicid", "LinkName", "LinkUrl", "FieldName1", "FieldName2"}},
+        {QStringLiteral("FavoriteLinks"), {"topicid", "LinkName", "LinkUrl", "FieldName1", "FieldName2"}},
+        {QStringLiteral("LocalLinks"), {"topicid", "LinkName", "LinkUrl", "FieldName1", "FieldName2"}},
+        {QStringLiteral("PersonalInformation"), {"Title", "URL", "FormNumber", "FieldName", "FieldValue"}},
+    };
+    QCOMPARE(tables.size(), expected.size());
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        QVERIFY2(tables.contains(it.key()), qPrintable(it.key()));
+        const QSqlRecord rec = DbConnection().record(it.key());
+        QStringList columns;
+        for (int i = 0; i < rec.count(); ++i)
+            columns.append(rec.fieldName(i));
+        QCOMPARE(columns, it.value());
+    }
+
+    // Text compares without regard to case, as the duplicate checks rely on.
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics VALUES (1, 'News')")));
+    QCOMPARE(QueryValue(QStringLiteral("SELECT count(*) FROM Topics WHERE TopicName = ?"), {QStringLiteral("nEWS")})
+                 .toInt(),
+             1);
+    // Yes/No columns are never null.
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Lks (LksId, LksName) VALUES (1, 'x')")));
+    QCOMPARE(QueryValue(QStringLiteral("SELECT IsLeaf FROM Lks")).toInt(), 0);
+}
+
+void TestDatabase::idRule()
+{
+    TestProgramFolder home;
+    home.makeEdition(QStringLiteral("ids.mdb"));
+    QVERIFY(OpenDatabase(QStringLiteral("ids.mdb")));
+    QCOMPARE(NextId(QStringLiteral("Topics"), QStringLiteral("MainTopicId")), 1);
+    QCOMPARE(NextId(QStringLiteral("Sit"), QStringLiteral("SitId")), 1);
+    QCOMPARE(NextId16(QStringLiteral("Lks"), QStringLiteral("LksId")), 1);
+
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics VALUES (7, 'A'), (3, 'B')")));
+    QCOMPARE(NextId(QStringLiteral("Topics"), QStringLiteral("MainTopicId")), 8);
+    // A deleted id is given out again only when it was the largest.
+    QVERIFY(ExecSql(QStringLiteral("DELETE FROM Topics WHERE MainTopicId = 3")));
+    QCOMPARE(NextId(QStringLiteral("Topics"), QStringLiteral("MainTopicId")), 8);
+    QVERIFY(ExecSql(QStringLiteral("DELETE FROM Topics WHERE MainTopicId = 7")));
+    QCOMPARE(NextId(QStringLiteral("Topics"), QStringLiteral("MainTopicId")), 1);
+
+    // Ids that must fit 16 bits stop at 32767; 32-bit ids go on.
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics VALUES (32766, 'C')")));
+    QCOMPARE(NextId16(QStringLiteral("Topics"), QStringLiteral("MainTopicId")), 32767);
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics VALUES (32767, 'D')")));
+    QCOMPARE(NextId16(QStringLiteral("Topics"), QStringLiteral("MainTopicId")), -1);
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Lks (LksId, LksName) VALUES (40000, 'x')")));
+    QCOMPARE(NextId(QStringLiteral("Lks"), QStringLiteral("LksId")), 40001);
+
+    // A table that cannot be read gives no id.
+    QCOMPARE(NextId(QStringLiteral("NoSuchTable"), QStringLiteral("Id")), 0);
+}
+
+void TestDatabase::recordset()
+{
+    TestProgramFolder home;
+    home.makeEdition(QStringLiteral("rs.mdb"));
+    QVERIFY(OpenDatabase(QStringLiteral("rs.mdb")));
+
+    Recordset rs;
+    QVERIFY(rs.open(QStringLiteral("SELECT rowid, * FROM Sit WHERE SitId > ?"), {0}));
+    QCOMPARE(rs.recordCount(), 0);
+    QVERIFY(rs.eof());
+
+    // Add-new and update insert rows; a null value stays null, an empty text stays empty.
+    rs.addNew(QStringLiteral("Sit"));
+    rs.setValue(QStringLiteral("SitId"), 2);
+    rs.setValue(QStringLiteral("SitName"), QStringLiteral("O'Reilly"));
+    rs.setValue(QStringLiteral("SitUrl"), QStringLiteral("https://example.org/?a='1'"));
+    rs.setValue(QStringLiteral("Summary"), QVariant());
+    QVERIFY(rs.update());
+    rs.addNew(QStringLiteral("Sit"));
+    rs.setValue(QStringLiteral("SitId"), 1);
+    rs.setValue(QStringLiteral("SitName"), QStringLiteral("Second"));
+    rs.setValue(QStringLiteral("Summary"), QStringLiteral(""));
+    QVERIFY(rs.update());
+
+    QVERIFY(rs.open(QStringLiteral("SELECT rowid AS rowid, * FROM Sit ORDER BY SitId DESC")));
+    QCOMPARE(rs.recordCount(), 2);
+    QCOMPARE(rs.text(QStringLiteral("SitName")), QStringLiteral("O'Reilly"));
+    QCOMPARE(rs.text(QStringLiteral("SitUrl")), QStringLiteral("https://example.org/?a='1'"));
+    QVERIFY(rs.value(QStringLiteral("Summary")).isNull());
+    QCOMPARE(rs.text(QStringLiteral("summary")), QString());
+    rs.moveNext();
+    QCOMPARE(rs.integer(QStringLiteral("SitId")), 1);
+    QVERIFY(!rs.value(QStringLiteral("Summary")).isNull());
+
+    // Changing a found row writes only that row.
+    rs.setValue(QStringLiteral("SitName"), QStringLiteral("Renamed"));
+    QVERIFY(rs.update(QStringLiteral("Sit")));
+    rs.moveNext();
+    QVERIFY(rs.eof());
+    QCOMPARE(QueryValue(QStringLiteral("SELECT SitName FROM Sit WHERE SitId = 1")).toString(), QStringLiteral("Renamed"));
+    QCOMPARE(QueryValue(QStringLiteral("SELECT SitName FROM Sit WHERE SitId = 2")).toString(), QStringLiteral("O'Reilly"));
+
+    // A bad statement fails without a crash.
+    QVERIFY(!rs.open(QStringLiteral("SELECT * FROM NoSuchTable")));
+    QVERIFY(!rs.lastError().isEmpty());
+    QCOMPARE(rs.recordCount(), 0);
+}
+
+void TestDatabase::transactionRollsBack()
+{
+    TestProgramFolder home;
+    home.makeEdition(QStringLiteral("tx.mdb"));
+    QVERIFY(OpenDatabase(QStringLiteral("tx.mdb")));
+    {
+        Transaction t;
+        QVERIFY(t.started());
+        QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics VALUES (1, 'A')")));
+        // Leaves without commit: nothing lands.
+    }
+    QCOMPARE(QueryValue(QStringLiteral("SELECT count(*) FROM Topics")).toInt(), 0);
+    {
+        Transaction t;
+        QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics VALUES (1, 'A')")));
+        QVERIFY(t.commit());
+    }
+    QCOMPARE(QueryValue(QStringLiteral("SELECT count(*) FROM Topics")).toInt(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestDatabase)
+#include "tst_database.moc"
