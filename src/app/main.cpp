@@ -1,6 +1,29 @@
+#include "mainwindow/start.h"
+#include "platform/single_instance.h"
+#include "shared/fileroutines.h"
+
 #include <QApplication>
+#include <QIcon>
+#include <QTimer>
+
 int main(int argc, char *argv[])
 {
+    // The program's pictures are built into the core library.
+    Q_INIT_RESOURCE(quorvane);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("QuorvaneDesktop"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quorvane Desktop 2"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/quorvane.png")));
+
+    auto *start = new Start;
+    if (!start->Form_Load())
+        return 0;
+    start->adjustSize();
+    CenterForm(start);
+    start->show();
+    start->Timer1->start();
+    const int rc = app.exec();
+    ReleaseInstanceLock();
+    return rc;
 }

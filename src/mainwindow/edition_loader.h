@@ -1,0 +1,71 @@
+#pragma once
+// The data work behind the main window's edition list: which edition is active, opening
+// it and listing its Topics, filling the edition list, making a chosen edition the active
+// one, clearing the page cache and backing the active edition up. No window is needed, so
+// the same work runs for the main window and for tests.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class EditionLoader
+{
+public:
+    // Works on the edition list and databases of folder (ending in "/"); by default the
+    // program folder.
+    explicit EditionLoader(const QString &folder = QString());
+
+    QString folder() const { return m_folder; }
+    QString listPath() const;
+
+    // What reading the edition list found.
+    enum class ListState {
+        Missing,     // no edition list, or an empty file
+        NoActive,    // no line marks an active edition, and none was active before
+        Ok,          // the active edition is known (CurrentDatabaseFile is set)
+    };
+    // Reads the active edition from the list: the first line holding "*" gives
+    // CurrentDatabaseFile and CurrentEditionTitle ("_" shown as blanks), and
+    // NewEditionName follows the title. A list without such a line keeps the previous
+    // CurrentDatabaseFile.
+    ListState readActiveEdition() const;
+
+    // Closes the connection and opens it again on CurrentDatabaseFile.
+    bool openActiveEdition() const;
+
+    struct Topic {
+        qint32 id = 0;
+        QString name;
+    };
+    // The Topics of the open edition by name (without regard to case).
+    QList<Topic> topics() const;
+
+    // The entries of the edition list window: one per non-empty line, in file order.
+    struct Choices {
+        QStringList names;   // display names, capitalised as names and addresses are
+        int selected = -1;   // the entry of the active line; 0 when none is marked; -1 when empty
+    };
+    // Reads the list for the edition list box and sets CurrentDatabaseFile from the
+    // active line.
+    Choices editionChoices() const;
+
+    // Makes entry index of the list (counted over its non-empty lines) the active edition:
+    // rewrites the list with the "*" on that line only, sets CurrentDatabaseFile to its
+    // file (blanks as "_") and clears the page cache. Answers false, changing nothing,
+    // when there is no such entry or the list cannot be rewritten.
+    bool makeActive(int index) const;
+
+    // Deletes every page file ("*.html") of the folder; answers how many went.
+    int deletePageFiles() const;
+
+    // Copies the active edition's database into the folder's Backup folder. The copy is
+    // made under a temporary name and replaces the previous backup only once it is
+    // whole; when anything fails the previous backup stays as it was. Answers whether a
+    // new backup was made.
+    bool backupEdition() const;
+    // The backup of the active edition ("" when there is no active edition).
+    QString backupPath() const;
+
+private:
+    QString m_folder;
+};

@@ -1,0 +1,405 @@
+// The main window's controls and menus as designed, and the one instance.
+
+#include "mainwindow/form1.h"
+
+#include "mainwindow/page_post.h"
+#include "mainwindow/topic_page_builder.h"
+#include "platform/programfolder.h"
+#include "platform/webbrowser.h"
+#include "shared/globals.h"
+#include "shared/c_tree_view.h"
+#include "shared/cls_vsplit.h"
+#include "shared/twips.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <libxml/tree.h>
+
+Form1 *Form1::s_instance = nullptr;
+
+// The program's pictures are compiled into its library; registering them again is harmless.
+static void initProgramResources()
+{
+    Q_INIT_RESOURCE(quorvane);
+}
+
+namespace {
+
+// Design geometry of the controls, in twips, on an inner area of 13500 x 8700.
+constexpr int kDesignInnerWidth = 13500;
+constexpr int kDesignInnerHeight = 8700;
+constexpr int kRowTop = 75;
+constexpr int kPaneTop = 540;
+constexpr int kPaneHeight = 8100;
+
+void place(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), twipsToPx(height));
+}
+
+// A combo box or text box keeps the height its style gives it; only its place and width
+// follow the window.
+void placeFixedHeight(QWidget *w, int left, int top, int width)
+{
+    const int height = w->sizeHint().height();
+    w->setFixedHeight(height);
+    w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), height);
+}
+
+QAction *addItem(QMenu *menu, QAction *&member, const char *name, const QString &caption)
+{
+    member = menu->addAction(caption);
+    member->setObjectName(QLatin1String(name));
+    return member;
+}
+
+QMenu *addSubMenu(QWidget *parent, QAction *&member, const char *name, const QString &caption)
+{
+    auto *menu = new QMenu(caption, parent);
+    menu->setObjectName(QLatin1String(name));
+    member = menu->menuAction();
+    member->setObjectName(QLatin1String(name));
+    if (auto *bar = qobject_cast<QMenuBar *>(parent))
+        bar->addMenu(menu);
+    else if (auto *owner = qobject_cast<QMenu *>(parent))
+        owner->addMenu(menu);
+    return menu;
+}
+
+} // namespace
+
+Form1 *Form1::instance()
+{
+    if (!s_instance) {
+        s_instance = new Form1;
+        s_instance->Form_Load();
+    }
+    return s_instance;
+}
+
+Form1 *Form1::existing()
+{
+    return s_instance;
+}
+
+Form1::Form1(QWidget *parent)
+    : QMainWindow(parent)
+{
+    initProgramResources();
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Quorvane Desktop 2"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/quorvane.png")));
+    m_pageBuilder = std::make_unique<TopicPageBuilder>();
+    m_pagePost = std::make_unique<PagePost>(*m_pageBuilder);
+
+    createControls();
+    createMenus();
+    createTreePopupMenu();
+    wireControls();
+
+    // The design size: the inner area as designed, plus the menu bar and the status bar.
+    resize(twipsToPx(kDesignInnerWidth),
+           twipsToPx(kDesignInnerHeight) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+}
+
+Form1::~Form1()
+{
+    if (s_instance == this)
+        s_instance = nullptr;
+    if (xml_document) {
+        xmlFreeDoc(xml_document);
+        xml_document = nullptr;
+    }
+}
+
+void Form1::createControls()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Form1Client"));
+    setCentralWidget(client);
+    client->resize(twipsToPx(kDesignInnerWidth), twipsToPx(kDesignInnerHeight));
+
+    // Created in this order: the re-layout walks the controls in creation order.
+    Combo1 = new QComboBox(client);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setToolTip(QStringLiteral("Topic"));
+    placeFixedHeight(Combo1, 60, kRowTop, 2400);
+
+    Combo2 = new QComboBox(client);
+    Combo2->setObjectName(QStringLiteral("Combo2"));
+    Combo2->setToolTip(QStringLiteral("Sub-Topic"));
+    placeFixedHeight(Combo2, 2520, kRowTop, 2400);
+
+    cb1 = new QComboBox(client);
+    cb1->setObjectName(QStringLiteral("cb1"));
+    cb1->setEditable(true);
+    cb1->setInsertPolicy(QComboBox::NoInsert);
+    cb1->setCompleter(nullptr);
+    cb1->lineEdit()->setPlaceholderText(QStringLiteral("Keyword"));
+    cb1->setToolTip(QStringLiteral("Keyword search"));
+    placeFixedHeight(cb1, 5040, kRowTop, 2100);
+
+    Text1 = new QLineEdit(client);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setPlaceholderText(QStringLiteral("Search the web"));
+    Text1->setToolTip(QStringLiteral("Web search"));
+    Text1->setClearButtonEnabled(true);
+    placeFixedHeight(Text1, 7200, kRowTop, 2400);
+
+    Label2 = new QLabel(QStringLiteral("Edition"), client);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label2->setFixedHeight(Combo1->height());
+    Label2->setGeometry(twipsToPx(9780), twipsToPx(kRowTop), twipsToPx(660), Combo1->height());
+
+    Combo6 = new QComboBox(client);
+    Combo6->setObjectName(QStringLiteral("Combo6"));
+    Combo6->setToolTip(QStringLiteral("Edition"));
+    placeFixedHeight(Combo6, 10500, kRowTop, 2940);
+
+    TvwBestell = new QTreeWidget(client);
+    TvwBestell->setObjectName(QStringLiteral("TvwBestell"));
+    TvwBestell->setHeaderHidden(true);
+    TvwBestell->setColumnCount(1);
+    TvwBestell->header()->setStretchLastSection(true);
+    place(TvwBestell, 0, kPaneTop, 2400, kPaneHeight);
+
+    Command2 = new QPushButton(client);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setFocusPolicy(Qt::NoFocus);
+    Command2->setCursor(Qt::SplitHCursor);
+    Command2->setToolTip(QStringLiteral("Drag to change the width of the tree"));
+    place(Command2, 2410, kPaneTop, 100, kPaneHeight);
+
+    results = new WebBrowser(client);
+    results->setObjectName(QStringLiteral("results"));
+    place(results, 2520, kPaneTop, 10920, kPaneHeight);
+
+    sbStatusBar = statusBar();
+    sbStatusBar->setObjectName(QStringLiteral("sbStatusBar"));
+    sbStatusPanel1 = new QLabel(sbStatusBar);
+    sbStatusPanel1->setObjectName(QStringLiteral("sbStatusPanel1"));
+    sbStatusBar->addWidget(sbStatusPanel1, 1);
+
+    tmrWindowTrack = new QTimer(this);
+    tmrWindowTrack->setObjectName(QStringLiteral("tmrWindowTrack"));
+    tmrWindowTrack->setInterval(250);
+
+    moTree = new cTreeView(this);
+    moTree->setObjectName(QStringLiteral("moTree"));
+}
+
+void Form1::createMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("Form1MenuBar"));
+
+    QMenu *file = addSubMenu(bar, mnuFile, "mnuFile", QStringLiteral("&File"));
+    addItem(file, mnuExit, "mnuExit", QStringLiteral("E&xit"));
+
+    QMenu *ed = addSubMenu(bar, mnuEd, "mnuEd", QStringLiteral("&Edition"));
+    addItem(ed, mnuAdddatabase, "mnuAdddatabase", QStringLiteral("&Add Plug-In Edition"));
+    addItem(ed, mnuCreateEdition, "mnuCreateEdition", QStringLiteral("&Create Edition"));
+    addItem(ed, mnuClone, "mnuClone", QStringLiteral("Co&py Edition"));
+    addItem(ed, mnuDeleteEdition, "mnuDeleteEdition", QStringLiteral("&Delete Edition"));
+    addItem(ed, mnuRenameEdition, "mnuRenameEdition", QStringLiteral("&Rename Edition"));
+    addItem(ed, mnuRestoreEdition, "mnuRestoreEdition", QStringLiteral("Re&store Edition"));
+
+    QMenu *edit = addSubMenu(bar, mnuEdit, "mnuEdit", QStringLiteral("&Database"));
+    QMenu *topic = addSubMenu(edit, mnuTopic, "mnuTopic", QStringLiteral("&Topic"));
+    addItem(topic, mnuTopicAdd, "mnuTopicAdd", QStringLiteral("&Add"));
+    addItem(topic, mnutopicDelete, "mnutopicDelete", QStringLiteral("&Delete"));
+    addItem(topic, mnuTopicRename, "mnuTopicRename", QStringLiteral("&Rename"));
+    QMenu *sub = addSubMenu(edit, mnuSubtopic, "mnuSubtopic", QStringLiteral("&Sub-Topic"));
+    addItem(sub, mnusubTopicAdd, "mnusubTopicAdd", QStringLiteral("&Add"));
+    QMenu *copy = addSubMenu(sub, mnuSubtopiccopy, "mnuSubtopiccopy", QStringLiteral("&Copy"));
+    addItem(copy, mnuSubtopicExport, "mnuSubtopicExport", QStringLiteral("&Export"));
+    addItem(copy, mnuSubtopicImport, "mnuSubtopicImport", QStringLiteral("&Import"));
+    addItem(sub, mnuSubtopicDelete, "mnuSubtopicDelete", QStringLiteral("&Delete"));
+    addItem(sub, mnuMoveSubtopic, "mnuMoveSubtopic", QStringLiteral("&Move"));
+    addItem(sub, mnuSubtopicRename, "mnuSubtopicRename", QStringLiteral("&Rename"));
+
+    QMenu *page = addSubMenu(bar, mnuMainIntranet, "mnuMainIntranet", QStringLiteral("&Page"));
+    QMenu *headers = addSubMenu(page, mnuIntranet, "mnuIntranet", QStringLiteral("&Headers && Links"));
+    addItem(headers, mnuSectionHeaderUpdate, "mnuSectionHeaderUpdate", QStringLiteral("&Update Section Headers"));
+    for (int i = 0; i < 6; ++i) {
+        // Sections 2 to 6 carry two blanks before "Links", as they always have.
+        const QString caption = i == 0 ? QStringLiteral("Update Section &1 Links")
+                                       : QStringLiteral("Update Section &%1  Links").arg(i + 1);
+        addItem(headers, mnuEditLinks[i], "mnuEditLinks", caption);
+        mnuEditLinks[i]->setProperty("index", i);
+    }
+    addItem(page, mnuColorSchema, "mnuColorSchema", QStringLiteral("&Color Scheme"));
+    addItem(page, mnuFontSize, "mnuFontSize", QStringLiteral("Text &Font Size"));
+
+    QMenu *options = addSubMenu(bar, mnuOptions, "mnuOptions", QStringLiteral("&Options"));
+    addItem(options, mnuAddMSIE, "mnuAddMSIE", QStringLiteral("&Add Icon to IE Tools Menu && Toolbar"));
+    addItem(options, mnuDeleteMSIE, "mnuDeleteMSIE", QStringLiteral("&Remove Icon from IE Tools Menu && Toolbar"));
+    addItem(options, mnuCompact, "mnuCompact", QStringLiteral("Compact / &Repair Topics Database"));
+    addItem(options, mnuImportFav, "mnuImportFav", QStringLiteral("&Import IE Favorites"));
+    QMenu *search = addSubMenu(options, mnuInsearch, "mnuInsearch", QStringLiteral("Intelligent Keyword Search"));
+    addItem(search, mnuISon, "mnuISon", QStringLiteral("On"))->setCheckable(true);
+    addItem(search, mnuIsOff, "mnuIsOff", QStringLiteral("Off"))->setCheckable(true);
+    addItem(options, mnuSearchdb, "mnuSearchdb", QStringLiteral("&Search Current Edition"));
+    QMenu *display = addSubMenu(options, mnuDisplay, "mnuDisplay", QStringLiteral("Select Di&splay Mode"));
+    addItem(display, mnuNormalDisplay, "mnuNormalDisplay", QStringLiteral("&Normal"))->setCheckable(true);
+    addItem(display, mnuPageOnly, "mnuPageOnly", QStringLiteral("&Page Only"))->setCheckable(true);
+    addItem(display, mnuTreeOnly, "mnuTreeOnly", QStringLiteral("&Tree Only"))->setCheckable(true);
+
+    QMenu *help = addSubMenu(bar, mnuHelp, "mnuHelp", QStringLiteral("&Help"));
+    addItem(help, mnuAbout, "mnuAbout", QStringLiteral("About Quorvane Desktop 2"));
+    addItem(help, mnuHelpGuide, "mnuHelpGuide", QStringLiteral("Help Guide"));
+}
+
+void Form1::createTreePopupMenu()
+{
+    mnuPopUp = new QMenu(QStringLiteral("Popup"), this);
+    mnuPopUp->setObjectName(QStringLiteral("mnuPopUp"));
+    QMenu *category = addSubMenu(mnuPopUp, mnuPopupCategory, "mnuPopupCategory", QStringLiteral("Category"));
+    addItem(category, mnuPopupAddCategory, "mnuPopupAddCategory", QStringLiteral("Add"));
+    addItem(category, mnuPopUpDeleteCategory, "mnuPopUpDeleteCategory", QStringLiteral("Delete"));
+    addItem(category, mnuPopupRenameCategory, "mnuPopupRenameCategory", QStringLiteral("Rename"));
+    QMenu *link = addSubMenu(mnuPopUp, mnuPopupLink, "mnuPopupLink", QStringLiteral("Link"));
+    addItem(link, mnuPopUpAddLink, "mnuPopUpAddLink", QStringLiteral("Add"));
+    addItem(link, mnuPopUpDeleteLink, "mnuPopUpDeleteLink", QStringLiteral("Delete"));
+    QMenu *rename = addSubMenu(link, mnuPopUpRenameLink, "mnuPopUpRenameLink", QStringLiteral("Rename"));
+    addItem(rename, mnupopRenameLinkname, "mnupopRenameLinkname", QStringLiteral("Link Name"));
+    addItem(rename, mnupoprenamewebaddress, "mnupoprenamewebaddress", QStringLiteral("Web Address"));
+    addItem(mnuPopUp, mnuPopUpAddNotation, "mnuPopUpAddNotation", QStringLiteral("Notation"));
+}
+
+void Form1::wireControls()
+{
+    // Filling a list never runs its handler; only the user's choice (or a command that
+    // says so) does.
+    connect(Combo1, &QComboBox::activated, this, [this](int) { Combo1_Click(); });
+    connect(Combo2, &QComboBox::activated, this, [this](int) { Combo2_Click(); });
+    connect(Combo6, &QComboBox::activated, this, [this](int) { Combo6_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this]() { Command2_Click(); });
+    connect(tmrWindowTrack, &QTimer::timeout, this, &Form1::tmrWindowTrack_Timer);
+    // Section links saved on a page arrive as a navigation to a post address: they are
+    // stored, and the page is shown again as it is now.
+    connect(results, &WebBrowser::BeforeNavigate2, this, [this](const QUrl &url, bool *cancel) {
+        if (!m_pagePost->HandlePagePost(url))
+            return;
+        *cancel = true;
+        QTimer::singleShot(0, this, [this]() {
+            if (!CurrentPageFile.isEmpty())
+                results->Navigate(ProgramFolder() + CurrentPageFile);
+        });
+    });
+    TvwBestell->viewport()->installEventFilter(this);
+
+    const auto on = [this](QAction *action, void (Form1::*handler)()) {
+        connect(action, &QAction::triggered, this, [this, handler]() { (this->*handler)(); });
+    };
+    on(mnuExit, &Form1::mnuExit_Click);
+    on(mnuAdddatabase, &Form1::mnuAdddatabase_Click);
+    on(mnuCreateEdition, &Form1::mnuCreateEdition_Click);
+    on(mnuClone, &Form1::mnuClone_Click);
+    on(mnuDeleteEdition, &Form1::mnuDeleteEdition_Click);
+    on(mnuRenameEdition, &Form1::mnuRenameEdition_Click);
+    on(mnuRestoreEdition, &Form1::mnuRestoreEdition_Click);
+    on(mnuTopicAdd, &Form1::mnuTopicAdd_Click);
+    on(mnutopicDelete, &Form1::mnutopicDelete_Click);
+    on(mnuTopicRename, &Form1::mnuTopicRename_Click);
+    on(mnusubTopicAdd, &Form1::mnusubTopicAdd_Click);
+    on(mnuSubtopicExport, &Form1::mnuSubtopicExport_Click);
+    on(mnuSubtopicImport, &Form1::mnuSubtopicImport_Click);
+    on(mnuSubtopicDelete, &Form1::mnuSubtopicDelete_Click);
+    on(mnuMoveSubtopic, &Form1::mnuMoveSubtopic_Click);
+    on(mnuSubtopicRename, &Form1::mnuSubtopicRename_Click);
+    on(mnuSectionHeaderUpdate, &Form1::mnuSectionHeaderUpdate_Click);
+    for (int i = 0; i < 6; ++i)
+        connect(mnuEditLinks[i], &QAction::triggered, this, [this, i]() { mnuEditLinks_Click(i); });
+    on(mnuColorSchema, &Form1::mnuColorSchema_Click);
+    on(mnuFontSize, &Form1::mnuFontSize_Click);
+    on(mnuAddMSIE, &Form1::mnuAddMSIE_Click);
+    on(mnuDeleteMSIE, &Form1::mnuDeleteMSIE_Click);
+    on(mnuCompact, &Form1::mnuCompact_Click);
+    on(mnuImportFav, &Form1::mnuImportFav_Click);
+    on(mnuISon, &Form1::mnuISon_Click);
+    on(mnuIsOff, &Form1::mnuIsOff_Click);
+    on(mnuSearchdb, &Form1::mnuSearchdb_Click);
+    on(mnuNormalDisplay, &Form1::mnuNormalDisplay_Click);
+    on(mnuPageOnly, &Form1::mnuPageOnly_Click);
+    on(mnuTreeOnly, &Form1::mnuTreeOnly_Click);
+    on(mnuAbout, &Form1::mnuAbout_Click);
+    on(mnuHelpGuide, &Form1::mnuHelpGuide_Click);
+    on(mnuPopupAddCategory, &Form1::mnuPopupAddCategory_Click);
+    on(mnuPopUpDeleteCategory, &Form1::mnuPopUpDeleteCategory_Click);
+    on(mnuPopupRenameCategory, &Form1::mnuPopupRenameCategory_Click);
+    on(mnuPopUpAddLink, &Form1::mnuPopUpAddLink_Click);
+    on(mnuPopUpDeleteLink, &Form1::mnuPopUpDeleteLink_Click);
+    on(mnupopRenameLinkname, &Form1::mnupopRenameLinkname_Click);
+    on(mnupoprenamewebaddress, &Form1::mnupoprenamewebaddress_Click);
+    on(mnuPopUpAddNotation, &Form1::mnuPopUpAddNotation_Click);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    // Drops on the tree are handled by the program (TvwBestell_OLEDragDrop), never by the
+    // tree control itself.
+    if (TvwBestell && watched == TvwBestell->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto *drag = static_cast<QDragMoveEvent *>(event);
+            drag->acceptProposedAction();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto *drop = static_cast<QDropEvent *>(event);
+            TvwBestell_OLEDragDrop(drop);
+            drop->acceptProposedAction();
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- The Sub-Topic's page: the page builder does the work ----------------------------------
+
+bool Form1::BuildPageStylesheet(const QString &templateFile, const QString &caption1, const QString &caption2,
+                                const QString &caption3, const QString &caption4, const QString &caption5,
+                                const QString &caption6, const QString &sponsor)
+{
+    return m_pageBuilder->BuildPageStylesheet(templateFile, caption1, caption2, caption3, caption4, caption5,
+                                              caption6, sponsor);
+}
+
+bool Form1::PrepareTopicHomePage(qint32 subTopicId)
+{
+    return m_pageBuilder->PrepareTopicHomePage(subTopicId);
+}
+
+bool Form1::WriteLinksXml(const QString &fileName, const QString &rootName)
+{
+    return m_pageBuilder->WriteLinksXml(fileName, rootName);
+}
+
+bool Form1::TransformXml(const QString &xmlFile, const QString &xslFile, const QString &outputFile)
+{
+    return m_pageBuilder->TransformXml(xmlFile, xslFile, outputFile);
+}
+
+void Form1::updatelinksdb(const QString &text, const QString &table)
+{
+    m_pagePost->updatelinksdb(text, table);
+}

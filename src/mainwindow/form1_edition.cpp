@@ -1,0 +1,109 @@
+// The main window's active edition: opening it, the edition list and the backup.
+
+#include "mainwindow/form1.h"
+
+#include "mainwindow/edition_loader.h"
+#include "platform/dialogs.h"
+#include "platform/webbrowser.h"
+#include "shared/globals.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QSignalBlocker>
+
+bool Form1::LoadDb()
+{
+    clearTree();
+
+    const EditionLoader loader;
+    switch (loader.readActiveEdition()) {
+    case EditionLoader::ListState::Missing:
+        if (!m_loaded) {
+            abortLoad(QStringLiteral("The edition list dbnames.txt is missing or empty, so there is no edition to open."));
+        } else {
+            MsgBox(QStringLiteral("The edition list dbnames.txt is missing or empty, so there is no edition to open.\n"
+                                  "Quorvane Desktop 2 will close."),
+                   vbCritical, QStringLiteral("Edition List"));
+            close();
+        }
+        return false;
+    case EditionLoader::ListState::NoActive:
+        abortLoad(QStringLiteral("The edition list dbnames.txt marks no edition as the active one."));
+        return false;
+    case EditionLoader::ListState::Ok:
+        break;
+    }
+
+    if (loader.openActiveEdition()) {
+        m_lastOpenFailure.clear();
+        const QList<EditionLoader::Topic> topics = loader.topics();
+        {
+            const QSignalBlocker block1(Combo1);
+            const QSignalBlocker block2(Combo2);
+            Combo1->clear();
+            Combo2->clear();
+            Combo1->addItem(QStringLiteral("Select Topic"));
+            for (const EditionLoader::Topic &topic : topics)
+                Combo1->addItem(topic.name, topic.id);
+            Combo1->setCurrentIndex(0);
+        }
+        Combo1_Click();
+        mnusubTopicAdd->setEnabled(false);
+        mnuColorSchema->setEnabled(false);
+        mnuSubtopicDelete->setEnabled(false);
+    } else if (m_lastOpenFailure != CurrentDatabaseFile) {
+        // Told once, not again for each of the loads that follow one choice.
+        m_lastOpenFailure = CurrentDatabaseFile;
+        MsgBox(QStringLiteral("The edition database ") + CurrentDatabaseFile
+                   + QStringLiteral(" could not be opened. It is missing or is not an edition database."),
+               vbExclamation, QStringLiteral("Edition"));
+    }
+
+    setEditLinksEnabled(false);
+    results->Navigate(QStringLiteral("about:blank"));
+    return true;
+}
+
+void Form1::PrepareEditions()
+{
+    const EditionLoader::Choices choices = EditionLoader().editionChoices();
+    {
+        const QSignalBlocker block(Combo6);
+        Combo6->clear();
+        Combo6->addItems(choices.names);
+    }
+    // An empty list has no entry to select, and the rest does not run.
+    if (choices.selected < 0)
+        return;
+    {
+        const QSignalBlocker block(Combo6);
+        Combo6->setCurrentIndex(choices.selected);
+    }
+    Combo6_Click();
+    if (m_loadAborted)
+        return;
+    const QSignalBlocker block(Combo2);
+    Combo2->clear();
+}
+
+void Form1::Combo6_Click()
+{
+    const EditionLoader loader;
+    const int index = Combo6->currentIndex();
+    if (index != -1 && !loader.makeActive(index)) {
+        MsgBox(QStringLiteral("The edition list dbnames.txt could not be rewritten, so the active edition "
+                              "stays as it was."),
+               vbExclamation, QStringLiteral("Edition List"));
+        const int active = loader.editionChoices().selected;
+        const QSignalBlocker block(Combo6);
+        Combo6->setCurrentIndex(active);
+    }
+    if (!LoadDb())
+        return;
+    BackupEdition();
+}
+
+void Form1::BackupEdition()
+{
+    EditionLoader().backupEdition();
+}

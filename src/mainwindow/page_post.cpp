@@ -1,0 +1,197 @@
+#include "mainwindow/page_post.h"
+
+#include "mainwindow/topic_page_builder.h"
+#include "platform/dialogs.h"
+#include "shared/database.h"
+#include "shared/globals.h"
+#include "shared/routines.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+const QLatin1String kMarker("++&file=");
+
+bool isNameKey(const QString &key)
+{
+    static const QRegularExpression re(QStringLiteral("^name[1-5]$"));
+    return re.match(key).hasMatch();
+}
+
+bool isUrlKey(const QString &key)
+{
+    static const QRegularExpression re(QStringLiteral("^url[1-5]$"));
+    return re.match(key).hasMatch();
+}
+
+QString keyAndValue(const QString &pair, QString *value)
+{
+    const qsizetype eq = pair.indexOf(QLatin1Char('='));
+    if (eq < 0) {
+        *value = QString();
+        return pair;
+    }
+    *value = pair.mid(eq + 1).replace(QLatin1Char('+'), QLatin1Char(' '));
+    return pair.left(eq);
+}
+
+} // namespace
+
+PagePost::PagePost(TopicPageBuilder &builder)
+    : m_builder(builder)
+{
+}
+
+QList<QPair<QString, QString>> PagePost::ParseQueryString(const QString &address)
+{
+    QList<QPair<QString, QString>> pairs;
+    const qsizetype q = address.indexOf(QLatin1Char('?'));
+    const QString query = address.mid(q + 1);
+    const QStringList parts = query.split(QLatin1Char('&'));
+    for (const QString &part : parts) {
+        QString value;
+        const QString key = keyAndValue(part, &value);
+        pairs.append({key, value});
+    }
+    return pairs;
+}
+
+bool PagePost::SplitPostedText(const QString &text, QList<QPair<QString, QString>> &pairs)
+{
+    pairs.clear();
+    const qsizetype question = text.indexOf(QLatin1Char('?'));
+    const qsizetype marker = text.indexOf(kMarker);
+    if (marker < 0 || question > marker)
+        return false;
+    QString query = text.mid(question + 1, marker - (question + 1));
+
+    // An "&" separates two pairs only before "name" or "url"; any other "&" is part of a
+    // value and travels as the word "ampersand".
+    query.replace(QLatin1String("&name"), QLatin1String("*****"));
+    query.replace(QLatin1String("&url"), QLatin1String("~~~~"));
+    query.replace(QLatin1String("&"), QLatin1String("ampersand"));
+    query.replace(QLatin1String("*****"), QLatin1String("&name"));
+    query.replace(QLatin1String("~~~~"), QLatin1String("&url"));
+
+    const QStringList parts = query.split(QLatin1Char('&'));
+    for (const QString &part : parts) {
+        if (!part.contains(QLatin1Char('='))) {
+            pairs.clear();
+            return false;
+        }
+        QString value;
+        const QString key = keyAndValue(part, &value);
+        pairs.append({key, value});
+    }
+    return true;
+}
+
+QString PagePost::StoredLinkName(const QString &value)
+{
+    QString name = value;
+    name.replace(QLatin1String("ampersand"), QLatin1String("&"));
+    name.replace(QLatin1String("&"), QLatin1String("&amp;"));
+    name.replace(QLatin1String("<"), QLatin1String("&lt;"));
+    name.replace(QLatin1String(">"), QLatin1String("&gt;"));
+    return name;
+}
+
+QString PagePost::StoredLinkUrl(const QString &value)
+{
+    QString url = value;
+    url.replace(QLatin1String("ampersand"), QLatin1String("&"));
+    url.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return url;
+}
+
+PagePost::Result PagePost::refuse(const QString &reason)
+{
+    m_lastResult = Result::Refused;
+    m_lastReason = reason;
+    return m_lastResult;
+}
+
+PagePost::Result PagePost::updatelinksdb(const QString &text, const QString &table)
+{
+    m_lastReason.clear();
+    if (!IsSectionLinkTable(table))
+        return refuse(QStringLiteral("\"%1\" is not a section of the page.").arg(table));
+    QList<QPair<QString, QString>> pairs;
+    if (!SplitPostedText(text, pairs))
+        return refuse(QStringLiteral("The page sent links in a form the program does not know."));
+    for (const auto &pair : std::as_const(pairs))
+        if (!isNameKey(pair.first) && !isUrlKey(pair.first))
+            return refuse(QStringLiteral("\"%1\" is not a link of the section.").arg(pair.first));
+    if (!OpenDatabase(CurrentDatabaseFile))
+        return refuse(QStringLiteral("The edition could not be opened."));
+
+    Transaction transaction;
+    if (!transaction.started())
+        return refuse(QStringLiteral("The edition could not be written."));
+    const QString select = QStringLiteral("SELECT rowid, * FROM %1 WHERE topicid = ? AND %2 = ? ORDER BY rowid");
+    for (const auto &[key, value] : std::as_const(pairs)) {
+        Recordset rs;
+        if (isNameKey(key)) {
+            if (!rs.open(select.arg(table, QStringLiteral("FieldName1")), {CurrentSubTopicId, key}))
+                return refuse(QStringLiteral("The section could not be read."));
+            if (rs.recordCount() == 0) {
+                rs.addNew(table);
+                rs.setValue(QStringLiteral("LinkName"), StoredLinkName(value));
+                rs.setValue(QStringLiteral("FieldName1"), key);
+                rs.setValue(QStringLiteral("FieldName2"), QStringLiteral("url") + QString::number(ValDigits(key)));
+                rs.setValue(QStringLiteral("topicid"), CurrentSubTopicId);
+            } else {
+                rs.moveFirst();
+                rs.setValue(QStringLiteral("LinkName"), StoredLinkName(value));
+            }
+        } else {
+            if (!rs.open(select.arg(table, QStringLiteral("FieldName2")), {CurrentSubTopicId, key}))
+                return refuse(QStringLiteral("The section could not be read."));
+            if (rs.recordCount() == 0)
+                return refuse(QStringLiteral("The section has no link \"%1\".").arg(key));
+            rs.moveFirst();
+            rs.setValue(QStringLiteral("LinkUrl"), StoredLinkUrl(value));
+        }
+        if (!rs.update(table))
+            return refuse(QStringLiteral("The link \"%1\" could not be stored.").arg(key));
+    }
+    if (!transaction.commit())
+        return refuse(QStringLiteral("The edition could not be written."));
+
+    m_lastResult = Result::Stored;
+    m_builder.WriteLinksXml(QStringLiteral("tbhome.xml"), QStringLiteral("tp"));
+    m_builder.TransformXml(QStringLiteral("tbhome.xml"), QStringLiteral("tp.xsl"), CurrentPageFile);
+    return m_lastResult;
+}
+
+bool PagePost::HandlePagePost(const QUrl &url)
+{
+    static const QRegularExpression postName(QStringLiteral("^post-([A-Za-z]+)\\.htm$"));
+    m_lastResult = Result::NotAPost;
+    m_lastReason.clear();
+    if (!url.isLocalFile())
+        return false;
+    const QFileInfo target(url.toLocalFile());
+    const QRegularExpressionMatch match = postName.match(target.fileName());
+    if (!match.hasMatch())
+        return false;
+    if (QDir::cleanPath(target.absolutePath()) != QDir::cleanPath(GetAppPath()))
+        return false;
+
+    const QString decodedQuery = QUrl::fromPercentEncoding(url.query(QUrl::FullyEncoded).toUtf8());
+    const QString text = target.fileName() + QLatin1Char('?') + decodedQuery;
+    const qsizetype marker = text.indexOf(kMarker);
+    const QString postedPage = marker < 0 ? QString() : text.mid(marker + kMarker.size());
+
+    Result result;
+    if (CurrentPageFile.isEmpty() || postedPage != CurrentPageFile)
+        result = refuse(QStringLiteral("The page is no longer the page of the shown Sub-Topic."));
+    else
+        result = updatelinksdb(text, match.captured(1));
+    if (result == Result::Refused)
+        MsgBox(QStringLiteral("The section links were not saved.\n\n") + m_lastReason, vbExclamation,
+               QStringLiteral("Link Error"));
+    return true;
+}

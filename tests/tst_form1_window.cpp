@@ -1,0 +1,590 @@
+// The main window: its load, the Topic and Sub-Topic lists and the page cache, the
+// edition list, the display modes and resize, close and unload, help and about.
+
+#include "testhelper.h"
+
+#include "mainwindow/form1.h"
+#include "mainwindow/form11_about.h"
+#include "mainwindow/topic_page_builder.h"
+#include "platform/dialogs.h"
+#include "platform/settings.h"
+#include "platform/webbrowser.h"
+#include "shared/database.h"
+#include "shared/form_relayout.h"
+#include "shared/globals.h"
+#include "shared/twips.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+const QString App = QStringLiteral("QuorvaneDesktop");
+
+QStringList comboItems(const QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items.append(combo->itemText(i));
+    return items;
+}
+
+// The user choosing entry text in a list.
+void choose(QComboBox *combo, const QString &text)
+{
+    const int index = combo->findText(text, Qt::MatchExactly);
+    QVERIFY2(index >= 0, qPrintable(text));
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+QStringList pageFiles(const TestProgramFolder &app)
+{
+    return QDir(app.path()).entryList({QStringLiteral("*.html")}, QDir::Files);
+}
+
+// A window that will not be closed.
+class StubbornWindow : public QWidget
+{
+public:
+    bool refuse = true;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (refuse)
+            event->ignore();
+        else
+            event->accept();
+    }
+};
+
+} // namespace
+
+class TestForm1Window : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+
+private slots:
+    void init();
+    void cleanup();
+
+    void loadOpensActiveEdition();
+    void loadOnlineShowsHomePage();
+    void loadSearchMode_data();
+    void loadSearchMode();
+    void loadRestoresPlacement();
+    void loadWithoutEditionListEndsProgram();
+    void topicThenSubTopicBuildsAndCachesPage();
+    void menuStates_data();
+    void menuStates();
+    void pageFilesOfSimilarNamesDiffer();
+    void subTopicIdBeyond16Bits();
+    void editionChoiceSwitchesEdition();
+    void displayModesAndResize();
+    void minimisedWindowKeepsLayout();
+    void unloadSavesBacksUpAndClears();
+    void refusingChildKeepsMainWindowOpen();
+    void helpAndAbout();
+    void browserCancelsNavigation();
+
+private:
+    Form1 *load();
+    void closeWindow();
+
+    std::unique_ptr<TestProgramFolder> m_app;
+};
+
+void TestForm1Window::init()
+{
+    m_app = std::make_unique<TestProgramFolder>();
+    DeleteSetting(App, QStringLiteral("Search"));
+    DeleteSetting(App, QStringLiteral("Form1_Settings"));
+    IsOnline = false;
+}
+
+void TestForm1Window::cleanup()
+{
+    closeWindow();
+    const QStringList unexpected = DialogScript::unexpected();
+    m_app.reset();
+    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
+}
+
+Form1 *TestForm1Window::load()
+{
+    Form1 *form = Form1::instance();
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form))
+        qWarning("main window not exposed");
+    return form;
+}
+
+void TestForm1Window::closeWindow()
+{
+    const QWidgetList all = QApplication::topLevelWidgets();
+    for (QWidget *w : all)
+        if (w->isVisible() && w != Form1::existing())
+            w->close();
+    if (Form1 *form = Form1::existing()) {
+        form->close();
+        delete form;
+    }
+}
+
+void TestForm1Window::loadOpensActiveEdition()
+{
+    m_app->writeFile(QStringLiteral("Stale_Page_3.html"), "<html/>");
+    Form1 *form = load();
+
+    QCOMPARE(CurrentDatabaseFile, QStringLiteral("Sample_Links.mdb"));
+    QCOMPARE(CurrentEditionTitle, QStringLiteral("Sample Links"));
+    QVERIFY(DatabaseIsOpen());
+    QCOMPARE(comboItems(form->Combo1), (QStringList{"Select Topic", "Computing", "Science", "Travel"}));
+    QCOMPARE(form->Combo1->currentIndex(), 0);
+    QCOMPARE(form->Combo1->itemData(2).toInt(), 2);
+    QCOMPARE(form->Combo2->count(), 0);
+    QCOMPARE(comboItems(form->Combo6), QStringList{"Sample Links"});
+    QCOMPARE(form->Combo6->currentIndex(), 0);
+
+    // The page cache is cleared, the edition chosen in the list is backed up, and the
+    // browser shows an empty page when offline.
+    QVERIFY(pageFiles(*m_app).isEmpty());
+    QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("Backup/Sample_Links.mdb"))));
+    QCOMPARE(m_app->readFile(QStringLiteral("dbnames.txt")), QByteArray("*Sample_Links.mdb,Sample Links\r\n"));
+    QCOMPARE(form->results->lastNavigated(), QStringLiteral("about:blank"));
+    QCOMPARE(QDir::currentPath() + QLatin1Char('/'), m_app->path());
+    QCOMPARE(AccountPageReady, 0);
+
+    QVERIFY(form->mnuNormalDisplay->isChecked());
+    QCOMPARE(form->DisplayMode, 0);
+    QVERIFY(!form->mnuIntranet->isEnabled());
+    QVERIFY(!form->mnutopicDelete->isEnabled());
+    QVERIFY(!form->mnuTopicRename->isEnabled());
+    QVERIFY(!form->mnuSubtopic->isEnabled());
+    QVERIFY(!form->mnuColorSchema->isEnabled());
+    for (QAction *item : form->mnuEditLinks)
+        QVERIFY(!item->isEnabled());
+    QCOMPARE(form->windowTitle(), QStringLiteral("Quorvane Desktop 2"));
+}
+
+void TestForm1Window::loadOnlineShowsHomePage()
+{
+    IsOnline = true;
+    Form1 *form = load();
+    QCOMPARE(form->results->lastNavigated(), m_app->file(QStringLiteral("help/mainpage.html")));
+    QTRY_COMPARE(form->results->url(), QUrl::fromLocalFile(m_app->file(QStringLiteral("help/mainpage.html"))));
+}
+
+void TestForm1Window::loadSearchMode_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("first run") << QString() << false;
+    QTest::newRow("On") << "On" << true;
+    QTest::newRow("on in small letters") << "on" << false;
+    QTest::newRow("Off") << "Off" << false;
+}
+
+void TestForm1Window::loadSearchMode()
+{
+    QFETCH(QString, stored);
+    QFETCH(bool, on);
+    if (!stored.isNull())
+        SaveSetting(App, QStringLiteral("Search"), QStringLiteral("Mode"), stored);
+    Form1 *form = load();
+    QCOMPARE(form->mnuISon->isChecked(), on);
+    QCOMPARE(form->mnuIsOff->isChecked(), !on);
+
+    closeWindow();
+    QCOMPARE(GetSetting(App, QStringLiteral("Search"), QStringLiteral("Mode")), on ? QStringLiteral("On")
+                                                                                  : QStringLiteral("Off"));
+}
+
+void TestForm1Window::loadRestoresPlacement()
+{
+    const QString section = QStringLiteral("Form1_Settings");
+    SaveSetting(App, section, QStringLiteral("FormWidth"), QString::number(pxToTwips(1000)));
+    SaveSetting(App, section, QStringLiteral("FormHeight"), QString::number(pxToTwips(700)));
+    Form1 *form = load();
+    // The stored size is the outer size; a window frame may add a few pixels once shown.
+    QVERIFY2(qAbs(form->frameGeometry().width() - 1000) <= 8, qPrintable(QString::number(form->frameGeometry().width())));
+    QVERIFY2(qAbs(form->frameGeometry().height() - 700) <= 40, qPrintable(QString::number(form->frameGeometry().height())));
+    // The controls follow the restored size: the browser still ends near the right edge.
+    const int rightGap = form->centralWidget()->width() - (form->results->x() + form->results->width());
+    QVERIFY2(rightGap >= 0 && rightGap <= 8, qPrintable(QString::number(rightGap)));
+}
+
+void TestForm1Window::loadWithoutEditionListEndsProgram()
+{
+    QFile::remove(m_app->file(QStringLiteral("dbnames.txt")));
+    DialogScript::answer(vbOK);
+    Form1 *form = Form1::instance();
+    form->show();
+    QVERIFY(form->loadAborted());
+    QVERIFY(!form->isVisible());
+    QCOMPARE(DialogScript::last().title, QStringLiteral("Edition List"));
+    QVERIFY(DialogScript::last().prompt.contains(QStringLiteral("dbnames.txt")));
+    delete form;
+    QVERIFY(!Form1::existing());
+}
+
+void TestForm1Window::topicThenSubTopicBuildsAndCachesPage()
+{
+    Form1 *form = load();
+    choose(form->Combo1, QStringLiteral("Computing"));
+    QCOMPARE(comboItems(form->Combo2), (QStringList{"Select Sub-Topic", "Open Source", "Programming", "Web Standards"}));
+    QCOMPARE(form->Combo2->currentIndex(), 0);
+    QCOMPARE(CurrentPageFile, QString());
+
+    choose(form->Combo2, QStringLiteral("Programming"));
+    const qint32 id = form->Combo2->currentData().toInt();
+    QCOMPARE(CurrentSubTopicId, id);
+    const QString page = PageFileName(QStringLiteral("Programming"), id);
+    QCOMPARE(CurrentPageFile, page);
+    QVERIFY2(QFileInfo(m_app->file(page)).size() > 0, qPrintable(page));
+    QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("tp.xsl"))));
+    QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("tbhome.xml"))));
+    QVERIFY(m_app->readFile(page).contains("Information Websites"));
+    QCOMPARE(form->results->lastNavigated(), m_app->file(page));
+    QTRY_COMPARE(form->results->url(), QUrl::fromLocalFile(m_app->file(page)));
+
+    // Chosen again, the page comes from the cache: nothing is built.
+    QFile::remove(m_app->file(QStringLiteral("tp.xsl")));
+    QFile::remove(m_app->file(QStringLiteral("tbhome.xml")));
+    const QDateTime written = QFileInfo(m_app->file(page)).lastModified();
+    choose(form->Combo2, QStringLiteral("Select Sub-Topic"));
+    QCOMPARE(CurrentPageFile, QString());
+    QCOMPARE(CurrentSubTopicId, id);
+    QCOMPARE(form->results->lastNavigated(), QStringLiteral("about:blank"));
+    choose(form->Combo2, QStringLiteral("Programming"));
+    QCOMPARE(form->results->lastNavigated(), m_app->file(page));
+    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("tp.xsl"))));
+    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("tbhome.xml"))));
+    QCOMPARE(QFileInfo(m_app->file(page)).lastModified(), written);
+
+    // "Select Topic" empties the Sub-Topic list and the tree and blanks the page.
+    choose(form->Combo1, QStringLiteral("Select Topic"));
+    QCOMPARE(form->Combo2->count(), 0);
+    QCOMPARE(form->TvwBestell->topLevelItemCount(), 0);
+    QCOMPARE(form->results->lastNavigated(), QStringLiteral("about:blank"));
+}
+
+void TestForm1Window::menuStates_data()
+{
+    // The situation, then the expected states of: Sub-Topic menu, Sub-Topic add, delete,
+    // move and export, rename, Headers & Links, colour scheme, section links.
+    QTest::addColumn<int>("situation");
+    QTest::addColumn<QList<bool>>("states");
+    QTest::newRow("Select Topic") << 0 << QList<bool>{false, true, true, false, true, false, false, true};
+    QTest::newRow("a Topic") << 1 << QList<bool>{true, true, false, false, false, false, false, false};
+    QTest::newRow("Select Sub-Topic") << 2 << QList<bool>{true, true, false, false, false, false, false, false};
+    QTest::newRow("a Sub-Topic") << 3 << QList<bool>{true, true, true, true, true, true, true, true};
+}
+
+void TestForm1Window::menuStates()
+{
+    QFETCH(int, situation);
+    QFETCH(QList<bool>, states);
+    Form1 *form = load();
+
+    // Every item on, so that what a choice leaves untouched shows.
+    const auto allOn = [form]() {
+        for (QAction *a : {form->mnuSubtopic, form->mnusubTopicAdd, form->mnuSubtopicDelete, form->mnuMoveSubtopic,
+                           form->mnuSubtopicExport, form->mnuSubtopicRename, form->mnuIntranet, form->mnuColorSchema})
+            a->setEnabled(true);
+        for (QAction *a : form->mnuEditLinks)
+            a->setEnabled(true);
+    };
+    switch (situation) {
+    case 0:
+        choose(form->Combo1, QStringLiteral("Computing"));
+        allOn();
+        choose(form->Combo1, QStringLiteral("Select Topic"));
+        break;
+    case 1:
+        allOn();
+        choose(form->Combo1, QStringLiteral("Science"));
+        break;
+    case 2:
+        choose(form->Combo1, QStringLiteral("Science"));
+        choose(form->Combo2, form->Combo2->itemText(1));
+        allOn();
+        choose(form->Combo2, QStringLiteral("Select Sub-Topic"));
+        break;
+    case 3:
+        choose(form->Combo1, QStringLiteral("Science"));
+        allOn();
+        form->mnuSubtopicRename->setEnabled(true);
+        choose(form->Combo2, form->Combo2->itemText(1));
+        break;
+    }
+    const QList<bool> actual{form->mnuSubtopic->isEnabled(),       form->mnusubTopicAdd->isEnabled(),
+                             form->mnuSubtopicDelete->isEnabled(), form->mnuMoveSubtopic->isEnabled(),
+                             form->mnuSubtopicRename->isEnabled(), form->mnuIntranet->isEnabled(),
+                             form->mnuColorSchema->isEnabled(),    form->mnuEditLinks[0]->isEnabled()};
+    QCOMPARE(actual, states);
+    QCOMPARE(form->mnuSubtopicExport->isEnabled(), form->mnuMoveSubtopic->isEnabled());
+    for (QAction *a : form->mnuEditLinks)
+        QCOMPARE(a->isEnabled(), states.at(7));
+}
+
+void TestForm1Window::pageFilesOfSimilarNamesDiffer()
+{
+    QVERIFY(OpenDatabase(QStringLiteral("Sample_Links.mdb")));
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (40, 'Leisure')")));
+    QVERIFY(ExecSql(QStringLiteral(
+        "INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName, Header1, Header2, Header3, Header4, "
+        "Header5, Header6) VALUES (911, 40, 'Sports', 'Sports news', 'b', 'c', 'd', 'e', 'f'), "
+        "(91, 40, 'Sports1', 'Other news', 'b', 'c', 'd', 'e', 'f')")));
+    CloseDatabase();
+
+    Form1 *form = load();
+    choose(form->Combo1, QStringLiteral("Leisure"));
+    choose(form->Combo2, QStringLiteral("Sports"));
+    const QString first = CurrentPageFile;
+    choose(form->Combo2, QStringLiteral("Sports1"));
+    const QString second = CurrentPageFile;
+    QVERIFY(first != second);
+    QVERIFY(m_app->readFile(first).contains("Sports news"));
+    QVERIFY(m_app->readFile(second).contains("Other news"));
+    choose(form->Combo2, QStringLiteral("Sports"));
+    QCOMPARE(form->results->lastNavigated(), m_app->file(first));
+}
+
+void TestForm1Window::subTopicIdBeyond16Bits()
+{
+    QVERIFY(OpenDatabase(QStringLiteral("Sample_Links.mdb")));
+    QVERIFY(ExecSql(QStringLiteral(
+        "INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName, Header1, Header2, Header3, Header4, "
+        "Header5, Header6) VALUES (70000, 3, 'Big Imports', 'a', 'b', 'c', 'd', 'e', 'f')")));
+    CloseDatabase();
+
+    Form1 *form = load();
+    choose(form->Combo1, QStringLiteral("Travel"));
+    choose(form->Combo2, QStringLiteral("Big Imports"));
+    QCOMPARE(CurrentSubTopicId, 70000);
+    QCOMPARE(CurrentPageFile, PageFileName(QStringLiteral("Big Imports"), 70000));
+    QVERIFY(QFileInfo::exists(m_app->file(CurrentPageFile)));
+}
+
+void TestForm1Window::editionChoiceSwitchesEdition()
+{
+    m_app->makeEdition(QStringLiteral("garden.mdb"));
+    QVERIFY(OpenDatabase(QStringLiteral("garden.mdb")));
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (1, 'Roses'), (2, 'herbs')")));
+    CloseDatabase();
+    m_app->writeFile(QStringLiteral("dbnames.txt"), "*Sample_Links.mdb,Sample Links\r\ngarden.mdb,my_garden\r\n");
+
+    Form1 *form = load();
+    QCOMPARE(comboItems(form->Combo6), (QStringList{"Sample Links", "My_garden"}));
+    choose(form->Combo1, QStringLiteral("Computing"));
+    choose(form->Combo2, QStringLiteral("Programming"));
+    QVERIFY(!pageFiles(*m_app).isEmpty());
+
+    choose(form->Combo6, QStringLiteral("My_garden"));
+    QCOMPARE(m_app->readFile(QStringLiteral("dbnames.txt")),
+             QByteArray("Sample_Links.mdb,Sample Links\r\n*garden.mdb,my_garden\r\n"));
+    QCOMPARE(CurrentDatabaseFile, QStringLiteral("garden.mdb"));
+    QCOMPARE(CurrentEditionTitle, QStringLiteral("my garden"));
+    QCOMPARE(comboItems(form->Combo1), (QStringList{"Select Topic", "herbs", "Roses"}));
+    QCOMPARE(form->Combo2->count(), 0);
+    QVERIFY(pageFiles(*m_app).isEmpty());
+    QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("Backup/garden.mdb"))));
+    QCOMPARE(form->results->lastNavigated(), QStringLiteral("about:blank"));
+
+    // The edition list refreshed by another window keeps the choice.
+    form->PrepareEditions();
+    QCOMPARE(form->Combo6->currentIndex(), 1);
+    QCOMPARE(CurrentDatabaseFile, QStringLiteral("garden.mdb"));
+}
+
+void TestForm1Window::displayModesAndResize()
+{
+    Form1 *form = load();
+    QWidget *tree = form->TvwBestell;
+    QWidget *page = form->results;
+    QWidget *bar = form->Command2;
+    const QRect normalTree = tree->geometry();
+    const QRect normalPage = page->geometry();
+    const auto inner = [form]() { return InnerWidthTwips(form); };
+
+    form->mnuTreeOnly->trigger();
+    QCOMPARE(form->DisplayMode, 3);
+    QVERIFY(form->mnuTreeOnly->isChecked() && !form->mnuNormalDisplay->isChecked() && !form->mnuPageOnly->isChecked());
+    QCOMPARE(tree->x(), twipsToPx(60));
+    QCOMPARE(tree->width(), twipsToPx(inner() - 170));
+    QVERIFY(tree->isVisible());
+    QCOMPARE(page->x(), twipsToPx(-2295));
+    QCOMPARE(page->width(), 0);
+    QVERIFY(!bar->isVisible());
+
+    // A resize keeps the mode, against the new inner width.
+    form->resize(form->width() + 150, form->height() + 60);
+    QTRY_COMPARE(tree->width(), twipsToPx(inner() - 170));
+    QCOMPARE(tree->x(), twipsToPx(60));
+    QCOMPARE(page->x(), twipsToPx(-2295));
+    QCOMPARE(page->width(), 0);
+
+    form->mnuPageOnly->trigger();
+    QCOMPARE(form->DisplayMode, 1);
+    QVERIFY(form->mnuPageOnly->isChecked() && !form->mnuTreeOnly->isChecked());
+    QVERIFY(!tree->isVisible());
+    QCOMPARE(tree->x(), twipsToPx(-2295));
+    QCOMPARE(page->x(), twipsToPx(60));
+    QCOMPARE(page->width(), twipsToPx(inner() - 170));
+    QVERIFY(!bar->isVisible());
+
+    form->resize(form->width() - 150, form->height() - 60);
+    QTRY_COMPARE(page->width(), twipsToPx(inner() - 170));
+    QCOMPARE(page->x(), twipsToPx(60));
+
+    // Back to normal at the design size: tree and page where they were.
+    form->mnuNormalDisplay->trigger();
+    QCOMPARE(form->DisplayMode, 0);
+    QVERIFY(form->mnuNormalDisplay->isChecked() && !form->mnuPageOnly->isChecked());
+    QVERIFY(tree->isVisible());
+    QVERIFY(bar->isVisible());
+    QCOMPARE(tree->x(), 0);
+    QCOMPARE(tree->geometry(), normalTree);
+    QCOMPARE(page->geometry(), normalPage);
+    QCOMPARE(bar->height(), page->height());
+}
+
+void TestForm1Window::minimisedWindowKeepsLayout()
+{
+    Form1 *form = load();
+    form->mnuTreeOnly->trigger();
+    form->TvwBestell->move(30, form->TvwBestell->y());
+    form->setWindowState(Qt::WindowMinimized);
+    form->Form_Resize();
+    QCOMPARE(form->TvwBestell->x(), 30);
+    form->setWindowState(Qt::WindowNoState);
+    form->Form_Resize();
+    QCOMPARE(form->TvwBestell->x(), twipsToPx(60));
+}
+
+void TestForm1Window::unloadSavesBacksUpAndClears()
+{
+    Form1 *form = load();
+    choose(form->Combo1, QStringLiteral("Computing"));
+    choose(form->Combo2, QStringLiteral("Programming"));
+    QVERIFY(!pageFiles(*m_app).isEmpty());
+    form->mnuISon->trigger();
+    QVERIFY(form->mnuISon->isChecked() && !form->mnuIsOff->isChecked());
+    QFile::remove(m_app->file(QStringLiteral("Backup/Sample_Links.mdb")));
+
+    form->mnuExit->trigger();
+    QVERIFY(!form->isVisible());
+    QVERIFY(!Form1::existing());
+    QVERIFY(pageFiles(*m_app).isEmpty());
+    QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("help/index.html"))));
+    QCOMPARE(GetSetting(App, QStringLiteral("Search"), QStringLiteral("Mode")), QStringLiteral("On"));
+    QCOMPARE(m_app->readFile(QStringLiteral("Backup/Sample_Links.mdb")), m_app->readFile(QStringLiteral("Sample_Links.mdb")));
+    QVERIFY(!DatabaseIsOpen());
+    QTest::qWait(0);
+}
+
+void TestForm1Window::refusingChildKeepsMainWindowOpen()
+{
+    Form1 *form = load();
+    StubbornWindow child;
+    child.setWindowTitle(QStringLiteral("Child"));
+    child.show();
+
+    QVERIFY(!form->close());
+    QVERIFY(form->isVisible());
+    QVERIFY(child.isVisible());
+    QCOMPARE(GetSetting(App, QStringLiteral("Search"), QStringLiteral("Mode")), QString());
+    QVERIFY(DatabaseIsOpen());
+
+    // A window that lets itself be closed is closed first, and then the main window closes.
+    child.refuse = false;
+    QVERIFY(form->close());
+    QVERIFY(!child.isVisible());
+    QVERIFY(!form->isVisible());
+    QCOMPARE(GetSetting(App, QStringLiteral("Search"), QStringLiteral("Mode")), QStringLiteral("Off"));
+}
+
+void TestForm1Window::helpAndAbout()
+{
+    Form1 *form = load();
+    form->mnuHelpGuide->trigger();
+    QPointer<QWidget> help;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("HelpGuide") && w->isVisible())
+            help = w;
+    QVERIFY(help);
+    QVERIFY(DialogScript::shown().isEmpty());
+
+    // The help window is one of the windows the main window closes on its way out.
+    QVERIFY(form->close());
+    QTRY_VERIFY(help.isNull() || !help->isVisible());
+    delete form;
+
+    // Without the guide the user is told where it belongs.
+    QFile::remove(m_app->file(QStringLiteral("help/index.html")));
+    form = load();
+    DialogScript::answer(vbOK);
+    form->mnuHelpGuide->trigger();
+    QCOMPARE(DialogScript::last().title, QStringLiteral("Help Guide"));
+    QVERIFY(DialogScript::last().prompt.contains(QStringLiteral("help/index.html")));
+
+    // The about box names the libraries the program is built on.
+    Form11 about(form);
+    const QString text = about.Text1->toPlainText();
+    QCOMPARE(text, Form11::AboutText());
+    for (const char *name : {"LEGAL NOTICES:", "Qt 6", "SQLite", "libxml2", "libxslt", "libzip",
+                             "Microsoft, Windows, Internet Explorer are trademarks of Microsoft Corporation."})
+        QVERIFY2(text.contains(QLatin1String(name)), name);
+    QVERIFY(!text.contains(QLatin1String("INFO-ZIP")));
+    QVERIFY(about.Text1->isReadOnly());
+    about.Command1->click();
+    QCOMPARE(about.result(), int(QDialog::Accepted));
+}
+
+void TestForm1Window::browserCancelsNavigation()
+{
+    WebBrowser browser;
+    browser.resize(300, 200);
+    browser.show();
+    for (const char *name : {"a.htm", "b.htm", "c.htm"})
+        m_app->writeFile(QLatin1String(name), QByteArray("<html><body>") + name + "</body></html>");
+
+    QList<QUrl> asked;
+    QList<QUrl> shown;
+    connect(&browser, &WebBrowser::BeforeNavigate2, this, [&](const QUrl &url, bool *cancel) {
+        asked.append(url);
+        if (url.fileName() == QLatin1String("b.htm"))
+            *cancel = true;
+    });
+    connect(&browser, &WebBrowser::NavigateComplete2, this, [&](const QUrl &url) { shown.append(url); });
+    QSignalSpy complete(&browser, &WebBrowser::DocumentComplete);
+
+    browser.Navigate(m_app->file(QStringLiteral("a.htm")));
+    QTRY_VERIFY(!complete.isEmpty());
+    QCOMPARE(browser.ReadyState(), 4);
+    QCOMPARE(browser.LocationURL(), QUrl::fromLocalFile(m_app->file(QStringLiteral("a.htm"))).toString());
+
+    // The cancelled address is asked about but never shown; the next one is.
+    browser.Navigate(m_app->file(QStringLiteral("b.htm")));
+    QTRY_VERIFY(std::any_of(asked.begin(), asked.end(), [](const QUrl &u) { return u.fileName() == "b.htm"; }));
+    browser.Navigate(m_app->file(QStringLiteral("c.htm")));
+    QTRY_VERIFY(complete.last().at(0).toUrl().fileName() == QLatin1String("c.htm"));
+    QVERIFY(std::none_of(shown.begin(), shown.end(), [](const QUrl &u) { return u.fileName() == "b.htm"; }));
+}
+
+QTEST_MAIN(TestForm1Window)
+#include "tst_form1_window.moc"

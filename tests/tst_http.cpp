@@ -1,0 +1,481 @@
+// Web requests against servers of the test's own on 127.0.0.1 (an origin server and an
+// HTTP proxy in front of it), the target split, the proxy setting and the connection
+// dialog.
+#include "testhelper.h"
+
+#include "shared/form19_connection.h"
+#include "shared/globals.h"
+#include "shared/http_request.h"
+
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+#include <QtTest>
+
+namespace {
+
+struct SeenRequest {
+    QByteArray method;
+    QByteArray target;    // as on the request line
+    QMap<QByteArray, QByteArray> headers;    // names in lower case
+    QByteArray body;
+};
+
+// Reads one request from socket's buffer; false while it is incomplete.
+bool takeRequest(QByteArray &buffer, SeenRequest &request)
+{
+    const qsizetype end = buffer.indexOf("\r\n\r\n");
+    if (end < 0)
+        return false;
+    const QList<QByteArray> lines = buffer.left(end).split('\n');
+    const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
+    request.method = first.value(0);
+    request.target = first.value(1);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines[i].indexOf(':');
+        if (colon > 0)
+            request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
+    }
+    const qsizetype length = request.headers.value("content-length").toLongLong();
+    if (buffer.size() < end + 4 + length)
+        return false;
+    request.body = buffer.mid(end + 4, length);
+    buffer.remove(0, end + 4 + length);
+    return true;
+}
+
+QByteArray answer(int status, const QByteArray &extraHeaders = QByteArray())
+{
+    const QByteArray body = "<html>" + QByteArray::number(status) + "</html>";
+    return "HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Type: text/html\r\nContent-Length: "
+           + QByteArray::number(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
+}
+
+// An origin server: /status/<n> answers n, /logon asks for a log-on that only
+// kelp/wisp passes, /refuse asks for one that nothing passes, /silent never answers,
+// anything else 200.
+class OriginServer : public QTcpServer
+{
+public:
+    OriginServer()
+    {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                auto *buffer = new QByteArray;
+                connect(socket, &QObject::destroyed, [buffer] { delete buffer; });
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
+                    buffer->append(socket->readAll());
+                    SeenRequest request;
+                    if (takeRequest(*buffer, request))
+                        respond(socket, request);
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+    QString target(const QString &path) const { return QStringLiteral("127.0.0.1:%1%2").arg(serverPort()).arg(path); }
+    QList<SeenRequest> seen;
+
+private:
+    void respond(QTcpSocket *socket, const SeenRequest &request)
+    {
+        seen.append(request);
+        const QByteArray path = request.target.startsWith('/') ? request.target : QUrl(request.target).path().toLatin1();
+        QByteArray reply = answer(200);
+        if (path.startsWith("/status/"))
+            reply = answer(path.mid(8).toInt());
+        else if (path == "/logon" && request.headers.value("authorization") != "Basic " + QByteArray("kelp:wisp").toBase64())
+            reply = answer(401, "WWW-Authenticate: Basic realm=\"links\"\r\n");
+        else if (path == "/refuse")
+            reply = answer(401, "WWW-Authenticate: Basic realm=\"links\"\r\n");
+        else if (path == "/silent")
+            return;
+        socket->write(reply);
+        socket->disconnectFromHost();
+    }
+};
+
+// An HTTP proxy that wants the log-on user/secret and relays everything else to the
+// origin server named in the request.
+class ProxyServerStub : public QTcpServer
+{
+public:
+    ProxyServerStub()
+    {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *client = nextPendingConnection()) {
+                auto *buffer = new QByteArray;
+                connect(client, &QObject::destroyed, [buffer] { delete buffer; });
+                connect(client, &QTcpSocket::readyRead, client, [this, client, buffer] {
+                    buffer->append(client->readAll());
+                    SeenRequest request;
+                    while (takeRequest(*buffer, request))
+                        relay(client, request);
+                });
+                connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+            }
+        });
+    }
+    QList<SeenRequest> seen;
+
+private:
+    void relay(QTcpSocket *client, const SeenRequest &request)
+    {
+        seen.append(request);
+        if (request.headers.value("proxy-authorization") != "Basic " + QByteArray("user:secret").toBase64()) {
+            // The connection stays open for the next try, as proxies keep it.
+            QByteArray refusal = answer(407, "Proxy-Authenticate: Basic realm=\"proxy\"\r\n");
+            refusal.replace("Connection: close", "Proxy-Connection: keep-alive");
+            client->write(refusal);
+            return;
+        }
+        const QUrl url(QString::fromLatin1(request.target));
+        QByteArray out = request.method + ' ' + url.path(QUrl::FullyEncoded).toLatin1() + " HTTP/1.1\r\n";
+        for (auto it = request.headers.cbegin(); it != request.headers.cend(); ++it) {
+            if (!it.key().startsWith("proxy-"))
+                out += it.key() + ": " + it.value() + "\r\n";
+        }
+        out += "\r\n" + request.body;
+        auto *origin = new QTcpSocket(client);
+        connect(origin, &QTcpSocket::connected, origin, [origin, out] { origin->write(out); });
+        connect(origin, &QTcpSocket::readyRead, client, [origin, client] { client->write(origin->readAll()); });
+        connect(origin, &QTcpSocket::disconnected, client, [client] { client->disconnectFromHost(); });
+        origin->connectToHost(url.host(), quint16(url.port(80)));
+    }
+};
+
+void resetConnectionSettings()
+{
+    ProxyServer.clear();
+    ProxyPort.clear();
+    ProxyUserId.clear();
+    ProxyPassword.clear();
+    ProxyConfirmed = 0;
+    HttpTarget.clear();
+    SetProxyCredentialsPrompt({});
+    ForgetTypedProxyLogon();
+    SetHttpRequestTimeout(30000);
+}
+
+bool request(const QString &target, const QString &verb = QStringLiteral("GET"), const QString &object = QString(),
+             const QString &data = QString())
+{
+    HttpTarget = target;
+    QString unused;
+    return HttpRequest(unused, object, verb, data, 0);
+}
+
+} // namespace
+
+class TestHttp : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { resetConnectionSettings(); }
+    void cleanup()
+    {
+        resetConnectionSettings();
+        qunsetenv("http_proxy");
+        qunsetenv("no_proxy");
+    }
+
+    void targetSplit_data();
+    void targetSplit();
+    void textRoutines();
+    void proxySetting_data();
+    void proxySetting();
+    void connectionDialog();
+
+    void directAnswers_data();
+    void directAnswers();
+    void failuresAreFalse();
+    void serverLogonResentOnce();
+    void throughProxy();
+    void proxyLogonAskedOnce();
+};
+
+void TestHttp::targetSplit_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("object");
+    QTest::newRow("path") << "host/dir/page.html" << "host" << "/dir/page.html";
+    QTest::newRow("host alone") << "host" << "host" << "";
+    QTest::newRow("trailing slash") << "host:8080/" << "host:8080" << "/";
+    QTest::newRow("empty gets the default host") << "" << kDefaultHttpHost << "";
+}
+
+void TestHttp::targetSplit()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, server);
+    QFETCH(QString, object);
+    HttpTarget = target;
+    QCOMPARE(GetServerName(), server);
+    QCOMPARE(GetObjectName(), object);
+    QVERIFY(!HttpTarget.isEmpty());
+}
+
+void TestHttp::textRoutines()
+{
+    QCOMPARE(GetBetween(QStringLiteral("a[b]c"), QStringLiteral("["), QStringLiteral("]")), QStringLiteral("b"));
+    QCOMPARE(GetBetween(QStringLiteral("a[ b c ]d"), QStringLiteral("["), QStringLiteral("]")), QStringLiteral("b c"));
+    QCOMPARE(GetBetween(QStringLiteral("a[b"), QStringLiteral("["), QStringLiteral("]")), QString());
+    QCOMPARE(GetBetween(QStringLiteral("ab]"), QStringLiteral("["), QStringLiteral("]")), QString());
+    // An end mark right after the start mark ends an empty text; it is not passed over.
+    QCOMPARE(GetBetween(QStringLiteral("a[]b]"), QStringLiteral("["), QStringLiteral("]")), QString());
+    QCOMPARE(GetBetween(QStringLiteral("x=\"\" y=\"v\""), QStringLiteral("\""), QStringLiteral("\"")), QString());
+
+    QCOMPARE(ConnectionStateWords(ConnectionLan | ConnectionConfigured), QStringLiteral(" LAN Configured"));
+    QCOMPARE(ConnectionStateWords(127), QStringLiteral(" LAN Modem Proxy Offline Configured"));
+    QCOMPARE(ConnectionStateWords(0), QString());
+    QString text = QStringLiteral("old");
+    QCOMPARE(ConnectionStateText(text), text);
+    QVERIFY(!text.contains(QLatin1String("old")));
+}
+
+void TestHttp::proxySetting_data()
+{
+    QTest::addColumn<QString>("proxyList");
+    QTest::addColumn<QString>("bypassList");
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("port");
+    QTest::newRow("per protocol") << "ftp=x:21 http=h:8080 https=s:443" << "<local>" << "h:8080" << "h" << "8080";
+    QTest::newRow("one for all") << "h:3128" << "localhost *.lan" << "h:3128;localhost;*.lan" << "h" << "3128";
+    QTest::newRow("none") << "" << "" << ";" << "" << "";
+    QTest::newRow("other protocols only") << "ftp=x:21" << "" << "ftp=x:21;" << "ftp=x" << "21";
+}
+
+void TestHttp::proxySetting()
+{
+    QFETCH(QString, proxyList);
+    QFETCH(QString, bypassList);
+    QFETCH(QString, setting);
+    QFETCH(QString, host);
+    QFETCH(QString, port);
+    QCOMPARE(ProxySettingForProtocol(proxyList, bypassList, QStringLiteral("http")), setting);
+    QString splitHost;
+    QString splitPort;
+    Form19::SplitProxySetting(setting, splitHost, splitPort);
+    QCOMPARE(splitHost, host);
+    QCOMPARE(splitPort, port);
+}
+
+void TestHttp::connectionDialog()
+{
+    TestProgramFolder home;
+    qputenv("http_proxy", "http://someone:pw@proxy.example.lan:3128/");
+    qputenv("no_proxy", "localhost,.lan");
+    QCOMPARE(GetProxyServer(QStringLiteral("http")), QStringLiteral("proxy.example.lan:3128"));
+
+    {
+        // Direct: the settings stay as they were, but the run's question is answered.
+        ProxyServer = QStringLiteral("kept");
+        Form19 form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("Internet Connection"));
+        QVERIFY(form.Option1->isChecked());
+        QVERIFY(!form.Frame1->isEnabled());
+        QCOMPARE(form.Text1->text(), QStringLiteral("proxy.example.lan"));
+        QCOMPARE(form.Text2->text(), QStringLiteral("3128"));
+        QCOMPARE(form.Text3->text(), Form19::LogOnUserName());
+        form.Command1->click();
+        QCOMPARE(ProxyConfirmed, 1);
+        QCOMPARE(ProxyServer, QStringLiteral("kept"));
+        QCOMPARE(form.result(), int(QDialog::Accepted));
+    }
+
+    ProxyConfirmed = 0;
+    ProxyServer.clear();
+    Form19 form;
+    form.show();
+    form.Option2->click();
+    QVERIFY(form.Frame1->isEnabled());
+    // Enter elsewhere or with a blank password does nothing.
+    QTest::keyClick(form.Text1, Qt::Key_Return);
+    form.Text4->setText(QStringLiteral("   "));
+    QTest::keyClick(form.Text4, Qt::Key_Return);
+    QCOMPARE(ProxyConfirmed, 0);
+    QVERIFY(form.isVisible());
+
+    form.Text3->setText(QStringLiteral(" me "));
+    form.Text4->setText(QStringLiteral("pw "));
+    QTest::keyClick(form.Text4, Qt::Key_Enter);
+    QCOMPARE(ProxyConfirmed, 1);
+    QCOMPARE(ProxyServer, QStringLiteral("proxy.example.lan"));
+    QCOMPARE(ProxyPort, QStringLiteral("3128"));
+    QCOMPARE(ProxyUserId, QStringLiteral(" me "));
+    QCOMPARE(ProxyPassword, QStringLiteral("pw "));
+    QVERIFY(!form.isVisible());
+
+    qunsetenv("http_proxy");
+    Form19 none;
+    QVERIFY(none.Text1->text().isEmpty());
+    QVERIFY(none.Text2->text().isEmpty());
+}
+
+void TestHttp::directAnswers_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QByteArray>("requested");
+    QTest::newRow("200") << "/dir/page.html" << QByteArray("/dir/page.html");
+    QTest::newRow("404") << "/status/404" << QByteArray("/status/404");
+    QTest::newRow("500") << "/status/500" << QByteArray("/status/500");
+    QTest::newRow("host alone") << "" << QByteArray("/");
+}
+
+void TestHttp::directAnswers()
+{
+    QFETCH(QString, path);
+    QFETCH(QByteArray, requested);
+    OriginServer origin;
+    ProxyServerStub proxy;
+    // A port without a server does not make a proxy connection.
+    ProxyPort = QString::number(proxy.serverPort());
+    QVERIFY(request(origin.target(path)));
+    QCOMPARE(origin.seen.size(), 1);
+    QCOMPARE(proxy.seen.size(), 0);
+    const SeenRequest &seen = origin.seen.first();
+    QCOMPARE(seen.method, QByteArray("GET"));
+    QCOMPARE(seen.target, requested);
+    QCOMPARE(seen.headers.value("accept-language"), QByteArray("en"));
+    QCOMPARE(seen.headers.value("connection").toLower(), QByteArray("keep-alive"));
+    QCOMPARE(seen.headers.value("content-type"), QByteArray("application/x-www-form-urlencoded"));
+    QCOMPARE(seen.headers.value("user-agent"), QByteArray("Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)"));
+
+    QVERIFY(request(origin.target(QStringLiteral("/ignored")), QStringLiteral("POST"), QStringLiteral("/form"),
+                    QStringLiteral("a=1&b=2")));
+    QCOMPARE(origin.seen.last().method, QByteArray("POST"));
+    QCOMPARE(origin.seen.last().target, QByteArray("/form"));
+    QCOMPARE(origin.seen.last().body, QByteArray("a=1&b=2"));
+}
+
+void TestHttp::failuresAreFalse()
+{
+    // Nobody listens on the port of a server that was closed.
+    quint16 closedPort = 0;
+    {
+        QTcpServer gone;
+        QVERIFY(gone.listen(QHostAddress::LocalHost));
+        closedPort = gone.serverPort();
+    }
+    QVERIFY(!request(QStringLiteral("127.0.0.1:%1/").arg(closedPort)));
+    QVERIFY(!request(QStringLiteral(":80/no-host")));
+
+    // A server that never answers ends in a time-out, reported as a failure; a request
+    // started meanwhile from the event loop is refused instead of nested.
+    OriginServer origin;
+    SetHttpRequestTimeout(300);
+    bool nested = true;
+    QTimer::singleShot(50, [&] { nested = request(origin.target(QStringLiteral("/"))); });
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!request(origin.target(QStringLiteral("/silent"))));
+    QVERIFY(clock.elapsed() < 5000);
+    QVERIFY(!nested);
+    QCOMPARE(origin.seen.size(), 1);
+    // Once the first is over, the next request goes out.
+    QVERIFY(request(origin.target(QStringLiteral("/"))));
+}
+
+void TestHttp::serverLogonResentOnce()
+{
+    OriginServer origin;
+    // The fixed log-on passes: sent once without, once with it.
+    QVERIFY(request(origin.target(QStringLiteral("/logon"))));
+    QCOMPARE(origin.seen.size(), 2);
+    QVERIFY(!origin.seen[0].headers.contains("authorization"));
+    QCOMPARE(origin.seen[1].headers.value("authorization"), "Basic " + QByteArray("kelp:wisp").toBase64());
+
+    // A server that keeps refusing is asked twice, no more; its refusal is an answer.
+    origin.seen.clear();
+    QVERIFY(request(origin.target(QStringLiteral("/refuse"))));
+    QCOMPARE(origin.seen.size(), 2);
+    // A refusal without a log-on method has nothing to answer.
+    origin.seen.clear();
+    QVERIFY(request(origin.target(QStringLiteral("/status/401"))));
+    QCOMPARE(origin.seen.size(), 1);
+}
+
+void TestHttp::throughProxy()
+{
+    OriginServer origin;
+    ProxyServerStub proxy;
+    ProxyServer = QStringLiteral("127.0.0.1");
+    ProxyPort = QString::number(proxy.serverPort());
+    ProxyUserId = QStringLiteral("user");
+    ProxyPassword = QStringLiteral("secret");
+    int asked = 0;
+    SetProxyCredentialsPrompt([&asked](const QString &, QString &, QString &) { return ++asked, false; });
+
+    QVERIFY(request(origin.target(QStringLiteral("/status/404"))));
+    QCOMPARE(asked, 0);
+    QCOMPARE(proxy.seen.size(), 2);
+    QVERIFY(proxy.seen.last().target.startsWith("http://127.0.0.1:"));
+    QCOMPARE(origin.seen.size(), 1);
+    // The proxy's log-on goes to the proxy only.
+    for (auto it = origin.seen.first().headers.cbegin(); it != origin.seen.first().headers.cend(); ++it)
+        QVERIFY2(!it.value().contains(QByteArray("user:secret").toBase64()), it.key().constData());
+}
+
+void TestHttp::proxyLogonAskedOnce()
+{
+    OriginServer origin;
+    ProxyServerStub proxy;
+    ProxyServer = QStringLiteral("127.0.0.1");
+    ProxyPort = QString::number(proxy.serverPort());
+    ProxyUserId = QStringLiteral("user");
+    int asked = 0;
+    QString answerPassword;
+    SetProxyCredentialsPrompt([&](const QString &host, QString &user, QString &password) {
+        ++asked;
+        if (host != QLatin1String("127.0.0.1") || user != QLatin1String("user") || answerPassword.isEmpty())
+            return false;
+        password = answerPassword;
+        return true;
+    });
+    const auto attempt = [&](const QString &settingsPassword, const QString &typed) {
+        proxy.seen.clear();
+        origin.seen.clear();
+        asked = 0;
+        ProxyPassword = settingsPassword;
+        answerPassword = typed;
+        return request(origin.target(QStringLiteral("/")));
+    };
+
+    // A wrong password of the settings is sent once, without asking the user; the
+    // refusal is the answer.
+    QVERIFY(attempt(QStringLiteral("wrong"), QString()));
+    QCOMPARE(asked, 0);
+    QCOMPARE(proxy.seen.size(), 2);
+    QCOMPARE(origin.seen.size(), 0);
+
+    // Without a password the user is asked, once, whatever the answer.
+    QVERIFY(attempt(QString(), QStringLiteral("still wrong")));
+    QCOMPARE(asked, 1);
+    QCOMPARE(proxy.seen.size(), 2);
+    QCOMPARE(proxy.seen.last().headers.value("proxy-authorization"), "Basic " + QByteArray("user:still wrong").toBase64());
+
+    // Cancelled: nothing is sent again.
+    QVERIFY(attempt(QString(), QString()));
+    QCOMPARE(asked, 1);
+    QCOMPARE(proxy.seen.size(), 1);
+
+    // A log-on the proxy accepted is not asked again in the run.
+    QVERIFY(attempt(QString(), QStringLiteral("secret")));
+    QCOMPARE(asked, 1);
+    QCOMPARE(origin.seen.size(), 1);
+    QVERIFY(attempt(QString(), QString()));
+    QCOMPARE(asked, 0);
+    QCOMPARE(origin.seen.size(), 1);
+}
+
+QTEST_MAIN(TestHttp)
+#include "tst_http.moc"
