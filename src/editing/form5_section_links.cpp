@@ -24,6 +24,7 @@ Form5::Form5(QWidget *parent)
         Label1[i] = new QLabel(QStringLiteral("%1. Website Name:").arg(i + 1), this);
         Text1[i] = new QLineEdit(this);
         Text1[i]->setObjectName(QStringLiteral("Text1_%1").arg(i));
+        Text1[i]->setMinimumWidth(220);
         Label2[i] = new QLabel(QStringLiteral("Website Address:"), this);
         Text2[i] = new QLineEdit(this);
         Text2[i]->setObjectName(QStringLiteral("Text2_%1").arg(i));
@@ -35,7 +36,8 @@ Form5::Form5(QWidget *parent)
         grid->addWidget(Label2[i], i, 2);
         grid->addWidget(Text2[i], i, 3);
     }
-    grid->setColumnStretch(3, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 2);
 
     Command1 = new QPushButton(QStringLiteral("Update"), this);
     Command1->setObjectName(QStringLiteral("Command1"));

@@ -26,9 +26,6 @@ void Form1::mnuMoveSubtopic_Click() {}
 void Form1::mnuSubtopicRename_Click() {}
 
 // Page menu.
-void Form1::mnuSectionHeaderUpdate_Click() {}
-void Form1::mnuEditLinks_Click(int index) { Q_UNUSED(index); }
-void Form1::mnuColorSchema_Click() {}
 void Form1::mnuFontSize_Click() {}
 
 // Options menu.

@@ -197,9 +197,6 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     if (!url.isValid() || url.host().isEmpty())
         return false;
 
-    QNetworkAccessManager manager;
-    manager.setProxy(connectionProxy());
-
     QNetworkRequest request(url);
     request.setRawHeader("Accept-Language", "en");
     request.setRawHeader("Connection", "Keep-Alive");
@@ -213,9 +210,20 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     QTimer deadline;
     deadline.setSingleShot(true);
     deadline.setInterval(g_timeoutMs * 3);
+    QEventLoop loop;
+    int status = 0;
+    bool timedOut = false;
+    int serverLogons = 0;
+    int proxyLogons = 0;
+    bool usedTypedLogon = false;
+    TypedProxyLogon typed;
+
+    const QNetworkProxy proxy = connectionProxy();
+    const QString proxyKey = proxy.hostName() + QLatin1Char(':') + QString::number(proxy.port());
+    QNetworkAccessManager manager;
+    manager.setProxy(proxy);
 
     // A server that asks for a log-on gets the program's fixed one, once.
-    int serverLogons = 0;
     QObject::connect(&manager, &QNetworkAccessManager::authenticationRequired,
                      [&serverLogons](QNetworkReply *, QAuthenticator *authenticator) {
                          if (serverLogons++ > 0)
@@ -226,12 +234,8 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     // A proxy that asks for a log-on gets the one of the connection settings, or, when
     // they hold no password, the one the user typed earlier in the run or types now;
     // once. The time the user takes does not count.
-    const QString proxyKey = manager.proxy().hostName() + QLatin1Char(':') + QString::number(manager.proxy().port());
-    int proxyLogons = 0;
-    bool usedTypedLogon = false;
-    TypedProxyLogon typed;
     QObject::connect(&manager, &QNetworkAccessManager::proxyAuthenticationRequired,
-                     [&](const QNetworkProxy &proxy, QAuthenticator *authenticator) {
+                     [&](const QNetworkProxy &asking, QAuthenticator *authenticator) {
                          if (proxyLogons++ > 0)
                              return;
                          QString user = ProxyUserId;
@@ -243,7 +247,7 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
                          } else if (password.isEmpty()) {
                              const bool timing = deadline.isActive();
                              deadline.stop();
-                             const bool answered = askProxyCredentials(proxy.hostName(), user, password);
+                             const bool answered = askProxyCredentials(asking.hostName(), user, password);
                              if (timing)
                                  deadline.start();
                              if (!answered)
@@ -257,10 +261,6 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     QNetworkReply *reply = post ? manager.post(request, data.toUtf8())
                                 : manager.get(request);
     QPointer<QNetworkReply> guard(reply);
-
-    int status = 0;
-    bool timedOut = false;
-    QEventLoop loop;
 
 #if QT_CONFIG(ssl)
     QObject::connect(reply, &QNetworkReply::sslErrors, reply, [reply](const QList<QSslError> &errors) {
