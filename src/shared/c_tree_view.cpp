@@ -111,21 +111,15 @@ void cTreeView::Redraw(bool enabled)
 
 void cTreeView::CollapseAll()
 {
-    Redraw(false);
-    if (m_tree) {
-        for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {
-            if ((*it)->childCount() == 0)
-                continue;
-            if (TreeNode *node = TreeNode::from(*it))
-                node->setExpanded(false);
-            else
-                (*it)->setExpanded(false);
-        }
-    }
-    Redraw(true);
+    setAllExpanded(false);
 }
 
 void cTreeView::ExpandAll()
+{
+    setAllExpanded(true);
+}
+
+void cTreeView::setAllExpanded(bool expanded)
 {
     Redraw(false);
     if (m_tree) {
@@ -133,9 +127,9 @@ void cTreeView::ExpandAll()
             if ((*it)->childCount() == 0)
                 continue;
             if (TreeNode *node = TreeNode::from(*it))
-                node->setExpanded(true);
+                node->setExpanded(expanded);
             else
-                (*it)->setExpanded(true);
+                (*it)->setExpanded(expanded);
         }
     }
     Redraw(true);

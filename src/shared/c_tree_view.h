@@ -88,6 +88,7 @@ private:
                         int vExpandedImage);
     void raiseContextMenu(const QPoint &pos);
     void setExpandedDeep(TreeNode *node, bool expanded);
+    void setAllExpanded(bool expanded);
     void resetDrag();
 
     QPointer<QTreeWidget> m_tree;
