@@ -2,6 +2,7 @@
 
 #include "mainwindow/form1.h"
 
+#include "editing/link_tree_widget.h"
 #include "mainwindow/page_post.h"
 #include "mainwindow/topic_page_builder.h"
 #include "platform/programfolder.h"
@@ -170,7 +171,7 @@ void Form1::createControls()
     Combo6->setToolTip(QStringLiteral("Edition"));
     placeFixedHeight(Combo6, 10500, kRowTop, 2940);
 
-    TvwBestell = new QTreeWidget(client);
+    TvwBestell = new LinkTreeWidget(client);
     TvwBestell->setObjectName(QStringLiteral("TvwBestell"));
     TvwBestell->setHeaderHidden(true);
     TvwBestell->setColumnCount(1);
@@ -290,6 +291,9 @@ void Form1::wireControls()
     connect(Combo6, &QComboBox::activated, this, [this](int) { Combo6_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this]() { Command2_Click(); });
     connect(tmrWindowTrack, &QTimer::timeout, this, &Form1::tmrWindowTrack_Timer);
+    wireKeywordSearch();
+    wireBrowserEvents();
+    wireTree();
     // Section links saved on a page arrive as a navigation to a post address: they are
     // stored, and the page is shown again as it is now.
     connect(results, &WebBrowser::BeforeNavigate2, this, [this](const QUrl &url, bool *cancel) {
@@ -347,6 +351,7 @@ void Form1::wireControls()
     on(mnupopRenameLinkname, &Form1::mnupopRenameLinkname_Click);
     on(mnupoprenamewebaddress, &Form1::mnupoprenamewebaddress_Click);
     on(mnuPopUpAddNotation, &Form1::mnuPopUpAddNotation_Click);
+    wireLinkDrops();   // after the tree's drop handling above, so drag-over is seen first
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

@@ -9,6 +9,7 @@
 // Its controls are placed absolutely (in twips) on the central widget and re-laid out in
 // proportion when the window is resized.
 
+#include <QColor>
 #include <QMainWindow>
 #include <QString>
 
@@ -17,7 +18,9 @@
 class QAction;
 class QCloseEvent;
 class QComboBox;
+class QDragMoveEvent;
 class QDropEvent;
+class QMimeData;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -26,12 +29,19 @@ class QResizeEvent;
 class QStatusBar;
 class QTimer;
 class QTreeWidget;
+class QUrl;
+class QVariant;
 class ClsVSplit;
 class PagePost;
 class TopicPageBuilder;
 class WebBrowser;
 class cTreeView;
+class TreeImageList;
+class TreeNode;
 struct _xmlDoc;
+
+// Title of the page last opened by NavigateWebSite in mode 1; "" after any other call.
+extern QString WebPageTitle;
 
 class Form1 : public QMainWindow
 {
@@ -152,10 +162,28 @@ public:
     // ---- Topic and Sub-Topic selection ----------------------------------------------------
     void Combo1_Click();
     void Combo2_Click();
-    // Rebuilds the category tree of CurrentSubTopicId (for now only empties it).
+    // Rebuilds the category tree of CurrentSubTopicId (SelectedNodePath becomes "").
     void updateTree();
     // Refills the keyword box from a "|"-separated keyword list.
     void FillKeywordCombo(const QString &keywordList);
+
+    // ---- Keyword search ------------------------------------------------------------------
+    // A character typed in the keyword box (8 Backspace, 13 Enter, 27 Escape, else the
+    // character): completes from the list while the search mode is on (the key becomes 0
+    // when it was used up); Enter remembers the word and opens the web directory search.
+    void cb1_KeyPress(int &keyAscii);
+    // A character typed in the web search box: Enter opens the web search.
+    void Text1_KeyPress(int keyAscii);
+    // Remembers the keyword box's text with the shown Sub-Topic unless it has it already.
+    void SaveKeyword();
+    // True when the keyword box lists word (trimmed, without regard to case); the box
+    // keeps word as its text.
+    bool KeywordListed(const QString &word);
+    // Asks for a keyword and marks the tree nodes that contain it.
+    void SearchSubTopicTree();
+    // Marks green (and selects) every tree node whose text contains keyword (case
+    // matters); the others turn white. The last match stays selected.
+    void HighlightKeywordNodes(const QString &keyword);
 
     // ---- The Sub-Topic's page ---------------------------------------------------------------
     bool BuildPageStylesheet(const QString &templateFile, const QString &caption1, const QString &caption2,
@@ -167,6 +195,16 @@ public:
     // Stores the section links a page posted (the address of the submission with its query)
     // into one of the six section tables, then rebuilds the page.
     void updatelinksdb(const QString &text, const QString &table);
+
+    // ---- Topic and Sub-Topic editing ----------------------------------------------------
+    // Deletes the Sub-Topic CurrentSubTopicId with every row it owns, all or nothing;
+    // answers false (reason set) when nothing could be deleted.
+    bool DeleteSub(QString *reason = nullptr);
+    // Writes newName in every place the Sub-Topic CurrentSubTopicId keeps its name (under
+    // the Topic chosen in Combo1) and deletes the page file of currentName; all or nothing.
+    bool RenameSub(const QString &currentName, const QString &newName, QString *reason = nullptr);
+    // True when the shown Sub-Topic has no category the user made.
+    bool IsPredefinedSubTopic();
 
     // ---- Menu commands ------------------------------------------------------------------
     void mnuExit_Click();
@@ -213,6 +251,105 @@ public:
     void mnupoprenamewebaddress_Click();
     void mnuPopUpAddNotation_Click();
 
+    // ---- Category tree: filling, selection and events -----------------------------------
+    // The tree's pictures: folders, documents and the file-type icons added while filling.
+    TreeImageList *imgDialog = nullptr;
+    // Counted into by CheckNode; the caller sets them first.
+    int CategoryCount = 0;
+    int LinkCount = 0;
+    bool CountCategoriesFlag = false;
+    // 0 after any press or release in the tree; a popup command sets it to 1 when it is
+    // done, and a click then opens no link.
+    qint16 PopupCommandDone = 0;
+    // Position of the last press in the tree, in pixels of its viewport.
+    qint16 TreeMouseX = 0;
+    qint16 TreeMouseY = 0;
+    // The node under the pointer at the last right release (nullptr once it is removed),
+    // and SelectedNodePath as it was then for a root or category.
+    TreeNode *PopupNode = nullptr;
+    QString PopupNodePath;
+
+    // Expands the node at SelectedNodeIndex with its ancestors and selects it.
+    void SelectParentChain();
+    // Selects, reveals and expands the node with that index.
+    void SelecteerNode(qint32 index);
+    // Counts node, its subtree and its later siblings into CategoryCount and LinkCount.
+    void CheckNode(TreeNode *&node);
+    void WalkTree(TreeNode *&node);
+    // "<categories>,<links>" among the selected node's children.
+    QString FindTreeChildern(QTreeWidget *tree);
+    // Expanded := flag down the chain from node; later link siblings turn blue.
+    void ExpandSubtree(TreeNode *node, bool flag);
+    // Links can be dragged out of the tree while this is on.
+    void EnableTreeDrag();
+    void DisableTreeDrag();
+    // True while the tree is being filled.
+    bool treeFilling() const { return m_treeFilling; }
+
+    // Mouse handlers of the tree: button 1 left, 2 right, 4 middle; x and y in pixels of
+    // the tree's viewport. A right release shows the popup menu.
+    void TvwBestell_MouseDown(int button, int shift, double x, double y);
+    void TvwBestell_MouseMove(int button, int shift, double x, double y);
+    void TvwBestell_MouseUp(int button, int shift, double x, double y);
+    void TvwBestell_Click();
+    void TvwBestell_Expand(TreeNode *node);
+    void TvwBestell_Collapse(TreeNode *node);
+
+    // ---- Browser integration and window tracking ----------------------------------------
+    // Opens the address in a separate browser window of this program. Mode 1 loads the
+    // page in a hidden window only to read its title into WebPageTitle, then closes it;
+    // any other mode shows the window in front.
+    void NavigateWebSite(const QString &address, qint16 mode = 0);
+    // "<name>,<address>" for the address in DroppedLinkUrl: named after an open browser
+    // window showing it, or after its link on the page of the tracked browser window, or
+    // after itself.
+    QString CollectPageLinks();
+    void results_StatusTextChange(const QString &text);
+    void results_DocumentComplete(const QUrl &url, bool ok);
+    // A page of the browser asks for a new window: it opens in a new browser window.
+    void results_NewWindow2(WebBrowser **target, bool *cancel);
+    // True when the browser's "Disable Script Debugger" setting holds "yes".
+    bool IsScriptDebuggerDisabled();
+    bool PathExists(const QString &path);
+    // Asks for a page file and shows it in the browser.
+    void OpenHtmlFile();
+    void PrintPage();
+    void PrintPreviewPage();
+    void SavePageAs();
+    // Opens an address with the desktop's default program; tells the user when it cannot.
+    void NavigateUrl(const QString &address);
+    // Stores a value (REG_SZ or REG_DWORD) in an existing key of HKEY_CURRENT_USER; answers
+    // the registry result code.
+    long SaveUserRegValue(const QString &key, const QString &name, const QVariant &value, quint32 type);
+    // Keeps a window above all others.
+    void SetTopMost(QWidget *window);
+
+    // ---- Category and link editing ---------------------------------------------------------
+    // The popup commands' work: Add asks for a category name and adds it under the selected
+    // node; Rename renames the right-clicked category with everything below it; both then
+    // re-select the Topic and Sub-Topic lists, which rebuilds the page and the tree.
+    void AddCategory();
+    void RenameCategory();
+    // Rewrites the stored paths ("/" form) of the category at oldPath and of every category
+    // below it to begin with newPath; false (after saying why) when nothing could be written.
+    bool DoRenameCategory(const QString &oldPath, const QString &newPath);
+    // Deletes the category at SelectedNodePath with its sub-categories and links, all or
+    // nothing (never the root); false when nothing was deleted (a failure is reported).
+    bool DeleteCategory();
+    // Deletes the sub-categories and links below node (rows and nodes), all or nothing,
+    // keeping the node's own row; false when nothing was deleted (a failure is reported).
+    bool FullCategoryDelete(TreeNode *node);
+    // Deletes the link of the selection (its category from SelectedNodePath, its name and
+    // address) from the edition; a link outside any category is refused (LinkDeleteRefused).
+    void DeleteLink();
+    // Asks, deletes the selected link, rebuilds the tree and selects ReselectNodeIndex.
+    void DeleteSelectedLink();
+    // A drag out of the tree starts: the data the dragged link carries (nullptr: no drag).
+    QMimeData *TvwBestell_OLEStartDrag();
+    // The pointer moves over the tree while dragging (state 1: it leaves the tree): the
+    // node under it is marked as the drop target.
+    void TvwBestell_OLEDragOver(QDragMoveEvent *event, int state);
+
     // Events of controls that the tree, search and browser commands handle.
     void TvwBestell_OLEDragDrop(QDropEvent *event);
     void tmrWindowTrack_Timer();
@@ -232,6 +369,9 @@ private:
     void createMenus();
     void createTreePopupMenu();
     void wireControls();
+    void wireKeywordSearch();   // key handling of the keyword and web search boxes
+    void wireBrowserEvents();   // events of the browser control results
+    void wireTree();            // events of the category tree TvwBestell
 
     void ShowNormalLayout();
     void ShowPageOnly();
@@ -249,6 +389,20 @@ private:
     bool m_loadAborted = false;
     bool m_unloaded = false;
     QString m_lastOpenFailure;   // the edition that could not be opened last time
+
+    // Category tree: a fill is running / another was asked for meanwhile; depth of nested
+    // expand handlers; a mouse button is down in the tree.
+    bool m_treeFilling = false;
+    bool m_treeRefillWanted = false;
+    int m_treeExpandDepth = 0;
+    bool m_treeMouseDown = false;
+
+    // Category and link editing: re-selection of the lists after an edit; wiring of link
+    // drags; the node marked as drop target (by index) and the colour it had.
+    void reloadListsAfterCategoryEdit();
+    void wireLinkDrops();
+    int m_dropHighlightIndex = 0;
+    QColor m_dropHighlightBack;
 
     static Form1 *s_instance;
 };

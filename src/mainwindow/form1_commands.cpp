@@ -15,15 +15,8 @@ void Form1::mnuRenameEdition_Click() {}
 void Form1::mnuRestoreEdition_Click() {}
 
 // Database menu.
-void Form1::mnuTopicAdd_Click() {}
-void Form1::mnutopicDelete_Click() {}
-void Form1::mnuTopicRename_Click() {}
-void Form1::mnusubTopicAdd_Click() {}
 void Form1::mnuSubtopicExport_Click() {}
 void Form1::mnuSubtopicImport_Click() {}
-void Form1::mnuSubtopicDelete_Click() {}
-void Form1::mnuMoveSubtopic_Click() {}
-void Form1::mnuSubtopicRename_Click() {}
 
 // Page menu.
 void Form1::mnuFontSize_Click() {}
@@ -35,17 +28,4 @@ void Form1::mnuCompact_Click() {}
 void Form1::mnuImportFav_Click() {}
 void Form1::mnuSearchdb_Click() {}
 
-// The tree's pop-up menu.
-void Form1::mnuPopupAddCategory_Click() {}
-void Form1::mnuPopUpDeleteCategory_Click() {}
-void Form1::mnuPopupRenameCategory_Click() {}
-void Form1::mnuPopUpAddLink_Click() {}
-void Form1::mnuPopUpDeleteLink_Click() {}
-void Form1::mnupopRenameLinkname_Click() {}
-void Form1::mnupoprenamewebaddress_Click() {}
-void Form1::mnuPopUpAddNotation_Click() {}
-
 // Controls.
-void Form1::TvwBestell_OLEDragDrop(QDropEvent *event) { Q_UNUSED(event); }
-void Form1::FillKeywordCombo(const QString &keywordList) { Q_UNUSED(keywordList); }
-void Form1::tmrWindowTrack_Timer() {}

@@ -46,14 +46,6 @@ void Form1::setEditLinksEnabled(bool enabled)
         item->setEnabled(enabled);
 }
 
-void Form1::updateTree()
-{
-    // The category tree of CurrentSubTopicId is filled by the tree commands; until then the
-    // tree is left empty.
-    clearTree();
-    SelectedNodePath.clear();
-}
-
 void Form1::Combo1_Click()
 {
     if (Combo2->isHidden())

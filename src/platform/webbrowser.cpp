@@ -1,5 +1,7 @@
 #include "platform/webbrowser.h"
 
+#include "platform/url_history.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -30,8 +32,10 @@ WebBrowser::WebBrowser(QWidget *parent)
         m_readyState = 4;
         // The address shown changes as soon as a load starts, even one that is then
         // refused; a navigation is complete only once its document has arrived.
-        if (ok)
+        if (ok) {
+            UrlHistory::recordVisit(url(), title());
             emit NavigateComplete2(url());
+        }
         emit DocumentComplete(url(), ok);
     });
     connect(page(), &QWebEnginePage::linkHovered, this, [this](const QString &link) {
@@ -72,7 +76,10 @@ bool WebBrowser::beforeNavigate(const QUrl &url)
 QWebEngineView *WebBrowser::createWindow(QWebEnginePage::WebWindowType type)
 {
     Q_UNUSED(type);
+    WebBrowser *target = nullptr;
     bool cancel = false;
-    emit NewWindow2(&cancel);
-    return cancel ? nullptr : this;
+    emit NewWindow2(&target, &cancel);
+    if (cancel)
+        return nullptr;
+    return target ? target : this;
 }

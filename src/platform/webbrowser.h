@@ -57,9 +57,10 @@ signals:
     void DocumentComplete(const QUrl &url, bool ok);
     // The status text: the address under the mouse pointer, or "" when there is none.
     void StatusTextChange(const QString &text);
-    // The page asks for a new window; a handler that sets *cancel to true refuses it,
-    // otherwise the new page opens in this view.
-    void NewWindow2(bool *cancel);
+    // The page asks for a new window. A handler that sets *cancel to true refuses it; one
+    // that sets *target to another browser (one that has not loaded anything yet) has the
+    // new page open there; otherwise the new page opens in this view.
+    void NewWindow2(WebBrowser **target, bool *cancel);
     // Loading progress in percent (0 to 100).
     void ProgressChange(int percent);
 

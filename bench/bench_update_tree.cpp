@@ -1,0 +1,264 @@
+// Times the main window's tree rebuild on a large Sub-Topic (2,000 categories, 30,000
+// links) against a plain QTreeWidget build of the same nodes, in the same run.
+//
+//   bench_update_tree [program folder to copy from]
+//
+// The program folder defaults to the build's pristine folder next to this program. The
+// edition is made in a temporary folder; nothing of the user's is touched.
+
+#include "mainwindow/form1.h"
+#include "platform/dialogs.h"
+#include "shared/database.h"
+#include "shared/globals.h"
+#include "shared/tree_nodes.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlQuery>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QVariant>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int TopCategories = 50;
+constexpr int SubCategoriesEach = 39;   // 50 + 50 * 39 = 2,000 categories
+constexpr int LinksTotal = 30000;
+constexpr int Runs = 7;
+
+struct Category {
+    qint32 id;
+    QString path;
+};
+struct Link {
+    qint32 categoryId;
+    QString name;
+    QString url;
+};
+
+void copyFolder(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString target = to + QDir(from).relativeFilePath(file);
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::copy(file, target);
+        QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    }
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(content);
+}
+
+bool exec(QSqlQuery &q, const QVariantList &values)
+{
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (q.exec())
+        return true;
+    std::fprintf(stderr, "SQL failed\n");
+    return false;
+}
+
+// The edition: Topic "Bench", Sub-Topic "Big" (id 1) with its root row, 50 areas of 39
+// fields each, and 15 links in every category; a few links are local files.
+bool makeEdition(const QString &folder, QVector<Category> *categories, QVector<Link> *links)
+{
+    for (const char *name : {"notes.txt", "manual.pdf", "picture.png"})
+        writeFile(folder + QLatin1String("docs/") + QLatin1String(name), "content");
+
+    QSqlDatabase db = DbConnection();
+    db.transaction();
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (1, 'Bench')"));
+    q.exec(QStringLiteral("INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName) VALUES (1, 1, 'Big')"));
+    q.exec(QStringLiteral("INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName)"
+                          " VALUES (1, 'bb99bb', 'aa33ee', '8a2be2', 'Big')"));
+
+    QSqlQuery lks(db);
+    lks.prepare(QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc)"
+                               " VALUES (?, ?, ?, 1, 1, ?, 'N')"));
+    if (!exec(lks, {1, QStringLiteral("Big"), QStringLiteral("Big"), 0}))
+        return false;
+    qint32 id = 1;
+    for (int a = 1; a <= TopCategories; ++a) {
+        const QString area = QStringLiteral("Area %1").arg(a, 3, 10, QLatin1Char('0'));
+        const QString areaPath = QStringLiteral("Big/") + area;
+        categories->append({++id, areaPath});
+        if (!exec(lks, {id, area + QStringLiteral("/Big"), areaPath, 1}))
+            return false;
+        for (int f = 1; f <= SubCategoriesEach; ++f) {
+            const QString field = QStringLiteral("Field %1").arg(f, 2, 10, QLatin1Char('0'));
+            const QString path = areaPath + QLatin1Char('/') + field;
+            categories->append({++id, path});
+            if (!exec(lks, {id, field + QLatin1Char('/') + area + QStringLiteral("/Big"), path, 1}))
+                return false;
+        }
+    }
+
+    QSqlQuery sit(db);
+    sit.prepare(QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl, Summary) VALUES (?, ?, ?, '')"));
+    QSqlQuery join(db);
+    join.prepare(QStringLiteral("INSERT INTO LksSit (LksId, SitId, Seq) VALUES (?, ?, ?)"));
+    const QString docs = folder + QStringLiteral("docs/");
+    for (int i = 1; i <= LinksTotal; ++i) {
+        const Category &category = categories->at((i - 1) % categories->size());
+        QString url;
+        switch (i % 50) {
+        case 1: url = docs + QStringLiteral("notes.txt"); break;
+        case 2: url = docs + QStringLiteral("manual.pdf"); break;
+        case 3: url = docs + QStringLiteral("picture.png"); break;
+        case 4: url = QStringLiteral("/nowhere/missing%1.doc").arg(i); break;
+        default:
+            url = i % 5 == 0 ? QStringLiteral("https://secure%1.example/").arg(i)
+                             : QStringLiteral("http://www.site%1.example/page.html").arg(i);
+        }
+        const QString name = QStringLiteral("Site %1").arg(i, 5, 10, QLatin1Char('0'));
+        links->append({category.id, name, url});
+        if (!exec(sit, {i, name, url}) || !exec(join, {category.id, i, i}))
+            return false;
+    }
+    return db.commit();
+}
+
+// The same nodes in a plain QTreeWidget: folders with a picture, links with text only.
+double plainBuild(QTreeWidget &tree, const QVector<Category> &categories, const QVector<Link> &links)
+{
+    const QIcon folder = tree.style()->standardIcon(QStyle::SP_DirClosedIcon);
+    QHash<qint32, QVector<const Link *>> byCategory;
+    for (const Link &link : links)
+        byCategory[link.categoryId].append(&link);
+
+    QElapsedTimer clock;
+    clock.start();
+    tree.setUpdatesEnabled(false);
+    tree.clear();
+    QHash<QString, QTreeWidgetItem *> byPath;
+    auto *root = new QTreeWidgetItem(&tree, {QStringLiteral("Big")});
+    root->setIcon(0, folder);
+    byPath.insert(QStringLiteral("BIG"), root);
+    for (const Category &category : categories) {
+        const int slash = int(category.path.lastIndexOf(QLatin1Char('/')));
+        QTreeWidgetItem *parent = byPath.value(category.path.left(slash).toUpper());
+        auto *item = new QTreeWidgetItem(parent, {category.path.mid(slash + 1)});
+        item->setIcon(0, folder);
+        byPath.insert(category.path.toUpper(), item);
+        for (const Link *link : byCategory.value(category.id)) {
+            auto *node = new QTreeWidgetItem(item, {link->name});
+            node->setData(0, Qt::UserRole, link->url);
+        }
+    }
+    root->sortChildren(0, Qt::AscendingOrder);
+    tree.setUpdatesEnabled(true);
+    QCoreApplication::processEvents();
+    return clock.nsecsElapsed() / 1e6;
+}
+
+double median(QVector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+QString list(const QVector<double> &values)
+{
+    QStringList parts;
+    for (double v : values)
+        parts.append(QString::number(v, 'f', 1));
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+
+    const QString source = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                    : QCoreApplication::applicationDirPath() + QStringLiteral("/../pristine");
+    if (!QFileInfo::exists(source + QStringLiteral("/untitled.mdb"))) {
+        std::fprintf(stderr, "No program folder with untitled.mdb at %s\n", qPrintable(source));
+        return 2;
+    }
+    QTemporaryDir home;
+    QTemporaryDir config;
+    const QString folder = home.path() + QLatin1Char('/');
+    copyFolder(source + QLatin1Char('/'), folder);
+    QFile::copy(folder + QStringLiteral("untitled.mdb"), folder + QStringLiteral("Bench.mdb"));
+    writeFile(folder + QStringLiteral("dbnames.txt"), "*Bench.mdb,Bench\r\n");
+    qputenv("QUORVANE_HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    QDir::setCurrent(home.path());
+    DialogScript::begin();   // no box may wait for a user here
+
+    CurrentDatabaseFile = QStringLiteral("Bench.mdb");
+    if (!OpenDatabase(CurrentDatabaseFile)) {
+        std::fprintf(stderr, "Cannot open the bench edition\n");
+        return 2;
+    }
+    QVector<Category> categories;
+    QVector<Link> links;
+    if (!makeEdition(folder, &categories, &links))
+        return 2;
+
+    IsOnline = false;
+    Form1 *form = Form1::instance();
+    form->show();
+    QCoreApplication::processEvents();
+    CurrentSubTopicId = 1;
+
+    QVector<double> treeTimes;
+    QVector<double> plainTimes;
+    QTreeWidget plain;
+    plain.setHeaderHidden(true);
+    plain.resize(form->TvwBestell->size());
+    plain.show();
+    int nodes = 0;
+    for (int run = 0; run < Runs; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        form->updateTree();
+        QCoreApplication::processEvents();
+        treeTimes.append(clock.nsecsElapsed() / 1e6);
+        nodes = TreeNodes::of(form->TvwBestell)->Count();
+        plainTimes.append(plainBuild(plain, categories, links));
+    }
+
+    const double tree = median(treeTimes);
+    const double base = median(plainTimes);
+    std::printf("nodes in the tree:          %d (1 root, %lld categories, %lld links)\n", nodes,
+                qlonglong(categories.size()), qlonglong(links.size()));
+    std::printf("updateTree:                 %.1f ms median (runs: %s)\n", tree, qPrintable(list(treeTimes)));
+    std::printf("plain QTreeWidget build:    %.1f ms median (runs: %s)\n", base, qPrintable(list(plainTimes)));
+    std::printf("ratio:                      %.2f (target: at most 3.00, and updateTree under 500 ms)\n",
+                tree / base);
+
+    const QStringList unexpected = DialogScript::unexpected();
+    for (const QString &box : unexpected)
+        std::fprintf(stderr, "unexpected dialog: %s\n", qPrintable(box));
+    form->close();
+    delete form;
+    ReleaseDatabase();
+    DialogScript::end();
+    return 0;
+}

@@ -1,0 +1,53 @@
+#include "editing/edit_names.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+const QString kProhibited = QStringLiteral("'<>\"/\\");
+const QString kProhibitedInAddress = QStringLiteral("'<>\"");
+
+bool holdsAny(const QString &text, const QString &characters)
+{
+    for (const QChar c : text)
+        if (characters.contains(c))
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool EditNames::IsNumeric(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return false;
+    static const QRegularExpression hex(QStringLiteral("^&[Hh][0-9A-Fa-f]+$"));
+    static const QRegularExpression octal(QStringLiteral("^&[Oo][0-7]+$"));
+    static const QRegularExpression decimal(
+        QStringLiteral("^[+-]?(\\d[\\d,]*(\\.\\d*)?|\\.\\d+)([EeDd][+-]?\\d+)?$"));
+    return hex.match(t).hasMatch() || octal.match(t).hasMatch() || decimal.match(t).hasMatch();
+}
+
+bool EditNames::HasProhibitedCharacter(const QString &text)
+{
+    return holdsAny(text, kProhibited);
+}
+
+bool EditNames::HasProhibitedAddressCharacter(const QString &text)
+{
+    return holdsAny(text, kProhibitedInAddress);
+}
+
+QString EditNames::CleanName(const QString &name)
+{
+    QString cleaned;
+    cleaned.reserve(name.size());
+    for (const QChar c : name) {
+        const QChar put = kProhibited.contains(c) || c.isSpace() ? QLatin1Char(' ') : c;
+        if (put == QLatin1Char(' ') && cleaned.endsWith(QLatin1Char(' ')))
+            continue;
+        cleaned.append(put);
+    }
+    return cleaned.trimmed();
+}

@@ -1,0 +1,92 @@
+#include "editing/form31_notation.h"
+
+#include "editing/notations.h"
+#include "platform/dialogs.h"
+#include "shared/fileroutines.h"
+#include "shared/globals.h"
+
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+Form31::Form31(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form31"));
+    setWindowTitle(QStringLiteral("Notation Box"));
+    setModal(true);
+
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setMinimumSize(380, 160);
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command2 = new QPushButton(QStringLiteral("Cancel"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Text1);
+    layout->addLayout(buttons);
+
+    connect(Command1, &QPushButton::clicked, this, &Form31::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form31::Command2_Click);
+}
+
+void Form31::Form_Load()
+{
+    Text1->setPlainText(NotationText);
+    adjustSize();
+    CenterForm(this);
+}
+
+void Form31::Command1_Click()
+{
+    Notations notations(CurrentSubTopicId);
+    Notations::Status status;
+    if (NotationIsSite != 0) {
+        // The link's category is known when the selected path is the link's own (the edition
+        // search leaves it elsewhere): else the link is looked up by name and address.
+        QString category;
+        const qsizetype cut = SelectedNodePath.lastIndexOf(QLatin1Char('\\'));
+        if (cut >= 0 && SelectedNodePath.mid(cut + 1) == SelectedLinkName)
+            category = SelectedNodePath.left(cut);
+        status = notations.storeLink(category, SelectedLinkName, SelectedLinkUrl, Text1->toPlainText());
+    } else {
+        status = notations.storeCategory(SelectedNodePath, Text1->toPlainText());
+    }
+
+    switch (status) {
+    case Notations::Status::Done:
+        break;
+    case Notations::Status::NotFound:
+        MsgBox(QStringLiteral("The notation was not stored: its Link or Category no longer exists."),
+               vbOKOnly | vbExclamation, windowTitle());
+        break;
+    case Notations::Status::Failed:
+        MsgBox(QStringLiteral("The notation could not be stored.\n\n") + notations.lastError(),
+               vbOKOnly | vbExclamation, windowTitle());
+        return;
+    }
+    accept();
+}
+
+void Form31::Command2_Click()
+{
+    reject();
+}
+
+void Form31::Form_Unload()
+{
+    NotationText.clear();
+}
+
+void Form31::done(int result)
+{
+    Form_Unload();
+    QDialog::done(result);
+}

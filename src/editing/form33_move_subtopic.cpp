@@ -1,0 +1,161 @@
+#include "editing/form33_move_subtopic.h"
+
+#include "editing/list_reselection.h"
+#include "editing/subtopic_editing.h"
+#include "editing/topic_editing.h"
+#include "mainwindow/form1.h"
+#include "platform/dialogs.h"
+#include "platform/webbrowser.h"
+#include "shared/database.h"
+#include "shared/fileroutines.h"
+#include "shared/globals.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString Title = QStringLiteral("Move Sub-Topic");
+const QString Quote = QStringLiteral("\"");
+
+} // namespace
+
+Form33::Form33(Form1 *main, QWidget *parent)
+    : QDialog(parent)
+    , m_main(main)
+{
+    setObjectName(QStringLiteral("Form33"));
+    setWindowTitle(Title);
+    setModal(true);
+
+    Label1 = new QLabel(QStringLiteral("Sub-Topic :"), this);
+    Label4 = new QLabel(this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label2 = new QLabel(QStringLiteral("Topic:"), this);
+    Label5 = new QLabel(this);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    Label3 = new QLabel(QStringLiteral("move to:"), this);
+    Combo1 = new QComboBox(this);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setMinimumWidth(200);
+    Label3->setBuddy(Combo1);
+
+    Command4 = new QPushButton(QStringLiteral("Go"), this);
+    Command4->setObjectName(QStringLiteral("Command4"));
+    Command4->setDefault(true);
+    Command3 = new QPushButton(QStringLiteral("Cancel"), this);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    connect(Command4, &QPushButton::clicked, this, &Form33::Command4_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form33::Command3_Click);
+
+    auto *grid = new QGridLayout;
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(Label4, 0, 1);
+    grid->addWidget(Label2, 1, 0);
+    grid->addWidget(Label5, 1, 1);
+    grid->addWidget(Label3, 2, 0);
+    grid->addWidget(Combo1, 2, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Command4);
+    buttons->addWidget(Command3);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+}
+
+void Form33::Form_Load()
+{
+    adjustSize();
+    CenterForm(this);
+    Label4->setText(m_main->Combo2->currentText());
+    Label5->setText(m_main->Combo1->currentText());
+
+    // The main window's Topics in the same order, its placeholder entry first.
+    Combo1->clear();
+    for (int i = 0; i < m_main->Combo1->count(); ++i) {
+        const QString entry = m_main->Combo1->itemText(i);
+        if (!entry.trimmed().isEmpty())
+            Combo1->addItem(entry, m_main->Combo1->itemData(i));
+    }
+    Combo1->setCurrentIndex(Combo1->count() > 0 ? 0 : -1);
+}
+
+void Form33::Command4_Click()
+{
+    const QString subTopic = Label4->text();
+    const QString current = m_main->Combo1->currentText();
+    const QString target = Combo1->currentText();
+
+    if (current == target) {
+        MsgBox(QStringLiteral("The Sub-Topic '") + subTopic
+                   + QStringLiteral("' already exists under this Topic. Please select another Topic."),
+               vbOKOnly, Title);
+        return;
+    }
+    // Entry 0 is the placeholder "Select Topic".
+    if (Combo1->currentIndex() <= 0) {
+        MsgBox(QStringLiteral("Please select a Topic."), vbOKOnly, Title);
+        return;
+    }
+
+    OpenDatabase(CurrentDatabaseFile);
+    TopicEditing topics;
+    TopicEditing::Topic from;
+    TopicEditing::Topic to;
+    for (const auto &[name, topic] : {std::pair{current, &from}, std::pair{target, &to}}) {
+        switch (topics.find(name, topic)) {
+        case TopicEditing::Status::Done:
+            break;
+        case TopicEditing::Status::NotFound:
+            MsgBox(QStringLiteral("The Topic '") + name
+                       + QStringLiteral("' is no longer in the edition. The Sub-Topic has not been moved."),
+                   vbExclamation, Title);
+            return;
+        default:
+            MsgBox(QStringLiteral("The Sub-Topic '") + subTopic + QStringLiteral("' could not be moved.\n\n")
+                       + topics.lastError(),
+                   vbExclamation, Title);
+            return;
+        }
+    }
+
+    SubTopicEditing editing;
+    switch (editing.move(from.id, to.id, subTopic, CurrentSubTopicId)) {
+    case TopicEditing::Status::Done:
+        break;
+    case TopicEditing::Status::Exists:
+        MsgBox(QStringLiteral("The Sub-Topic ") + Quote + subTopic + Quote
+                   + QStringLiteral(" already exists under the Topic ") + Quote + target + Quote + QStringLiteral("."),
+               vbOKOnly, Title);
+        return;
+    case TopicEditing::Status::NotFound:
+        MsgBox(QStringLiteral("The Sub-Topic '") + subTopic + QStringLiteral("' is no longer under the Topic '")
+                   + current + QStringLiteral("'. Nothing has been moved."),
+               vbExclamation, Title);
+        return;
+    default:
+        MsgBox(QStringLiteral("The Sub-Topic '") + subTopic + QStringLiteral("' could not be moved.\n\n")
+                   + editing.lastError(),
+               vbExclamation, Title);
+        return;
+    }
+
+    MsgBox(QStringLiteral("The Sub-Topic '") + subTopic + QStringLiteral("' has been successfully moved."), vbOKOnly,
+           Title);
+    m_main->results->Navigate(QStringLiteral("about:blank"));
+    SelectListEntry(m_main->Combo1, target);
+    m_main->Combo1_Click();
+    accept();
+}
+
+void Form33::Command3_Click()
+{
+    reject();
+}

@@ -1,0 +1,41 @@
+#include "editing/notations.h"
+
+#include "editing/edit_sql.h"
+#include "editing/link_editing.h"
+
+Notations::Notations(qint32 subTopicId)
+    : m_subTopicId(subTopicId)
+{
+}
+
+Notations::Status Notations::storeLink(const QString &categoryTreePath, const QString &name,
+                                       const QString &address, const QString &text)
+{
+    LinkEditing links(m_subTopicId);
+    const LinkEditing::Status status =
+        links.setNotation(LinkEditing::rowPath(categoryTreePath), name, address, text);
+    m_error = links.lastError();
+    switch (status) {
+    case LinkEditing::Status::Done:
+        return Status::Done;
+    case LinkEditing::Status::NotFound:
+        return Status::NotFound;
+    case LinkEditing::Status::Failed:
+        break;
+    }
+    return Status::Failed;
+}
+
+Notations::Status Notations::storeCategory(const QString &treePath, const QString &text)
+{
+    m_error.clear();
+    LinkEditing links(m_subTopicId);
+    const qint32 category = links.categoryId(LinkEditing::rowPath(treePath));
+    if (category == 0) {
+        m_error = links.lastError();
+        return m_error.isEmpty() ? Status::NotFound : Status::Failed;
+    }
+    if (!EditSql::exec(QStringLiteral("UPDATE Lks SET Keyword = ? WHERE LksId = ?"), {text, category}, m_error))
+        return Status::Failed;
+    return Status::Done;
+}

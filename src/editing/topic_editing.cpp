@@ -1,0 +1,194 @@
+#include "editing/topic_editing.h"
+
+#include "shared/database.h"
+#include "shared/routines.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+bool run(QSqlQuery &q, const QString &sql, const QVariantList &values)
+{
+    if (!q.prepare(sql))
+        return false;
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    return q.exec();
+}
+
+QString errorOf(const QSqlQuery &q)
+{
+    const QString text = q.lastError().text();
+    return text.isEmpty() ? DbConnection().lastError().text() : text;
+}
+
+} // namespace
+
+TopicEditing::NameCheck TopicEditing::checkNameForAdd(const QString &name)
+{
+    if (!ContainsTextChar(name))
+        return NameCheck::NoTextChar;
+    if (hasProhibitedChar(name))
+        return NameCheck::ProhibitedChar;
+    if (name.size() > MaxNameLength)
+        return NameCheck::TooLong;
+    return NameCheck::Ok;
+}
+
+TopicEditing::NameCheck TopicEditing::checkNameForRename(const QString &name)
+{
+    if (!ContainsTextChar(name))
+        return NameCheck::NoTextChar;
+    if (name.size() > MaxNameLength)
+        return NameCheck::TooLong;
+    if (hasProhibitedChar(name))
+        return NameCheck::ProhibitedChar;
+    return NameCheck::Ok;
+}
+
+bool TopicEditing::hasProhibitedChar(const QString &name)
+{
+    for (const QChar c : name)
+        if (c == QLatin1Char('\'') || c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('/')
+            || c == QLatin1Char('\\') || c == QLatin1Char('"'))
+            return true;
+    return false;
+}
+
+bool TopicEditing::sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+int TopicEditing::findListEntry(const QStringList &entries, const QString &text)
+{
+    const int count = int(entries.size());
+    if (text.isEmpty() || count == 0)
+        return -1;
+    // Entry 1 first, entry 0 last.
+    QList<int> order;
+    for (int i = 1; i < count; ++i)
+        order.append(i);
+    order.append(0);
+    for (int i : std::as_const(order))
+        if (sameName(entries.at(i), text))
+            return i;
+    for (int i : std::as_const(order))
+        if (entries.at(i).startsWith(text, Qt::CaseInsensitive))
+            return i;
+    return -1;
+}
+
+TopicEditing::Status TopicEditing::fail(const QString &what)
+{
+    m_error = what;
+    return Status::Failed;
+}
+
+TopicEditing::Status TopicEditing::topics(QList<Topic> *list)
+{
+    list->clear();
+    QSqlQuery q(DbConnection());
+    if (!run(q, QStringLiteral("SELECT MainTopicId, TopicName FROM Topics ORDER BY rowid"), {}))
+        return fail(errorOf(q));
+    while (q.next())
+        list->append({q.value(0).toInt(), q.value(1).toString()});
+    return Status::Done;
+}
+
+TopicEditing::Status TopicEditing::find(const QString &name, Topic *topic)
+{
+    QList<Topic> all;
+    if (topics(&all) != Status::Done)
+        return Status::Failed;
+    for (const Topic &t : std::as_const(all)) {
+        if (sameName(t.name, name)) {
+            *topic = t;
+            return Status::Done;
+        }
+    }
+    return Status::NotFound;
+}
+
+TopicEditing::Status TopicEditing::add(const QString &name, qint32 *newId)
+{
+    Topic existing;
+    switch (find(name, &existing)) {
+    case Status::Done:
+        return Status::Exists;
+    case Status::NotFound:
+        break;
+    default:
+        return Status::Failed;
+    }
+
+    QSqlQuery q(DbConnection());
+    if (!run(q, QStringLiteral("SELECT max(MainTopicId) FROM Topics"), {}) || !q.next())
+        return fail(errorOf(q));
+    const qint64 largest = q.value(0).isNull() ? 0 : q.value(0).toLongLong();
+    if (largest >= MaxTopicId)
+        return Status::IdLimit;
+    const qint32 id = largest == 0 ? 1 : qint32(largest + 1);
+
+    if (!run(q, QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (?, ?)"), {id, name}))
+        return fail(errorOf(q));
+    if (newId)
+        *newId = id;
+    return Status::Done;
+}
+
+TopicEditing::Status TopicEditing::checkDelete(const QString &name, Topic *topic)
+{
+    const Status found = find(name, topic);
+    if (found != Status::Done)
+        return found;
+    QSqlQuery q(DbConnection());
+    if (!run(q, QStringLiteral("SELECT count(*) FROM SubTopics WHERE GlobalTopicId = ?"), {topic->id}) || !q.next())
+        return fail(errorOf(q));
+    return q.value(0).toLongLong() > 0 ? Status::HasSubTopics : Status::Done;
+}
+
+TopicEditing::Status TopicEditing::remove(qint32 topicId)
+{
+    Transaction transaction;
+    if (!transaction.started())
+        return fail(DbConnection().lastError().text());
+    QSqlQuery q(DbConnection());
+    if (!run(q, QStringLiteral("SELECT count(*) FROM SubTopics WHERE GlobalTopicId = ?"), {topicId}) || !q.next())
+        return fail(errorOf(q));
+    if (q.value(0).toLongLong() > 0)
+        return Status::HasSubTopics;
+    if (!run(q, QStringLiteral("DELETE FROM Topics WHERE MainTopicId = ?"), {topicId}))
+        return fail(errorOf(q));
+    if (q.numRowsAffected() == 0)
+        return Status::NotFound;
+    q.finish();
+    if (!transaction.commit())
+        return fail(DbConnection().lastError().text());
+    return Status::Done;
+}
+
+TopicEditing::Status TopicEditing::rename(const QString &oldName, const QString &newName)
+{
+    QList<Topic> all;
+    if (topics(&all) != Status::Done)
+        return Status::Failed;
+    const Topic *current = nullptr;
+    for (const Topic &t : std::as_const(all)) {
+        if (sameName(t.name, oldName)) {
+            current = &t;
+            break;
+        }
+    }
+    if (!current)
+        return Status::NotFound;
+    for (const Topic &t : std::as_const(all))
+        if (sameName(t.name, newName))
+            return Status::Exists;
+
+    QSqlQuery q(DbConnection());
+    if (!run(q, QStringLiteral("UPDATE Topics SET TopicName = ? WHERE MainTopicId = ?"), {newName, current->id}))
+        return fail(errorOf(q));
+    return Status::Done;
+}

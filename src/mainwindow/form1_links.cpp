@@ -1,0 +1,292 @@
+// The tree's Link and Notation commands, and links dragged out of the tree and dropped
+// onto it: add a link, delete one, rename it or give it a new address, edit the notation
+// of a link or category, and store a link dropped on a category.
+
+#include "mainwindow/form1.h"
+
+#include "editing/form1_category_tree_host.h"
+#include "editing/form22_rename_web_address.h"
+#include "editing/form31_notation.h"
+#include "editing/form3_add_link.h"
+#include "editing/form4_rename_link.h"
+#include "editing/link_drop.h"
+#include "editing/link_editing.h"
+#include "editing/link_tree_widget.h"
+#include "platform/dialogs.h"
+#include "shared/database.h"
+#include "shared/globals.h"
+#include "shared/tree_nodes.h"
+
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTreeWidget>
+
+namespace {
+
+// Hands the drag events of the tree's viewport to the main window before the drop itself
+// is handled.
+class DragOverHook : public QObject
+{
+public:
+    explicit DragOverHook(Form1 *form) : QObject(form), m_form(form) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+            m_form->TvwBestell_OLEDragOver(static_cast<QDragMoveEvent *>(event), 0);
+            break;
+        case QEvent::DragLeave:
+            m_form->TvwBestell_OLEDragOver(nullptr, 1);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    Form1 *m_form;
+};
+
+qint32 colourValue(const QColor &colour)
+{
+    return qint32(colour.red()) | (qint32(colour.green()) << 8) | (qint32(colour.blue()) << 16);
+}
+
+} // namespace
+
+void Form1::wireLinkDrops()
+{
+    if (auto *tree = qobject_cast<LinkTreeWidget *>(TvwBestell))
+        tree->setDragData([this]() { return TvwBestell_OLEStartDrag(); });
+    TvwBestell->setDefaultDropAction(Qt::CopyAction);
+    TvwBestell->viewport()->installEventFilter(new DragOverHook(this));
+}
+
+// ---- Popup commands ------------------------------------------------------------------------
+
+void Form1::mnuPopUpAddLink_Click()
+{
+    if (SelectedNodePath.isEmpty()) {
+        MsgBox(LinkEditing::selectCategoryMessage(), vbOKOnly, QString());
+        return;
+    }
+    {
+        Form1CategoryTreeHost host(this);
+        Form3 dialog(host, this);
+        dialog.Form_Load();
+        dialog.exec();
+    }
+    SelectParentChain();
+}
+
+void Form1::mnuPopUpDeleteLink_Click()
+{
+    PopupCommandDone = 0;
+    DeleteSelectedLink();
+    PopupCommandDone = 1;
+}
+
+void Form1::DeleteSelectedLink()
+{
+    PopupCommandDone = 0;
+    if (MsgBox(LinkEditing::deleteConfirmMessage(), vbYesNo | vbQuestion, LinkEditing::deleteTitle()) != vbYes)
+        return;
+    DeleteLink();
+    PopupCommandDone = 1;
+    updateTree();
+    Form1CategoryTreeHost(this).showFirstNodes();
+    SelecteerNode(ReselectNodeIndex);
+}
+
+void Form1::DeleteLink()
+{
+    if (!SelectedNodePath.contains(QLatin1Char('\\'))) {
+        // A link of the page's sections, not of a category.
+        MsgBox(LinkEditing::sectionLinkMessage(), vbOKOnly, LinkEditing::sectionLinkTitle());
+        LinkDeleteRefused = 1;
+        return;
+    }
+    PopupCommandDone = 1;
+    OpenDatabase(CurrentDatabaseFile);
+    LinkEditing links(CurrentSubTopicId);
+    if (links.remove(LinkEditing::categoryPathOf(SelectedNodePath), LinkEditing::linkNameOf(SelectedNodePath),
+                     SelectedLinkUrl)
+        == LinkEditing::Status::Failed)
+        MsgBox(QStringLiteral("The Link could not be deleted. Nothing was changed.\n\n") + links.lastError(),
+               vbOKOnly | vbExclamation, LinkEditing::deleteTitle());
+    PopupCommandDone = 1;
+}
+
+void Form1::mnupopRenameLinkname_Click()
+{
+    PopupCommandDone = 0;
+    if (SelectedNodePath.isEmpty()) {
+        MsgBox(LinkEditing::selectLinkMessage(), vbOKOnly, LinkEditing::selectLinkTitle());
+        return;
+    }
+    PopupCommandDone = 1;
+    {
+        Form1CategoryTreeHost host(this);
+        Form4 dialog(host, this);
+        dialog.Form_Load();
+        dialog.exec();
+    }
+    updateTree();
+    SelectParentChain();
+}
+
+void Form1::mnupoprenamewebaddress_Click()
+{
+    PopupCommandDone = 0;
+    if (SelectedNodePath.isEmpty()) {
+        MsgBox(LinkEditing::selectLinkMessage(), vbOKOnly, LinkEditing::selectLinkTitle());
+        return;
+    }
+    PopupCommandDone = 1;
+    {
+        Form1CategoryTreeHost host(this);
+        Form22 dialog(host, this);
+        dialog.Form_Load();
+        dialog.exec();
+    }
+    updateTree();
+    SelectParentChain();
+}
+
+void Form1::mnuPopUpAddNotation_Click()
+{
+    PopupCommandDone = 0;
+    {
+        Form31 dialog(this);
+        dialog.Form_Load();
+        dialog.exec();
+    }
+    PopupCommandDone = 1;
+}
+
+// ---- Dragging and dropping -----------------------------------------------------------------
+
+QMimeData *Form1::TvwBestell_OLEStartDrag()
+{
+    TreeNode *selected = TreeNode::from(TvwBestell->currentItem());
+    if (!selected)
+        return nullptr;
+    TreeNode *node = TreeNodes::of(TvwBestell)->Item(selected->Index());
+    if (!node)
+        return nullptr;
+    SelectedLinkUrl = node->Tag();
+    SelectedLinkName = node->Text();
+    // Only links are dragged: a category has no address to carry.
+    if (SelectedLinkUrl.isEmpty())
+        return nullptr;
+    return LinkDrop::dragData(SelectedLinkName, SelectedLinkUrl);
+}
+
+void Form1::TvwBestell_OLEDragOver(QDragMoveEvent *event, int state)
+{
+    TreeNode *target = nullptr;
+    if (state != 1 && event)
+        target = TreeNode::from(TvwBestell->itemAt(event->position().toPoint()));
+
+    TreeNodes *nodes = TreeNodes::of(TvwBestell);
+    TreeNode *marked = m_dropHighlightIndex > 0 ? nodes->Item(m_dropHighlightIndex) : nullptr;
+    if (marked && marked == target)
+        return;
+    if (marked) {
+        if (m_dropHighlightBack.isValid())
+            marked->setBackColor(colourValue(m_dropHighlightBack));
+        else
+            marked->setBackColor(vbWindowBackground);
+    }
+    m_dropHighlightIndex = 0;
+    if (!target)
+        return;
+    m_dropHighlightIndex = target->Index();
+    m_dropHighlightBack = target->BackColor();
+    target->setBackColor(colourValue(TvwBestell->palette().color(QPalette::Highlight).lighter(160)));
+}
+
+void Form1::TvwBestell_OLEDragDrop(QDropEvent *event)
+{
+    DroppedLinkUrl.clear();
+    TvwBestell_OLEDragOver(nullptr, 1);
+    if (!event)
+        return;
+    TreeNode *target = TreeNode::from(TvwBestell->itemAt(event->position().toPoint()));
+
+    const LinkDrop::Dropped dropped = LinkDrop::read(event->mimeData());
+    if (!dropped.hasText)
+        return;
+    DroppedLinkUrl = dropped.text;
+
+    // Only a category below the root takes a link.
+    if (!target)
+        return;
+    SelectedNodeIndex = target->Index();
+    if (SelectedNodeIndex == 0 || !target->Tag().isEmpty() || SelectedNodeIndex == 1)
+        return;
+
+    OpenDatabase(CurrentDatabaseFile);
+    QString name = dropped.name;
+    QString address = dropped.address;
+    if (!dropped.fromProgram && name.isEmpty()) {
+        // An address alone: named after an open browser window showing it, else after its
+        // link on the page the user came from, else after itself.
+        bool named = false;
+        for (const BrowserPage &page : OpenBrowserPages()) {
+            if (page.address == DroppedLinkUrl) {
+                name = page.title;
+                DroppedLinkUrl = page.title + QLatin1Char(',') + page.address;
+                named = true;
+                break;
+            }
+        }
+        if (!named) {
+            DroppedLinkUrl = CollectPageLinks();
+            const QString tail = QLatin1Char(',') + address;
+            if (DroppedLinkUrl.endsWith(tail))
+                name = DroppedLinkUrl.left(DroppedLinkUrl.size() - tail.size());
+            else
+                LinkDrop::splitLinkText(DroppedLinkUrl, name, address);
+        }
+    }
+
+    ClickedNodeText = target->Text();
+    switch (LinkDrop::prepare(name, address)) {
+    case LinkDrop::Check::Ok:
+        break;
+    case LinkDrop::Check::EmptyAddress:
+        return;
+    case LinkDrop::Check::NoTextCharacter:
+    case LinkDrop::Check::Numeric:
+        MsgBox(LinkEditing::nameErrorMessage(), vbOKOnly, LinkEditing::nameErrorTitle());
+        return;
+    }
+    if (LinkEditing::FindTVString(target, name, ClickedNodeText) >= 1) {
+        MsgBox(LinkEditing::dropDuplicateMessage(), vbOKOnly, LinkEditing::linkErrorTitle());
+        return;
+    }
+
+    LinkEditing links(CurrentSubTopicId);
+    const QString category = target->FullPath();
+    switch (links.add(LinkEditing::rowPath(category), name, address)) {
+    case LinkEditing::Status::Done:
+        break;
+    case LinkEditing::Status::NotFound:
+        MsgBox(QStringLiteral("The category '") + category + QStringLiteral("' no longer exists. The Link was not added."),
+               vbOKOnly | vbExclamation, LinkEditing::linkErrorTitle());
+        return;
+    case LinkEditing::Status::Failed:
+        MsgBox(QStringLiteral("The Link could not be added. Nothing was changed.\n\n") + links.lastError(),
+               vbOKOnly | vbExclamation, LinkEditing::linkErrorTitle());
+        return;
+    }
+    updateTree();
+    Form1CategoryTreeHost(this).showFirstNodes();
+    SelecteerNode(SelectedNodeIndex);
+}

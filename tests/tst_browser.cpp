@@ -1,0 +1,485 @@
+// The main window beside its browser windows: links opened in separate browser windows
+// of the program, the tracking of the foreground browser window, naming a dropped link
+// after its page, the status text, pages asking for new windows, the completion of an
+// account page, the script-debugger setting, the URL history and the page commands.
+
+#include "testhelper.h"
+
+#include "mainwindow/form1.h"
+#include "platform/browser_window.h"
+#include "platform/dialogs.h"
+#include "platform/foreground_window.h"
+#include "platform/registry.h"
+#include "platform/url_history.h"
+#include "platform/webbrowser.h"
+#include "shared/globals.h"
+#include "shared/window_services.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+namespace {
+
+QByteArray page(const QByteArray &title, const QByteArray &body)
+{
+    return "<html><head><title>" + title + "</title></head><body>" + body + "</body></html>";
+}
+
+void closeBrowserWindows()
+{
+    for (BrowserWindow *w : BrowserWindow::openWindows())
+        w->close();
+    QTRY_VERIFY(BrowserWindow::openWindows().isEmpty());
+}
+
+// A web server on this machine that answers the first request only when told to.
+class HeldServer : public QTcpServer
+{
+public:
+    HeldServer()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this]() {
+            while (QTcpSocket *s = nextPendingConnection())
+                m_sockets.append(s);
+        });
+        listen(QHostAddress::LocalHost);
+    }
+    QString address(const char *path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(QLatin1String(path));
+    }
+    bool hasRequest() const { return !m_sockets.isEmpty(); }
+    void answerAll(const QByteArray &html)
+    {
+        for (QTcpSocket *s : std::as_const(m_sockets)) {
+            s->write("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(html.size())
+                     + "\r\nConnection: close\r\n\r\n" + html);
+            s->disconnectFromHost();
+        }
+        m_sockets.clear();
+    }
+
+private:
+    QList<QTcpSocket *> m_sockets;
+};
+
+} // namespace
+
+class TestBrowser : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
+
+private slots:
+    void init();
+    void cleanup();
+
+    void linkOpensSeparateBrowserWindow();
+    void hiddenTitleReadLeavesNoWindow();
+    void windowTrackingKeepsThreeWindows();
+    void droppedLinkNamedAfterPage_data();
+    void droppedLinkNamedAfterPage();
+    void statusText();
+    void newWindowRequestsOpenBrowserWindows();
+    void accountPageCompletion_data();
+    void accountPageCompletion();
+    void accountPageStillLoading();
+    void scriptDebuggerSetting_data();
+    void scriptDebuggerSetting();
+    void urlHistoryStore();
+    void pageCommands();
+
+private:
+    Form1 *load();
+    BrowserWindow *openWindow(const QString &file);
+
+    std::unique_ptr<TestProgramFolder> m_app;
+};
+
+void TestBrowser::init()
+{
+    m_app = std::make_unique<TestProgramFolder>();
+    Registry::reload();
+    UrlHistory::reload();
+    IsOnline = false;
+    TrackedWindows = QStringList(6, QString());
+    TrackedBrowserTitle.clear();
+    TrackedBrowserHandle.clear();
+    AccountPageUrl.clear();
+    AccountPageReady = 0;
+    DroppedLinkUrl.clear();
+    SetForegroundWindowSource({});
+}
+
+void TestBrowser::cleanup()
+{
+    SetForegroundWindowSource({});
+    closeBrowserWindows();
+    if (Form1 *form = Form1::existing()) {
+        form->close();
+        delete form;
+    }
+    const QStringList unexpected = DialogScript::unexpected();
+    m_app.reset();
+    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
+}
+
+Form1 *TestBrowser::load()
+{
+    Form1 *form = Form1::instance();
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form))
+        qWarning("main window not exposed");
+    return form;
+}
+
+BrowserWindow *TestBrowser::openWindow(const QString &file)
+{
+    auto *window = new BrowserWindow();
+    window->browser()->Navigate(m_app->file(file));
+    window->bringToFront();
+    return window;
+}
+
+void TestBrowser::linkOpensSeparateBrowserWindow()
+{
+    m_app->writeFile(QStringLiteral("site.htm"), page("Site One", "<p>one</p>"));
+    Form1 *form = load();
+    const QString shownBefore = form->results->lastNavigated();
+    const QString address = m_app->file(QStringLiteral("site.htm"));
+    const QUrl url = QUrl::fromLocalFile(address);
+
+    // The user clicks a link of the tree.
+    WebPageTitle = QStringLiteral("stale");
+    form->PopupCommandDone = 0;
+    SelectedLinkUrl = address;
+    form->TvwBestell_Click();
+
+    // A window of our own, in front, listed among the open browser windows; the main
+    // window's browser is left alone.
+    QCOMPARE(BrowserWindow::openWindows().size(), 1);
+    BrowserWindow *window = BrowserWindow::openWindows().first();
+    QVERIFY(window->isVisible());
+    QCOMPARE(WebPageTitle, QString());
+    QTRY_COMPARE(window->browser()->url(), url);
+    QTRY_COMPARE(window->windowTitle(), QStringLiteral("Site One - Browser"));
+    QVERIFY(IsBrowserTitle(window->windowTitle()));
+    QCOMPARE(form->results->lastNavigated(), shownBefore);
+    QCOMPARE(BrowserWindow::findByHandle(window->handle()), window);
+
+    QTRY_COMPARE(UrlHistory::find(QString::fromUtf8(url.toEncoded())).visits, 1);   // recorded as it loaded
+
+    // Every link opens a window of its own.
+    form->NavigateWebSite(address, 0);
+    QCOMPARE(BrowserWindow::openWindows().size(), 2);
+    QVERIFY(BrowserWindow::openWindows().at(1) != window);
+
+    // A closed window leaves the list at once.
+    window->close();
+    QCOMPARE(BrowserWindow::openWindows().size(), 1);
+}
+
+void TestBrowser::hiddenTitleReadLeavesNoWindow()
+{
+    m_app->writeFile(QStringLiteral("titled.htm"), page("Quiet Page", "x"));
+    m_app->writeFile(QStringLiteral("untitled.htm"), "<html><body>no title</body></html>");
+    Form1 *form = load();
+
+    form->NavigateWebSite(m_app->file(QStringLiteral("titled.htm")), 1);
+    QCOMPARE(WebPageTitle, QStringLiteral("Quiet Page"));
+    QVERIFY(BrowserWindow::openWindows().isEmpty());
+
+    form->NavigateWebSite(m_app->file(QStringLiteral("untitled.htm")), 1);
+    QCOMPARE(WebPageTitle, QString());
+    QVERIFY(BrowserWindow::openWindows().isEmpty());
+}
+
+void TestBrowser::windowTrackingKeepsThreeWindows()
+{
+    m_app->writeFile(QStringLiteral("a.htm"), page("Alpha", "a"));
+    m_app->writeFile(QStringLiteral("b.htm"), page("Beta", "b"));
+    Form1 *form = load();
+
+    BrowserWindow *a = openWindow(QStringLiteral("a.htm"));
+    BrowserWindow *b = openWindow(QStringLiteral("b.htm"));
+    QTRY_COMPARE(a->windowTitle(), QStringLiteral("Alpha - Browser"));
+    QTRY_COMPARE(b->windowTitle(), QStringLiteral("Beta - Browser"));
+    const QString ha = QString::number(a->handle());
+    const QString hb = QString::number(b->handle());
+
+    std::optional<ForegroundWindow> front;
+    SetForegroundWindowSource([&front]() { return front; });
+
+    // The timer notices the first browser window coming to the front.
+    front = ForegroundWindow{a->handle(), a->windowTitle()};
+    QTRY_COMPARE(TrackedBrowserTitle, QStringLiteral("Alpha - Browser"));
+    QCOMPARE(TrackedBrowserHandle, ha);
+
+    // Staying in front, or the main window coming to the front, records nothing.
+    form->tmrWindowTrack_Timer();
+    front = ForegroundWindow{quint64(form->winId()), form->windowTitle()};
+    form->tmrWindowTrack_Timer();
+    QCOMPARE(TrackedWindows, (QStringList{"Alpha - Browser", "", "", ha, "", ""}));
+
+    // Over to the second window and back: three entries, the first window twice.
+    front = ForegroundWindow{b->handle(), b->windowTitle()};
+    form->tmrWindowTrack_Timer();
+    QCOMPARE(TrackedBrowserTitle, QStringLiteral("Beta - Browser"));
+    QCOMPARE(TrackedBrowserHandle, hb);
+    front = ForegroundWindow{a->handle(), a->windowTitle()};
+    form->tmrWindowTrack_Timer();
+    QCOMPARE(TrackedWindows,
+             (QStringList{"Alpha - Browser", "Beta - Browser", "Alpha - Browser", ha, hb, ha}));
+    QCOMPARE(TrackedBrowserTitle, QStringLiteral("Alpha - Browser"));
+    QCOMPARE(TrackedBrowserHandle, ha);
+}
+
+void TestBrowser::droppedLinkNamedAfterPage_data()
+{
+    QTest::addColumn<QString>("dropped");   // "%page" is the address of the first window
+    QTest::addColumn<int>("tracked");       // 0 none, 1 first window, 2 second window
+    QTest::addColumn<QString>("expected");
+
+    const QString a = QStringLiteral("http://example.invalid/a");
+    QTest::newRow("window showing the address") << "%page" << 1 << "Links One,%page";
+    QTest::newRow("http link of tracked page") << a << 1 << "Link A," + a;
+    QTest::newRow("same link, other tracked page") << a << 2 << "Second A," + a;
+    QTest::newRow("no tracked window") << a << 0 << a + "," + a;
+    QTest::newRow("https link") << "https://example.invalid/b" << 1
+                                << "https://example.invalid/b,https://example.invalid/b";
+    QTest::newRow("link without text") << "http://example.invalid/picture" << 1
+                                       << "http://example.invalid/picture,http://example.invalid/picture";
+}
+
+void TestBrowser::droppedLinkNamedAfterPage()
+{
+    QFETCH(QString, dropped);
+    QFETCH(int, tracked);
+    QFETCH(QString, expected);
+
+    m_app->writeFile(QStringLiteral("links1.htm"),
+                     page("Links One", "<a href=\"http://example.invalid/a\">Link A</a>"
+                                       "<a href=\"https://example.invalid/b\">Link B</a>"
+                                       "<a href=\"http://example.invalid/picture\"><span></span></a>"));
+    m_app->writeFile(QStringLiteral("links2.htm"),
+                     page("Links Two", "<p><a href=\"http://example.invalid/a\">Second A</a></p>"));
+    BrowserWindow *one = openWindow(QStringLiteral("links1.htm"));
+    BrowserWindow *two = openWindow(QStringLiteral("links2.htm"));
+    QTRY_VERIFY(one->pageLinksCollected());
+    QTRY_VERIFY(two->pageLinksCollected());
+    QCOMPARE(one->pageLinks().size(), 3);
+
+    const QString pageUrl = QUrl::fromLocalFile(m_app->file(QStringLiteral("links1.htm"))).toString();
+    dropped.replace(QLatin1String("%page"), pageUrl);
+    expected.replace(QLatin1String("%page"), pageUrl);
+    const QString handle = tracked == 1 ? QString::number(one->handle())
+                         : tracked == 2 ? QString::number(two->handle())
+                                        : QString();
+    QCOMPARE(NameDroppedLink(dropped, handle), expected);
+}
+
+void TestBrowser::statusText()
+{
+    Form1 *form = load();
+    emit form->results->StatusTextChange(QStringLiteral("http://example.invalid/under-the-pointer"));
+    QCOMPARE(form->sbStatusPanel1->text(), QStringLiteral("http://example.invalid/under-the-pointer"));
+    emit form->results->StatusTextChange(QString());
+    QCOMPARE(form->sbStatusPanel1->text(), QString());
+}
+
+void TestBrowser::newWindowRequestsOpenBrowserWindows()
+{
+    m_app->writeFile(QStringLiteral("opener.htm"),
+                     page("Opener", "<a id=\"n\" href=\"target.htm\" target=\"_blank\">new</a>"));
+    m_app->writeFile(QStringLiteral("target.htm"), page("Target", "t"));
+    Form1 *form = load();
+    const QUrl opener = QUrl::fromLocalFile(m_app->file(QStringLiteral("opener.htm")));
+    const QUrl target = QUrl::fromLocalFile(m_app->file(QStringLiteral("target.htm")));
+
+    // A page of the main window's browser opens its new window as a browser window.
+    QSignalSpy done(form->results, &WebBrowser::DocumentComplete);
+    form->results->Navigate(opener.toLocalFile());
+    QTRY_VERIFY(!done.isEmpty() && done.last().at(0).toUrl() == opener);
+    form->results->page()->runJavaScript(QStringLiteral("document.getElementById('n').click()"));
+    QTRY_COMPARE(BrowserWindow::openWindows().size(), 1);
+    BrowserWindow *first = BrowserWindow::openWindows().first();
+    QVERIFY(first->isVisible());
+    QTRY_COMPARE(first->browser()->url(), target);
+    QTRY_COMPARE(first->windowTitle(), QStringLiteral("Target - Browser"));
+    QCOMPARE(form->results->url(), opener);
+
+    // And so does a page of a browser window.
+    first->browser()->page()->runJavaScript(QStringLiteral("window.open('opener.htm')"));
+    QTRY_COMPARE(BrowserWindow::openWindows().size(), 2);
+    BrowserWindow *second = BrowserWindow::openWindows().last();
+    QTRY_COMPARE(second->browser()->url(), opener);
+    QCOMPARE(first->browser()->url(), target);
+}
+
+void TestBrowser::accountPageCompletion_data()
+{
+    QTest::addColumn<QString>("accountPageUrl");
+    QTest::addColumn<int>("ready");
+    QTest::newRow("no account page: any page") << QString() << 1;
+    QTest::newRow("part of the address") << "account.htm" << 1;
+    QTest::newRow("other page") << "other.htm" << 0;
+}
+
+void TestBrowser::accountPageCompletion()
+{
+    QFETCH(QString, accountPageUrl);
+    QFETCH(int, ready);
+    m_app->writeFile(QStringLiteral("account.htm"), page("Account", "a"));
+    Form1 *form = load();
+    QSignalSpy done(form->results, &WebBrowser::DocumentComplete);
+
+    AccountPageUrl = accountPageUrl;
+    AccountPageReady = 0;
+    form->results->Navigate(m_app->file(QStringLiteral("account.htm")));
+    QTRY_VERIFY(!done.isEmpty() && done.last().at(0).toUrl().fileName() == QLatin1String("account.htm"));
+    QCOMPARE(AccountPageReady, ready);
+}
+
+void TestBrowser::accountPageStillLoading()
+{
+    HeldServer server;
+    QVERIFY(server.isListening());
+    Form1 *form = load();
+    QSignalSpy done(form->results, &WebBrowser::DocumentComplete);
+
+    // Stored in other letters than the browser shows it: still the same page.
+    AccountPageUrl = server.address("/account").replace(QLatin1String("http:"), QLatin1String("HTTP:"));
+    AccountPageReady = 0;
+    form->results->Navigate(server.address("/account"));
+    QTRY_VERIFY(server.hasRequest());
+    QTRY_COMPARE(form->results->ReadyState(), 1);
+
+    // A completion while the page is still loading changes nothing.
+    emit form->results->DocumentComplete(QUrl(server.address("/account")), true);
+    QCOMPARE(AccountPageReady, 0);
+    done.clear();
+
+    server.answerAll(page("Account", "welcome"));
+    QTRY_VERIFY(!done.isEmpty() && done.last().at(1).toBool());
+    QCOMPARE(form->results->ReadyState(), 4);
+    QCOMPARE(AccountPageReady, 1);
+}
+
+void TestBrowser::scriptDebuggerSetting_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("disabled");
+    QTest::newRow("no key") << "none" << QString() << false;
+    QTest::newRow("yes") << "text" << "yes" << true;
+    QTest::newRow("Yes and more") << "text" << "Yes, please" << true;
+    QTest::newRow("no") << "text" << "no" << false;
+    QTest::newRow("number") << "dword" << "1" << false;
+    QTest::newRow("too long") << "text" << QString(130, QLatin1Char('x')) + "yes" << false;
+}
+
+void TestBrowser::scriptDebuggerSetting()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, value);
+    QFETCH(bool, disabled);
+    const QString keyPath = QStringLiteral("Software\\Microsoft\\Internet Explorer\\Main");
+    const QString name = QStringLiteral("Disable Script Debugger");
+    Form1 *form = load();
+
+    // The value can only be stored in a key that exists.
+    QCOMPARE(form->SaveUserRegValue(keyPath, name, value, REG_SZ), ERROR_FILE_NOT_FOUND);
+    if (kind != QLatin1String("none")) {
+        RegKey key;
+        QCOMPARE(Registry::createKey(HKEY_CURRENT_USER, keyPath, &key), ERROR_SUCCESS);
+    }
+    if (kind == QLatin1String("text"))
+        QCOMPARE(form->SaveUserRegValue(keyPath, name, value, REG_SZ), ERROR_SUCCESS);
+    else if (kind == QLatin1String("dword"))
+        QCOMPARE(form->SaveUserRegValue(keyPath, name, value.toUInt(), REG_DWORD), ERROR_SUCCESS);
+    QCOMPARE(form->IsScriptDebuggerDisabled(), disabled);
+}
+
+void TestBrowser::urlHistoryStore()
+{
+    const QUrl a(QStringLiteral("http://example.invalid/a"));
+    const QUrl b(QStringLiteral("https://example.invalid/b?q=1"));
+    UrlHistory::recordVisit(a, QStringLiteral("Page\tA"));
+    UrlHistory::recordVisit(b, QStringLiteral("Page B"));
+    UrlHistory::recordVisit(a, QStringLiteral("Page A"));
+    UrlHistory::recordVisit(QUrl(QStringLiteral("about:blank")), QString());
+
+    // Kept across a restart, one entry an address, in the order first visited.
+    UrlHistory::reload();
+    QList<UrlHistoryEntry> entries = UrlHistory::entries();
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries.at(0).url, a.toString());
+    QCOMPARE(entries.at(0).visits, 2);
+    QCOMPARE(entries.at(0).title, QStringLiteral("Page A"));
+    QCOMPARE(entries.at(1).url, b.toString());
+
+    QVERIFY(UrlHistory::remove(a.toString()));
+    UrlHistory::clear();
+    UrlHistory::reload();
+    QVERIFY(UrlHistory::entries().isEmpty());
+
+    // A damaged file loses only its damaged lines; past the limit the oldest go.
+    QByteArray text = "broken line\n\t1\t\t\n";
+    for (int i = 0; i <= UrlHistory::MaxEntries; ++i)
+        text += "http://example.invalid/" + QByteArray::number(i) + "\t1\t2024-01-01T00:00:00Z\tT\n";
+    QDir().mkpath(QFileInfo(UrlHistory::filePath()).absolutePath());
+    QFile file(UrlHistory::filePath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    file.close();
+    UrlHistory::reload();
+    entries = UrlHistory::entries();
+    QCOMPARE(entries.size(), UrlHistory::MaxEntries);
+    QCOMPARE(entries.first().url, QStringLiteral("http://example.invalid/1"));
+    QCOMPARE(entries.last().url, QStringLiteral("http://example.invalid/%1").arg(UrlHistory::MaxEntries));
+}
+
+void TestBrowser::pageCommands()
+{
+    Form1 *form = load();
+    m_app->writeFile(QStringLiteral("local.html"), page("Local", "l"));
+
+    // Opening a page file: the chosen file is shown; the program folder stays current.
+    QDir::setCurrent(QDir::tempPath());
+    DialogScript::input(m_app->file(QStringLiteral("local.html")));
+    form->OpenHtmlFile();
+    QCOMPARE(DialogScript::last().kind, QStringLiteral("OpenFile"));
+    QCOMPARE(DialogScript::last().prompt, QStringLiteral("Text files (*.html)"));
+    QCOMPARE(form->results->lastNavigated(), m_app->file(QStringLiteral("local.html")));
+    QCOMPARE(QDir::currentPath() + QLatin1Char('/'), m_app->path());
+
+    const QString shown = form->results->lastNavigated();
+    DialogScript::cancel();
+    form->OpenHtmlFile();
+    QCOMPARE(form->results->lastNavigated(), shown);
+
+    // Saving the shown page.
+    QTRY_COMPARE(form->results->title(), QStringLiteral("Local"));
+    QTRY_COMPARE(form->results->ReadyState(), 4);
+    DialogScript::input(m_app->file(QStringLiteral("saved/copy.html")));
+    QDir().mkpath(m_app->file(QStringLiteral("saved")));
+    form->SavePageAs();
+    QCOMPARE(DialogScript::last().kind, QStringLiteral("SaveFile"));
+    QTRY_VERIFY(m_app->readFile(QStringLiteral("saved/copy.html")).contains("Local"));
+
+    // A link that cannot be opened is reported.
+    DialogScript::answer(vbOK);
+    form->NavigateUrl(QStringLiteral("no such page"));
+    QCOMPARE(DialogScript::last().prompt, QStringLiteral("This Link does not exist. Please edit or delete Link."));
+    QCOMPARE(DialogScript::last().title, QStringLiteral("Link Error"));
+    QCOMPARE(DialogScript::last().buttons, int(vbExclamation));
+}
+
+QTEST_MAIN(TestBrowser)
+#include "tst_browser.moc"
