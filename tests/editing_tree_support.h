@@ -114,7 +114,7 @@ public:
     {
         m_timer.setInterval(10);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            if (T *dialog = shownDialog()) {
                 m_timer.stop();
                 seen = true;
                 m_action(dialog);
@@ -125,6 +125,19 @@ public:
     bool seen = false;
 
 private:
+    // The active modal window, or else any shown window of type T: another top-level
+    // window brought to the front (a browser window) must not hide the dialog.
+    static T *shownDialog()
+    {
+        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget()))
+            return dialog;
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        for (QWidget *w : windows)
+            if (auto *dialog = qobject_cast<T *>(w); dialog && dialog->isVisible())
+                return dialog;
+        return nullptr;
+    }
+
     std::function<void(T *)> m_action;
     QTimer m_timer;
 };

@@ -399,6 +399,10 @@ void TreeNodes::Remove(QTreeWidgetItem *node)
 
 void TreeNodes::Clear()
 {
+    // Every node goes: detach them first, so that none forgets itself one key at a time.
+    for (TreeNode *node : std::as_const(m_nodes))
+        if (node)
+            node->m_owner = nullptr;
     m_tree->clear();
     m_nodes.clear();
     m_holes = 0;
