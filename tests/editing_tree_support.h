@@ -1,7 +1,10 @@
 #pragma once
-// Helpers of the category and link editing tests: the main window on a chosen Sub-Topic,
-// pressing and right-clicking tree nodes as the user does, modal dialogs answered while
-// they show, and reading rows back.
+// Helpers of the tests that work on the main window's category tree: the main window on a
+// chosen Sub-Topic, finding, pressing and right-clicking tree nodes as the user does, and
+// the edition's rows checked after an edit.
+
+#include "form1_support.h"
+#include "testhelper.h"
 
 #include "mainwindow/form1.h"
 #include "shared/database.h"
@@ -9,7 +12,6 @@
 #include "shared/tree_nodes.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QMenu>
 #include <QTimer>
 #include <QTreeWidget>
@@ -19,37 +21,14 @@
 
 namespace EditingTest {
 
-// The user choosing entry text in a list.
-inline void choose(QComboBox *combo, const QString &text)
-{
-    const int index = combo->findText(text, Qt::MatchExactly);
-    QVERIFY2(index >= 0, qPrintable(text));
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
+using namespace Form1Test;
 
-// The main window, shown, with a Topic and Sub-Topic chosen.
-inline Form1 *openSubTopic(const QString &topic, const QString &subTopic)
+// Opens the sample edition of the program folder as the edition in use.
+inline bool openSampleEdition()
 {
-    Form1 *form = Form1::instance();
-    form->show();
-    if (!QTest::qWaitForWindowExposed(form))
-        qWarning("main window not exposed");
-    choose(form->Combo1, topic);
-    choose(form->Combo2, subTopic);
-    return form;
-}
-
-inline void closeMainWindow()
-{
-    const QWidgetList all = QApplication::topLevelWidgets();
-    for (QWidget *w : all)
-        if (w->isVisible() && w != Form1::existing())
-            w->close();
-    if (Form1 *form = Form1::existing()) {
-        form->close();
-        delete form;
-    }
+    CloseDatabase();
+    CurrentDatabaseFile = QStringLiteral("Sample_Links.mdb");
+    return OpenDatabase(CurrentDatabaseFile);
 }
 
 // The tree node with that full path ("\" between the names), or nullptr.
@@ -71,11 +50,19 @@ inline QStringList nodePaths(Form1 *form)
     return paths;
 }
 
+// The centre of the node, scrolled into view.
 inline QPoint nodePoint(Form1 *form, TreeNode *node)
 {
     node->EnsureVisible();
     QCoreApplication::processEvents();
     return form->TvwBestell->visualItemRect(node).center();
+}
+
+// The same for the node of that index; (-1, -1) when there is none.
+inline QPoint nodePoint(Form1 *form, int index)
+{
+    TreeNode *node = TreeNodes::of(form->TvwBestell)->Item(index);
+    return node ? nodePoint(form, node) : QPoint(-1, -1);
 }
 
 // A left press on the node.
@@ -85,90 +72,45 @@ inline void press(Form1 *form, TreeNode *node)
     form->TvwBestell_MouseDown(1, 0, p.x(), p.y());
 }
 
+// While this lives, a popup menu that shows is handed to onShown (when given) and closed
+// again without a choice.
+class PopupCloser
+{
+public:
+    explicit PopupCloser(std::function<void(QWidget *)> onShown = {})
+    {
+        m_timer.setInterval(5);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, onShown = std::move(onShown)]() {
+            if (QWidget *menu = QApplication::activePopupWidget()) {
+                m_timer.stop();
+                if (onShown)
+                    onShown(menu);
+                menu->close();
+            }
+        });
+        m_timer.start();
+    }
+
+private:
+    QTimer m_timer;
+};
+
 // A right click on the node: press and release; the popup menu that shows is closed again
 // without a choice (the test then runs the command's handler).
 inline void rightClick(Form1 *form, TreeNode *node)
 {
     const QPoint p = nodePoint(form, node);
     form->TvwBestell_MouseDown(2, 0, p.x(), p.y());
-    QTimer closer;
-    closer.setInterval(5);
-    QObject::connect(&closer, &QTimer::timeout, [&closer]() {
-        if (QWidget *menu = QApplication::activePopupWidget()) {
-            closer.stop();
-            menu->close();
-        }
-    });
-    closer.start();
+    PopupCloser closer;
     form->TvwBestell_MouseUp(2, 0, p.x(), p.y());
     QCoreApplication::processEvents();
-}
-
-// Runs action on the first modal dialog of type T that shows while this lives.
-template <typename T>
-class OnModal
-{
-public:
-    explicit OnModal(std::function<void(T *)> action)
-        : m_action(std::move(action))
-    {
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (T *dialog = shownDialog()) {
-                m_timer.stop();
-                seen = true;
-                m_action(dialog);
-            }
-        });
-        m_timer.start();
-    }
-    bool seen = false;
-
-private:
-    // The active modal window, or else any shown window of type T: another top-level
-    // window brought to the front (a browser window) must not hide the dialog.
-    static T *shownDialog()
-    {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget()))
-            return dialog;
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        for (QWidget *w : windows)
-            if (auto *dialog = qobject_cast<T *>(w); dialog && dialog->isVisible())
-                return dialog;
-        return nullptr;
-    }
-
-    std::function<void(T *)> m_action;
-    QTimer m_timer;
-};
-
-// Rows of a query as texts, columns joined by "|".
-inline QStringList rows(const QString &sql, const QVariantList &values = {})
-{
-    QStringList result;
-    Recordset rs;
-    if (!rs.open(sql, values))
-        return {QStringLiteral("error: ") + rs.lastError()};
-    const QStringList columns = rs.columns();
-    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-        QStringList row;
-        for (const QString &c : columns)
-            row.append(rs.text(c));
-        result.append(row.join(QLatin1Char('|')));
-    }
-    return result;
-}
-
-inline qint64 count(const QString &sql, const QVariantList &values = {})
-{
-    return QueryValue(sql, values).toLongLong();
 }
 
 // LksSit rows whose category is gone, and Sit rows no category holds.
 inline qint64 orphanLinks()
 {
-    return count(QStringLiteral("SELECT count(*) FROM LksSit WHERE LksId NOT IN (SELECT LksId FROM Lks)"))
-        + count(QStringLiteral("SELECT count(*) FROM Sit WHERE SitId NOT IN (SELECT SitId FROM LksSit)"));
+    return QueryCount(QStringLiteral("SELECT count(*) FROM LksSit WHERE LksId NOT IN (SELECT LksId FROM Lks)"))
+        + QueryCount(QStringLiteral("SELECT count(*) FROM Sit WHERE SitId NOT IN (SELECT SitId FROM LksSit)"));
 }
 
 } // namespace EditingTest

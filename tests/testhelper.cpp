@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QtTest>
 
 QString BuiltProgramFolder()
 {
@@ -79,4 +80,36 @@ QByteArray TestProgramFolder::readFile(const QString &name) const
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray();
     return f.readAll();
+}
+
+void RemoveProgramFolder(std::unique_ptr<TestProgramFolder> &folder, bool allAnswered)
+{
+    // What the script saw is read before the folder's end closes the script.
+    const QStringList unexpected = DialogScript::unexpected();
+    const int pending = DialogScript::pending();
+    folder.reset();
+    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
+    if (allAnswered)
+        QCOMPARE(pending, 0);
+}
+
+QStringList QueryRows(const QString &sql, const QVariantList &values)
+{
+    QStringList result;
+    Recordset rs;
+    if (!rs.open(sql, values))
+        return {QStringLiteral("error: ") + rs.lastError()};
+    const QStringList columns = rs.columns();
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        QStringList row;
+        for (const QString &c : columns)
+            row.append(rs.text(c));
+        result.append(row.join(QLatin1Char('|')));
+    }
+    return result;
+}
+
+qint64 QueryCount(const QString &sql, const QVariantList &values)
+{
+    return QueryValue(sql, values).toLongLong();
 }

@@ -1,9 +1,13 @@
 #pragma once
 // Shared set-up of the tests: a program folder and a settings folder of their own in
-// temporary directories, and scripted dialogs.
+// temporary directories, scripted dialogs, and rows of the open edition read back as text.
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <QVariantList>
+
+#include <memory>
 
 class TestProgramFolder
 {
@@ -31,3 +35,14 @@ private:
 QString BuiltProgramFolder();
 // The folder of test fixture files.
 QString FixturesFolder();
+
+// Removes a test's program folder (at the end of each test). The test fails when a dialog
+// showed that it had not scripted, and with allAnswered also when a scripted answer was
+// never used.
+void RemoveProgramFolder(std::unique_ptr<TestProgramFolder> &folder, bool allAnswered = false);
+
+// The rows of a query on the open edition, each as its columns' texts joined by "|"; a
+// query that fails gives one row "error: " and the message.
+QStringList QueryRows(const QString &sql, const QVariantList &values = {});
+// The first column of the first row of a query as a number (counts, largest ids).
+qint64 QueryCount(const QString &sql, const QVariantList &values = {});

@@ -3,6 +3,7 @@
 // after its page, the status text, pages asking for new windows, the completion of an
 // account page, the script-debugger setting, the URL history and the page commands.
 
+#include "form1_support.h"
 #include "testhelper.h"
 
 #include "mainwindow/form1.h"
@@ -22,18 +23,13 @@
 #include <QTcpSocket>
 #include <QtTest>
 
+using namespace Form1Test;
+
 namespace {
 
 QByteArray page(const QByteArray &title, const QByteArray &body)
 {
     return "<html><head><title>" + title + "</title></head><body>" + body + "</body></html>";
-}
-
-void closeBrowserWindows()
-{
-    for (BrowserWindow *w : BrowserWindow::openWindows())
-        w->close();
-    QTRY_VERIFY(BrowserWindow::openWindows().isEmpty());
 }
 
 // A web server on this machine that answers the first request only when told to.
@@ -69,12 +65,9 @@ private:
 
 } // namespace
 
-class TestBrowser : public QObject
+class TestBrowser : public WindowTestCase
 {
     Q_OBJECT
-
-public:
-    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
 
 private slots:
     void init();
@@ -96,7 +89,6 @@ private slots:
     void pageCommands();
 
 private:
-    Form1 *load();
     BrowserWindow *openWindow(const QString &file);
 
     std::unique_ptr<TestProgramFolder> m_app;
@@ -121,22 +113,8 @@ void TestBrowser::cleanup()
 {
     SetForegroundWindowSource({});
     closeBrowserWindows();
-    if (Form1 *form = Form1::existing()) {
-        form->close();
-        delete form;
-    }
-    const QStringList unexpected = DialogScript::unexpected();
-    m_app.reset();
-    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
-}
-
-Form1 *TestBrowser::load()
-{
-    Form1 *form = Form1::instance();
-    form->show();
-    if (!QTest::qWaitForWindowExposed(form))
-        qWarning("main window not exposed");
-    return form;
+    closeMainWindow();
+    RemoveProgramFolder(m_app);
 }
 
 BrowserWindow *TestBrowser::openWindow(const QString &file)
@@ -150,7 +128,7 @@ BrowserWindow *TestBrowser::openWindow(const QString &file)
 void TestBrowser::linkOpensSeparateBrowserWindow()
 {
     m_app->writeFile(QStringLiteral("site.htm"), page("Site One", "<p>one</p>"));
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     const QString shownBefore = form->results->lastNavigated();
     const QString address = m_app->file(QStringLiteral("site.htm"));
     const QUrl url = QUrl::fromLocalFile(address);
@@ -189,7 +167,7 @@ void TestBrowser::hiddenTitleReadLeavesNoWindow()
 {
     m_app->writeFile(QStringLiteral("titled.htm"), page("Quiet Page", "x"));
     m_app->writeFile(QStringLiteral("untitled.htm"), "<html><body>no title</body></html>");
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
 
     form->NavigateWebSite(m_app->file(QStringLiteral("titled.htm")), 1);
     QCOMPARE(WebPageTitle, QStringLiteral("Quiet Page"));
@@ -204,7 +182,7 @@ void TestBrowser::windowTrackingKeepsThreeWindows()
 {
     m_app->writeFile(QStringLiteral("a.htm"), page("Alpha", "a"));
     m_app->writeFile(QStringLiteral("b.htm"), page("Beta", "b"));
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
 
     BrowserWindow *a = openWindow(QStringLiteral("a.htm"));
     BrowserWindow *b = openWindow(QStringLiteral("b.htm"));
@@ -286,7 +264,7 @@ void TestBrowser::droppedLinkNamedAfterPage()
 
 void TestBrowser::statusText()
 {
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     emit form->results->StatusTextChange(QStringLiteral("http://example.invalid/under-the-pointer"));
     QCOMPARE(form->sbStatusPanel1->text(), QStringLiteral("http://example.invalid/under-the-pointer"));
     emit form->results->StatusTextChange(QString());
@@ -298,7 +276,7 @@ void TestBrowser::newWindowRequestsOpenBrowserWindows()
     m_app->writeFile(QStringLiteral("opener.htm"),
                      page("Opener", "<a id=\"n\" href=\"target.htm\" target=\"_blank\">new</a>"));
     m_app->writeFile(QStringLiteral("target.htm"), page("Target", "t"));
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     const QUrl opener = QUrl::fromLocalFile(m_app->file(QStringLiteral("opener.htm")));
     const QUrl target = QUrl::fromLocalFile(m_app->file(QStringLiteral("target.htm")));
 
@@ -336,7 +314,7 @@ void TestBrowser::accountPageCompletion()
     QFETCH(QString, accountPageUrl);
     QFETCH(int, ready);
     m_app->writeFile(QStringLiteral("account.htm"), page("Account", "a"));
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     QSignalSpy done(form->results, &WebBrowser::DocumentComplete);
 
     AccountPageUrl = accountPageUrl;
@@ -350,7 +328,7 @@ void TestBrowser::accountPageStillLoading()
 {
     HeldServer server;
     QVERIFY(server.isListening());
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     QSignalSpy done(form->results, &WebBrowser::DocumentComplete);
 
     // Stored in other letters than the browser shows it: still the same page.
@@ -391,7 +369,7 @@ void TestBrowser::scriptDebuggerSetting()
     QFETCH(bool, disabled);
     const QString keyPath = QStringLiteral("Software\\Microsoft\\Internet Explorer\\Main");
     const QString name = QStringLiteral("Disable Script Debugger");
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
 
     // The value can only be stored in a key that exists.
     QCOMPARE(form->SaveUserRegValue(keyPath, name, value, REG_SZ), ERROR_FILE_NOT_FOUND);
@@ -447,7 +425,7 @@ void TestBrowser::urlHistoryStore()
 
 void TestBrowser::pageCommands()
 {
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     m_app->writeFile(QStringLiteral("local.html"), page("Local", "l"));
 
     // Opening a page file: the chosen file is shown; the program folder stays current.

@@ -28,14 +28,14 @@ constexpr qint32 Astronomy = 4;
 
 QStringList category(const QString &url, qint32 subTopic = Programming)
 {
-    return rows(QStringLiteral("SELECT LksId, LksName, LksUrl, IsTop, IsLeaf, LksDesc FROM Lks "
-                               "WHERE LksUrl = ? COLLATE BINARY AND TopicId = ?"),
+    return QueryRows(QStringLiteral("SELECT LksId, LksName, LksUrl, IsTop, IsLeaf, LksDesc FROM Lks "
+                                    "WHERE LksUrl = ? COLLATE BINARY AND TopicId = ?"),
                 {url, subTopic});
 }
 
 QStringList urls(qint32 subTopic)
 {
-    return rows(QStringLiteral("SELECT LksUrl FROM Lks WHERE TopicId = ? ORDER BY LksId"), {subTopic});
+    return QueryRows(QStringLiteral("SELECT LksUrl FROM Lks WHERE TopicId = ? ORDER BY LksId"), {subTopic});
 }
 
 // A tree of its own for the dialog.
@@ -51,12 +51,9 @@ public:
 
 } // namespace
 
-class TestCategoryEditing : public QObject
+class TestCategoryEditing : public WindowTestCase
 {
     Q_OBJECT
-
-public:
-    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
 
 private slots:
     void init();
@@ -98,9 +95,7 @@ void TestCategoryEditing::init()
 {
     m_app = std::make_unique<TestProgramFolder>();
     IsOnline = false;
-    CloseDatabase();
-    CurrentDatabaseFile = QStringLiteral("Sample_Links.mdb");
-    QVERIFY(OpenDatabase(CurrentDatabaseFile));
+    QVERIFY(openSampleEdition());
     CurrentSubTopicId = Programming;
 }
 
@@ -108,9 +103,7 @@ void TestCategoryEditing::cleanup()
 {
     closeMainWindow();
     CloseDatabase();
-    const QStringList unexpected = DialogScript::unexpected();
-    m_app.reset();
-    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
+    RemoveProgramFolder(m_app);
 }
 
 // ---- Names ---------------------------------------------------------------------------------
@@ -182,7 +175,7 @@ void TestCategoryEditing::addRefusesDuplicateInAnyCase()
              CategoryEditing::Status::Duplicate);
     QCOMPARE(categories.add(QStringLiteral("Programming"), QStringLiteral("Programming"), QStringLiteral("Tools")),
              CategoryEditing::Status::Duplicate);
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Lks")), 23);
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Lks")), 23);
 
     // The same name under another parent, or in another Sub-Topic, is a new category.
     QCOMPARE(categories.add(QStringLiteral("Programming"), QStringLiteral("Programming\\Languages"),
@@ -228,7 +221,7 @@ void TestCategoryEditing::addFailureWritesNothing()
     QCOMPARE(categories.add(QStringLiteral("Programming"), QStringLiteral("Programming"), QStringLiteral("Databases")),
              CategoryEditing::Status::Failed);
     QVERIFY(categories.lastError().contains(QStringLiteral("refused by test")));
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Lks")), 22);
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Lks")), 22);
     QCOMPARE(categories.addedId(), 0);
 }
 
@@ -256,7 +249,7 @@ void TestCategoryEditing::renameRewritesSubtree()
     QCOMPARE(category(QStringLiteral("Programming/News/Sports")),
              QStringList{"27|Sports/News/Programming|Programming/News/Sports|1|0|N"});
     QCOMPARE(category(QStringLiteral("Programming/News/Sport")), QStringList());
-    QCOMPARE(rows(QStringLiteral("SELECT LksId FROM LksSit WHERE SitId = 90")), QStringList{"26"});
+    QCOMPARE(QueryRows(QStringLiteral("SELECT LksId FROM LksSit WHERE SitId = 90")), QStringList{"26"});
 }
 
 void TestCategoryEditing::renameRefusals_data()
@@ -286,15 +279,15 @@ void TestCategoryEditing::renameRefusals()
     QCOMPARE(int(categories.rename(path, name)), status);
     if (status == int(CategoryEditing::Status::Done)) {
         QCOMPARE(category(QStringLiteral("Programming/Languages/") + name).size(), 1);
-        QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Lks WHERE LksUrl = 'Programming/Languages/Rust' "
-                                      "COLLATE BINARY")),
+        QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Lks WHERE LksUrl = 'Programming/Languages/Rust' "
+                                           "COLLATE BINARY")),
                  0);
     } else {
         QCOMPARE(urls(Programming), before);
     }
     // Two rows of a Sub-Topic never share a path in any letter case.
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM (SELECT upper(LksUrl) FROM Lks WHERE TopicId = 1 "
-                                  "GROUP BY upper(LksUrl) HAVING count(*) > 1)")),
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM (SELECT upper(LksUrl) FROM Lks WHERE TopicId = 1 "
+                                       "GROUP BY upper(LksUrl) HAVING count(*) > 1)")),
              0);
 }
 
@@ -317,14 +310,14 @@ void TestCategoryEditing::deleteSubtreeLeavesNoOrphans()
     QCOMPARE(categories.rowsChanged(), 4);
     QCOMPARE(urls(Programming), (QStringList{"Programming", "Programming/Tools"}));
     // The six links of Python, Rust and JavaScript are gone; those of Tools stay.
-    QCOMPARE(rows(QStringLiteral("SELECT SitId FROM Sit WHERE SitId <= 9 ORDER BY SitId")),
+    QCOMPARE(QueryRows(QStringLiteral("SELECT SitId FROM Sit WHERE SitId <= 9 ORDER BY SitId")),
              (QStringList{"7", "8", "9"}));
-    QCOMPARE(rows(QStringLiteral("SELECT LksId FROM LksSit WHERE LksId <= 6 ORDER BY SitId")),
+    QCOMPARE(QueryRows(QStringLiteral("SELECT LksId FROM LksSit WHERE LksId <= 6 ORDER BY SitId")),
              (QStringList{"6", "6", "6"}));
     QCOMPARE(orphanLinks(), 0);
     // Other Sub-Topics are untouched.
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Lks")), 19);
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Sit")), 23);
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Lks")), 19);
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Sit")), 23);
 
     QCOMPARE(categories.deleteCategory(QStringLiteral("Programming\\Languages")), CategoryEditing::Status::NotFound);
 }
@@ -335,7 +328,7 @@ void TestCategoryEditing::deleteBelowKeepsOwnRow()
     QCOMPARE(categories.deleteCategory(QStringLiteral("Programming\\Languages\\Python"), true),
              CategoryEditing::Status::Done);
     QCOMPARE(category(QStringLiteral("Programming/Languages/Python")).size(), 1);
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM LksSit WHERE LksId = 3")), 0);
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM LksSit WHERE LksId = 3")), 0);
     QCOMPARE(orphanLinks(), 0);
 }
 
@@ -345,7 +338,7 @@ void TestCategoryEditing::deleteKeepsLinkHeldElsewhere()
     QVERIFY(ExecSql(QStringLiteral("INSERT INTO LksSit (LksId, SitId, Seq) VALUES (6, 1, 40)")));
     CategoryEditing categories(Programming);
     QCOMPARE(categories.deleteCategory(QStringLiteral("Programming\\Languages")), CategoryEditing::Status::Done);
-    QCOMPARE(rows(QStringLiteral("SELECT SitName FROM Sit WHERE SitId = 1")), QStringList{"Python Home"});
+    QCOMPARE(QueryRows(QStringLiteral("SELECT SitName FROM Sit WHERE SitId = 1")), QStringList{"Python Home"});
     QCOMPARE(orphanLinks(), 0);
 }
 
@@ -353,16 +346,16 @@ void TestCategoryEditing::deleteFailureChangesNothing()
 {
     QVERIFY(ExecSql(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON Lks WHEN old.LksId = 5 "
                                    "BEGIN SELECT RAISE(ABORT, 'refused by test'); END")));
-    const QStringList sites = rows(QStringLiteral("SELECT * FROM Sit ORDER BY SitId"));
-    const QStringList joins = rows(QStringLiteral("SELECT * FROM LksSit ORDER BY rowid"));
-    const QStringList categoryRows = rows(QStringLiteral("SELECT * FROM Lks ORDER BY LksId"));
+    const QStringList sites = QueryRows(QStringLiteral("SELECT * FROM Sit ORDER BY SitId"));
+    const QStringList joins = QueryRows(QStringLiteral("SELECT * FROM LksSit ORDER BY rowid"));
+    const QStringList categoryRows = QueryRows(QStringLiteral("SELECT * FROM Lks ORDER BY LksId"));
 
     CategoryEditing categories(Programming);
     QCOMPARE(categories.deleteCategory(QStringLiteral("Programming\\Languages")), CategoryEditing::Status::Failed);
     QVERIFY(categories.lastError().contains(QStringLiteral("refused by test")));
-    QCOMPARE(rows(QStringLiteral("SELECT * FROM Sit ORDER BY SitId")), sites);
-    QCOMPARE(rows(QStringLiteral("SELECT * FROM LksSit ORDER BY rowid")), joins);
-    QCOMPARE(rows(QStringLiteral("SELECT * FROM Lks ORDER BY LksId")), categoryRows);
+    QCOMPARE(QueryRows(QStringLiteral("SELECT * FROM Sit ORDER BY SitId")), sites);
+    QCOMPARE(QueryRows(QStringLiteral("SELECT * FROM LksSit ORDER BY rowid")), joins);
+    QCOMPARE(QueryRows(QStringLiteral("SELECT * FROM Lks ORDER BY LksId")), categoryRows);
 }
 
 // ---- Add Sub-Category dialog -----------------------------------------------------------------
@@ -386,8 +379,8 @@ void TestCategoryEditing::subCategoryDialog()
     QCOMPARE(DialogScript::last().title, QStringLiteral("Add Sub-Category"));
     QCOMPARE(host.rebuilds, 1);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(rows(QStringLiteral("SELECT LksId, LksName, LksUrl, IsLeaf, IsTop, ifnull(LksDesc, '-'), TopicId FROM Lks "
-                                 "WHERE LksUrl = 'Programming/Tools/Debuggers'")),
+    QCOMPARE(QueryRows(QStringLiteral("SELECT LksId, LksName, LksUrl, IsLeaf, IsTop, ifnull(LksDesc, '-'), TopicId "
+                                      "FROM Lks WHERE LksUrl = 'Programming/Tools/Debuggers'")),
              QStringList{"24|Debuggers/Tools/Programming|Programming/Tools/Debuggers|1|0|-|1"});
 }
 
@@ -426,7 +419,7 @@ void TestCategoryEditing::subCategoryDialogRefusals()
         QCOMPARE(DialogScript::last().title, QString::fromLatin1(c.title));
     }
     QCOMPARE(host.rebuilds, 0);
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Lks")), 23);
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Lks")), 23);
 }
 
 // ---- The tree's Category commands ------------------------------------------------------------
@@ -500,7 +493,7 @@ void TestCategoryEditing::popupRenameCategory()
              (QStringList{"Programming", "Programming/Programming Languages",
                           "Programming/Programming Languages/Python", "Programming/Programming Languages/Rust",
                           "Programming/Programming Languages/JavaScript", "Programming/Tools"}));
-    QCOMPARE(rows(QStringLiteral("SELECT LksName FROM Lks WHERE LksId = 4")),
+    QCOMPARE(QueryRows(QStringLiteral("SELECT LksName FROM Lks WHERE LksId = 4")),
              QStringList{"Rust/Programming Languages/Programming"});
     QVERIFY(nodeAt(form, QStringLiteral("Programming\\Programming Languages\\Rust\\Rust Language")));
 }
@@ -517,7 +510,7 @@ void TestCategoryEditing::popupDeleteCategory()
                             "wish to continue?\n"));
     QCOMPARE(DialogScript::last().title, QStringLiteral("Delete Category"));
     QCOMPARE(DialogScript::last().buttons, int(vbYesNo | vbQuestion));
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Lks WHERE TopicId = 1")), 6);
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Lks WHERE TopicId = 1")), 6);
 
     rightClick(form, nodeAt(form, QStringLiteral("Programming\\Languages")));
     DialogScript::answer(vbYes);

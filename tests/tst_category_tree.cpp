@@ -2,6 +2,7 @@
 // that do not fit), selecting and expanding after a rebuild, and the main window's mouse
 // handling (selection globals, the popup menu offered, links opened, expansion marks).
 
+#include "editing_tree_support.h"
 #include "testhelper.h"
 
 #include "mainwindow/category_tree.h"
@@ -22,6 +23,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
+
+using namespace EditingTest;
 
 namespace {
 
@@ -93,12 +96,9 @@ QString popupStates(Form1 *form)
 
 } // namespace
 
-class TestCategoryTree : public QObject
+class TestCategoryTree : public WindowTestCase
 {
     Q_OBJECT
-
-public:
-    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
 
 private slots:
     void init();
@@ -126,8 +126,7 @@ private slots:
 private:
     void populate();
     Form1 *loadForm();
-    QPoint pointOf(Form1 *form, int index);
-    PopupSeen rightClick(Form1 *form, const QPoint &pos);
+    PopupSeen rightClickAt(Form1 *form, const QPoint &pos);
 
     std::unique_ptr<TestProgramFolder> m_app;
 };
@@ -141,17 +140,8 @@ void TestCategoryTree::init()
 
 void TestCategoryTree::cleanup()
 {
-    const QWidgetList all = QApplication::topLevelWidgets();
-    for (QWidget *w : all)
-        if (w->isVisible() && w != Form1::existing())
-            w->close();
-    if (Form1 *form = Form1::existing()) {
-        form->close();
-        delete form;
-    }
-    const QStringList unexpected = DialogScript::unexpected();
-    m_app.reset();
-    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
+    closeMainWindow();
+    RemoveProgramFolder(m_app);
 }
 
 // Sub-Topic "Sport" (id 5) and a Sub-Topic of the same name under Topic "Other" (id 6);
@@ -212,35 +202,22 @@ void TestCategoryTree::populate()
     category(50, "Lone", LoneId, 0);
 }
 
+// The main window showing the tree of Sub-Topic "Sport".
 Form1 *TestCategoryTree::loadForm()
 {
-    Form1 *form = Form1::instance();
-    form->show();
-    if (!QTest::qWaitForWindowExposed(form))
-        qWarning("main window not exposed");
+    Form1 *form = showMainWindow();
     CurrentSubTopicId = SportId;
     form->updateTree();
     return form;
 }
 
-QPoint TestCategoryTree::pointOf(Form1 *form, int index)
-{
-    TreeNode *node = TreeNodes::of(form->TvwBestell)->Item(index);
-    if (!node)
-        return QPoint(-1, -1);
-    node->EnsureVisible();
-    return form->TvwBestell->visualItemRect(node).center();
-}
-
-PopupSeen TestCategoryTree::rightClick(Form1 *form, const QPoint &pos)
+// A right click with the mouse at pos; the popup menu that shows is noted and dismissed.
+PopupSeen TestCategoryTree::rightClickAt(Form1 *form, const QPoint &pos)
 {
     PopupSeen seen;
-    QTimer::singleShot(0, form, [form, &seen]() {
-        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
-            seen.shown = menu == form->mnuPopUp;
-            seen.enabled = popupStates(form);
-            menu->close();
-        }
+    PopupCloser closer([form, &seen](QWidget *menu) {
+        seen.shown = menu == form->mnuPopUp;
+        seen.enabled = popupStates(form);
     });
     QTest::mouseClick(form->TvwBestell->viewport(), Qt::RightButton, {}, pos);
     QCoreApplication::processEvents();
@@ -499,7 +476,7 @@ void TestCategoryTree::pressSetsSelection()
 
     Form1 *form = loadForm();
     QCOMPARE(SelectedNodePath, QString());
-    const QPoint pos = pointOf(form, index);
+    const QPoint pos = nodePoint(form, index);
     form->mnuSubtopicRename->setEnabled(false);
     form->PopupCommandDone = 1;
     form->TvwBestell->setDragEnabled(!dragOn);
@@ -559,13 +536,13 @@ void TestCategoryTree::rightClickOffersPopup()
     QFETCH(int, reselect);
 
     Form1 *form = loadForm();
-    const QPoint pos = pointOf(form, index);
+    const QPoint pos = nodePoint(form, index);
     for (QAction *item : popupItems(form))
         item->setEnabled(before);
     ReselectNodeIndex = -1;
     form->PopupNodePath = QStringLiteral("untouched");
 
-    const PopupSeen seen = rightClick(form, pos);
+    const PopupSeen seen = rightClickAt(form, pos);
     QVERIFY(seen.shown);
     QString expected = states;
     expected.replace(QLatin1Char('-'), before ? QLatin1Char('1') : QLatin1Char('0'));
@@ -593,7 +570,7 @@ void TestCategoryTree::rightClickOnEmptySpace()
     Form1 *form = loadForm();
     NotationText = QStringLiteral("left over");
     SelectedNodeIndex = 77;
-    const PopupSeen seen = rightClick(form, QPoint(5, form->TvwBestell->viewport()->height() - 3));
+    const PopupSeen seen = rightClickAt(form, QPoint(5, form->TvwBestell->viewport()->height() - 3));
     QVERIFY(!seen.shown);
     QCOMPARE(NotationText, QString());
     QCOMPARE(form->PopupNode, nullptr);
@@ -605,17 +582,17 @@ void TestCategoryTree::linkClickOpensBrowserWindow()
     const int before = int(BrowserWindow::openWindows().size());
 
     // A click on a category opens nothing.
-    QTest::mouseClick(form->TvwBestell->viewport(), Qt::LeftButton, {}, pointOf(form, 3));
+    QTest::mouseClick(form->TvwBestell->viewport(), Qt::LeftButton, {}, nodePoint(form, 3));
     QCOMPARE(BrowserWindow::openWindows().size(), before);
 
     // After a popup command nothing opens either.
-    QTest::mousePress(form->TvwBestell->viewport(), Qt::LeftButton, {}, pointOf(form, 5));
+    QTest::mousePress(form->TvwBestell->viewport(), Qt::LeftButton, {}, nodePoint(form, 5));
     form->PopupCommandDone = 1;
     form->TvwBestell_Click();
     QCOMPARE(BrowserWindow::openWindows().size(), before);
 
     // A click on a link opens it in a separate browser window of our own.
-    QTest::mouseClick(form->TvwBestell->viewport(), Qt::LeftButton, {}, pointOf(form, 5));
+    QTest::mouseClick(form->TvwBestell->viewport(), Qt::LeftButton, {}, nodePoint(form, 5));
     QTRY_COMPARE(BrowserWindow::openWindows().size(), before + 1);
     BrowserWindow *window = BrowserWindow::openWindows().constLast();
     QCOMPARE(window->browser()->lastNavigated(), m_app->file(QStringLiteral("docs/notes.txt")));
@@ -623,7 +600,7 @@ void TestCategoryTree::linkClickOpensBrowserWindow()
 
     // A double click (as the window system delivers it) opens it once.
     QWidget *viewport = form->TvwBestell->viewport();
-    const QPoint manual = pointOf(form, 6);
+    const QPoint manual = nodePoint(form, 6);
     QTest::mouseClick(viewport, Qt::LeftButton, {}, manual);
     QTest::mousePress(viewport, Qt::LeftButton, {}, manual);
     QTest::mouseDClick(viewport, Qt::LeftButton, {}, manual);

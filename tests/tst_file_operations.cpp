@@ -46,11 +46,7 @@ void TestFileOperations::init()
 
 void TestFileOperations::cleanup()
 {
-    const QStringList unexpected = DialogScript::unexpected();
-    const int pending = DialogScript::pending();
-    m_app.reset();
-    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
-    QCOMPARE(pending, 0);
+    RemoveProgramFolder(m_app, true);
 }
 
 void TestFileOperations::dialogFilters_data()

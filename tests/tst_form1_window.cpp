@@ -1,6 +1,7 @@
 // The main window: its load, the Topic and Sub-Topic lists and the page cache, the
 // edition list, the display modes and resize, close and unload, help and about.
 
+#include "form1_support.h"
 #include "testhelper.h"
 
 #include "mainwindow/form1.h"
@@ -26,26 +27,11 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+using namespace Form1Test;
+
 namespace {
 
 const QString App = QStringLiteral("QuorvaneDesktop");
-
-QStringList comboItems(const QComboBox *combo)
-{
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items.append(combo->itemText(i));
-    return items;
-}
-
-// The user choosing entry text in a list.
-void choose(QComboBox *combo, const QString &text)
-{
-    const int index = combo->findText(text, Qt::MatchExactly);
-    QVERIFY2(index >= 0, qPrintable(text));
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
 
 QStringList pageFiles(const TestProgramFolder &app)
 {
@@ -70,12 +56,9 @@ protected:
 
 } // namespace
 
-class TestForm1Window : public QObject
+class TestForm1Window : public WindowTestCase
 {
     Q_OBJECT
-
-public:
-    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
 
 private slots:
     void init();
@@ -101,9 +84,6 @@ private slots:
     void browserCancelsNavigation();
 
 private:
-    Form1 *load();
-    void closeWindow();
-
     std::unique_ptr<TestProgramFolder> m_app;
 };
 
@@ -117,37 +97,14 @@ void TestForm1Window::init()
 
 void TestForm1Window::cleanup()
 {
-    closeWindow();
-    const QStringList unexpected = DialogScript::unexpected();
-    m_app.reset();
-    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
-}
-
-Form1 *TestForm1Window::load()
-{
-    Form1 *form = Form1::instance();
-    form->show();
-    if (!QTest::qWaitForWindowExposed(form))
-        qWarning("main window not exposed");
-    return form;
-}
-
-void TestForm1Window::closeWindow()
-{
-    const QWidgetList all = QApplication::topLevelWidgets();
-    for (QWidget *w : all)
-        if (w->isVisible() && w != Form1::existing())
-            w->close();
-    if (Form1 *form = Form1::existing()) {
-        form->close();
-        delete form;
-    }
+    closeMainWindow();
+    RemoveProgramFolder(m_app);
 }
 
 void TestForm1Window::loadOpensActiveEdition()
 {
     m_app->writeFile(QStringLiteral("Stale_Page_3.html"), "<html/>");
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
 
     QCOMPARE(CurrentDatabaseFile, QStringLiteral("Sample_Links.mdb"));
     QCOMPARE(CurrentEditionTitle, QStringLiteral("Sample Links"));
@@ -183,7 +140,7 @@ void TestForm1Window::loadOpensActiveEdition()
 void TestForm1Window::loadOnlineShowsHomePage()
 {
     IsOnline = true;
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     QCOMPARE(form->results->lastNavigated(), m_app->file(QStringLiteral("help/mainpage.html")));
     QTRY_COMPARE(form->results->url(), QUrl::fromLocalFile(m_app->file(QStringLiteral("help/mainpage.html"))));
 }
@@ -204,11 +161,11 @@ void TestForm1Window::loadSearchMode()
     QFETCH(bool, on);
     if (!stored.isNull())
         SaveSetting(App, QStringLiteral("Search"), QStringLiteral("Mode"), stored);
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     QCOMPARE(form->mnuISon->isChecked(), on);
     QCOMPARE(form->mnuIsOff->isChecked(), !on);
 
-    closeWindow();
+    closeMainWindow();
     QCOMPARE(GetSetting(App, QStringLiteral("Search"), QStringLiteral("Mode")), on ? QStringLiteral("On")
                                                                                   : QStringLiteral("Off"));
 }
@@ -218,7 +175,7 @@ void TestForm1Window::loadRestoresPlacement()
     const QString section = QStringLiteral("Form1_Settings");
     SaveSetting(App, section, QStringLiteral("FormWidth"), QString::number(pxToTwips(1000)));
     SaveSetting(App, section, QStringLiteral("FormHeight"), QString::number(pxToTwips(700)));
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     // The stored size is the outer size; a window frame may add a few pixels once shown.
     QVERIFY2(qAbs(form->frameGeometry().width() - 1000) <= 8, qPrintable(QString::number(form->frameGeometry().width())));
     QVERIFY2(qAbs(form->frameGeometry().height() - 700) <= 40, qPrintable(QString::number(form->frameGeometry().height())));
@@ -243,7 +200,7 @@ void TestForm1Window::loadWithoutEditionListEndsProgram()
 
 void TestForm1Window::topicThenSubTopicBuildsAndCachesPage()
 {
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     choose(form->Combo1, QStringLiteral("Computing"));
     QCOMPARE(comboItems(form->Combo2), (QStringList{"Select Sub-Topic", "Open Source", "Programming", "Web Standards"}));
     QCOMPARE(form->Combo2->currentIndex(), 0);
@@ -298,7 +255,7 @@ void TestForm1Window::menuStates()
 {
     QFETCH(int, situation);
     QFETCH(QList<bool>, states);
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
 
     // Every item on, so that what a choice leaves untouched shows.
     const auto allOn = [form]() {
@@ -351,9 +308,7 @@ void TestForm1Window::pageFilesOfSimilarNamesDiffer()
         "(91, 40, 'Sports1', 'Other news', 'b', 'c', 'd', 'e', 'f')")));
     CloseDatabase();
 
-    Form1 *form = load();
-    choose(form->Combo1, QStringLiteral("Leisure"));
-    choose(form->Combo2, QStringLiteral("Sports"));
+    Form1 *form = openSubTopic(QStringLiteral("Leisure"), QStringLiteral("Sports"));
     const QString first = CurrentPageFile;
     choose(form->Combo2, QStringLiteral("Sports1"));
     const QString second = CurrentPageFile;
@@ -372,9 +327,7 @@ void TestForm1Window::subTopicIdBeyond16Bits()
         "Header5, Header6) VALUES (70000, 3, 'Big Imports', 'a', 'b', 'c', 'd', 'e', 'f')")));
     CloseDatabase();
 
-    Form1 *form = load();
-    choose(form->Combo1, QStringLiteral("Travel"));
-    choose(form->Combo2, QStringLiteral("Big Imports"));
+    openSubTopic(QStringLiteral("Travel"), QStringLiteral("Big Imports"));
     QCOMPARE(CurrentSubTopicId, 70000);
     QCOMPARE(CurrentPageFile, PageFileName(QStringLiteral("Big Imports"), 70000));
     QVERIFY(QFileInfo::exists(m_app->file(CurrentPageFile)));
@@ -388,7 +341,7 @@ void TestForm1Window::editionChoiceSwitchesEdition()
     CloseDatabase();
     m_app->writeFile(QStringLiteral("dbnames.txt"), "*Sample_Links.mdb,Sample Links\r\ngarden.mdb,my_garden\r\n");
 
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     QCOMPARE(comboItems(form->Combo6), (QStringList{"Sample Links", "My_garden"}));
     choose(form->Combo1, QStringLiteral("Computing"));
     choose(form->Combo2, QStringLiteral("Programming"));
@@ -413,7 +366,7 @@ void TestForm1Window::editionChoiceSwitchesEdition()
 
 void TestForm1Window::displayModesAndResize()
 {
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     QWidget *tree = form->TvwBestell;
     QWidget *page = form->results;
     QWidget *bar = form->Command2;
@@ -465,7 +418,7 @@ void TestForm1Window::displayModesAndResize()
 
 void TestForm1Window::minimisedWindowKeepsLayout()
 {
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     form->mnuTreeOnly->trigger();
     form->TvwBestell->move(30, form->TvwBestell->y());
     form->setWindowState(Qt::WindowMinimized);
@@ -478,9 +431,7 @@ void TestForm1Window::minimisedWindowKeepsLayout()
 
 void TestForm1Window::unloadSavesBacksUpAndClears()
 {
-    Form1 *form = load();
-    choose(form->Combo1, QStringLiteral("Computing"));
-    choose(form->Combo2, QStringLiteral("Programming"));
+    Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
     QVERIFY(!pageFiles(*m_app).isEmpty());
     form->mnuISon->trigger();
     QVERIFY(form->mnuISon->isChecked() && !form->mnuIsOff->isChecked());
@@ -499,7 +450,7 @@ void TestForm1Window::unloadSavesBacksUpAndClears()
 
 void TestForm1Window::refusingChildKeepsMainWindowOpen()
 {
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     StubbornWindow child;
     child.setWindowTitle(QStringLiteral("Child"));
     child.show();
@@ -520,7 +471,7 @@ void TestForm1Window::refusingChildKeepsMainWindowOpen()
 
 void TestForm1Window::helpAndAbout()
 {
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     form->mnuHelpGuide->trigger();
     QPointer<QWidget> help;
     for (QWidget *w : QApplication::topLevelWidgets())
@@ -536,7 +487,7 @@ void TestForm1Window::helpAndAbout()
 
     // Without the guide the user is told where it belongs.
     QFile::remove(m_app->file(QStringLiteral("help/index.html")));
-    form = load();
+    form = showMainWindow();
     DialogScript::answer(vbOK);
     form->mnuHelpGuide->trigger();
     QCOMPARE(DialogScript::last().title, QStringLiteral("Help Guide"));

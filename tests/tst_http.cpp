@@ -114,6 +114,15 @@ protected:
 // origin server named in the request.
 class ProxyServerStub : public StubServer
 {
+public:
+    // Makes this the proxy of the program's requests, logging on as "user".
+    void useAsProxy() const
+    {
+        ProxyServer = QStringLiteral("127.0.0.1");
+        ProxyPort = QString::number(serverPort());
+        ProxyUserId = QStringLiteral("user");
+    }
+
 protected:
     void handle(QTcpSocket *client, const SeenRequest &request) override
     {
@@ -403,9 +412,7 @@ void TestHttp::throughProxy()
 {
     OriginServer origin;
     ProxyServerStub proxy;
-    ProxyServer = QStringLiteral("127.0.0.1");
-    ProxyPort = QString::number(proxy.serverPort());
-    ProxyUserId = QStringLiteral("user");
+    proxy.useAsProxy();
     ProxyPassword = QStringLiteral("secret");
     int asked = 0;
     SetProxyCredentialsPrompt([&asked](const QString &, QString &, QString &) { return ++asked, false; });
@@ -424,9 +431,7 @@ void TestHttp::proxyLogonAskedOnce()
 {
     OriginServer origin;
     ProxyServerStub proxy;
-    ProxyServer = QStringLiteral("127.0.0.1");
-    ProxyPort = QString::number(proxy.serverPort());
-    ProxyUserId = QStringLiteral("user");
+    proxy.useAsProxy();
     int asked = 0;
     QString answerPassword;
     SetProxyCredentialsPrompt([&](const QString &host, QString &user, QString &password) {

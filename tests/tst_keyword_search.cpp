@@ -2,6 +2,7 @@
 // addresses, the keyword and web search boxes of the main window, the search mode across
 // a restart, and the tree search.
 
+#include "form1_support.h"
 #include "testhelper.h"
 
 #include "mainwindow/form1.h"
@@ -22,27 +23,13 @@
 #include <QUrlQuery>
 #include <QtTest>
 
+using namespace Form1Test;
+
 namespace {
 
 const QString App = QStringLiteral("QuorvaneDesktop");
 // Nothing listens here: the search windows fail to load at once and stay on this machine.
 const QString Server = QStringLiteral("http://127.0.0.1:9");
-
-QStringList comboItems(const QComboBox *combo)
-{
-    QStringList items;
-    for (int i = 0; i < combo->count(); ++i)
-        items.append(combo->itemText(i));
-    return items;
-}
-
-void choose(QComboBox *combo, const QString &text)
-{
-    const int index = combo->findText(text, Qt::MatchExactly);
-    QVERIFY2(index >= 0, qPrintable(text));
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
 
 QString rootKeyword(qint32 subTopicId)
 {
@@ -69,12 +56,9 @@ void pressEnter(QWidget *w)
 
 } // namespace
 
-class TestKeywordSearch : public QObject
+class TestKeywordSearch : public WindowTestCase
 {
     Q_OBJECT
-
-public:
-    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
 
 private slots:
     void init();
@@ -93,7 +77,6 @@ private slots:
     void treeSearchMarksNodes();
 
 private:
-    Form1 *load();
     void closeWindow();
     Form1 *showProgramming(bool modeOn);
 
@@ -114,31 +97,14 @@ void TestKeywordSearch::cleanup()
     closeWindow();
     ReleaseDatabase();
     KeywordSearch::setServers(QString(), QString());
-    const QStringList unexpected = DialogScript::unexpected();
-    m_app.reset();
-    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
+    RemoveProgramFolder(m_app);
 }
 
-Form1 *TestKeywordSearch::load()
-{
-    Form1 *form = Form1::instance();
-    form->show();
-    if (!QTest::qWaitForWindowExposed(form))
-        qWarning("main window not exposed");
-    return form;
-}
-
+// The search windows first, then the main window with whatever else shows.
 void TestKeywordSearch::closeWindow()
 {
     takeSearchWindows();
-    const QWidgetList all = QApplication::topLevelWidgets();
-    for (QWidget *w : all)
-        if (w->isVisible() && w != Form1::existing())
-            w->close();
-    if (Form1 *form = Form1::existing()) {
-        form->close();
-        delete form;
-    }
+    closeMainWindow();
 }
 
 // The main window showing Computing / Programming, whose root row holds
@@ -146,9 +112,7 @@ void TestKeywordSearch::closeWindow()
 Form1 *TestKeywordSearch::showProgramming(bool modeOn)
 {
     SaveSetting(App, QStringLiteral("Search"), QStringLiteral("Mode"), modeOn ? QStringLiteral("On") : QStringLiteral("Off"));
-    Form1 *form = load();
-    choose(form->Combo1, QStringLiteral("Computing"));
-    choose(form->Combo2, QStringLiteral("Programming"));
+    Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
     form->activateWindow();
     form->cb1->setFocus();
     return form;
@@ -343,14 +307,14 @@ void TestKeywordSearch::webSearchBox()
 
 void TestKeywordSearch::modeAcrossRestart()
 {
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     QVERIFY(form->mnuIsOff->isChecked());
     form->mnuISon->trigger();
     closeWindow();
     QCOMPARE(GetSetting(App, QStringLiteral("Search"), QStringLiteral("Mode")), QStringLiteral("On"));
 
     // Started again, the mode is on: the keyword box fills and completes.
-    form = load();
+    form = showMainWindow();
     QVERIFY(form->mnuISon->isChecked() && !form->mnuIsOff->isChecked());
     choose(form->Combo1, QStringLiteral("Computing"));
     choose(form->Combo2, QStringLiteral("Open Source"));
@@ -365,7 +329,7 @@ void TestKeywordSearch::modeAcrossRestart()
 
 void TestKeywordSearch::treeSearchMarksNodes()
 {
-    Form1 *form = load();
+    Form1 *form = showMainWindow();
     TreeNodes *nodes = TreeNodes::of(form->TvwBestell);
     nodes->Clear();
     TreeNode *root = nodes->Add(nullptr, tvwLast, QStringLiteral("Food1"), QStringLiteral("Food"));

@@ -36,9 +36,9 @@ constexpr qint32 Programming = 1;
 
 QStringList linksOf(const QString &categoryUrl)
 {
-    return rows(QStringLiteral("SELECT Sit.SitName, Sit.SitUrl, ifnull(Sit.Summary, '') FROM LksSit "
-                               "JOIN Sit ON Sit.SitId = LksSit.SitId JOIN Lks ON Lks.LksId = LksSit.LksId "
-                               "WHERE Lks.LksUrl = ? AND Lks.TopicId = 1 ORDER BY LksSit.rowid"),
+    return QueryRows(QStringLiteral("SELECT Sit.SitName, Sit.SitUrl, ifnull(Sit.Summary, '') FROM LksSit "
+                                    "JOIN Sit ON Sit.SitId = LksSit.SitId JOIN Lks ON Lks.LksId = LksSit.LksId "
+                                    "WHERE Lks.LksUrl = ? AND Lks.TopicId = 1 ORDER BY LksSit.rowid"),
                 {categoryUrl});
 }
 
@@ -71,12 +71,9 @@ QMimeData *textData(const QString &text)
 
 } // namespace
 
-class TestLinkEditing : public QObject
+class TestLinkEditing : public WindowTestCase
 {
     Q_OBJECT
-
-public:
-    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
 
 private slots:
     void init();
@@ -115,9 +112,7 @@ void TestLinkEditing::init()
 {
     m_app = std::make_unique<TestProgramFolder>();
     IsOnline = false;
-    CloseDatabase();
-    CurrentDatabaseFile = QStringLiteral("Sample_Links.mdb");
-    QVERIFY(OpenDatabase(CurrentDatabaseFile));
+    QVERIFY(openSampleEdition());
     CurrentSubTopicId = Programming;
     SetOpenBrowserPagesSource({});
     TrackedBrowserHandle.clear();
@@ -126,14 +121,10 @@ void TestLinkEditing::init()
 void TestLinkEditing::cleanup()
 {
     SetOpenBrowserPagesSource({});
-    for (BrowserWindow *w : BrowserWindow::openWindows())
-        w->close();
-    QTRY_VERIFY(BrowserWindow::openWindows().isEmpty());
+    closeBrowserWindows();
     closeMainWindow();
     CloseDatabase();
-    const QStringList unexpected = DialogScript::unexpected();
-    m_app.reset();
-    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
+    RemoveProgramFolder(m_app);
 }
 
 // ---- The tree test and dropped text ---------------------------------------------------------
@@ -232,9 +223,10 @@ void TestLinkEditing::addLinkFromOwnBrowserWindow()
     QCOMPARE(parent, QStringLiteral("Programming\\Languages\\Python"));
     QCOMPARE(names, QStringList{"Python Guide"});
     QCOMPARE(addresses, QStringList{address});
-    QCOMPARE(rows(QStringLiteral("SELECT SitId, SitName, SitUrl, Summary FROM Sit WHERE SitId = 30")),
+    QCOMPARE(QueryRows(QStringLiteral("SELECT SitId, SitName, SitUrl, Summary FROM Sit WHERE SitId = 30")),
              QStringList{"30|Python Guide|" + address + "|"});
-    QCOMPARE(rows(QStringLiteral("SELECT LksId, SitId, Seq FROM LksSit WHERE SitId = 30")), QStringList{"3|30|30"});
+    QCOMPARE(QueryRows(QStringLiteral("SELECT LksId, SitId, Seq FROM LksSit WHERE SitId = 30")),
+             QStringList{"3|30|30"});
     QVERIFY(nodeAt(form, QStringLiteral("Programming\\Languages\\Python\\Python Guide")));
 }
 
@@ -274,7 +266,7 @@ void TestLinkEditing::addLinkFromFile()
     QCOMPARE(addressAfterCancel, QStringLiteral("https://three/"));
     QCOMPARE(DialogScript::last().kind, QStringLiteral("OpenFile"));
     QCOMPARE(linksOf(QStringLiteral("Programming/Languages")), QStringList{" My Notes |" + file + "|"});
-    QCOMPARE(rows(QStringLiteral("SELECT IsLeaf FROM Lks WHERE LksId = 2")), QStringList{"1"});
+    QCOMPARE(QueryRows(QStringLiteral("SELECT IsLeaf FROM Lks WHERE LksId = 2")), QStringList{"1"});
     QVERIFY(nodeAt(form, QStringLiteral("Programming\\Languages\\ My Notes ")));
 }
 
@@ -319,7 +311,7 @@ void TestLinkEditing::addLinkRefusals()
         QCOMPARE(DialogScript::last().prompt, c.message);
         QCOMPARE(DialogScript::last().title, QString::fromLatin1(c.title));
     }
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Sit")), 29);
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Sit")), 29);
     QCOMPARE(dialog.result(), 0);
 }
 
@@ -331,14 +323,14 @@ void TestLinkEditing::firstLinkGetsIdOne()
     QCOMPARE(links.add(QStringLiteral("Programming/Tools"), QStringLiteral("Git"), QStringLiteral("https://git/")),
              LinkEditing::Status::Done);
     QCOMPARE(links.addedSitId(), 1);
-    QCOMPARE(rows(QStringLiteral("SELECT LksId, SitId, Seq FROM LksSit")), QStringList{"6|1|1"});
+    QCOMPARE(QueryRows(QStringLiteral("SELECT LksId, SitId, Seq FROM LksSit")), QStringList{"6|1|1"});
     // Later links: the largest SitId plus 1, though lower ids are free.
     QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET SitId = 40")));
     QVERIFY(ExecSql(QStringLiteral("UPDATE LksSit SET SitId = 40")));
     QCOMPARE(links.add(QStringLiteral("Programming/Tools"), QStringLiteral("Qt"), QStringLiteral("https://qt/")),
              LinkEditing::Status::Done);
     QCOMPARE(links.addedSitId(), 41);
-    QCOMPARE(rows(QStringLiteral("SELECT SitId, Seq FROM LksSit ORDER BY rowid")), (QStringList{"40|1", "41|41"}));
+    QCOMPARE(QueryRows(QStringLiteral("SELECT SitId, Seq FROM LksSit ORDER BY rowid")), (QStringList{"40|1", "41|41"}));
     QCOMPARE(links.add(QStringLiteral("Programming/Nowhere"), QStringLiteral("Qt"), QStringLiteral("https://qt/")),
              LinkEditing::Status::NotFound);
 }
@@ -351,8 +343,8 @@ void TestLinkEditing::addFailureWritesNothing()
     QCOMPARE(links.add(QStringLiteral("Programming/Languages"), QStringLiteral("Go"), QStringLiteral("https://go.dev/")),
              LinkEditing::Status::Failed);
     QVERIFY(links.lastError().contains(QStringLiteral("refused by test")));
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Sit")), 29);
-    QCOMPARE(rows(QStringLiteral("SELECT IsLeaf FROM Lks WHERE LksId = 2")), QStringList{"0"});
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Sit")), 29);
+    QCOMPARE(QueryRows(QStringLiteral("SELECT IsLeaf FROM Lks WHERE LksId = 2")), QStringList{"0"});
 }
 
 // ---- Drops -----------------------------------------------------------------------------------
@@ -385,14 +377,14 @@ void TestLinkEditing::dropAddressOntoCategory()
     auto *fileData = new QMimeData;
     fileData->setUrls({QUrl::fromLocalFile(file)});
     dropOn(form, nodeAt(form, QStringLiteral("Programming\\Tools")), fileData);
-    QCOMPARE(rows(QStringLiteral("SELECT SitUrl FROM Sit WHERE SitId = 32")), QStringList{file});
+    QCOMPARE(QueryRows(QStringLiteral("SELECT SitUrl FROM Sit WHERE SitId = 32")), QStringList{file});
     QCOMPARE(orphanLinks(), 0);
 }
 
 void TestLinkEditing::dropRefusedOnRootLinkAndDuplicate()
 {
     Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
-    const qint64 before = count(QStringLiteral("SELECT count(*) FROM Sit"));
+    const qint64 before = QueryCount(QStringLiteral("SELECT count(*) FROM Sit"));
     DialogScript::clearShown();
 
     dropOn(form, nodeAt(form, QStringLiteral("Programming")), addressData(QStringLiteral("https://a.org/")));
@@ -400,7 +392,7 @@ void TestLinkEditing::dropRefusedOnRootLinkAndDuplicate()
     dropOn(form, nullptr, addressData(QStringLiteral("https://a.org/")));
     dropOn(form, nodeAt(form, QStringLiteral("Programming\\Tools")), textData(QStringLiteral("Empty,  ")));
     QCOMPARE(DialogScript::shown().size(), 0);
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Sit")), before);
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Sit")), before);
 
     // A name already below the target.
     DialogScript::answer(vbOK);
@@ -412,7 +404,7 @@ void TestLinkEditing::dropRefusedOnRootLinkAndDuplicate()
     dropOn(form, nodeAt(form, QStringLiteral("Programming\\Tools")), textData(QStringLiteral("2024,https://b.org/")));
     QCOMPARE(DialogScript::last().prompt,
              QStringLiteral("The Link Name field must contain at least one text character."));
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Sit")), before);
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Sit")), before);
 
     // Characters no name may hold are replaced, never stored.
     dropOn(form, nodeAt(form, QStringLiteral("Programming\\Tools")),
@@ -511,7 +503,7 @@ void TestLinkEditing::editsLeaveCopyInOtherCategory()
     form->mnuPopUpDeleteLink_Click();
     QCOMPARE(linksOf(QStringLiteral("Programming/Tools")),
              (QStringList{"CMake|https://cmake.org/|", "Qt Documentation|https://doc.qt.io/|"}));
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Sit WHERE SitId = 7")), 0);
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Sit WHERE SitId = 7")), 0);
     QCOMPARE(linksOf(QStringLiteral("Programming/Languages/Python")).last(),
              QStringLiteral("Git|https://git-scm.com/book|"));
     QVERIFY(!nodeAt(form, renamed));
@@ -609,7 +601,7 @@ void TestLinkEditing::addressWithApostrophe()
     QCOMPARE(linksOf(QStringLiteral("Programming/Tools")).last(), "OBrien|" + address + "|it's noted");
     QCOMPARE(links.remove(QStringLiteral("Programming/Tools"), QStringLiteral("OBrien"), address),
              LinkEditing::Status::Done);
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Sit WHERE SitUrl = ?"), {address}), 0);
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Sit WHERE SitUrl = ?"), {address}), 0);
     QCOMPARE(links.remove(QStringLiteral("Programming/Tools"), QStringLiteral("OBrien"), address),
              LinkEditing::Status::NotFound);
 }
@@ -658,7 +650,7 @@ void TestLinkEditing::deleteLinkOutsideCategory()
                             "from the Page Menu bar to delete."));
     QCOMPARE(DialogScript::last().title, QStringLiteral("Delete Link Error"));
     QCOMPARE(LinkDeleteRefused, 1);
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM Sit WHERE SitId = 2")), 1);
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Sit WHERE SitId = 2")), 1);
 }
 
 // ---- Notations -------------------------------------------------------------------------------
@@ -717,8 +709,8 @@ void TestLinkEditing::categoryNotation()
         dialog->Command1_Click();
     });
     form->mnuPopUpAddNotation_Click();
-    QCOMPARE(rows(QStringLiteral("SELECT LksId, ifnull(Keyword, '-') FROM Lks WHERE LksUrl = 'Programming/Tools' "
-                                 "ORDER BY LksId")),
+    QCOMPARE(QueryRows(QStringLiteral("SELECT LksId, ifnull(Keyword, '-') FROM Lks WHERE LksUrl = 'Programming/Tools' "
+                                      "ORDER BY LksId")),
              (QStringList{"6|build|vcs", "50|-"}));
 
     // The root's notation is the Sub-Topic's keyword list; OK with an empty box empties it.
@@ -731,7 +723,7 @@ void TestLinkEditing::categoryNotation()
     });
     form->mnuPopUpAddNotation_Click();
     QCOMPARE(shown, QStringLiteral("|programming|languages"));
-    QCOMPARE(rows(QStringLiteral("SELECT Keyword FROM Lks WHERE LksId = 1")), QStringList{""});
+    QCOMPARE(QueryRows(QStringLiteral("SELECT Keyword FROM Lks WHERE LksId = 1")), QStringList{""});
 }
 
 QTEST_MAIN(TestLinkEditing)

@@ -1,5 +1,6 @@
 // The page's section links, section headers and colour scheme: their dialogs, what they
 // store and the page built from it.
+#include "form1_support.h"
 #include "testhelper.h"
 
 #include "editing/colour_schemes.h"
@@ -23,11 +24,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
+
+using namespace Form1Test;
 
 namespace {
 
@@ -75,31 +76,6 @@ public:
     }
 };
 
-// Runs action on the first modal dialog of type T that shows while it exists.
-template <typename T>
-class OnModal
-{
-public:
-    explicit OnModal(std::function<void(T *)> action)
-        : m_action(std::move(action))
-    {
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-                m_timer.stop();
-                seen = true;
-                m_action(dialog);
-            }
-        });
-        m_timer.start();
-    }
-    bool seen = false;
-
-private:
-    std::function<void(T *)> m_action;
-    QTimer m_timer;
-};
-
 QString pageText(const TestProgramFolder &home)
 {
     return QString::fromUtf8(home.readFile(CurrentPageFile));
@@ -126,11 +102,9 @@ QString colour(int column)
 
 } // namespace
 
-class TestSections : public QObject
+class TestSections : public WindowTestCase
 {
     Q_OBJECT
-public:
-    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
 
 private slots:
     void init();
@@ -175,9 +149,8 @@ void TestSections::init()
 
 void TestSections::cleanup()
 {
-    QVERIFY2(DialogScript::unexpected().isEmpty(), qPrintable(DialogScript::unexpected().join(QLatin1String("; "))));
     m_host.reset();
-    m_home.reset();
+    RemoveProgramFolder(m_home);
 }
 
 void TestSections::makeSubTopic()
@@ -673,16 +646,7 @@ void TestSections::throughMainWindow()
 {
     // The main window opens the sample edition of the program folder.
     CloseDatabase();
-    Form1 *form = Form1::instance();
-    form->show();
-    auto choose = [](QComboBox *combo, const QString &text) {
-        const int index = combo->findText(text, Qt::MatchExactly);
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-        return index >= 0;
-    };
-    QVERIFY(choose(form->Combo1, QStringLiteral("Computing")));
-    QVERIFY(choose(form->Combo2, QStringLiteral("Programming")));
+    Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
     QVERIFY(FileExistsNonEmpty(m_home->file(CurrentPageFile)));
 
     Form1PageSectionHost host(form);
@@ -719,8 +683,7 @@ void TestSections::throughMainWindow()
     QVERIFY(pageText(*m_home).contains(QLatin1String("background: #ddaa00")));
     QCOMPARE(form->results->lastNavigated(), m_home->file(CurrentPageFile));
 
-    form->close();
-    delete form;
+    closeMainWindow();
 }
 
 QTEST_MAIN(TestSections)

@@ -1,5 +1,6 @@
 // The start-up window: its refusals, the online test, the edition list rebuild and the
 // splash ticks that open the main window.
+#include "form1_support.h"
 #include "testhelper.h"
 
 #include "mainwindow/form1.h"
@@ -30,11 +31,11 @@ bool mainWindowExists()
 
 } // namespace
 
-class TestStartup : public QObject
+using Form1Test::WindowTestCase;
+
+class TestStartup : public WindowTestCase
 {
     Q_OBJECT
-public:
-    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
 
 private slots:
     void initTestCase();

@@ -2,6 +2,7 @@
 // Topics; add, delete, rename and move of Sub-Topics. Each case answers the boxes through
 // the dialog seam and checks the texts shown, the edition's rows, the lists and the page.
 
+#include "form1_support.h"
 #include "testhelper.h"
 
 #include "editing/form33_move_subtopic.h"
@@ -19,31 +20,14 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 
-#include <functional>
+using namespace Form1Test;
 
 namespace {
 
 const QString Long30 = QStringLiteral("Abcdefghij Abcdefghij Abcdefgh");   // 30 characters
-
-QStringList items(const QComboBox *combo)
-{
-    QStringList list;
-    for (int i = 0; i < combo->count(); ++i)
-        list.append(combo->itemText(i));
-    return list;
-}
-
-void choose(QComboBox *combo, const QString &text)
-{
-    const int index = combo->findText(text, Qt::MatchExactly);
-    QVERIFY2(index >= 0, qPrintable(text));
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
 
 // Every box shown since the last call as "title|prompt", the input boxes left out.
 QStringList boxes()
@@ -56,54 +40,32 @@ QStringList boxes()
     return list;
 }
 
-qint64 count(const QString &sql, const QVariantList &values = {})
+// Scripts the input box (a null name cancels it) and an OK for each message box after it.
+void scriptAnswers(const QString &name, int messages)
 {
-    return QueryValue(sql, values).toLongLong();
+    if (name.isNull())
+        DialogScript::cancel();
+    else
+        DialogScript::input(name);
+    for (int i = 0; i < messages; ++i)
+        DialogScript::answer(vbOK);
 }
 
-QStringList column(const QString &sql, const QVariantList &values = {})
+// The first box shown was the input box with that title and prompt, the message boxes
+// after it those given.
+void verifyBoxes(const QString &title, const QString &prompt, const QStringList &messages)
 {
-    QStringList list;
-    Recordset rs;
-    rs.open(sql, values);
-    for (; !rs.eof(); rs.moveNext())
-        list.append(rs.value(rs.columns().first()).toString());
-    return list;
+    const DialogScript::Shown input = DialogScript::shown().value(0);
+    QCOMPARE(input.title, title);
+    QCOMPARE(input.prompt, prompt);
+    QCOMPARE(boxes(), messages);
 }
-
-// Runs action on the first modal dialog of type T that shows while it exists.
-template <typename T>
-class OnModal
-{
-public:
-    explicit OnModal(std::function<void(T *)> action)
-        : m_action(std::move(action))
-    {
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-                m_timer.stop();
-                seen = true;
-                m_action(dialog);
-            }
-        });
-        m_timer.start();
-    }
-    bool seen = false;
-
-private:
-    std::function<void(T *)> m_action;
-    QTimer m_timer;
-};
 
 } // namespace
 
-class TestTopicEditing : public QObject
+class TestTopicEditing : public WindowTestCase
 {
     Q_OBJECT
-
-public:
-    static void initMain() { QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); }
 
 private slots:
     void init();
@@ -131,7 +93,7 @@ private slots:
     void moveSubTopic();
 
 private:
-    Form1 *load();
+    Form1 *load(const QString &topic = QString(), const QString &subTopic = QString());
     std::unique_ptr<TestProgramFolder> m_app;
 };
 
@@ -143,21 +105,15 @@ void TestTopicEditing::init()
 
 void TestTopicEditing::cleanup()
 {
-    if (Form1 *form = Form1::existing()) {
-        form->close();
-        delete form;
-    }
-    const QStringList unexpected = DialogScript::unexpected();
-    const int pending = DialogScript::pending();
-    m_app.reset();
-    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
-    QCOMPARE(pending, 0);
+    closeMainWindow();
+    RemoveProgramFolder(m_app, true);
 }
 
-Form1 *TestTopicEditing::load()
+// The main window shown, on a Topic and Sub-Topic when they are named, with the boxes
+// shown so far forgotten.
+Form1 *TestTopicEditing::load(const QString &topic, const QString &subTopic)
 {
-    Form1 *form = Form1::instance();
-    form->show();
+    Form1 *form = subTopic.isNull() ? showMainWindow() : openSubTopic(topic, subTopic);
     DialogScript::clearShown();
     return form;
 }
@@ -222,22 +178,16 @@ void TestTopicEditing::topicAdd()
     QFETCH(bool, added);
     Form1 *form = load();
     choose(form->Combo1, QStringLiteral("Science"));
-    if (name.isNull())
-        DialogScript::cancel();
-    else
-        DialogScript::input(name);
-    for (int i = 0; i < shown.size(); ++i)
-        DialogScript::answer(vbOK);
+    scriptAnswers(name, int(shown.size()));
     form->mnuTopicAdd_Click();
 
-    const DialogScript::Shown input = DialogScript::shown().value(0);
-    QCOMPARE(input.title, QStringLiteral("Add Topic"));
-    QCOMPARE(input.prompt, QStringLiteral("Your current edition is:   Sample Links\n\n\n\n\nPlease enter your Topic Name:"));
-    QCOMPARE(boxes(), shown);
-    QCOMPARE(count("SELECT count(*) FROM Topics"), added ? 4 : 3);
+    verifyBoxes(QStringLiteral("Add Topic"),
+                QStringLiteral("Your current edition is:   Sample Links\n\n\n\n\nPlease enter your Topic Name:"),
+                shown);
+    QCOMPARE(QueryCount("SELECT count(*) FROM Topics"), added ? 4 : 3);
     if (added) {
         QCOMPARE(QueryValue("SELECT TopicName FROM Topics WHERE MainTopicId = 4").toString(), name);
-        QVERIFY(items(form->Combo1).contains(name));
+        QVERIFY(comboItems(form->Combo1).contains(name));
         QCOMPARE(form->Combo1->currentIndex(), 0);
     } else {
         QCOMPARE(form->Combo1->currentText(), QStringLiteral("Science"));
@@ -252,7 +202,7 @@ void TestTopicEditing::topicAddRefusedAtIdLimit()
     DialogScript::answer(vbOK);
     form->mnuTopicAdd_Click();
     QCOMPARE(boxes(), QStringList{"Add Topic|The edition holds as many Topics as it can. The Topic 'Music' has not been added."});
-    QCOMPARE(count("SELECT count(*) FROM Topics"), 4);
+    QCOMPARE(QueryCount("SELECT count(*) FROM Topics"), 4);
 }
 
 void TestTopicEditing::topicRename_data()
@@ -287,25 +237,19 @@ void TestTopicEditing::topicRename()
     QFETCH(QStringList, shown);
     Form1 *form = load();
     choose(form->Combo1, topic);
-    if (name.isNull())
-        DialogScript::cancel();
-    else
-        DialogScript::input(name);
-    for (int i = 0; i < shown.size(); ++i)
-        DialogScript::answer(vbOK);
+    scriptAnswers(name, int(shown.size()));
     form->mnuTopicRename_Click();
 
-    const DialogScript::Shown input = DialogScript::shown().value(0);
-    QCOMPARE(input.title, QStringLiteral("Rename Topic"));
-    QCOMPARE(input.prompt, "Your current Topic Name is:\n\n" + topic + "\n\n\n\n\nPlease enter your new Topic Name");
-    QCOMPARE(boxes(), shown);
+    verifyBoxes(QStringLiteral("Rename Topic"),
+                "Your current Topic Name is:\n\n" + topic + "\n\n\n\n\nPlease enter your new Topic Name",
+                shown);
     const bool renamed = name == QLatin1String("Informatics");
-    QCOMPARE(column("SELECT TopicName FROM Topics WHERE MainTopicId = 1"),
+    QCOMPARE(QueryRows("SELECT TopicName FROM Topics WHERE MainTopicId = 1"),
              QStringList{renamed ? "Informatics" : "Computing"});
     // Sub-Topics follow their Topic by id.
-    QCOMPARE(count("SELECT count(*) FROM SubTopics WHERE GlobalTopicId = 1"), 3);
+    QCOMPARE(QueryCount("SELECT count(*) FROM SubTopics WHERE GlobalTopicId = 1"), 3);
     if (renamed)
-        QCOMPARE(items(form->Combo1), (QStringList{"Select Topic", "Informatics", "Science", "Travel"}));
+        QCOMPARE(comboItems(form->Combo1), (QStringList{"Select Topic", "Informatics", "Science", "Travel"}));
 }
 
 void TestTopicEditing::topicDelete()
@@ -322,7 +266,7 @@ void TestTopicEditing::topicDelete()
     DialogScript::answer(vbOK);
     form->mnutopicDelete_Click();
     QCOMPARE(boxes(), QStringList{title + "|To delete the Topic : Computing please delete its Sub-Topics first."});
-    QCOMPARE(count("SELECT count(*) FROM Topics WHERE MainTopicId = 1"), 1);
+    QCOMPARE(QueryCount("SELECT count(*) FROM Topics WHERE MainTopicId = 1"), 1);
 
     QVERIFY(ExecSql("INSERT INTO Topics (MainTopicId, TopicName) VALUES (4, 'Music')"));
     form->LoadDb();
@@ -333,7 +277,7 @@ void TestTopicEditing::topicDelete()
     DialogScript::answer(vbNo);
     form->mnutopicDelete_Click();
     QCOMPARE(boxes(), QStringList{question});
-    QCOMPARE(count("SELECT count(*) FROM Topics"), 4);
+    QCOMPARE(QueryCount("SELECT count(*) FROM Topics"), 4);
 
     // The check for Sub-Topics fails: nothing is deleted.
     QVERIFY(ExecSql("ALTER TABLE SubTopics RENAME TO SubTopicsAway"));
@@ -342,7 +286,7 @@ void TestTopicEditing::topicDelete()
     const QStringList failed = boxes();
     QCOMPARE(failed.size(), 1);
     QVERIFY2(failed.first().startsWith(title + "|The Topic 'Music' could not be deleted."), qPrintable(failed.first()));
-    QCOMPARE(count("SELECT count(*) FROM Topics"), 4);
+    QCOMPARE(QueryCount("SELECT count(*) FROM Topics"), 4);
     QVERIFY(ExecSql("ALTER TABLE SubTopicsAway RENAME TO SubTopics"));
 
     // Yes: deleted, the lists are read again.
@@ -350,8 +294,8 @@ void TestTopicEditing::topicDelete()
     DialogScript::answer(vbOK);
     form->mnutopicDelete_Click();
     QCOMPARE(boxes(), (QStringList{question, title + "|The Topic has been successfully deleted."}));
-    QCOMPARE(count("SELECT count(*) FROM Topics"), 3);
-    QCOMPARE(items(form->Combo1), (QStringList{"Select Topic", "Computing", "Science", "Travel"}));
+    QCOMPARE(QueryCount("SELECT count(*) FROM Topics"), 3);
+    QCOMPARE(comboItems(form->Combo1), (QStringList{"Select Topic", "Computing", "Science", "Travel"}));
 }
 
 void TestTopicEditing::subTopicAdd_data()
@@ -390,40 +334,38 @@ void TestTopicEditing::subTopicAdd()
     QFETCH(QStringList, shown);
     Form1 *form = load();
     choose(form->Combo1, topic);
-    if (!name.isNull())
-        DialogScript::input(name);
-    for (int i = 0; i < shown.size(); ++i)
-        DialogScript::answer(vbOK);
-    const qint64 lksBefore = count("SELECT max(LksId) FROM Lks");
+    if (!name.isNull())   // the placeholder asks nothing
+        scriptAnswers(name, int(shown.size()));
+    const qint64 lksBefore = QueryCount("SELECT max(LksId) FROM Lks");
     form->mnusubTopicAdd_Click();
 
     if (name.isNull()) {
         QVERIFY(DialogScript::shown().isEmpty());
         return;
     }
-    const DialogScript::Shown input = DialogScript::shown().value(0);
-    QCOMPARE(input.title, QStringLiteral("Add Sub-Topic"));
-    QCOMPARE(input.prompt, "Your current Topic is:   " + topic + "\n\n\n\n\nPlease enter your Sub-Topic Name:");
-    QCOMPARE(boxes(), shown);
+    verifyBoxes(QStringLiteral("Add Sub-Topic"),
+                "Your current Topic is:   " + topic + "\n\n\n\n\nPlease enter your Sub-Topic Name:",
+                shown);
     const bool added = shown.value(0).startsWith(QLatin1String("Add Sub-Topic|"));
-    QCOMPARE(count("SELECT count(*) FROM SubTopics"), added ? 8 : 7);
+    QCOMPARE(QueryCount("SELECT count(*) FROM SubTopics"), added ? 8 : 7);
     if (!added) {
-        QCOMPARE(count("SELECT count(*) FROM ColorLinks"), 7);
-        QCOMPARE(count("SELECT max(LksId) FROM Lks"), lksBefore);
+        QCOMPARE(QueryCount("SELECT count(*) FROM ColorLinks"), 7);
+        QCOMPARE(QueryCount("SELECT max(LksId) FROM Lks"), lksBefore);
         return;
     }
-    QCOMPARE(column("SELECT GlobalTopicId || '|' || SubTopicName || '|' || Header1 || '|' || Header2 || '|' || Header3 "
-                    "|| '|' || Header4 || '|' || Header5 || '|' || Header6 FROM SubTopics WHERE SubTopicId = 8"),
+    QCOMPARE(QueryRows("SELECT GlobalTopicId || '|' || SubTopicName || '|' || Header1 || '|' || Header2 || '|' "
+                       "|| Header3 || '|' || Header4 || '|' || Header5 || '|' || Header6 FROM SubTopics "
+                       "WHERE SubTopicId = 8"),
              QStringList{"1|" + name + "|Information Websites|Search Websites|Organization Websites|Related Websites|"
                                        "Popular Websites|Local Websites"});
-    QCOMPARE(column("SELECT color1 || color2 || color3 || '|' || TopicName FROM ColorLinks WHERE TopicId = 8"),
+    QCOMPARE(QueryRows("SELECT color1 || color2 || color3 || '|' || TopicName FROM ColorLinks WHERE TopicId = 8"),
              QStringList{"bb99bbaa33ee8a2be2|" + name});
-    QCOMPARE(column("SELECT LksId || '|' || LksName || '|' || LksUrl || '|' || IsTop || IsLeaf || '|' || LksDesc || '|' "
-                    "|| coalesce(Keyword, 'none') FROM Lks WHERE TopicId = 8"),
+    QCOMPARE(QueryRows("SELECT LksId || '|' || LksName || '|' || LksUrl || '|' || IsTop || IsLeaf || '|' || LksDesc "
+                       "|| '|' || coalesce(Keyword, 'none') FROM Lks WHERE TopicId = 8"),
              QStringList{QString::number(lksBefore + 1) + "|" + name + "|" + name + "|10|N|none"});
     // The Topic stays chosen and lists its new Sub-Topic.
     QCOMPARE(form->Combo1->currentText(), topic);
-    QVERIFY(items(form->Combo2).contains(name));
+    QVERIFY(comboItems(form->Combo2).contains(name));
     QCOMPARE(form->Combo2->currentIndex(), 0);
     QCOMPARE(NewSubTopicName, name);
 }
@@ -439,7 +381,7 @@ void TestTopicEditing::subTopicDeleteRemovesEveryRow()
     QVERIFY(ExecSql("INSERT INTO Sit (SitId, SitName, SitUrl) VALUES (101, 'Hidden Link', 'https://hidden.example/')"));
     QVERIFY(ExecSql("INSERT INTO LksSit (LksId, SitId, Seq) VALUES (200, 101, 101)"));
     QVERIFY(ExecSql("INSERT INTO LksSit (LksId, SitId, Seq) VALUES (8, 1, 102)"));
-    const qint64 otherLks = count("SELECT count(*) FROM Lks WHERE TopicId <> 1");
+    const qint64 otherLks = QueryCount("SELECT count(*) FROM Lks WHERE TopicId <> 1");
 
     choose(form->Combo1, QStringLiteral("Computing"));
     choose(form->Combo2, QStringLiteral("Programming"));
@@ -450,27 +392,27 @@ void TestTopicEditing::subTopicDeleteRemovesEveryRow()
     DialogScript::answer(vbNo);
     form->mnuSubtopicDelete_Click();
     QCOMPARE(boxes(), QStringList{question});
-    QCOMPARE(count("SELECT count(*) FROM Lks WHERE TopicId = 1"), 7);
+    QCOMPARE(QueryCount("SELECT count(*) FROM Lks WHERE TopicId = 1"), 7);
 
     DialogScript::answer(vbYes);
     DialogScript::answer(vbOK);
     form->mnuSubtopicDelete_Click();
     QCOMPARE(boxes(), (QStringList{question, "Delete Sub-Topic|The Sub-Topic 'Programming' has been successfully deleted."}));
 
-    QCOMPARE(count("SELECT count(*) FROM SubTopics WHERE SubTopicId = 1"), 0);
-    QCOMPARE(count("SELECT count(*) FROM ColorLinks WHERE TopicId = 1"), 0);
-    QCOMPARE(count("SELECT count(*) FROM Lks WHERE TopicId = 1"), 0);
-    QCOMPARE(count("SELECT count(*) FROM LksSit WHERE LksId IN (1, 2, 3, 4, 5, 6, 200)"), 0);
-    QCOMPARE(column("SELECT SitId FROM Sit WHERE SitId IN (1, 2, 3, 4, 5, 6, 7, 8, 9, 100, 101) ORDER BY SitId"),
+    QCOMPARE(QueryCount("SELECT count(*) FROM SubTopics WHERE SubTopicId = 1"), 0);
+    QCOMPARE(QueryCount("SELECT count(*) FROM ColorLinks WHERE TopicId = 1"), 0);
+    QCOMPARE(QueryCount("SELECT count(*) FROM Lks WHERE TopicId = 1"), 0);
+    QCOMPARE(QueryCount("SELECT count(*) FROM LksSit WHERE LksId IN (1, 2, 3, 4, 5, 6, 200)"), 0);
+    QCOMPARE(QueryRows("SELECT SitId FROM Sit WHERE SitId IN (1, 2, 3, 4, 5, 6, 7, 8, 9, 100, 101) ORDER BY SitId"),
              QStringList{"1"});
-    QCOMPARE(count("SELECT count(*) FROM LksSit WHERE LksId = 8 AND SitId = 1"), 1);
+    QCOMPARE(QueryCount("SELECT count(*) FROM LksSit WHERE LksId = 8 AND SitId = 1"), 1);
     for (const QString &table : SectionLinkTables())
-        QCOMPARE(count(QStringLiteral("SELECT count(*) FROM %1 WHERE topicid = 1").arg(table)), 0);
-    QCOMPARE(count("SELECT count(*) FROM Lks WHERE TopicId <> 1"), otherLks);
+        QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM %1 WHERE topicid = 1").arg(table)), 0);
+    QCOMPARE(QueryCount("SELECT count(*) FROM Lks WHERE TopicId <> 1"), otherLks);
     QVERIFY(!QFileInfo::exists(m_app->file(page)));
 
     QCOMPARE(form->Combo1->currentText(), QStringLiteral("Computing"));
-    QCOMPARE(items(form->Combo2), (QStringList{"Select Sub-Topic", "Open Source", "Web Standards"}));
+    QCOMPARE(comboItems(form->Combo2), (QStringList{"Select Sub-Topic", "Open Source", "Web Standards"}));
     QCOMPARE(form->TvwBestell->topLevelItemCount(), 0);
     QCOMPARE(form->results->lastNavigated(), QStringLiteral("about:blank"));
     QCOMPARE(CurrentPageFile, QString());
@@ -479,16 +421,14 @@ void TestTopicEditing::subTopicDeleteRemovesEveryRow()
 
 void TestTopicEditing::subTopicDeleteFailureChangesNothing()
 {
-    Form1 *form = load();
-    choose(form->Combo1, QStringLiteral("Computing"));
-    choose(form->Combo2, QStringLiteral("Programming"));
+    Form1 *form = load(QStringLiteral("Computing"), QStringLiteral("Programming"));
     const QString page = CurrentPageFile;
     // The SubTopics row refuses to go after the links and colours are already deleted.
     QVERIFY(ExecSql("CREATE TRIGGER KeepSubTopics BEFORE DELETE ON SubTopics BEGIN SELECT RAISE(ABORT, 'kept'); END"));
     const QStringList tables = {"Sit", "LksSit", "ColorLinks", "SubTopics", "Lks", "NewsLinks"};
     QList<qint64> before;
     for (const QString &t : tables)
-        before.append(count("SELECT count(*) FROM " + t));
+        before.append(QueryCount("SELECT count(*) FROM " + t));
 
     DialogScript::answer(vbYes);
     DialogScript::answer(vbOK);
@@ -499,7 +439,7 @@ void TestTopicEditing::subTopicDeleteFailureChangesNothing()
                                     "been changed."),
              qPrintable(shown.at(1)));
     for (int i = 0; i < tables.size(); ++i)
-        QCOMPARE(count("SELECT count(*) FROM " + tables.at(i)), before.at(i));
+        QCOMPARE(QueryCount("SELECT count(*) FROM " + tables.at(i)), before.at(i));
     QVERIFY(QFileInfo::exists(m_app->file(page)));
     QCOMPARE(form->Combo2->currentText(), QStringLiteral("Programming"));
 }
@@ -529,33 +469,22 @@ void TestTopicEditing::subTopicRename()
 {
     QFETCH(QString, name);
     QFETCH(QStringList, shown);
-    Form1 *form = load();
-    choose(form->Combo1, QStringLiteral("Computing"));
-    choose(form->Combo2, QStringLiteral("Programming"));
-    DialogScript::clearShown();
-    if (name.isNull())
-        DialogScript::cancel();
-    else
-        DialogScript::input(name);
-    for (int i = 0; i < shown.size(); ++i)
-        DialogScript::answer(vbOK);
+    Form1 *form = load(QStringLiteral("Computing"), QStringLiteral("Programming"));
+    scriptAnswers(name, int(shown.size()));
     form->mnuSubtopicRename_Click();
 
-    const DialogScript::Shown input = DialogScript::shown().value(0);
-    QCOMPARE(input.title, QStringLiteral("Rename Sub-Topic"));
-    QCOMPARE(input.prompt, QStringLiteral("Your current Sub-Topic Name is:\n\nProgramming\n\n\n\n\nPlease enter your new "
-                                          "Sub-Topic Name"));
-    QCOMPARE(boxes(), shown);
-    QCOMPARE(column("SELECT SubTopicName FROM SubTopics WHERE SubTopicId = 1"), QStringList{"Programming"});
-    QCOMPARE(count("SELECT count(*) FROM Lks WHERE TopicId = 1 AND LksUrl LIKE 'Programming%'"), 6);
+    verifyBoxes(QStringLiteral("Rename Sub-Topic"),
+                QStringLiteral("Your current Sub-Topic Name is:\n\nProgramming\n\n\n\n\nPlease enter your new "
+                               "Sub-Topic Name"),
+                shown);
+    QCOMPARE(QueryRows("SELECT SubTopicName FROM SubTopics WHERE SubTopicId = 1"), QStringList{"Programming"});
+    QCOMPARE(QueryCount("SELECT count(*) FROM Lks WHERE TopicId = 1 AND LksUrl LIKE 'Programming%'"), 6);
     QCOMPARE(form->Combo2->currentText(), QStringLiteral("Programming"));
 }
 
 void TestTopicEditing::subTopicRenameRewritesEveryPath()
 {
-    Form1 *form = load();
-    choose(form->Combo1, QStringLiteral("Computing"));
-    choose(form->Combo2, QStringLiteral("Programming"));
+    Form1 *form = load(QStringLiteral("Computing"), QStringLiteral("Programming"));
     const QString oldPage = CurrentPageFile;
     QVERIFY(QFileInfo::exists(m_app->file(oldPage)));
 
@@ -565,17 +494,18 @@ void TestTopicEditing::subTopicRenameRewritesEveryPath()
     form->mnuSubtopicRename_Click();
     QCOMPARE(boxes(), QStringList{});
 
-    QCOMPARE(column("SELECT SubTopicName FROM SubTopics WHERE SubTopicId = 1"), QStringList{name});
-    QCOMPARE(column("SELECT TopicName FROM ColorLinks WHERE TopicId = 1"), QStringList{name});
-    QCOMPARE(column("SELECT LksUrl FROM Lks WHERE TopicId = 1 ORDER BY LksId"),
+    QCOMPARE(QueryRows("SELECT SubTopicName FROM SubTopics WHERE SubTopicId = 1"), QStringList{name});
+    QCOMPARE(QueryRows("SELECT TopicName FROM ColorLinks WHERE TopicId = 1"), QStringList{name});
+    QCOMPARE(QueryRows("SELECT LksUrl FROM Lks WHERE TopicId = 1 ORDER BY LksId"),
              (QStringList{name, name + "/Languages", name + "/Languages/Python", name + "/Languages/Rust",
                           name + "/Languages/JavaScript", name + "/Tools"}));
-    QCOMPARE(column("SELECT LksName FROM Lks WHERE TopicId = 1 ORDER BY LksId"),
+    QCOMPARE(QueryRows("SELECT LksName FROM Lks WHERE TopicId = 1 ORDER BY LksId"),
              (QStringList{name, "Languages/" + name, "Python/Languages/" + name, "Rust/Languages/" + name,
                           "JavaScript/Languages/" + name, "Tools/" + name}));
     // The other Sub-Topic of that name and the links are untouched.
-    QCOMPARE(column("SELECT LksUrl FROM Lks WHERE TopicId = 4 ORDER BY LksId").value(0), QStringLiteral("Astronomy"));
-    QCOMPARE(count("SELECT count(*) FROM LksSit WHERE LksId BETWEEN 1 AND 6"), 9);
+    QCOMPARE(QueryRows("SELECT LksUrl FROM Lks WHERE TopicId = 4 ORDER BY LksId").value(0),
+             QStringLiteral("Astronomy"));
+    QCOMPARE(QueryCount("SELECT count(*) FROM LksSit WHERE LksId BETWEEN 1 AND 6"), 9);
 
     // The Sub-Topic is shown again under its new name, with a page of that name.
     QCOMPARE(form->Combo1->currentText(), QStringLiteral("Computing"));
@@ -596,7 +526,7 @@ void TestTopicEditing::subTopicRenameReselectsExactName()
     choose(form->Combo2, QStringLiteral("Physics"));
     DialogScript::input(QStringLiteral("äpfel"));
     form->mnuSubtopicRename_Click();
-    QCOMPARE(items(form->Combo2), (QStringList{"Select Sub-Topic", "Astronomy", "Äpfel Sorten", "äpfel"}));
+    QCOMPARE(comboItems(form->Combo2), (QStringList{"Select Sub-Topic", "Astronomy", "Äpfel Sorten", "äpfel"}));
     QCOMPARE(form->Combo2->currentText(), QStringLiteral("äpfel"));
     QCOMPARE(CurrentSubTopicId, 5);
 }
@@ -624,7 +554,7 @@ void TestTopicEditing::moveSubTopic()
     QList<bool> openAfter;
     OnModal<Form33> moved([&](Form33 *dialog) {
         labels = {dialog->Label4->text(), dialog->Label5->text()};
-        offered = items(dialog->Combo1);
+        offered = comboItems(dialog->Combo1);
         for (const QString &target : QStringList{"Computing", "Select Topic", "Science", "Travel"}) {
             DialogScript::answer(vbOK);
             dialog->Combo1->setCurrentIndex(dialog->Combo1->findText(target));
@@ -635,7 +565,7 @@ void TestTopicEditing::moveSubTopic()
     form->mnuMoveSubtopic_Click();
     QVERIFY(moved.seen);
     QCOMPARE(labels, (QStringList{"Programming", "Computing"}));
-    QCOMPARE(offered, items(form->Combo1));
+    QCOMPARE(offered, comboItems(form->Combo1));
     QCOMPARE(openAfter, (QList<bool>{true, true, true, false}));
     QCOMPARE(boxes(),
              (QStringList{title + "The Sub-Topic 'Programming' already exists under this Topic. Please select another Topic.",
@@ -643,10 +573,10 @@ void TestTopicEditing::moveSubTopic()
                           title + "The Sub-Topic \"Programming\" already exists under the Topic \"Science\".",
                           title + "The Sub-Topic 'Programming' has been successfully moved."}));
 
-    QCOMPARE(column("SELECT GlobalTopicId FROM SubTopics WHERE SubTopicId = 1"), QStringList{"3"});
+    QCOMPARE(QueryRows("SELECT GlobalTopicId FROM SubTopics WHERE SubTopicId = 1"), QStringList{"3"});
     QCOMPARE(QueryValue(rowsOfIt).toString(), before);
     QCOMPARE(form->Combo1->currentText(), QStringLiteral("Travel"));
-    QCOMPARE(items(form->Combo2), (QStringList{"Select Sub-Topic", "Europe", "Planning", "Programming"}));
+    QCOMPARE(comboItems(form->Combo2), (QStringList{"Select Sub-Topic", "Europe", "Planning", "Programming"}));
     QCOMPARE(form->results->lastNavigated(), QStringLiteral("about:blank"));
 }
 

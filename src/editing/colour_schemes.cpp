@@ -1,10 +1,9 @@
 #include "editing/colour_schemes.h"
 
 #include "editing/colour_models.h"
+#include "editing/edit_sql.h"
 #include "shared/database.h"
-#include "shared/globals.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 
 namespace {
@@ -110,17 +109,13 @@ bool ColourScheme::load()
 {
     m_found = false;
     m_error.clear();
-    if (!OpenDatabase(CurrentDatabaseFile)) {
-        m_error = QStringLiteral("The edition %1 could not be opened.").arg(CurrentDatabaseFile);
+    if (!OpenCurrentDatabase(m_error))
         return false;
-    }
     QSqlQuery q(DbConnection());
-    q.prepare(QStringLiteral("SELECT color1, color3 FROM ColorLinks WHERE TopicId = ? ORDER BY rowid LIMIT 1"));
-    q.addBindValue(m_subTopicId);
-    if (!q.exec()) {
-        m_error = q.lastError().text();
+    if (!EditSql::run(q,
+                      QStringLiteral("SELECT color1, color3 FROM ColorLinks WHERE TopicId = ? ORDER BY rowid LIMIT 1"),
+                      {m_subTopicId}, m_error))
         return false;
-    }
     if (!q.next())
         return false;
     m_text = ReadColorText(q.value(0).toString());
@@ -132,43 +127,25 @@ bool ColourScheme::load()
 bool ColourScheme::save(const QColor &text, const QColor &background, const QString &subTopicName)
 {
     m_error.clear();
-    if (!OpenDatabase(CurrentDatabaseFile)) {
-        m_error = QStringLiteral("The edition %1 could not be opened.").arg(CurrentDatabaseFile);
+    if (!OpenCurrentDatabase(m_error))
         return false;
-    }
     const QString textColour = WriteColorText(text);
     const QString backColour = WriteColorText(background);
 
-    QSqlQuery find(DbConnection());
-    find.prepare(QStringLiteral("SELECT rowid FROM ColorLinks WHERE TopicId = ? ORDER BY rowid LIMIT 1"));
-    find.addBindValue(m_subTopicId);
-    if (!find.exec()) {
-        m_error = find.lastError().text();
+    QVariant rowid;   // stays null while the Sub-Topic has no row
+    if (!EditSql::scalar(QStringLiteral("SELECT rowid FROM ColorLinks WHERE TopicId = ? ORDER BY rowid LIMIT 1"),
+                         {m_subTopicId}, rowid, m_error))
         return false;
-    }
-    const bool exists = find.next();
-    const QVariant rowid = exists ? find.value(0) : QVariant();
-    find.finish();
 
-    QSqlQuery write(DbConnection());
-    if (exists) {
-        write.prepare(QStringLiteral("UPDATE ColorLinks SET color1 = ?, color3 = ? WHERE rowid = ?"));
-        write.addBindValue(textColour);
-        write.addBindValue(backColour);
-        write.addBindValue(rowid);
-    } else {
-        write.prepare(QStringLiteral(
-            "INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (?, ?, ?, ?, ?)"));
-        write.addBindValue(m_subTopicId);
-        write.addBindValue(textColour);
-        write.addBindValue(QString(DefaultAccent));
-        write.addBindValue(backColour);
-        write.addBindValue(subTopicName);
-    }
-    if (!write.exec()) {
-        m_error = write.lastError().text();
+    const bool written =
+        !rowid.isNull() ? EditSql::exec(QStringLiteral("UPDATE ColorLinks SET color1 = ?, color3 = ? WHERE rowid = ?"),
+                                        {textColour, backColour, rowid}, m_error)
+                        : EditSql::exec(QStringLiteral("INSERT INTO ColorLinks (TopicId, color1, color2, color3, "
+                                                       "TopicName) VALUES (?, ?, ?, ?, ?)"),
+                                        {m_subTopicId, textColour, QString(DefaultAccent), backColour, subTopicName},
+                                        m_error);
+    if (!written)
         return false;
-    }
     m_text = text;
     m_background = background;
     m_found = true;

@@ -16,7 +16,8 @@ public:
     // True when text holds any of the six characters ' < > " / \ that no name may hold.
     static bool HasProhibitedCharacter(const QString &text);
 
-    // True when text holds any of ' < > " (the characters no link address may hold).
+    // True when text holds any of ' < > " (the characters no link address or section header
+    // may hold).
     static bool HasProhibitedAddressCharacter(const QString &text);
 
     // The name with every character that no name may hold turned into a blank, runs of

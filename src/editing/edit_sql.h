@@ -1,5 +1,5 @@
 #pragma once
-// Statements of the category and link editing classes: bound values, the error text kept.
+// Statements of the editing classes: bound values, the error text kept.
 
 #include "shared/database.h"
 
@@ -14,17 +14,17 @@ namespace EditSql {
 inline bool run(QSqlQuery &query, const QString &sql, const QVariantList &values, QString &error)
 {
     query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        error = query.lastError().text();
-        return false;
-    }
-    for (const QVariant &v : values)
-        query.addBindValue(v);
-    if (!query.exec()) {
-        error = query.lastError().text();
-        return false;
-    }
-    return true;
+    if (BindAndExec(query, sql, values))
+        return true;
+    error = query.lastError().text();
+    return false;
+}
+
+// Why a statement on query failed: the query's reason, else the connection's.
+inline QString errorOf(const QSqlQuery &query)
+{
+    const QString text = query.lastError().text();
+    return text.isEmpty() ? DbConnection().lastError().text() : text;
 }
 
 inline bool exec(const QString &sql, const QVariantList &values, QString &error)

@@ -5,14 +5,13 @@
 #include "mainwindow/edition_loader.h"
 #include "platform/dialogs.h"
 #include "shared/database.h"
+#include "shared/dialog_layout.h"
 #include "shared/fileroutines.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 Form23::Form23(PageSectionHost &host, QWidget *parent)
     : QDialog(parent)
@@ -33,22 +32,11 @@ Form23::Form23(PageSectionHost &host, QWidget *parent)
         form->addRow(Label[i], Text[i]);
     }
 
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
-    Command2 = new QPushButton(QStringLiteral("Cancel"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    Command1 = NamedButton(QStringLiteral("OK"), "Command1", this, true);
+    Command2 = NamedButton(QStringLiteral("Cancel"), "Command2", this);
     connect(Command1, &QPushButton::clicked, this, &Form23::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form23::Command2_Click);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addLayout(buttons);
+    LayOutDialog(this, form, {Command1, Command2});
 }
 
 void Form23::Form_Load()

@@ -3,70 +3,35 @@
 #include "editing/category_editing.h"
 #include "editing/category_tree_host.h"
 #include "platform/dialogs.h"
-#include "shared/database.h"
-#include "shared/fileroutines.h"
 #include "shared/globals.h"
 #include "shared/routines.h"
 #include "shared/tree_nodes.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 Form2::Form2(CategoryTreeHost &host, QWidget *parent)
-    : QDialog(parent)
-    , m_host(host)
+    : CategoryTreeDialog(host, QStringLiteral("Form2"), QStringLiteral("Add Sub-Category"), parent)
 {
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("Add Sub-Category"));
-    setModal(true);
-
     Label1 = new QLabel(QStringLiteral("Name:"), this);
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setMinimumWidth(300);
-    Label2 = new QLabel(QStringLiteral("Parent Folder:"), this);
-    Label3 = new QLabel(this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Command1 = new QPushButton(QStringLiteral("Add"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
-    Command2 = new QPushButton(QStringLiteral("Cancel"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
 
     auto *grid = new QGridLayout;
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(Text1, 0, 1);
-    grid->addWidget(Label2, 1, 0);
-    grid->addWidget(Label3, 1, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
+    build(grid, QStringLiteral("Add"), Text1);
 
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
 }
 
 void Form2::Form_Load()
 {
-    Label3->setText(SelectedNodePath);
-    OpenDatabase(CurrentDatabaseFile);
-    adjustSize();
-    CenterForm(this);
+    showSelectedPath();
     Text1->clear();
-}
-
-void Form2::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    Text1->setFocus();
 }
 
 void Form2::Command1_Click()
@@ -100,11 +65,6 @@ void Form2::Command1_Click()
     m_host.showFirstNodes();
     accept();
     MsgBox(CategoryEditing::subCategoryAddedMessage(), vbOKOnly, CategoryEditing::subCategoryAddedTitle());
-}
-
-void Form2::Command2_Click()
-{
-    reject();
 }
 
 bool Form2::updatedb()

@@ -2,15 +2,12 @@
 // "Add Sub-Category": adds a category that holds links under the category selected in the
 // main window's tree.
 
-#include <QDialog>
+#include "editing/category_tree_dialog.h"
 
-class CategoryTreeHost;
-class QLabel;
 class QLineEdit;
-class QPushButton;
-class QTreeWidget;
 
-class Form2 : public QDialog
+// Label2 "Parent Folder:" and Label3 show the parent's tree path; Command1 is "Add".
+class Form2 : public CategoryTreeDialog
 {
     Q_OBJECT
 public:
@@ -18,14 +15,9 @@ public:
 
     QLabel *Label1 = nullptr;          // "Name:"
     QLineEdit *Text1 = nullptr;        // the new name
-    QLabel *Label2 = nullptr;          // "Parent Folder:"
-    QLabel *Label3 = nullptr;          // the parent's tree path
-    QPushButton *Command1 = nullptr;   // "Add"
-    QPushButton *Command2 = nullptr;   // "Cancel"
 
     void Form_Load();
     void Command1_Click();   // Add
-    void Command2_Click();   // Cancel
 
     // Stores the sub-category; false (after saying why) when it could not be stored.
     bool updatedb();
@@ -36,10 +28,4 @@ public:
     int FindNodeByKey(const QString &key);
     // True when a node has key as it is, or in proper, upper or lower case, and a text.
     bool GetNodeByKey(const QString &key);
-
-protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
-    CategoryTreeHost &m_host;
 };

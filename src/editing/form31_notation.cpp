@@ -2,10 +2,10 @@
 
 #include "editing/notations.h"
 #include "platform/dialogs.h"
+#include "shared/dialog_layout.h"
 #include "shared/fileroutines.h"
 #include "shared/globals.h"
 
-#include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -20,18 +20,12 @@ Form31::Form31(QWidget *parent)
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setMinimumSize(380, 160);
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command2 = new QPushButton(QStringLiteral("Cancel"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    Command1 = NamedButton(QStringLiteral("OK"), "Command1", this);
+    Command2 = NamedButton(QStringLiteral("Cancel"), "Command2", this);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Text1);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({Command1, Command2}));
 
     connect(Command1, &QPushButton::clicked, this, &Form31::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form31::Command2_Click);

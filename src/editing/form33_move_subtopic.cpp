@@ -7,15 +7,14 @@
 #include "platform/dialogs.h"
 #include "platform/webbrowser.h"
 #include "shared/database.h"
+#include "shared/dialog_layout.h"
 #include "shared/fileroutines.h"
 #include "shared/globals.h"
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -44,11 +43,8 @@ Form33::Form33(Form1 *main, QWidget *parent)
     Combo1->setMinimumWidth(200);
     Label3->setBuddy(Combo1);
 
-    Command4 = new QPushButton(QStringLiteral("Go"), this);
-    Command4->setObjectName(QStringLiteral("Command4"));
-    Command4->setDefault(true);
-    Command3 = new QPushButton(QStringLiteral("Cancel"), this);
-    Command3->setObjectName(QStringLiteral("Command3"));
+    Command4 = NamedButton(QStringLiteral("Go"), "Command4", this, true);
+    Command3 = NamedButton(QStringLiteral("Cancel"), "Command3", this);
     connect(Command4, &QPushButton::clicked, this, &Form33::Command4_Click);
     connect(Command3, &QPushButton::clicked, this, &Form33::Command3_Click);
 
@@ -59,15 +55,7 @@ Form33::Form33(Form1 *main, QWidget *parent)
     grid->addWidget(Label5, 1, 1);
     grid->addWidget(Label3, 2, 0);
     grid->addWidget(Combo1, 2, 1);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Command4);
-    buttons->addWidget(Command3);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
+    LayOutDialog(this, grid, {Command4, Command3});
 }
 
 void Form33::Form_Load()

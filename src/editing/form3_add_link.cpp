@@ -1,31 +1,23 @@
 #include "editing/form3_add_link.h"
 
 #include "editing/category_tree_host.h"
+#include "editing/link_dialog_parts.h"
 #include "editing/link_editing.h"
 #include "editing/open_browser_pages.h"
 #include "platform/dialogs.h"
-#include "shared/database.h"
-#include "shared/fileroutines.h"
+#include "shared/dialog_layout.h"
 #include "shared/globals.h"
 #include "shared/tree_nodes.h"
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 Form3::Form3(CategoryTreeHost &host, QWidget *parent)
-    : QDialog(parent)
-    , m_host(host)
+    : CategoryTreeDialog(host, QStringLiteral("Form3"), QStringLiteral("Add  Link"), parent)
 {
-    setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("Add  Link"));
-    setModal(true);
-
     Label1 = new QLabel(QStringLiteral("Link Name:"), this);
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));
@@ -37,16 +29,7 @@ Form3::Form3(CategoryTreeHost &host, QWidget *parent)
         box->setInsertPolicy(QComboBox::NoInsert);
         box->setMinimumWidth(360);
     }
-    Label2 = new QLabel(QStringLiteral("Parent Folder:"), this);
-    Label3 = new QLabel(this);
-    Label3->setObjectName(QStringLiteral("Label3"));
-    Command3 = new QPushButton(QStringLiteral("Browse"), this);
-    Command3->setObjectName(QStringLiteral("Command3"));
-    Command1 = new QPushButton(QStringLiteral("Add"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
-    Command2 = new QPushButton(QStringLiteral("Cancel"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    Command3 = NamedButton(QStringLiteral("Browse"), "Command3", this);
 
     auto *grid = new QGridLayout;
     grid->addWidget(Label1, 0, 0);
@@ -54,35 +37,17 @@ Form3::Form3(CategoryTreeHost &host, QWidget *parent)
     grid->addWidget(Label4, 1, 0);
     grid->addWidget(Combo2, 1, 1);
     grid->addWidget(Command3, 1, 2);
-    grid->addWidget(Label2, 2, 0);
-    grid->addWidget(Label3, 2, 1, 1, 2);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
+    build(grid, QStringLiteral("Add"), Combo1);
 
     connect(Combo1, &QComboBox::activated, this, [this](int) { Combo1_Click(); });
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form3::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
 }
 
 void Form3::Form_Load()
 {
-    Label3->setText(SelectedNodePath);
-    adjustSize();
-    CenterForm(this);
-    OpenDatabase(CurrentDatabaseFile);
+    showSelectedPath();
     GetActiveIE();
-}
-
-void Form3::showEvent(QShowEvent *event)
-{
-    QDialog::showEvent(event);
-    Combo1->setFocus();
 }
 
 void Form3::GetActiveIE()
@@ -149,27 +114,14 @@ void Form3::Command1_Click()
     accept();
 }
 
-void Form3::Command2_Click()
-{
-    reject();
-}
-
 bool Form3::updatedb()
 {
     LinkEditing links(CurrentSubTopicId);
-    switch (links.add(LinkEditing::rowPath(Label3->text()), Combo1->currentText(), Combo2->currentText())) {
-    case LinkEditing::Status::Done:
+    const LinkEditing::Status status =
+        links.add(LinkEditing::rowPath(Label3->text()), Combo1->currentText(), Combo2->currentText());
+    if (status == LinkEditing::Status::Done)
         return true;
-    case LinkEditing::Status::NotFound:
-        MsgBox(QStringLiteral("The category '") + Label3->text()
-                   + QStringLiteral("' no longer exists. The Link was not added."),
-               vbOKOnly | vbExclamation, LinkEditing::linkErrorTitle());
-        return false;
-    case LinkEditing::Status::Failed:
-        break;
-    }
-    MsgBox(QStringLiteral("The Link could not be added. Nothing was changed.\n\n") + links.lastError(),
-           vbOKOnly | vbExclamation, LinkEditing::linkErrorTitle());
+    LinkDialogParts::reportAddFailure(status == LinkEditing::Status::NotFound, Label3->text(), links.lastError());
     return false;
 }
 

@@ -3,15 +3,13 @@
 // and address lists offer the pages of this program's open browser windows; "Browse" picks
 // a local file instead.
 
-#include <QDialog>
+#include "editing/category_tree_dialog.h"
 
-class CategoryTreeHost;
 class QComboBox;
-class QLabel;
-class QPushButton;
 class TreeNode;
 
-class Form3 : public QDialog
+// Label2 "Parent Folder:" and Label3 show the category's tree path; Command1 is "Add".
+class Form3 : public CategoryTreeDialog
 {
     Q_OBJECT
 public:
@@ -21,18 +19,13 @@ public:
     QComboBox *Combo1 = nullptr;       // the link's name; lists the browser windows' titles
     QLabel *Label4 = nullptr;          // "Link Address:"
     QComboBox *Combo2 = nullptr;       // the link's address; lists the same windows' addresses
-    QLabel *Label2 = nullptr;          // "Parent Folder:"
-    QLabel *Label3 = nullptr;          // the category's tree path
     QPushButton *Command3 = nullptr;   // "Browse"
-    QPushButton *Command1 = nullptr;   // "Add"
-    QPushButton *Command2 = nullptr;   // "Cancel"
 
     // Shows the selected category and the open browser windows' pages.
     void Form_Load();
     // Picking a title picks the address of the same window.
     void Combo1_Click();
     void Command1_Click();   // Add
-    void Command2_Click();   // Cancel
     void Command3_Click();   // Browse
 
     // Stores the link of the boxes in the category of Label3; false (after saying why)
@@ -52,10 +45,4 @@ public:
     bool CheckChildren(const QString &name, const QString &address);
     // True when a node of the tree has exactly that text; the nodes up to it turn white.
     bool TreeDupSearch(const QString &name);
-
-protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
-    CategoryTreeHost &m_host;
 };

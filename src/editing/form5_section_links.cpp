@@ -2,15 +2,14 @@
 
 #include "editing/section_links.h"
 #include "platform/dialogs.h"
+#include "shared/dialog_layout.h"
 #include "shared/fileroutines.h"
 #include "shared/globals.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 Form5::Form5(QWidget *parent)
     : QDialog(parent)
@@ -39,22 +38,11 @@ Form5::Form5(QWidget *parent)
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 2);
 
-    Command1 = new QPushButton(QStringLiteral("Update"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
-    Command2 = new QPushButton(QStringLiteral("Cancel"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    Command1 = NamedButton(QStringLiteral("Update"), "Command1", this, true);
+    Command2 = NamedButton(QStringLiteral("Cancel"), "Command2", this);
     connect(Command1, &QPushButton::clicked, this, &Form5::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form5::Command2_Click);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
+    LayOutDialog(this, grid, {Command1, Command2});
 }
 
 void Form5::Form_Load()

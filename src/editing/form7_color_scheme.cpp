@@ -2,6 +2,7 @@
 
 #include "editing/colour_schemes.h"
 #include "platform/dialogs.h"
+#include "shared/dialog_layout.h"
 #include "shared/fileroutines.h"
 #include "shared/globals.h"
 
@@ -9,7 +10,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -58,11 +58,8 @@ Form7::Form7(const QString &topicName, const QString &subTopicName, QWidget *par
     frameLayout->addWidget(new QLabel(QStringLiteral("Background Color:"), Frame1), 1, 0);
     frameLayout->addWidget(Picture3, 1, 1);
 
-    Command1 = new QPushButton(QStringLiteral("Update"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
-    Command2 = new QPushButton(QStringLiteral("Cancel"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    Command1 = NamedButton(QStringLiteral("Update"), "Command1", this, true);
+    Command2 = NamedButton(QStringLiteral("Cancel"), "Command2", this);
 
     connect(Check1, &QCheckBox::clicked, this, &Form7::Check1_Click);
     // A choice in the list, also of the entry already shown, applies that preset.
@@ -79,17 +76,12 @@ Form7::Form7(const QString &topicName, const QString &subTopicName, QWidget *par
     names->addWidget(Label7, 1, 1);
     names->setColumnStretch(1, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
-
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(names);
     layout->addWidget(Check1);
     layout->addWidget(Combo1);
     layout->addWidget(Frame1);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({Command1, Command2}));
 
     paint(Picture1, m_textColour);
     paint(Picture3, m_backColour);

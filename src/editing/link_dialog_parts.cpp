@@ -1,24 +1,41 @@
 #include "editing/link_dialog_parts.h"
 
+#include "editing/category_tree_host.h"
 #include "editing/link_editing.h"
 #include "platform/dialogs.h"
 #include "shared/globals.h"
 #include "shared/tree_nodes.h"
 
-#include <QDialog>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
-namespace LinkDialogParts {
-
-void selectedLink(QTreeWidget *tree, QString &name, QString &address)
+LinkChangeDialog::LinkChangeDialog(CategoryTreeHost &host, const QString &name, const QString &title,
+                                   const QString &oldCaption, const QString &newCaption, QWidget *parent)
+    : CategoryTreeDialog(host, name, title, parent)
 {
-    if (TreeNode *node = TreeNode::from(tree ? tree->currentItem() : nullptr)) {
+    Label1 = new QLabel(oldCaption, this);
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setMinimumWidth(360);
+    Label4 = new QLabel(newCaption, this);
+    Text2 = new QLineEdit(this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+
+    auto *grid = new QGridLayout;
+    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(Text1, 0, 1);
+    grid->addWidget(Label4, 1, 0);
+    grid->addWidget(Text2, 1, 1);
+    build(grid, QStringLiteral("OK"), Text2);
+}
+
+void LinkChangeDialog::loadSelectedLink(QString &name, QString &address)
+{
+    showSelectedPath();
+    if (TreeNode *node = TreeNode::from(m_host.tree() ? m_host.tree()->currentItem() : nullptr)) {
         name = node->Text();
         address = node->Tag();
         return;
@@ -27,32 +44,7 @@ void selectedLink(QTreeWidget *tree, QString &name, QString &address)
     address = SelectedLinkUrl;
 }
 
-void layOut(QDialog *dialog, QLabel *label1, QLineEdit *text1, QLabel *label4, QLineEdit *text2, QLabel *label2,
-            QLabel *label3, QPushButton *ok, QPushButton *cancel)
-{
-    text1->setObjectName(QStringLiteral("Text1"));
-    text2->setObjectName(QStringLiteral("Text2"));
-    label3->setObjectName(QStringLiteral("Label3"));
-    ok->setObjectName(QStringLiteral("Command1"));
-    cancel->setObjectName(QStringLiteral("Command2"));
-    ok->setDefault(true);
-    text1->setMinimumWidth(360);
-
-    auto *grid = new QGridLayout;
-    grid->addWidget(label1, 0, 0);
-    grid->addWidget(text1, 0, 1);
-    grid->addWidget(label4, 1, 0);
-    grid->addWidget(text2, 1, 1);
-    grid->addWidget(label2, 2, 0);
-    grid->addWidget(label3, 2, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    auto *layout = new QVBoxLayout(dialog);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-}
+namespace LinkDialogParts {
 
 bool reportFailure(bool notFound, const QString &what, const QString &error)
 {
@@ -65,6 +57,17 @@ bool reportFailure(bool notFound, const QString &what, const QString &error)
     MsgBox(what + QStringLiteral(" could not be stored; the Link is unchanged.\n\n") + error, vbOKOnly | vbExclamation,
            LinkEditing::linkErrorTitle());
     return false;
+}
+
+void reportAddFailure(bool notFound, const QString &categoryPath, const QString &error)
+{
+    if (notFound)
+        MsgBox(QStringLiteral("The category '") + categoryPath
+                   + QStringLiteral("' no longer exists. The Link was not added."),
+               vbOKOnly | vbExclamation, LinkEditing::linkErrorTitle());
+    else
+        MsgBox(QStringLiteral("The Link could not be added. Nothing was changed.\n\n") + error,
+               vbOKOnly | vbExclamation, LinkEditing::linkErrorTitle());
 }
 
 } // namespace LinkDialogParts

@@ -1,19 +1,17 @@
 #include "editing/section_headers.h"
 
+#include "editing/edit_names.h"
+#include "editing/edit_sql.h"
 #include "shared/database.h"
-#include "shared/globals.h"
 #include "shared/routines.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 
 SectionHeaders::Check SectionHeaders::check(const QStringList &headers)
 {
-    static const QString prohibited = QStringLiteral("'<>\"");
     for (const QString &h : headers)
-        for (const QChar c : h)
-            if (prohibited.contains(c))
-                return Check::ProhibitedCharacters;
+        if (EditNames::HasProhibitedAddressCharacter(h))
+            return Check::ProhibitedCharacters;
     for (const QString &h : headers)
         if (TrimBlanks(h).isEmpty())
             return Check::Blank;
@@ -53,20 +51,14 @@ bool SectionHeaders::load(QStringList &headers)
     headers.clear();
     m_found = false;
     m_error.clear();
-    if (!OpenDatabase(CurrentDatabaseFile)) {
-        m_error = QStringLiteral("The edition %1 could not be opened.").arg(CurrentDatabaseFile);
+    if (!OpenCurrentDatabase(m_error))
         return false;
-    }
     QSqlQuery q(DbConnection());
-    q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT Header1, Header2, Header3, Header4, Header5, Header6 FROM SubTopics "
-                             "WHERE GlobalTopicId = ? AND SubTopicName = ? ORDER BY rowid LIMIT 1"));
-    q.addBindValue(m_topicId);
-    q.addBindValue(m_subTopicName);
-    if (!q.exec()) {
-        m_error = q.lastError().text();
+    if (!EditSql::run(q,
+                      QStringLiteral("SELECT Header1, Header2, Header3, Header4, Header5, Header6 FROM SubTopics "
+                                     "WHERE GlobalTopicId = ? AND SubTopicName = ? ORDER BY rowid LIMIT 1"),
+                      {m_topicId, m_subTopicName}, m_error))
         return false;
-    }
     if (!q.next())
         return false;
     for (int i = 0; i < Count; ++i)
@@ -79,34 +71,24 @@ bool SectionHeaders::save(const QStringList &headers)
 {
     m_found = false;
     m_error.clear();
-    if (!OpenDatabase(CurrentDatabaseFile)) {
-        m_error = QStringLiteral("The edition %1 could not be opened.").arg(CurrentDatabaseFile);
+    if (!OpenCurrentDatabase(m_error))
         return false;
-    }
-    QSqlQuery find(DbConnection());
-    find.prepare(QStringLiteral("SELECT rowid FROM SubTopics WHERE GlobalTopicId = ? AND SubTopicName = ? "
-                                "ORDER BY rowid LIMIT 1"));
-    find.addBindValue(m_topicId);
-    find.addBindValue(m_subTopicName);
-    if (!find.exec()) {
-        m_error = find.lastError().text();
+    QVariant rowid;
+    if (!EditSql::scalar(QStringLiteral("SELECT rowid FROM SubTopics WHERE GlobalTopicId = ? AND SubTopicName = ? "
+                                        "ORDER BY rowid LIMIT 1"),
+                         {m_topicId, m_subTopicName}, rowid, m_error))
         return false;
-    }
-    if (!find.next())
+    if (rowid.isNull())
         return true;
-    const QVariant rowid = find.value(0);
-    find.finish();
 
-    QSqlQuery write(DbConnection());
-    write.prepare(QStringLiteral("UPDATE SubTopics SET Header1 = ?, Header2 = ?, Header3 = ?, Header4 = ?, "
-                                 "Header5 = ?, Header6 = ? WHERE rowid = ?"));
+    QVariantList values;
     for (int i = 0; i < Count; ++i)
-        write.addBindValue(i < headers.size() ? headers.at(i) : QString(QLatin1String("")));
-    write.addBindValue(rowid);
-    if (!write.exec()) {
-        m_error = write.lastError().text();
+        values.append(i < headers.size() ? headers.at(i) : QString(QLatin1String("")));
+    values.append(rowid);
+    if (!EditSql::exec(QStringLiteral("UPDATE SubTopics SET Header1 = ?, Header2 = ?, Header3 = ?, Header4 = ?, "
+                                      "Header5 = ?, Header6 = ? WHERE rowid = ?"),
+                       values, m_error))
         return false;
-    }
     m_found = true;
     return true;
 }

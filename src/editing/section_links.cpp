@@ -1,5 +1,6 @@
 #include "editing/section_links.h"
 
+#include "editing/edit_sql.h"
 #include "shared/database.h"
 #include "shared/globals.h"
 
@@ -140,10 +141,8 @@ bool SectionLinks::prepare()
         m_error = QStringLiteral("\"%1\" is not a section of the page.").arg(m_table);
         return false;
     }
-    if (!OpenDatabase(CurrentDatabaseFile)) {
-        m_error = QStringLiteral("The edition %1 could not be opened.").arg(CurrentDatabaseFile);
+    if (!OpenCurrentDatabase(m_error))
         return false;
-    }
     return true;
 }
 
@@ -153,16 +152,13 @@ bool SectionLinks::load(QVector<SectionLink> &links)
     if (!prepare())
         return false;
     QSqlQuery q(DbConnection());
-    q.setForwardOnly(true);
     // The table name is one of the six fixed names checked above.
-    q.prepare(QStringLiteral("SELECT LinkName, LinkUrl FROM %1 WHERE topicid = ? ORDER BY rowid LIMIT %2")
-                  .arg(m_table)
-                  .arg(RowCount));
-    q.addBindValue(m_subTopicId);
-    if (!q.exec()) {
-        m_error = q.lastError().text();
+    if (!EditSql::run(q,
+                      QStringLiteral("SELECT LinkName, LinkUrl FROM %1 WHERE topicid = ? ORDER BY rowid LIMIT %2")
+                          .arg(m_table)
+                          .arg(RowCount),
+                      {m_subTopicId}, m_error))
         return false;
-    }
     while (q.next())
         links.append({DecodeLinkName(q.value(0).toString()), q.value(1).toString()});
     return true;
@@ -189,13 +185,11 @@ bool SectionLinks::save(const QVector<SectionLink> &links)
     QSet<QString> usedKeys;
     {
         QSqlQuery q(DbConnection());
-        q.setForwardOnly(true);
-        q.prepare(QStringLiteral("SELECT rowid, FieldName1 FROM %1 WHERE topicid = ? ORDER BY rowid").arg(m_table));
-        q.addBindValue(m_subTopicId);
-        if (!q.exec()) {
-            m_error = q.lastError().text();
+        if (!EditSql::run(q,
+                          QStringLiteral("SELECT rowid, FieldName1 FROM %1 WHERE topicid = ? ORDER BY rowid")
+                              .arg(m_table),
+                          {m_subTopicId}, m_error))
             return false;
-        }
         while (q.next()) {
             if (rowids.size() < RowCount)
                 rowids.append(q.value(0));
@@ -208,29 +202,24 @@ bool SectionLinks::save(const QVector<SectionLink> &links)
     int nextKey = 1;
     for (int i = 0; i < RowCount; ++i) {
         const SectionLink link = linkAt(i);
-        QSqlQuery write(DbConnection());
+        bool written;
         if (i < rowids.size()) {
-            write.prepare(QStringLiteral("UPDATE %1 SET LinkName = ?, LinkUrl = ? WHERE rowid = ?").arg(m_table));
-            write.addBindValue(EncodeLinkName(link.name));
-            write.addBindValue(StoredLinkUrl(link.url));
-            write.addBindValue(rowids.at(i));
+            written =
+                EditSql::exec(QStringLiteral("UPDATE %1 SET LinkName = ?, LinkUrl = ? WHERE rowid = ?").arg(m_table),
+                              {EncodeLinkName(link.name), StoredLinkUrl(link.url), rowids.at(i)}, m_error);
         } else {
             while (usedKeys.contains(QStringLiteral("name%1").arg(nextKey)))
                 ++nextKey;
             const int k = nextKey++;
-            write.prepare(QStringLiteral("INSERT INTO %1 (topicid, LinkName, LinkUrl, FieldName1, FieldName2) "
-                                         "VALUES (?, ?, ?, ?, ?)")
-                              .arg(m_table));
-            write.addBindValue(m_subTopicId);
-            write.addBindValue(EncodeLinkName(link.name));
-            write.addBindValue(StoredLinkUrl(link.url));
-            write.addBindValue(QStringLiteral("name%1").arg(k));
-            write.addBindValue(QStringLiteral("url%1").arg(k));
+            written = EditSql::exec(QStringLiteral("INSERT INTO %1 (topicid, LinkName, LinkUrl, FieldName1, "
+                                                   "FieldName2) VALUES (?, ?, ?, ?, ?)")
+                                        .arg(m_table),
+                                    {m_subTopicId, EncodeLinkName(link.name), StoredLinkUrl(link.url),
+                                     QStringLiteral("name%1").arg(k), QStringLiteral("url%1").arg(k)},
+                                    m_error);
         }
-        if (!write.exec()) {
-            m_error = write.lastError().text();
+        if (!written)
             return false;
-        }
     }
     if (!transaction.commit()) {
         m_error = DbConnection().lastError().text();

@@ -1,5 +1,6 @@
 #include "editing/subtopic_editing.h"
 
+#include "editing/edit_sql.h"
 #include "mainwindow/topic_page_builder.h"
 #include "shared/database.h"
 
@@ -10,29 +11,16 @@
 
 QString NewSubTopicName;
 
+using EditSql::errorOf;
+
 namespace {
-
-bool run(QSqlQuery &q, const QString &sql, const QVariantList &values)
-{
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    return q.exec();
-}
-
-QString errorOf(const QSqlQuery &q)
-{
-    const QString text = q.lastError().text();
-    return text.isEmpty() ? DbConnection().lastError().text() : text;
-}
 
 // The next id of a key column: the largest plus 1, or 1 when the table is empty or its
 // largest id is 0. Answers false when the table cannot be read.
 bool nextId(const QString &table, const QString &column, qint32 *id, QString *error)
 {
     QSqlQuery q(DbConnection());
-    if (!run(q, QStringLiteral("SELECT max(%1) FROM %2").arg(column, table), {}) || !q.next()) {
+    if (!BindAndExec(q, QStringLiteral("SELECT max(%1) FROM %2").arg(column, table), {}) || !q.next()) {
         *error = errorOf(q);
         return false;
     }
@@ -81,12 +69,27 @@ SubTopicEditing::Status SubTopicEditing::fail(const QString &what)
     return Status::Failed;
 }
 
+SubTopicEditing::Status SubTopicEditing::checkNameFree(qint32 topicId, const QString &name)
+{
+    SubTopic existing;
+    switch (find(topicId, name, &existing)) {
+    case Status::Done:
+        return Status::Exists;
+    case Status::NotFound:
+        return Status::Done;
+    default:
+        return Status::Failed;
+    }
+}
+
 SubTopicEditing::Status SubTopicEditing::subTopics(qint32 topicId, QList<SubTopic> *list)
 {
     list->clear();
     QSqlQuery q(DbConnection());
-    if (!run(q, QStringLiteral("SELECT SubTopicId, SubTopicName FROM SubTopics WHERE GlobalTopicId = ? ORDER BY rowid"),
-             {topicId}))
+    if (!BindAndExec(q,
+                     QStringLiteral(
+                         "SELECT SubTopicId, SubTopicName FROM SubTopics WHERE GlobalTopicId = ? ORDER BY rowid"),
+                     {topicId}))
         return fail(errorOf(q));
     while (q.next())
         list->append({q.value(0).toInt(), q.value(1).toString()});
@@ -118,15 +121,8 @@ SubTopicEditing::Status SubTopicEditing::find(qint32 topicId, const QString &nam
 
 SubTopicEditing::Status SubTopicEditing::add(qint32 topicId, const QString &name, qint32 *newId)
 {
-    SubTopic existing;
-    switch (find(topicId, name, &existing)) {
-    case Status::Done:
-        return Status::Exists;
-    case Status::NotFound:
-        break;
-    default:
-        return Status::Failed;
-    }
+    if (const Status checked = checkNameFree(topicId, name); checked != Status::Done)
+        return checked;
 
     Transaction transaction;
     if (!transaction.started())
@@ -137,27 +133,29 @@ SubTopicEditing::Status SubTopicEditing::add(qint32 topicId, const QString &name
         return Status::Failed;
     QSqlQuery q(DbConnection());
     const QStringList &h = defaultHeaders();
-    if (!run(q,
-             QStringLiteral("INSERT INTO SubTopics (GlobalTopicId, SubTopicId, SubTopicName, Header1, Header2, Header3, "
-                            "Header4, Header5, Header6) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-             {topicId, id, name, h.at(0), h.at(1), h.at(2), h.at(3), h.at(4), h.at(5)}))
+    if (!BindAndExec(q,
+                     QStringLiteral("INSERT INTO SubTopics (GlobalTopicId, SubTopicId, SubTopicName, Header1, "
+                                    "Header2, Header3, Header4, Header5, Header6) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                     {topicId, id, name, h.at(0), h.at(1), h.at(2), h.at(3), h.at(4), h.at(5)}))
         return fail(errorOf(q));
 
     const QStringList &c = defaultColours();
-    if (!run(q, QStringLiteral("INSERT INTO ColorLinks (TopicId, color3, color2, color1, TopicName) VALUES (?, ?, ?, ?, ?)"),
-             {id, c.at(2), c.at(1), c.at(0), name}))
+    if (!BindAndExec(q,
+                     QStringLiteral("INSERT INTO ColorLinks (TopicId, color3, color2, color1, TopicName) "
+                                    "VALUES (?, ?, ?, ?, ?)"),
+                     {id, c.at(2), c.at(1), c.at(0), name}))
         return fail(errorOf(q));
 
     qint32 rootId = 0;
     if (!nextId(QStringLiteral("Lks"), QStringLiteral("LksId"), &rootId, &m_error))
         return Status::Failed;
-    if (!run(q, QStringLiteral("SELECT count(*) FROM Lks WHERE TopicId = ?"), {id}) || !q.next())
+    if (!BindAndExec(q, QStringLiteral("SELECT count(*) FROM Lks WHERE TopicId = ?"), {id}) || !q.next())
         return fail(errorOf(q));
     if (q.value(0).toLongLong() == 0) {
-        if (!run(q,
-                 QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, IsTop, LksDesc, IsLeaf, TopicId) "
-                                "VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                 {rootId, name, name, 1, QStringLiteral("N"), 0, id}))
+        if (!BindAndExec(q,
+                         QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, IsTop, LksDesc, IsLeaf, TopicId) "
+                                        "VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                         {rootId, name, name, 1, QStringLiteral("N"), 0, id}))
             return fail(errorOf(q));
     }
     q.finish();
@@ -178,14 +176,14 @@ SubTopicEditing::Status SubTopicEditing::remove(qint32 subTopicId)
     // The links of every category of the Sub-Topic, the root's own included. A link row
     // that a category of another Sub-Topic also holds stays for that one.
     const QString categories = QStringLiteral("SELECT LksId FROM Lks WHERE TopicId = ?");
-    if (!run(q,
-             QStringLiteral("DELETE FROM Sit WHERE SitId IN (SELECT SitId FROM LksSit WHERE LksId IN (%1)) "
-                            "AND NOT EXISTS (SELECT 1 FROM LksSit AS other WHERE other.SitId = Sit.SitId "
-                            "AND other.LksId NOT IN (%1))")
-                 .arg(categories),
-             {subTopicId, subTopicId}))
+    if (!BindAndExec(q,
+                     QStringLiteral("DELETE FROM Sit WHERE SitId IN (SELECT SitId FROM LksSit WHERE LksId IN (%1)) "
+                                    "AND NOT EXISTS (SELECT 1 FROM LksSit AS other WHERE other.SitId = Sit.SitId "
+                                    "AND other.LksId NOT IN (%1))")
+                         .arg(categories),
+                     {subTopicId, subTopicId}))
         return fail(errorOf(q));
-    if (!run(q, QStringLiteral("DELETE FROM LksSit WHERE LksId IN (%1)").arg(categories), {subTopicId}))
+    if (!BindAndExec(q, QStringLiteral("DELETE FROM LksSit WHERE LksId IN (%1)").arg(categories), {subTopicId}))
         return fail(errorOf(q));
 
     const QStringList owned = {
@@ -194,10 +192,10 @@ SubTopicEditing::Status SubTopicEditing::remove(qint32 subTopicId)
         QStringLiteral("DELETE FROM Lks WHERE TopicId = ?"),
     };
     for (const QString &sql : owned)
-        if (!run(q, sql, {subTopicId}))
+        if (!BindAndExec(q, sql, {subTopicId}))
             return fail(errorOf(q));
     for (const QString &table : SectionLinkTables())
-        if (!run(q, QStringLiteral("DELETE FROM %1 WHERE topicid = ?").arg(table), {subTopicId}))
+        if (!BindAndExec(q, QStringLiteral("DELETE FROM %1 WHERE topicid = ?").arg(table), {subTopicId}))
             return fail(errorOf(q));
 
     q.finish();
@@ -208,23 +206,18 @@ SubTopicEditing::Status SubTopicEditing::remove(qint32 subTopicId)
 
 SubTopicEditing::Status SubTopicEditing::rename(qint32 topicId, qint32 subTopicId, const QString &newName)
 {
-    SubTopic existing;
-    switch (find(topicId, newName, &existing)) {
-    case Status::Done:
-        return Status::Exists;
-    case Status::NotFound:
-        break;
-    default:
-        return Status::Failed;
-    }
+    if (const Status checked = checkNameFree(topicId, newName); checked != Status::Done)
+        return checked;
 
     Transaction transaction;
     if (!transaction.started())
         return fail(DbConnection().lastError().text());
     QSqlQuery q(DbConnection());
-    if (!run(q, QStringLiteral("UPDATE ColorLinks SET TopicName = ? WHERE TopicId = ?"), {newName, subTopicId}))
+    if (!BindAndExec(q, QStringLiteral("UPDATE ColorLinks SET TopicName = ? WHERE TopicId = ?"),
+                     {newName, subTopicId}))
         return fail(errorOf(q));
-    if (!run(q, QStringLiteral("UPDATE SubTopics SET SubTopicName = ? WHERE SubTopicId = ?"), {newName, subTopicId}))
+    if (!BindAndExec(q, QStringLiteral("UPDATE SubTopics SET SubTopicName = ? WHERE SubTopicId = ?"),
+                     {newName, subTopicId}))
         return fail(errorOf(q));
 
     // Every category path of the tree starts with the Sub-Topic's name, whatever that
@@ -235,13 +228,14 @@ SubTopicEditing::Status SubTopicEditing::rename(qint32 topicId, qint32 subTopicI
         QString url;
     };
     QList<Row> rows;
-    if (!run(q, QStringLiteral("SELECT rowid, LksName, LksUrl FROM Lks WHERE TopicId = ? ORDER BY rowid"), {subTopicId}))
+    if (!BindAndExec(q, QStringLiteral("SELECT rowid, LksName, LksUrl FROM Lks WHERE TopicId = ? ORDER BY rowid"),
+                     {subTopicId}))
         return fail(errorOf(q));
     while (q.next())
         rows.append({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString()});
     for (const Row &row : std::as_const(rows)) {
-        if (!run(q, QStringLiteral("UPDATE Lks SET LksName = ?, LksUrl = ? WHERE rowid = ?"),
-                 {renamedReversedPath(row.name, newName), renamedPath(row.url, newName), row.rowid}))
+        if (!BindAndExec(q, QStringLiteral("UPDATE Lks SET LksName = ?, LksUrl = ? WHERE rowid = ?"),
+                         {renamedReversedPath(row.name, newName), renamedPath(row.url, newName), row.rowid}))
             return fail(errorOf(q));
     }
 
@@ -254,23 +248,18 @@ SubTopicEditing::Status SubTopicEditing::rename(qint32 topicId, qint32 subTopicI
 SubTopicEditing::Status SubTopicEditing::move(qint32 fromTopicId, qint32 toTopicId, const QString &name,
                                               qint32 preferredId)
 {
-    SubTopic clash;
-    switch (find(toTopicId, name, &clash)) {
-    case Status::Done:
-        return Status::Exists;
-    case Status::NotFound:
-        break;
-    default:
-        return Status::Failed;
-    }
+    if (const Status checked = checkNameFree(toTopicId, name); checked != Status::Done)
+        return checked;
     SubTopic moving;
     const Status found = find(fromTopicId, name, &moving, preferredId);
     if (found != Status::Done)
         return found;
 
     QSqlQuery q(DbConnection());
-    if (!run(q, QStringLiteral("UPDATE SubTopics SET GlobalTopicId = ? WHERE SubTopicId = ? AND GlobalTopicId = ?"),
-             {toTopicId, moving.id, fromTopicId}))
+    if (!BindAndExec(q,
+                     QStringLiteral("UPDATE SubTopics SET GlobalTopicId = ? "
+                                    "WHERE SubTopicId = ? AND GlobalTopicId = ?"),
+                     {toTopicId, moving.id, fromTopicId}))
         return fail(errorOf(q));
     return Status::Done;
 }
@@ -278,8 +267,8 @@ SubTopicEditing::Status SubTopicEditing::move(qint32 fromTopicId, qint32 toTopic
 bool SubTopicEditing::isPredefined(qint32 subTopicId, bool *ok)
 {
     QSqlQuery q(DbConnection());
-    const bool read = run(q, QStringLiteral("SELECT count(*) FROM Lks WHERE TopicId = ? AND LksDesc = ?"),
-                          {subTopicId, QStringLiteral("N")})
+    const bool read = BindAndExec(q, QStringLiteral("SELECT count(*) FROM Lks WHERE TopicId = ? AND LksDesc = ?"),
+                                  {subTopicId, QStringLiteral("N")})
                       && q.next();
     if (ok)
         *ok = read;

@@ -76,5 +76,8 @@ public:
 
 private:
     Status fail(const QString &what);
+    // Done when the Topic has no Sub-Topic named name in any case, Exists when it has one,
+    // Failed when the edition could not be read.
+    Status checkNameFree(qint32 topicId, const QString &name);
     QString m_error;
 };

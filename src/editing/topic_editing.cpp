@@ -1,29 +1,14 @@
 #include "editing/topic_editing.h"
 
+#include "editing/edit_names.h"
+#include "editing/edit_sql.h"
 #include "shared/database.h"
 #include "shared/routines.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 
-namespace {
-
-bool run(QSqlQuery &q, const QString &sql, const QVariantList &values)
-{
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    return q.exec();
-}
-
-QString errorOf(const QSqlQuery &q)
-{
-    const QString text = q.lastError().text();
-    return text.isEmpty() ? DbConnection().lastError().text() : text;
-}
-
-} // namespace
+using EditSql::errorOf;
 
 TopicEditing::NameCheck TopicEditing::checkNameForAdd(const QString &name)
 {
@@ -49,11 +34,7 @@ TopicEditing::NameCheck TopicEditing::checkNameForRename(const QString &name)
 
 bool TopicEditing::hasProhibitedChar(const QString &name)
 {
-    for (const QChar c : name)
-        if (c == QLatin1Char('\'') || c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('/')
-            || c == QLatin1Char('\\') || c == QLatin1Char('"'))
-            return true;
-    return false;
+    return EditNames::HasProhibitedCharacter(name);
 }
 
 bool TopicEditing::sameName(const QString &a, const QString &b)
@@ -90,7 +71,7 @@ TopicEditing::Status TopicEditing::topics(QList<Topic> *list)
 {
     list->clear();
     QSqlQuery q(DbConnection());
-    if (!run(q, QStringLiteral("SELECT MainTopicId, TopicName FROM Topics ORDER BY rowid"), {}))
+    if (!BindAndExec(q, QStringLiteral("SELECT MainTopicId, TopicName FROM Topics ORDER BY rowid"), {}))
         return fail(errorOf(q));
     while (q.next())
         list->append({q.value(0).toInt(), q.value(1).toString()});
@@ -124,14 +105,14 @@ TopicEditing::Status TopicEditing::add(const QString &name, qint32 *newId)
     }
 
     QSqlQuery q(DbConnection());
-    if (!run(q, QStringLiteral("SELECT max(MainTopicId) FROM Topics"), {}) || !q.next())
+    if (!BindAndExec(q, QStringLiteral("SELECT max(MainTopicId) FROM Topics"), {}) || !q.next())
         return fail(errorOf(q));
     const qint64 largest = q.value(0).isNull() ? 0 : q.value(0).toLongLong();
     if (largest >= MaxTopicId)
         return Status::IdLimit;
     const qint32 id = largest == 0 ? 1 : qint32(largest + 1);
 
-    if (!run(q, QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (?, ?)"), {id, name}))
+    if (!BindAndExec(q, QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (?, ?)"), {id, name}))
         return fail(errorOf(q));
     if (newId)
         *newId = id;
@@ -144,7 +125,8 @@ TopicEditing::Status TopicEditing::checkDelete(const QString &name, Topic *topic
     if (found != Status::Done)
         return found;
     QSqlQuery q(DbConnection());
-    if (!run(q, QStringLiteral("SELECT count(*) FROM SubTopics WHERE GlobalTopicId = ?"), {topic->id}) || !q.next())
+    if (!BindAndExec(q, QStringLiteral("SELECT count(*) FROM SubTopics WHERE GlobalTopicId = ?"), {topic->id})
+        || !q.next())
         return fail(errorOf(q));
     return q.value(0).toLongLong() > 0 ? Status::HasSubTopics : Status::Done;
 }
@@ -155,11 +137,12 @@ TopicEditing::Status TopicEditing::remove(qint32 topicId)
     if (!transaction.started())
         return fail(DbConnection().lastError().text());
     QSqlQuery q(DbConnection());
-    if (!run(q, QStringLiteral("SELECT count(*) FROM SubTopics WHERE GlobalTopicId = ?"), {topicId}) || !q.next())
+    if (!BindAndExec(q, QStringLiteral("SELECT count(*) FROM SubTopics WHERE GlobalTopicId = ?"), {topicId})
+        || !q.next())
         return fail(errorOf(q));
     if (q.value(0).toLongLong() > 0)
         return Status::HasSubTopics;
-    if (!run(q, QStringLiteral("DELETE FROM Topics WHERE MainTopicId = ?"), {topicId}))
+    if (!BindAndExec(q, QStringLiteral("DELETE FROM Topics WHERE MainTopicId = ?"), {topicId}))
         return fail(errorOf(q));
     if (q.numRowsAffected() == 0)
         return Status::NotFound;
@@ -188,7 +171,8 @@ TopicEditing::Status TopicEditing::rename(const QString &oldName, const QString 
             return Status::Exists;
 
     QSqlQuery q(DbConnection());
-    if (!run(q, QStringLiteral("UPDATE Topics SET TopicName = ? WHERE MainTopicId = ?"), {newName, current->id}))
+    if (!BindAndExec(q, QStringLiteral("UPDATE Topics SET TopicName = ? WHERE MainTopicId = ?"),
+                     {newName, current->id}))
         return fail(errorOf(q));
     return Status::Done;
 }

@@ -6,35 +6,17 @@
 
 #include "shared/database.h"
 
-#include <QSqlDatabase>
-
 class WriteScope
 {
 public:
-    WriteScope() : m_own(DbConnection().transaction()) {}
-    ~WriteScope()
-    {
-        if (m_own && !m_done)
-            DbConnection().rollback();
-    }
+    WriteScope() = default;
     WriteScope(const WriteScope &) = delete;
     WriteScope &operator=(const WriteScope &) = delete;
 
-    // Makes the writes land; false when they could not (and then none did).
-    bool commit()
-    {
-        if (!m_own)
-            return true;
-        if (m_done)
-            return false;
-        m_done = true;
-        if (DbConnection().commit())
-            return true;
-        DbConnection().rollback();
-        return false;
-    }
+    // Makes the writes land; false when they could not (and then none did). Joined to the
+    // caller's transaction, there is nothing to do here.
+    bool commit() { return !m_transaction.started() || m_transaction.commit(); }
 
 private:
-    bool m_own;
-    bool m_done = false;
+    Transaction m_transaction;
 };

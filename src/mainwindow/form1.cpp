@@ -60,13 +60,6 @@ void placeFixedHeight(QWidget *w, int left, int top, int width)
     w->setGeometry(twipsToPx(left), twipsToPx(top), twipsToPx(width), height);
 }
 
-QAction *addItem(QMenu *menu, QAction *&member, const char *name, const QString &caption)
-{
-    member = menu->addAction(caption);
-    member->setObjectName(QLatin1String(name));
-    return member;
-}
-
 QMenu *addSubMenu(QWidget *parent, QAction *&member, const char *name, const QString &caption)
 {
     auto *menu = new QMenu(caption, parent);
@@ -203,66 +196,96 @@ void Form1::createControls()
     moTree->setObjectName(QStringLiteral("moTree"));
 }
 
+QAction *Form1::addMenuItem(QMenu *menu, QAction *&member, const char *name, const QString &caption,
+                            void (Form1::*handler)())
+{
+    member = menu->addAction(caption);
+    member->setObjectName(QLatin1String(name));
+    if (handler)
+        connect(member, &QAction::triggered, this, [this, handler]() { (this->*handler)(); });
+    return member;
+}
+
 void Form1::createMenus()
 {
     QMenuBar *bar = menuBar();
     bar->setObjectName(QStringLiteral("Form1MenuBar"));
 
     QMenu *file = addSubMenu(bar, mnuFile, "mnuFile", QStringLiteral("&File"));
-    addItem(file, mnuExit, "mnuExit", QStringLiteral("E&xit"));
+    addMenuItem(file, mnuExit, "mnuExit", QStringLiteral("E&xit"), &Form1::mnuExit_Click);
 
     QMenu *ed = addSubMenu(bar, mnuEd, "mnuEd", QStringLiteral("&Edition"));
-    addItem(ed, mnuAdddatabase, "mnuAdddatabase", QStringLiteral("&Add Plug-In Edition"));
-    addItem(ed, mnuCreateEdition, "mnuCreateEdition", QStringLiteral("&Create Edition"));
-    addItem(ed, mnuClone, "mnuClone", QStringLiteral("Co&py Edition"));
-    addItem(ed, mnuDeleteEdition, "mnuDeleteEdition", QStringLiteral("&Delete Edition"));
-    addItem(ed, mnuRenameEdition, "mnuRenameEdition", QStringLiteral("&Rename Edition"));
-    addItem(ed, mnuRestoreEdition, "mnuRestoreEdition", QStringLiteral("Re&store Edition"));
+    addMenuItem(ed, mnuAdddatabase, "mnuAdddatabase", QStringLiteral("&Add Plug-In Edition"),
+                &Form1::mnuAdddatabase_Click);
+    addMenuItem(ed, mnuCreateEdition, "mnuCreateEdition", QStringLiteral("&Create Edition"),
+                &Form1::mnuCreateEdition_Click);
+    addMenuItem(ed, mnuClone, "mnuClone", QStringLiteral("Co&py Edition"), &Form1::mnuClone_Click);
+    addMenuItem(ed, mnuDeleteEdition, "mnuDeleteEdition", QStringLiteral("&Delete Edition"),
+                &Form1::mnuDeleteEdition_Click);
+    addMenuItem(ed, mnuRenameEdition, "mnuRenameEdition", QStringLiteral("&Rename Edition"),
+                &Form1::mnuRenameEdition_Click);
+    addMenuItem(ed, mnuRestoreEdition, "mnuRestoreEdition", QStringLiteral("Re&store Edition"),
+                &Form1::mnuRestoreEdition_Click);
 
     QMenu *edit = addSubMenu(bar, mnuEdit, "mnuEdit", QStringLiteral("&Database"));
     QMenu *topic = addSubMenu(edit, mnuTopic, "mnuTopic", QStringLiteral("&Topic"));
-    addItem(topic, mnuTopicAdd, "mnuTopicAdd", QStringLiteral("&Add"));
-    addItem(topic, mnutopicDelete, "mnutopicDelete", QStringLiteral("&Delete"));
-    addItem(topic, mnuTopicRename, "mnuTopicRename", QStringLiteral("&Rename"));
+    addMenuItem(topic, mnuTopicAdd, "mnuTopicAdd", QStringLiteral("&Add"), &Form1::mnuTopicAdd_Click);
+    addMenuItem(topic, mnutopicDelete, "mnutopicDelete", QStringLiteral("&Delete"), &Form1::mnutopicDelete_Click);
+    addMenuItem(topic, mnuTopicRename, "mnuTopicRename", QStringLiteral("&Rename"), &Form1::mnuTopicRename_Click);
     QMenu *sub = addSubMenu(edit, mnuSubtopic, "mnuSubtopic", QStringLiteral("&Sub-Topic"));
-    addItem(sub, mnusubTopicAdd, "mnusubTopicAdd", QStringLiteral("&Add"));
+    addMenuItem(sub, mnusubTopicAdd, "mnusubTopicAdd", QStringLiteral("&Add"), &Form1::mnusubTopicAdd_Click);
     QMenu *copy = addSubMenu(sub, mnuSubtopiccopy, "mnuSubtopiccopy", QStringLiteral("&Copy"));
-    addItem(copy, mnuSubtopicExport, "mnuSubtopicExport", QStringLiteral("&Export"));
-    addItem(copy, mnuSubtopicImport, "mnuSubtopicImport", QStringLiteral("&Import"));
-    addItem(sub, mnuSubtopicDelete, "mnuSubtopicDelete", QStringLiteral("&Delete"));
-    addItem(sub, mnuMoveSubtopic, "mnuMoveSubtopic", QStringLiteral("&Move"));
-    addItem(sub, mnuSubtopicRename, "mnuSubtopicRename", QStringLiteral("&Rename"));
+    addMenuItem(copy, mnuSubtopicExport, "mnuSubtopicExport", QStringLiteral("&Export"),
+                &Form1::mnuSubtopicExport_Click);
+    addMenuItem(copy, mnuSubtopicImport, "mnuSubtopicImport", QStringLiteral("&Import"),
+                &Form1::mnuSubtopicImport_Click);
+    addMenuItem(sub, mnuSubtopicDelete, "mnuSubtopicDelete", QStringLiteral("&Delete"),
+                &Form1::mnuSubtopicDelete_Click);
+    addMenuItem(sub, mnuMoveSubtopic, "mnuMoveSubtopic", QStringLiteral("&Move"), &Form1::mnuMoveSubtopic_Click);
+    addMenuItem(sub, mnuSubtopicRename, "mnuSubtopicRename", QStringLiteral("&Rename"),
+                &Form1::mnuSubtopicRename_Click);
 
     QMenu *page = addSubMenu(bar, mnuMainIntranet, "mnuMainIntranet", QStringLiteral("&Page"));
     QMenu *headers = addSubMenu(page, mnuIntranet, "mnuIntranet", QStringLiteral("&Headers && Links"));
-    addItem(headers, mnuSectionHeaderUpdate, "mnuSectionHeaderUpdate", QStringLiteral("&Update Section Headers"));
+    addMenuItem(headers, mnuSectionHeaderUpdate, "mnuSectionHeaderUpdate", QStringLiteral("&Update Section Headers"),
+                &Form1::mnuSectionHeaderUpdate_Click);
     for (int i = 0; i < 6; ++i) {
         // Sections 2 to 6 carry two blanks before "Links", as they always have.
         const QString caption = i == 0 ? QStringLiteral("Update Section &1 Links")
                                        : QStringLiteral("Update Section &%1  Links").arg(i + 1);
-        addItem(headers, mnuEditLinks[i], "mnuEditLinks", caption);
+        addMenuItem(headers, mnuEditLinks[i], "mnuEditLinks", caption, nullptr);
         mnuEditLinks[i]->setProperty("index", i);
+        connect(mnuEditLinks[i], &QAction::triggered, this, [this, i]() { mnuEditLinks_Click(i); });
     }
-    addItem(page, mnuColorSchema, "mnuColorSchema", QStringLiteral("&Color Scheme"));
-    addItem(page, mnuFontSize, "mnuFontSize", QStringLiteral("Text &Font Size"));
+    addMenuItem(page, mnuColorSchema, "mnuColorSchema", QStringLiteral("&Color Scheme"), &Form1::mnuColorSchema_Click);
+    addMenuItem(page, mnuFontSize, "mnuFontSize", QStringLiteral("Text &Font Size"), &Form1::mnuFontSize_Click);
 
     QMenu *options = addSubMenu(bar, mnuOptions, "mnuOptions", QStringLiteral("&Options"));
-    addItem(options, mnuAddMSIE, "mnuAddMSIE", QStringLiteral("&Add Icon to IE Tools Menu && Toolbar"));
-    addItem(options, mnuDeleteMSIE, "mnuDeleteMSIE", QStringLiteral("&Remove Icon from IE Tools Menu && Toolbar"));
-    addItem(options, mnuCompact, "mnuCompact", QStringLiteral("Compact / &Repair Topics Database"));
-    addItem(options, mnuImportFav, "mnuImportFav", QStringLiteral("&Import IE Favorites"));
+    addMenuItem(options, mnuAddMSIE, "mnuAddMSIE", QStringLiteral("&Add Icon to IE Tools Menu && Toolbar"),
+                &Form1::mnuAddMSIE_Click);
+    addMenuItem(options, mnuDeleteMSIE, "mnuDeleteMSIE", QStringLiteral("&Remove Icon from IE Tools Menu && Toolbar"),
+                &Form1::mnuDeleteMSIE_Click);
+    addMenuItem(options, mnuCompact, "mnuCompact", QStringLiteral("Compact / &Repair Topics Database"),
+                &Form1::mnuCompact_Click);
+    addMenuItem(options, mnuImportFav, "mnuImportFav", QStringLiteral("&Import IE Favorites"),
+                &Form1::mnuImportFav_Click);
     QMenu *search = addSubMenu(options, mnuInsearch, "mnuInsearch", QStringLiteral("Intelligent Keyword Search"));
-    addItem(search, mnuISon, "mnuISon", QStringLiteral("On"))->setCheckable(true);
-    addItem(search, mnuIsOff, "mnuIsOff", QStringLiteral("Off"))->setCheckable(true);
-    addItem(options, mnuSearchdb, "mnuSearchdb", QStringLiteral("&Search Current Edition"));
+    addMenuItem(search, mnuISon, "mnuISon", QStringLiteral("On"), &Form1::mnuISon_Click)->setCheckable(true);
+    addMenuItem(search, mnuIsOff, "mnuIsOff", QStringLiteral("Off"), &Form1::mnuIsOff_Click)->setCheckable(true);
+    addMenuItem(options, mnuSearchdb, "mnuSearchdb", QStringLiteral("&Search Current Edition"),
+                &Form1::mnuSearchdb_Click);
     QMenu *display = addSubMenu(options, mnuDisplay, "mnuDisplay", QStringLiteral("Select Di&splay Mode"));
-    addItem(display, mnuNormalDisplay, "mnuNormalDisplay", QStringLiteral("&Normal"))->setCheckable(true);
-    addItem(display, mnuPageOnly, "mnuPageOnly", QStringLiteral("&Page Only"))->setCheckable(true);
-    addItem(display, mnuTreeOnly, "mnuTreeOnly", QStringLiteral("&Tree Only"))->setCheckable(true);
+    addMenuItem(display, mnuNormalDisplay, "mnuNormalDisplay", QStringLiteral("&Normal"),
+                &Form1::mnuNormalDisplay_Click)
+        ->setCheckable(true);
+    addMenuItem(display, mnuPageOnly, "mnuPageOnly", QStringLiteral("&Page Only"), &Form1::mnuPageOnly_Click)
+        ->setCheckable(true);
+    addMenuItem(display, mnuTreeOnly, "mnuTreeOnly", QStringLiteral("&Tree Only"), &Form1::mnuTreeOnly_Click)
+        ->setCheckable(true);
 
     QMenu *help = addSubMenu(bar, mnuHelp, "mnuHelp", QStringLiteral("&Help"));
-    addItem(help, mnuAbout, "mnuAbout", QStringLiteral("About Quorvane Desktop 2"));
-    addItem(help, mnuHelpGuide, "mnuHelpGuide", QStringLiteral("Help Guide"));
+    addMenuItem(help, mnuAbout, "mnuAbout", QStringLiteral("About Quorvane Desktop 2"), &Form1::mnuAbout_Click);
+    addMenuItem(help, mnuHelpGuide, "mnuHelpGuide", QStringLiteral("Help Guide"), &Form1::mnuHelpGuide_Click);
 }
 
 void Form1::createTreePopupMenu()
@@ -270,16 +293,23 @@ void Form1::createTreePopupMenu()
     mnuPopUp = new QMenu(QStringLiteral("Popup"), this);
     mnuPopUp->setObjectName(QStringLiteral("mnuPopUp"));
     QMenu *category = addSubMenu(mnuPopUp, mnuPopupCategory, "mnuPopupCategory", QStringLiteral("Category"));
-    addItem(category, mnuPopupAddCategory, "mnuPopupAddCategory", QStringLiteral("Add"));
-    addItem(category, mnuPopUpDeleteCategory, "mnuPopUpDeleteCategory", QStringLiteral("Delete"));
-    addItem(category, mnuPopupRenameCategory, "mnuPopupRenameCategory", QStringLiteral("Rename"));
+    addMenuItem(category, mnuPopupAddCategory, "mnuPopupAddCategory", QStringLiteral("Add"),
+                &Form1::mnuPopupAddCategory_Click);
+    addMenuItem(category, mnuPopUpDeleteCategory, "mnuPopUpDeleteCategory", QStringLiteral("Delete"),
+                &Form1::mnuPopUpDeleteCategory_Click);
+    addMenuItem(category, mnuPopupRenameCategory, "mnuPopupRenameCategory", QStringLiteral("Rename"),
+                &Form1::mnuPopupRenameCategory_Click);
     QMenu *link = addSubMenu(mnuPopUp, mnuPopupLink, "mnuPopupLink", QStringLiteral("Link"));
-    addItem(link, mnuPopUpAddLink, "mnuPopUpAddLink", QStringLiteral("Add"));
-    addItem(link, mnuPopUpDeleteLink, "mnuPopUpDeleteLink", QStringLiteral("Delete"));
+    addMenuItem(link, mnuPopUpAddLink, "mnuPopUpAddLink", QStringLiteral("Add"), &Form1::mnuPopUpAddLink_Click);
+    addMenuItem(link, mnuPopUpDeleteLink, "mnuPopUpDeleteLink", QStringLiteral("Delete"),
+                &Form1::mnuPopUpDeleteLink_Click);
     QMenu *rename = addSubMenu(link, mnuPopUpRenameLink, "mnuPopUpRenameLink", QStringLiteral("Rename"));
-    addItem(rename, mnupopRenameLinkname, "mnupopRenameLinkname", QStringLiteral("Link Name"));
-    addItem(rename, mnupoprenamewebaddress, "mnupoprenamewebaddress", QStringLiteral("Web Address"));
-    addItem(mnuPopUp, mnuPopUpAddNotation, "mnuPopUpAddNotation", QStringLiteral("Notation"));
+    addMenuItem(rename, mnupopRenameLinkname, "mnupopRenameLinkname", QStringLiteral("Link Name"),
+                &Form1::mnupopRenameLinkname_Click);
+    addMenuItem(rename, mnupoprenamewebaddress, "mnupoprenamewebaddress", QStringLiteral("Web Address"),
+                &Form1::mnupoprenamewebaddress_Click);
+    addMenuItem(mnuPopUp, mnuPopUpAddNotation, "mnuPopUpAddNotation", QStringLiteral("Notation"),
+                &Form1::mnuPopUpAddNotation_Click);
 }
 
 void Form1::wireControls()
@@ -307,50 +337,6 @@ void Form1::wireControls()
     });
     TvwBestell->viewport()->installEventFilter(this);
 
-    const auto on = [this](QAction *action, void (Form1::*handler)()) {
-        connect(action, &QAction::triggered, this, [this, handler]() { (this->*handler)(); });
-    };
-    on(mnuExit, &Form1::mnuExit_Click);
-    on(mnuAdddatabase, &Form1::mnuAdddatabase_Click);
-    on(mnuCreateEdition, &Form1::mnuCreateEdition_Click);
-    on(mnuClone, &Form1::mnuClone_Click);
-    on(mnuDeleteEdition, &Form1::mnuDeleteEdition_Click);
-    on(mnuRenameEdition, &Form1::mnuRenameEdition_Click);
-    on(mnuRestoreEdition, &Form1::mnuRestoreEdition_Click);
-    on(mnuTopicAdd, &Form1::mnuTopicAdd_Click);
-    on(mnutopicDelete, &Form1::mnutopicDelete_Click);
-    on(mnuTopicRename, &Form1::mnuTopicRename_Click);
-    on(mnusubTopicAdd, &Form1::mnusubTopicAdd_Click);
-    on(mnuSubtopicExport, &Form1::mnuSubtopicExport_Click);
-    on(mnuSubtopicImport, &Form1::mnuSubtopicImport_Click);
-    on(mnuSubtopicDelete, &Form1::mnuSubtopicDelete_Click);
-    on(mnuMoveSubtopic, &Form1::mnuMoveSubtopic_Click);
-    on(mnuSubtopicRename, &Form1::mnuSubtopicRename_Click);
-    on(mnuSectionHeaderUpdate, &Form1::mnuSectionHeaderUpdate_Click);
-    for (int i = 0; i < 6; ++i)
-        connect(mnuEditLinks[i], &QAction::triggered, this, [this, i]() { mnuEditLinks_Click(i); });
-    on(mnuColorSchema, &Form1::mnuColorSchema_Click);
-    on(mnuFontSize, &Form1::mnuFontSize_Click);
-    on(mnuAddMSIE, &Form1::mnuAddMSIE_Click);
-    on(mnuDeleteMSIE, &Form1::mnuDeleteMSIE_Click);
-    on(mnuCompact, &Form1::mnuCompact_Click);
-    on(mnuImportFav, &Form1::mnuImportFav_Click);
-    on(mnuISon, &Form1::mnuISon_Click);
-    on(mnuIsOff, &Form1::mnuIsOff_Click);
-    on(mnuSearchdb, &Form1::mnuSearchdb_Click);
-    on(mnuNormalDisplay, &Form1::mnuNormalDisplay_Click);
-    on(mnuPageOnly, &Form1::mnuPageOnly_Click);
-    on(mnuTreeOnly, &Form1::mnuTreeOnly_Click);
-    on(mnuAbout, &Form1::mnuAbout_Click);
-    on(mnuHelpGuide, &Form1::mnuHelpGuide_Click);
-    on(mnuPopupAddCategory, &Form1::mnuPopupAddCategory_Click);
-    on(mnuPopUpDeleteCategory, &Form1::mnuPopUpDeleteCategory_Click);
-    on(mnuPopupRenameCategory, &Form1::mnuPopupRenameCategory_Click);
-    on(mnuPopUpAddLink, &Form1::mnuPopUpAddLink_Click);
-    on(mnuPopUpDeleteLink, &Form1::mnuPopUpDeleteLink_Click);
-    on(mnupopRenameLinkname, &Form1::mnupopRenameLinkname_Click);
-    on(mnupoprenamewebaddress, &Form1::mnupoprenamewebaddress_Click);
-    on(mnuPopUpAddNotation, &Form1::mnuPopUpAddNotation_Click);
     wireLinkDrops();   // after the tree's drop handling above, so drag-over is seen first
 }
 

@@ -367,6 +367,9 @@ private:
 
     void createControls();
     void createMenus();
+    // Adds an item to a menu as member, named name, that runs handler (when given) when chosen.
+    QAction *addMenuItem(QMenu *menu, QAction *&member, const char *name, const QString &caption,
+                         void (Form1::*handler)());
     void createTreePopupMenu();
     void wireControls();
     void wireKeywordSearch();   // key handling of the keyword and web search boxes
@@ -380,6 +383,9 @@ private:
     // Ends a load that cannot go on: tells the user why and ends the program.
     void abortLoad(const QString &reason);
     void clearTree();
+    // Shows the Topic's Sub-Topics afresh after one of them changed: no Sub-Topic chosen,
+    // no tree, a blank page.
+    void showTopicAfresh(const QString &topic);
     void setEditLinksEnabled(bool enabled);
 
     std::unique_ptr<ClsVSplit> m_split;

@@ -1,5 +1,6 @@
 #include "mainwindow/form11_about.h"
 
+#include "shared/dialog_layout.h"
 #include "shared/fileroutines.h"
 
 #include <QHBoxLayout>
@@ -74,21 +75,16 @@ Form11::Form11(QWidget *parent)
     Text1->setReadOnly(true);
     Text1->setMinimumSize(520, 300);
 
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setDefault(true);
+    Command1 = NamedButton(QStringLiteral("OK"), "Command1", this, true);
     connect(Command1, &QPushButton::clicked, this, &Form11::Command1_Click);
 
     auto *top = new QHBoxLayout;
     top->addWidget(Picture1);
     top->addWidget(title, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Command1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(Text1, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({Command1}));
 
     Form_Load();
 }

@@ -9,6 +9,7 @@
 #include "editing/form31_notation.h"
 #include "editing/form3_add_link.h"
 #include "editing/form4_rename_link.h"
+#include "editing/link_dialog_parts.h"
 #include "editing/link_drop.h"
 #include "editing/link_editing.h"
 #include "editing/link_tree_widget.h"
@@ -55,6 +56,27 @@ private:
 qint32 colourValue(const QColor &colour)
 {
     return qint32(colour.red()) | (qint32(colour.green()) << 8) | (qint32(colour.blue()) << 16);
+}
+
+// Runs one of the dialogs that change the selected link (its name or its address), then
+// shows the tree again with the link's category chain selected.
+template <class Dialog>
+void changeSelectedLink(Form1 *form)
+{
+    form->PopupCommandDone = 0;
+    if (SelectedNodePath.isEmpty()) {
+        MsgBox(LinkEditing::selectLinkMessage(), vbOKOnly, LinkEditing::selectLinkTitle());
+        return;
+    }
+    form->PopupCommandDone = 1;
+    {
+        Form1CategoryTreeHost host(form);
+        Dialog dialog(host, form);
+        dialog.Form_Load();
+        dialog.exec();
+    }
+    form->updateTree();
+    form->SelectParentChain();
 }
 
 } // namespace
@@ -124,38 +146,12 @@ void Form1::DeleteLink()
 
 void Form1::mnupopRenameLinkname_Click()
 {
-    PopupCommandDone = 0;
-    if (SelectedNodePath.isEmpty()) {
-        MsgBox(LinkEditing::selectLinkMessage(), vbOKOnly, LinkEditing::selectLinkTitle());
-        return;
-    }
-    PopupCommandDone = 1;
-    {
-        Form1CategoryTreeHost host(this);
-        Form4 dialog(host, this);
-        dialog.Form_Load();
-        dialog.exec();
-    }
-    updateTree();
-    SelectParentChain();
+    changeSelectedLink<Form4>(this);
 }
 
 void Form1::mnupoprenamewebaddress_Click()
 {
-    PopupCommandDone = 0;
-    if (SelectedNodePath.isEmpty()) {
-        MsgBox(LinkEditing::selectLinkMessage(), vbOKOnly, LinkEditing::selectLinkTitle());
-        return;
-    }
-    PopupCommandDone = 1;
-    {
-        Form1CategoryTreeHost host(this);
-        Form22 dialog(host, this);
-        dialog.Form_Load();
-        dialog.exec();
-    }
-    updateTree();
-    SelectParentChain();
+    changeSelectedLink<Form22>(this);
 }
 
 void Form1::mnuPopUpAddNotation_Click()
@@ -274,16 +270,9 @@ void Form1::TvwBestell_OLEDragDrop(QDropEvent *event)
 
     LinkEditing links(CurrentSubTopicId);
     const QString category = target->FullPath();
-    switch (links.add(LinkEditing::rowPath(category), name, address)) {
-    case LinkEditing::Status::Done:
-        break;
-    case LinkEditing::Status::NotFound:
-        MsgBox(QStringLiteral("The category '") + category + QStringLiteral("' no longer exists. The Link was not added."),
-               vbOKOnly | vbExclamation, LinkEditing::linkErrorTitle());
-        return;
-    case LinkEditing::Status::Failed:
-        MsgBox(QStringLiteral("The Link could not be added. Nothing was changed.\n\n") + links.lastError(),
-               vbOKOnly | vbExclamation, LinkEditing::linkErrorTitle());
+    const LinkEditing::Status added = links.add(LinkEditing::rowPath(category), name, address);
+    if (added != LinkEditing::Status::Done) {
+        LinkDialogParts::reportAddFailure(added == LinkEditing::Status::NotFound, category, links.lastError());
         return;
     }
     updateTree();

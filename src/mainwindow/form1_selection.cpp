@@ -12,26 +12,12 @@
 #include "shared/fileroutines.h"
 #include "shared/globals.h"
 #include "shared/tree_nodes.h"
+#include "shared/wait_cursor.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QSignalBlocker>
 #include <QTreeWidget>
-
-namespace {
-
-// The busy pointer for as long as one selection runs.
-class BusyPointer
-{
-public:
-    BusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QGuiApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer &) = delete;
-    BusyPointer &operator=(const BusyPointer &) = delete;
-};
-
-} // namespace
 
 void Form1::clearTree()
 {
@@ -121,7 +107,7 @@ void Form1::Combo2_Click()
     setEditLinksEnabled(true);
 
     {
-        const BusyPointer busy;
+        const WaitCursor busy;
         CurrentSubTopicId = qint32(Combo2->currentData().toLongLong());
         CurrentPageFile = PageFileName(Combo2->currentText(), CurrentSubTopicId);
         OpenDatabase(CurrentDatabaseFile);

@@ -15,10 +15,10 @@
 #include "platform/webbrowser.h"
 #include "shared/database.h"
 #include "shared/globals.h"
+#include "shared/wait_cursor.h"
 
 #include <QComboBox>
 #include <QFile>
-#include <QGuiApplication>
 #include <QSignalBlocker>
 
 namespace {
@@ -29,66 +29,57 @@ const QString FiveBreaks = QStringLiteral("\n\n\n\n\n");
 using Status = TopicEditing::Status;
 using NameCheck = TopicEditing::NameCheck;
 
-// The busy pointer for as long as the database work of a command runs.
-class BusyPointer
-{
-public:
-    BusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QGuiApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer &) = delete;
-    BusyPointer &operator=(const BusyPointer &) = delete;
-};
-
-// The refusals of a typed Topic name; answers false after showing one.
-bool acceptTopicName(NameCheck check, bool renaming)
+// The refusals of a typed Topic or Sub-Topic name (noun says which); answers false after
+// showing one.
+bool acceptName(NameCheck check, const QString &noun, bool renaming)
 {
     switch (check) {
     case NameCheck::Ok:
         return true;
     case NameCheck::NoTextChar:
-        MsgBox(QStringLiteral("The Topic field must contain at least one text character."), vbOKOnly,
-               QStringLiteral("Topic Name Error"));
+        MsgBox(QStringLiteral("The ") + noun + QStringLiteral(" field must contain at least one text character."),
+               vbOKOnly, noun + QStringLiteral(" Name Error"));
         return false;
     case NameCheck::ProhibitedChar:
-        MsgBox(renaming ? QStringLiteral("The Topic Title renamed contains a character or characters that may not be "
-                                         "used. Please delete these characters before proceeding.\n\n")
-                        : QStringLiteral("The Topic title field created contains a character or characters that may "
-                                         "not be used. Please delete these characters before proceeding.\n\n"),
+        MsgBox(QStringLiteral("The ") + noun
+                   + (renaming ? QStringLiteral(" Title renamed") : QStringLiteral(" title field created"))
+                   + QStringLiteral(" contains a character or characters that may not be used. Please delete these "
+                                    "characters before proceeding.\n\n"),
                vbExclamation, QStringLiteral("Prohibited Characters"));
         return false;
     case NameCheck::TooLong:
-        MsgBox(QStringLiteral("The Topic title field is restricted to 30 characters. Please reduce the number of "
-                              "characters in the title field before proceeding.\n\n"),
-               vbExclamation, QStringLiteral("Topic Title Field Restriction"));
+        MsgBox(QStringLiteral("The ") + noun
+                   + QStringLiteral(" title field is restricted to 30 characters. Please reduce the number of "
+                                    "characters in the title field before proceeding.\n\n"),
+               vbExclamation, noun + QStringLiteral(" Title Field Restriction"));
         return false;
     }
     return false;
 }
 
-// The refusals of a typed Sub-Topic name; answers false after showing one.
-bool acceptSubTopicName(NameCheck check, bool renaming)
+// Tells the user that a typed name is taken; where says where it is, e.g. under a Topic.
+void reportNameTaken(const QString &noun, const QString &name, const QString &where = QString())
 {
-    switch (check) {
-    case NameCheck::Ok:
-        return true;
-    case NameCheck::NoTextChar:
-        MsgBox(QStringLiteral("The Sub-Topic field must contain at least one text character."), vbOKOnly,
-               QStringLiteral("Sub-Topic Name Error"));
-        return false;
-    case NameCheck::ProhibitedChar:
-        MsgBox(renaming ? QStringLiteral("The Sub-Topic Title renamed contains a character or characters that may not "
-                                         "be used. Please delete these characters before proceeding.\n\n")
-                        : QStringLiteral("The Sub-Topic title field created contains a character or characters that "
-                                         "may not be used. Please delete these characters before proceeding.\n\n"),
-               vbExclamation, QStringLiteral("Prohibited Characters"));
-        return false;
-    case NameCheck::TooLong:
-        MsgBox(QStringLiteral("The Sub-Topic title field is restricted to 30 characters. Please reduce the number of "
-                              "characters in the title field before proceeding.\n\n"),
-               vbExclamation, QStringLiteral("Sub-Topic Title Field Restriction"));
-        return false;
-    }
-    return false;
+    MsgBox(QStringLiteral("The ") + noun + QLatin1Char(' ') + Quote + name + Quote + QStringLiteral(" already exists")
+               + where + QStringLiteral(". Please select an alternate name."),
+           vbOKOnly, QStringLiteral("Select Alternate Name"));
+}
+
+QString underTopic(const QString &topic)
+{
+    return QStringLiteral(" under the Topic ") + Quote + topic + Quote;
+}
+
+// Says why a Topic may not be deleted (it still has Sub-Topics, or the edition could not
+// be read or written); other refusals pass in silence.
+void reportTopicNotDeleted(Status status, const QString &topic, const QString &title, const QString &error)
+{
+    if (status == Status::HasSubTopics)
+        MsgBox(QStringLiteral("To delete the Topic : ") + topic + QStringLiteral(" please delete its Sub-Topics first."),
+               vbOKOnly, title);
+    else if (status == Status::Failed)
+        MsgBox(QStringLiteral("The Topic '") + topic + QStringLiteral("' could not be deleted.\n\n") + error,
+               vbExclamation, title);
 }
 
 // The Topic a Sub-Topic command works under; tells the user when it cannot be found.
@@ -120,7 +111,7 @@ void Form1::mnuTopicAdd_Click()
                                   title);
     if (name.isEmpty())
         return;
-    if (!acceptTopicName(TopicEditing::checkNameForAdd(name), false))
+    if (!acceptName(TopicEditing::checkNameForAdd(name), QStringLiteral("Topic"), false))
         return;
 
     OpenDatabase(CurrentDatabaseFile);
@@ -129,10 +120,8 @@ void Form1::mnuTopicAdd_Click()
     case Status::Done:
         break;
     case Status::Exists:
-        MsgBox(QStringLiteral("The Topic ") + Quote + name + Quote + QStringLiteral(" already exists under the edition ")
-                   + Quote + Combo6->currentText() + Quote + QStringLiteral(".")
-                   + QStringLiteral(" Please select an alternate name."),
-               vbOKOnly, QStringLiteral("Select Alternate Name"));
+        reportNameTaken(QStringLiteral("Topic"), name,
+                        QStringLiteral(" under the edition ") + Quote + Combo6->currentText() + Quote);
         return;
     case Status::IdLimit:
         MsgBox(QStringLiteral("The edition holds as many Topics as it can. The Topic '") + name
@@ -168,21 +157,11 @@ void Form1::mnutopicDelete_Click()
     TopicEditing::Topic row;
     Status checked;
     {
-        const BusyPointer busy;
+        const WaitCursor busy;
         checked = editing.checkDelete(topic, &row);
     }
-    switch (checked) {
-    case Status::Done:
-        break;
-    case Status::HasSubTopics:
-        MsgBox(QStringLiteral("To delete the Topic : ") + topic + QStringLiteral(" please delete its Sub-Topics first."),
-               vbOKOnly, title);
-        return;
-    case Status::Failed:
-        MsgBox(QStringLiteral("The Topic '") + topic + QStringLiteral("' could not be deleted.\n\n") + editing.lastError(),
-               vbExclamation, title);
-        return;
-    default:
+    if (checked != Status::Done) {
+        reportTopicNotDeleted(checked, topic, title, editing.lastError());
         return;
     }
 
@@ -193,25 +172,15 @@ void Form1::mnutopicDelete_Click()
 
     Status removed;
     {
-        const BusyPointer busy;
+        const WaitCursor busy;
         removed = editing.remove(row.id);
     }
-    switch (removed) {
-    case Status::Done:
-        LoadDb();
-        MsgBox(QStringLiteral("The Topic has been successfully deleted."), vbOKOnly, title);
-        break;
-    case Status::HasSubTopics:
-        MsgBox(QStringLiteral("To delete the Topic : ") + topic + QStringLiteral(" please delete its Sub-Topics first."),
-               vbOKOnly, title);
-        break;
-    case Status::Failed:
-        MsgBox(QStringLiteral("The Topic '") + topic + QStringLiteral("' could not be deleted.\n\n") + editing.lastError(),
-               vbExclamation, title);
-        break;
-    default:
-        break;
+    if (removed != Status::Done) {
+        reportTopicNotDeleted(removed, topic, title, editing.lastError());
+        return;
     }
+    LoadDb();
+    MsgBox(QStringLiteral("The Topic has been successfully deleted."), vbOKOnly, title);
 }
 
 void Form1::mnuTopicRename_Click()
@@ -222,7 +191,7 @@ void Form1::mnuTopicRename_Click()
     const QString topic = Combo1->currentText();
     if (answer.isEmpty())
         return;
-    if (!acceptTopicName(TopicEditing::checkNameForRename(answer), true))
+    if (!acceptName(TopicEditing::checkNameForRename(answer), QStringLiteral("Topic"), true))
         return;
     if (Combo1->currentIndex() <= 0)
         return;
@@ -233,9 +202,7 @@ void Form1::mnuTopicRename_Click()
     case Status::Done:
         break;
     case Status::Exists:
-        MsgBox(QStringLiteral("The Topic ") + Quote + answer + Quote
-                   + QStringLiteral(" already exists. Please select an alternate name."),
-               vbOKOnly, QStringLiteral("Select Alternate Name"));
+        reportNameTaken(QStringLiteral("Topic"), answer);
         return;
     case Status::Failed:
         MsgBox(QStringLiteral("The Topic '") + topic + QStringLiteral("' could not be renamed.\n\n") + editing.lastError(),
@@ -265,7 +232,7 @@ void Form1::mnusubTopicAdd_Click()
     const QString name = NewSubTopicName;
     if (name.isEmpty())
         return;
-    if (!acceptSubTopicName(TopicEditing::checkNameForAdd(name), false))
+    if (!acceptName(TopicEditing::checkNameForAdd(name), QStringLiteral("Sub-Topic"), false))
         return;
 
     OpenDatabase(CurrentDatabaseFile);
@@ -277,9 +244,7 @@ void Form1::mnusubTopicAdd_Click()
     case Status::Done:
         break;
     case Status::Exists:
-        MsgBox(QStringLiteral("The Sub-Topic ") + Quote + name + Quote + QStringLiteral(" already exists under the Topic ")
-                   + Quote + topic + Quote + QStringLiteral(".") + QStringLiteral(" Please select an alternate name."),
-               vbOKOnly, QStringLiteral("Select Alternate Name"));
+        reportNameTaken(QStringLiteral("Sub-Topic"), name, underTopic(topic));
         return;
     default:
         MsgBox(QStringLiteral("The Sub-Topic '") + name + QStringLiteral("' could not be added.\n\n")
@@ -319,14 +284,7 @@ void Form1::mnuSubtopicDelete_Click()
 
     // Done: a click in the tree until the next press opens no link.
     PopupCommandDone = 1;
-    {
-        const QSignalBlocker block(Combo2);
-        Combo2->setCurrentIndex(0);
-    }
-    clearTree();
-    results->Navigate(QStringLiteral("about:blank"));
-    SelectListEntry(Combo1, topic);
-    Combo1_Click();
+    showTopicAfresh(topic);
     QFile::remove(ProgramFolder() + page);
     MsgBox(QStringLiteral("The Sub-Topic '") + subTopic + QStringLiteral("' has been successfully deleted."), vbOKOnly,
            title);
@@ -343,7 +301,7 @@ void Form1::mnuSubtopicRename_Click()
                                     title);
     if (answer.isEmpty())
         return;
-    if (!acceptSubTopicName(TopicEditing::checkNameForRename(answer), true))
+    if (!acceptName(TopicEditing::checkNameForRename(answer), QStringLiteral("Sub-Topic"), true))
         return;
 
     OpenDatabase(CurrentDatabaseFile);
@@ -355,9 +313,7 @@ void Form1::mnuSubtopicRename_Click()
     SubTopicEditing::SubTopic taken;
     const Status found = editing.find(topicRow.id, answer, &taken);
     if (found == Status::Done) {
-        MsgBox(QStringLiteral("The Sub-Topic ") + Quote + answer + Quote + QStringLiteral(" already exists under the Topic ")
-                   + Quote + topic + Quote + QStringLiteral(".") + QStringLiteral(" Please select an alternate name."),
-               vbOKOnly, QStringLiteral("Select Alternate Name"));
+        reportNameTaken(QStringLiteral("Sub-Topic"), answer, underTopic(topic));
         return;
     }
     QString reason = editing.lastError();
@@ -368,6 +324,13 @@ void Form1::mnuSubtopicRename_Click()
         return;
     }
 
+    showTopicAfresh(topic);
+    SelectListEntry(Combo2, answer);
+    Combo2_Click();
+}
+
+void Form1::showTopicAfresh(const QString &topic)
+{
     {
         const QSignalBlocker block(Combo2);
         Combo2->setCurrentIndex(0);
@@ -376,8 +339,6 @@ void Form1::mnuSubtopicRename_Click()
     results->Navigate(QStringLiteral("about:blank"));
     SelectListEntry(Combo1, topic);
     Combo1_Click();
-    SelectListEntry(Combo2, answer);
-    Combo2_Click();
 }
 
 void Form1::mnuMoveSubtopic_Click()

@@ -311,8 +311,8 @@ bool TopicPageBuilder::WriteLinksXml(const QString &fileName, const QString &roo
         m_lastError = reason;
         return false;
     };
-    if (!OpenDatabase(CurrentDatabaseFile))
-        return failData(QStringLiteral("The edition %1 could not be opened.").arg(CurrentDatabaseFile));
+    if (QString reason; !OpenCurrentDatabase(reason))
+        return failData(reason);
 
     const QString blanks5(5, QLatin1Char(' '));
     const QString blanks10(10, QLatin1Char(' '));

@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <functional>
+#include <initializer_list>
 
 namespace {
 
@@ -30,55 +31,48 @@ QIcon paintIcon(const std::function<void(QPainter &)> &paint)
     return icon;
 }
 
-void paintClosedFolder(QPainter &p)
+// A path through points, back to the first when closed.
+QPainterPath outline(std::initializer_list<QPointF> points, bool closed)
+{
+    QPainterPath path;
+    for (const QPointF &point : points) {
+        if (path.elementCount() == 0)
+            path.moveTo(point);
+        else
+            path.lineTo(point);
+    }
+    if (closed)
+        path.closeSubpath();
+    return path;
+}
+
+// The back of a folder in the darker folder colour; the front that is drawn next gets the
+// lighter one.
+void paintFolderBack(QPainter &p, const QPainterPath &back)
 {
     p.setPen(QPen(FolderEdge, 0.8));
     p.setBrush(FolderFill);
-    QPainterPath tab;
-    tab.moveTo(1.5, 4.5);
-    tab.lineTo(1.5, 2.5);
-    tab.lineTo(6, 2.5);
-    tab.lineTo(7.5, 4.5);
-    tab.closeSubpath();
-    p.drawPath(tab);
+    p.drawPath(back);
     p.setBrush(FolderFront);
+}
+
+void paintClosedFolder(QPainter &p)
+{
+    paintFolderBack(p, outline({{1.5, 4.5}, {1.5, 2.5}, {6, 2.5}, {7.5, 4.5}}, true));
     p.drawRect(QRectF(1.5, 4.5, 13, 9));
 }
 
 void paintOpenFolder(QPainter &p)
 {
-    p.setPen(QPen(FolderEdge, 0.8));
-    p.setBrush(FolderFill);
-    QPainterPath back;
-    back.moveTo(1.5, 13.5);
-    back.lineTo(1.5, 2.5);
-    back.lineTo(6, 2.5);
-    back.lineTo(7.5, 4.5);
-    back.lineTo(13.5, 4.5);
-    back.lineTo(13.5, 7);
-    p.drawPath(back);
-    p.setBrush(FolderFront);
-    QPainterPath front;
-    front.moveTo(1.5, 13.5);
-    front.lineTo(4, 7);
-    front.lineTo(15, 7);
-    front.lineTo(12.5, 13.5);
-    front.closeSubpath();
-    p.drawPath(front);
+    paintFolderBack(p, outline({{1.5, 13.5}, {1.5, 2.5}, {6, 2.5}, {7.5, 4.5}, {13.5, 4.5}, {13.5, 7}}, false));
+    p.drawPath(outline({{1.5, 13.5}, {4, 7}, {15, 7}, {12.5, 13.5}}, true));
 }
 
 void paintSheet(QPainter &p)
 {
     p.setPen(QPen(SheetEdge, 0.8));
     p.setBrush(Qt::white);
-    QPainterPath sheet;
-    sheet.moveTo(2.5, 0.5);
-    sheet.lineTo(10, 0.5);
-    sheet.lineTo(13.5, 4);
-    sheet.lineTo(13.5, 15.5);
-    sheet.lineTo(2.5, 15.5);
-    sheet.closeSubpath();
-    p.drawPath(sheet);
+    p.drawPath(outline({{2.5, 0.5}, {10, 0.5}, {13.5, 4}, {13.5, 15.5}, {2.5, 15.5}}, true));
     p.drawLine(QPointF(10, 0.5), QPointF(10, 4));
     p.drawLine(QPointF(10, 4), QPointF(13.5, 4));
 }

@@ -54,14 +54,19 @@ void cTreeView::UnHookCtrl()
     resetDrag();
 }
 
+TreeNodes *cTreeView::hookedNodes() const
+{
+    if (!m_tree)
+        throw TreeNodeError(91, WrapperSource, QStringLiteral("Object variable or With block variable not set"));
+    return TreeNodes::of(m_tree);
+}
+
 TreeNode *cTreeView::NodeAdd(QTreeWidgetItem *vRelative, int eRelationship, const QString &sKey,
                              const QString &sText, int vImage, int vSelectedImage, const QString &vTag,
                              bool bChecked, bool bEnsureVisible, bool bExpanded, bool bSelected,
                              qint32 lForeColor, qint32 lBackColor, int vExpandedImage)
 {
-    if (!m_tree)
-        throw TreeNodeError(91, WrapperSource, QStringLiteral("Object variable or With block variable not set"));
-    TreeNode *node = TreeNodes::of(m_tree)->Add(vRelative, eRelationship, sKey, sText, vImage, vSelectedImage);
+    TreeNode *node = hookedNodes()->Add(vRelative, eRelationship, sKey, sText, vImage, vSelectedImage);
     return finishAdd(node, vTag, bChecked, bEnsureVisible, bExpanded, bSelected, lForeColor, lBackColor,
                      vExpandedImage);
 }
@@ -71,9 +76,7 @@ TreeNode *cTreeView::NodeAdd(const QString &vRelative, int eRelationship, const 
                              bool bChecked, bool bEnsureVisible, bool bExpanded, bool bSelected,
                              qint32 lForeColor, qint32 lBackColor, int vExpandedImage)
 {
-    if (!m_tree)
-        throw TreeNodeError(91, WrapperSource, QStringLiteral("Object variable or With block variable not set"));
-    TreeNode *node = TreeNodes::of(m_tree)->Add(vRelative, eRelationship, sKey, sText, vImage, vSelectedImage);
+    TreeNode *node = hookedNodes()->Add(vRelative, eRelationship, sKey, sText, vImage, vSelectedImage);
     return finishAdd(node, vTag, bChecked, bEnsureVisible, bExpanded, bSelected, lForeColor, lBackColor,
                      vExpandedImage);
 }

@@ -83,6 +83,8 @@ protected:
 
 private:
     TreeNode *nodeAt(const QPoint &pos) const;
+    // The nodes of the hooked tree; error 91 when no tree is hooked.
+    TreeNodes *hookedNodes() const;
     TreeNode *finishAdd(TreeNode *node, const QString &vTag, bool bChecked, bool bEnsureVisible,
                         bool bExpanded, bool bSelected, qint32 lForeColor, qint32 lBackColor,
                         int vExpandedImage);

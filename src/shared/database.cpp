@@ -14,7 +14,9 @@ namespace {
 
 const char *const kConnectionName = "edition";
 
-bool bindAndExec(QSqlQuery &q, const QString &sql, const QVariantList &values)
+} // namespace
+
+bool BindAndExec(QSqlQuery &q, const QString &sql, const QVariantList &values)
 {
     if (!q.prepare(sql))
         return false;
@@ -22,8 +24,6 @@ bool bindAndExec(QSqlQuery &q, const QString &sql, const QVariantList &values)
         q.addBindValue(v);
     return q.exec();
 }
-
-} // namespace
 
 QSqlDatabase DbConnection()
 {
@@ -60,6 +60,14 @@ bool OpenDatabase(const QString &file)
         return false;
     }
     return true;
+}
+
+bool OpenCurrentDatabase(QString &error)
+{
+    if (OpenDatabase(CurrentDatabaseFile))
+        return true;
+    error = QStringLiteral("The edition %1 could not be opened.").arg(CurrentDatabaseFile);
+    return false;
 }
 
 void CloseDatabase()
@@ -112,13 +120,13 @@ qint32 NextId16(const QString &table, const QString &keyColumn)
 bool ExecSql(const QString &sql, const QVariantList &values)
 {
     QSqlQuery q(DbConnection());
-    return bindAndExec(q, sql, values);
+    return BindAndExec(q, sql, values);
 }
 
 QVariant QueryValue(const QString &sql, const QVariantList &values)
 {
     QSqlQuery q(DbConnection());
-    if (!bindAndExec(q, sql, values) || !q.next())
+    if (!BindAndExec(q, sql, values) || !q.next())
         return QVariant();
     return q.value(0);
 }
@@ -150,7 +158,7 @@ bool Recordset::open(const QString &sql, const QVariantList &values)
     close();
     QSqlQuery q(DbConnection());
     q.setForwardOnly(true);
-    if (!bindAndExec(q, sql, values)) {
+    if (!BindAndExec(q, sql, values)) {
         m_error = q.lastError().text();
         return false;
     }

@@ -8,6 +8,8 @@
 #include <QVariant>
 #include <QVector>
 
+class QSqlQuery;
+
 // The one connection of the program (named "edition"); not necessarily open.
 QSqlDatabase DbConnection();
 
@@ -16,6 +18,9 @@ QSqlDatabase DbConnection();
 // file; answers false, leaving the connection closed, for a missing file or a file that is
 // not an edition database.
 bool OpenDatabase(const QString &file);
+// Opens the current edition (CurrentDatabaseFile) as OpenDatabase does; when it cannot,
+// error says which edition could not be opened.
+bool OpenCurrentDatabase(QString &error);
 // Closes the connection when it is open (the next OpenDatabase opens it again).
 void CloseDatabase();
 bool DatabaseIsOpen();
@@ -32,6 +37,9 @@ qint32 NextId(const QString &table, const QString &keyColumn);
 // The same rule for ids that must fit 16 bits: answers -1 past 32767 (nothing may be added).
 qint32 NextId16(const QString &table, const QString &keyColumn);
 
+// Prepares sql on q, binds values in their order and runs it; answers false on failure (q
+// then holds the reason).
+bool BindAndExec(QSqlQuery &q, const QString &sql, const QVariantList &values);
 // Runs one statement with bound values on the edition; answers false on failure.
 bool ExecSql(const QString &sql, const QVariantList &values = {});
 // The first column of the first row of a query, or an invalid value when there is none.

@@ -1,5 +1,6 @@
 #include "shared/form19_connection.h"
 
+#include "shared/dialog_layout.h"
 #include "shared/fileroutines.h"
 #include "shared/globals.h"
 #include "shared/http_request.h"
@@ -75,8 +76,7 @@ Form19::Form19(QWidget *parent)
 
     // Enter in a box must not press OK: only Enter in the password box does, and only
     // with a password typed.
-    Command1 = new QPushButton(QStringLiteral("OK"), this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1 = NamedButton(QStringLiteral("OK"), "Command1", this);
     Command1->setAutoDefault(false);
     Command1->setDefault(false);
 
@@ -84,13 +84,10 @@ Form19::Form19(QWidget *parent)
     options->addWidget(Option2);
     options->addWidget(Option1);
     options->addStretch(1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Command1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(options);
     layout->addWidget(Frame1);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({Command1}));
 
     connect(Option1, &QRadioButton::clicked, this, &Form19::Option1_Click);
     connect(Option2, &QRadioButton::clicked, this, &Form19::Option2_Click);

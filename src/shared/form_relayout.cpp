@@ -178,24 +178,29 @@ qint32 RegisterForm(QWidget *window)
     return formIndex;
 }
 
-qint32 ScaleRatioX(QWidget *window)
+namespace {
+
+// The record of a window, made now when it has none yet; null when none can be made.
+const LayoutRecord *formRecordOf(QWidget *window)
 {
     qint32 i = FindFormIndex(window);
     if (i < 0)
         i = RegisterForm(window);
-    if (i < 0)
-        return 0;
-    return ScaleRatio(InnerWidthTwips(window), g_formRecords[i].scaleWidth);
+    return i < 0 ? nullptr : &g_formRecords[i];
+}
+
+} // namespace
+
+qint32 ScaleRatioX(QWidget *window)
+{
+    const LayoutRecord *record = formRecordOf(window);
+    return record ? ScaleRatio(InnerWidthTwips(window), record->scaleWidth) : 0;
 }
 
 qint32 ScaleRatioY(QWidget *window)
 {
-    qint32 i = FindFormIndex(window);
-    if (i < 0)
-        i = RegisterForm(window);
-    if (i < 0)
-        return 0;
-    return ScaleRatio(InnerHeightTwips(window), g_formRecords[i].scaleHeight);
+    const LayoutRecord *record = formRecordOf(window);
+    return record ? ScaleRatio(InnerHeightTwips(window), record->scaleHeight) : 0;
 }
 
 void ResizeControl(QWidget *control, QWidget *window)

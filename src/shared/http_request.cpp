@@ -5,11 +5,10 @@
 #include "shared/globals.h"
 #include "shared/proxy_logon_dialog.h"
 #include "shared/routines.h"
+#include "shared/wait_cursor.h"
 
 #include <QAuthenticator>
-#include <QCoreApplication>
 #include <QEventLoop>
-#include <QGuiApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -42,28 +41,6 @@ TypedProxyLogon g_typedProxyLogon;
 // The log-on the program gives a server that asks for one.
 const char *const kServerUser = "kelp";
 const char *const kServerPassword = "wisp";
-
-// The wait cursor for the life of a request, restored on every way out.
-class WaitCursor
-{
-public:
-    WaitCursor()
-        : m_shown(qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr)
-    {
-        if (m_shown)
-            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor()
-    {
-        if (m_shown)
-            QGuiApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-
-private:
-    bool m_shown;
-};
 
 // Marks a request as waiting for as long as it lives.
 class WaitingRequest

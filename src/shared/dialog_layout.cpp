@@ -1,0 +1,31 @@
+#include "shared/dialog_layout.h"
+
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+QPushButton *NamedButton(const QString &caption, const char *name, QWidget *parent, bool isDefault)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    if (isDefault)
+        button->setDefault(true);
+    return button;
+}
+
+QHBoxLayout *ButtonRow(std::initializer_list<QPushButton *> buttons)
+{
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    for (QPushButton *button : buttons)
+        row->addWidget(button);
+    return row;
+}
+
+void LayOutDialog(QDialog *dialog, QLayout *body, std::initializer_list<QPushButton *> buttons)
+{
+    auto *layout = new QVBoxLayout(dialog);
+    layout->addLayout(body);
+    layout->addLayout(ButtonRow(buttons));
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The parts every dialog of the program lays out the same way: its command buttons and
+// their row below the dialog's own controls.
+
+#include <initializer_list>
+
+class QDialog;
+class QHBoxLayout;
+class QLayout;
+class QPushButton;
+class QString;
+class QWidget;
+
+// A push button with a caption and an object name; with isDefault it is the button that
+// Enter presses.
+QPushButton *NamedButton(const QString &caption, const char *name, QWidget *parent, bool isDefault = false);
+
+// The row of a dialog's command buttons: pushed to the right, in the order given.
+QHBoxLayout *ButtonRow(std::initializer_list<QPushButton *> buttons);
+
+// Lays out a dialog: body on top, the row of its command buttons below.
+void LayOutDialog(QDialog *dialog, QLayout *body, std::initializer_list<QPushButton *> buttons);
