@@ -19,6 +19,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QToolBar>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -75,6 +77,7 @@ private slots:
 
     void linkOpensSeparateBrowserWindow();
     void hiddenTitleReadLeavesNoWindow();
+    void browserWindowGoesBackAndElsewhere();
     void windowTrackingKeepsThreeWindows();
     void droppedLinkNamedAfterPage_data();
     void droppedLinkNamedAfterPage();
@@ -161,6 +164,43 @@ void TestBrowser::linkOpensSeparateBrowserWindow()
     // A closed window leaves the list at once.
     window->close();
     QCOMPARE(BrowserWindow::openWindows().size(), 1);
+}
+
+void TestBrowser::browserWindowGoesBackAndElsewhere()
+{
+    m_app->writeFile(QStringLiteral("one.htm"), page("One", "<p>one</p>"));
+    m_app->writeFile(QStringLiteral("two.htm"), page("Two", "<p>two</p>"));
+    const QUrl one = QUrl::fromLocalFile(m_app->file(QStringLiteral("one.htm")));
+    const QUrl two = QUrl::fromLocalFile(m_app->file(QStringLiteral("two.htm")));
+    BrowserWindow *window = openWindow(QStringLiteral("one.htm"));
+    auto *address = window->findChild<QLineEdit *>(QStringLiteral("address"));
+    auto *bar = window->findChild<QToolBar *>(QStringLiteral("navigation"));
+    QVERIFY(address && bar);
+    QTRY_COMPARE(window->windowTitle(), QStringLiteral("One - Browser"));
+    QTRY_COMPARE(window->browser()->ReadyState(), 4);
+    QCOMPARE(address->text(), one.toString());
+
+    // An address typed into the window's address box is shown there.
+    address->clear();
+    QTest::keyClicks(address, m_app->file(QStringLiteral("two.htm")));
+    QTest::keyClick(address, Qt::Key_Return);
+    QTRY_COMPARE(window->browser()->url(), two);
+    QTRY_COMPARE(window->windowTitle(), QStringLiteral("Two - Browser"));
+    QCOMPARE(address->text(), two.toString());
+
+    // Back from the tool bar returns to the page before.
+    QAction *back = window->browser()->pageAction(QWebEnginePage::Back);
+    QVERIFY(bar->actions().contains(back));
+    QTRY_VERIFY(back->isEnabled());
+    back->trigger();
+    QTRY_COMPARE(window->browser()->url(), one);
+    QTRY_COMPARE(address->text(), one.toString());
+
+    // An empty address goes nowhere.
+    address->setText(QStringLiteral("   "));
+    QTest::keyClick(address, Qt::Key_Return);
+    QTest::qWait(50);
+    QCOMPARE(window->browser()->url(), one);
 }
 
 void TestBrowser::hiddenTitleReadLeavesNoWindow()

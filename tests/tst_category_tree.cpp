@@ -20,6 +20,8 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
@@ -121,6 +123,7 @@ private slots:
     void rightClickOnEmptySpace();
     void linkClickOpensBrowserWindow();
     void expandMarksLinks();
+    void longNamesShownWhole();
     void rebuildIsNeverReentered();
 
 private:
@@ -634,6 +637,30 @@ void TestCategoryTree::expandMarksLinks()
     form->SelecteerNode(2);
     QVERIFY(!nodes->Item(11)->Expanded());
     QVERIFY(!nodes->Item(12)->ForeColor().isValid());
+}
+
+void TestCategoryTree::longNamesShownWhole()
+{
+    Form1 *form = loadForm();
+    QTreeWidget *tree = form->TvwBestell;
+    const QAbstractItemView *view = tree;
+
+    // A tree narrower than its names scrolls sideways, and each name is shown whole, also
+    // once a deeper branch is opened.
+    tree->resize(90, tree->height());
+    QTRY_VERIFY(tree->header()->sectionSize(0) >= view->sizeHintForColumn(0));
+    form->SelecteerNode(8);   // France, deep down
+    TreeNode *joe = TreeNodes::of(tree)->Item(9);
+    QVERIFY(joe->parent()->isExpanded());
+    QTRY_VERIFY(tree->header()->sectionSize(0) >= view->sizeHintForColumn(0));
+    QVERIFY(tree->horizontalScrollBar()->maximum() > 0);
+    const QRect row = tree->visualItemRect(joe);
+    QVERIFY(row.right() - row.left() >= tree->fontMetrics().horizontalAdvance(joe->Text()));
+
+    // A wide tree shows whole rows, as wide as the tree.
+    tree->resize(900, tree->height());
+    QTRY_COMPARE(tree->header()->sectionSize(0), tree->viewport()->width());
+    QCOMPARE(tree->horizontalScrollBar()->maximum(), 0);
 }
 
 void TestCategoryTree::rebuildIsNeverReentered()

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QtTest>
@@ -67,6 +68,22 @@ void TestDatabase::openRefusesWhatIsNotAnEdition()
     QCOMPARE(home.readFile(QStringLiteral("notes.mdb")).left(10), QByteArray("This is pl"));
     QDir(home.path()).mkdir(QStringLiteral("folder.mdb"));
     QVERIFY(!OpenDatabase(QStringLiteral("folder.mdb")));
+    home.writeFile(QStringLiteral("empty.mdb"), QByteArray());
+    QVERIFY(!OpenDatabase(QStringLiteral("empty.mdb")));
+    QVERIFY(!DatabaseIsOpen());
+    QCOMPARE(QFileInfo(home.file(QStringLiteral("empty.mdb"))).size(), 0);
+
+    // So is a database of another program: it holds none of an edition's tables.
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other.setDatabaseName(home.file(QStringLiteral("other.mdb")));
+        QVERIFY(other.open());
+        QVERIFY(QSqlQuery(other).exec(QStringLiteral("CREATE TABLE Notes (Line TEXT)")));
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    QVERIFY(!OpenDatabase(QStringLiteral("other.mdb")));
+    QVERIFY(!DatabaseIsOpen());
 
     // A name with blanks and non-ASCII letters opens like any other.
     home.makeEdition(QStringLiteral("Café Links.mdb"));

@@ -94,6 +94,16 @@ void TestEditionDiscovery::emptyFolderEmptiesList()
     touch(dir.filePath(QStringLiteral("untitled.mdb")));
     QVERIFY(RebuildEditionList(dir.path()));
     QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("dbnames.txt"))).size(), 0);
+
+    // A list named in capitals is the list: it is rewritten under its own name.
+    QTemporaryDir upper;
+    touch(upper.filePath(QStringLiteral("DBNAMES.TXT")), "*gone.mdb,Gone\r\n");
+    touch(upper.filePath(QStringLiteral("news.mdb")));
+    QVERIFY(RebuildEditionList(upper.path()));
+    QCOMPARE(fileNames(upper.path()), (QStringList{"DBNAMES.TXT", "news.mdb"}));
+    QFile list(upper.filePath(QStringLiteral("DBNAMES.TXT")));
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    QCOMPARE(list.readAll(), QByteArray("*news.mdb,News\r\n"));
 }
 
 void TestEditionDiscovery::namesWithBlanksAndCase()

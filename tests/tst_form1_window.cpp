@@ -21,6 +21,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -78,6 +80,7 @@ private slots:
     void editionChoiceSwitchesEdition();
     void displayModesAndResize();
     void minimisedWindowKeepsLayout();
+    void smallestWindowStaysReadable();
     void unloadSavesBacksUpAndClears();
     void refusingChildKeepsMainWindowOpen();
     void helpAndAbout();
@@ -427,6 +430,22 @@ void TestForm1Window::minimisedWindowKeepsLayout()
     form->setWindowState(Qt::WindowNoState);
     form->Form_Resize();
     QCOMPARE(form->TvwBestell->x(), twipsToPx(60));
+}
+
+void TestForm1Window::smallestWindowStaysReadable()
+{
+    Form1 *form = showMainWindow();
+    form->resize(200, 150);
+    QTRY_VERIFY(form->centralWidget()->width() < twipsToPx(13500));
+    // The window stops shrinking before the "Edition" caption is cut off or the lists
+    // run into the tree and the page.
+    QVERIFY2(form->Label2->width() >= form->Label2->sizeHint().width(),
+             qPrintable(QString::number(form->Label2->width())));
+    for (QWidget *list : QList<QWidget *>{form->Combo1, form->Combo6, form->Text1}) {
+        QVERIFY(list->geometry().bottom() < form->TvwBestell->y());
+        QVERIFY(list->geometry().bottom() < form->results->y());
+    }
+    QVERIFY(form->Combo6->geometry().right() < form->centralWidget()->width());
 }
 
 void TestForm1Window::unloadSavesBacksUpAndClears()

@@ -302,6 +302,10 @@ void TestHttp::connectionDialog()
     form.show();
     form.Option2->click();
     QVERIFY(form.Frame1->isEnabled());
+    // Host, user and password each get a box long enough for them.
+    QCOMPARE(form.Text4->width(), form.Text1->width());
+    QCOMPARE(form.Text3->width(), form.Text1->width());
+    QVERIFY(form.Text4->width() >= form.Text4->fontMetrics().averageCharWidth() * 30);
     // Enter elsewhere or with a blank password does nothing.
     QTest::keyClick(form.Text1, Qt::Key_Return);
     form.Text4->setText(QStringLiteral("   "));

@@ -83,6 +83,8 @@ private slots:
     void treeTest();
     void dropText_data();
     void dropText();
+    void browserLinkDragText_data();
+    void browserLinkDragText();
 
     void addLinkFromOwnBrowserWindow();
     void addLinkFromFile();
@@ -191,6 +193,43 @@ void TestLinkEditing::dropText()
     QVERIFY(!dropped.fromProgram);
     QCOMPARE(dropped.name, name);
     QCOMPARE(dropped.address, address);
+}
+
+void TestLinkEditing::browserLinkDragText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("mozUrl");
+    QTest::addColumn<QString>("linkText");
+    const QString gamma = QStringLiteral("http://example.org/gamma");
+    const QString anchor = QStringLiteral("<a href=\"http://example.org/gamma\">Gamma  Page</a>");
+    QTest::newRow("page link: its text") << "Gamma Page" << anchor << "" << "Gamma Page";
+    QTest::newRow("text is the address: the HTML's") << gamma << anchor << "" << "Gamma Page";
+    QTest::newRow("title line first") << gamma << anchor << gamma + "\nThe Gamma" << "The Gamma";
+    QTest::newRow("picture link") << gamma << "<a href=\"http://example.org/gamma\"><img src=\"g.png\"></a>" << ""
+                                  << "";
+    QTest::newRow("address alone") << gamma << "" << "" << "";
+}
+
+// A link dragged out of a browser page brings the link's text beside its address.
+void TestLinkEditing::browserLinkDragText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, html);
+    QFETCH(QString, mozUrl);
+    QFETCH(QString, linkText);
+    QMimeData data;
+    data.setUrls({QUrl(QStringLiteral("http://example.org/gamma"))});
+    data.setText(text);
+    if (!html.isEmpty())
+        data.setHtml(html);
+    if (!mozUrl.isEmpty())
+        data.setData(QStringLiteral("text/x-moz-url"),
+                     QByteArray(reinterpret_cast<const char *>(mozUrl.utf16()), mozUrl.size() * 2));
+    const LinkDrop::Dropped dropped = LinkDrop::read(&data);
+    QCOMPARE(dropped.address, QStringLiteral("http://example.org/gamma"));
+    QCOMPARE(dropped.name, QString());
+    QCOMPARE(dropped.linkText, linkText);
 }
 
 // ---- Add Link --------------------------------------------------------------------------------
@@ -378,7 +417,29 @@ void TestLinkEditing::dropAddressOntoCategory()
     fileData->setUrls({QUrl::fromLocalFile(file)});
     dropOn(form, nodeAt(form, QStringLiteral("Programming\\Tools")), fileData);
     QCOMPARE(QueryRows(QStringLiteral("SELECT SitUrl FROM Sit WHERE SitId = 32")), QStringList{file});
+
+    // A link dragged off a page that no window names: the text the drag brought names it.
+    auto *link = addressData(QStringLiteral("https://doc.rust-lang.org/rust-by-example/"));
+    link->setText(QStringLiteral("Rust / by Example"));
+    dropOn(form, nodeAt(form, QStringLiteral("Programming\\Languages\\Rust")), link);
+    QCOMPARE(linksOf(QStringLiteral("Programming/Languages/Rust")).last(),
+             QStringLiteral("Rust by Example|https://doc.rust-lang.org/rust-by-example/|"));
+    QCOMPARE(DroppedLinkUrl, QStringLiteral("Rust / by Example,https://doc.rust-lang.org/rust-by-example/"));
     QCOMPARE(orphanLinks(), 0);
+
+    // A drop only copies, also when the source proposes to move (Shift held).
+    auto *moved = textData(QStringLiteral("Moved Text,https://c.org/"));
+    const QPoint at = nodePoint(form, nodeAt(form, QStringLiteral("Programming\\Tools")));
+    const Qt::DropActions both = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, both, moved, Qt::LeftButton, Qt::ShiftModifier);
+    QCOMPARE(enter.proposedAction(), Qt::MoveAction);
+    QCoreApplication::sendEvent(form->TvwBestell->viewport(), &enter);
+    QCOMPARE(enter.dropAction(), Qt::CopyAction);
+    QDropEvent drop(at, both, moved, Qt::LeftButton, Qt::ShiftModifier);
+    QCoreApplication::sendEvent(form->TvwBestell->viewport(), &drop);
+    QCOMPARE(drop.dropAction(), Qt::CopyAction);
+    QVERIFY(drop.isAccepted());
+    delete moved;
 }
 
 void TestLinkEditing::dropRefusedOnRootLinkAndDuplicate()
@@ -680,6 +741,18 @@ void TestLinkEditing::linkNotation()
              QStringLiteral("Git|https://git-scm.com/|Also for Rust's crates"));
     QCOMPARE(linksOf(QStringLiteral("Programming/Tools")).first(),
              QStringLiteral("Git|https://git-scm.com/|Distributed version control"));
+
+    // Opened again on the copy, the box shows the copy's own text, not the other one's.
+    rightClick(form, nodeAt(form, QStringLiteral("Programming\\Languages\\Rust\\Git")));
+    QString again;
+    OnModal<Form31> reopen([&](Form31 *dialog) {
+        again = dialog->Text1->toPlainText();
+        dialog->Command1_Click();
+    });
+    form->mnuPopUpAddNotation_Click();
+    QCOMPARE(again, QStringLiteral("Also for Rust's crates"));
+    QCOMPARE(linksOf(QStringLiteral("Programming/Languages/Rust")).last(),
+             QStringLiteral("Git|https://git-scm.com/|Also for Rust's crates"));
 
     // Cancel stores nothing and forgets the text shown.
     rightClick(form, nodeAt(form, QStringLiteral("Programming\\Tools\\Git")));

@@ -50,6 +50,8 @@ private slots:
 
     void searchEngines();
     void textInEditor();
+    void textEditorCommand_data();
+    void textEditorCommand();
     void domRendering();
 };
 
@@ -214,6 +216,27 @@ void TestPageExtras::textInEditor()
     QVERIFY(!QFile::exists(folder.file("TempFile.tmp")));
     QVERIFY(PageExtras::MakeXMLFile("<a/>", "made"));
     QCOMPARE(folder.readFile("made.xml"), QByteArray("<a/>\r\n"));
+}
+
+void TestPageExtras::textEditorCommand_data()
+{
+    QTest::addColumn<QString>("exec");
+    QTest::addColumn<QStringList>("command");
+    const QString file = "/home/u/My Links/TempFile.tmp";
+    QTest::newRow("file code") << "gedit %U" << QStringList{"gedit", "file:///home/u/My%20Links/TempFile.tmp"};
+    QTest::newRow("path code") << "kate -b %F" << QStringList{"kate", "-b", file};
+    QTest::newRow("no code") << "/usr/bin/mousepad" << QStringList{"/usr/bin/mousepad", file};
+    QTest::newRow("other codes dropped")
+        << "\"/opt/My Editor/edit\" --name=%c %i %f" << QStringList{"/opt/My Editor/edit", "--name=", file};
+    QTest::newRow("percent kept") << "ed --width=100%% %f" << QStringList{"ed", "--width=100%", file};
+    QTest::newRow("empty") << "" << QStringList{};
+}
+
+void TestPageExtras::textEditorCommand()
+{
+    QFETCH(QString, exec);
+    QFETCH(QStringList, command);
+    QCOMPARE(PageExtras::TextEditorCommand(exec, "/home/u/My Links/TempFile.tmp"), command);
 }
 
 void TestPageExtras::domRendering()

@@ -216,6 +216,15 @@ void TestPagePost::postFromAddress()
     QVERIFY(f.page().contains(">Café &amp; Bar</a>"));
     QVERIFY(DialogScript::shown().isEmpty());
 
+    // Values come back exactly as typed: an encoded "+", the word "ampersand" and an "&url="
+    // inside an address stay what they are; a bare "+" is a blank; "\" becomes "/".
+    url.setQuery("name3=C%2B%2B+ampersand%20Co&url3=a%5Cb%3Fq%3Dx%2By%26url%3D1++&file="
+                     + QUrl::toPercentEncoding(CurrentPageFile),
+                 QUrl::StrictMode);
+    QVERIFY(f.post.HandlePagePost(url));
+    QCOMPARE(f.post.lastResult(), PagePost::Result::Stored);
+    QCOMPARE(rows("SearchLinks").at(2), QString("name3/url3: C++ ampersand Co | a/b?q=x+y&url=1"));
+
     // A post from another Sub-Topic's page (still open after the user went on) is refused.
     const QString before = all();
     url.setQuery("name1=Other++&file=Blues_5.html");
@@ -270,13 +279,15 @@ void TestPagePost::pageEditorPostsThroughBrowser()
     // The user opens section 5's editor, types a name and an address, and saves.
     results.page()->runJavaScript(
         "toggleEdit(5);"
-        "document.querySelector('#editor5 input[data-key=name2]').value = ' Blue Note & Co <live> 100% ';"
-        "document.querySelector('#editor5 input[data-key=url2]').value = 'https://www.bluenote.com/?a=1&b=2#top';"
+        "document.querySelector('#editor5 input[data-key=name2]').value = ' Blue Note & Co <live> 100% C++ ampersand ';"
+        "document.querySelector('#editor5 input[data-key=url2]').value = "
+        "'https://www.bluenote.com/?q=a+b&name=x&url=y#top';"
         "document.querySelector('#editor5 button[type=submit]').click();");
     QTRY_COMPARE_WITH_TIMEOUT(posts, 1, 30000);
     QCOMPARE(result, PagePost::Result::Stored);
     QCOMPARE(rows("FavoriteLinks").at(1),
-             QString("name2/url2: Blue Note &amp; Co &lt;live&gt; 100% | https://www.bluenote.com/?a=1&b=2#top"));
+             QString("name2/url2:  Blue Note &amp; Co &lt;live&gt; 100% C++ ampersand  | "
+                     "https://www.bluenote.com/?q=a+b&name=x&url=y#top"));
     QCOMPARE(rows("FavoriteLinks").at(0), QString("name1/url1: Link1 | "));
     QTRY_VERIFY_WITH_TIMEOUT(loaded.size() >= 2, 30000);
     QVERIFY(results.url().toLocalFile().endsWith(CurrentPageFile));

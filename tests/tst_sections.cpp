@@ -311,6 +311,18 @@ void TestSections::addressRules()
     QCOMPARE(again.Text2[1]->text(), QStringLiteral("c:/pages/index.htm"));
     QCOMPARE(again.Text1[3]->text(), QStringLiteral("Link4"));
     QCOMPARE(again.Text1[0]->maxLength(), 35);
+
+    // A name longer than the box allows (stored by other means) is shown whole and kept by
+    // an "Update" that does not touch it.
+    const QString longName = QStringLiteral("A name of forty-one characters, not less.");
+    QCOMPARE(longName.size(), 41);
+    QVERIFY(ExecSql(QStringLiteral("UPDATE NewsLinks SET LinkName = ? WHERE FieldName1 = 'name3'"), {longName}));
+    Form5 longer;
+    longer.Form_Load();
+    QCOMPARE(longer.Text1[2]->text(), longName);
+    QCOMPARE(longer.Text1[1]->maxLength(), 35);
+    longer.Command1_Click();
+    QCOMPARE(sectionRows(QStringLiteral("NewsLinks"))[2][0], longName);
 }
 
 void TestSections::incompleteSections()
@@ -525,6 +537,16 @@ void TestSections::headerCancelAndNulls()
     dialog.Command1_Click();
     QCOMPARE(QueryValue(QStringLiteral("SELECT Header6 FROM SubTopics WHERE SubTopicId = 8")).toString(),
              QStringLiteral("H6"));
+
+    // A header longer than the box allows (imported) is shown whole and kept by an OK that
+    // does not touch it.
+    const QString longHeader = QStringLiteral("A header longer than the box");
+    QVERIFY(ExecSql(QStringLiteral("UPDATE SubTopics SET Header4 = ? WHERE SubTopicId = 8"), {longHeader}));
+    Form23 longer(*m_host);
+    longer.Form_Load();
+    QCOMPARE(longer.Text[3]->text(), longHeader);
+    longer.Command1_Click();
+    QCOMPARE(QueryValue(QStringLiteral("SELECT Header4 FROM SubTopics WHERE SubTopicId = 8")).toString(), longHeader);
 }
 
 // ---- Colour scheme --------------------------------------------------------------------------

@@ -74,7 +74,8 @@
 </xsl:variable>
 <xsl:variable name="title" select="normalize-space($colours/TOPICNAME)"/>
 
-<!-- A text value of the data as stored: the program writes it on a line of its own. -->
+<!-- A text value of the data exactly as stored (blanks included), so that saving a section
+     gives back what was there: the program writes each value on a line of its own. -->
 <xsl:template name="stored">
   <xsl:param name="value"/>
   <xsl:variable name="lead" select="'&#10;               '"/>
@@ -137,7 +138,7 @@
           </input>
           <input type="text" class="url" maxlength="200" placeholder="Address">
             <xsl:attribute name="data-key"><xsl:value-of select="normalize-space(FIELDNAME2)"/></xsl:attribute>
-            <xsl:attribute name="value"><xsl:value-of select="normalize-space(LINKURL)"/></xsl:attribute>
+            <xsl:attribute name="value"><xsl:call-template name="stored"><xsl:with-param name="value" select="string(LINKURL)"/></xsl:call-template></xsl:attribute>
           </input>
         </div>
       </xsl:for-each>
@@ -207,7 +208,7 @@ function saveSection(table, form) {
   for (var i = 0; i < inputs.length; i++) {
     var key = inputs[i].getAttribute('data-key');
     if (/^(name|url)[1-5]$/.test(key))
-      pairs.push(key + '=' + encodeURIComponent(inputs[i].value.replace(/^\s+|\s+$/g, '')));
+      pairs.push(key + '=' + encodeURIComponent(inputs[i].value));
   }
   var path = window.location.pathname;
   var page = decodeURIComponent(path.substring(path.lastIndexOf('/') + 1));

@@ -12,8 +12,9 @@ int main(int argc, char *argv[])
     Q_INIT_RESOURCE(quorvane);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // The application title. No display name is set: the window system would append it to
+    // the caption of every window, and each window's caption is its own.
     QApplication::setApplicationName(QStringLiteral("QuorvaneDesktop"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quorvane Desktop 2"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/quorvane.png")));
 
     auto *start = new Start;

@@ -51,8 +51,11 @@ void Form23::Form_Load()
                    windowTitle());
         return;
     }
-    for (int i = 0; i < SectionHeaders::Count && i < headers.size(); ++i)
+    for (int i = 0; i < SectionHeaders::Count && i < headers.size(); ++i) {
+        // A longer header stored by other means is shown and kept whole.
+        Text[i]->setMaxLength(qMax(int(SectionHeaders::MaxLength), int(headers.at(i).size())));
         Text[i]->setText(headers.at(i));
+    }
 }
 
 void Form23::Command1_Click()

@@ -31,9 +31,32 @@ Form31::Form31(QWidget *parent)
     connect(Command2, &QPushButton::clicked, this, &Form31::Command2_Click);
 }
 
+namespace {
+
+// The tree path of the link's category when the selected path is the link's own (the
+// edition search leaves it elsewhere); "" when it is not known.
+QString linkCategory()
+{
+    const qsizetype cut = SelectedNodePath.lastIndexOf(QLatin1Char('\\'));
+    if (cut >= 0 && SelectedNodePath.mid(cut + 1) == SelectedLinkName)
+        return SelectedNodePath.left(cut);
+    return QString();
+}
+
+} // namespace
+
 void Form31::Form_Load()
 {
-    Text1->setPlainText(NotationText);
+    // A link whose category is known shows its own notation, not that of a copy of it in
+    // another category, so that OK never stores over a text the box did not show.
+    QString text = NotationText;
+    if (NotationIsSite != 0 && !linkCategory().isEmpty()) {
+        QString stored;
+        if (Notations(CurrentSubTopicId).readLink(linkCategory(), SelectedLinkName, SelectedLinkUrl, &stored)
+            == Notations::Status::Done)
+            text = stored;
+    }
+    Text1->setPlainText(text);
     adjustSize();
     CenterForm(this);
 }
@@ -43,13 +66,8 @@ void Form31::Command1_Click()
     Notations notations(CurrentSubTopicId);
     Notations::Status status;
     if (NotationIsSite != 0) {
-        // The link's category is known when the selected path is the link's own (the edition
-        // search leaves it elsewhere): else the link is looked up by name and address.
-        QString category;
-        const qsizetype cut = SelectedNodePath.lastIndexOf(QLatin1Char('\\'));
-        if (cut >= 0 && SelectedNodePath.mid(cut + 1) == SelectedLinkName)
-            category = SelectedNodePath.left(cut);
-        status = notations.storeLink(category, SelectedLinkName, SelectedLinkUrl, Text1->toPlainText());
+        // Without a known category the link is looked up by name and address.
+        status = notations.storeLink(linkCategory(), SelectedLinkName, SelectedLinkUrl, Text1->toPlainText());
     } else {
         status = notations.storeCategory(SelectedNodePath, Text1->toPlainText());
     }

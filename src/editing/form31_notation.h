@@ -17,7 +17,7 @@ public:
     QPushButton *Command1 = nullptr;   // "OK"
     QPushButton *Command2 = nullptr;   // "Cancel"
 
-    // Shows NotationText.
+    // Shows NotationText; for a link of a known category, the notation stored with it.
     void Form_Load();
     // Stores the text: a link's (NotationIsSite non-zero: SelectedLinkName and
     // SelectedLinkUrl, in the category of SelectedNodePath when that path is the link's)

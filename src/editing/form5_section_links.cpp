@@ -63,8 +63,13 @@ void Form5::Form_Load()
     }
     const int last = qMin(SectionLastRow, SectionLinks::RowCount - 1);
     for (int i = 0; i <= last && i < links.size(); ++i) {
+        // A longer name stored by other means is shown and kept whole.
+        Text1[i]->setMaxLength(qMax(int(SectionLinks::MaxNameLength), int(links.at(i).name.size())));
         Text1[i]->setText(links.at(i).name);
         Text2[i]->setText(links.at(i).url);
+        // Long texts show their beginning.
+        Text1[i]->setCursorPosition(0);
+        Text2[i]->setCursorPosition(0);
     }
 }
 

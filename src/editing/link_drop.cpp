@@ -7,7 +7,39 @@
 #include <QIODevice>
 #include <QMimeData>
 #include <QRegularExpression>
+#include <QTextDocumentFragment>
 #include <QUrl>
+
+namespace {
+
+// The text of a link dragged out of a browser, as the drag carries it beside the address:
+// the title line of "text/x-moz-url" ("<address>\n<title>" in UTF-16), else a plain text
+// or the text of the dragged HTML that is not an address. "" when none is.
+QString draggedLinkText(const QMimeData *data, const QString &address)
+{
+    QStringList candidates;
+    const QByteArray moz = data->data(QStringLiteral("text/x-moz-url"));
+    if (moz.size() >= 2) {
+        const QString pair =
+            QString::fromUtf16(reinterpret_cast<const char16_t *>(moz.constData()), moz.size() / 2);
+        const QStringList lines = pair.split(QLatin1Char('\n'));
+        if (lines.size() > 1)
+            candidates.append(lines.at(1));
+    }
+    if (data->hasText())
+        candidates.append(data->text());
+    if (data->hasHtml())
+        candidates.append(QTextDocumentFragment::fromHtml(data->html()).toPlainText());
+    for (QString text : std::as_const(candidates)) {
+        text.remove(QChar::ObjectReplacementCharacter).remove(QChar::Null);
+        text = text.simplified();
+        if (!text.isEmpty() && text != address && !LinkDrop::isWholeAddress(text))
+            return text;
+    }
+    return QString();
+}
+
+} // namespace
 
 QString LinkDrop::mimeType()
 {
@@ -71,6 +103,7 @@ LinkDrop::Dropped LinkDrop::read(const QMimeData *data)
             dropped.address = url.isLocalFile() ? url.toLocalFile() : url.toString();
             dropped.text = dropped.address;
             dropped.hasText = !dropped.address.isEmpty();
+            dropped.linkText = draggedLinkText(data, dropped.address);
             return dropped;
         }
     }

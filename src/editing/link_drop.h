@@ -5,7 +5,7 @@
 // program's own (so a name holding a comma stays whole) and, for other programs, the text
 // "<name>,<address>". A drop from another program brings an address (a list of addresses,
 // the first of which counts, or plain text), or a text "<name>,<address>" split at its
-// first comma.
+// first comma. A browser's link drag also brings the link's text, kept as linkText.
 
 #include "editing/open_browser_pages.h"
 
@@ -30,6 +30,10 @@ public:
         QString text;               // the dropped text ("<name>,<address>" for a link of this program)
         QString name;               // "" when only an address came
         QString address;
+        // The text of the dragged link when a browser handed it over with the address
+        // (its title line, its plain text or the text of its HTML); "" when there is none
+        // or it is the address itself.
+        QString linkText;
     };
     static Dropped read(const QMimeData *data);
 

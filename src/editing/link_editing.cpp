@@ -417,3 +417,18 @@ LinkEditing::Status LinkEditing::setNotation(const QString &categoryPath, const 
 {
     return changeColumn(categoryPath, name, address, QStringLiteral("Summary"), text, true);
 }
+
+LinkEditing::Status LinkEditing::notation(const QString &categoryPath, const QString &name, const QString &address,
+                                          QString &text)
+{
+    m_error.clear();
+    LinkRow row;
+    const Status found = findLink(categoryPath, name, address, row, false);
+    if (found != Status::Done)
+        return found;
+    QVariant value;
+    if (!EditSql::scalar(QStringLiteral("SELECT Summary FROM Sit WHERE SitId = ?"), {row.sitId}, value, m_error))
+        return Status::Failed;
+    text = value.toString();
+    return Status::Done;
+}

@@ -112,6 +112,8 @@ public:
     // looked up by name and address anywhere in the edition (the first such row).
     Status setNotation(const QString &categoryPath, const QString &name, const QString &address,
                        const QString &text);
+    // Reads the notation of the link in the category into text.
+    Status notation(const QString &categoryPath, const QString &name, const QString &address, QString &text);
 
     QString lastError() const { return m_error; }
 

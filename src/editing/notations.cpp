@@ -26,6 +26,23 @@ Notations::Status Notations::storeLink(const QString &categoryTreePath, const QS
     return Status::Failed;
 }
 
+Notations::Status Notations::readLink(const QString &categoryTreePath, const QString &name, const QString &address,
+                                      QString *text)
+{
+    LinkEditing links(m_subTopicId);
+    const LinkEditing::Status status = links.notation(LinkEditing::rowPath(categoryTreePath), name, address, *text);
+    m_error = links.lastError();
+    switch (status) {
+    case LinkEditing::Status::Done:
+        return Status::Done;
+    case LinkEditing::Status::NotFound:
+        return Status::NotFound;
+    case LinkEditing::Status::Failed:
+        break;
+    }
+    return Status::Failed;
+}
+
 Notations::Status Notations::storeCategory(const QString &treePath, const QString &text)
 {
     m_error.clear();

@@ -22,6 +22,8 @@ public:
     // in the edition gets it.
     Status storeLink(const QString &categoryTreePath, const QString &name, const QString &address,
                      const QString &text);
+    // Reads the notation of the link name / address in the category at categoryTreePath.
+    Status readLink(const QString &categoryTreePath, const QString &name, const QString &address, QString *text);
     // The notation of the Sub-Topic's category at treePath.
     Status storeCategory(const QString &treePath, const QString &text);
 

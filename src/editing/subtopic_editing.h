@@ -54,8 +54,7 @@ public:
 
     // Deletes the Sub-Topic with every row it owns: the links of all its categories (a
     // Sit row only when no other category holds it), its categories, its ColorLinks and
-    // SubTopics rows and its rows in the six section tables. NotFound when the edition has
-    // no row of it at all.
+    // SubTopics rows and its rows in the six section tables, all in one transaction.
     Status remove(qint32 subTopicId);
 
     // Gives a Sub-Topic of a Topic the name newName exactly as typed: in its SubTopics and

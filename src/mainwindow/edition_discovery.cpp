@@ -1,5 +1,6 @@
 #include "mainwindow/edition_discovery.h"
 
+#include "platform/programfolder.h"
 #include "shared/edition_list.h"
 #include "shared/routines.h"
 
@@ -13,7 +14,7 @@ bool RebuildEditionList(const QString &folder)
     QString app = folder;
     if (!app.endsWith(QLatin1Char('/')))
         app += QLatin1Char('/');
-    const QString listPath = app + QLatin1String("dbnames.txt");
+    const QString listPath = FindFileNoCase(app, QStringLiteral("dbnames.txt"));
     if (!QFileInfo(listPath).isFile())
         return true;
 

@@ -45,6 +45,7 @@ constexpr int kDesignInnerHeight = 8700;
 constexpr int kRowTop = 75;
 constexpr int kPaneTop = 540;
 constexpr int kPaneHeight = 8100;
+constexpr double kMinimumScale = 0.8;   // the smallest inner size, as a part of the design size
 
 void place(QWidget *w, int left, int top, int width, int height)
 {
@@ -125,6 +126,10 @@ void Form1::createControls()
     client->setObjectName(QStringLiteral("Form1Client"));
     setCentralWidget(client);
     client->resize(twipsToPx(kDesignInnerWidth), twipsToPx(kDesignInnerHeight));
+    // Below four fifths of the design size the list captions and the "Edition" caption
+    // would be cut off and the lists would run into the tree and the page.
+    client->setMinimumSize(twipsToPx(kDesignInnerWidth * kMinimumScale),
+                           twipsToPx(kDesignInnerHeight * kMinimumScale));
 
     // Created in this order: the re-layout walks the controls in creation order.
     Combo1 = new QComboBox(client);
@@ -151,13 +156,13 @@ void Form1::createControls()
     Text1->setPlaceholderText(QStringLiteral("Search the web"));
     Text1->setToolTip(QStringLiteral("Web search"));
     Text1->setClearButtonEnabled(true);
-    placeFixedHeight(Text1, 7200, kRowTop, 2400);
+    placeFixedHeight(Text1, 7200, kRowTop, 2280);
 
     Label2 = new QLabel(QStringLiteral("Edition"), client);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label2->setFixedHeight(Combo1->height());
-    Label2->setGeometry(twipsToPx(9780), twipsToPx(kRowTop), twipsToPx(660), Combo1->height());
+    Label2->setGeometry(twipsToPx(9540), twipsToPx(kRowTop), twipsToPx(900), Combo1->height());
 
     Combo6 = new QComboBox(client);
     Combo6->setObjectName(QStringLiteral("Combo6"));
@@ -340,6 +345,22 @@ void Form1::wireControls()
     wireLinkDrops();   // after the tree's drop handling above, so drag-over is seen first
 }
 
+namespace {
+
+// A drop on the tree copies: what was dragged stays where it came from (a text dragged out
+// of an editor is not cut from it).
+void acceptAsCopy(QDropEvent *event)
+{
+    if (event->possibleActions() & Qt::CopyAction) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    } else {
+        event->acceptProposedAction();
+    }
+}
+
+} // namespace
+
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     // Drops on the tree are handled by the program (TvwBestell_OLEDragDrop), never by the
@@ -349,13 +370,13 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto *drag = static_cast<QDragMoveEvent *>(event);
-            drag->acceptProposedAction();
+            acceptAsCopy(drag);
             return true;
         }
         case QEvent::Drop: {
             auto *drop = static_cast<QDropEvent *>(event);
             TvwBestell_OLEDragDrop(drop);
-            drop->acceptProposedAction();
+            acceptAsCopy(drop);
             return true;
         }
         default:

@@ -10,7 +10,9 @@
 // proportion when the window is resized.
 
 #include <QColor>
+#include <QList>
 #include <QMainWindow>
+#include <QPair>
 #include <QString>
 
 #include <memory>
@@ -32,8 +34,12 @@ class QTreeWidget;
 class QUrl;
 class QVariant;
 class ClsVSplit;
+class PageExtras;
 class PagePost;
+class QImage;
 class TopicPageBuilder;
+struct XmlLoad;
+struct _xmlNode;
 class WebBrowser;
 class cTreeView;
 class TreeImageList;
@@ -195,6 +201,24 @@ public:
     // Stores the section links a page posted (the address of the submission with its query)
     // into one of the six section tables, then rebuilds the page.
     void updatelinksdb(const QString &text, const QString &table);
+
+    // ---- Page data helpers and page extras (the page builder and PageExtras do the work) ----
+    static QString FieldTypeName(int typeCode);
+    bool CheckXmlParseError(const XmlLoad &load);
+    bool WriteTextFile(const QString &text, const QString &fileName);
+    static QList<QPair<QString, QString>> ParseQueryString(const QString &address);
+    static bool TableExists(const QString &name);
+    // Shows text (such as a page's source) in the desktop's text editor.
+    bool ShowTextInNotepad(const QString &text);
+    static bool PutPic(const QImage &picture, const QString &file, int number);
+    static int GetNumPics(const QString &file);
+    static bool GetPic(QImage &picture, const QString &file, int number);
+    int LoadSearchEngines();
+    static QString GetString(const QString &path, const QString &unused, const QString &replacement, int mode);
+    static QString EscapeQuotes(const QString &text);
+    static bool MakeXMLFile(const QString &text, const QString &name);
+    QString DisplayDomNode(const QString &unused, _xmlNode *node);
+    PageExtras &pageExtras();
 
     // ---- Topic and Sub-Topic editing ----------------------------------------------------
     // Deletes the Sub-Topic CurrentSubTopicId with every row it owns, all or nothing;
@@ -391,6 +415,7 @@ private:
     std::unique_ptr<ClsVSplit> m_split;
     std::unique_ptr<TopicPageBuilder> m_pageBuilder;
     std::unique_ptr<PagePost> m_pagePost;
+    std::shared_ptr<PageExtras> m_pageExtras;   // made on first use
     bool m_loaded = false;
     bool m_loadAborted = false;
     bool m_unloaded = false;

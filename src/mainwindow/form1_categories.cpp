@@ -113,7 +113,9 @@ void Form1::AddCategory()
 
 void Form1::RenameCategory()
 {
-    if (SelectedNodePath.isEmpty()) {
+    // The root is the Sub-Topic itself: the Sub-Topic menu renames it, not this command.
+    const QString target = PopupNode ? PopupNode->FullPath() : SelectedNodePath;
+    if (SelectedNodePath.isEmpty() || !target.contains(QLatin1Char('\\'))) {
         MsgBox(CategoryEditing::selectCategoryMessage(), vbOKOnly, QString());
         return;
     }

@@ -249,6 +249,11 @@ void Form1::TvwBestell_OLEDragDrop(QDropEvent *event)
                 name = DroppedLinkUrl.left(DroppedLinkUrl.size() - tail.size());
             else
                 LinkDrop::splitLinkText(DroppedLinkUrl, name, address);
+            // No page told its name: the text the browser handed over with the dragged link.
+            if (name == address && !dropped.linkText.isEmpty()) {
+                name = dropped.linkText;
+                DroppedLinkUrl = name + tail;
+            }
         }
     }
 

@@ -282,6 +282,7 @@ void Form1::mnuHelpGuide_Click()
         s_helpWindow->setWindowIcon(windowIcon());
         s_helpWindow->setOpenExternalLinks(true);
         s_helpWindow->resize(640, 560);
+        CenterForm(s_helpWindow);
     }
     s_helpWindow->setSource(QUrl::fromLocalFile(QFileInfo(guide).absoluteFilePath()));
     s_helpWindow->show();
@@ -291,7 +292,7 @@ void Form1::mnuHelpGuide_Click()
 
 void Form1::mnuAbout_Click()
 {
-    TvwBestell->setDragEnabled(false);
+    DisableTreeDrag();
     Form11 about(this);
     about.exec();
 }

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -108,6 +109,33 @@ private:
     std::function<void()> m_f;
 };
 
+// Keeps the tree's one column as wide as its widest node on show, and at least as wide as
+// the tree: long names are shown whole, and the tree then scrolls sideways.
+class TreeColumnFit : public QObject
+{
+public:
+    explicit TreeColumnFit(QTreeWidget *tree)
+        : QObject(tree)
+        , m_tree(tree)
+    {
+        tree->header()->setStretchLastSection(false);
+        tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+        tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        tree->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            m_tree->header()->setMinimumSectionSize(m_tree->viewport()->width());
+        return false;
+    }
+
+private:
+    QTreeWidget *m_tree;
+};
+
 } // namespace
 
 // ---- Wiring ----------------------------------------------------------------------------------
@@ -118,6 +146,7 @@ void Form1::wireTree()
     TreeNodes *nodes = TreeNodes::of(TvwBestell);
     nodes->setImageList(imgDialog->icons());
     TvwBestell->viewport()->setMouseTracking(true);
+    new TreeColumnFit(TvwBestell);
 
     auto *hook = new EventHook(this, [this](QEvent *event) {
         switch (event->type()) {

@@ -4,10 +4,13 @@
 #include "platform/programfolder.h"
 #include "shared/database.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTextStream>
 
@@ -74,9 +77,91 @@ QString externalIds(const xmlChar *publicId, const xmlChar *systemId)
 
 } // namespace
 
+QStringList PageExtras::TextEditorCommand(const QString &exec, const QString &path)
+{
+    const QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+    QStringList command;
+    bool fileGiven = false;
+    for (const QString &word : QProcess::splitCommand(exec)) {
+        QString out;
+        for (qsizetype i = 0; i < word.size(); ++i) {
+            if (word.at(i) != QLatin1Char('%') || i + 1 == word.size()) {
+                out += word.at(i);
+                continue;
+            }
+            const QChar code = word.at(++i);
+            if (code == QLatin1Char('%')) {
+                out += code;
+            } else if (code == QLatin1Char('f') || code == QLatin1Char('F')) {
+                out += path;
+                fileGiven = true;
+            } else if (code == QLatin1Char('u') || code == QLatin1Char('U')) {
+                out += url;
+                fileGiven = true;
+            }
+            // Any other field code (%i, %c, %k, ...) gives nothing here.
+        }
+        if (!out.isEmpty())
+            command.append(out);
+    }
+    if (!command.isEmpty() && !fileGiven)
+        command.append(path);
+    return command;
+}
+
+namespace {
+
+// The Exec line of a desktop entry, or "" when the entry runs in a terminal or has none.
+QString desktopEntryExec(const QString &entryPath)
+{
+    QFile file(entryPath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    QTextStream in(&file);
+    in.setEncoding(QStringConverter::Utf8);
+    bool inEntry = false;
+    QString exec;
+    QString line;
+    while (in.readLineInto(&line)) {
+        line = line.trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inEntry = line == QLatin1String("[Desktop Entry]");
+            continue;
+        }
+        if (!inEntry)
+            continue;
+        if (line.startsWith(QLatin1String("Exec=")))
+            exec = line.mid(5).trimmed();
+        else if (line == QLatin1String("Terminal=true"))
+            return QString();
+    }
+    return exec;
+}
+
+// Opens a file in the desktop's default application for plain text, so that a text holding
+// a page's source is shown as text whatever its content looks like; else in the default
+// application for the file.
+bool openInTextEditor(const QUrl &url)
+{
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
+                                             QStringLiteral("text/plain")});
+    if (query.waitForFinished(3000) && query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0) {
+        const QString id = QString::fromUtf8(query.readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0).trimmed();
+        const QString entry =
+            id.isEmpty() ? QString() : QStandardPaths::locate(QStandardPaths::ApplicationsLocation, id);
+        const QStringList command = PageExtras::TextEditorCommand(desktopEntryExec(entry), url.toLocalFile());
+        if (!command.isEmpty() && QProcess::startDetached(command.first(), command.mid(1)))
+            return true;
+    }
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace
+
 std::function<bool(const QUrl &)> &PageExtras::fileOpener()
 {
-    static std::function<bool(const QUrl &)> opener = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    static std::function<bool(const QUrl &)> opener = openInTextEditor;
     return opener;
 }
 
@@ -88,6 +173,13 @@ bool PageExtras::ShowTextInNotepad(const QString &text)
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
         MsgBox(QStringLiteral("The text could not be written to %1.").arg(QDir::toNativeSeparators(path)), vbExclamation);
         return false;
+    }
+    // The editor reads the file after it has started: the file stays until the program ends.
+    static bool removedAtExit = false;
+    if (!removedAtExit && QCoreApplication::instance()) {
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit,
+                         &PageExtras::RemoveTextFile);
+        removedAtExit = true;
     }
     if (fileOpener()(QUrl::fromLocalFile(path)))
         return true;

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QVector>
 
@@ -22,15 +23,19 @@ class PageExtras
 {
 public:
     // Writes text to TempFile.tmp in the program folder and opens that file in the
-    // desktop's default text editor. The file stays until the next call or until
-    // RemoveTextFile() (the main window calls it when it closes), so the editor can
-    // always read it. Tells the user when no editor could be started; answers whether
-    // one was.
+    // desktop's default text editor. The file stays until the next call or until the
+    // program ends (RemoveTextFile()), so the editor can always read it. Tells the user
+    // when no editor could be started; answers whether one was.
     bool ShowTextInNotepad(const QString &text);
     static void RemoveTextFile();
-    // How a file is opened (the desktop's default application unless replaced; tests
-    // replace it).
+    // How a file is opened: by the desktop's default application for plain text (its
+    // desktop entry's command, TextEditorCommand()), else by the default application for
+    // the file. Tests replace it.
     static std::function<bool(const QUrl &)> &fileOpener();
+    // The command, program first, that a desktop entry's Exec line gives for a file: %f
+    // and %F give its path, %u and %U its URL, other field codes nothing, "%%" a "%";
+    // without a file code the path comes last. Empty for an empty Exec line.
+    static QStringList TextEditorCommand(const QString &exec, const QString &path);
 
     // The multi-picture file. Picture 0 is an ordinary bitmap file; each further picture
     // is appended as width x height colour values of 4 bytes (red in the low byte, then

@@ -37,6 +37,13 @@ QString keyAndValue(const QString &pair, QString *value)
     return pair.left(eq);
 }
 
+// A form-encoded text as typed: "+" is a blank, "%XX" the byte XX (UTF-8).
+QString formDecoded(QString text)
+{
+    text.replace(QLatin1Char('+'), QLatin1Char(' '));
+    return QUrl::fromPercentEncoding(text.toUtf8());
+}
+
 } // namespace
 
 PagePost::PagePost(TopicPageBuilder &builder)
@@ -88,22 +95,46 @@ bool PagePost::SplitPostedText(const QString &text, QList<QPair<QString, QString
     return true;
 }
 
-QString PagePost::StoredLinkName(const QString &value)
+QString PagePost::EncodedLinkName(const QString &typed)
 {
-    QString name = value;
-    name.replace(QLatin1String("ampersand"), QLatin1String("&"));
+    QString name = typed;
     name.replace(QLatin1String("&"), QLatin1String("&amp;"));
     name.replace(QLatin1String("<"), QLatin1String("&lt;"));
     name.replace(QLatin1String(">"), QLatin1String("&gt;"));
     return name;
 }
 
+QString PagePost::SlashedAddress(const QString &typed)
+{
+    QString url = typed;
+    return url.replace(QLatin1Char('\\'), QLatin1Char('/'));
+}
+
+QString PagePost::StoredLinkName(const QString &value)
+{
+    QString name = value;
+    return EncodedLinkName(name.replace(QLatin1String("ampersand"), QLatin1String("&")));
+}
+
 QString PagePost::StoredLinkUrl(const QString &value)
 {
     QString url = value;
-    url.replace(QLatin1String("ampersand"), QLatin1String("&"));
-    url.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return url;
+    return SlashedAddress(url.replace(QLatin1String("ampersand"), QLatin1String("&")));
+}
+
+bool PagePost::SplitPageQuery(const QString &encodedQuery, QList<QPair<QString, QString>> &pairs)
+{
+    pairs.clear();
+    const QStringList parts = encodedQuery.split(QLatin1Char('&'));
+    for (const QString &part : parts) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        if (eq < 0) {
+            pairs.clear();
+            return false;
+        }
+        pairs.append({formDecoded(part.left(eq)), formDecoded(part.mid(eq + 1))});
+    }
+    return true;
 }
 
 PagePost::Result PagePost::refuse(const QString &reason)
@@ -121,7 +152,14 @@ PagePost::Result PagePost::updatelinksdb(const QString &text, const QString &tab
     QList<QPair<QString, QString>> pairs;
     if (!SplitPostedText(text, pairs))
         return refuse(QStringLiteral("The page sent links in a form the program does not know."));
-    for (const auto &pair : std::as_const(pairs))
+    for (auto &[key, value] : pairs)
+        value = isNameKey(key) ? StoredLinkName(value) : StoredLinkUrl(value);
+    return store(table, pairs);
+}
+
+PagePost::Result PagePost::store(const QString &table, const QList<QPair<QString, QString>> &pairs)
+{
+    for (const auto &pair : pairs)
         if (!isNameKey(pair.first) && !isUrlKey(pair.first))
             return refuse(QStringLiteral("\"%1\" is not a link of the section.").arg(pair.first));
     if (!OpenDatabase(CurrentDatabaseFile))
@@ -131,20 +169,20 @@ PagePost::Result PagePost::updatelinksdb(const QString &text, const QString &tab
     if (!transaction.started())
         return refuse(QStringLiteral("The edition could not be written."));
     const QString select = QStringLiteral("SELECT rowid, * FROM %1 WHERE topicid = ? AND %2 = ? ORDER BY rowid");
-    for (const auto &[key, value] : std::as_const(pairs)) {
+    for (const auto &[key, stored] : pairs) {
         Recordset rs;
         if (isNameKey(key)) {
             if (!rs.open(select.arg(table, QStringLiteral("FieldName1")), {CurrentSubTopicId, key}))
                 return refuse(QStringLiteral("The section could not be read."));
             if (rs.recordCount() == 0) {
                 rs.addNew(table);
-                rs.setValue(QStringLiteral("LinkName"), StoredLinkName(value));
+                rs.setValue(QStringLiteral("LinkName"), stored);
                 rs.setValue(QStringLiteral("FieldName1"), key);
                 rs.setValue(QStringLiteral("FieldName2"), QStringLiteral("url") + QString::number(ValDigits(key)));
                 rs.setValue(QStringLiteral("topicid"), CurrentSubTopicId);
             } else {
                 rs.moveFirst();
-                rs.setValue(QStringLiteral("LinkName"), StoredLinkName(value));
+                rs.setValue(QStringLiteral("LinkName"), stored);
             }
         } else {
             if (!rs.open(select.arg(table, QStringLiteral("FieldName2")), {CurrentSubTopicId, key}))
@@ -152,7 +190,7 @@ PagePost::Result PagePost::updatelinksdb(const QString &text, const QString &tab
             if (rs.recordCount() == 0)
                 return refuse(QStringLiteral("The section has no link \"%1\".").arg(key));
             rs.moveFirst();
-            rs.setValue(QStringLiteral("LinkUrl"), StoredLinkUrl(value));
+            rs.setValue(QStringLiteral("LinkUrl"), stored);
         }
         if (!rs.update(table))
             return refuse(QStringLiteral("The link \"%1\" could not be stored.").arg(key));
@@ -180,16 +218,26 @@ bool PagePost::HandlePagePost(const QUrl &url)
     if (QDir::cleanPath(target.absolutePath()) != QDir::cleanPath(GetAppPath()))
         return false;
 
-    const QString decodedQuery = QUrl::fromPercentEncoding(url.query(QUrl::FullyEncoded).toUtf8());
-    const QString text = target.fileName() + QLatin1Char('?') + decodedQuery;
-    const qsizetype marker = text.indexOf(kMarker);
-    const QString postedPage = marker < 0 ? QString() : text.mid(marker + kMarker.size());
+    // The page percent-encodes every value, so in the address as sent an "&" only separates
+    // two pairs and "+" only stands in the end marker: each value is decoded on its own and
+    // stored exactly as the user typed it.
+    const QString query = url.query(QUrl::FullyEncoded);
+    const qsizetype marker = query.indexOf(kMarker);
+    const QString postedPage = marker < 0 ? QString() : formDecoded(query.mid(marker + kMarker.size()));
 
     Result result;
+    QList<QPair<QString, QString>> pairs;
     if (CurrentPageFile.isEmpty() || postedPage != CurrentPageFile)
         result = refuse(QStringLiteral("The page is no longer the page of the shown Sub-Topic."));
-    else
-        result = updatelinksdb(text, match.captured(1));
+    else if (!SplitPageQuery(query.left(marker), pairs))
+        result = refuse(QStringLiteral("The page sent links in a form the program does not know."));
+    else if (!IsSectionLinkTable(match.captured(1)))
+        result = refuse(QStringLiteral("\"%1\" is not a section of the page.").arg(match.captured(1)));
+    else {
+        for (auto &[key, value] : pairs)
+            value = isNameKey(key) ? EncodedLinkName(value) : SlashedAddress(value);
+        result = store(match.captured(1), pairs);
+    }
     if (result == Result::Refused)
         MsgBox(QStringLiteral("The section links were not saved.\n\n") + m_lastReason, vbExclamation,
                QStringLiteral("Link Error"));

@@ -3,8 +3,9 @@
 //
 // Each section of the page has an editor; its "Save" goes to an address of the form
 //   file:///<program folder>/post-<section table>.htm?name1=..&url1=..&name2=..++&file=<page file>
-// with every value percent-encoded. No such file exists: the browser hands the address to
-// HandlePagePost before it navigates, which stores the links and rebuilds the page.
+// with every key and value percent-encoded. No such file exists: the browser hands the
+// address to HandlePagePost before it navigates, which stores the links exactly as typed
+// and rebuilds the page.
 //
 // How the main window uses it (results is its WebBrowser, m_pages its TopicPageBuilder):
 //
@@ -63,16 +64,26 @@ public:
     // no marker or a pair has no "=".
     static bool SplitPostedText(const QString &text, QList<QPair<QString, QString>> &pairs);
 
+    // The key and value of each "&"-separated pair of a percent-encoded query, each decoded
+    // on its own ("+" a blank, "%XX" a byte of UTF-8), or false when a pair has no "=".
+    static bool SplitPageQuery(const QString &encodedQuery, QList<QPair<QString, QString>> &pairs);
+
     // Stored forms of posted values: a name with "ampersand" as "&" and then "&", "<", ">"
     // as "&amp;", "&lt;", "&gt;"; an address with "ampersand" as "&" and "\" as "/".
     static QString StoredLinkName(const QString &value);
     static QString StoredLinkUrl(const QString &value);
+    // Stored forms of typed values: a name with "&", "<", ">" as "&amp;", "&lt;", "&gt;";
+    // an address with "\" as "/".
+    static QString EncodedLinkName(const QString &typed);
+    static QString SlashedAddress(const QString &typed);
 
     Result lastResult() const { return m_lastResult; }
     QString lastReason() const { return m_lastReason; }
 
 private:
     Result refuse(const QString &reason);
+    // Stores pairs whose values are already in their stored form (see updatelinksdb).
+    Result store(const QString &table, const QList<QPair<QString, QString>> &pairs);
 
     TopicPageBuilder &m_builder;
     Result m_lastResult = Result::NotAPost;

@@ -7,10 +7,12 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QVariant>
 #include <QWebEngineScript>
 
@@ -64,6 +66,27 @@ BrowserWindow::BrowserWindow(QWidget *parent)
     m_browser = new WebBrowser(this);
     m_browser->setObjectName(QStringLiteral("browser"));
     setCentralWidget(m_browser);
+
+    // The usual way about: back, forward, reload or stop, and the address, which can be
+    // typed over to go elsewhere.
+    QToolBar *bar = addToolBar(QStringLiteral("Navigation"));
+    bar->setObjectName(QStringLiteral("navigation"));
+    bar->setMovable(false);
+    bar->addAction(m_browser->pageAction(QWebEnginePage::Back));
+    bar->addAction(m_browser->pageAction(QWebEnginePage::Forward));
+    bar->addAction(m_browser->pageAction(QWebEnginePage::Reload));
+    bar->addAction(m_browser->pageAction(QWebEnginePage::Stop));
+    m_address = new QLineEdit(bar);
+    m_address->setObjectName(QStringLiteral("address"));
+    bar->addWidget(m_address);
+    connect(m_address, &QLineEdit::returnPressed, this, [this]() {
+        if (!m_address->text().trimmed().isEmpty())
+            m_browser->Navigate(m_address->text());
+    });
+    connect(m_browser, &QWebEngineView::urlChanged, m_address, [this](const QUrl &url) {
+        m_address->setText(url.toString());
+        m_address->setCursorPosition(0);
+    });
 
     m_status = new QLabel(statusBar());
     m_status->setObjectName(QStringLiteral("status"));

@@ -1,6 +1,7 @@
 #pragma once
-// The program's own browser windows: top-level windows, each with its own WebBrowser and
-// a status bar showing the browser's status text. The program opens a page "in a separate
+// The program's own browser windows: top-level windows, each with its own WebBrowser, a
+// tool bar to go back, forward, reload, stop and to a typed address, and a status bar
+// showing the browser's status text. The program opens a page "in a separate
 // browser window" by opening one of these; the list of open browser windows is the list
 // of these windows, in the order they were opened.
 //
@@ -19,6 +20,7 @@
 
 class QCloseEvent;
 class QLabel;
+class QLineEdit;
 class WebBrowser;
 
 // One link of a page: its resolved address and its text as shown.
@@ -76,6 +78,7 @@ private:
     void openNewWindow(WebBrowser **target, bool *cancel);
 
     WebBrowser *m_browser = nullptr;
+    QLineEdit *m_address = nullptr;
     QLabel *m_status = nullptr;
     QList<PageLink> m_links;
     bool m_linksCollected = false;

@@ -52,9 +52,12 @@ bool OpenDatabase(const QString &file)
     if (!db.open())
         return false;
 
-    // SQLite opens any file; the first read tells whether it is a database.
+    // SQLite opens any file, and takes an empty file for an empty database: the first read
+    // tells whether it is a database, and an edition is one that holds the Topics table
+    // every edition is made with.
     QSqlQuery probe(db);
-    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !probe.next()) {
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Topics'"))
+        || !probe.next() || probe.value(0).toInt() == 0) {
         probe = QSqlQuery();
         db.close();
         return false;

@@ -11,6 +11,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QList>
+#include <QPair>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -62,17 +64,19 @@ Form19::Form19(QWidget *parent)
     Label3 = makeLabel(Frame1, "Label3", QStringLiteral("User Id:"), Text3);
     Label4 = makeLabel(Frame1, "Label4", QStringLiteral("Password:"), Text4);
 
+    // One box a row: the host, a short port box, then the log-on, as wide as the host.
     auto *grid = new QGridLayout(Frame1);
-    grid->addWidget(Label1, 0, 0);
-    grid->addWidget(Text1, 0, 1);
-    grid->addWidget(Label2, 0, 2);
-    grid->addWidget(Text2, 0, 3);
-    grid->addWidget(Label3, 1, 0);
-    grid->addWidget(Text3, 1, 1);
-    grid->addWidget(Label4, 1, 2);
-    grid->addWidget(Text4, 1, 3);
-    grid->setColumnStretch(1, 3);
-    grid->setColumnStretch(3, 1);
+    const int charWidth = Text1->fontMetrics().averageCharWidth();
+    const QList<QPair<QLabel *, QLineEdit *>> rows = {{Label1, Text1}, {Label2, Text2}, {Label3, Text3},
+                                                      {Label4, Text4}};
+    for (int row = 0; row < int(rows.size()); ++row) {
+        grid->addWidget(rows.at(row).first, row, 0);
+        grid->addWidget(rows.at(row).second, row, 1);
+    }
+    Text1->setMinimumWidth(charWidth * 32);
+    Text2->setFixedWidth(charWidth * 9);
+    grid->setAlignment(Text2, Qt::AlignLeft);
+    grid->setColumnStretch(1, 1);
 
     // Enter in a box must not press OK: only Enter in the password box does, and only
     // with a password typed.

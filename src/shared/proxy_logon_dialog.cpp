@@ -27,6 +27,8 @@ ProxyLogonDialog::ProxyLogonDialog(const QString &proxyHost, const QString &user
     m_password = new QLineEdit(password, this);
     m_password->setObjectName(QStringLiteral("password"));
     m_password->setEchoMode(QLineEdit::Password);
+    // Room for a host name and the question on one or two lines, and for long log-ons.
+    m_user->setMinimumWidth(fontMetrics().averageCharWidth() * 32);
 
     auto *fields = new QFormLayout;
     fields->addRow(QStringLiteral("User Id:"), m_user);
