@@ -742,8 +742,10 @@ void TestLinkEditing::linkNotation()
     QCOMPARE(linksOf(QStringLiteral("Programming/Tools")).first(),
              QStringLiteral("Git|https://git-scm.com/|Distributed version control"));
 
-    // Opened again on the copy, the box shows the copy's own text, not the other one's.
+    // Opened again on the copy, the box shows the copy's own text, not the other one's;
+    // the right-click itself already reads it.
     rightClick(form, nodeAt(form, QStringLiteral("Programming\\Languages\\Rust\\Git")));
+    QCOMPARE(NotationText, QStringLiteral("Also for Rust's crates"));
     QString again;
     OnModal<Form31> reopen([&](Form31 *dialog) {
         again = dialog->Text1->toPlainText();

@@ -64,6 +64,9 @@ QList<QWidget *> otherOpenWindows(const QWidget *self)
 
 void Form1::Form_Load()
 {
+    // The browser's script-debugger setting is read first; nothing depends on it yet.
+    IsScriptDebuggerDisabled();
+
     // The tree: links are dragged out of it, and drops on it are the program's to handle.
     TvwBestell->setDragEnabled(true);
     TvwBestell->setAcceptDrops(true);

@@ -4,6 +4,7 @@
 
 #include "mainwindow/form1.h"
 
+#include "editing/notations.h"
 #include "mainwindow/category_tree.h"
 #include "mainwindow/tree_image_list.h"
 #include "shared/c_tree_view.h"
@@ -377,8 +378,17 @@ void Form1::TvwBestell_MouseUp(int button, int shift, double x, double y)
     QVariant notation;
     if (!SelectedLinkUrl.isEmpty()) {
         NotationIsSite = 1;
-        notation = QueryValue(QStringLiteral("SELECT Summary FROM Sit WHERE SitName = ? AND SitUrl = ? ORDER BY SitId"),
-                              {SelectedLinkName, SelectedLinkUrl});
+        // The link of this category first: a copy of it elsewhere has a notation of its own.
+        QString text;
+        TreeNode *category = node->Parent();
+        if (category
+            && Notations(CurrentSubTopicId).readLink(category->FullPath(), SelectedLinkName, SelectedLinkUrl, &text)
+                == Notations::Status::Done)
+            notation = text;
+        else
+            notation = QueryValue(
+                QStringLiteral("SELECT Summary FROM Sit WHERE SitName = ? AND SitUrl = ? ORDER BY SitId"),
+                {SelectedLinkName, SelectedLinkUrl});
     } else {
         NotationIsSite = 0;
         SelectedNodePath = node->FullPath();
