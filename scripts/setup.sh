@@ -26,7 +26,7 @@ quorvane_install_packages() {
         sudo="sudo"
     fi
     $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
 }
 
 quorvane_build() {
