@@ -19,7 +19,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSqlQuery>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -63,11 +62,10 @@ void writeFile(const QString &path, const QByteArray &content)
         f.write(content);
 }
 
-bool exec(QSqlQuery &q, const QVariantList &values)
+// Runs one statement of the fill; a failure is reported.
+bool run(const QString &sql, const QVariantList &values = {})
 {
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (q.exec())
+    if (ExecSql(sql, values))
         return true;
     std::fprintf(stderr, "SQL failed\n");
     return false;
@@ -80,39 +78,35 @@ bool makeEdition(const QString &folder, QVector<Category> *categories, QVector<L
     for (const char *name : {"notes.txt", "manual.pdf", "picture.png"})
         writeFile(folder + QLatin1String("docs/") + QLatin1String(name), "content");
 
-    QSqlDatabase db = DbConnection();
-    db.transaction();
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (1, 'Bench')"));
-    q.exec(QStringLiteral("INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName) VALUES (1, 1, 'Big')"));
-    q.exec(QStringLiteral("INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName)"
-                          " VALUES (1, 'bb99bb', 'aa33ee', '8a2be2', 'Big')"));
+    Transaction fill;
+    if (!run(QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (1, 'Bench')"))
+        || !run(QStringLiteral("INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName) VALUES (1, 1, 'Big')"))
+        || !run(QStringLiteral("INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName)"
+                               " VALUES (1, 'bb99bb', 'aa33ee', '8a2be2', 'Big')")))
+        return false;
 
-    QSqlQuery lks(db);
-    lks.prepare(QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc)"
-                               " VALUES (?, ?, ?, 1, 1, ?, 'N')"));
-    if (!exec(lks, {1, QStringLiteral("Big"), QStringLiteral("Big"), 0}))
+    const QString lks = QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc)"
+                                       " VALUES (?, ?, ?, 1, 1, ?, 'N')");
+    if (!run(lks, {1, QStringLiteral("Big"), QStringLiteral("Big"), 0}))
         return false;
     qint32 id = 1;
     for (int a = 1; a <= TopCategories; ++a) {
         const QString area = QStringLiteral("Area %1").arg(a, 3, 10, QLatin1Char('0'));
         const QString areaPath = QStringLiteral("Big/") + area;
         categories->append({++id, areaPath});
-        if (!exec(lks, {id, area + QStringLiteral("/Big"), areaPath, 1}))
+        if (!run(lks, {id, area + QStringLiteral("/Big"), areaPath, 1}))
             return false;
         for (int f = 1; f <= SubCategoriesEach; ++f) {
             const QString field = QStringLiteral("Field %1").arg(f, 2, 10, QLatin1Char('0'));
             const QString path = areaPath + QLatin1Char('/') + field;
             categories->append({++id, path});
-            if (!exec(lks, {id, field + QLatin1Char('/') + area + QStringLiteral("/Big"), path, 1}))
+            if (!run(lks, {id, field + QLatin1Char('/') + area + QStringLiteral("/Big"), path, 1}))
                 return false;
         }
     }
 
-    QSqlQuery sit(db);
-    sit.prepare(QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl, Summary) VALUES (?, ?, ?, '')"));
-    QSqlQuery join(db);
-    join.prepare(QStringLiteral("INSERT INTO LksSit (LksId, SitId, Seq) VALUES (?, ?, ?)"));
+    const QString sit = QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl, Summary) VALUES (?, ?, ?, '')");
+    const QString join = QStringLiteral("INSERT INTO LksSit (LksId, SitId, Seq) VALUES (?, ?, ?)");
     const QString docs = folder + QStringLiteral("docs/");
     for (int i = 1; i <= LinksTotal; ++i) {
         const Category &category = categories->at((i - 1) % categories->size());
@@ -128,10 +122,10 @@ bool makeEdition(const QString &folder, QVector<Category> *categories, QVector<L
         }
         const QString name = QStringLiteral("Site %1").arg(i, 5, 10, QLatin1Char('0'));
         links->append({category.id, name, url});
-        if (!exec(sit, {i, name, url}) || !exec(join, {category.id, i, i}))
+        if (!run(sit, {i, name, url}) || !run(join, {category.id, i, i}))
             return false;
     }
-    return db.commit();
+    return fill.commit();
 }
 
 // The same nodes in a plain QTreeWidget: folders with a picture, links with text only.

@@ -23,14 +23,6 @@ namespace EditingTest {
 
 using namespace Form1Test;
 
-// Opens the sample edition of the program folder as the edition in use.
-inline bool openSampleEdition()
-{
-    CloseDatabase();
-    CurrentDatabaseFile = QStringLiteral("Sample_Links.mdb");
-    return OpenDatabase(CurrentDatabaseFile);
-}
-
 // The tree node with that full path ("\" between the names), or nullptr.
 inline TreeNode *nodeAt(Form1 *form, const QString &fullPath)
 {
@@ -41,10 +33,11 @@ inline TreeNode *nodeAt(Form1 *form, const QString &fullPath)
     return nullptr;
 }
 
-inline QStringList nodePaths(Form1 *form)
+// The full paths of a tree's nodes, in Index order.
+inline QStringList nodePaths(QTreeWidget *tree)
 {
     QStringList paths;
-    const QList<TreeNode *> all = TreeNodes::of(form->TvwBestell)->All();
+    const QList<TreeNode *> all = TreeNodes::of(tree)->All();
     for (TreeNode *node : all)
         paths.append(node->FullPath());
     return paths;

@@ -4,6 +4,7 @@
 
 #include "mainwindow/form1.h"
 #include "platform/browser_window.h"
+#include "platform/webbrowser.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -71,6 +72,16 @@ inline void closeMainWindow()
         form->close();
         delete form;
     }
+}
+
+// A browser window of the program showing address, brought to the front, as a link of the
+// tree opens one.
+inline BrowserWindow *openBrowserWindow(const QString &address)
+{
+    auto *window = new BrowserWindow();
+    window->browser()->Navigate(address);
+    window->bringToFront();
+    return window;
 }
 
 // Closes the program's browser windows and waits until they have left the list.

@@ -1,5 +1,6 @@
 #include "testhelper.h"
 
+#include "mainwindow/edition_loader.h"
 #include "platform/dialogs.h"
 #include "shared/database.h"
 #include "shared/globals.h"
@@ -91,6 +92,12 @@ void RemoveProgramFolder(std::unique_ptr<TestProgramFolder> &folder, bool allAns
     QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join(QLatin1Char('\n'))));
     if (allAnswered)
         QCOMPARE(pending, 0);
+}
+
+bool OpenEdition(const QString &fileName)
+{
+    CurrentDatabaseFile = fileName;
+    return EditionLoader().openActiveEdition();
 }
 
 QStringList QueryRows(const QString &sql, const QVariantList &values)

@@ -31,6 +31,10 @@ private:
     QTemporaryDir m_config;
 };
 
+// How long a test waits for a page to load: the first page of a run starts the browser
+// engine, which can take a while on a busy machine.
+constexpr int PageLoadTimeoutMs = 30000;
+
 // The built program folder the tests copy from.
 QString BuiltProgramFolder();
 // The folder of test fixture files.
@@ -40,6 +44,10 @@ QString FixturesFolder();
 // showed that it had not scripted, and with allAnswered also when a scripted answer was
 // never used.
 void RemoveProgramFolder(std::unique_ptr<TestProgramFolder> &folder, bool allAnswered = false);
+
+// Makes fileName (an edition file of the program folder) the edition in use and opens it,
+// closing any edition open before, as the main window does.
+bool OpenEdition(const QString &fileName);
 
 // The rows of a query on the open edition, each as its columns' texts joined by "|"; a
 // query that fails gives one row "error: " and the message.

@@ -122,10 +122,7 @@ void TestBrowser::cleanup()
 
 BrowserWindow *TestBrowser::openWindow(const QString &file)
 {
-    auto *window = new BrowserWindow();
-    window->browser()->Navigate(m_app->file(file));
-    window->bringToFront();
-    return window;
+    return openBrowserWindow(m_app->file(file));
 }
 
 void TestBrowser::linkOpensSeparateBrowserWindow()
@@ -148,13 +145,14 @@ void TestBrowser::linkOpensSeparateBrowserWindow()
     BrowserWindow *window = BrowserWindow::openWindows().first();
     QVERIFY(window->isVisible());
     QCOMPARE(WebPageTitle, QString());
-    QTRY_COMPARE(window->browser()->url(), url);
-    QTRY_COMPARE(window->windowTitle(), QStringLiteral("Site One - Browser"));
+    QTRY_COMPARE_WITH_TIMEOUT(window->browser()->url(), url, PageLoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Site One - Browser"), PageLoadTimeoutMs);
     QVERIFY(IsBrowserTitle(window->windowTitle()));
     QCOMPARE(form->results->lastNavigated(), shownBefore);
     QCOMPARE(BrowserWindow::findByHandle(window->handle()), window);
 
-    QTRY_COMPARE(UrlHistory::find(QString::fromUtf8(url.toEncoded())).visits, 1);   // recorded as it loaded
+    // Recorded as it loaded.
+    QTRY_COMPARE_WITH_TIMEOUT(UrlHistory::find(QString::fromUtf8(url.toEncoded())).visits, 1, PageLoadTimeoutMs);
 
     // Every link opens a window of its own.
     form->NavigateWebSite(address, 0);
@@ -176,30 +174,31 @@ void TestBrowser::browserWindowGoesBackAndElsewhere()
     auto *address = window->findChild<QLineEdit *>(QStringLiteral("address"));
     auto *bar = window->findChild<QToolBar *>(QStringLiteral("navigation"));
     QVERIFY(address && bar);
-    QTRY_COMPARE(window->windowTitle(), QStringLiteral("One - Browser"));
-    QTRY_COMPARE(window->browser()->ReadyState(), 4);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("One - Browser"), PageLoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->browser()->ReadyState(), 4, PageLoadTimeoutMs);
     QCOMPARE(address->text(), one.toString());
 
     // An address typed into the window's address box is shown there.
     address->clear();
     QTest::keyClicks(address, m_app->file(QStringLiteral("two.htm")));
     QTest::keyClick(address, Qt::Key_Return);
-    QTRY_COMPARE(window->browser()->url(), two);
-    QTRY_COMPARE(window->windowTitle(), QStringLiteral("Two - Browser"));
+    QTRY_COMPARE_WITH_TIMEOUT(window->browser()->url(), two, PageLoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Two - Browser"), PageLoadTimeoutMs);
     QCOMPARE(address->text(), two.toString());
 
     // Back from the tool bar returns to the page before.
     QAction *back = window->browser()->pageAction(QWebEnginePage::Back);
     QVERIFY(bar->actions().contains(back));
-    QTRY_VERIFY(back->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(back->isEnabled(), PageLoadTimeoutMs);
     back->trigger();
-    QTRY_COMPARE(window->browser()->url(), one);
-    QTRY_COMPARE(address->text(), one.toString());
+    QTRY_COMPARE_WITH_TIMEOUT(window->browser()->url(), one, PageLoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(address->text(), one.toString(), PageLoadTimeoutMs);
 
-    // An empty address goes nowhere.
+    // An empty address goes nowhere: the browser is not even asked to go.
+    const QString navigated = window->browser()->lastNavigated();
     address->setText(QStringLiteral("   "));
     QTest::keyClick(address, Qt::Key_Return);
-    QTest::qWait(50);
+    QCOMPARE(window->browser()->lastNavigated(), navigated);
     QCOMPARE(window->browser()->url(), one);
 }
 
@@ -226,8 +225,8 @@ void TestBrowser::windowTrackingKeepsThreeWindows()
 
     BrowserWindow *a = openWindow(QStringLiteral("a.htm"));
     BrowserWindow *b = openWindow(QStringLiteral("b.htm"));
-    QTRY_COMPARE(a->windowTitle(), QStringLiteral("Alpha - Browser"));
-    QTRY_COMPARE(b->windowTitle(), QStringLiteral("Beta - Browser"));
+    QTRY_COMPARE_WITH_TIMEOUT(a->windowTitle(), QStringLiteral("Alpha - Browser"), PageLoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(b->windowTitle(), QStringLiteral("Beta - Browser"), PageLoadTimeoutMs);
     const QString ha = QString::number(a->handle());
     const QString hb = QString::number(b->handle());
 
@@ -289,8 +288,8 @@ void TestBrowser::droppedLinkNamedAfterPage()
                      page("Links Two", "<p><a href=\"http://example.invalid/a\">Second A</a></p>"));
     BrowserWindow *one = openWindow(QStringLiteral("links1.htm"));
     BrowserWindow *two = openWindow(QStringLiteral("links2.htm"));
-    QTRY_VERIFY(one->pageLinksCollected());
-    QTRY_VERIFY(two->pageLinksCollected());
+    QTRY_VERIFY_WITH_TIMEOUT(one->pageLinksCollected(), PageLoadTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(two->pageLinksCollected(), PageLoadTimeoutMs);
     QCOMPARE(one->pageLinks().size(), 3);
 
     const QString pageUrl = QUrl::fromLocalFile(m_app->file(QStringLiteral("links1.htm"))).toString();
@@ -323,20 +322,20 @@ void TestBrowser::newWindowRequestsOpenBrowserWindows()
     // A page of the main window's browser opens its new window as a browser window.
     QSignalSpy done(form->results, &WebBrowser::DocumentComplete);
     form->results->Navigate(opener.toLocalFile());
-    QTRY_VERIFY(!done.isEmpty() && done.last().at(0).toUrl() == opener);
+    QTRY_VERIFY_WITH_TIMEOUT(!done.isEmpty() && done.last().at(0).toUrl() == opener, PageLoadTimeoutMs);
     form->results->page()->runJavaScript(QStringLiteral("document.getElementById('n').click()"));
-    QTRY_COMPARE(BrowserWindow::openWindows().size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(BrowserWindow::openWindows().size(), 1, PageLoadTimeoutMs);
     BrowserWindow *first = BrowserWindow::openWindows().first();
     QVERIFY(first->isVisible());
-    QTRY_COMPARE(first->browser()->url(), target);
-    QTRY_COMPARE(first->windowTitle(), QStringLiteral("Target - Browser"));
+    QTRY_COMPARE_WITH_TIMEOUT(first->browser()->url(), target, PageLoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(first->windowTitle(), QStringLiteral("Target - Browser"), PageLoadTimeoutMs);
     QCOMPARE(form->results->url(), opener);
 
     // And so does a page of a browser window.
     first->browser()->page()->runJavaScript(QStringLiteral("window.open('opener.htm')"));
-    QTRY_COMPARE(BrowserWindow::openWindows().size(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(BrowserWindow::openWindows().size(), 2, PageLoadTimeoutMs);
     BrowserWindow *second = BrowserWindow::openWindows().last();
-    QTRY_COMPARE(second->browser()->url(), opener);
+    QTRY_COMPARE_WITH_TIMEOUT(second->browser()->url(), opener, PageLoadTimeoutMs);
     QCOMPARE(first->browser()->url(), target);
 }
 
@@ -360,7 +359,8 @@ void TestBrowser::accountPageCompletion()
     AccountPageUrl = accountPageUrl;
     AccountPageReady = 0;
     form->results->Navigate(m_app->file(QStringLiteral("account.htm")));
-    QTRY_VERIFY(!done.isEmpty() && done.last().at(0).toUrl().fileName() == QLatin1String("account.htm"));
+    QTRY_VERIFY_WITH_TIMEOUT(!done.isEmpty() && done.last().at(0).toUrl().fileName() == QLatin1String("account.htm"),
+                             PageLoadTimeoutMs);
     QCOMPARE(AccountPageReady, ready);
 }
 
@@ -375,8 +375,8 @@ void TestBrowser::accountPageStillLoading()
     AccountPageUrl = server.address("/account").replace(QLatin1String("http:"), QLatin1String("HTTP:"));
     AccountPageReady = 0;
     form->results->Navigate(server.address("/account"));
-    QTRY_VERIFY(server.hasRequest());
-    QTRY_COMPARE(form->results->ReadyState(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(server.hasRequest(), PageLoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(form->results->ReadyState(), 1, PageLoadTimeoutMs);
 
     // A completion while the page is still loading changes nothing.
     emit form->results->DocumentComplete(QUrl(server.address("/account")), true);
@@ -384,7 +384,7 @@ void TestBrowser::accountPageStillLoading()
     done.clear();
 
     server.answerAll(page("Account", "welcome"));
-    QTRY_VERIFY(!done.isEmpty() && done.last().at(1).toBool());
+    QTRY_VERIFY_WITH_TIMEOUT(!done.isEmpty() && done.last().at(1).toBool(), PageLoadTimeoutMs);
     QCOMPARE(form->results->ReadyState(), 4);
     QCOMPARE(AccountPageReady, 1);
 }
@@ -483,13 +483,13 @@ void TestBrowser::pageCommands()
     QCOMPARE(form->results->lastNavigated(), shown);
 
     // Saving the shown page.
-    QTRY_COMPARE(form->results->title(), QStringLiteral("Local"));
-    QTRY_COMPARE(form->results->ReadyState(), 4);
+    QTRY_COMPARE_WITH_TIMEOUT(form->results->title(), QStringLiteral("Local"), PageLoadTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(form->results->ReadyState(), 4, PageLoadTimeoutMs);
     DialogScript::input(m_app->file(QStringLiteral("saved/copy.html")));
     QDir().mkpath(m_app->file(QStringLiteral("saved")));
     form->SavePageAs();
     QCOMPARE(DialogScript::last().kind, QStringLiteral("SaveFile"));
-    QTRY_VERIFY(m_app->readFile(QStringLiteral("saved/copy.html")).contains("Local"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_app->readFile(QStringLiteral("saved/copy.html")).contains("Local"), PageLoadTimeoutMs);
 
     // A link that cannot be opened is reported.
     DialogScript::answer(vbOK);

@@ -95,7 +95,7 @@ void TestCategoryEditing::init()
 {
     m_app = std::make_unique<TestProgramFolder>();
     IsOnline = false;
-    QVERIFY(openSampleEdition());
+    QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
     CurrentSubTopicId = Programming;
 }
 

@@ -145,7 +145,8 @@ void TestForm1Window::loadOnlineShowsHomePage()
     IsOnline = true;
     Form1 *form = showMainWindow();
     QCOMPARE(form->results->lastNavigated(), m_app->file(QStringLiteral("help/mainpage.html")));
-    QTRY_COMPARE(form->results->url(), QUrl::fromLocalFile(m_app->file(QStringLiteral("help/mainpage.html"))));
+    QTRY_COMPARE_WITH_TIMEOUT(form->results->url(), QUrl::fromLocalFile(m_app->file(QStringLiteral("help/mainpage.html"))),
+                              PageLoadTimeoutMs);
 }
 
 void TestForm1Window::loadSearchMode_data()
@@ -219,7 +220,7 @@ void TestForm1Window::topicThenSubTopicBuildsAndCachesPage()
     QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("tbhome.xml"))));
     QVERIFY(m_app->readFile(page).contains("Information Websites"));
     QCOMPARE(form->results->lastNavigated(), m_app->file(page));
-    QTRY_COMPARE(form->results->url(), QUrl::fromLocalFile(m_app->file(page)));
+    QTRY_COMPARE_WITH_TIMEOUT(form->results->url(), QUrl::fromLocalFile(m_app->file(page)), PageLoadTimeoutMs);
 
     // Chosen again, the page comes from the cache: nothing is built.
     QFile::remove(m_app->file(QStringLiteral("tp.xsl")));
@@ -451,6 +452,7 @@ void TestForm1Window::smallestWindowStaysReadable()
 void TestForm1Window::unloadSavesBacksUpAndClears()
 {
     Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
+    const QPointer<Form1> window(form);
     QVERIFY(!pageFiles(*m_app).isEmpty());
     form->mnuISon->trigger();
     QVERIFY(form->mnuISon->isChecked() && !form->mnuIsOff->isChecked());
@@ -464,7 +466,7 @@ void TestForm1Window::unloadSavesBacksUpAndClears()
     QCOMPARE(GetSetting(App, QStringLiteral("Search"), QStringLiteral("Mode")), QStringLiteral("On"));
     QCOMPARE(m_app->readFile(QStringLiteral("Backup/Sample_Links.mdb")), m_app->readFile(QStringLiteral("Sample_Links.mdb")));
     QVERIFY(!DatabaseIsOpen());
-    QTest::qWait(0);
+    QTRY_VERIFY(window.isNull());   // and the window is deleted
 }
 
 void TestForm1Window::refusingChildKeepsMainWindowOpen()
@@ -544,15 +546,16 @@ void TestForm1Window::browserCancelsNavigation()
     QSignalSpy complete(&browser, &WebBrowser::DocumentComplete);
 
     browser.Navigate(m_app->file(QStringLiteral("a.htm")));
-    QTRY_VERIFY(!complete.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!complete.isEmpty(), PageLoadTimeoutMs);
     QCOMPARE(browser.ReadyState(), 4);
     QCOMPARE(browser.LocationURL(), QUrl::fromLocalFile(m_app->file(QStringLiteral("a.htm"))).toString());
 
     // The cancelled address is asked about but never shown; the next one is.
     browser.Navigate(m_app->file(QStringLiteral("b.htm")));
-    QTRY_VERIFY(std::any_of(asked.begin(), asked.end(), [](const QUrl &u) { return u.fileName() == "b.htm"; }));
+    QTRY_VERIFY_WITH_TIMEOUT(std::any_of(asked.begin(), asked.end(), [](const QUrl &u) { return u.fileName() == "b.htm"; }),
+                             PageLoadTimeoutMs);
     browser.Navigate(m_app->file(QStringLiteral("c.htm")));
-    QTRY_VERIFY(complete.last().at(0).toUrl().fileName() == QLatin1String("c.htm"));
+    QTRY_VERIFY_WITH_TIMEOUT(complete.last().at(0).toUrl().fileName() == QLatin1String("c.htm"), PageLoadTimeoutMs);
     QVERIFY(std::none_of(shown.begin(), shown.end(), [](const QUrl &u) { return u.fileName() == "b.htm"; }));
 }
 

@@ -171,8 +171,7 @@ void TestKeywordSearch::searchAddresses()
 
 void TestKeywordSearch::rememberedKeywords()
 {
-    CurrentDatabaseFile = QStringLiteral("Sample_Links.mdb");
-    QVERIFY(OpenDatabase(CurrentDatabaseFile));
+    QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
     // Sub-Topic 1 (Programming): root row "|programming|languages".
     QVERIFY(!KeywordSearch::rememberKeyword(1, QStringLiteral("  Programming ")));
     QVERIFY(!KeywordSearch::rememberKeyword(1, QStringLiteral("   ")));

@@ -114,7 +114,7 @@ void TestLinkEditing::init()
 {
     m_app = std::make_unique<TestProgramFolder>();
     IsOnline = false;
-    QVERIFY(openSampleEdition());
+    QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
     CurrentSubTopicId = Programming;
     SetOpenBrowserPagesSource({});
     TrackedBrowserHandle.clear();
@@ -238,10 +238,8 @@ void TestLinkEditing::addLinkFromOwnBrowserWindow()
 {
     m_app->writeFile(QStringLiteral("guide.htm"),
                      "<html><head><title>Python Guide</title></head><body>guide</body></html>");
-    auto *window = new BrowserWindow();
-    window->browser()->Navigate(m_app->file(QStringLiteral("guide.htm")));
-    window->bringToFront();
-    QTRY_COMPARE(window->windowTitle(), QStringLiteral("Python Guide - Browser"));
+    BrowserWindow *window = openBrowserWindow(m_app->file(QStringLiteral("guide.htm")));
+    QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Python Guide - Browser"), PageLoadTimeoutMs);
     const QString address = window->LocationURL();
 
     Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));

@@ -26,8 +26,7 @@ struct PostFixture {
     explicit PostFixture(bool buildPage = true)
     {
         folder.makeEdition(QStringLiteral("post.mdb"));
-        CurrentDatabaseFile = QStringLiteral("post.mdb");
-        OpenDatabase(CurrentDatabaseFile);
+        OpenEdition(QStringLiteral("post.mdb"));
         CurrentSubTopicId = 4;
         CurrentPageFile = PageFileName(QStringLiteral("Jazz"), 4);
         builder.BuildPageStylesheet("tpmaster.xsl", "One", "Two", "Three", "Four", "Five", "Six", "");
@@ -273,7 +272,7 @@ void TestPagePost::pageEditorPostsThroughBrowser()
     results.resize(900, 700);
     results.show();
     results.Navigate(GetAppPath() + CurrentPageFile);
-    QVERIFY(loaded.wait(30000));
+    QVERIFY(loaded.wait(PageLoadTimeoutMs));
     QVERIFY(loaded.last().at(1).toBool());
 
     // The user opens section 5's editor, types a name and an address, and saves.
@@ -283,13 +282,13 @@ void TestPagePost::pageEditorPostsThroughBrowser()
         "document.querySelector('#editor5 input[data-key=url2]').value = "
         "'https://www.bluenote.com/?q=a+b&name=x&url=y#top';"
         "document.querySelector('#editor5 button[type=submit]').click();");
-    QTRY_COMPARE_WITH_TIMEOUT(posts, 1, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(posts, 1, PageLoadTimeoutMs);
     QCOMPARE(result, PagePost::Result::Stored);
     QCOMPARE(rows("FavoriteLinks").at(1),
              QString("name2/url2:  Blue Note &amp; Co &lt;live&gt; 100% C++ ampersand  | "
                      "https://www.bluenote.com/?q=a+b&name=x&url=y#top"));
     QCOMPARE(rows("FavoriteLinks").at(0), QString("name1/url1: Link1 | "));
-    QTRY_VERIFY_WITH_TIMEOUT(loaded.size() >= 2, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(loaded.size() >= 2, PageLoadTimeoutMs);
     QVERIFY(results.url().toLocalFile().endsWith(CurrentPageFile));
     QVERIFY(DialogScript::shown().isEmpty());
 }

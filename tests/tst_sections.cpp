@@ -12,6 +12,7 @@
 #include "editing/section_links.h"
 #include "mainwindow/form1.h"
 #include "mainwindow/topic_page_builder.h"
+#include "mainwindow/topic_selection.h"
 #include "platform/dialogs.h"
 #include "platform/webbrowser.h"
 #include "shared/database.h"
@@ -65,11 +66,9 @@ public:
         CurrentPageFile = PageFileName(subTopic, CurrentSubTopicId);
         if (!FileExistsNonEmpty(GetAppPath() + CurrentPageFile)) {
             QStringList h;
-            for (int i = 1; i <= 6; ++i)
-                h << QueryValue(QStringLiteral("SELECT Header%1 FROM SubTopics WHERE SubTopicId = ?").arg(i),
-                                {CurrentSubTopicId})
-                         .toString();
-            builder.BuildPageStylesheet(QStringLiteral("tpmaster.xsl"), h[0], h[1], h[2], h[3], h[4], h[5], QString());
+            if (TopicSelection::sectionCaptions(CurrentSubTopicId, &h))
+                builder.BuildPageStylesheet(QStringLiteral("tpmaster.xsl"), h[0], h[1], h[2], h[3], h[4], h[5],
+                                            QString());
             builder.PrepareTopicHomePage(CurrentSubTopicId);
         }
         navigate(GetAppPath() + CurrentPageFile);
@@ -156,8 +155,7 @@ void TestSections::cleanup()
 void TestSections::makeSubTopic()
 {
     m_home->makeEdition(QStringLiteral("test.mdb"));
-    CurrentDatabaseFile = QStringLiteral("test.mdb");
-    QVERIFY(OpenDatabase(CurrentDatabaseFile));
+    QVERIFY(OpenEdition(QStringLiteral("test.mdb")));
     QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (?, ?)"), {kTopicId, kTopic}));
     QVERIFY(ExecSql(QStringLiteral("INSERT INTO SubTopics VALUES (?, ?, ?, 'Information Websites', 'Search Websites', "
                                    "'Organization Websites', 'Related Websites', 'Popular Websites', 'Local Websites')"),

@@ -8,7 +8,6 @@
 #include "testhelper.h"
 
 #include <QRegularExpression>
-#include <QSqlQuery>
 #include <QtTest>
 
 namespace {
@@ -21,8 +20,7 @@ struct PageFixture {
     PageFixture()
     {
         folder.makeEdition(QStringLiteral("pages.mdb"));
-        CurrentDatabaseFile = QStringLiteral("pages.mdb");
-        OpenDatabase(CurrentDatabaseFile);
+        OpenEdition(QStringLiteral("pages.mdb"));
         CurrentSubTopicId = 7;
         CurrentPageFile = PageFileName(QStringLiteral("Rock Music"), 7);
     }
@@ -42,19 +40,6 @@ QString lines(const QList<QPair<int, QString>> &layout)
     QString out;
     for (const auto &[blanks, text] : layout)
         out += QString(blanks, QLatin1Char(' ')) + text + QLatin1String("\r\n");
-    return out;
-}
-
-QStringList column(const QString &sql, const QVariantList &values)
-{
-    QSqlQuery q(DbConnection());
-    q.prepare(sql);
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    q.exec();
-    QStringList out;
-    while (q.next())
-        out.append(q.value(0).isNull() ? QStringLiteral("<null>") : q.value(0).toString());
     return out;
 }
 
@@ -295,14 +280,14 @@ void TestTopicPage::padding()
     QVERIFY(f.builder.PrepareTopicHomePage(7));
 
     const QString select = "SELECT %1 FROM LocalLinks WHERE topicid = ? ORDER BY rowid";
-    QCOMPARE(column(select.arg("FieldName1"), {7}), keysAfter);
+    QCOMPARE(QueryRows(select.arg("FieldName1"), {7}), keysAfter);
     for (const QString &table : SectionLinkTables())
-        QCOMPARE(column(QString("SELECT count(*) FROM %1 WHERE topicid = 7").arg(table), {}).value(0),
-                 table == "LocalLinks" ? QString::number(keysAfter.size()) : "5");
+        QCOMPARE(QueryCount(QString("SELECT count(*) FROM %1 WHERE topicid = 7").arg(table)),
+                 table == "LocalLinks" ? qint64(keysAfter.size()) : 5);
     // Added rows: "Link<k>", "url<k>", no address; rows that were there are untouched.
-    const QStringList names = column(select.arg("LinkName"), {7});
-    const QStringList urls = column(select.arg("LinkUrl"), {7});
-    const QStringList urlKeys = column(select.arg("FieldName2"), {7});
+    const QStringList names = QueryRows(select.arg("LinkName"), {7});
+    const QStringList urls = QueryRows(select.arg("ifnull(LinkUrl, '<null>')"), {7});
+    const QStringList urlKeys = QueryRows(select.arg("FieldName2"), {7});
     for (qsizetype i = existing.size(); i < keysAfter.size(); ++i) {
         const QString k = keysAfter.at(i).right(1);
         QCOMPARE(names.at(i), "Link" + k);
@@ -311,11 +296,11 @@ void TestTopicPage::padding()
     }
     for (qsizetype i = 0; i < existing.size(); ++i)
         QCOMPARE(names.at(i), "Mine " + existing.at(i));
-    QCOMPARE(column("SELECT count(*) FROM LocalLinks WHERE topicid = 9", {}).value(0), QString("1"));
+    QCOMPARE(QueryCount("SELECT count(*) FROM LocalLinks WHERE topicid = 9"), 1);
 
     // A second build adds nothing.
     QVERIFY(f.builder.PrepareTopicHomePage(7));
-    QCOMPARE(column(select.arg("FieldName1"), {7}), keysAfter);
+    QCOMPARE(QueryRows(select.arg("FieldName1"), {7}), keysAfter);
 }
 
 void TestTopicPage::pageShowsLinksAndColours()

@@ -1,4 +1,5 @@
 #include "mainwindow/start.h"
+#include "platform/settings.h"
 #include "platform/single_instance.h"
 #include "shared/fileroutines.h"
 
@@ -14,7 +15,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // The application title. No display name is set: the window system would append it to
     // the caption of every window, and each window's caption is its own.
-    QApplication::setApplicationName(QStringLiteral("QuorvaneDesktop"));
+    QApplication::setApplicationName(AppTitle);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/quorvane.png")));
 
     auto *start = new Start;

@@ -2,7 +2,6 @@
 
 #include "editing/edit_names.h"
 #include "editing/edit_sql.h"
-#include "editing/write_scope.h"
 #include "shared/routines.h"
 
 #include <limits>
@@ -24,17 +23,6 @@ CategoryEditing::NameCheck CategoryEditing::checkName(const QString &name)
     if (EditNames::HasProhibitedCharacter(name))
         return NameCheck::Prohibited;
     if (EditNames::IsNumeric(name))
-        return NameCheck::Numeric;
-    return NameCheck::Ok;
-}
-
-CategoryEditing::NameCheck CategoryEditing::checkSubCategoryName(const QString &trimmedName)
-{
-    if (!ContainsTextChar(trimmedName))
-        return NameCheck::NoTextCharacter;
-    if (EditNames::HasProhibitedCharacter(trimmedName))
-        return NameCheck::Prohibited;
-    if (EditNames::IsNumeric(trimmedName))
         return NameCheck::Numeric;
     return NameCheck::Ok;
 }
@@ -221,23 +209,20 @@ CategoryEditing::Status CategoryEditing::add(const QString &subTopicName, const 
 
     const QString insert = QStringLiteral(
         "INSERT INTO Lks (LksId, IsTop, LksName, LksUrl, LksDesc, TopicId) VALUES (?, 1, ?, ?, 'N', ?)");
-    WriteScope scope;
+    Transaction transaction;
+    if (!EditSql::started(transaction, m_error))
+        return Status::Failed;
     if (rootMissing) {
         ++n;
         if (!EditSql::exec(insert, {qint32(n), subTopicName, subTopicName, m_subTopicId}, m_error))
             return Status::Failed;
-        m_rootId = qint32(n);
     }
+    const qint32 rootId = rootMissing ? qint32(n) : 0;
     ++n;
-    if (!EditSql::exec(insert, {qint32(n), reversed, ReversePathOrder(reversed), m_subTopicId}, m_error)) {
-        m_rootId = 0;
+    if (!EditSql::exec(insert, {qint32(n), reversed, ReversePathOrder(reversed), m_subTopicId}, m_error)
+        || !EditSql::commit(transaction, m_error))
         return Status::Failed;
-    }
-    if (!scope.commit()) {
-        m_rootId = 0;
-        m_error = DbConnection().lastError().text();
-        return Status::Failed;
-    }
+    m_rootId = rootId;
     m_addedId = qint32(n);
     return Status::Done;
 }
@@ -309,7 +294,9 @@ CategoryEditing::Status CategoryEditing::renamePaths(const QString &oldPath, con
     if (!readRows(rows))
         return Status::Failed;
 
-    WriteScope scope;
+    Transaction transaction;
+    if (!EditSql::started(transaction, m_error))
+        return Status::Failed;
     int changed = 0;
     const QString below = oldPath + QLatin1Char('/');
     for (const Row &row : std::as_const(rows)) {
@@ -321,10 +308,8 @@ CategoryEditing::Status CategoryEditing::renamePaths(const QString &oldPath, con
             return Status::Failed;
         ++changed;
     }
-    if (!scope.commit()) {
-        m_error = DbConnection().lastError().text();
+    if (!EditSql::commit(transaction, m_error))
         return Status::Failed;
-    }
     m_rows = changed;
     return Status::Done;
 }
@@ -370,7 +355,9 @@ CategoryEditing::Status CategoryEditing::deleteCategory(const QString &treePath,
     if (own.isEmpty())
         return Status::NotFound;
 
-    WriteScope scope;
+    Transaction transaction;
+    if (!EditSql::started(transaction, m_error))
+        return Status::Failed;
     int removed = 0;
     for (const qint32 id : std::as_const(own))
         if (!deleteLinksOf(id))
@@ -390,10 +377,8 @@ CategoryEditing::Status CategoryEditing::deleteCategory(const QString &treePath,
             ++removed;
         }
     }
-    if (!scope.commit()) {
-        m_error = DbConnection().lastError().text();
+    if (!EditSql::commit(transaction, m_error))
         return Status::Failed;
-    }
     m_rows = removed;
     return Status::Done;
 }

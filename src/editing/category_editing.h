@@ -20,16 +20,13 @@ public:
     // What checking a typed category name finds, in the order the checks run.
     enum class NameCheck {
         Ok,
-        Empty,             // only blanks (or nothing): the command ends without a message
+        Empty,             // only blanks (or nothing)
         NoTextCharacter,   // no letter A-Z, a-z or blank
         Prohibited,        // one of ' < > " / \ .
         Numeric,           // the whole name reads as a number
     };
-    // The checks of the Add and Rename commands.
+    // The checks of a typed category or sub-category name, and of a new link name.
     static NameCheck checkName(const QString &name);
-    // The checks of the Add Sub-Category dialog, on the trimmed name (empty counts as
-    // NoTextCharacter there).
-    static NameCheck checkSubCategoryName(const QString &trimmedName);
 
     // Texts of the category commands.
     static QString nameErrorMessage();

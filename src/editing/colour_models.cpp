@@ -1,20 +1,11 @@
 #include "editing/colour_models.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <stdexcept>
 
 namespace {
-
-// The smallest value, starting from the first one.
-double MinOf(std::initializer_list<double> values)
-{
-    double result = *values.begin();
-    for (double v : values)
-        if (v < result)
-            result = v;
-    return result;
-}
 
 // The largest value, starting from 0 (so values that are all negative give 0).
 double MaxOf(std::initializer_list<double> values)
@@ -108,7 +99,7 @@ void cClrModels::SetCMY(int c, int m, int y)
 
 qint16 cClrModels::cmykK() const
 {
-    return toInt16(MinOf({255.0 - m_red, 255.0 - m_green, 255.0 - m_blue}) / 2.55);
+    return toInt16(std::min<double>({255.0 - m_red, 255.0 - m_green, 255.0 - m_blue}) / 2.55);
 }
 
 qint16 cClrModels::cmykPart(quint8 value) const
@@ -155,7 +146,7 @@ void cClrModels::SetCMYK(int c, int m, int y, int k)
 qint16 cClrModels::hlsL() const
 {
     const double max = MaxOf({double(m_red), double(m_green), double(m_blue)});
-    const double min = MinOf({double(m_red), double(m_green), double(m_blue)});
+    const double min = std::min<double>({double(m_red), double(m_green), double(m_blue)});
     return toInt16(((max + min) / 2) / 2.55);
 }
 
@@ -165,7 +156,7 @@ qint16 cClrModels::hlsS() const
     const float g = m_green / 255.0f;
     const float b = m_blue / 255.0f;
     const float max = float(MaxOf({r, g, b}));
-    const float min = float(MinOf({r, g, b}));
+    const float min = float(std::min<double>({r, g, b}));
     if (max == min)
         return 0;
     float s;
@@ -182,7 +173,7 @@ qint16 cClrModels::hlsH() const
     const float g = m_green / 255.0f;
     const float b = m_blue / 255.0f;
     const float max = float(MaxOf({r, g, b}));
-    const float min = float(MinOf({r, g, b}));
+    const float min = float(std::min<double>({r, g, b}));
     float h = 0;
     if (max != min) {
         const float d = max - min;

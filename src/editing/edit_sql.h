@@ -1,5 +1,5 @@
 #pragma once
-// Statements of the editing classes: bound values, the error text kept.
+// Statements and transactions of the editing classes: bound values, the error text kept.
 
 #include "shared/database.h"
 
@@ -20,13 +20,6 @@ inline bool run(QSqlQuery &query, const QString &sql, const QVariantList &values
     return false;
 }
 
-// Why a statement on query failed: the query's reason, else the connection's.
-inline QString errorOf(const QSqlQuery &query)
-{
-    const QString text = query.lastError().text();
-    return text.isEmpty() ? DbConnection().lastError().text() : text;
-}
-
 inline bool exec(const QString &sql, const QVariantList &values, QString &error)
 {
     QSqlQuery query(DbConnection());
@@ -41,6 +34,26 @@ inline bool scalar(const QString &sql, const QVariantList &values, QVariant &val
         return false;
     value = query.next() ? query.value(0) : QVariant();
     return true;
+}
+
+// False, with the database's text in error, when the transaction did not start (then
+// nothing may be written: the writes would not be one group).
+inline bool started(const Transaction &transaction, QString &error)
+{
+    if (transaction.started())
+        return true;
+    error = DbConnection().lastError().text();
+    return false;
+}
+
+// Makes the transaction's writes land; false, with the database's text in error, when
+// they could not (and then none did).
+inline bool commit(Transaction &transaction, QString &error)
+{
+    if (transaction.commit())
+        return true;
+    error = DbConnection().lastError().text();
+    return false;
 }
 
 } // namespace EditSql

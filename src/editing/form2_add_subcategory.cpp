@@ -40,7 +40,7 @@ void Form2::Command1_Click()
     const QString parentName = parentPath.mid(parentPath.lastIndexOf(QLatin1Char('\\')) + 1);
     const QString name = TrimBlanks(Text1->text());
 
-    switch (CategoryEditing::checkSubCategoryName(name)) {
+    switch (CategoryEditing::checkName(name)) {
     case CategoryEditing::NameCheck::Empty:
     case CategoryEditing::NameCheck::NoTextCharacter:
         MsgBox(CategoryEditing::subCategoryNameMessage(), vbOKOnly, CategoryEditing::subCategoryNameTitle());

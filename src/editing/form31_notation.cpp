@@ -50,9 +50,10 @@ void Form31::Form_Load()
     // A link whose category is known shows its own notation, not that of a copy of it in
     // another category, so that OK never stores over a text the box did not show.
     QString text = NotationText;
-    if (NotationIsSite != 0 && !linkCategory().isEmpty()) {
+    const QString category = NotationIsSite != 0 ? linkCategory() : QString();
+    if (!category.isEmpty()) {
         QString stored;
-        if (Notations(CurrentSubTopicId).readLink(linkCategory(), SelectedLinkName, SelectedLinkUrl, &stored)
+        if (Notations(CurrentSubTopicId).readLink(category, SelectedLinkName, SelectedLinkUrl, &stored)
             == Notations::Status::Done)
             text = stored;
     }

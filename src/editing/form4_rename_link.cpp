@@ -1,5 +1,6 @@
 #include "editing/form4_rename_link.h"
 
+#include "editing/category_editing.h"
 #include "editing/category_tree_host.h"
 #include "editing/form3_add_link.h"
 #include "editing/link_editing.h"
@@ -28,19 +29,20 @@ void Form4::Form_Load()
 
 void Form4::Command1_Click()
 {
+    // A new link name follows the rules of a category name.
     const QString newName = TrimBlanks(Text2->text());
-    switch (LinkEditing::checkRename(Text2->text())) {
-    case LinkEditing::RenameCheck::Empty:
+    switch (CategoryEditing::checkName(newName)) {
+    case CategoryEditing::NameCheck::Empty:
         MsgBox(LinkEditing::enterNameMessage(), vbOKOnly, LinkEditing::renameErrorTitle());
         return;
-    case LinkEditing::RenameCheck::NoTextCharacter:
-    case LinkEditing::RenameCheck::Numeric:
+    case CategoryEditing::NameCheck::NoTextCharacter:
+    case CategoryEditing::NameCheck::Numeric:
         MsgBox(LinkEditing::nameErrorMessage(), vbOKOnly, LinkEditing::nameErrorTitle());
         return;
-    case LinkEditing::RenameCheck::Prohibited:
+    case CategoryEditing::NameCheck::Prohibited:
         MsgBox(LinkEditing::renameProhibitedMessage(), vbOKOnly | vbExclamation, LinkEditing::prohibitedTitle());
         return;
-    case LinkEditing::RenameCheck::Ok:
+    case CategoryEditing::NameCheck::Ok:
         break;
     }
     if (Form3::checkDup(newName, 0)) {

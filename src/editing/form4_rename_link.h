@@ -20,8 +20,6 @@ public:
     // not be stored.
     bool RenameLink();
 
-    QString address() const { return m_address; }
-
 private:
     QString m_address;   // the link's address
 };

@@ -119,20 +119,6 @@ LinkDrop::Dropped LinkDrop::read(const QMimeData *data)
     return dropped;
 }
 
-QString LinkDrop::nameForAddress(const QString &address, const QList<BrowserPage> &pages,
-                                 const std::function<QString(const QString &)> &pageLinkName)
-{
-    for (const BrowserPage &page : pages)
-        if (page.address == address)
-            return page.title;
-    if (pageLinkName) {
-        const QString name = pageLinkName(address);
-        if (!name.isEmpty())
-            return name;
-    }
-    return address;
-}
-
 LinkDrop::Check LinkDrop::prepare(QString &name, QString &address)
 {
     address = address.trimmed();

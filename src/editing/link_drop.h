@@ -7,12 +7,10 @@
 // the first of which counts, or plain text), or a text "<name>,<address>" split at its
 // first comma. A browser's link drag also brings the link's text, kept as linkText.
 
+// The drop handler names an address after the open browser pages.
 #include "editing/open_browser_pages.h"
 
-#include <QList>
 #include <QString>
-
-#include <functional>
 
 class QMimeData;
 
@@ -42,12 +40,6 @@ public:
     static bool isWholeAddress(const QString &text);
     // "<name>,<address>" split at the first comma; a text without comma is an address alone.
     static void splitLinkText(const QString &text, QString &name, QString &address);
-
-    // Names a dropped address that came without a name: the title of an open browser
-    // window that shows exactly that address, else the name pageLinkName finds for it (the
-    // text of a link to it on the page the user came from), else the address itself.
-    static QString nameForAddress(const QString &address, const QList<BrowserPage> &pages,
-                                  const std::function<QString(const QString &)> &pageLinkName);
 
     // Checks what a dropped link is stored as, after the name went through the name rules
     // of a typed one (characters no name may hold are replaced by blanks).

@@ -2,11 +2,16 @@
 
 #include "editing/edit_names.h"
 #include "editing/edit_sql.h"
-#include "editing/write_scope.h"
 #include "shared/routines.h"
 #include "shared/tree_nodes.h"
 
 #include <limits>
+
+namespace {
+
+const QString kOutOfIds = QStringLiteral("The edition has no link ids left.");
+
+} // namespace
 
 // ---- Checks and texts --------------------------------------------------------------------------
 
@@ -23,20 +28,6 @@ LinkEditing::AddCheck LinkEditing::checkAdd(const QString &name, const QString &
     if (EditNames::HasProhibitedCharacter(name))
         return AddCheck::Prohibited;
     return AddCheck::Ok;
-}
-
-LinkEditing::RenameCheck LinkEditing::checkRename(const QString &typed)
-{
-    const QString name = TrimBlanks(typed);
-    if (name.isEmpty())
-        return RenameCheck::Empty;
-    if (!ContainsTextChar(name))
-        return RenameCheck::NoTextCharacter;
-    if (EditNames::HasProhibitedCharacter(name))
-        return RenameCheck::Prohibited;
-    if (EditNames::IsNumeric(typed))
-        return RenameCheck::Numeric;
-    return RenameCheck::Ok;
 }
 
 LinkEditing::AddressCheck LinkEditing::checkAddress(const QString &typed)
@@ -253,32 +244,43 @@ LinkEditing::Status LinkEditing::add(const QString &categoryPath, const QString 
     if (category == 0)
         return m_error.isEmpty() ? Status::NotFound : Status::Failed;
 
-    QVariant largest;
+    qint32 site = 0;
     QVariant lastSite;
-    if (!EditSql::scalar(QStringLiteral("SELECT max(SitId) AS MAXID FROM Sit"), {}, largest, m_error)
+    if (!nextSitId(site)
         || !EditSql::scalar(QStringLiteral("SELECT SitId FROM LksSit ORDER BY rowid DESC LIMIT 1"), {}, lastSite,
                             m_error))
         return Status::Failed;
-    const qint64 site = largest.isNull() ? 1 : largest.toLongLong() + 1;
     const qint64 seq = lastSite.isNull() ? 1 : lastSite.toLongLong() + 1;
-    if (site > std::numeric_limits<qint32>::max() || seq > std::numeric_limits<qint32>::max()) {
-        m_error = QStringLiteral("The edition has no link ids left.");
+    if (seq > std::numeric_limits<qint32>::max()) {
+        m_error = kOutOfIds;
         return Status::Failed;
     }
 
-    WriteScope scope;
-    if (!EditSql::exec(QStringLiteral("UPDATE Lks SET IsLeaf = 1 WHERE LksId = ?"), {category}, m_error)
+    Transaction transaction;
+    if (!EditSql::started(transaction, m_error)
+        || !EditSql::exec(QStringLiteral("UPDATE Lks SET IsLeaf = 1 WHERE LksId = ?"), {category}, m_error)
         || !EditSql::exec(QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl, Summary) VALUES (?, ?, ?, '')"),
-                          {qint32(site), name, address}, m_error)
+                          {site, name, address}, m_error)
         || !EditSql::exec(QStringLiteral("INSERT INTO LksSit (LksId, SitId, Seq) VALUES (?, ?, ?)"),
-                          {category, qint32(site), qint32(seq)}, m_error))
+                          {category, site, qint32(seq)}, m_error)
+        || !EditSql::commit(transaction, m_error))
         return Status::Failed;
-    if (!scope.commit()) {
-        m_error = DbConnection().lastError().text();
-        return Status::Failed;
-    }
-    m_addedSitId = qint32(site);
+    m_addedSitId = site;
     return Status::Done;
+}
+
+bool LinkEditing::nextSitId(qint32 &id)
+{
+    QVariant largest;
+    if (!EditSql::scalar(QStringLiteral("SELECT max(SitId) AS MAXID FROM Sit"), {}, largest, m_error))
+        return false;
+    const qint64 next = largest.toLongLong() + 1;
+    if (next > std::numeric_limits<qint32>::max()) {
+        m_error = kOutOfIds;
+        return false;
+    }
+    id = qint32(next);
+    return true;
 }
 
 LinkEditing::Status LinkEditing::findLink(const QString &categoryPath, const QString &name, const QString &address,
@@ -338,21 +340,15 @@ bool LinkEditing::ownRow(const LinkRow &row, qint32 &sitId)
         return false;
     if (row.lksId == 0 || others.toLongLong() == 0)
         return true;
-    QVariant largest;
-    if (!EditSql::scalar(QStringLiteral("SELECT max(SitId) FROM Sit"), {}, largest, m_error))
-        return false;
-    const qint64 copy = largest.toLongLong() + 1;
-    if (copy > std::numeric_limits<qint32>::max()) {
-        m_error = QStringLiteral("The edition has no link ids left.");
-        return false;
-    }
-    if (!EditSql::exec(QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl, Summary) "
-                                      "SELECT ?, SitName, SitUrl, Summary FROM Sit WHERE SitId = ?"),
-                       {qint32(copy), row.sitId}, m_error)
+    qint32 copy = 0;
+    if (!nextSitId(copy)
+        || !EditSql::exec(QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl, Summary) "
+                                         "SELECT ?, SitName, SitUrl, Summary FROM Sit WHERE SitId = ?"),
+                          {copy, row.sitId}, m_error)
         || !EditSql::exec(QStringLiteral("UPDATE LksSit SET SitId = ? WHERE SitId = ? AND LksId = ?"),
-                          {qint32(copy), row.sitId, row.lksId}, m_error))
+                          {copy, row.sitId, row.lksId}, m_error))
         return false;
-    sitId = qint32(copy);
+    sitId = copy;
     return true;
 }
 
@@ -364,17 +360,15 @@ LinkEditing::Status LinkEditing::remove(const QString &categoryPath, const QStri
     if (found != Status::Done)
         return found;
 
-    WriteScope scope;
-    if (!EditSql::exec(QStringLiteral("DELETE FROM LksSit WHERE LksId = ? AND SitId = ?"), {row.lksId, row.sitId},
-                       m_error)
+    Transaction transaction;
+    if (!EditSql::started(transaction, m_error)
+        || !EditSql::exec(QStringLiteral("DELETE FROM LksSit WHERE LksId = ? AND SitId = ?"),
+                          {row.lksId, row.sitId}, m_error)
         || !EditSql::exec(
             QStringLiteral("DELETE FROM Sit WHERE SitId = ? AND NOT EXISTS (SELECT 1 FROM LksSit WHERE SitId = ?)"),
-            {row.sitId, row.sitId}, m_error))
+            {row.sitId, row.sitId}, m_error)
+        || !EditSql::commit(transaction, m_error))
         return Status::Failed;
-    if (!scope.commit()) {
-        m_error = DbConnection().lastError().text();
-        return Status::Failed;
-    }
     return Status::Done;
 }
 
@@ -388,15 +382,12 @@ LinkEditing::Status LinkEditing::changeColumn(const QString &categoryPath, const
     if (found != Status::Done)
         return found;
 
-    WriteScope scope;
+    Transaction transaction;
     qint32 site = 0;
-    if (!ownRow(row, site)
-        || !EditSql::exec(QStringLiteral("UPDATE Sit SET %1 = ? WHERE SitId = ?").arg(column), {value, site}, m_error))
+    if (!EditSql::started(transaction, m_error) || !ownRow(row, site)
+        || !EditSql::exec(QStringLiteral("UPDATE Sit SET %1 = ? WHERE SitId = ?").arg(column), {value, site}, m_error)
+        || !EditSql::commit(transaction, m_error))
         return Status::Failed;
-    if (!scope.commit()) {
-        m_error = DbConnection().lastError().text();
-        return Status::Failed;
-    }
     return Status::Done;
 }
 

@@ -28,15 +28,11 @@ public:
     };
     static AddCheck checkAdd(const QString &name, const QString &address);
 
-    // What checking a new link name (as typed) finds, in the order the checks run.
-    enum class RenameCheck { Ok, Empty, NoTextCharacter, Prohibited, Numeric };
-    static RenameCheck checkRename(const QString &typed);
-
     // What checking a new link address (as typed) finds.
     enum class AddressCheck { Ok, Empty, Prohibited };
     static AddressCheck checkAddress(const QString &typed);
 
-    // Texts of the Add Link dialog (M1 to M6).
+    // Texts of the Add Link dialog.
     static QString selectCategoryMessage();
     static QString addErrorTitle();
     static QString enterNameMessage();
@@ -49,7 +45,7 @@ public:
     static QString linkErrorTitle();
     // Text of a refused drop.
     static QString dropDuplicateMessage();
-    // Texts of deleting, renaming and re-addressing (D1, D2, R0 to R5, E1, E2).
+    // Texts of deleting, renaming and re-addressing a link.
     static QString deleteConfirmMessage();
     static QString deleteTitle();
     static QString sectionLinkMessage();
@@ -126,6 +122,8 @@ private:
     Status findLink(const QString &categoryPath, const QString &name, const QString &address, LinkRow &row,
                     bool anywhere);
     bool ownRow(const LinkRow &row, qint32 &sitId);
+    // The SitId of a new link row: the largest SitId plus 1, or 1 when Sit is empty.
+    bool nextSitId(qint32 &id);
     Status changeColumn(const QString &categoryPath, const QString &name, const QString &address,
                         const QString &column, const QString &value, bool anywhere);
 

@@ -1,7 +1,6 @@
 #include "editing/notations.h"
 
 #include "editing/edit_sql.h"
-#include "editing/link_editing.h"
 
 Notations::Notations(qint32 subTopicId)
     : m_subTopicId(subTopicId)
@@ -12,35 +11,18 @@ Notations::Status Notations::storeLink(const QString &categoryTreePath, const QS
                                        const QString &address, const QString &text)
 {
     LinkEditing links(m_subTopicId);
-    const LinkEditing::Status status =
-        links.setNotation(LinkEditing::rowPath(categoryTreePath), name, address, text);
+    const Status status = links.setNotation(LinkEditing::rowPath(categoryTreePath), name, address, text);
     m_error = links.lastError();
-    switch (status) {
-    case LinkEditing::Status::Done:
-        return Status::Done;
-    case LinkEditing::Status::NotFound:
-        return Status::NotFound;
-    case LinkEditing::Status::Failed:
-        break;
-    }
-    return Status::Failed;
+    return status;
 }
 
 Notations::Status Notations::readLink(const QString &categoryTreePath, const QString &name, const QString &address,
                                       QString *text)
 {
     LinkEditing links(m_subTopicId);
-    const LinkEditing::Status status = links.notation(LinkEditing::rowPath(categoryTreePath), name, address, *text);
+    const Status status = links.notation(LinkEditing::rowPath(categoryTreePath), name, address, *text);
     m_error = links.lastError();
-    switch (status) {
-    case LinkEditing::Status::Done:
-        return Status::Done;
-    case LinkEditing::Status::NotFound:
-        return Status::NotFound;
-    case LinkEditing::Status::Failed:
-        break;
-    }
-    return Status::Failed;
+    return status;
 }
 
 Notations::Status Notations::storeCategory(const QString &treePath, const QString &text)

@@ -3,17 +3,17 @@
 // (the root's too) its Keyword text; for the root that is the Sub-Topic's keyword list,
 // which a notation replaces as a whole.
 
+#include "editing/link_editing.h"
+
 #include <QString>
 #include <QtGlobal>
 
 class Notations
 {
 public:
-    enum class Status {
-        Done,
-        NotFound,   // no such link or category: nothing was stored
-        Failed,     // the edition could not be written; lastError() says why
-    };
+    // Done; NotFound (no such link or category: nothing was stored); Failed (the edition
+    // could not be read or written; lastError() says why).
+    using Status = LinkEditing::Status;
 
     explicit Notations(qint32 subTopicId);
 

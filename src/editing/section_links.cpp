@@ -1,11 +1,11 @@
 #include "editing/section_links.h"
 
 #include "editing/edit_sql.h"
+#include "mainwindow/topic_page_builder.h"
 #include "shared/database.h"
 #include "shared/globals.h"
 
 #include <QSet>
-#include <QSqlError>
 #include <QSqlQuery>
 
 int SectionLastRow = 4;
@@ -29,17 +29,17 @@ const Entity kEntities[] = {
 const QList<PageSection> &SectionLinks::sections()
 {
     static const QList<PageSection> list = {
-        {0, QStringLiteral("NewsLinks"), QStringLiteral("Update Section 1 Links"), QStringLiteral("Header1"),
+        {0, QStringLiteral("NewsLinks"), QStringLiteral("Update Section 1 Links"),
          QStringLiteral("Information Websites")},
-        {1, QStringLiteral("SearchLinks"), QStringLiteral("Update Section 2 Links"), QStringLiteral("Header2"),
+        {1, QStringLiteral("SearchLinks"), QStringLiteral("Update Section 2 Links"),
          QStringLiteral("Search Websites")},
-        {2, QStringLiteral("OrganizationLinks"), QStringLiteral("Update Section 3 Links"), QStringLiteral("Header3"),
+        {2, QStringLiteral("OrganizationLinks"), QStringLiteral("Update Section 3 Links"),
          QStringLiteral("Organization Websites")},
-        {3, QStringLiteral("RelatedLinks"), QStringLiteral("Update Section 4 Links"), QStringLiteral("Header4"),
+        {3, QStringLiteral("RelatedLinks"), QStringLiteral("Update Section 4 Links"),
          QStringLiteral("Related Websites")},
-        {4, QStringLiteral("FavoriteLinks"), QStringLiteral("Update Section 5 Links"), QStringLiteral("Header5"),
+        {4, QStringLiteral("FavoriteLinks"), QStringLiteral("Update Section 5 Links"),
          QStringLiteral("Popular Websites")},
-        {5, QStringLiteral("LocalLinks"), QStringLiteral("Update Section 6 Links"), QStringLiteral("Header6"),
+        {5, QStringLiteral("LocalLinks"), QStringLiteral("Update Section 6 Links"),
          QStringLiteral("Local Websites")},
     };
     return list;
@@ -51,14 +51,6 @@ const PageSection *SectionLinks::sectionForIndex(int menuIndex)
     if (menuIndex < 0 || menuIndex >= list.size())
         return nullptr;
     return &list.at(menuIndex);
-}
-
-bool SectionLinks::isSectionTable(const QString &table)
-{
-    for (const PageSection &s : sections())
-        if (s.table == table)
-            return true;
-    return false;
 }
 
 QString SectionLinks::EncodeLinkName(const QString &typed)
@@ -137,7 +129,7 @@ SectionLinks::SectionLinks(const QString &table, qint32 subTopicId)
 bool SectionLinks::prepare()
 {
     m_error.clear();
-    if (!isSectionTable(m_table)) {
+    if (!IsSectionLinkTable(m_table)) {
         m_error = QStringLiteral("\"%1\" is not a section of the page.").arg(m_table);
         return false;
     }
@@ -175,10 +167,8 @@ bool SectionLinks::save(const QVector<SectionLink> &links)
         return false;
 
     Transaction transaction;
-    if (!transaction.started()) {
-        m_error = DbConnection().lastError().text();
+    if (!EditSql::started(transaction, m_error))
         return false;
-    }
 
     // The rows there are: the first five are overwritten; the keys of all of them are in use.
     QList<QVariant> rowids;
@@ -221,9 +211,5 @@ bool SectionLinks::save(const QVector<SectionLink> &links)
         if (!written)
             return false;
     }
-    if (!transaction.commit()) {
-        m_error = DbConnection().lastError().text();
-        return false;
-    }
-    return true;
+    return EditSql::commit(transaction, m_error);
 }

@@ -29,8 +29,7 @@ struct PageSection {
     int menuIndex;             // 0..5, the index of the menu command that edits it
     QString table;             // NewsLinks, ...
     QString editorCaption;     // "Update Section 1 Links", ...
-    QString headerColumn;      // Header1, ...
-    QString defaultCaption;    // "Information Websites", ...
+    QString defaultCaption;    // "Information Websites", ... (the header of a new Sub-Topic)
 };
 
 class SectionLinks
@@ -44,8 +43,6 @@ public:
     static const QList<PageSection> &sections();
     // The section of a menu index, or nullptr for an index outside 0..5.
     static const PageSection *sectionForIndex(int menuIndex);
-    // True for the name of one of the six section tables (letter case significant).
-    static bool isSectionTable(const QString &table);
 
     // A name as stored: "&" as "&amp;", then "<" as "&lt;", then ">" as "&gt;".
     static QString EncodeLinkName(const QString &typed);

@@ -1,35 +1,33 @@
 #include "editing/subtopic_editing.h"
 
+#include "editing/category_editing.h"
+#include "editing/colour_schemes.h"
 #include "editing/edit_sql.h"
+#include "editing/section_links.h"
 #include "mainwindow/topic_page_builder.h"
 #include "shared/database.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 
 #include <limits>
 
 QString NewSubTopicName;
 
-using EditSql::errorOf;
-
 namespace {
 
 // The next id of a key column: the largest plus 1, or 1 when the table is empty or its
 // largest id is 0. Answers false when the table cannot be read.
-bool nextId(const QString &table, const QString &column, qint32 *id, QString *error)
+bool nextId(const QString &table, const QString &column, qint32 &id, QString &error)
 {
-    QSqlQuery q(DbConnection());
-    if (!BindAndExec(q, QStringLiteral("SELECT max(%1) FROM %2").arg(column, table), {}) || !q.next()) {
-        *error = errorOf(q);
+    QVariant largestId;
+    if (!EditSql::scalar(QStringLiteral("SELECT max(%1) FROM %2").arg(column, table), {}, largestId, error))
         return false;
-    }
-    const qint64 largest = q.value(0).isNull() ? 0 : q.value(0).toLongLong();
+    const qint64 largest = largestId.toLongLong();
     if (largest >= std::numeric_limits<qint32>::max()) {
-        *error = QStringLiteral("No id is left in the table %1.").arg(table);
+        error = QStringLiteral("No id is left in the table %1.").arg(table);
         return false;
     }
-    *id = largest == 0 ? 1 : qint32(largest + 1);
+    id = largest == 0 ? 1 : qint32(largest + 1);
     return true;
 }
 
@@ -37,18 +35,13 @@ bool nextId(const QString &table, const QString &column, qint32 *id, QString *er
 
 const QStringList &SubTopicEditing::defaultHeaders()
 {
-    static const QStringList headers = {
-        QStringLiteral("Information Websites"), QStringLiteral("Search Websites"),
-        QStringLiteral("Organization Websites"), QStringLiteral("Related Websites"),
-        QStringLiteral("Popular Websites"),     QStringLiteral("Local Websites"),
-    };
+    static const QStringList headers = [] {
+        QStringList captions;
+        for (const PageSection &section : SectionLinks::sections())
+            captions.append(section.defaultCaption);
+        return captions;
+    }();
     return headers;
-}
-
-const QStringList &SubTopicEditing::defaultColours()
-{
-    static const QStringList colours = {QStringLiteral("bb99bb"), QStringLiteral("aa33ee"), QStringLiteral("8a2be2")};
-    return colours;
 }
 
 QString SubTopicEditing::renamedPath(const QString &lksUrl, const QString &newName)
@@ -61,12 +54,6 @@ QString SubTopicEditing::renamedReversedPath(const QString &lksName, const QStri
 {
     const qsizetype slash = lksName.lastIndexOf(QLatin1Char('/'));
     return slash < 0 ? newName : lksName.left(slash + 1) + newName;
-}
-
-SubTopicEditing::Status SubTopicEditing::fail(const QString &what)
-{
-    m_error = what;
-    return Status::Failed;
 }
 
 SubTopicEditing::Status SubTopicEditing::checkNameFree(qint32 topicId, const QString &name)
@@ -86,11 +73,11 @@ SubTopicEditing::Status SubTopicEditing::subTopics(qint32 topicId, QList<SubTopi
 {
     list->clear();
     QSqlQuery q(DbConnection());
-    if (!BindAndExec(q,
-                     QStringLiteral(
-                         "SELECT SubTopicId, SubTopicName FROM SubTopics WHERE GlobalTopicId = ? ORDER BY rowid"),
-                     {topicId}))
-        return fail(errorOf(q));
+    if (!EditSql::run(q,
+                      QStringLiteral(
+                          "SELECT SubTopicId, SubTopicName FROM SubTopics WHERE GlobalTopicId = ? ORDER BY rowid"),
+                      {topicId}, m_error))
+        return Status::Failed;
     while (q.next())
         list->append({q.value(0).toInt(), q.value(1).toString()});
     return Status::Done;
@@ -125,42 +112,35 @@ SubTopicEditing::Status SubTopicEditing::add(qint32 topicId, const QString &name
         return checked;
 
     Transaction transaction;
-    if (!transaction.started())
-        return fail(DbConnection().lastError().text());
+    if (!EditSql::started(transaction, m_error))
+        return Status::Failed;
 
     qint32 id = 0;
-    if (!nextId(QStringLiteral("SubTopics"), QStringLiteral("SubTopicId"), &id, &m_error))
-        return Status::Failed;
-    QSqlQuery q(DbConnection());
     const QStringList &h = defaultHeaders();
-    if (!BindAndExec(q,
-                     QStringLiteral("INSERT INTO SubTopics (GlobalTopicId, SubTopicId, SubTopicName, Header1, "
-                                    "Header2, Header3, Header4, Header5, Header6) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                     {topicId, id, name, h.at(0), h.at(1), h.at(2), h.at(3), h.at(4), h.at(5)}))
-        return fail(errorOf(q));
-
-    const QStringList &c = defaultColours();
-    if (!BindAndExec(q,
-                     QStringLiteral("INSERT INTO ColorLinks (TopicId, color3, color2, color1, TopicName) "
-                                    "VALUES (?, ?, ?, ?, ?)"),
-                     {id, c.at(2), c.at(1), c.at(0), name}))
-        return fail(errorOf(q));
+    if (!nextId(QStringLiteral("SubTopics"), QStringLiteral("SubTopicId"), id, m_error)
+        || !EditSql::exec(
+            QStringLiteral("INSERT INTO SubTopics (GlobalTopicId, SubTopicId, SubTopicName, Header1, "
+                           "Header2, Header3, Header4, Header5, Header6) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            {topicId, id, name, h.at(0), h.at(1), h.at(2), h.at(3), h.at(4), h.at(5)}, m_error)
+        || !EditSql::exec(QStringLiteral("INSERT INTO ColorLinks (TopicId, color3, color2, color1, TopicName) "
+                                         "VALUES (?, ?, ?, ?, ?)"),
+                          {id, QString(ColourScheme::DefaultBackground), QString(ColourScheme::DefaultAccent),
+                           QString(ColourScheme::DefaultText), name},
+                          m_error))
+        return Status::Failed;
 
     qint32 rootId = 0;
-    if (!nextId(QStringLiteral("Lks"), QStringLiteral("LksId"), &rootId, &m_error))
+    QVariant rows;
+    if (!nextId(QStringLiteral("Lks"), QStringLiteral("LksId"), rootId, m_error)
+        || !EditSql::scalar(QStringLiteral("SELECT count(*) FROM Lks WHERE TopicId = ?"), {id}, rows, m_error))
         return Status::Failed;
-    if (!BindAndExec(q, QStringLiteral("SELECT count(*) FROM Lks WHERE TopicId = ?"), {id}) || !q.next())
-        return fail(errorOf(q));
-    if (q.value(0).toLongLong() == 0) {
-        if (!BindAndExec(q,
-                         QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, IsTop, LksDesc, IsLeaf, TopicId) "
-                                        "VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                         {rootId, name, name, 1, QStringLiteral("N"), 0, id}))
-            return fail(errorOf(q));
-    }
-    q.finish();
-    if (!transaction.commit())
-        return fail(DbConnection().lastError().text());
+    if (rows.toLongLong() == 0
+        && !EditSql::exec(QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, IsTop, LksDesc, IsLeaf, TopicId) "
+                                         "VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                          {rootId, name, name, 1, QStringLiteral("N"), 0, id}, m_error))
+        return Status::Failed;
+    if (!EditSql::commit(transaction, m_error))
+        return Status::Failed;
     if (newId)
         *newId = id;
     return Status::Done;
@@ -169,38 +149,34 @@ SubTopicEditing::Status SubTopicEditing::add(qint32 topicId, const QString &name
 SubTopicEditing::Status SubTopicEditing::remove(qint32 subTopicId)
 {
     Transaction transaction;
-    if (!transaction.started())
-        return fail(DbConnection().lastError().text());
-    QSqlQuery q(DbConnection());
+    if (!EditSql::started(transaction, m_error))
+        return Status::Failed;
 
     // The links of every category of the Sub-Topic, the root's own included. A link row
     // that a category of another Sub-Topic also holds stays for that one.
     const QString categories = QStringLiteral("SELECT LksId FROM Lks WHERE TopicId = ?");
-    if (!BindAndExec(q,
-                     QStringLiteral("DELETE FROM Sit WHERE SitId IN (SELECT SitId FROM LksSit WHERE LksId IN (%1)) "
-                                    "AND NOT EXISTS (SELECT 1 FROM LksSit AS other WHERE other.SitId = Sit.SitId "
-                                    "AND other.LksId NOT IN (%1))")
-                         .arg(categories),
-                     {subTopicId, subTopicId}))
-        return fail(errorOf(q));
-    if (!BindAndExec(q, QStringLiteral("DELETE FROM LksSit WHERE LksId IN (%1)").arg(categories), {subTopicId}))
-        return fail(errorOf(q));
+    if (!EditSql::exec(QStringLiteral("DELETE FROM Sit WHERE SitId IN (SELECT SitId FROM LksSit WHERE LksId IN (%1)) "
+                                      "AND NOT EXISTS (SELECT 1 FROM LksSit AS other WHERE other.SitId = Sit.SitId "
+                                      "AND other.LksId NOT IN (%1))")
+                           .arg(categories),
+                       {subTopicId, subTopicId}, m_error)
+        || !EditSql::exec(QStringLiteral("DELETE FROM LksSit WHERE LksId IN (%1)").arg(categories), {subTopicId},
+                          m_error))
+        return Status::Failed;
 
-    const QStringList owned = {
+    QStringList owned = {
         QStringLiteral("DELETE FROM ColorLinks WHERE TopicId = ?"),
         QStringLiteral("DELETE FROM SubTopics WHERE SubTopicId = ?"),
         QStringLiteral("DELETE FROM Lks WHERE TopicId = ?"),
     };
-    for (const QString &sql : owned)
-        if (!BindAndExec(q, sql, {subTopicId}))
-            return fail(errorOf(q));
     for (const QString &table : SectionLinkTables())
-        if (!BindAndExec(q, QStringLiteral("DELETE FROM %1 WHERE topicid = ?").arg(table), {subTopicId}))
-            return fail(errorOf(q));
+        owned.append(QStringLiteral("DELETE FROM %1 WHERE topicid = ?").arg(table));
+    for (const QString &sql : std::as_const(owned))
+        if (!EditSql::exec(sql, {subTopicId}, m_error))
+            return Status::Failed;
 
-    q.finish();
-    if (!transaction.commit())
-        return fail(DbConnection().lastError().text());
+    if (!EditSql::commit(transaction, m_error))
+        return Status::Failed;
     return Status::Done;
 }
 
@@ -210,15 +186,12 @@ SubTopicEditing::Status SubTopicEditing::rename(qint32 topicId, qint32 subTopicI
         return checked;
 
     Transaction transaction;
-    if (!transaction.started())
-        return fail(DbConnection().lastError().text());
-    QSqlQuery q(DbConnection());
-    if (!BindAndExec(q, QStringLiteral("UPDATE ColorLinks SET TopicName = ? WHERE TopicId = ?"),
-                     {newName, subTopicId}))
-        return fail(errorOf(q));
-    if (!BindAndExec(q, QStringLiteral("UPDATE SubTopics SET SubTopicName = ? WHERE SubTopicId = ?"),
-                     {newName, subTopicId}))
-        return fail(errorOf(q));
+    if (!EditSql::started(transaction, m_error)
+        || !EditSql::exec(QStringLiteral("UPDATE ColorLinks SET TopicName = ? WHERE TopicId = ?"),
+                          {newName, subTopicId}, m_error)
+        || !EditSql::exec(QStringLiteral("UPDATE SubTopics SET SubTopicName = ? WHERE SubTopicId = ?"),
+                          {newName, subTopicId}, m_error))
+        return Status::Failed;
 
     // Every category path of the tree starts with the Sub-Topic's name, whatever that
     // segment holds now, so the whole tree stays attached to its root.
@@ -228,20 +201,24 @@ SubTopicEditing::Status SubTopicEditing::rename(qint32 topicId, qint32 subTopicI
         QString url;
     };
     QList<Row> rows;
-    if (!BindAndExec(q, QStringLiteral("SELECT rowid, LksName, LksUrl FROM Lks WHERE TopicId = ? ORDER BY rowid"),
-                     {subTopicId}))
-        return fail(errorOf(q));
-    while (q.next())
-        rows.append({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString()});
+    {
+        QSqlQuery q(DbConnection());
+        if (!EditSql::run(q,
+                          QStringLiteral("SELECT rowid, LksName, LksUrl FROM Lks WHERE TopicId = ? ORDER BY rowid"),
+                          {subTopicId}, m_error))
+            return Status::Failed;
+        while (q.next())
+            rows.append({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString()});
+    }
     for (const Row &row : std::as_const(rows)) {
-        if (!BindAndExec(q, QStringLiteral("UPDATE Lks SET LksName = ?, LksUrl = ? WHERE rowid = ?"),
-                         {renamedReversedPath(row.name, newName), renamedPath(row.url, newName), row.rowid}))
-            return fail(errorOf(q));
+        if (!EditSql::exec(QStringLiteral("UPDATE Lks SET LksName = ?, LksUrl = ? WHERE rowid = ?"),
+                           {renamedReversedPath(row.name, newName), renamedPath(row.url, newName), row.rowid},
+                           m_error))
+            return Status::Failed;
     }
 
-    q.finish();
-    if (!transaction.commit())
-        return fail(DbConnection().lastError().text());
+    if (!EditSql::commit(transaction, m_error))
+        return Status::Failed;
     return Status::Done;
 }
 
@@ -255,26 +232,20 @@ SubTopicEditing::Status SubTopicEditing::move(qint32 fromTopicId, qint32 toTopic
     if (found != Status::Done)
         return found;
 
-    QSqlQuery q(DbConnection());
-    if (!BindAndExec(q,
-                     QStringLiteral("UPDATE SubTopics SET GlobalTopicId = ? "
-                                    "WHERE SubTopicId = ? AND GlobalTopicId = ?"),
-                     {toTopicId, moving.id, fromTopicId}))
-        return fail(errorOf(q));
+    if (!EditSql::exec(QStringLiteral("UPDATE SubTopics SET GlobalTopicId = ? "
+                                      "WHERE SubTopicId = ? AND GlobalTopicId = ?"),
+                       {toTopicId, moving.id, fromTopicId}, m_error))
+        return Status::Failed;
     return Status::Done;
 }
 
-bool SubTopicEditing::isPredefined(qint32 subTopicId, bool *ok)
+bool SubTopicEditing::isPredefined(qint32 subTopicId)
 {
-    QSqlQuery q(DbConnection());
-    const bool read = BindAndExec(q, QStringLiteral("SELECT count(*) FROM Lks WHERE TopicId = ? AND LksDesc = ?"),
-                                  {subTopicId, QStringLiteral("N")})
-                      && q.next();
-    if (ok)
-        *ok = read;
-    if (!read) {
-        m_error = errorOf(q);
+    CategoryEditing categories(subTopicId);
+    const bool userRows = categories.hasUserRows();
+    if (!categories.lastError().isEmpty()) {
+        m_error = categories.lastError();
         return false;
     }
-    return q.value(0).toLongLong() == 0;
+    return !userRows;
 }

@@ -30,8 +30,6 @@ public:
 
     // The captions of the six page sections of a new Sub-Topic.
     static const QStringList &defaultHeaders();
-    // The colours of a new Sub-Topic's page: color1, color2, color3.
-    static const QStringList &defaultColours();
 
     // The category path of an Lks row (LksUrl) with its first segment, the Sub-Topic's
     // name, replaced by newName: "A/X/Y" gives "B/X/Y", a root "A" gives "B".
@@ -68,13 +66,13 @@ public:
     // case; NotFound when the Sub-Topic is not under the Topic it comes from.
     Status move(qint32 fromTopicId, qint32 toTopicId, const QString &name, qint32 preferredId = 0);
 
-    // True when no category row of the Sub-Topic was made by the user (LksDesc "N").
-    bool isPredefined(qint32 subTopicId, bool *ok = nullptr);
+    // True when no category row of the Sub-Topic was made by the user (LksDesc "N"); false
+    // also when the rows could not be read (lastError() then says why).
+    bool isPredefined(qint32 subTopicId);
 
     QString lastError() const { return m_error; }
 
 private:
-    Status fail(const QString &what);
     // Done when the Topic has no Sub-Topic named name in any case, Exists when it has one,
     // Failed when the edition could not be read.
     Status checkNameFree(qint32 topicId, const QString &name);

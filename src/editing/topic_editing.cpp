@@ -5,16 +5,13 @@
 #include "shared/database.h"
 #include "shared/routines.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
-
-using EditSql::errorOf;
 
 TopicEditing::NameCheck TopicEditing::checkNameForAdd(const QString &name)
 {
     if (!ContainsTextChar(name))
         return NameCheck::NoTextChar;
-    if (hasProhibitedChar(name))
+    if (EditNames::HasProhibitedCharacter(name))
         return NameCheck::ProhibitedChar;
     if (name.size() > MaxNameLength)
         return NameCheck::TooLong;
@@ -27,14 +24,9 @@ TopicEditing::NameCheck TopicEditing::checkNameForRename(const QString &name)
         return NameCheck::NoTextChar;
     if (name.size() > MaxNameLength)
         return NameCheck::TooLong;
-    if (hasProhibitedChar(name))
+    if (EditNames::HasProhibitedCharacter(name))
         return NameCheck::ProhibitedChar;
     return NameCheck::Ok;
-}
-
-bool TopicEditing::hasProhibitedChar(const QString &name)
-{
-    return EditNames::HasProhibitedCharacter(name);
 }
 
 bool TopicEditing::sameName(const QString &a, const QString &b)
@@ -61,18 +53,12 @@ int TopicEditing::findListEntry(const QStringList &entries, const QString &text)
     return -1;
 }
 
-TopicEditing::Status TopicEditing::fail(const QString &what)
-{
-    m_error = what;
-    return Status::Failed;
-}
-
 TopicEditing::Status TopicEditing::topics(QList<Topic> *list)
 {
     list->clear();
     QSqlQuery q(DbConnection());
-    if (!BindAndExec(q, QStringLiteral("SELECT MainTopicId, TopicName FROM Topics ORDER BY rowid"), {}))
-        return fail(errorOf(q));
+    if (!EditSql::run(q, QStringLiteral("SELECT MainTopicId, TopicName FROM Topics ORDER BY rowid"), {}, m_error))
+        return Status::Failed;
     while (q.next())
         list->append({q.value(0).toInt(), q.value(1).toString()});
     return Status::Done;
@@ -104,16 +90,17 @@ TopicEditing::Status TopicEditing::add(const QString &name, qint32 *newId)
         return Status::Failed;
     }
 
-    QSqlQuery q(DbConnection());
-    if (!BindAndExec(q, QStringLiteral("SELECT max(MainTopicId) FROM Topics"), {}) || !q.next())
-        return fail(errorOf(q));
-    const qint64 largest = q.value(0).isNull() ? 0 : q.value(0).toLongLong();
+    QVariant largestId;
+    if (!EditSql::scalar(QStringLiteral("SELECT max(MainTopicId) FROM Topics"), {}, largestId, m_error))
+        return Status::Failed;
+    const qint64 largest = largestId.toLongLong();
     if (largest >= MaxTopicId)
         return Status::IdLimit;
     const qint32 id = largest == 0 ? 1 : qint32(largest + 1);
 
-    if (!BindAndExec(q, QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (?, ?)"), {id, name}))
-        return fail(errorOf(q));
+    if (!EditSql::exec(QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (?, ?)"), {id, name},
+                       m_error))
+        return Status::Failed;
     if (newId)
         *newId = id;
     return Status::Done;
@@ -124,31 +111,33 @@ TopicEditing::Status TopicEditing::checkDelete(const QString &name, Topic *topic
     const Status found = find(name, topic);
     if (found != Status::Done)
         return found;
-    QSqlQuery q(DbConnection());
-    if (!BindAndExec(q, QStringLiteral("SELECT count(*) FROM SubTopics WHERE GlobalTopicId = ?"), {topic->id})
-        || !q.next())
-        return fail(errorOf(q));
-    return q.value(0).toLongLong() > 0 ? Status::HasSubTopics : Status::Done;
+    return subTopicsOf(topic->id);
+}
+
+TopicEditing::Status TopicEditing::subTopicsOf(qint32 topicId)
+{
+    QVariant count;
+    if (!EditSql::scalar(QStringLiteral("SELECT count(*) FROM SubTopics WHERE GlobalTopicId = ?"), {topicId}, count,
+                         m_error))
+        return Status::Failed;
+    return count.toLongLong() > 0 ? Status::HasSubTopics : Status::Done;
 }
 
 TopicEditing::Status TopicEditing::remove(qint32 topicId)
 {
     Transaction transaction;
-    if (!transaction.started())
-        return fail(DbConnection().lastError().text());
+    if (!EditSql::started(transaction, m_error))
+        return Status::Failed;
+    if (const Status held = subTopicsOf(topicId); held != Status::Done)
+        return held;
     QSqlQuery q(DbConnection());
-    if (!BindAndExec(q, QStringLiteral("SELECT count(*) FROM SubTopics WHERE GlobalTopicId = ?"), {topicId})
-        || !q.next())
-        return fail(errorOf(q));
-    if (q.value(0).toLongLong() > 0)
-        return Status::HasSubTopics;
-    if (!BindAndExec(q, QStringLiteral("DELETE FROM Topics WHERE MainTopicId = ?"), {topicId}))
-        return fail(errorOf(q));
+    if (!EditSql::run(q, QStringLiteral("DELETE FROM Topics WHERE MainTopicId = ?"), {topicId}, m_error))
+        return Status::Failed;
     if (q.numRowsAffected() == 0)
         return Status::NotFound;
     q.finish();
-    if (!transaction.commit())
-        return fail(DbConnection().lastError().text());
+    if (!EditSql::commit(transaction, m_error))
+        return Status::Failed;
     return Status::Done;
 }
 
@@ -170,9 +159,8 @@ TopicEditing::Status TopicEditing::rename(const QString &oldName, const QString 
         if (sameName(t.name, newName))
             return Status::Exists;
 
-    QSqlQuery q(DbConnection());
-    if (!BindAndExec(q, QStringLiteral("UPDATE Topics SET TopicName = ? WHERE MainTopicId = ?"),
-                     {newName, current->id}))
-        return fail(errorOf(q));
+    if (!EditSql::exec(QStringLiteral("UPDATE Topics SET TopicName = ? WHERE MainTopicId = ?"), {newName, current->id},
+                       m_error))
+        return Status::Failed;
     return Status::Done;
 }

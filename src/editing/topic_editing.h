@@ -28,7 +28,6 @@ public:
     static NameCheck checkNameForAdd(const QString &name);
     // The checks of a new name on rename: letters, then length, then characters.
     static NameCheck checkNameForRename(const QString &name);
-    static bool hasProhibitedChar(const QString &name);
     // True when two names are the same without regard to letter case.
     static bool sameName(const QString &a, const QString &b);
 
@@ -76,6 +75,7 @@ public:
     QString lastError() const { return m_error; }
 
 private:
-    Status fail(const QString &what);
+    // HasSubTopics when the Topic of id has Sub-Topics, else Done (Failed: not readable).
+    Status subTopicsOf(qint32 topicId);
     QString m_error;
 };

@@ -9,6 +9,7 @@
 
 #include <QAbstractItemModel>
 #include <QMultiHash>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTreeWidget>
 #include <QVariant>
@@ -49,19 +50,6 @@ bool hasUrlScheme(const QString &text)
     return true;
 }
 
-// Disconnects when it goes out of scope.
-class ScopedConnection
-{
-public:
-    explicit ScopedConnection(QMetaObject::Connection connection) : m_connection(connection) {}
-    ~ScopedConnection() { QObject::disconnect(m_connection); }
-    ScopedConnection(const ScopedConnection &) = delete;
-    ScopedConnection &operator=(const ScopedConnection &) = delete;
-
-private:
-    QMetaObject::Connection m_connection;
-};
-
 } // namespace
 
 CategoryTree::CategoryTree(QTreeWidget *tree, cTreeView *wrapper, TreeImageList *images)
@@ -97,9 +85,8 @@ bool CategoryTree::readRows(qint32 subTopicId, QVector<Row> *rows, QVector<Link>
 {
     QSqlQuery query(DbConnection());
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT LksId, LksUrl, IsLeaf FROM Lks WHERE TopicId = ? ORDER BY LksId"));
-    query.addBindValue(subTopicId);
-    if (!query.exec())
+    if (!BindAndExec(query, QStringLiteral("SELECT LksId, LksUrl, IsLeaf FROM Lks WHERE TopicId = ? ORDER BY LksId"),
+                     {subTopicId}))
         return false;
     while (query.next()) {
         Row row;
@@ -115,12 +102,12 @@ bool CategoryTree::readRows(qint32 subTopicId, QVector<Row> *rows, QVector<Link>
     // were added to it.
     QSqlQuery linkQuery(DbConnection());
     linkQuery.setForwardOnly(true);
-    linkQuery.prepare(QStringLiteral(
-        "SELECT LksSit.LksId, LksSit.rowid, Sit.SitName, Sit.SitUrl"
-        " FROM LksSit INNER JOIN Lks ON Lks.LksId = LksSit.LksId INNER JOIN Sit ON Sit.SitId = LksSit.SitId"
-        " WHERE Lks.TopicId = ? AND Lks.IsLeaf <> 0"));
-    linkQuery.addBindValue(subTopicId);
-    if (!linkQuery.exec())
+    if (!BindAndExec(linkQuery,
+                     QStringLiteral("SELECT LksSit.LksId, LksSit.rowid, Sit.SitName, Sit.SitUrl"
+                                    " FROM LksSit INNER JOIN Lks ON Lks.LksId = LksSit.LksId"
+                                    " INNER JOIN Sit ON Sit.SitId = LksSit.SitId"
+                                    " WHERE Lks.TopicId = ? AND Lks.IsLeaf <> 0"),
+                     {subTopicId}))
         return false;
     QVector<QPair<qint32, qint64>> order;   // (category, row) of each link read
     QVector<Link> read;
@@ -176,9 +163,15 @@ CategoryTree::Result CategoryTree::fill(qint32 subTopicId)
     // Sub-Topic chosen, a command) stops this fill: the nodes held here may be gone.
     QAbstractItemModel *model = m_tree->model();
     const auto stop = [this]() { m_interrupted = true; };
-    const ScopedConnection removed(QObject::connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, stop));
-    const ScopedConnection moved(QObject::connect(model, &QAbstractItemModel::rowsAboutToBeMoved, stop));
-    const ScopedConnection reset(QObject::connect(model, &QAbstractItemModel::modelAboutToBeReset, stop));
+    const QMetaObject::Connection watches[] = {
+        QObject::connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, stop),
+        QObject::connect(model, &QAbstractItemModel::rowsAboutToBeMoved, stop),
+        QObject::connect(model, &QAbstractItemModel::modelAboutToBeReset, stop),
+    };
+    const auto unwatch = qScopeGuard([&watches]() {
+        for (const QMetaObject::Connection &watch : watches)
+            QObject::disconnect(watch);
+    });
 
     if (!maybeYield(true)) {
         result.interrupted = true;

@@ -37,6 +37,9 @@ class cTreeView;
 class CategoryTree
 {
 public:
+    // The colour of link nodes that a walk marks (blue, as &H00BBGGRR).
+    static constexpr qint32 LinkColour = 0xFF0000;
+
     struct Result {
         int rows = 0;            // Lks rows of the Sub-Topic
         int categories = 0;      // root and category nodes shown

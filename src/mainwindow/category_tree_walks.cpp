@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr qint32 Blue = 0xFF0000;   // &H00BBGGRR
-
 // Painting off for as long as it lives.
 class PaintingOff
 {
@@ -92,7 +90,7 @@ void CategoryTree::ExpandSubtree(TreeNode *node, bool flag)
             ExpandSubtree(child, flag);
         node = node->Next();
         if (node && !node->Tag().isEmpty())
-            node->setForeColor(Blue);
+            node->setForeColor(LinkColour);
     }
 }
 

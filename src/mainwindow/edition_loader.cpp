@@ -3,6 +3,7 @@
 #include "platform/programfolder.h"
 #include "shared/database.h"
 #include "shared/edition_list.h"
+#include "shared/fileroutines.h"
 #include "shared/globals.h"
 #include "shared/routines.h"
 
@@ -16,12 +17,6 @@ namespace {
 
 const char *const kListName = "dbnames.txt";
 const char *const kBackupFolder = "Backup";
-
-bool existsNonEmpty(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.isFile() && info.size() > 0;
-}
 
 // The lines of the list that are not exactly empty, in file order, without line ends.
 QStringList readListLines(const QString &path)
@@ -78,7 +73,7 @@ QString EditionLoader::listPath() const
 EditionLoader::ListState EditionLoader::readActiveEdition() const
 {
     const QString path = listPath();
-    if (!existsNonEmpty(path))
+    if (!FileExistsNonEmpty(path))
         return ListState::Missing;
 
     const QList<EditionEntry> entries = EditionList::read(path);
@@ -115,7 +110,7 @@ EditionLoader::Choices EditionLoader::editionChoices() const
 {
     Choices choices;
     const QString path = listPath();
-    if (!existsNonEmpty(path))
+    if (!FileExistsNonEmpty(path))
         return choices;
 
     const QStringList lines = readListLines(path);
@@ -175,8 +170,12 @@ QString EditionLoader::backupPath() const
 {
     if (CurrentDatabaseFile.isEmpty())
         return QString();
-    const QString source = FindFileNoCase(m_folder, CurrentDatabaseFile);
-    return m_folder + QLatin1String(kBackupFolder) + QLatin1Char('/') + QFileInfo(source).fileName();
+    return backupPathOf(QFileInfo(FindFileNoCase(m_folder, CurrentDatabaseFile)));
+}
+
+QString EditionLoader::backupPathOf(const QFileInfo &source) const
+{
+    return m_folder + QLatin1String(kBackupFolder) + QLatin1Char('/') + source.fileName();
 }
 
 bool EditionLoader::backupEdition() const
@@ -191,7 +190,7 @@ bool EditionLoader::backupEdition() const
     if (!QDir().mkpath(m_folder + QLatin1String(kBackupFolder)))
         return false;
 
-    const QString target = backupPath();
+    const QString target = backupPathOf(sourceInfo);
     const QString partial = target + QLatin1String(".tmp");
     QFile::remove(partial);
     if (!QFile::copy(source, partial) || QFileInfo(partial).size() != sourceInfo.size()) {

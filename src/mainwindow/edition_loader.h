@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+class QFileInfo;
+
 class EditionLoader
 {
 public:
@@ -67,5 +69,8 @@ public:
     QString backupPath() const;
 
 private:
+    // The backup of the edition database source.
+    QString backupPathOf(const QFileInfo &source) const;
+
     QString m_folder;
 };

@@ -341,8 +341,7 @@ void Form1::wireControls()
         });
     });
     TvwBestell->viewport()->installEventFilter(this);
-
-    wireLinkDrops();   // after the tree's drop handling above, so drag-over is seen first
+    wireLinkDrops();
 }
 
 namespace {
@@ -363,16 +362,20 @@ void acceptAsCopy(QDropEvent *event)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
-    // Drops on the tree are handled by the program (TvwBestell_OLEDragDrop), never by the
-    // tree control itself.
+    // The tree's mouse events, and its drags: the node under a drag is marked, and drops
+    // are handled by the program (TvwBestell_OLEDragDrop), never by the tree control itself.
     if (TvwBestell && watched == TvwBestell->viewport()) {
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto *drag = static_cast<QDragMoveEvent *>(event);
+            TvwBestell_OLEDragOver(drag, 0);
             acceptAsCopy(drag);
             return true;
         }
+        case QEvent::DragLeave:
+            TvwBestell_OLEDragOver(nullptr, 1);
+            break;
         case QEvent::Drop: {
             auto *drop = static_cast<QDropEvent *>(event);
             TvwBestell_OLEDragDrop(drop);
@@ -380,6 +383,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         default:
+            if (treeMouseEvent(event))
+                return true;
             break;
         }
     }

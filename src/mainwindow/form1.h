@@ -399,6 +399,8 @@ private:
     void wireKeywordSearch();   // key handling of the keyword and web search boxes
     void wireBrowserEvents();   // events of the browser control results
     void wireTree();            // events of the category tree TvwBestell
+    // A mouse event on the tree's viewport (eventFilter hands them over); true swallows it.
+    bool treeMouseEvent(QEvent *event);
 
     void ShowNormalLayout();
     void ShowPageOnly();

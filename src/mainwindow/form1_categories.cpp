@@ -47,6 +47,19 @@ void reportFailure(const QString &what, const QString &error, const QString &tit
     MsgBox(what + QStringLiteral(" Nothing was changed.\n\n") + error, vbOKOnly | vbExclamation, title);
 }
 
+// Deletes the rows of the category at treePath of the shown Sub-Topic with everything below
+// it (only what is below it with keepRow); false, after telling the user, when that failed.
+bool deleteCategoryRows(const QString &treePath, bool keepRow)
+{
+    OpenDatabase(CurrentDatabaseFile);
+    CategoryEditing categories(CurrentSubTopicId);
+    if (categories.deleteCategory(treePath, keepRow) != CategoryEditing::Status::Failed)
+        return true;
+    reportFailure(QStringLiteral("The Category could not be deleted."), categories.lastError(),
+                  CategoryEditing::deleteTitle());
+    return false;
+}
+
 } // namespace
 
 void Form1::mnuPopupAddCategory_Click()
@@ -170,29 +183,13 @@ bool Form1::DeleteCategory()
     // The root is the Sub-Topic itself: it is never deleted as a category.
     if (!SelectedNodePath.contains(QLatin1Char('\\')))
         return false;
-    OpenDatabase(CurrentDatabaseFile);
-    CategoryEditing categories(CurrentSubTopicId);
-    const CategoryEditing::Status status = categories.deleteCategory(SelectedNodePath);
-    if (status == CategoryEditing::Status::Failed) {
-        reportFailure(QStringLiteral("The Category could not be deleted."), categories.lastError(),
-                      CategoryEditing::deleteTitle());
-        return false;
-    }
-    return true;
+    return deleteCategoryRows(SelectedNodePath, false);
 }
 
 bool Form1::FullCategoryDelete(TreeNode *node)
 {
-    if (!node || !node->FullPath().contains(QLatin1Char('\\')))
+    if (!node || !node->FullPath().contains(QLatin1Char('\\')) || !deleteCategoryRows(node->FullPath(), true))
         return false;
-    OpenDatabase(CurrentDatabaseFile);
-    CategoryEditing categories(CurrentSubTopicId);
-    const CategoryEditing::Status status = categories.deleteCategory(node->FullPath(), true);
-    if (status == CategoryEditing::Status::Failed) {
-        reportFailure(QStringLiteral("The Category could not be deleted."), categories.lastError(),
-                      CategoryEditing::deleteTitle());
-        return false;
-    }
     TreeNodes *nodes = TreeNodes::of(TvwBestell);
     while (TreeNode *child = node->Child())
         nodes->Remove(child);

@@ -4,8 +4,6 @@
 
 #include "mainwindow/form1.h"
 
-#include <QDropEvent>
-
 // Edition menu.
 void Form1::mnuAdddatabase_Click() {}
 void Form1::mnuCreateEdition_Click() {}
@@ -27,5 +25,3 @@ void Form1::mnuDeleteMSIE_Click() {}
 void Form1::mnuCompact_Click() {}
 void Form1::mnuImportFav_Click() {}
 void Form1::mnuSearchdb_Click() {}
-
-// Controls.

@@ -25,34 +25,6 @@
 
 namespace {
 
-// Hands the drag events of the tree's viewport to the main window before the drop itself
-// is handled.
-class DragOverHook : public QObject
-{
-public:
-    explicit DragOverHook(Form1 *form) : QObject(form), m_form(form) {}
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        switch (event->type()) {
-        case QEvent::DragEnter:
-        case QEvent::DragMove:
-            m_form->TvwBestell_OLEDragOver(static_cast<QDragMoveEvent *>(event), 0);
-            break;
-        case QEvent::DragLeave:
-            m_form->TvwBestell_OLEDragOver(nullptr, 1);
-            break;
-        default:
-            break;
-        }
-        return false;
-    }
-
-private:
-    Form1 *m_form;
-};
-
 qint32 colourValue(const QColor &colour)
 {
     return qint32(colour.red()) | (qint32(colour.green()) << 8) | (qint32(colour.blue()) << 16);
@@ -86,7 +58,6 @@ void Form1::wireLinkDrops()
     if (auto *tree = qobject_cast<LinkTreeWidget *>(TvwBestell))
         tree->setDragData([this]() { return TvwBestell_OLEStartDrag(); });
     TvwBestell->setDefaultDropAction(Qt::CopyAction);
-    TvwBestell->viewport()->installEventFilter(new DragOverHook(this));
 }
 
 // ---- Popup commands ------------------------------------------------------------------------

@@ -19,33 +19,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cmath>
-#include <functional>
 
 namespace {
 
-constexpr qint32 Blue = 0xFF0000;   // &H00BBGGRR
 // The tree's smallest indentation: a picture's width and a little room.
 constexpr int TreeIndentation = 19;
-
-// Hands the events of one object to a function; true from it swallows the event.
-class EventHook : public QObject
-{
-public:
-    EventHook(QObject *parent, std::function<bool(QEvent *)> handler)
-        : QObject(parent)
-        , m_handler(std::move(handler))
-    {
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override { return m_handler(event); }
-
-private:
-    std::function<bool(QEvent *)> m_handler;
-};
 
 // Button numbers of the mouse handlers: 1 left, 2 right, 4 middle.
 int buttonNumber(Qt::MouseButtons buttons)
@@ -97,19 +79,6 @@ QList<int> rowPath(QModelIndex index)
     return rows;
 }
 
-// Runs a function when it goes out of scope.
-class OnExit
-{
-public:
-    explicit OnExit(std::function<void()> f) : m_f(std::move(f)) {}
-    ~OnExit() { m_f(); }
-    OnExit(const OnExit &) = delete;
-    OnExit &operator=(const OnExit &) = delete;
-
-private:
-    std::function<void()> m_f;
-};
-
 // Keeps the tree's one column as wide as its widest node on show, and at least as wide as
 // the tree: long names are shown whole, and the tree then scrolls sideways.
 class TreeColumnFit : public QObject
@@ -148,48 +117,7 @@ void Form1::wireTree()
     nodes->setImageList(imgDialog->icons());
     TvwBestell->viewport()->setMouseTracking(true);
     new TreeColumnFit(TvwBestell);
-
-    auto *hook = new EventHook(this, [this](QEvent *event) {
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick: {
-            // A half-filled tree takes no clicks.
-            if (m_treeFilling)
-                return true;
-            m_treeMouseDown = true;
-            if (event->type() == QEvent::MouseButtonDblClick)
-                return false;
-            auto *me = static_cast<QMouseEvent *>(event);
-            const QPointF pos = me->position();
-            TvwBestell_MouseDown(buttonNumber(me->button()), shiftNumber(me->modifiers()), pos.x(), pos.y());
-            return false;
-        }
-        case QEvent::MouseButtonRelease: {
-            m_treeMouseDown = false;
-            if (m_treeFilling)
-                return true;
-            auto *me = static_cast<QMouseEvent *>(event);
-            const QPointF pos = me->position();
-            const int button = buttonNumber(me->button());
-            TvwBestell_MouseUp(button, shiftNumber(me->modifiers()), pos.x(), pos.y());
-            if (button == 2)
-                return true;   // the popup menu was the whole answer
-            // The tree may still expand a node for this release (some styles do).
-            m_treeMouseDown = true;
-            QTimer::singleShot(0, this, [this]() { m_treeMouseDown = false; });
-            return false;
-        }
-        case QEvent::MouseMove: {
-            auto *me = static_cast<QMouseEvent *>(event);
-            const QPointF pos = me->position();
-            TvwBestell_MouseMove(buttonNumber(me->buttons()), shiftNumber(me->modifiers()), pos.x(), pos.y());
-            return false;
-        }
-        default:
-            return false;
-        }
-    });
-    TvwBestell->viewport()->installEventFilter(hook);
+    // The mouse events of the tree's viewport reach treeMouseEvent through eventFilter.
 
     connect(TvwBestell, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *, int) { TvwBestell_Click(); });
     connect(TvwBestell, &QTreeWidget::itemExpanded, this,
@@ -212,6 +140,48 @@ void Form1::wireTree()
             });
 }
 
+bool Form1::treeMouseEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        // A half-filled tree takes no clicks.
+        if (m_treeFilling)
+            return true;
+        m_treeMouseDown = true;
+        if (event->type() == QEvent::MouseButtonDblClick)
+            return false;
+        auto *me = static_cast<QMouseEvent *>(event);
+        const QPointF pos = me->position();
+        TvwBestell_MouseDown(buttonNumber(me->button()), shiftNumber(me->modifiers()), pos.x(), pos.y());
+        return false;
+    }
+    case QEvent::MouseButtonRelease: {
+        m_treeMouseDown = false;
+        if (m_treeFilling)
+            return true;
+        auto *me = static_cast<QMouseEvent *>(event);
+        const QPointF pos = me->position();
+        const int button = buttonNumber(me->button());
+        TvwBestell_MouseUp(button, shiftNumber(me->modifiers()), pos.x(), pos.y());
+        if (button == 2)
+            return true;   // the popup menu was the whole answer
+        // The tree may still expand a node for this release (some styles do).
+        m_treeMouseDown = true;
+        QTimer::singleShot(0, this, [this]() { m_treeMouseDown = false; });
+        return false;
+    }
+    case QEvent::MouseMove: {
+        auto *me = static_cast<QMouseEvent *>(event);
+        const QPointF pos = me->position();
+        TvwBestell_MouseMove(buttonNumber(me->buttons()), shiftNumber(me->modifiers()), pos.x(), pos.y());
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
 // ---- Filling ---------------------------------------------------------------------------------
 
 void Form1::updateTree()
@@ -223,7 +193,7 @@ void Form1::updateTree()
         return;
     }
     m_treeFilling = true;
-    const OnExit done([this]() { m_treeFilling = false; });
+    const auto done = qScopeGuard([this]() { m_treeFilling = false; });
 
     do {
         m_treeRefillWanted = false;
@@ -239,7 +209,7 @@ void Form1::updateTree()
         const bool painting = TvwBestell->updatesEnabled();
         TvwBestell->setUpdatesEnabled(false);
         {
-            const OnExit release([this, painting]() {
+            const auto release = qScopeGuard([this, painting]() {
                 TvwBestell->setUpdatesEnabled(painting);
                 sbStatusPanel1->setText(QString());
             });
@@ -422,14 +392,14 @@ void Form1::TvwBestell_Expand(TreeNode *node)
     // only the outermost run moves the selection.
     const bool outermost = m_treeExpandDepth == 0;
     ++m_treeExpandDepth;
-    const OnExit leave([this]() { --m_treeExpandDepth; });
+    const auto leave = qScopeGuard([this]() { --m_treeExpandDepth; });
 
     if (outermost)
         node->setSelected(true);
     if (node->Index() > 1) {
         TreeNode *first = node->Child();
         if (first && !first->Tag().isEmpty()) {
-            first->setForeColor(Blue);
+            first->setForeColor(CategoryTree::LinkColour);
             const QString tag = first->Tag().toLower();
             if (tag.contains(QStringLiteral(".pdf")))
                 first->setSelectedImage(TreeImageList::PdfDocument);

@@ -1,5 +1,6 @@
 #include "mainwindow/keyword_search.h"
 
+#include "mainwindow/topic_selection.h"
 #include "shared/database.h"
 
 #include <QUrl>
@@ -44,13 +45,7 @@ bool KeywordSearch::isListed(const QStringList &words, const QString &word)
 
 QStringList KeywordSearch::storedKeywords(qint32 subTopicId)
 {
-    QStringList words;
-    Recordset rs;
-    if (!rs.open(QStringLiteral("SELECT LksId, Keyword FROM Lks WHERE TopicId = ? ORDER BY LksId"), {subTopicId}))
-        return words;
-    for (; !rs.eof(); rs.moveNext())
-        words += keywordItems(rs.text(QStringLiteral("Keyword")));
-    return words;
+    return keywordItems(TopicSelection::keywordList(subTopicId));
 }
 
 bool KeywordSearch::rememberKeyword(qint32 subTopicId, const QString &word)

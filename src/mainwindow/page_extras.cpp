@@ -1,5 +1,6 @@
 #include "mainwindow/page_extras.h"
 
+#include "mainwindow/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
 #include "shared/database.h"
@@ -9,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTextStream>
@@ -168,9 +168,7 @@ std::function<bool(const QUrl &)> &PageExtras::fileOpener()
 bool PageExtras::ShowTextInNotepad(const QString &text)
 {
     const QString path = GetAppPath() + QLatin1String(kTextFile);
-    QSaveFile file(path);
-    const QByteArray data = (text + QLatin1String("\r\n")).toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+    if (!WriteWholeFile(path, (text + QLatin1String("\r\n")).toUtf8())) {
         MsgBox(QStringLiteral("The text could not be written to %1.").arg(QDir::toNativeSeparators(path)), vbExclamation);
         return false;
     }
@@ -313,9 +311,7 @@ QString PageExtras::EscapeQuotes(const QString &text)
 
 bool PageExtras::MakeXMLFile(const QString &text, const QString &name)
 {
-    QSaveFile file(GetAppPath() + name + QLatin1String(".xml"));
-    const QByteArray data = (text + QLatin1String("\r\n")).toUtf8();
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit();
+    return WriteWholeFile(GetAppPath() + name + QLatin1String(".xml"), (text + QLatin1String("\r\n")).toUtf8());
 }
 
 QString PageExtras::RenderDomNode(_xmlNode *node) const

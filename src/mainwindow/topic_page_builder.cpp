@@ -17,12 +17,6 @@ namespace {
 
 const QLatin1String kCrLf("\r\n");
 
-// A file name of the program folder (absolute paths are taken as they are).
-QString inProgramFolder(const QString &name)
-{
-    return QDir::isAbsolutePath(name) ? name : GetAppPath() + name;
-}
-
 bool isXmlChar(uint c)
 {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
@@ -69,7 +63,15 @@ QString withCrLf(QString text)
     return text;
 }
 
-bool writeWhole(const QString &path, const QByteArray &data, QString *error)
+QString quotedName(const QString &name)
+{
+    QString n = name;
+    return QLatin1Char('"') + n.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+} // namespace
+
+bool WriteWholeFile(const QString &path, const QByteArray &data, QString *error)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
@@ -80,13 +82,10 @@ bool writeWhole(const QString &path, const QByteArray &data, QString *error)
     return true;
 }
 
-QString quotedName(const QString &name)
+QString TopicPageBuilder::inProgramFolder(const QString &name)
 {
-    QString n = name;
-    return QLatin1Char('"') + n.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+    return QDir::isAbsolutePath(name) ? name : GetAppPath() + name;
 }
-
-} // namespace
 
 QString PageFileName(const QString &subTopicName, qint32 subTopicId)
 {
@@ -182,7 +181,7 @@ bool TopicPageBuilder::BuildPageStylesheet(const QString &templateFile, const QS
     collected += kCrLf;
 
     QString error;
-    if (!writeWhole(target, collected.toUtf8(), &error)) {
+    if (!WriteWholeFile(target, collected.toUtf8(), &error)) {
         m_stylesheetProblem = error;
         m_lastError = error;
         QFile::remove(target);
@@ -196,9 +195,8 @@ bool TopicPageBuilder::BuildPageStylesheet(const QString &templateFile, const QS
 bool TopicPageBuilder::padSectionTable(const QString &table, qint32 subTopicId)
 {
     QSqlQuery q(DbConnection());
-    q.prepare(QStringLiteral("SELECT FieldName1 FROM %1 WHERE topicid = ? ORDER BY rowid").arg(quotedName(table)));
-    q.addBindValue(subTopicId);
-    if (!q.exec())
+    if (!BindAndExec(q, QStringLiteral("SELECT FieldName1 FROM %1 WHERE topicid = ? ORDER BY rowid").arg(quotedName(table)),
+                     {subTopicId}))
         return false;
     QSet<QString> present;
     int rows = 0;
@@ -352,9 +350,8 @@ bool TopicPageBuilder::WriteLinksXml(const QString &fileName, const QString &roo
 
         QSqlQuery rows(DbConnection());
         rows.setForwardOnly(true);
-        rows.prepare(QStringLiteral("SELECT * FROM %1 WHERE topicid = ? ORDER BY rowid").arg(quotedName(table)));
-        rows.addBindValue(CurrentSubTopicId);
-        if (!rows.exec())
+        if (!BindAndExec(rows, QStringLiteral("SELECT * FROM %1 WHERE topicid = ? ORDER BY rowid").arg(quotedName(table)),
+                         {CurrentSubTopicId}))
             return failData(QStringLiteral("The rows of %1 could not be read.").arg(table));
         int written = 0;
         while (written < 5 && rows.next()) {
@@ -391,7 +388,7 @@ bool TopicPageBuilder::WriteLinksXml(const QString &fileName, const QString &roo
     xml += QLatin1String("</") + root + QLatin1Char('>') + kCrLf;
 
     QString error;
-    if (!writeWhole(path, xml.toUtf8(), &error))
+    if (!WriteWholeFile(path, xml.toUtf8(), &error))
         return failData(error);
     m_dataProblem.clear();
     m_lastError.clear();
@@ -405,7 +402,7 @@ bool TopicPageBuilder::WriteTextFile(const QString &text, const QString &fileNam
         m_lastError = QStringLiteral("No page file is named.");
         return false;
     }
-    if (!writeWhole(inProgramFolder(fileName), withCrLf(text + kCrLf).toUtf8(), &error)) {
+    if (!WriteWholeFile(inProgramFolder(fileName), withCrLf(text + kCrLf).toUtf8(), &error)) {
         m_lastError = error;
         return false;
     }

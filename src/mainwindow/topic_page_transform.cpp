@@ -2,8 +2,6 @@
 
 #include "mainwindow/topic_page_builder.h"
 
-#include "shared/database.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -227,12 +225,12 @@ bool TopicPageBuilder::TransformXml(const QString &xmlFile, const QString &xslFi
         fail(QStringLiteral("No page file is named."));
         return false;
     }
-    XmlLoad data = loadXml(QDir::isAbsolutePath(xmlFile) ? xmlFile : GetAppPath() + xmlFile);
+    XmlLoad data = loadXml(inProgramFolder(xmlFile));
     if (!CheckXmlParseError(data)) {
         fail(m_dataProblem.isEmpty() ? where(data) : m_dataProblem);
         return false;
     }
-    XmlLoad sheet = loadXml(QDir::isAbsolutePath(xslFile) ? xslFile : GetAppPath() + xslFile);
+    XmlLoad sheet = loadXml(inProgramFolder(xslFile));
     if (!CheckXmlParseError(sheet)) {
         fail(m_stylesheetProblem.isEmpty() ? where(sheet) : m_stylesheetProblem);
         return false;

@@ -183,7 +183,6 @@ void BrowserWindow::collectLinks()
                                          }
                                          self->m_links = links;
                                          self->m_linksCollected = true;
-                                         emit self->pageLinksReady();
                                      });
 }
 

@@ -65,10 +65,6 @@ public:
     // The window is closed before this returns.
     static QString ReadPageTitle(const QString &address, int timeoutMs);
 
-signals:
-    // The links of a newly loaded page have been collected.
-    void pageLinksReady();
-
 protected:
     void closeEvent(QCloseEvent *event) override;
 

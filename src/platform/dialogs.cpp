@@ -135,6 +135,13 @@ QString GetOpenFileName(QWidget *parent, const QString &title, const QString &fo
     return QFileDialog::getOpenFileName(parent, title, folder, filter);
 }
 
+QStringList GetOpenFileNames(QWidget *parent, const QString &title, const QString &folder, const QString &filter)
+{
+    if (DialogScript::active())
+        return scriptedText({QStringLiteral("OpenFile"), filter, title, 0}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QFileDialog::getOpenFileNames(parent, title, folder, filter);
+}
+
 QString GetSaveFileName(QWidget *parent, const QString &title, const QString &folder, const QString &filter)
 {
     if (DialogScript::active())

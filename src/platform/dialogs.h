@@ -52,6 +52,10 @@ QString GetOpenFileName(QWidget *parent, const QString &title, const QString &fo
                         const QString &filter);
 QString GetSaveFileName(QWidget *parent, const QString &title, const QString &folder,
                         const QString &filter);
+// Open-file dialog choosing several files: answers their paths, or an empty list when
+// cancelled. A scripted answer names the files one a line.
+QStringList GetOpenFileNames(QWidget *parent, const QString &title, const QString &folder,
+                             const QString &filter);
 // Folder dialog: answers the chosen folder, or an empty text when cancelled.
 QString BrowseForFolder(QWidget *parent, const QString &title, const QString &folder);
 // Colour dialog: answers true and sets colour when the user chose one.

@@ -1,10 +1,11 @@
 #include "platform/registry.h"
 
+#include "platform/settings.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QStringConverter>
 
 #include <array>
@@ -66,12 +67,6 @@ Store &store()
 {
     static Store s;
     return s;
-}
-
-QString configFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/QuorvaneDesktop");
 }
 
 QStringList splitPath(const QString &path)
@@ -351,7 +346,7 @@ bool seed()
     changed |= created;
     const std::pair<QString, QString> seeded[] = {
         {QStringLiteral("Favorites"), QDir::homePath() + QStringLiteral("/Favorites")},
-        {QStringLiteral("History"), configFolder() + QStringLiteral("/History")},
+        {QStringLiteral("History"), ConfigFolder() + QStringLiteral("/History")},
     };
     for (const auto &[name, folder] : seeded) {
         if (folders->value(name))
@@ -627,7 +622,7 @@ QString Registry::hiveName(quint32 hive)
 
 QString Registry::filePath()
 {
-    return configFolder() + QStringLiteral("/registry.ini");
+    return ConfigFolder() + QStringLiteral("/registry.ini");
 }
 
 void Registry::reload()

@@ -1,6 +1,7 @@
 #include "platform/settings.h"
 
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 
@@ -10,6 +11,11 @@ QString keyPath(const QString &section, const QString &key)
 }
 
 } // namespace
+
+QString ConfigFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') + AppTitle;
+}
 
 QString GetSetting(const QString &appName, const QString &section, const QString &key, const QString &defaultValue)
 {

@@ -1,5 +1,7 @@
 #include "platform/single_instance.h"
 
+#include "platform/settings.h"
+
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -21,7 +23,7 @@ QString InstanceLockPath()
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
-    return folder + QLatin1String("/QuorvaneDesktop.lock");
+    return folder + QLatin1Char('/') + AppTitle + QLatin1String(".lock");
 }
 
 bool AnotherInstanceRunning()

@@ -1,11 +1,12 @@
 #include "platform/url_history.h"
 
+#include "platform/settings.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QTextStream>
 
 namespace {
@@ -176,8 +177,7 @@ void UrlHistory::clear()
 
 QString UrlHistory::filePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-        + QStringLiteral("/QuorvaneDesktop/urlhistory.txt");
+    return ConfigFolder() + QStringLiteral("/urlhistory.txt");
 }
 
 void UrlHistory::reload()

@@ -12,7 +12,6 @@ WebBrowserPage::WebBrowserPage(WebBrowser *view)
 
 bool WebBrowserPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
-    Q_UNUSED(type);
     if (isMainFrame && !m_view->beforeNavigate(url))
         return false;
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
@@ -24,9 +23,6 @@ WebBrowser::WebBrowser(QWidget *parent)
     setPage(new WebBrowserPage(this));
     connect(this, &QWebEngineView::loadStarted, this, [this]() {
         m_readyState = 1;
-    });
-    connect(this, &QWebEngineView::loadProgress, this, [this](int percent) {
-        emit ProgressChange(percent);
     });
     connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) {
         m_readyState = 4;

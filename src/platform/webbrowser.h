@@ -1,8 +1,8 @@
 #pragma once
 // The embedded web browser of the windows: a web view that reports what happens to its
 // page as the events the windows handle (before a navigation, with the chance to cancel
-// it; navigation done; document complete; status text; a page asking for a new window;
-// loading progress) and offers the browser commands the windows call.
+// it; navigation done; document complete; status text; a page asking for a new window)
+// and offers the browser commands the windows call.
 
 #include <QString>
 #include <QUrl>
@@ -61,8 +61,6 @@ signals:
     // that sets *target to another browser (one that has not loaded anything yet) has the
     // new page open there; otherwise the new page opens in this view.
     void NewWindow2(WebBrowser **target, bool *cancel);
-    // Loading progress in percent (0 to 100).
-    void ProgressChange(int percent);
 
 protected:
     QWebEngineView *createWindow(QWebEnginePage::WebWindowType type) override;

@@ -140,25 +140,29 @@ void cTreeView::setAllExpanded(bool expanded)
 
 void cTreeView::setExpandedDeep(TreeNode *node, bool expanded)
 {
-    Redraw(false);
     node->setExpanded(expanded);
     for (int i = 0; i < node->childCount(); ++i) {
         if (TreeNode *child = TreeNode::from(node->child(i)))
             setExpandedDeep(child, expanded);
     }
-    Redraw(true);
 }
 
 void cTreeView::CollapseChildNodes(TreeNode *node)
 {
-    if (node)
-        setExpandedDeep(node, false);
+    if (!node)
+        return;
+    Redraw(false);
+    setExpandedDeep(node, false);
+    Redraw(true);
 }
 
 void cTreeView::ExpandChildNodes(TreeNode *node)
 {
-    if (node)
-        setExpandedDeep(node, true);
+    if (!node)
+        return;
+    Redraw(false);
+    setExpandedDeep(node, true);
+    Redraw(true);
 }
 
 QString cTreeView::ParentNodeText(TreeNode *node) const
@@ -197,10 +201,7 @@ bool cTreeView::NodeDelete(TreeNode *node, bool bSelect)
             parent->setSelected(bSelect);
         }
     }
-    if (m_tree && node->treeWidget() == m_tree)
-        TreeNodes::of(m_tree)->Remove(node);
-    else
-        delete node;
+    delete node;   // takes itself out of its tree and its collection
     return true;
 }
 

@@ -68,9 +68,6 @@ public:
     bool NodeMove(TreeNode *parentNode, TreeNode *childNode, bool bSelect);
     bool NodeRename(TreeNode *node, const QString &newNodeText, bool bSelect);
 
-    // The node the pointer is over during a drag within the tree (the drop highlight).
-    TreeNode *DropHighlight() const { return m_dropHighlight; }
-
 signals:
     void StartDrag(TreeNode *sourceNode);
     void Dragging(TreeNode *sourceNode, TreeNode *targetParent);

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
@@ -186,16 +185,7 @@ QString clsFileOperations::SaveFile(const QString &defaultName, const QString &f
 bool clsFileOperations::OpenMultipleFiles(QStringList &files, const QString &filter,
                                           const QString &initialFolder) const
 {
-    files.clear();
-    if (DialogScript::active()) {
-        // A scripted answer names the chosen files one a line.
-        const QString answer = GetOpenFileName(owner(), QString(), startFolder(initialFolder), toQtFilter(filter));
-        for (const QString &line : answer.split(QLatin1Char('\n')))
-            if (!line.isEmpty())
-                files.append(line);
-    } else {
-        files = QFileDialog::getOpenFileNames(owner(), QString(), startFolder(initialFolder), toQtFilter(filter));
-    }
+    files = GetOpenFileNames(owner(), QString(), startFolder(initialFolder), toQtFilter(filter));
     return !files.isEmpty();
 }
 

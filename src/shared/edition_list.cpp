@@ -1,7 +1,8 @@
 #include "shared/edition_list.h"
 
+#include "shared/fileroutines.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 QList<EditionEntry> EditionList::read(const QString &path, bool *ok)
 {
@@ -54,14 +55,7 @@ int EditionList::activeIndex(const QList<EditionEntry> &entries)
 
 bool EditionList::write(const QString &path, const QStringList &lines)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    for (const QString &line : lines) {
-        f.write(line.toUtf8());
-        f.write("\r\n");
-    }
-    return f.commit();
+    return WriteCrLfFile(path, lines);
 }
 
 QString EditionList::formatLine(const EditionEntry &entry)

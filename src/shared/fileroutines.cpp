@@ -158,20 +158,25 @@ int CopyFolderFiles(const QString &sourceFolder, const QString &targetFolder, co
     return copied;
 }
 
+bool WriteCrLfFile(const QString &path, const QStringList &lines)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (const QString &line : lines) {
+        file.write(line.toUtf8());
+        file.write("\r\n");
+    }
+    return file.commit();
+}
+
 bool WriteEditionDescriptor(const QString &folder, const QString &name, const QString &databaseFile,
                             const QString &title)
 {
-    QString dir = folder;
-    if (!dir.isEmpty() && !dir.endsWith(QLatin1Char('/')))
-        dir += QLatin1Char('/');
-    QSaveFile file(dir + name + QStringLiteral(".ddb"));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
     QString title2 = title;
     title2.replace(QLatin1Char('_'), QLatin1Char(' '));
-    const QString line = TrimBlanks(databaseFile) + QLatin1Char(',') + title2 + QStringLiteral("\r\n");
-    file.write(line.toUtf8());
-    return file.commit();
+    return WriteCrLfFile(withSlash(folder) + name + QStringLiteral(".ddb"),
+                         {TrimBlanks(databaseFile) + QLatin1Char(',') + title2});
 }
 
 int ShellOpen(const QString &target)

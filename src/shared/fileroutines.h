@@ -3,6 +3,7 @@
 // Paths use "/" as the folder separator; folders passed in end in "/".
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 class QWidget;
@@ -29,6 +30,11 @@ bool CreateFolderPath(const QString &path);
 // that could not be copied leaves the one in the target untouched. Answers the number
 // of files actually copied: 0 when nothing matched or nothing could be copied.
 int CopyFolderFiles(const QString &sourceFolder, const QString &targetFolder, const QString &pattern);
+
+// Writes lines to path, each ended by CR LF (UTF-8), through a temporary file that
+// replaces the old file only once it is complete. Answers false (an earlier file left as
+// it was) when that fails.
+bool WriteCrLfFile(const QString &path, const QStringList &lines);
 
 // Writes "<folder>/<name>.ddb", replacing any earlier one, holding one line: the
 // database file with surrounding blanks trimmed, ",", the title with every "_" turned

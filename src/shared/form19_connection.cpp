@@ -82,7 +82,6 @@ Form19::Form19(QWidget *parent)
     // with a password typed.
     Command1 = NamedButton(QStringLiteral("OK"), "Command1", this);
     Command1->setAutoDefault(false);
-    Command1->setDefault(false);
 
     auto *options = new QHBoxLayout;
     options->addWidget(Option2);

@@ -12,14 +12,13 @@
 
 namespace {
 
-const QString AppName = QStringLiteral("QuorvaneDesktop");
 constexpr int TrackedSlots = 6;
 constexpr int TypeNameField = 80;
 
 // A stored coordinate in twips; the current value when the key is missing or not a number.
 double storedTwips(const QString &section, const QString &key, double current)
 {
-    const QString text = GetSetting(AppName, section, key, QString());
+    const QString text = GetSetting(AppTitle, section, key, QString());
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);
     return ok ? value : current;
@@ -59,7 +58,7 @@ void LoadFormSettings(QWidget *window)
         window->move(twipsToPx(left), twipsToPx(top));
         window->resize(qMax(1, twipsToPx(width) - frameWidth), qMax(1, twipsToPx(height) - frameHeight));
     }
-    if (GetSetting(AppName, section, QStringLiteral("WasMaximized"), QStringLiteral("False"))
+    if (GetSetting(AppTitle, section, QStringLiteral("WasMaximized"), QStringLiteral("False"))
         == QLatin1String("True")) {
         window->setWindowState(window->windowState() | Qt::WindowMaximized);
     }
