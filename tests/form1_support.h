@@ -74,15 +74,6 @@ inline void closeMainWindow()
     }
 }
 
-// A browser window of the program showing address, brought to the front, as a link of the
-// tree opens one.
-inline BrowserWindow *openBrowserWindow(const QString &address)
-{
-    auto *window = new BrowserWindow();
-    window->browser()->Navigate(address);
-    window->bringToFront();
-    return window;
-}
 
 // Closes the program's browser windows and waits until they have left the list.
 inline void closeBrowserWindows()

@@ -122,7 +122,7 @@ void TestBrowser::cleanup()
 
 BrowserWindow *TestBrowser::openWindow(const QString &file)
 {
-    return openBrowserWindow(m_app->file(file));
+    return BrowserWindow::open(m_app->file(file));
 }
 
 void TestBrowser::linkOpensSeparateBrowserWindow()

@@ -238,7 +238,7 @@ void TestLinkEditing::addLinkFromOwnBrowserWindow()
 {
     m_app->writeFile(QStringLiteral("guide.htm"),
                      "<html><head><title>Python Guide</title></head><body>guide</body></html>");
-    BrowserWindow *window = openBrowserWindow(m_app->file(QStringLiteral("guide.htm")));
+    BrowserWindow *window = BrowserWindow::open(m_app->file(QStringLiteral("guide.htm")));
     QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Python Guide - Browser"), PageLoadTimeoutMs);
     const QString address = window->LocationURL();
 

@@ -1,5 +1,6 @@
 #include "editing/form3_add_link.h"
 
+#include "editing/category_editing.h"
 #include "editing/category_tree_host.h"
 #include "editing/link_dialog_parts.h"
 #include "editing/link_editing.h"
@@ -118,7 +119,7 @@ bool Form3::updatedb()
 {
     LinkEditing links(CurrentSubTopicId);
     const LinkEditing::Status status =
-        links.add(LinkEditing::rowPath(Label3->text()), Combo1->currentText(), Combo2->currentText());
+        links.add(CategoryEditing::rowPath(Label3->text()), Combo1->currentText(), Combo2->currentText());
     if (status == LinkEditing::Status::Done)
         return true;
     LinkDialogParts::reportAddFailure(status == LinkEditing::Status::NotFound, Label3->text(), links.lastError());
@@ -132,7 +133,7 @@ int Form3::FindTVString(TreeNode *start, const QString &name)
 
 bool Form3::checkDup(const QString &name, int selectedIsCategory)
 {
-    const QString category = selectedIsCategory != 0 ? LinkEditing::rowPath(SelectedNodePath)
+    const QString category = selectedIsCategory != 0 ? CategoryEditing::rowPath(SelectedNodePath)
                                                      : LinkEditing::categoryPathOf(SelectedNodePath);
     return LinkEditing(CurrentSubTopicId).nameExists(category, name);
 }

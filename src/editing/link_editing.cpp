@@ -1,5 +1,6 @@
 #include "editing/link_editing.h"
 
+#include "editing/category_editing.h"
 #include "editing/edit_names.h"
 #include "editing/edit_sql.h"
 #include "shared/routines.h"
@@ -159,16 +160,10 @@ QString LinkEditing::addressProhibitedMessage()
     return renameProhibitedMessage() + QStringLiteral("Note: Characters that may not be used are as follows:/ < > ' \"");
 }
 
-QString LinkEditing::rowPath(const QString &treePath)
-{
-    QString path = treePath;
-    return path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-}
-
 QString LinkEditing::categoryPathOf(const QString &linkTreePath)
 {
     const qsizetype cut = linkTreePath.lastIndexOf(QLatin1Char('\\'));
-    return cut < 0 ? QString() : rowPath(linkTreePath.left(cut));
+    return cut < 0 ? QString() : CategoryEditing::rowPath(linkTreePath.left(cut));
 }
 
 QString LinkEditing::linkNameOf(const QString &linkTreePath)

@@ -64,8 +64,6 @@ public:
     static QString categoryPathOf(const QString &linkTreePath);
     // The link's own name: the text after the last "\" of its tree path.
     static QString linkNameOf(const QString &linkTreePath);
-    // The stored form of a tree path.
-    static QString rowPath(const QString &treePath);
 
     // The tree test of new link names: answers the Index of a node that already carries
     // name (letter case ignored): start itself, any node below it that has children, or a

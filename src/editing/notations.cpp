@@ -1,5 +1,6 @@
 #include "editing/notations.h"
 
+#include "editing/category_editing.h"
 #include "editing/edit_sql.h"
 
 Notations::Notations(qint32 subTopicId)
@@ -11,7 +12,7 @@ Notations::Status Notations::storeLink(const QString &categoryTreePath, const QS
                                        const QString &address, const QString &text)
 {
     LinkEditing links(m_subTopicId);
-    const Status status = links.setNotation(LinkEditing::rowPath(categoryTreePath), name, address, text);
+    const Status status = links.setNotation(CategoryEditing::rowPath(categoryTreePath), name, address, text);
     m_error = links.lastError();
     return status;
 }
@@ -20,7 +21,7 @@ Notations::Status Notations::readLink(const QString &categoryTreePath, const QSt
                                       QString *text)
 {
     LinkEditing links(m_subTopicId);
-    const Status status = links.notation(LinkEditing::rowPath(categoryTreePath), name, address, *text);
+    const Status status = links.notation(CategoryEditing::rowPath(categoryTreePath), name, address, *text);
     m_error = links.lastError();
     return status;
 }
@@ -29,7 +30,7 @@ Notations::Status Notations::storeCategory(const QString &treePath, const QStrin
 {
     m_error.clear();
     LinkEditing links(m_subTopicId);
-    const qint32 category = links.categoryId(LinkEditing::rowPath(treePath));
+    const qint32 category = links.categoryId(CategoryEditing::rowPath(treePath));
     if (category == 0) {
         m_error = links.lastError();
         return m_error.isEmpty() ? Status::NotFound : Status::Failed;

@@ -18,23 +18,6 @@ namespace {
 const char *const kListName = "dbnames.txt";
 const char *const kBackupFolder = "Backup";
 
-// The lines of the list that are not exactly empty, in file order, without line ends.
-QStringList readListLines(const QString &path)
-{
-    QStringList lines;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return lines;
-    const QList<QByteArray> raw = f.readAll().split('\n');
-    for (QByteArray line : raw) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (!line.isEmpty())
-            lines.append(QString::fromUtf8(line));
-    }
-    return lines;
-}
-
 // The display text of a list line: everything after the first ",", or the whole line.
 QString displayText(const QString &line)
 {
@@ -113,7 +96,7 @@ EditionLoader::Choices EditionLoader::editionChoices() const
     if (!FileExistsNonEmpty(path))
         return choices;
 
-    const QStringList lines = readListLines(path);
+    const QStringList lines = EditionList::readLines(path);
     for (const QString &line : lines) {
         choices.names.append(ProperCaseAddress(displayText(line)));
         // The first marked line is the active edition, the same line the edition is
@@ -131,7 +114,7 @@ EditionLoader::Choices EditionLoader::editionChoices() const
 bool EditionLoader::makeActive(int index) const
 {
     const QString path = listPath();
-    const QStringList lines = readListLines(path);
+    const QStringList lines = EditionList::readLines(path);
     if (index < 0 || index >= lines.size())
         return false;
 

@@ -61,9 +61,7 @@ void Form1::NavigateWebSite(const QString &address, qint16 mode)
         WebPageTitle = BrowserWindow::ReadPageTitle(address, kTitleTimeoutMs);
         return;
     }
-    auto *window = new BrowserWindow();
-    window->browser()->Navigate(address);
-    window->bringToFront();
+    BrowserWindow::open(address);
 }
 
 void Form1::tmrWindowTrack_Timer()
@@ -99,9 +97,7 @@ void Form1::results_DocumentComplete(const QUrl &url, bool ok)
 void Form1::results_NewWindow2(WebBrowser **target, bool *cancel)
 {
     Q_UNUSED(cancel);
-    auto *window = new BrowserWindow();
-    window->bringToFront();
-    *target = window->browser();
+    *target = BrowserWindow::open()->browser();
 }
 
 bool Form1::IsScriptDebuggerDisabled()

@@ -139,14 +139,6 @@ void Form1::RenameCategory()
 
     OpenDatabase(CurrentDatabaseFile);
     CategoryEditing categories(CurrentSubTopicId);
-    if (!categories.hasUserRows()) {
-        if (categories.lastError().isEmpty())
-            MsgBox(CategoryEditing::predefinedMessage(), vbOKOnly, CategoryEditing::predefinedTitle());
-        else
-            reportFailure(QStringLiteral("The Category could not be renamed."), categories.lastError(),
-                          CategoryEditing::renameTitle());
-        return;
-    }
     if (PopupNode)
         SelectedNodePath = PopupNode->FullPath();
     switch (categories.rename(SelectedNodePath, name)) {

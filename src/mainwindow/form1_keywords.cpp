@@ -19,10 +19,6 @@
 
 namespace {
 
-constexpr int KeyBackspace = 8;
-constexpr int KeyEnter = 13;
-constexpr int KeyEscape = 27;
-
 constexpr qint32 ColourWhite = 0xFFFFFF;
 constexpr qint32 ColourGreen = 0x00FF00;
 

@@ -4,6 +4,7 @@
 
 #include "mainwindow/form1.h"
 
+#include "editing/category_editing.h"
 #include "editing/form1_category_tree_host.h"
 #include "editing/form22_rename_web_address.h"
 #include "editing/form31_notation.h"
@@ -246,7 +247,7 @@ void Form1::TvwBestell_OLEDragDrop(QDropEvent *event)
 
     LinkEditing links(CurrentSubTopicId);
     const QString category = target->FullPath();
-    const LinkEditing::Status added = links.add(LinkEditing::rowPath(category), name, address);
+    const LinkEditing::Status added = links.add(CategoryEditing::rowPath(category), name, address);
     if (added != LinkEditing::Status::Done) {
         LinkDialogParts::reportAddFailure(added == LinkEditing::Status::NotFound, category, links.lastError());
         return;

@@ -32,7 +32,6 @@
 
 namespace {
 
-const char *const kAppName = "QuorvaneDesktop";
 // The maker's home page, shown at start when the machine is online. It comes with the
 // program, so it is there whatever the state of any web site.
 const char *const kMakerHomePage = "help/mainpage.html";
@@ -93,7 +92,7 @@ void Form1::Form_Load()
     mnuTopicRename->setEnabled(false);
 
     // Search mode: only the exact text "On" turns it on.
-    const bool searchOn = GetSetting(QLatin1String(kAppName), QStringLiteral("Search"), QStringLiteral("Mode"),
+    const bool searchOn = GetSetting(AppTitle, QStringLiteral("Search"), QStringLiteral("Mode"),
                                      QStringLiteral("Mode")) == QLatin1String("On");
     mnuISon->setChecked(searchOn);
     mnuIsOff->setChecked(!searchOn);
@@ -250,7 +249,7 @@ void Form1::Form_Unload()
         return;
     m_unloaded = true;
     tmrWindowTrack->stop();
-    SaveSetting(QLatin1String(kAppName), QStringLiteral("Search"), QStringLiteral("Mode"),
+    SaveSetting(AppTitle, QStringLiteral("Search"), QStringLiteral("Mode"),
                 mnuISon->isChecked() ? QStringLiteral("On") : QStringLiteral("Off"));
     BackupEdition();
     EditionLoader().deletePageFiles();

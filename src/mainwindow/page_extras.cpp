@@ -1,9 +1,9 @@
 #include "mainwindow/page_extras.h"
 
-#include "mainwindow/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
 #include "shared/database.h"
+#include "shared/fileroutines.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -168,7 +168,7 @@ std::function<bool(const QUrl &)> &PageExtras::fileOpener()
 bool PageExtras::ShowTextInNotepad(const QString &text)
 {
     const QString path = GetAppPath() + QLatin1String(kTextFile);
-    if (!WriteWholeFile(path, (text + QLatin1String("\r\n")).toUtf8())) {
+    if (!WriteCrLfFile(path, {text})) {
         MsgBox(QStringLiteral("The text could not be written to %1.").arg(QDir::toNativeSeparators(path)), vbExclamation);
         return false;
     }
@@ -311,7 +311,7 @@ QString PageExtras::EscapeQuotes(const QString &text)
 
 bool PageExtras::MakeXMLFile(const QString &text, const QString &name)
 {
-    return WriteWholeFile(GetAppPath() + name + QLatin1String(".xml"), (text + QLatin1String("\r\n")).toUtf8());
+    return WriteCrLfFile(GetAppPath() + name + QLatin1String(".xml"), {text});
 }
 
 QString PageExtras::RenderDomNode(_xmlNode *node) const

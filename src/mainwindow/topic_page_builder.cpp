@@ -3,11 +3,11 @@
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
 #include "shared/database.h"
+#include "shared/fileroutines.h"
 #include "shared/globals.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -70,17 +70,6 @@ QString quotedName(const QString &name)
 }
 
 } // namespace
-
-bool WriteWholeFile(const QString &path, const QByteArray &data, QString *error)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-        return false;
-    }
-    return true;
-}
 
 QString TopicPageBuilder::inProgramFolder(const QString &name)
 {

@@ -25,10 +25,6 @@
 // name of the program comes from here, so two Sub-Topics never share a page.
 QString PageFileName(const QString &subTopicName, qint32 subTopicId);
 
-// Writes data as the file path, replacing an earlier file only once the whole of data is
-// written; on failure the earlier file stays and error (when given) says why.
-bool WriteWholeFile(const QString &path, const QByteArray &data, QString *error = nullptr);
-
 // The six section tables in the order of the page's sections 1 to 6.
 const QStringList &SectionLinkTables();
 // True for exactly one of the six section table names (letter case significant).

@@ -186,12 +186,19 @@ void BrowserWindow::collectLinks()
                                      });
 }
 
+BrowserWindow *BrowserWindow::open(const QString &address)
+{
+    auto *window = new BrowserWindow();
+    if (!address.isEmpty())
+        window->browser()->Navigate(address);
+    window->bringToFront();
+    return window;
+}
+
 void BrowserWindow::openNewWindow(WebBrowser **target, bool *cancel)
 {
     Q_UNUSED(cancel);
-    auto *window = new BrowserWindow();
-    window->bringToFront();
-    *target = window->browser();
+    *target = open()->browser();
 }
 
 QList<BrowserWindow *> BrowserWindow::openWindows()

@@ -55,6 +55,9 @@ public:
     QList<PageLink> pageLinks() const { return m_links; }
     bool pageLinksCollected() const { return m_linksCollected; }
 
+    // Opens a new browser window in front of the others, loading address unless it is empty.
+    static BrowserWindow *open(const QString &address = QString());
+
     // The open browser windows, oldest first.
     static QList<BrowserWindow *> openWindows();
     // The open browser window with this id, or nullptr.

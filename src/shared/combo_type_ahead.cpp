@@ -10,10 +10,6 @@
 
 namespace {
 
-constexpr int KeyBackspace = 8;
-constexpr int KeyEnter = 13;
-constexpr int KeyEscape = 27;
-
 ComboTypeAhead *typeAheadOf(QComboBox *combo)
 {
     return combo->findChild<ComboTypeAhead *>(QString(), Qt::FindDirectChildrenOnly);

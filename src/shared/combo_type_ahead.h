@@ -18,6 +18,11 @@ int AutoCompleteComboBox(QComboBox *combo, int character);
 // Shows the combo box's list below it without taking the keyboard from the edit field.
 void AutoCompleteDropDown(QComboBox *combo);
 
+// Character codes of the keys the key-press handlers single out.
+constexpr int KeyBackspace = 8;
+constexpr int KeyEnter = 13;
+constexpr int KeyEscape = 27;
+
 // The character code of a key press, as AutoCompleteComboBox takes it, or -1 for a key
 // that carries no character (arrows, Home, End, Delete, function keys, ...): those keep
 // their usual editing meaning.

@@ -4,23 +4,32 @@
 
 #include <QFile>
 
+QStringList EditionList::readLines(const QString &path, bool *ok)
+{
+    QStringList lines;
+    QFile f(path);
+    const bool opened = f.open(QIODevice::ReadOnly);
+    if (ok)
+        *ok = opened;
+    if (!opened)
+        return lines;
+    const QList<QByteArray> raw = f.readAll().split('\n');
+    for (QByteArray line : raw) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            lines.append(QString::fromUtf8(line));
+    }
+    return lines;
+}
+
 QList<EditionEntry> EditionList::read(const QString &path, bool *ok)
 {
     QList<EditionEntry> entries;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (ok)
-            *ok = false;
-        return entries;
-    }
-    const QList<QByteArray> lines = f.readAll().split('\n');
+    const QStringList lines = readLines(path, ok);
     bool sawActive = false;
-    for (QByteArray raw : lines) {
-        if (raw.endsWith('\r'))
-            raw.chop(1);
-        if (raw.isEmpty())
-            continue;
-        EditionEntry e = parseLine(QString::fromUtf8(raw));
+    for (const QString &line : lines) {
+        EditionEntry e = parseLine(line);
         if (e.active) {
             if (sawActive)
                 e.active = false;
@@ -28,8 +37,6 @@ QList<EditionEntry> EditionList::read(const QString &path, bool *ok)
         }
         entries.append(e);
     }
-    if (ok)
-        *ok = true;
     return entries;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct EditionEntry {
     QString file;       // database file name, as the line gives it
@@ -19,6 +20,9 @@ public:
     // from the display name, and only the first line holding a "*" is the active one.
     // A missing file gives an empty list and ok = false.
     static QList<EditionEntry> read(const QString &path, bool *ok = nullptr);
+    // The lines of a list file as they stand, without line ends and without the exactly
+    // empty lines.
+    static QStringList readLines(const QString &path, bool *ok = nullptr);
     // Parses one line (without its line end); the "*" is removed from the file part.
     static EditionEntry parseLine(const QString &line);
     // The index of the active entry, or -1.

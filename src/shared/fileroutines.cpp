@@ -158,16 +158,23 @@ int CopyFolderFiles(const QString &sourceFolder, const QString &targetFolder, co
     return copied;
 }
 
-bool WriteCrLfFile(const QString &path, const QStringList &lines)
+bool WriteWholeFile(const QString &path, const QByteArray &data, QString *error)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+        if (error)
+            *error = QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
-    for (const QString &line : lines) {
-        file.write(line.toUtf8());
-        file.write("\r\n");
     }
-    return file.commit();
+    return true;
+}
+
+bool WriteCrLfFile(const QString &path, const QStringList &lines)
+{
+    QByteArray data;
+    for (const QString &line : lines)
+        data += line.toUtf8() + "\r\n";
+    return WriteWholeFile(path, data);
 }
 
 bool WriteEditionDescriptor(const QString &folder, const QString &name, const QString &databaseFile,

@@ -31,6 +31,9 @@ bool CreateFolderPath(const QString &path);
 // of files actually copied: 0 when nothing matched or nothing could be copied.
 int CopyFolderFiles(const QString &sourceFolder, const QString &targetFolder, const QString &pattern);
 
+// Writes data as the file path, replacing an earlier file only once the whole of data is
+// written; on failure the earlier file stays and error (when given) says why.
+bool WriteWholeFile(const QString &path, const QByteArray &data, QString *error = nullptr);
 // Writes lines to path, each ended by CR LF (UTF-8), through a temporary file that
 // replaces the old file only once it is complete. Answers false (an earlier file left as
 // it was) when that fails.
