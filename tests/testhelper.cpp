@@ -1,6 +1,6 @@
 #include "testhelper.h"
 
-#include "mainwindow/edition_loader.h"
+#include "editions/edition_loader.h"
 #include "platform/dialogs.h"
 #include "shared/database.h"
 #include "shared/globals.h"

@@ -1,8 +1,8 @@
 // The edition list file and its rebuild from the databases of the program folder.
 #include "testhelper.h"
 
-#include "mainwindow/edition_discovery.h"
-#include "shared/edition_list.h"
+#include "editions/edition_discovery.h"
+#include "editions/edition_list.h"
 
 #include <QDir>
 #include <QFile>

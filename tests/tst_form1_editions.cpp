@@ -4,7 +4,7 @@
 
 #include "testhelper.h"
 
-#include "mainwindow/edition_loader.h"
+#include "editions/edition_loader.h"
 #include "mainwindow/topic_selection.h"
 #include "shared/database.h"
 #include "shared/globals.h"

@@ -6,7 +6,7 @@
 
 #include "mainwindow/form1.h"
 #include "mainwindow/form11_about.h"
-#include "mainwindow/topic_page_builder.h"
+#include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "platform/settings.h"
 #include "platform/webbrowser.h"

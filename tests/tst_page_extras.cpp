@@ -1,7 +1,7 @@
 // Page extras: the text shown in the editor, the multi-picture file, the search engine
 // list, the path and quote helpers and the rendering of an XML tree.
 
-#include "mainwindow/page_extras.h"
+#include "pages/page_extras.h"
 #include "platform/dialogs.h"
 #include "testhelper.h"
 

@@ -1,8 +1,8 @@
 // Section links saved on a page: the posted text, what is stored, what is refused, and
 // the page's own editor posting through the browser.
 
-#include "mainwindow/page_post.h"
-#include "mainwindow/topic_page_builder.h"
+#include "pages/page_post.h"
+#include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "platform/webbrowser.h"
 #include "shared/database.h"

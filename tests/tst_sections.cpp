@@ -11,7 +11,7 @@
 #include "editing/page_section_commands.h"
 #include "editing/section_links.h"
 #include "mainwindow/form1.h"
-#include "mainwindow/topic_page_builder.h"
+#include "pages/topic_page_builder.h"
 #include "mainwindow/topic_selection.h"
 #include "platform/dialogs.h"
 #include "platform/webbrowser.h"

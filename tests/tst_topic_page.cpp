@@ -1,7 +1,7 @@
 // The generated Sub-Topic page: page data, style sheet, padding of the sections, the
 // transform and what the page shows.
 
-#include "mainwindow/topic_page_builder.h"
+#include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "shared/database.h"
 #include "shared/globals.h"

@@ -2,7 +2,7 @@
 
 #include "editing/page_section_commands.h"
 #include "editing/section_headers.h"
-#include "mainwindow/edition_loader.h"
+#include "pages/page_cache.h"
 #include "platform/dialogs.h"
 #include "shared/database.h"
 #include "shared/dialog_layout.h"
@@ -84,7 +84,7 @@ void Form23::Command1_Click()
     }
 
     // Every page shows its captions from the page build, so every page is built again.
-    EditionLoader().deletePageFiles();
+    DeletePageFiles();
     m_host.Combo2_Click();
     accept();
 }

@@ -4,7 +4,7 @@
 #include "editing/form5_section_links.h"
 #include "editing/form7_color_scheme.h"
 #include "editing/section_links.h"
-#include "mainwindow/topic_page_builder.h"
+#include "pages/topic_page_builder.h"
 #include "shared/database.h"
 #include "shared/fileroutines.h"
 #include "shared/globals.h"

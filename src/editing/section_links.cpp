@@ -1,7 +1,7 @@
 #include "editing/section_links.h"
 
 #include "editing/edit_sql.h"
-#include "mainwindow/topic_page_builder.h"
+#include "pages/topic_page_builder.h"
 #include "shared/database.h"
 #include "shared/globals.h"
 

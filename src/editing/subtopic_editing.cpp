@@ -4,7 +4,7 @@
 #include "editing/colour_schemes.h"
 #include "editing/edit_sql.h"
 #include "editing/section_links.h"
-#include "mainwindow/topic_page_builder.h"
+#include "pages/topic_page_builder.h"
 #include "shared/database.h"
 
 #include <QSqlQuery>

@@ -3,8 +3,8 @@
 #include "mainwindow/form1.h"
 
 #include "editing/link_tree_widget.h"
-#include "mainwindow/page_post.h"
-#include "mainwindow/topic_page_builder.h"
+#include "pages/page_post.h"
+#include "pages/topic_page_builder.h"
 #include "platform/programfolder.h"
 #include "platform/webbrowser.h"
 #include "shared/globals.h"

@@ -2,7 +2,7 @@
 
 #include "mainwindow/form1.h"
 
-#include "mainwindow/edition_loader.h"
+#include "editions/edition_loader.h"
 #include "platform/dialogs.h"
 #include "platform/webbrowser.h"
 #include "shared/globals.h"

@@ -3,9 +3,9 @@
 
 #include "editing/section_links.h"
 #include "mainwindow/form1.h"
-#include "mainwindow/page_extras.h"
-#include "mainwindow/page_post.h"
-#include "mainwindow/topic_page_builder.h"
+#include "pages/page_extras.h"
+#include "pages/page_post.h"
+#include "pages/topic_page_builder.h"
 
 QString Form1::FieldTypeName(int typeCode)
 {

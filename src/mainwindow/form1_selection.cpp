@@ -4,7 +4,7 @@
 
 #include "mainwindow/form1.h"
 
-#include "mainwindow/topic_page_builder.h"
+#include "pages/topic_page_builder.h"
 #include "mainwindow/topic_selection.h"
 #include "platform/programfolder.h"
 #include "platform/webbrowser.h"

@@ -9,7 +9,7 @@
 #include "editing/list_reselection.h"
 #include "editing/subtopic_editing.h"
 #include "editing/topic_editing.h"
-#include "mainwindow/topic_page_builder.h"
+#include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
 #include "platform/webbrowser.h"

@@ -1,6 +1,6 @@
 #include "mainwindow/start.h"
 
-#include "mainwindow/edition_discovery.h"
+#include "editions/edition_discovery.h"
 #include "mainwindow/form1.h"
 #include "platform/connection_state.h"
 #include "platform/dialogs.h"

@@ -1,6 +1,6 @@
-#include "mainwindow/page_post.h"
+#include "pages/page_post.h"
 
-#include "mainwindow/topic_page_builder.h"
+#include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "shared/database.h"
 #include "shared/globals.h"

@@ -1,7 +1,7 @@
-#include "mainwindow/edition_discovery.h"
+#include "editions/edition_discovery.h"
 
 #include "platform/programfolder.h"
-#include "shared/edition_list.h"
+#include "editions/edition_list.h"
 #include "shared/routines.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "mainwindow/page_extras.h"
+#include "pages/page_extras.h"
 
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"

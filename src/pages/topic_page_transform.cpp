@@ -1,6 +1,6 @@
 // Loading of the page data and style sheet, and the transform that makes the page.
 
-#include "mainwindow/topic_page_builder.h"
+#include "pages/topic_page_builder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "shared/edition_list.h"
+#include "editions/edition_list.h"
 
 #include "shared/fileroutines.h"
 

@@ -1,8 +1,9 @@
-#include "mainwindow/edition_loader.h"
+#include "editions/edition_loader.h"
 
+#include "pages/page_cache.h"
 #include "platform/programfolder.h"
 #include "shared/database.h"
-#include "shared/edition_list.h"
+#include "editions/edition_list.h"
 #include "shared/fileroutines.h"
 #include "shared/globals.h"
 #include "shared/routines.h"
@@ -140,13 +141,7 @@ bool EditionLoader::makeActive(int index) const
 
 int EditionLoader::deletePageFiles() const
 {
-    QDir dir(m_folder);
-    int removed = 0;
-    const QStringList pages = dir.entryList({QStringLiteral("*.html")}, QDir::Files | QDir::Hidden);
-    for (const QString &page : pages)
-        if (QFile::remove(dir.filePath(page)))
-            ++removed;
-    return removed;
+    return DeletePageFiles(m_folder);
 }
 
 QString EditionLoader::backupPath() const

@@ -1,4 +1,4 @@
-#include "mainwindow/topic_page_builder.h"
+#include "pages/topic_page_builder.h"
 
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
