@@ -9,4 +9,4 @@ export QT_QPA_PLATFORM=offscreen
 export QTWEBENGINE_DISABLE_SANDBOX=1
 export QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu
 cd "$ROOT/build"
-ctest --output-on-failure --parallel "$(nproc)" "$@"
+ctest --output-on-failure --parallel "${QUORVANE_JOBS:-$(nproc)}" "$@"

@@ -32,5 +32,5 @@ quorvane_install_packages() {
 quorvane_build() {
     local root="$1"
     cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build "$root/build" --parallel "$(nproc)"
+    cmake --build "$root/build" --parallel "${QUORVANE_JOBS:-$(nproc)}"
 }
