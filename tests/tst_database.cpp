@@ -180,8 +180,15 @@ void TestDatabase::idRule()
     QVERIFY(ExecSql(QStringLiteral("INSERT INTO Lks (LksId, LksName) VALUES (40000, 'x')")));
     QCOMPARE(NextId(QStringLiteral("Lks"), QStringLiteral("LksId")), 40001);
 
-    // A table that cannot be read gives no id.
-    QCOMPARE(NextId(QStringLiteral("NoSuchTable"), QStringLiteral("Id")), 0);
+    // No id past the 32-bit range; a table that cannot be read gives none either, and both
+    // say why.
+    QString error;
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Sit (SitId, SitName) VALUES (2147483647, 'x')")));
+    QCOMPARE(NextId(QStringLiteral("Sit"), QStringLiteral("SitId"), &error), 0);
+    QVERIFY(error.contains(QStringLiteral("no ids left")));
+    error.clear();
+    QCOMPARE(NextId(QStringLiteral("NoSuchTable"), QStringLiteral("Id"), &error), 0);
+    QVERIFY(!error.isEmpty());
 }
 
 void TestDatabase::recordset()

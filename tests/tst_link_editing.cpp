@@ -6,7 +6,7 @@
 #include "editing_tree_support.h"
 #include "testhelper.h"
 
-#include "editing/form1_category_tree_host.h"
+#include "mainwindow/form1_category_tree_host.h"
 #include "editing/form22_rename_web_address.h"
 #include "editing/form31_notation.h"
 #include "editing/form3_add_link.h"

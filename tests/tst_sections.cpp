@@ -4,7 +4,7 @@
 #include "testhelper.h"
 
 #include "editing/colour_schemes.h"
-#include "editing/form1_page_section_host.h"
+#include "mainwindow/form1_page_section_host.h"
 #include "editing/form23_section_headers.h"
 #include "editing/form5_section_links.h"
 #include "editing/form7_color_scheme.h"

@@ -171,16 +171,6 @@ bool CategoryEditing::readRows(QList<Row> &rows)
     return true;
 }
 
-bool CategoryEditing::nextId(qint64 &id)
-{
-    QVariant largest;
-    if (!EditSql::scalar(QStringLiteral("SELECT max(LksId) AS lid FROM Lks"), {}, largest, m_error))
-        return false;
-    const qint64 lid = largest.toLongLong();
-    id = lid == 0 ? 1 : lid;
-    return true;
-}
-
 CategoryEditing::Status CategoryEditing::add(const QString &subTopicName, const QString &parentTreePath,
                                              const QString &name)
 {
@@ -190,8 +180,9 @@ CategoryEditing::Status CategoryEditing::add(const QString &subTopicName, const 
 
     const QString count = QStringLiteral("SELECT count(*) FROM Lks WHERE TopicId = ? AND LksName = ?");
     QVariant roots;
-    qint64 n = 0;
-    if (!EditSql::scalar(count, {m_subTopicId, subTopicName}, roots, m_error) || !nextId(n))
+    qint32 firstId = 0;
+    if (!EditSql::scalar(count, {m_subTopicId, subTopicName}, roots, m_error)
+        || !EditSql::nextId(QStringLiteral("Lks"), QStringLiteral("LksId"), firstId, m_error))
         return Status::Failed;
 
     const QString reversed = name + QLatin1Char('/') + ReversePathOrder(rowPath(parentTreePath));
@@ -201,29 +192,27 @@ CategoryEditing::Status CategoryEditing::add(const QString &subTopicName, const 
     if (taken.toLongLong() > 0)
         return Status::Duplicate;
 
+    // A missing root row takes the next id, the category the one after it.
     const bool rootMissing = roots.toLongLong() == 0;
-    if (n + (rootMissing ? 2 : 1) > std::numeric_limits<qint32>::max()) {
+    if (rootMissing && firstId == std::numeric_limits<qint32>::max()) {
         m_error = kOutOfIds;
         return Status::Failed;
     }
+    const qint32 rootId = rootMissing ? firstId : 0;
+    const qint32 id = rootMissing ? firstId + 1 : firstId;
 
     const QString insert = QStringLiteral(
         "INSERT INTO Lks (LksId, IsTop, LksName, LksUrl, LksDesc, TopicId) VALUES (?, 1, ?, ?, 'N', ?)");
     Transaction transaction;
     if (!EditSql::started(transaction, m_error))
         return Status::Failed;
-    if (rootMissing) {
-        ++n;
-        if (!EditSql::exec(insert, {qint32(n), subTopicName, subTopicName, m_subTopicId}, m_error))
-            return Status::Failed;
-    }
-    const qint32 rootId = rootMissing ? qint32(n) : 0;
-    ++n;
-    if (!EditSql::exec(insert, {qint32(n), reversed, ReversePathOrder(reversed), m_subTopicId}, m_error)
+    if (rootMissing && !EditSql::exec(insert, {rootId, subTopicName, subTopicName, m_subTopicId}, m_error))
+        return Status::Failed;
+    if (!EditSql::exec(insert, {id, reversed, ReversePathOrder(reversed), m_subTopicId}, m_error)
         || !EditSql::commit(transaction, m_error))
         return Status::Failed;
     m_rootId = rootId;
-    m_addedId = qint32(n);
+    m_addedId = id;
     return Status::Done;
 }
 
@@ -237,20 +226,15 @@ CategoryEditing::Status CategoryEditing::addSubCategory(const QString &parentTre
     std::reverse(names.begin(), names.end());
     const QString reversedParent = names.join(QLatin1Char('/'));
 
-    QVariant largest;
-    if (!EditSql::scalar(QStringLiteral("SELECT max(LksId) AS maxc FROM Lks"), {}, largest, m_error))
+    qint32 id = 0;
+    if (!EditSql::nextId(QStringLiteral("Lks"), QStringLiteral("LksId"), id, m_error))
         return Status::Failed;
-    const qint64 id = largest.toLongLong() + 1;
-    if (id > std::numeric_limits<qint32>::max()) {
-        m_error = kOutOfIds;
-        return Status::Failed;
-    }
     if (!EditSql::exec(QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, IsLeaf, TopicId) VALUES (?, ?, ?, 1, ?)"),
-                       {qint32(id), trimmedName + QLatin1Char('/') + reversedParent,
+                       {id, trimmedName + QLatin1Char('/') + reversedParent,
                         rowPath(parentTreePath) + QLatin1Char('/') + trimmedName, m_subTopicId},
                        m_error))
         return Status::Failed;
-    m_addedId = qint32(id);
+    m_addedId = id;
     return Status::Done;
 }
 

@@ -110,7 +110,6 @@ private:
         QString url;
     };
     bool readRows(QList<Row> &rows);
-    bool nextId(qint64 &id);
     bool deleteLinksOf(qint32 lksId);
 
     qint32 m_subTopicId;

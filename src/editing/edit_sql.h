@@ -36,6 +36,14 @@ inline bool scalar(const QString &sql, const QVariantList &values, QVariant &val
     return true;
 }
 
+// The next id of a key column by the edition's one id rule (NextId); false, with the
+// reason in error, when the table cannot be read or no id is left.
+inline bool nextId(const QString &table, const QString &keyColumn, qint32 &id, QString &error)
+{
+    id = NextId(table, keyColumn, &error);
+    return id > 0;
+}
+
 // False, with the database's text in error, when the transaction did not start (then
 // nothing may be written: the writes would not be one group).
 inline bool started(const Transaction &transaction, QString &error)

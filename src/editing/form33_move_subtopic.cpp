@@ -3,9 +3,7 @@
 #include "editing/list_reselection.h"
 #include "editing/subtopic_editing.h"
 #include "editing/topic_editing.h"
-#include "mainwindow/form1.h"
 #include "platform/dialogs.h"
-#include "platform/webbrowser.h"
 #include "shared/database.h"
 #include "shared/dialog_layout.h"
 #include "shared/fileroutines.h"
@@ -23,9 +21,9 @@ const QString Quote = QStringLiteral("\"");
 
 } // namespace
 
-Form33::Form33(Form1 *main, QWidget *parent)
+Form33::Form33(MoveSubTopicHost &host, QWidget *parent)
     : QDialog(parent)
-    , m_main(main)
+    , m_host(host)
 {
     setObjectName(QStringLiteral("Form33"));
     setWindowTitle(Title);
@@ -62,15 +60,16 @@ void Form33::Form_Load()
 {
     adjustSize();
     CenterForm(this);
-    Label4->setText(m_main->Combo2->currentText());
-    Label5->setText(m_main->Combo1->currentText());
+    const QComboBox *topics = m_host.topicList();
+    Label4->setText(m_host.subTopicText());
+    Label5->setText(topics->currentText());
 
     // The main window's Topics in the same order, its placeholder entry first.
     Combo1->clear();
-    for (int i = 0; i < m_main->Combo1->count(); ++i) {
-        const QString entry = m_main->Combo1->itemText(i);
+    for (int i = 0; i < topics->count(); ++i) {
+        const QString entry = topics->itemText(i);
         if (!entry.trimmed().isEmpty())
-            Combo1->addItem(entry, m_main->Combo1->itemData(i));
+            Combo1->addItem(entry, topics->itemData(i));
     }
     Combo1->setCurrentIndex(Combo1->count() > 0 ? 0 : -1);
 }
@@ -78,7 +77,7 @@ void Form33::Form_Load()
 void Form33::Command4_Click()
 {
     const QString subTopic = Label4->text();
-    const QString current = m_main->Combo1->currentText();
+    const QString current = m_host.topicList()->currentText();
     const QString target = Combo1->currentText();
 
     if (current == target) {
@@ -137,9 +136,7 @@ void Form33::Command4_Click()
 
     MsgBox(QStringLiteral("The Sub-Topic '") + subTopic + QStringLiteral("' has been successfully moved."), vbOKOnly,
            Title);
-    m_main->results->Navigate(QStringLiteral("about:blank"));
-    SelectListEntry(m_main->Combo1, target);
-    m_main->Combo1_Click();
+    m_host.showTopic(target);
     accept();
 }
 

@@ -6,16 +6,28 @@
 
 #include <QDialog>
 
-class Form1;
 class QComboBox;
 class QLabel;
 class QPushButton;
+
+// The window that shows the Sub-Topic, as the dialog sees it.
+class MoveSubTopicHost
+{
+public:
+    virtual ~MoveSubTopicHost() = default;
+    // The Topic list, its placeholder entry first; its current entry is the shown Topic.
+    virtual const QComboBox *topicList() const = 0;
+    // The shown Sub-Topic's name.
+    virtual QString subTopicText() const = 0;
+    // After a move: blanks the page and shows the Topic the Sub-Topic went to.
+    virtual void showTopic(const QString &topic) = 0;
+};
 
 class Form33 : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Form33(Form1 *main, QWidget *parent = nullptr);
+    explicit Form33(MoveSubTopicHost &host, QWidget *parent = nullptr);
 
     QLabel *Label1 = nullptr;          // "Sub-Topic :"
     QLabel *Label4 = nullptr;          // the Sub-Topic being moved
@@ -32,5 +44,5 @@ public:
     void Command3_Click();
 
 private:
-    Form1 *m_main;
+    MoveSubTopicHost &m_host;
 };

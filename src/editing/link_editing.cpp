@@ -241,7 +241,7 @@ LinkEditing::Status LinkEditing::add(const QString &categoryPath, const QString 
 
     qint32 site = 0;
     QVariant lastSite;
-    if (!nextSitId(site)
+    if (!EditSql::nextId(QStringLiteral("Sit"), QStringLiteral("SitId"), site, m_error)
         || !EditSql::scalar(QStringLiteral("SELECT SitId FROM LksSit ORDER BY rowid DESC LIMIT 1"), {}, lastSite,
                             m_error))
         return Status::Failed;
@@ -262,20 +262,6 @@ LinkEditing::Status LinkEditing::add(const QString &categoryPath, const QString 
         return Status::Failed;
     m_addedSitId = site;
     return Status::Done;
-}
-
-bool LinkEditing::nextSitId(qint32 &id)
-{
-    QVariant largest;
-    if (!EditSql::scalar(QStringLiteral("SELECT max(SitId) AS MAXID FROM Sit"), {}, largest, m_error))
-        return false;
-    const qint64 next = largest.toLongLong() + 1;
-    if (next > std::numeric_limits<qint32>::max()) {
-        m_error = kOutOfIds;
-        return false;
-    }
-    id = qint32(next);
-    return true;
 }
 
 LinkEditing::Status LinkEditing::findLink(const QString &categoryPath, const QString &name, const QString &address,
@@ -336,7 +322,7 @@ bool LinkEditing::ownRow(const LinkRow &row, qint32 &sitId)
     if (row.lksId == 0 || others.toLongLong() == 0)
         return true;
     qint32 copy = 0;
-    if (!nextSitId(copy)
+    if (!EditSql::nextId(QStringLiteral("Sit"), QStringLiteral("SitId"), copy, m_error)
         || !EditSql::exec(QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl, Summary) "
                                          "SELECT ?, SitName, SitUrl, Summary FROM Sit WHERE SitId = ?"),
                           {copy, row.sitId}, m_error)

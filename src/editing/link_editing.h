@@ -121,7 +121,6 @@ private:
                     bool anywhere);
     bool ownRow(const LinkRow &row, qint32 &sitId);
     // The SitId of a new link row: the largest SitId plus 1, or 1 when Sit is empty.
-    bool nextSitId(qint32 &id);
     Status changeColumn(const QString &categoryPath, const QString &name, const QString &address,
                         const QString &column, const QString &value, bool anywhere);
 

@@ -9,29 +9,7 @@
 
 #include <QSqlQuery>
 
-#include <limits>
-
 QString NewSubTopicName;
-
-namespace {
-
-// The next id of a key column: the largest plus 1, or 1 when the table is empty or its
-// largest id is 0. Answers false when the table cannot be read.
-bool nextId(const QString &table, const QString &column, qint32 &id, QString &error)
-{
-    QVariant largestId;
-    if (!EditSql::scalar(QStringLiteral("SELECT max(%1) FROM %2").arg(column, table), {}, largestId, error))
-        return false;
-    const qint64 largest = largestId.toLongLong();
-    if (largest >= std::numeric_limits<qint32>::max()) {
-        error = QStringLiteral("No id is left in the table %1.").arg(table);
-        return false;
-    }
-    id = largest == 0 ? 1 : qint32(largest + 1);
-    return true;
-}
-
-} // namespace
 
 const QStringList &SubTopicEditing::defaultHeaders()
 {
@@ -117,7 +95,7 @@ SubTopicEditing::Status SubTopicEditing::add(qint32 topicId, const QString &name
 
     qint32 id = 0;
     const QStringList &h = defaultHeaders();
-    if (!nextId(QStringLiteral("SubTopics"), QStringLiteral("SubTopicId"), id, m_error)
+    if (!EditSql::nextId(QStringLiteral("SubTopics"), QStringLiteral("SubTopicId"), id, m_error)
         || !EditSql::exec(
             QStringLiteral("INSERT INTO SubTopics (GlobalTopicId, SubTopicId, SubTopicName, Header1, "
                            "Header2, Header3, Header4, Header5, Header6) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
@@ -131,7 +109,7 @@ SubTopicEditing::Status SubTopicEditing::add(qint32 topicId, const QString &name
 
     qint32 rootId = 0;
     QVariant rows;
-    if (!nextId(QStringLiteral("Lks"), QStringLiteral("LksId"), rootId, m_error)
+    if (!EditSql::nextId(QStringLiteral("Lks"), QStringLiteral("LksId"), rootId, m_error)
         || !EditSql::scalar(QStringLiteral("SELECT count(*) FROM Lks WHERE TopicId = ?"), {id}, rows, m_error))
         return Status::Failed;
     if (rows.toLongLong() == 0

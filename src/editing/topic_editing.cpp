@@ -90,13 +90,11 @@ TopicEditing::Status TopicEditing::add(const QString &name, qint32 *newId)
         return Status::Failed;
     }
 
-    QVariant largestId;
-    if (!EditSql::scalar(QStringLiteral("SELECT max(MainTopicId) FROM Topics"), {}, largestId, m_error))
-        return Status::Failed;
-    const qint64 largest = largestId.toLongLong();
-    if (largest >= MaxTopicId)
+    const qint32 id = NextId16(QStringLiteral("Topics"), QStringLiteral("MainTopicId"), &m_error);
+    if (id < 0)
         return Status::IdLimit;
-    const qint32 id = largest == 0 ? 1 : qint32(largest + 1);
+    if (id == 0)
+        return Status::Failed;
 
     if (!EditSql::exec(QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (?, ?)"), {id, name},
                        m_error))

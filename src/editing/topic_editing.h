@@ -15,7 +15,6 @@ class TopicEditing
 {
 public:
     static constexpr int MaxNameLength = 30;
-    static constexpr qint32 MaxTopicId = 32767;   // Topic ids are 16-bit numbers
 
     // What checking a typed Topic or Sub-Topic name finds.
     enum class NameCheck {

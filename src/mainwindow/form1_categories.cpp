@@ -4,7 +4,7 @@
 #include "mainwindow/form1.h"
 
 #include "editing/category_editing.h"
-#include "editing/form1_category_tree_host.h"
+#include "mainwindow/form1_category_tree_host.h"
 #include "editing/list_reselection.h"
 #include "platform/dialogs.h"
 #include "platform/webbrowser.h"

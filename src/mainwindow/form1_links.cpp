@@ -5,7 +5,7 @@
 #include "mainwindow/form1.h"
 
 #include "editing/category_editing.h"
-#include "editing/form1_category_tree_host.h"
+#include "mainwindow/form1_category_tree_host.h"
 #include "editing/form22_rename_web_address.h"
 #include "editing/form31_notation.h"
 #include "editing/form3_add_link.h"

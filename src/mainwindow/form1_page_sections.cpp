@@ -1,6 +1,6 @@
 // The Page menu's section commands: section links, section headers and the colour scheme.
 
-#include "editing/form1_page_section_host.h"
+#include "mainwindow/form1_page_section_host.h"
 #include "editing/page_section_commands.h"
 #include "mainwindow/form1.h"
 

@@ -341,9 +341,33 @@ void Form1::showTopicAfresh(const QString &topic)
     Combo1_Click();
 }
 
+namespace {
+
+// The main window as the Move dialog's host.
+class Form1MoveSubTopicHost : public MoveSubTopicHost
+{
+public:
+    explicit Form1MoveSubTopicHost(Form1 *form) : m_form(form) {}
+
+    const QComboBox *topicList() const override { return m_form->Combo1; }
+    QString subTopicText() const override { return m_form->Combo2->currentText(); }
+    void showTopic(const QString &topic) override
+    {
+        m_form->results->Navigate(QStringLiteral("about:blank"));
+        SelectListEntry(m_form->Combo1, topic);
+        m_form->Combo1_Click();
+    }
+
+private:
+    Form1 *m_form;
+};
+
+} // namespace
+
 void Form1::mnuMoveSubtopic_Click()
 {
-    Form33 dialog(this, this);
+    Form1MoveSubTopicHost host(this);
+    Form33 dialog(host, this);
     dialog.Form_Load();
     dialog.exec();
 }

@@ -10,6 +10,8 @@
 #include <QSqlRecord>
 #include <QUrl>
 
+#include <limits>
+
 namespace {
 
 const char *const kConnectionName = "edition";
@@ -105,18 +107,26 @@ QString GetAppPath()
     return folder;
 }
 
-qint32 NextId(const QString &table, const QString &keyColumn)
+qint32 NextId(const QString &table, const QString &keyColumn, QString *error)
 {
     QSqlQuery q(DbConnection());
-    if (!q.exec(QStringLiteral("SELECT max(%1) AS lid FROM %2").arg(keyColumn, table)) || !q.next())
+    if (!q.exec(QStringLiteral("SELECT max(%1) FROM %2").arg(keyColumn, table)) || !q.next()) {
+        if (error)
+            *error = q.lastError().text();
         return 0;
-    const QVariant v = q.value(0);
-    return v.isNull() ? 1 : qint32(v.toLongLong() + 1);
+    }
+    const qint64 largest = q.value(0).toLongLong();   // null (an empty table) reads as 0
+    if (largest >= std::numeric_limits<qint32>::max()) {
+        if (error)
+            *error = QStringLiteral("The edition has no ids left in the table %1.").arg(table);
+        return 0;
+    }
+    return largest < 1 ? 1 : qint32(largest + 1);
 }
 
-qint32 NextId16(const QString &table, const QString &keyColumn)
+qint32 NextId16(const QString &table, const QString &keyColumn, QString *error)
 {
-    const qint32 id = NextId(table, keyColumn);
+    const qint32 id = NextId(table, keyColumn, error);
     return id > 32767 ? -1 : id;
 }
 

@@ -31,11 +31,12 @@ void ReleaseDatabase();
 // current directory while UseCurrentDir is non-zero.
 QString GetAppPath();
 
-// The id rule: the largest value of keyColumn over the whole table plus 1, or 1 for an
-// empty table. Answers 0 when the table cannot be read.
-qint32 NextId(const QString &table, const QString &keyColumn);
+// The id rule of every writer: the largest value of keyColumn over the whole table plus 1,
+// or 1 for an empty table. Answers 0 when the table cannot be read or no 32-bit id is
+// left; error, when given, then receives the reason.
+qint32 NextId(const QString &table, const QString &keyColumn, QString *error = nullptr);
 // The same rule for ids that must fit 16 bits: answers -1 past 32767 (nothing may be added).
-qint32 NextId16(const QString &table, const QString &keyColumn);
+qint32 NextId16(const QString &table, const QString &keyColumn, QString *error = nullptr);
 
 // Prepares sql on q, binds values in their order and runs it; answers false on failure (q
 // then holds the reason).

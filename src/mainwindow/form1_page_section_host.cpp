@@ -1,4 +1,4 @@
-#include "editing/form1_page_section_host.h"
+#include "mainwindow/form1_page_section_host.h"
 
 #include "mainwindow/form1.h"
 #include "platform/webbrowser.h"

@@ -1,4 +1,4 @@
-#include "editing/form1_category_tree_host.h"
+#include "mainwindow/form1_category_tree_host.h"
 
 #include "mainwindow/form1.h"
 
