@@ -24,4 +24,3 @@ void Form1::mnuAddMSIE_Click() {}
 void Form1::mnuDeleteMSIE_Click() {}
 void Form1::mnuCompact_Click() {}
 void Form1::mnuImportFav_Click() {}
-void Form1::mnuSearchdb_Click() {}

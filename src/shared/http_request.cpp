@@ -27,6 +27,10 @@ namespace {
 
 int g_timeoutMs = 30000;
 bool g_requestWaiting = false;
+int g_lastStatus = 0;
+bool g_interruptible = false;
+QEventLoop *g_waitLoop = nullptr;   // the wait of the running request
+bool g_abortWanted = false;
 ProxyCredentialsPrompt g_prompt;
 
 // The proxy log-on the user typed that the proxy accepted, kept for the run so that a
@@ -145,6 +149,25 @@ int HttpRequestTimeout()
     return g_timeoutMs;
 }
 
+int HttpRequestStatus()
+{
+    return g_lastStatus;
+}
+
+void SetHttpRequestInterruptible(bool on)
+{
+    g_interruptible = on;
+}
+
+void AbortHttpRequest()
+{
+    if (!g_requestWaiting)
+        return;
+    g_abortWanted = true;
+    if (g_waitLoop)
+        g_waitLoop->quit();
+}
+
 QString GetServerName()
 {
     if (HttpTarget.isEmpty())
@@ -164,6 +187,8 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     Q_UNUSED(target)
     if (g_requestWaiting)
         return false;
+    g_lastStatus = 0;
+    g_abortWanted = false;
     const WaitingRequest waiting;
     const WaitCursor cursor;
 
@@ -271,9 +296,16 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
 
     if (!reply->isFinished()) {
         deadline.start();
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        g_waitLoop = &loop;
+        if (!g_abortWanted)
+            loop.exec(g_interruptible ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+        g_waitLoop = nullptr;
     }
     deadline.stop();
+    if (g_abortWanted) {
+        timedOut = true;   // no answer counts
+        status = 0;
+    }
 
     if (guard && !reply->isFinished()) {
         QObject::disconnect(reply, nullptr, &loop, nullptr);
@@ -287,6 +319,7 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     if (guard)
         reply->deleteLater();
 
+    g_lastStatus = status;
     const bool proxyAccepted = status > 0 && status != 407;
     if (!typed.proxy.isEmpty() && proxyAccepted)
         g_typedProxyLogon = typed;

@@ -90,3 +90,14 @@ void ForgetTypedProxyLogon();
 // never waits longer than three times that.
 void SetHttpRequestTimeout(int milliseconds);
 int HttpRequestTimeout();
+
+// The HTTP status of the final answer to the last request (after the redirects it
+// followed); 0 when it got no answer or none was sent yet.
+int HttpRequestStatus();
+// While on, a request waits with the user's input still handled, so that a window can
+// offer a Stop button that calls AbortHttpRequest; the caller guards its own commands
+// against re-entry meanwhile. Off unless set.
+void SetHttpRequestInterruptible(bool on);
+// Ends the waiting request at once: it answers false with status 0. Does nothing when
+// no request waits.
+void AbortHttpRequest();
