@@ -1,0 +1,306 @@
+#include "editions/c_download.h"
+
+#include <QAuthenticator>
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+
+int g_timeoutMs = 30000;
+constexpr qint64 ChunkSize = 4096;
+const QByteArray UserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
+
+// "host:port" of a proxy setting: split at the last ":"; no port gives 80.
+QNetworkProxy namedProxy(const QString &setting, const QString &user, const QString &password)
+{
+    QString host = setting.trimmed();
+    quint16 port = 80;
+    const qsizetype colon = host.lastIndexOf(QLatin1Char(':'));
+    if (colon >= 0) {
+        bool ok = false;
+        const uint value = host.mid(colon + 1).trimmed().toUInt(&ok);
+        if (ok && value > 0 && value <= 65535)
+            port = quint16(value);
+        host = host.left(colon).trimmed();
+    }
+    return QNetworkProxy(QNetworkProxy::HttpProxy, host, port, user, password);
+}
+
+} // namespace
+
+cDownload::cDownload(QObject *parent)
+    : QObject(parent)
+{
+}
+
+cDownload::~cDownload()
+{
+    if (m_reply)
+        m_reply->abort();
+}
+
+void cDownload::SetTransferTimeout(int milliseconds)
+{
+    g_timeoutMs = milliseconds > 0 ? milliseconds : 30000;
+}
+
+void cDownload::setUrl(const QString &url)
+{
+    if (!url.isEmpty())
+        m_url = url;
+}
+
+void cDownload::setDestFile(const QString &path)
+{
+    if (!path.isEmpty())
+        m_destFile = path;
+}
+
+void cDownload::StopDownload()
+{
+    m_stopRequested = true;
+    if (m_reply)
+        m_reply->abort();
+}
+
+bool cDownload::prepareManager(const QString &proxyserver, const QString &username, const QString &password,
+                               int connectiontype)
+{
+    delete m_manager;
+    m_manager = nullptr;
+    QNetworkProxy proxy;
+    switch (connectiontype) {
+    case Direct:
+        proxy = QNetworkProxy(QNetworkProxy::NoProxy);
+        break;
+    case NamedProxy:
+        proxy = namedProxy(proxyserver, username, password);
+        if (proxy.hostName().isEmpty())
+            return false;
+        break;
+    case Preconfigured: {
+        const QList<QNetworkProxy> proxies =
+            QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(makeRequest().url()));
+        proxy = proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first();
+        break;
+    }
+    default:
+        return false;
+    }
+    m_proxyUser = connectiontype == NamedProxy ? username : QString();
+    m_proxyPassword = connectiontype == NamedProxy ? password : QString();
+    m_manager = new QNetworkAccessManager(this);
+    m_manager->setProxy(proxy);
+    // The log-on of the connection settings answers the proxy, once; a server that asks
+    // for one gets nothing.
+    connect(m_manager, &QNetworkAccessManager::proxyAuthenticationRequired, this,
+            [this, asked = 0](const QNetworkProxy &, QAuthenticator *authenticator) mutable {
+                if (asked++ > 0 || m_proxyUser.isEmpty())
+                    return;
+                authenticator->setUser(m_proxyUser);
+                authenticator->setPassword(m_proxyPassword);
+            });
+    return true;
+}
+
+QNetworkRequest cDownload::makeRequest() const
+{
+    QString address = m_url.trimmed();
+    if (!address.contains(QLatin1String("://")))
+        address.prepend(QLatin1String("http://"));
+    QNetworkRequest request(QUrl(address, QUrl::TolerantMode));
+    request.setHeader(QNetworkRequest::UserAgentHeader, UserAgent);
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    // The byte counts are the resource's own: no compressed transfer.
+    request.setRawHeader("Accept-Encoding", "identity");
+    request.setTransferTimeout(g_timeoutMs);
+    return request;
+}
+
+bool cDownload::wait(QNetworkReply *reply)
+{
+    if (reply->isFinished())
+        return !m_stopRequested;
+    QEventLoop loop;
+    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    connect(reply, &QObject::destroyed, &loop, &QEventLoop::quit);
+    loop.exec();
+    return !m_stopRequested;
+}
+
+qint64 cDownload::sizeRequest()
+{
+    emit Stat(QStringLiteral("Download File info ..."));
+    if (!m_manager)
+        return 0;
+    const QNetworkRequest request = makeRequest();
+    if (!request.url().isValid() || request.url().host().isEmpty())
+        return 0;
+    emit Stat(QStringLiteral("Download has started"));
+    QPointer<QNetworkReply> reply = m_manager->head(request);
+    m_reply = reply;
+    emit Stat(QStringLiteral("Download has started"));
+    wait(reply);
+    m_reply = nullptr;
+    qint64 size = 0;
+    if (reply) {
+        // Only the exact header counts; an answer without it gives 0.
+        if (reply->error() == QNetworkReply::NoError && reply->hasRawHeader("Content-Length")) {
+            bool ok = false;
+            size = reply->rawHeader("Content-Length").trimmed().toLongLong(&ok);
+            if (!ok || size < 0)
+                size = 0;
+        }
+        reply->deleteLater();
+    }
+    return size;
+}
+
+void cDownload::takeChunks(QNetworkReply *reply, QIODevice *file, QByteArray &text, bool keepText)
+{
+    while (reply->bytesAvailable() > 0) {
+        const QByteArray chunk = reply->read(ChunkSize);
+        if (chunk.isEmpty())
+            break;
+        if (m_bodyWanted) {
+            if (file && file->write(chunk) != chunk.size()) {
+                m_error = tr("The file %1 could not be written.").arg(m_destFile);
+                m_stopRequested = true;
+                reply->abort();
+                return;
+            }
+            if (keepText)
+                text.append(chunk);
+        }
+        m_count += chunk.size();
+        emit Progress(m_count, m_fileLength);
+    }
+}
+
+QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
+{
+    QByteArray text;
+    m_count = 0;
+    m_bodyWanted = true;
+    QFile file(m_destFile);
+    const bool fileMode = dflag != 0;
+    if (fileMode) {
+        const QIODevice::OpenMode mode = resuming && offset > 0 ? QIODevice::ReadWrite
+                                                                 : (QIODevice::WriteOnly | QIODevice::Truncate);
+        if (m_destFile.isEmpty() || !file.open(mode)) {
+            m_error = tr("The file %1 could not be written.").arg(m_destFile);
+            emit Progress(m_count, m_fileLength);
+            return text;
+        }
+    }
+    if (!m_manager) {
+        m_error = tr("No connection could be made.");
+        emit Progress(m_count, m_fileLength);
+        return text;
+    }
+    QNetworkRequest request = makeRequest();
+    if (offset > 0)
+        request.setRawHeader("Range", "bytes=" + QByteArray::number(offset) + '-');
+    QPointer<QNetworkReply> reply = m_manager->get(request);
+    m_reply = reply;
+    const bool keepText = !fileMode && !resuming;
+    connect(reply, &QNetworkReply::metaDataChanged, this, [&, offset] {
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (status >= 300 && status < 400)
+            return;    // a redirection that is being followed
+        m_status = status;
+        if (fileMode && status >= 400)
+            m_bodyWanted = false;    // an error page is no part of the file
+        if (offset > 0 && status == 206) {
+            m_count = offset;
+            if (fileMode)
+                file.seek(offset);
+        } else if (offset > 0) {
+            emit Stat(QStringLiteral("The server does not support file download resume"));
+            if (fileMode) {
+                file.resize(0);
+                file.seek(0);
+            }
+        }
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [&] { takeChunks(reply, fileMode ? &file : nullptr, text, keepText); });
+    wait(reply);
+    m_reply = nullptr;
+    if (reply) {
+        if (!m_stopRequested)
+            takeChunks(reply, fileMode ? &file : nullptr, text, keepText);
+        const bool whole = m_fileLength <= 0 || m_count == m_fileLength;
+        m_completed = reply->error() == QNetworkReply::NoError && m_status >= 200 && m_status < 300 && whole
+                      && !m_stopRequested;
+        if (!m_completed && m_error.isEmpty())
+            m_error = reply->error() != QNetworkReply::NoError ? reply->errorString()
+                                                                : tr("The transfer ended before the whole file arrived.");
+        reply->deleteLater();
+    }
+    // The last, empty read.
+    emit Progress(m_count, m_fileLength);
+    if (fileMode)
+        file.close();
+    return text;
+}
+
+QString cDownload::Download(const QString &proxyserver, const QString &username, const QString &password,
+                            int connectiontype, int dflag)
+{
+    if (m_running)
+        return QString();
+    m_running = true;
+    m_stopRequested = false;
+    m_completed = false;
+    m_status = 0;
+    m_count = 0;
+    m_error.clear();
+    emit Stat(QStringLiteral("Download has started"));
+    prepareManager(proxyserver, username, password, connectiontype);
+    m_fileLength = sizeRequest();
+    emit Stat(QStringLiteral("Downloading ... "));
+    emit Progress(0, m_fileLength);
+    QByteArray body;
+    if (!m_stopRequested)
+        body = transfer(dflag, 0, false);
+    m_running = false;
+    return dflag != 0 ? QString() : QString::fromLatin1(body);
+}
+
+void cDownload::ResumeDownload(const QString &proxyserver, const QString &username, const QString &password,
+                               int connectiontype, int dflag, qint64 &lFrom)
+{
+    if (lFrom < 0)
+        lFrom = 0;
+    if (m_running)
+        return;
+    if (dflag != 0) {
+        // Bytes never land past the end of what the file holds.
+        const qint64 have = QFile(m_destFile).size();
+        if (lFrom > have)
+            lFrom = have;
+    }
+    m_running = true;
+    m_stopRequested = false;
+    m_completed = false;
+    m_status = 0;
+    m_count = 0;
+    m_error.clear();
+    emit Stat(QStringLiteral("Resume Download"));
+    prepareManager(proxyserver, username, password, connectiontype);
+    m_fileLength = sizeRequest();
+    emit Stat(QStringLiteral("Download resuming..."));
+    emit Progress(0, m_fileLength);
+    if (!m_stopRequested)
+        transfer(dflag, lFrom, true);
+    m_running = false;
+}

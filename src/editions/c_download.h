@@ -1,0 +1,97 @@
+#pragma once
+// A small downloader: fetches one web address into a text or into a file. Every call
+// first asks the server for the size of the resource (HEAD), then fetches it (GET),
+// directly, through a named HTTP proxy or through the system's proxy, and reports its
+// steps through Stat and the bytes received through Progress. The call waits for the
+// transfer and keeps the program's windows working meanwhile, so a button of the caller
+// (its Cancel, say) can run while a transfer is under way.
+
+#include <QObject>
+#include <QString>
+
+class QIODevice;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QNetworkRequest;
+
+class cDownload : public QObject
+{
+    Q_OBJECT
+public:
+    // How Download connects: connectiontype 0 directly, 1 through the proxy named in
+    // proxyserver ("host:port"), 2 through the system's proxy; any other value fetches
+    // nothing.
+    enum ConnectionType { Direct = 0, NamedProxy = 1, Preconfigured = 2 };
+
+    explicit cDownload(QObject *parent = nullptr);
+    ~cDownload() override;
+
+    // The address fetched. An address without a scheme is taken as "http://". Setting ""
+    // keeps the earlier address.
+    QString Url() const { return m_url; }
+    void setUrl(const QString &url);
+    // The file written by a file-mode download. Setting "" keeps the earlier file.
+    QString DestFile() const { return m_destFile; }
+    void setDestFile(const QString &path);
+    // The size the server gave at the last size request; 0 when it gave none.
+    qint64 FileLength() const { return m_fileLength; }
+
+    // Fetches Url. With dflag non-zero the body goes into DestFile, which is emptied
+    // first, and the answer is ""; with dflag 0 the body is the answer (also the body of
+    // an error page). username and password log on to the proxy of connection type 1 and
+    // are never sent to the server itself.
+    QString Download(const QString &proxyserver, const QString &username, const QString &password,
+                     int connectiontype, int dflag);
+    // Continues a transfer from byte lFrom (a negative lFrom is set to 0). In file mode
+    // the bytes land from that offset of DestFile on; lFrom is lowered to the file's size
+    // when the file is shorter. A server that cannot continue sends the whole resource,
+    // which then replaces the file from its start. In text mode the body is dropped.
+    void ResumeDownload(const QString &proxyserver, const QString &username, const QString &password,
+                        int connectiontype, int dflag, qint64 &lFrom);
+    // Ends the transfer under way; the call that runs it returns with what it has.
+    void StopDownload();
+
+    // How the last transfer ended: the whole resource arrived (no network error, a 2xx
+    // status and, when the size was known, every byte of it).
+    bool Completed() const { return m_completed; }
+    // The HTTP status of the last transfer's answer; 0 when none came.
+    int HttpStatus() const { return m_status; }
+    // Why the last transfer did not complete; "" when it did.
+    QString ErrorText() const { return m_error; }
+    // Bytes received by the last transfer, the resume offset included.
+    qint64 BytesRead() const { return m_count; }
+
+    // A request that receives nothing for this long fails (30000 ms unless set).
+    static void SetTransferTimeout(int milliseconds);
+
+signals:
+    void Progress(qint64 BytesRead, qint64 Filelen);
+    void Stat(const QString &sStat);
+    // Declared for callers that show raw data; never raised.
+    void dbuf(const QString &sbuf);
+
+private:
+    bool prepareManager(const QString &proxyserver, const QString &username, const QString &password,
+                        int connectiontype);
+    QNetworkRequest makeRequest() const;
+    qint64 sizeRequest();
+    QByteArray transfer(int dflag, qint64 offset, bool resuming);
+    void takeChunks(QNetworkReply *reply, QIODevice *file, QByteArray &text, bool keepText);
+    // Waits for reply to finish, keeping the windows working; false when stopped.
+    bool wait(QNetworkReply *reply);
+
+    QString m_url;
+    QString m_destFile;
+    qint64 m_fileLength = 0;
+    bool m_running = false;      // a call is under way on this object
+    bool m_stopRequested = false;
+    bool m_completed = false;
+    int m_status = 0;
+    qint64 m_count = 0;
+    QString m_error;
+    bool m_bodyWanted = true;    // false once the answer is an error page (file mode)
+    QNetworkAccessManager *m_manager = nullptr;
+    QNetworkReply *m_reply = nullptr;
+    QString m_proxyUser;
+    QString m_proxyPassword;
+};

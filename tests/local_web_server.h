@@ -1,0 +1,168 @@
+#pragma once
+// A web server and an HTTP proxy of the test's own on 127.0.0.1, for the downloads: the
+// server answers HEAD and GET for the resources a test puts on it, and can leave out the
+// size, honour byte ranges or drop the connection half-way; the proxy wants a log-on and
+// relays to the server.
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QUrl>
+
+namespace LocalWeb {
+
+struct Request {
+    QByteArray method;
+    QByteArray target;                        // as on the request line
+    QMap<QByteArray, QByteArray> headers;     // names in lower case
+};
+
+// Takes one request (headers only) from buffer; false while it is incomplete.
+inline bool takeRequest(QByteArray &buffer, Request &request)
+{
+    const qsizetype end = buffer.indexOf("\r\n\r\n");
+    if (end < 0)
+        return false;
+    const QList<QByteArray> lines = buffer.left(end).split('\n');
+    const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
+    request.method = first.value(0);
+    request.target = first.value(1);
+    request.headers.clear();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines[i].indexOf(':');
+        if (colon > 0)
+            request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
+    }
+    buffer.remove(0, end + 4);
+    return true;
+}
+
+// Calls handle for every complete request that reaches server.
+template <typename Handler>
+void serve(QTcpServer *server, QList<Request> *seen, Handler handle)
+{
+    QObject::connect(server, &QTcpServer::newConnection, server, [server, seen, handle] {
+        while (QTcpSocket *socket = server->nextPendingConnection()) {
+            auto *buffer = new QByteArray;
+            QObject::connect(socket, &QObject::destroyed, [buffer] { delete buffer; });
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, buffer, seen, handle] {
+                buffer->append(socket->readAll());
+                Request request;
+                while (takeRequest(*buffer, request)) {
+                    seen->append(request);
+                    handle(socket, request);
+                }
+            });
+            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+}
+
+struct Resource {
+    QByteArray body;
+    int status = 200;
+    bool sendLength = true;      // a Content-Length header
+    bool honourRange = false;    // answers "Range: bytes=N-" with 206
+    bool dropHalfway = false;    // sends half the body, then closes the connection
+};
+
+class Server : public QTcpServer
+{
+public:
+    Server()
+    {
+        listen(QHostAddress::LocalHost);
+        serve(this, &seen, [this](QTcpSocket *socket, const Request &request) { answer(socket, request); });
+    }
+    // "http://127.0.0.1:<port>"
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(serverPort()); }
+    QString address(const QString &path) const { return base() + path; }
+    void put(const QByteArray &path, const Resource &resource) { resources.insert(path, resource); }
+    int count(const QByteArray &method) const
+    {
+        int n = 0;
+        for (const Request &r : seen)
+            n += r.method == method ? 1 : 0;
+        return n;
+    }
+
+    QHash<QByteArray, Resource> resources;   // by encoded path; others answer 404
+    QList<Request> seen;
+
+private:
+    void answer(QTcpSocket *socket, const Request &request)
+    {
+        QByteArray path = request.target;
+        if (path.startsWith("http://"))
+            path = QUrl(QString::fromLatin1(path)).path(QUrl::FullyEncoded).toLatin1();
+        Resource resource = resources.value(path, Resource{"<html><body>Error 404: not found</body></html>", 404});
+        QByteArray body = resource.body;
+        int status = resource.status;
+        QByteArray extra;
+        const QByteArray range = request.headers.value("range");
+        if (resource.honourRange && range.startsWith("bytes=") && status == 200) {
+            const qint64 from = range.mid(6, range.indexOf('-') - 6).toLongLong();
+            extra = "Content-Range: bytes " + QByteArray::number(from) + '-' + QByteArray::number(body.size() - 1) + '/'
+                    + QByteArray::number(body.size()) + "\r\n";
+            body = body.mid(from);
+            status = 206;
+        }
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Type: application/octet-stream\r\n"
+                          + extra + "Connection: close\r\n";
+        if (resource.sendLength)
+            head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+        head += "\r\n";
+        if (request.method == "HEAD") {
+            socket->write(head);
+        } else if (resource.dropHalfway) {
+            socket->write(head + body.left(body.size() / 2));
+            socket->flush();
+            socket->abort();
+            return;
+        } else {
+            socket->write(head + body);
+        }
+        socket->disconnectFromHost();
+    }
+};
+
+// An HTTP proxy that wants the log-on user/secret and relays the rest to the server
+// named in the request.
+class Proxy : public QTcpServer
+{
+public:
+    Proxy()
+    {
+        listen(QHostAddress::LocalHost);
+        serve(this, &seen, [this](QTcpSocket *client, const Request &request) { relay(client, request); });
+    }
+    QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(serverPort()); }
+    QList<Request> seen;
+
+private:
+    void relay(QTcpSocket *client, const Request &request)
+    {
+        if (request.headers.value("proxy-authorization") != "Basic " + QByteArray("user:secret").toBase64()) {
+            client->write("HTTP/1.1 407 Proxy Log-on\r\nProxy-Authenticate: Basic realm=\"proxy\"\r\n"
+                          "Proxy-Connection: keep-alive\r\nContent-Length: 0\r\n\r\n");
+            return;
+        }
+        const QUrl url(QString::fromLatin1(request.target));
+        QByteArray out = request.method + ' ' + url.path(QUrl::FullyEncoded).toLatin1() + " HTTP/1.1\r\n";
+        for (auto it = request.headers.cbegin(); it != request.headers.cend(); ++it) {
+            if (!it.key().startsWith("proxy-"))
+                out += it.key() + ": " + it.value() + "\r\n";
+        }
+        out += "\r\n";
+        auto *origin = new QTcpSocket(client);
+        QObject::connect(origin, &QTcpSocket::connected, origin, [origin, out] { origin->write(out); });
+        QObject::connect(origin, &QTcpSocket::readyRead, client, [origin, client] { client->write(origin->readAll()); });
+        QObject::connect(origin, &QTcpSocket::disconnected, client, [client] { client->disconnectFromHost(); });
+        origin->connectToHost(url.host(), quint16(url.port(80)));
+    }
+};
+
+} // namespace LocalWeb

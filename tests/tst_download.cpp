@@ -1,0 +1,246 @@
+// The downloader against a web server and a proxy of the test's own: the steps it
+// reports, text and file mode, a missing size, error pages, a dropped connection,
+// resuming, stopping, and the log-on that goes only to the proxy.
+
+#include "local_web_server.h"
+#include "testhelper.h"
+
+#include "editions/c_download.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Recorder {
+    QStringList stats;
+    QList<QPair<qint64, qint64>> progress;
+    void attach(cDownload &down)
+    {
+        QObject::connect(&down, &cDownload::Stat, [this](const QString &s) { stats << s; });
+        QObject::connect(&down, &cDownload::Progress,
+                         [this](qint64 read, qint64 length) { progress.append({read, length}); });
+    }
+};
+
+QByteArray bytes(int size)
+{
+    QByteArray data(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        data[i] = char('a' + i % 23);
+    return data;
+}
+
+QByteArray fileContent(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class TestDownload : public QObject
+{
+    Q_OBJECT
+private slots:
+    void textModeStepsAndBody();
+    void missingSizeAndErrorPage();
+    void fileModeReplacesWholeFile();
+    void unknownConnectionTypeFetchesNothing();
+    void proxyGetsTheLogOnServerDoesNot();
+    void droppedConnectionAndStop();
+    void resume();
+};
+
+void TestDownload::textModeStepsAndBody()
+{
+    LocalWeb::Server server;
+    const QByteArray body = bytes(10000);
+    server.put("/data/list.txt", {body});
+    cDownload down;
+    Recorder rec;
+    rec.attach(down);
+    down.setUrl(server.address(QStringLiteral("/data/list.txt")));
+    down.setUrl(QString());    // "" keeps the address
+
+    QCOMPARE(down.Download(QStringLiteral(":"), QString(), QString(), cDownload::Direct, 0), QString::fromLatin1(body));
+    QCOMPARE(rec.stats, (QStringList{"Download has started", "Download File info ...", "Download has started",
+                                     "Download has started", "Downloading ... "}));
+    QCOMPARE(down.FileLength(), qint64(10000));
+    QCOMPARE(rec.progress.first(), qMakePair(qint64(0), qint64(10000)));
+    QCOMPARE(rec.progress.last(), qMakePair(qint64(10000), qint64(10000)));
+    QCOMPARE(rec.progress.at(rec.progress.size() - 2), qMakePair(qint64(10000), qint64(10000)));
+    for (const auto &p : rec.progress)
+        QVERIFY(p.first <= 10000);
+    QVERIFY(down.Completed());
+    QCOMPARE(server.count("HEAD"), 1);
+    QCOMPARE(server.count("GET"), 1);
+    QCOMPARE(server.seen.first().headers.value("user-agent"),
+             QByteArray("Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)"));
+}
+
+void TestDownload::missingSizeAndErrorPage()
+{
+    LocalWeb::Server server;
+    server.put("/nosize", {"no size given", 200, false});
+    cDownload down;
+    Recorder rec;
+    rec.attach(down);
+    down.setUrl(server.address(QStringLiteral("/nosize")));
+    QCOMPARE(down.Download(QString(), QString(), QString(), cDownload::Direct, 0), QStringLiteral("no size given"));
+    QVERIFY(down.Completed());
+    for (const auto &p : rec.progress)
+        QCOMPARE(p.second, qint64(0));
+
+    // An error page is the answer in text mode, but not a completed transfer.
+    down.setUrl(server.address(QStringLiteral("/missing")));
+    QVERIFY(down.Download(QString(), QString(), QString(), cDownload::Direct, 0).contains(QLatin1String("Error 404")));
+    QVERIFY(!down.Completed());
+    QCOMPARE(down.HttpStatus(), 404);
+}
+
+void TestDownload::fileModeReplacesWholeFile()
+{
+    LocalWeb::Server server;
+    const QByteArray body = bytes(9000);
+    server.put("/a.zip", {body});
+    QTemporaryDir dir;
+    const QString dest = dir.filePath(QStringLiteral("a.zip"));
+    {
+        QFile old(dest);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(bytes(20000).toUpper());
+    }
+    cDownload down;
+    down.setUrl(server.address(QStringLiteral("/a.zip")));
+    down.setDestFile(dest);
+    down.setDestFile(QString());
+    QCOMPARE(down.DestFile(), dest);
+    QCOMPARE(down.Download(QString(), QString(), QString(), cDownload::Direct, 1), QString());
+    QVERIFY(down.Completed());
+    QCOMPARE(fileContent(dest), body);
+
+    // An error page never lands in the file.
+    down.setUrl(server.address(QStringLiteral("/gone.zip")));
+    down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
+    QVERIFY(!down.Completed());
+    QCOMPARE(fileContent(dest), QByteArray());
+
+    // A file that cannot be written is reported, not thrown.
+    down.setDestFile(dir.filePath(QStringLiteral("no/such/folder/b.zip")));
+    down.setUrl(server.address(QStringLiteral("/a.zip")));
+    down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
+    QVERIFY(!down.Completed());
+    QVERIFY(!down.ErrorText().isEmpty());
+}
+
+void TestDownload::unknownConnectionTypeFetchesNothing()
+{
+    LocalWeb::Server server;
+    server.put("/x", {"x"});
+    cDownload down;
+    Recorder rec;
+    rec.attach(down);
+    down.setUrl(server.address(QStringLiteral("/x")));
+    QCOMPARE(down.Download(QString(), QString(), QString(), 3, 0), QString());
+    QCOMPARE(rec.progress, (QList<QPair<qint64, qint64>>{{0, 0}, {0, 0}}));
+    QCOMPARE(rec.stats, (QStringList{"Download has started", "Download File info ...", "Downloading ... "}));
+    QCOMPARE(server.seen.size(), 0);
+}
+
+void TestDownload::proxyGetsTheLogOnServerDoesNot()
+{
+    LocalWeb::Server server;
+    server.put("/data/editions.txt", {"x,Travel\r\n"});
+    LocalWeb::Proxy proxy;
+    cDownload down;
+    down.setUrl(server.address(QStringLiteral("/data/editions.txt")));
+    QCOMPARE(down.Download(proxy.hostPort(), QStringLiteral("user"), QStringLiteral("secret"), cDownload::NamedProxy, 0),
+             QStringLiteral("x,Travel\r\n"));
+    QVERIFY(down.Completed());
+    QCOMPARE(down.FileLength(), qint64(10));
+    QVERIFY(proxy.seen.size() >= 2);
+    QCOMPARE(server.count("HEAD"), 1);
+    QCOMPARE(server.count("GET"), 1);
+    for (const LocalWeb::Request &r : server.seen) {
+        QVERIFY(!r.headers.contains("authorization"));
+        QVERIFY(!r.headers.contains("proxy-authorization"));
+    }
+
+    // A wrong log-on is refused by the proxy and the call returns.
+    cDownload refused;
+    refused.setUrl(server.address(QStringLiteral("/data/editions.txt")));
+    refused.Download(proxy.hostPort(), QStringLiteral("user"), QStringLiteral("wrong"), cDownload::NamedProxy, 0);
+    QVERIFY(!refused.Completed());
+}
+
+void TestDownload::droppedConnectionAndStop()
+{
+    LocalWeb::Server server;
+    server.put("/big.zip", {bytes(200000), 200, true, false, true});
+    QTemporaryDir dir;
+    cDownload down;
+    Recorder rec;
+    rec.attach(down);
+    down.setUrl(server.address(QStringLiteral("/big.zip")));
+    down.setDestFile(dir.filePath(QStringLiteral("big.zip")));
+    down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
+    QVERIFY(!down.Completed());
+    QVERIFY(!down.ErrorText().isEmpty());
+    QVERIFY(rec.progress.last().first < 200000);
+
+    // Stop from a handler that runs during the transfer ends it at once.
+    server.put("/big.zip", {bytes(200000)});
+    QObject::connect(&down, &cDownload::Progress, &down, [&down](qint64 read, qint64) {
+        if (read > 0)
+            down.StopDownload();
+    });
+    down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
+    QVERIFY(!down.Completed());
+}
+
+void TestDownload::resume()
+{
+    LocalWeb::Server server;
+    const QByteArray body = bytes(30000);
+    server.put("/r.zip", {body, 200, true, true});
+    QTemporaryDir dir;
+    const QString dest = dir.filePath(QStringLiteral("r.zip"));
+    {
+        QFile part(dest);
+        QVERIFY(part.open(QIODevice::WriteOnly));
+        part.write(body.left(12000));
+    }
+    cDownload down;
+    Recorder rec;
+    rec.attach(down);
+    down.setUrl(server.address(QStringLiteral("/r.zip")));
+    down.setDestFile(dest);
+    qint64 from = 12000;
+    down.ResumeDownload(QString(), QString(), QString(), cDownload::Direct, 1, from);
+    QVERIFY(down.Completed());
+    QCOMPARE(fileContent(dest), body);
+    QCOMPARE(rec.stats.first(), QStringLiteral("Resume Download"));
+    QCOMPARE(rec.stats.last(), QStringLiteral("Download resuming..."));
+    QCOMPARE(rec.progress.first(), qMakePair(qint64(0), qint64(30000)));
+    QCOMPARE(rec.progress.at(1).first, qint64(12000) + qMin<qint64>(4096, 18000));
+
+    // A server that cannot resume sends it whole, which replaces the file.
+    server.put("/r.zip", {body});
+    {
+        QFile part(dest);
+        QVERIFY(part.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        part.write("garbage garbage");
+    }
+    rec.stats.clear();
+    from = -5;
+    down.ResumeDownload(QString(), QString(), QString(), cDownload::Direct, 1, from);
+    QCOMPARE(from, qint64(0));
+    from = 10;
+    down.ResumeDownload(QString(), QString(), QString(), cDownload::Direct, 1, from);
+    QVERIFY(rec.stats.contains(QStringLiteral("The server does not support file download resume")));
+    QCOMPARE(fileContent(dest), body);
+}
+
+QTEST_MAIN(TestDownload)
+#include "tst_download.moc"
