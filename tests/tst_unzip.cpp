@@ -1,0 +1,371 @@
+// Unpacking zip archives that the tests make: the listing and the selection, what
+// happens to existing files, names that would leave the target folder, passwords,
+// damaged archives, and the options and events.
+
+#include "testhelper.h"
+
+#include "editions/c_unzip.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <stdexcept>
+#include <sys/stat.h>
+#include <zip.h>
+
+namespace {
+
+struct Item {
+    Item(const QByteArray &n, const QByteArray &d, const QByteArray &pw = QByteArray(), bool s = false, bool l = false)
+        : name(n), data(d), password(pw), stored(s), link(l)
+    {
+    }
+    QByteArray name;
+    QByteArray data;
+    QByteArray password;      // encrypted when not empty
+    bool stored = false;      // no compression
+    bool link = false;        // a symbolic link
+};
+
+// Writes an archive of items; an item whose name ends in "/" is a folder.
+bool makeZip(const QString &path, const QList<Item> &items)
+{
+    int error = 0;
+    zip_t *archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!archive)
+        return false;
+    for (const Item &item : items) {
+        zip_int64_t index = -1;
+        if (item.name.endsWith('/')) {
+            index = zip_dir_add(archive, item.name.constData(), ZIP_FL_ENC_UTF_8);
+        } else {
+            zip_source_t *source = zip_source_buffer(archive, item.data.constData(), zip_uint64_t(item.data.size()), 0);
+            index = zip_file_add(archive, item.name.constData(), source, ZIP_FL_ENC_UTF_8);
+            if (index >= 0 && item.stored)
+                zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_STORE, 0);
+            if (index >= 0 && !item.password.isEmpty())
+                zip_file_set_encryption(archive, zip_uint64_t(index), ZIP_EM_AES_256, item.password.constData());
+            if (index >= 0 && item.link)
+                zip_file_set_external_attributes(archive, zip_uint64_t(index), 0, ZIP_OPSYS_UNIX,
+                                                 zip_uint32_t(S_IFLNK | 0777) << 16);
+        }
+        if (index < 0) {
+            zip_discard(archive);
+            return false;
+        }
+    }
+    return zip_close(archive) == 0;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList filesUnder(const QString &folder)
+{
+    QStringList found;
+    QDir dir(folder);
+    for (const QFileInfo &info : dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                                                   QDir::Name)) {
+        if (info.isDir())
+            for (const QString &inner : filesUnder(info.filePath()))
+                found << info.fileName() + QLatin1Char('/') + inner;
+        else
+            found << info.fileName();
+    }
+    return found;
+}
+
+} // namespace
+
+class TestUnzip : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void listing();
+    void selection();
+    void existingFiles();
+    void namesOutsideTheFolderAreRefused();
+    void passwords();
+    void damagedArchives();
+    void optionsAndEvents();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_zip;
+    QString m_out;
+};
+
+void TestUnzip::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_zip = m_dir->filePath(QStringLiteral("a.zip"));
+    m_out = m_dir->filePath(QStringLiteral("out"));
+    QDir().mkpath(m_out);
+}
+
+void TestUnzip::listing()
+{
+    QVERIFY(makeZip(m_zip, {{"docs/", ""},
+                            {"docs/a/readme.txt", QByteArray(1000, 'r')},
+                            {"/x.txt", "x", "", true},
+                            {"secret.txt", "s", "pw"}}));
+    cUnzip unzip;
+    unzip.setZipFile(m_zip);
+    QCOMPARE(unzip.Directory(), int(cUnzip::UnzipOk));
+    QCOMPARE(unzip.FileCount(), 3);
+    QCOMPARE(unzip.FileDirectory(1), QStringLiteral("docs\\a"));
+    QCOMPARE(unzip.Filename(1), QStringLiteral("readme.txt"));
+    QCOMPARE(unzip.FileSize(1), qint64(1000));
+    QVERIFY(unzip.FilePackedSize(1) < 1000);
+    QVERIFY(unzip.FileCompressionRatio(1) > 50);
+    QCOMPARE(unzip.FileCompressionMethod(1), QStringLiteral("Defl:N"));
+    QCOMPARE(unzip.FileDate(1).time().second(), 0);
+    QCOMPARE(cUnzip::FixPath(unzip.FileDirectory(1), unzip.Filename(1)), QStringLiteral("docs/a/readme.txt"));
+    QCOMPARE(unzip.FileDirectory(2), QString());
+    QCOMPARE(unzip.Filename(2), QStringLiteral("x.txt"));
+    QCOMPARE(unzip.FileCompressionMethod(2), QStringLiteral("Stored"));
+    QVERIFY(!unzip.FileEncrypted(2));
+    QVERIFY(unzip.FileEncrypted(3));
+    QVERIFY(unzip.FileSelected(3));
+
+    // A second listing replaces the first; a new archive forgets it.
+    unzip.Directory();
+    QCOMPARE(unzip.FileCount(), 3);
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, unzip.Filename(4));
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, unzip.setFileSelected(0, false));
+    unzip.setZipFile(m_zip);
+    QCOMPARE(unzip.FileCount(), 0);
+}
+
+void TestUnzip::selection()
+{
+    QVERIFY(makeZip(m_zip, {{"docs/a/readme.txt", "readme"}, {"b.txt", "b"}, {"c.txt", "c"}}));
+    cUnzip unzip;
+    unzip.setZipFile(m_zip);
+    unzip.setUnzipFolder(m_out);
+    QVERIFY(!cUnzip().Unzip());    // no archive named
+
+    unzip.Directory();
+    for (int i = 1; i <= unzip.FileCount(); ++i)
+        unzip.setFileSelected(i, false);
+    QVERIFY(!unzip.Unzip());
+    QCOMPARE(unzip.LastStatus(), int(cUnzip::UnzipNothingMatched));
+    QCOMPARE(filesUnder(m_out), QStringList());
+
+    unzip.setFileSelected(1, true);
+    QVERIFY(unzip.Unzip());
+    QCOMPARE(filesUnder(m_out), QStringList{"readme.txt"});    // folder names dropped by default
+    QCOMPARE(unzip.ExtractedFiles(), QStringList{QDir(m_out).filePath("readme.txt")});
+
+    unzip.setZipFile(m_zip);    // no listing: the whole archive
+    unzip.setUseFolderNames(true);
+    QVERIFY(unzip.Unzip());
+    QCOMPARE(filesUnder(m_out), (QStringList{"b.txt", "c.txt", "docs/a/readme.txt", "readme.txt"}));
+}
+
+void TestUnzip::existingFiles()
+{
+    QVERIFY(makeZip(m_zip, {{"a.txt", "new a"}, {"b.txt", "new b"}, {"c.txt", "new c"}}));
+    auto writeOld = [this] {
+        for (const char *name : {"a.txt", "b.txt", "c.txt"}) {
+            QFile file(QDir(m_out).filePath(QLatin1String(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("old");
+        }
+    };
+    auto contents = [this] {
+        return QStringList{readAll(QDir(m_out).filePath("a.txt")), readAll(QDir(m_out).filePath("b.txt")),
+                           readAll(QDir(m_out).filePath("c.txt"))};
+    };
+    cUnzip unzip;
+    unzip.setZipFile(m_zip);
+    unzip.setUnzipFolder(m_out);
+
+    writeOld();
+    QVERIFY(unzip.Unzip());
+    QCOMPARE(contents(), (QStringList{"old", "old", "old"}));
+
+    QStringList asked;
+    QList<int> answers{cUnzip::OverwriteSkip, cUnzip::OverwriteReplace, cUnzip::OverwriteReplaceAll};
+    connect(&unzip, &cUnzip::OverwritePrompt, this, [&](const QString &file, int &response) {
+        QCOMPARE(response, int(cUnzip::OverwriteSkip));
+        asked << QFileInfo(file).fileName();
+        response = answers.takeFirst();
+    });
+    unzip.setPromptToOverwrite(true);
+    QVERIFY(unzip.Unzip());
+    QCOMPARE(contents(), (QStringList{"old", "new b", "new c"}));
+    writeOld();
+    answers = {cUnzip::OverwriteSkip, cUnzip::OverwriteReplaceAll};
+    asked.clear();
+    QVERIFY(unzip.Unzip());
+    QCOMPARE(asked, (QStringList{"a.txt", "b.txt"}));
+    QCOMPARE(contents(), (QStringList{"old", "new b", "new c"}));
+
+    writeOld();
+    unzip.setOverwriteExisting(true);
+    asked.clear();
+    QVERIFY(unzip.Unzip());
+    QCOMPARE(asked, QStringList());
+    QCOMPARE(contents(), (QStringList{"new a", "new b", "new c"}));
+
+    // Only newer: a file younger than the entry stays.
+    writeOld();
+    QFile young(QDir(m_out).filePath("a.txt"));
+    QVERIFY(young.open(QIODevice::ReadWrite));
+    young.setFileTime(QDateTime::currentDateTime().addDays(1), QFileDevice::FileModificationTime);
+    young.close();
+    QFile aged(QDir(m_out).filePath("b.txt"));
+    QVERIFY(aged.open(QIODevice::ReadWrite));
+    aged.setFileTime(QDateTime::currentDateTime().addYears(-3), QFileDevice::FileModificationTime);
+    aged.close();
+    QFile::remove(QDir(m_out).filePath("c.txt"));
+    unzip.setExtractOnlyNewer(true);
+    QVERIFY(unzip.Unzip());
+    QCOMPARE(contents(), (QStringList{"old", "new b", "new c"}));
+}
+
+void TestUnzip::namesOutsideTheFolderAreRefused()
+{
+    QVERIFY(makeZip(m_zip, {{"../evil.txt", "e"},
+                            {"/abs.txt", "a"},
+                            {"a/../../b.txt", "b"},
+                            {"C:/drive.txt", "c"},
+                            {"link", "/etc/passwd", "", false, true},
+                            {"sub/ok.txt", "ok"}}));
+    for (bool folders : {false, true}) {
+        QDir(m_out).removeRecursively();
+        QDir().mkpath(m_out);
+        cUnzip unzip;
+        unzip.setZipFile(m_zip);
+        unzip.setUnzipFolder(m_out);
+        unzip.setUseFolderNames(folders);
+        QVERIFY(!unzip.Unzip());
+        QCOMPARE(unzip.LastStatus(), int(cUnzip::UnzipWarning));
+        QCOMPARE(filesUnder(m_out), QStringList{folders ? "sub/ok.txt" : "ok.txt"});
+        QCOMPARE(filesUnder(m_dir->path()), (QStringList{"a.zip", folders ? "out/sub/ok.txt" : "out/ok.txt"}));
+    }
+}
+
+void TestUnzip::passwords()
+{
+    const QByteArray long254(254, 'k');
+    QVERIFY(makeZip(m_zip, {{"one.txt", "1", "right"}, {"two.txt", "2", "right"}, {"three.txt", "3", long254}}));
+    cUnzip unzip;
+    unzip.setZipFile(m_zip);
+    unzip.setUnzipFolder(m_out);
+    QStringList answers;
+    int asked = 0;
+    connect(&unzip, &cUnzip::PasswordRequest, this, [&](QString &password, bool &cancel) {
+        QVERIFY(password.isEmpty());
+        QVERIFY(!cancel);
+        ++asked;
+        password = answers.isEmpty() ? QString() : answers.takeFirst();
+    });
+
+    // A blank answer refuses: no further question in this run.
+    answers = {QStringLiteral("   ")};
+    QVERIFY(!unzip.Unzip());
+    QCOMPARE(unzip.LastStatus(), int(cUnzip::UnzipBadPassword));
+    QCOMPARE(asked, 1);
+    QCOMPARE(filesUnder(m_out), QStringList());
+
+    // The right password opens the next entry too; a long answer counts by its first
+    // 254 characters; a wrong one is asked again.
+    asked = 0;
+    answers = {QStringLiteral("wrong"), QStringLiteral(" right "), QString::fromLatin1(long254 + "extra extra")};
+    QVERIFY(unzip.Unzip());
+    QCOMPARE(asked, 3);
+    QCOMPARE(filesUnder(m_out), (QStringList{"one.txt", "three.txt", "two.txt"}));
+    QCOMPARE(readAll(QDir(m_out).filePath("three.txt")), QByteArray("3"));
+}
+
+void TestUnzip::damagedArchives()
+{
+    cUnzip unzip;
+    unzip.setUnzipFolder(m_out);
+    unzip.setZipFile(m_dir->filePath(QStringLiteral("missing.zip")));
+    QVERIFY(!unzip.Unzip());
+    QCOMPARE(unzip.LastStatus(), int(cUnzip::UnzipNotZip));
+
+    const QString garbage = m_dir->filePath(QStringLiteral("garbage.zip"));
+    QFile file(garbage);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(5000, 'G'));
+    file.close();
+    unzip.setZipFile(garbage);
+    QVERIFY(!unzip.Unzip());
+    QCOMPARE(unzip.Directory(), int(cUnzip::UnzipNotZip));
+
+    // A stored entry with a changed byte fails its checksum and leaves no file.
+    const QByteArray data = QByteArray("PAYLOAD-") + QByteArray(2000, 'p');
+    QVERIFY(makeZip(m_zip, {{"good.txt", "fine"}, {"bad.txt", data, "", true}}));
+    QByteArray raw = readAll(m_zip);
+    raw[raw.indexOf("PAYLOAD-") + 3] = 'X';
+    QFile damaged(m_zip);
+    QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write(raw);
+    damaged.close();
+    unzip.setZipFile(m_zip);
+    unzip.setTestZip(true);
+    QVERIFY(!unzip.Unzip());
+    QCOMPARE(filesUnder(m_out), QStringList());
+    unzip.setTestZip(false);
+    QVERIFY(!unzip.Unzip());
+    QCOMPARE(unzip.LastStatus(), int(cUnzip::UnzipError));
+    QCOMPARE(filesUnder(m_out), QStringList{"good.txt"});
+}
+
+void TestUnzip::optionsAndEvents()
+{
+    QVERIFY(makeZip(m_zip, {{"my notes/read me.txt", "one\ntwo\r\nthree\n"},
+                            {"bin.dat", QByteArray("a\nb\0c\n", 6)},
+                            {"last.txt", "z"}}));
+    cUnzip unzip;
+    unzip.setZipFile(m_zip);
+    unzip.setUnzipFolder(m_out);
+    unzip.setSpaceToUnderScore(true);
+    unzip.setConvertCRToCRLF(true);
+    QStringList lines;
+    QStringList processed;
+    connect(&unzip, &cUnzip::Progress, this, [&](int count, const QString &line) {
+        QCOMPARE(count, 1);
+        lines << line;
+    });
+    connect(&unzip, &cUnzip::Cancel, this, [&](const QString &name, bool &cancel) {
+        processed << name;
+        cancel = name == QLatin1String("bin.dat");
+    });
+    QVERIFY(!unzip.Unzip());
+    QCOMPARE(unzip.LastStatus(), int(cUnzip::UnzipCancelled));
+    QCOMPARE(processed, (QStringList{"my notes\\read me.txt", "bin.dat"}));
+    QCOMPARE(filesUnder(m_out), (QStringList{"bin.dat", "read_me.txt"}));
+    QCOMPARE(readAll(QDir(m_out).filePath("read_me.txt")), QByteArray("one\r\ntwo\r\nthree\r\n"));
+    QCOMPARE(readAll(QDir(m_out).filePath("bin.dat")), QByteArray("a\nb\0c\n", 6));
+    QVERIFY(lines.first().contains(QLatin1String("my notes\\read me.txt")));
+
+    // Quiet: nothing reported.
+    lines.clear();
+    unzip.setMessageLevel(2);
+    unzip.setOverwriteExisting(true);
+    unzip.Unzip();
+    QCOMPARE(lines, QStringList());
+
+    int major = -1;
+    int minor = -1;
+    int revision = -1;
+    QDateTime date;
+    QString extra;
+    unzip.GetVersion(major, minor, revision, date, extra);
+    QCOMPARE(QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(revision), QString::fromLatin1(zip_libzip_version()));
+    QCOMPARE(extra, QString(10, QLatin1Char(' ')));
+}
+
+QTEST_MAIN(TestUnzip)
+#include "tst_unzip.moc"
