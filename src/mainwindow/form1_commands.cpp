@@ -13,8 +13,6 @@ void Form1::mnuRenameEdition_Click() {}
 void Form1::mnuRestoreEdition_Click() {}
 
 // Database menu.
-void Form1::mnuSubtopicExport_Click() {}
-void Form1::mnuSubtopicImport_Click() {}
 
 // Page menu.
 void Form1::mnuFontSize_Click() {}

@@ -1,0 +1,242 @@
+#include "exchange/subtopic_file.h"
+
+#include "shared/routines.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+const QString SubTopicFile::Extension = QStringLiteral(".qvs");
+const QString SubTopicFile::PageTag = QStringLiteral("page");
+const QString SubTopicFile::ColorTag = QStringLiteral("color");
+const QString SubTopicFile::TreeTag = QStringLiteral("tree");
+const QString SubTopicFile::LinksTag = QStringLiteral("links");
+
+namespace {
+
+// Windows-1252 characters 0x80 to 0x9F; the five codes it leaves unassigned keep their
+// own value. Every other byte is the character of the same number.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+QString decodeCp1252(const QByteArray &bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        text += QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+QString openingTag(const QString &tag)
+{
+    return QLatin1Char('<') + tag + QLatin1Char('>');
+}
+
+QString closingTag(const QString &tag)
+{
+    return QStringLiteral("</") + tag + QLatin1Char('>');
+}
+
+// The tag a line opens or closes (closing set accordingly), or "" for any other line.
+QString tagOfLine(const QString &line, bool *closing)
+{
+    if (line.size() < 3 || !line.startsWith(QLatin1Char('<')) || !line.endsWith(QLatin1Char('>')))
+        return QString();
+    *closing = line.at(1) == QLatin1Char('/');
+    const QString tag = line.mid(*closing ? 2 : 1, line.size() - (*closing ? 3 : 2));
+    return SubTopicFile::allTags().contains(tag) ? tag : QString();
+}
+
+} // namespace
+
+const QStringList &SubTopicFile::linkSectionTags()
+{
+    static const QStringList tags = {QStringLiteral("NewsLinks"),     QStringLiteral("SearchLinks"),
+                                     QStringLiteral("FavoriteLinks"), QStringLiteral("LocalLinks"),
+                                     QStringLiteral("OrganizationLinks"), QStringLiteral("RelatedLinks")};
+    return tags;
+}
+
+const QStringList &SubTopicFile::allTags()
+{
+    static const QStringList tags = QStringList{PageTag} + linkSectionTags() + QStringList{ColorTag, TreeTag, LinksTag};
+    return tags;
+}
+
+QString SubTopicFile::fileBaseName(const QString &name)
+{
+    QString base = TrimBlanks(name);
+    base.replace(QLatin1Char(' '), QLatin1Char('_'));
+    return base;
+}
+
+QString SubTopicFile::importName(const QString &baseName)
+{
+    QString name = baseName;
+    name.replace(QLatin1Char('_'), QLatin1Char(' '));
+    return name;
+}
+
+bool SubTopicFile::isSubTopicFileName(const QString &fileName)
+{
+    return fileName.endsWith(Extension, Qt::CaseSensitive);
+}
+
+QString SubTopicFile::baseNameOf(const QString &path)
+{
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.left(dot);
+}
+
+QStringList SubTopicFile::findFiles(const QString &folder)
+{
+    QStringList found;
+    QStringList folders = {QDir(folder).absolutePath()};
+    while (!folders.isEmpty()) {
+        const QDir dir(folders.takeLast());
+        const QFileInfoList entries =
+            dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                              QDir::Name | QDir::IgnoreCase);
+        for (const QFileInfo &entry : entries) {
+            if (entry.isSymLink() && entry.isDir())
+                continue;
+            if (entry.isDir())
+                folders.append(entry.absoluteFilePath());
+            else if (entry.isFile() && isSubTopicFileName(entry.fileName()))
+                found.append(entry.absoluteFilePath());
+        }
+    }
+    return found;
+}
+
+QString SubTopicFile::decode(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? decodeCp1252(bytes) : text;
+}
+
+QByteArray SubTopicFile::encode(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines)
+        bytes += line.toUtf8() + "\r\n";
+    return bytes;
+}
+
+QStringList SubTopicFile::section(const QString &tag, const QStringList &content)
+{
+    return QStringList{openingTag(tag)} + content + QStringList{closingTag(tag)};
+}
+
+QString SubTopicFile::fieldText(const QString &value)
+{
+    QString text = value;
+    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+QString SubTopicFile::addressField(const QString &address)
+{
+    return fieldText(address).replace(QLatin1Char('|'), QLatin1String("%7C"));
+}
+
+QString SubTopicFile::field(const QString &line, int n)
+{
+    if (line.isEmpty())
+        return QString();
+    return GetPiece(line, QStringLiteral("|"), n, n);
+}
+
+QString SubTopicFile::foldCase(const QString &text)
+{
+    QString folded = text;
+    for (QChar &c : folded)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return folded;
+}
+
+bool SubTopicFile::fail(int line, const QString &reason)
+{
+    m_sections.clear();
+    m_errorLine = line;
+    m_error = reason;
+    return false;
+}
+
+bool SubTopicFile::read(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_sections.clear();
+        m_errorLine = 0;
+        m_error = file.errorString();
+        return false;
+    }
+    return parse(decode(file.readAll()));
+}
+
+bool SubTopicFile::parse(const QString &text)
+{
+    m_sections.clear();
+    m_error.clear();
+    m_errorLine = 0;
+
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.constLast().isEmpty())
+        lines.removeLast();   // the line end of the last line
+    for (QString &line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+
+    QString open;   // the section being read, "" between sections
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString &line = lines.at(i);
+        const int number = i + 1;
+        bool closing = false;
+        const QString tag = tagOfLine(line, &closing);
+
+        if (open.isEmpty()) {
+            if (line.isEmpty())
+                continue;
+            if (tag.isEmpty() || closing)
+                return fail(number, QStringLiteral("it stands outside every section"));
+            open = tag;
+            QList<Line> &content = m_sections[tag];
+            // The six headers count by position, whatever text a header holds.
+            if (tag == PageTag && i + 7 < lines.size() && lines.at(i + 7) == closingTag(PageTag)) {
+                for (int k = 1; k <= 6; ++k)
+                    content.append({number + k, lines.at(i + k)});
+                i += 7;
+                open.clear();
+            }
+            continue;
+        }
+
+        if (!tag.isEmpty()) {
+            if (closing && tag == open) {
+                open.clear();
+                continue;
+            }
+            return fail(number, QStringLiteral("the section <%1> has not ended before it").arg(open));
+        }
+        if (!line.isEmpty() || open == PageTag)
+            m_sections[open].append({number, line});
+    }
+
+    const int end = int(lines.size()) + 1;
+    if (!open.isEmpty())
+        return fail(end, QStringLiteral("the file ends inside its <%1> section").arg(open));
+    if (!m_sections.contains(LinksTag))
+        return fail(end, QStringLiteral("the file ends before its <%1> section").arg(LinksTag));
+    return true;
+}

@@ -1,0 +1,102 @@
+#pragma once
+// The Sub-Topic file (".qvs"): one Sub-Topic carried out of an edition and into a Topic of
+// the same or another edition, also on another installation.
+//
+// The file is plain text, one line per row, each line ended by CR LF. It holds ten
+// sections, each an opening tag line such as "<tree>", its content lines and a closing tag
+// line "</tree>":
+//   page        the six section headers, one a line (an empty header is an empty line)
+//   NewsLinks, SearchLinks, FavoriteLinks, LocalLinks, OrganizationLinks, RelatedLinks
+//               up to five "name|address" lines each
+//   color       "colour1|colour2|colour3|name"
+//   tree        "reversed path|path" per category, the Sub-Topic's own entry first
+//   links       "path|name|address" per filed link, then one empty line
+// Fields are separated by "|" and nothing is quoted.
+//
+// Written as UTF-8; read as UTF-8 when the bytes are valid UTF-8, else as Windows-1252 (a
+// file from an installation that wrote its own code page). A tag counts only as a line of
+// its own. Reading checks the file's structure first: a file that does not hold its
+// sections whole (a truncated file, lines out of place) is refused with the number of the
+// line that could not be read.
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class SubTopicFile
+{
+public:
+    static const QString Extension;   // ".qvs"
+
+    static const QString PageTag;
+    static const QString ColorTag;
+    static const QString TreeTag;
+    static const QString LinksTag;
+    // The six section link tables in the order the file holds them.
+    static const QStringList &linkSectionTags();
+    // Every tag of the file in the order it is written.
+    static const QStringList &allTags();
+
+    // ---- Names ------------------------------------------------------------------------------
+    // The file's base name for a name typed at export: trimmed, every blank as "_".
+    static QString fileBaseName(const QString &name);
+    // The Sub-Topic name of a base name: every "_" as a blank.
+    static QString importName(const QString &baseName);
+    // True for a file name ending in exactly ".qvs" (letter case significant).
+    static bool isSubTopicFileName(const QString &fileName);
+    // The text between the last "/" and the last "." of a path.
+    static QString baseNameOf(const QString &path);
+    // Every Sub-Topic file in folder and its sub-folders, full paths, in the order the walk
+    // finds them: a folder's files in name order (letter case ignored), then its
+    // sub-folders, the last one listed first. Linked folders are not entered.
+    static QStringList findFiles(const QString &folder);
+
+    // ---- Text ---------------------------------------------------------------------------
+    // The file's text: strict UTF-8, else Windows-1252.
+    static QString decode(const QByteArray &bytes);
+    // The lines as the file's bytes: UTF-8, each line ended by CR LF.
+    static QByteArray encode(const QStringList &lines);
+    // A section's lines: its tag lines around content.
+    static QStringList section(const QString &tag, const QStringList &content);
+    // A value as a field of a line: a line break inside it would end the line, so CR and LF
+    // become blanks.
+    static QString fieldText(const QString &value);
+    // An address as a field: "|" would split it, so it is written as "%7C", the same
+    // address to every browser.
+    static QString addressField(const QString &address);
+    // Field n (from 1) of a line split at "|": a line without "|" gives the whole line for
+    // every field, a line with fewer fields an empty one.
+    static QString field(const QString &line, int n);
+    // Letter case folded as the edition database compares text (A-Z only).
+    static QString foldCase(const QString &text);
+
+    // ---- Reading ------------------------------------------------------------------------
+    struct Line {
+        int number = 0;   // from 1
+        QString text;
+    };
+
+    // Reads and checks the file; false (lastError(), errorLine()) when it cannot be
+    // opened or is not a whole Sub-Topic file.
+    bool read(const QString &path);
+    // The same for text already read.
+    bool parse(const QString &text);
+
+    // The content lines of a section (of every occurrence, in file order). Empty lines are
+    // left out except in page, whose lines count by position.
+    QList<Line> content(const QString &tag) const { return m_sections.value(tag); }
+    bool hasSection(const QString &tag) const { return m_sections.contains(tag); }
+
+    QString lastError() const { return m_error; }
+    // The line that could not be read (0 when the file could not be opened).
+    int errorLine() const { return m_errorLine; }
+
+private:
+    bool fail(int line, const QString &reason);
+
+    QHash<QString, QList<Line>> m_sections;
+    QString m_error;
+    int m_errorLine = 0;
+};

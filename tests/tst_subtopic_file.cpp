@@ -1,0 +1,395 @@
+// The Sub-Topic file without a window: the exact file an export writes, a round trip into
+// another edition and Topic, the names and characters that must survive it, files from
+// another installation, and broken files that must add nothing.
+
+#include "testhelper.h"
+
+#include "exchange/subtopic_export.h"
+#include "exchange/subtopic_file.h"
+#include "exchange/subtopic_import.h"
+#include "shared/database.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+
+const QStringList SectionTables = {"NewsLinks",     "SearchLinks",       "FavoriteLinks",
+                                   "LocalLinks",    "OrganizationLinks", "RelatedLinks"};
+const QStringList AllTables = QStringList{"SubTopics", "ColorLinks", "Lks", "Sit", "LksSit"} + SectionTables;
+
+// The Sub-Topic "Jazz" (id 7) of the Topic "Music" (id 3) with every kind of row: an empty
+// header, section names in their stored entity form, an address and names holding "|",
+// more than five rows in a section, categories at two levels, one without links, and a
+// filed link whose link row is gone. "Blues" (id 8) must stay out of its file.
+void fillSource()
+{
+    const QStringList sql = {
+        "INSERT INTO Topics VALUES (3, 'Music')",
+        "INSERT INTO SubTopics VALUES (7, 3, 'Jazz', 'H1', 'H2', '', 'H4 | four', 'H5 & <five>', 'H6')",
+        "INSERT INTO SubTopics VALUES (8, 3, 'Blues', 'a', 'b', 'c', 'd', 'e', 'f')",
+        "INSERT INTO ColorLinks VALUES (7, 'FF0000', '00FF00', '0000FF', 'Jazz')",
+        "INSERT INTO ColorLinks VALUES (8, '111111', '222222', '333333', 'Blues')",
+        "INSERT INTO NewsLinks VALUES (7, '', '', 'name2', 'url2')",
+        "INSERT INTO NewsLinks VALUES (7, 'Tom &amp; Jerry ', ' http://a.example/ ', 'name1', 'url1')",
+        "INSERT INTO NewsLinks VALUES (7, '&lt;/NewsLinks&gt;', 'http://b.example/?q=a|b', 'name3', 'url3')",
+        "INSERT INTO NewsLinks VALUES (7, 'A &amp;lt; B', 'x', 'name4', 'url4')",
+        "INSERT INTO NewsLinks VALUES (7, 'Five', '', 'name5', 'url5')",
+        "INSERT INTO NewsLinks VALUES (7, 'Six', '', 'name6', 'url6')",
+        "INSERT INTO NewsLinks VALUES (7, 'Seven', '', 'name7', 'url7')",
+        "INSERT INTO NewsLinks VALUES (8, 'Blues news', 'http://blues.example/', 'name1', 'url1')",
+        "INSERT INTO SearchLinks VALUES (7, 'O''Brien''s | page', 'http://c.example/', 'name1', 'url1')",
+        "INSERT INTO Lks VALUES (20, 'Jazz', 'Jazz', 7, 1, 0, 'N', '')",
+        "INSERT INTO Lks VALUES (21, 'Jazzmen/Jazz', 'Jazz/Jazzmen', 7, 1, 1, '', '')",
+        "INSERT INTO Lks VALUES (22, 'Bebop/Jazzmen/Jazz', 'Jazz/Jazzmen/Bebop', 7, 1, 1, '', '')",
+        "INSERT INTO Lks VALUES (23, 'Clubs | Bars/Jazz', 'Jazz/Clubs | Bars', 7, 1, 1, '', '')",
+        "INSERT INTO Lks VALUES (24, 'Empty/Jazz', 'Jazz/Empty', 7, 1, 0, '', '')",
+        "INSERT INTO Lks VALUES (30, 'Blues', 'Blues', 8, 1, 0, 'N', '')",
+        "INSERT INTO Lks VALUES (31, 'Delta/Blues', 'Blues/Delta', 8, 1, 1, '', '')",
+        "INSERT INTO Sit VALUES (100, 'Ella', 'http://ella.example/', '')",
+        "INSERT INTO Sit VALUES (101, 'Tom & Jerry''s <b>', 'http://t.example/a|b', '')",
+        "INSERT INTO Sit VALUES (102, '</links>', 'http://l.example/', '')",
+        "INSERT INTO Sit VALUES (103, 'Bar | Grill', 'http://g.example/', '')",
+        "INSERT INTO Sit VALUES (104, 'Delta link', 'http://delta.example/', '')",
+        "INSERT INTO LksSit VALUES (21, 100, 1)",
+        "INSERT INTO LksSit VALUES (22, 101, 2)",
+        "INSERT INTO LksSit VALUES (22, 102, 3)",
+        "INSERT INTO LksSit VALUES (21, 999, 4)",
+        "INSERT INTO LksSit VALUES (23, 103, 5)",
+        "INSERT INTO LksSit VALUES (31, 104, 6)",
+    };
+    for (const QString &s : sql)
+        QVERIFY2(ExecSql(s), qPrintable(s));
+}
+
+// The file of "Jazz" exported as "Jazz Clubs".
+const QStringList JazzClubsFile = {
+    "<page>", "H1", "H2", "", "H4 | four", "H5 & <five>", "H6", "</page>",
+    "<NewsLinks>",
+    "Tom & Jerry|http://a.example/",
+    "|",
+    "</NewsLinks>|http://b.example/?q=a%7Cb",
+    "A &lt; B|x",
+    "Five|",
+    "</NewsLinks>",
+    "<SearchLinks>", "O'Brien's | page|http://c.example/", "</SearchLinks>",
+    "<FavoriteLinks>", "</FavoriteLinks>",
+    "<LocalLinks>", "</LocalLinks>",
+    "<OrganizationLinks>", "</OrganizationLinks>",
+    "<RelatedLinks>", "</RelatedLinks>",
+    "<color>", "FF0000|00FF00|0000FF|Jazz Clubs", "</color>",
+    "<tree>",
+    "Jazz Clubs|Jazz Clubs",
+    "Jazzmen/Jazz Clubs|Jazz Clubs/Jazzmen",
+    "Bebop/Jazzmen/Jazz Clubs|Jazz Clubs/Jazzmen/Bebop",
+    "Clubs | Bars/Jazz Clubs|Jazz Clubs/Clubs | Bars",
+    "Empty/Jazz Clubs|Jazz Clubs/Empty",
+    "</tree>",
+    "<links>",
+    "Jazz Clubs/Jazzmen|Ella|http://ella.example/",
+    "Jazz Clubs/Jazzmen/Bebop|Tom & Jerry's <b>|http://t.example/a%7Cb",
+    "Jazz Clubs/Jazzmen/Bebop|</links>|http://l.example/",
+    "Jazz Clubs/Clubs | Bars|Bar | Grill|http://g.example/",
+    "",
+    "</links>",
+};
+
+QByteArray crLf(const QStringList &lines)
+{
+    return (lines.join("\r\n") + "\r\n").toUtf8();
+}
+
+// Everything a Sub-Topic holds, ids left out: headers, colours, section rows that hold
+// something, categories with their flags, and links by category path.
+QStringList snapshot(qint32 id)
+{
+    QStringList rows = QueryRows("SELECT SubTopicName, Header1, Header2, Header3, Header4, Header5, Header6 "
+                                 "FROM SubTopics WHERE SubTopicId = ?", {id});
+    rows += QueryRows("SELECT color1, color2, color3, TopicName FROM ColorLinks WHERE TopicId = ?", {id});
+    for (const QString &table : SectionTables)
+        rows += QueryRows(QString("SELECT '%1', FieldName1, FieldName2, trim(LinkName), trim(LinkUrl) FROM %1 "
+                                  "WHERE topicid = ? AND (LinkName <> '' OR LinkUrl <> '') ORDER BY FieldName1")
+                              .arg(table), {id});
+    rows += QueryRows("SELECT LksName, LksUrl, IsTop, IsLeaf, LksDesc FROM Lks WHERE TopicId = ? ORDER BY LksId", {id});
+    rows += QueryRows("SELECT Lks.LksUrl, SitName, SitUrl FROM Lks JOIN LksSit ON LksSit.LksId = Lks.LksId "
+                      "JOIN Sit ON Sit.SitId = LksSit.SitId WHERE Lks.TopicId = ? ORDER BY LksSit.rowid", {id});
+    return rows;
+}
+
+QStringList tableCounts()
+{
+    QStringList counts;
+    for (const QString &table : AllTables)
+        counts.append(table + "=" + QString::number(QueryCount("SELECT count(*) FROM " + table)));
+    return counts;
+}
+
+} // namespace
+
+class TestSubTopicFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void exportWritesTheLayoutLineByLine();
+    void roundTripIntoAnotherEditionAndTopic();
+    void namesRoundTripExactly();
+    void linksLandOnlyInTheNewSubTopic();
+    void windows1252FileIsRead();
+    void fileWithOnlyLinksGivesAnEmptySubTopic();
+    void brokenFileAddsNothingAndNamesTheLine_data();
+    void brokenFileAddsNothingAndNamesTheLine();
+    void truncatedFilesAreNeverHalfImported();
+    void shuffledFilesAreNeverHalfImported();
+
+private:
+    // Imports the program folder's file as name under the Topic; the status of the import
+    // (Unreadable when the file could not be read).
+    SubTopicImport::Status import(const QString &file, qint32 topicId, const QString &name = QString(),
+                                  SubTopicImport *importer = nullptr);
+    // Makes target.mdb the open edition with rows of its own, so that ids differ.
+    void openTarget();
+
+    std::unique_ptr<TestProgramFolder> m_app;
+};
+
+void TestSubTopicFile::init()
+{
+    m_app = std::make_unique<TestProgramFolder>();
+    m_app->makeEdition("source.mdb");
+    QVERIFY(OpenEdition("source.mdb"));
+    fillSource();
+}
+
+void TestSubTopicFile::cleanup()
+{
+    RemoveProgramFolder(m_app);
+}
+
+void TestSubTopicFile::openTarget()
+{
+    m_app->makeEdition("target.mdb");
+    QVERIFY(OpenEdition("target.mdb"));
+    for (const char *s : {"INSERT INTO Topics VALUES (1, 'Archive')", "INSERT INTO Topics VALUES (2, 'Other')",
+                          "INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName) VALUES (9, 2, 'Jazz')",
+                          "INSERT INTO Lks VALUES (40, 'Jazz', 'Jazz', 9, 1, 0, 'N', '')",
+                          "INSERT INTO Lks VALUES (41, 'Jazzmen/Jazz', 'Jazz/Jazzmen', 9, 1, 1, '', '')",
+                          "INSERT INTO Sit VALUES (500, 'Old', 'http://old.example/', '')",
+                          "INSERT INTO LksSit VALUES (41, 500, 77)"})
+        QVERIFY2(ExecSql(s), s);
+}
+
+SubTopicImport::Status TestSubTopicFile::import(const QString &file, qint32 topicId, const QString &name,
+                                                SubTopicImport *importer)
+{
+    SubTopicImport own;
+    SubTopicImport &imp = importer ? *importer : own;
+    if (!imp.load(m_app->file(file)))
+        return SubTopicImport::Status::Unreadable;
+    const QString base = SubTopicFile::baseNameOf(file);
+    return imp.ImportSubTopicFile(topicId, name.isEmpty() ? imp.nameInFile(base) : name);
+}
+
+void TestSubTopicFile::exportWritesTheLayoutLineByLine()
+{
+    SubTopicExport exporter;
+    QVERIFY(exporter.write(m_app->path(), 3, 7, "Jazz", "  Jazz Clubs "));
+    QCOMPARE(exporter.ExportFilePath, m_app->file("Jazz_Clubs.qvs"));
+    const QByteArray written = m_app->readFile("Jazz_Clubs.qvs");
+    QCOMPARE(QString::fromUtf8(written).split("\r\n"), QString::fromUtf8(crLf(JazzClubsFile)).split("\r\n"));
+    QCOMPARE(written, crLf(JazzClubsFile));
+}
+
+void TestSubTopicFile::roundTripIntoAnotherEditionAndTopic()
+{
+    QStringList expected = snapshot(7);
+    QVERIFY(SubTopicExport().write(m_app->path(), 3, 7, "Jazz", "Jazz"));
+    openTarget();
+
+    SubTopicImport importer;
+    QCOMPARE(import("Jazz.qvs", 1, QString(), &importer), SubTopicImport::Status::Done);
+    QCOMPARE(importer.ImportedSubTopicId, 10);
+    QCOMPARE(QueryRows("SELECT GlobalTopicId, min(LksId), max(LksId) FROM SubTopics JOIN Lks ON TopicId = SubTopicId "
+                       "WHERE SubTopicId = 10"),
+             QStringList{"1|42|46"});
+    for (const QString &table : SectionTables)
+        QCOMPARE(QueryCount("SELECT count(*) FROM " + table + " WHERE topicid = 10"), 5);
+
+    // The same rows, except what the file cannot carry or the import sets on purpose: five
+    // section rows at most, "|" in an address as "%7C", every imported category marked as
+    // one that holds links.
+    expected.removeAll("NewsLinks|name6|url6|Six|");
+    expected.removeAll("NewsLinks|name7|url7|Seven|");
+    expected.replaceInStrings("a|b", "a%7Cb");
+    expected.replaceInStrings("Jazz/Empty|1|0|", "Jazz/Empty|1|1|");
+    QCOMPARE(snapshot(10), expected);
+}
+
+void TestSubTopicFile::namesRoundTripExactly()
+{
+    QVERIFY(SubTopicExport().write(m_app->path(), 3, 7, "Jazz", "Jazz_Clubs"));
+    QVERIFY(QFile::copy(m_app->file("Jazz_Clubs.qvs"), m_app->file("Late_Night.qvs")));
+    openTarget();
+
+    // The name it was exported under, "_" and all; a renamed file names the Sub-Topic.
+    QCOMPARE(import("Jazz_Clubs.qvs", 1), SubTopicImport::Status::Done);
+    QCOMPARE(import("Late_Night.qvs", 1), SubTopicImport::Status::Done);
+    for (const auto &[id, name] : {std::pair{10, QString("Jazz_Clubs")}, std::pair{11, QString("Late Night")}}) {
+        QCOMPARE(QueryRows("SELECT SubTopicName FROM SubTopics WHERE SubTopicId = ?", {id}), QStringList{name});
+        QCOMPARE(QueryRows("SELECT LksName || ' ' || LksUrl FROM Lks WHERE TopicId = ? ORDER BY LksId", {id}),
+                 (QStringList{name + " " + name, "Jazzmen/" + name + " " + name + "/Jazzmen",
+                              "Bebop/Jazzmen/" + name + " " + name + "/Jazzmen/Bebop",
+                              "Clubs | Bars/" + name + " " + name + "/Clubs | Bars",
+                              "Empty/" + name + " " + name + "/Empty"}));
+        QCOMPARE(QueryCount("SELECT count(*) FROM LksSit JOIN Lks ON Lks.LksId = LksSit.LksId WHERE TopicId = ?",
+                            {id}),
+                 4);
+    }
+}
+
+void TestSubTopicFile::linksLandOnlyInTheNewSubTopic()
+{
+    QVERIFY(SubTopicExport().write(m_app->path(), 3, 7, "Jazz", "Jazz"));
+    openTarget();
+    QCOMPARE(import("Jazz.qvs", 1), SubTopicImport::Status::Done);
+
+    // "Jazz" of the Topic Other holds the same paths and keeps only its own link.
+    QCOMPARE(QueryRows("SELECT Lks.TopicId, count(*) FROM LksSit JOIN Lks ON Lks.LksId = LksSit.LksId "
+                       "GROUP BY Lks.TopicId ORDER BY Lks.TopicId"),
+             (QStringList{"9|1", "10|4"}));
+
+    // The same name in another case under that Topic refuses the file.
+    const QStringList counts = tableCounts();
+    QCOMPARE(import("Jazz.qvs", 2, "JAZZ"), SubTopicImport::Status::Exists);
+    QCOMPARE(tableCounts(), counts);
+}
+
+void TestSubTopicFile::windows1252FileIsRead()
+{
+    QCOMPARE(SubTopicFile::decode("Caf\xc3\xa9"), QString("Caf\u00e9"));
+    QCOMPARE(SubTopicFile::decode("Caf\xe9 \x93" "Blue\x94 \x80"), QString("Caf\u00e9 \u201cBlue\u201d \u20ac"));
+
+    m_app->writeFile("Wuerzburg.qvs", "<tree>\r\nW\xfcrzburg|W\xfcrzburg\r\nCaf\xe9/W\xfcrzburg|W\xfcrzburg/Caf\xe9\r\n"
+                                      "</tree>\r\n<links>\r\nW\xfcrzburg/Caf\xe9|\x93" "Blue\x94|http://x.example/\r\n"
+                                      "\r\n</links>\r\n");
+    openTarget();
+    QCOMPARE(import("Wuerzburg.qvs", 1), SubTopicImport::Status::Done);
+    QCOMPARE(snapshot(10).mid(2), (QStringList{"Wuerzburg|Wuerzburg|1|0|N", "Caf\u00e9/Wuerzburg|Wuerzburg/Caf\u00e9|1|1|",
+                                               "Wuerzburg/Caf\u00e9|\u201cBlue\u201d|http://x.example/"}));
+}
+
+void TestSubTopicFile::fileWithOnlyLinksGivesAnEmptySubTopic()
+{
+    m_app->writeFile("Bare.qvs", "<links>\n\n</links>\n");
+    openTarget();
+    QCOMPARE(import("Bare.qvs", 1), SubTopicImport::Status::Done);
+    QCOMPARE(snapshot(10), (QStringList{"Bare||||||", "|||Bare", "Bare|Bare|1|0|N"}));
+    for (const QString &table : SectionTables)
+        QCOMPARE(QueryRows("SELECT group_concat(FieldName1 || FieldName2) FROM " + table + " WHERE topicid = 10"),
+                 QStringList{"name1url1,name2url2,name3url3,name4url4,name5url5"});
+}
+
+void TestSubTopicFile::brokenFileAddsNothingAndNamesTheLine_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("reason");
+
+    QStringList lines = JazzClubsFile;
+    lines.removeAll("</tree>");
+    QTest::newRow("section not closed") << lines << 36 << "the section <tree> has not ended before it";
+    lines = JazzClubsFile;
+    lines.insert(8, "stray text");
+    QTest::newRow("line outside every section") << lines << 9 << "it stands outside every section";
+    lines = JazzClubsFile;
+    lines.insert(38, "Jazz Clubs/Nowhere|Lost|http://lost.example/");
+    QTest::newRow("link without its category") << lines << 39 << "its category is not in the <tree> section";
+    lines = JazzClubsFile;
+    lines.insert(31, "Stray/Elsewhere|Elsewhere/Stray");
+    QTest::newRow("category under another root") << lines << 32 << "its category does not lie under 'Jazz Clubs'";
+    lines = JazzClubsFile.mid(0, JazzClubsFile.size() - 1);
+    QTest::newRow("file ends early") << lines << 43 << "the file ends inside its <links> section";
+}
+
+void TestSubTopicFile::brokenFileAddsNothingAndNamesTheLine()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(int, line);
+    QFETCH(QString, reason);
+    m_app->writeFile("Broken.qvs", crLf(lines));
+    openTarget();
+    const QStringList counts = tableCounts();
+    SubTopicImport importer;
+    QVERIFY(!importer.load(m_app->file("Broken.qvs")));
+    QCOMPARE(importer.errorLine(), line);
+    QCOMPARE(importer.lastError(), reason);
+    QCOMPARE(importer.ImportSubTopicFile(1, "Broken"), SubTopicImport::Status::Unreadable);
+    QCOMPARE(tableCounts(), counts);
+}
+
+// Imports the file; either nothing at all is added, or the whole Sub-Topic: its rows, five
+// rows per section table, and every link filed in one of its own categories. Answers
+// whether it was imported.
+static bool importWholeOrNothing(const QString &path, const QString &name)
+{
+    const QStringList counts = tableCounts();
+    const qint64 links = QueryCount("SELECT count(*) FROM LksSit");
+    SubTopicImport importer;
+    if (!importer.load(path)) {
+        [&] { QCOMPARE(tableCounts(), counts); }();
+        return false;
+    }
+    [&] {
+        QCOMPARE(importer.ImportSubTopicFile(1, name), SubTopicImport::Status::Done);
+        const qint32 id = importer.ImportedSubTopicId;
+        QCOMPARE(QueryCount("SELECT count(*) FROM Lks WHERE TopicId = ?", {id}), importer.importedCategories() + 1);
+        QCOMPARE(QueryCount("SELECT count(*) FROM LksSit") - links, importer.importedLinks());
+        QCOMPARE(QueryCount("SELECT count(*) FROM LksSit JOIN Lks ON Lks.LksId = LksSit.LksId WHERE TopicId = ?", {id}),
+                 importer.importedLinks());
+        for (const QString &table : SectionTables)
+            QCOMPARE(QueryCount("SELECT count(*) FROM " + table + " WHERE topicid = ?", {id}), 5);
+    }();
+    return true;
+}
+
+void TestSubTopicFile::truncatedFilesAreNeverHalfImported()
+{
+    openTarget();
+    const QByteArray whole = crLf(JazzClubsFile);
+    for (qsizetype cut = 0; cut < whole.size(); ++cut) {
+        m_app->writeFile("Cut.qvs", whole.left(cut));
+        const bool imported = importWholeOrNothing(m_app->file("Cut.qvs"), QString("Cut %1").arg(cut));
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable(QString("cut at byte %1").arg(cut)));
+        // Only the last line's end may be missing.
+        QCOMPARE(imported, cut >= whole.size() - 2);
+    }
+}
+
+void TestSubTopicFile::shuffledFilesAreNeverHalfImported()
+{
+    openTarget();
+    QRandomGenerator random(15);
+    int imported = 0;
+    for (int round = 0; round < 200; ++round) {
+        QStringList lines = JazzClubsFile;
+        if (round % 4 == 0) {
+            std::shuffle(lines.begin(), lines.end(), random);
+        } else {
+            lines.swapItemsAt(random.bounded(int(lines.size())), random.bounded(int(lines.size())));
+        }
+        m_app->writeFile("Shuffled.qvs", crLf(lines));
+        imported += importWholeOrNothing(m_app->file("Shuffled.qvs"), QString("Copy %1").arg(round));
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable(lines.join("\n")));
+    }
+    // Swaps within a section still make whole files.
+    QVERIFY(imported > 0);
+}
+
+QTEST_MAIN(TestSubTopicFile)
+#include "tst_subtopic_file.moc"
