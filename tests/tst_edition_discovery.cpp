@@ -57,9 +57,9 @@ void TestEditionDiscovery::readingRules()
     QVERIFY(list.at(1).active);
     QVERIFY(!list.at(2).active);
     QCOMPARE(EditionList::activeIndex(list), 1);
-    // LF-only lines are read as well; a line without "," has an empty display name.
-    QCOMPARE(list.at(3).file, QStringLiteral("last.mdb"));
-    QCOMPARE(list.at(3).title, QString());
+    // LF-only lines are read as well; a line without "," is a display name alone.
+    QCOMPARE(list.at(3).file, QString());
+    QCOMPARE(list.at(3).title, QStringLiteral("last.mdb"));
 
     QVERIFY(EditionList::read(dir.filePath(QStringLiteral("missing.txt")), &ok).isEmpty());
     QVERIFY(!ok);
@@ -160,8 +160,8 @@ void TestEditionDiscovery::nameClashNeverOverwrites()
     touch(dir.filePath(QStringLiteral("My_Links.mdb")), "with underscore");
     QVERIFY(RebuildEditionList(dir.path()));
 
-    // Both files survive, and the list names the underscored one once ("_" does not
-    // start a word, so its display name is "My links").
+    // Both files survive and both are listed, the one with a blank under its own name
+    // ("_" does not start a word, so the other's display name is "My links").
     QFile a(dir.filePath(QStringLiteral("My Links.mdb")));
     QVERIFY(a.open(QIODevice::ReadOnly));
     QCOMPARE(a.readAll(), QByteArray("with blank"));
@@ -170,7 +170,7 @@ void TestEditionDiscovery::nameClashNeverOverwrites()
     QCOMPARE(b.readAll(), QByteArray("with underscore"));
     QFile list(dir.filePath(QStringLiteral("dbnames.txt")));
     QVERIFY(list.open(QIODevice::ReadOnly));
-    QCOMPARE(list.readAll(), QByteArray("*My_Links.mdb,My links\r\n"));
+    QCOMPARE(list.readAll(), QByteArray("*My Links.mdb,My Links\r\nMy_Links.mdb,My links\r\n"));
 }
 
 void TestEditionDiscovery::symlinkLoopIsHarmless()

@@ -92,7 +92,7 @@ void TestForm1Editions::editionChoices_data()
     QTest::newRow("none marked") << QByteArray("a.mdb,A\r\nb.mdb,B\r\n") << QStringList{"A", "B"} << 0 << "";
     QTest::newRow("capitalised") << QByteArray("*my_links.mdb,my links\r\n") << QStringList{"My Links"} << 0
                                  << "my_links.mdb";
-    QTest::newRow("no comma") << QByteArray("*odd.mdb\r\n") << QStringList{"*odd.mdb"} << 0 << "odd.mdb";
+    QTest::newRow("no comma") << QByteArray("*odd.mdb\r\n") << QStringList{"Odd.mdb"} << 0 << "";
     QTest::newRow("only empty lines") << QByteArray("\r\n\r\n") << QStringList{} << -1 << "";
 }
 
@@ -120,8 +120,8 @@ void TestForm1Editions::makeActiveMovesTheMark_data()
 
     QTest::newRow("to second") << QByteArray("*a.mdb,A\r\nb.mdb,B\r\n") << 1
                                << QByteArray("a.mdb,A\r\n*b.mdb,B\r\n") << "b.mdb";
-    QTest::newRow("empty lines dropped") << QByteArray("a.mdb,A\n\n*b.mdb,B\n") << 0
-                                         << QByteArray("*a.mdb,A\r\nb.mdb,B\r\n") << "a.mdb";
+    QTest::newRow("empty lines kept") << QByteArray("a.mdb,A\n\n*b.mdb,B\n") << 0
+                                      << QByteArray("*a.mdb,A\r\n\r\nb.mdb,B\r\n") << "a.mdb";
     // Entries are matched by their place in the list, so two editions of the same name or
     // a name that capitalisation changes still get exactly one mark.
     QTest::newRow("same display names") << QByteArray("*a.mdb,Links\r\nb.mdb,Links\r\n") << 1
@@ -129,8 +129,11 @@ void TestForm1Editions::makeActiveMovesTheMark_data()
     QTest::newRow("name changed by capitalisation")
         << QByteArray("*a.mdb,A\r\nx.mdb,north - south\r\n") << 1
         << QByteArray("a.mdb,A\r\n*x.mdb,north - south\r\n") << "x.mdb";
+    // Moving the mark changes nothing else of any line: names holding "*" keep them.
     QTest::newRow("blank in file part") << QByteArray(" my file.mdb ,Mine\r\n*a.mdb,A\r\n") << 0
-                                        << QByteArray("*my file.mdb ,Mine\r\na.mdb,A\r\n") << "my_file.mdb";
+                                        << QByteArray("* my file.mdb ,Mine\r\na.mdb,A\r\n") << "my file.mdb";
+    QTest::newRow("stars in names") << QByteArray("*Links.mdb,My *Best* Links\r\nA*B.mdb,*\r\n") << 1
+                                    << QByteArray("Links.mdb,My *Best* Links\r\n*A*B.mdb,*\r\n") << "A*B.mdb";
 }
 
 void TestForm1Editions::makeActiveMovesTheMark()

@@ -1,7 +1,7 @@
 #include "editions/edition_discovery.h"
 
-#include "platform/programfolder.h"
 #include "editions/edition_list.h"
+#include "shared/database.h"
 #include "shared/routines.h"
 
 #include <QDir>
@@ -9,46 +9,68 @@
 #include <QFileInfo>
 #include <QSet>
 
-bool RebuildEditionList(const QString &folder)
+bool RebuildEditionList(const QString &folder, QStringList *unlisted)
 {
     QString app = folder;
     if (!app.endsWith(QLatin1Char('/')))
         app += QLatin1Char('/');
-    const QString listPath = FindFileNoCase(app, QStringLiteral("dbnames.txt"));
+    const QString listPath = EditionList::listPath(app);
     if (!QFileInfo(listPath).isFile())
         return true;
 
     // Only the program folder itself holds editions; the Backup, export and temp
     // folders below it are never looked into.
-    const QStringList entries = QDir(app).entryList(QDir::Files | QDir::Hidden | QDir::System,
-                                                    QDir::Name | QDir::IgnoreCase);
-    QStringList lines;
+    const QStringList names = QDir(app).entryList(QDir::Files | QDir::Hidden | QDir::System,
+                                                  QDir::Name | QDir::IgnoreCase);
+    QList<EditionEntry> entries;
     QSet<QString> listed;
-    for (const QString &name : entries) {
+    for (const QString &name : names) {
         if (name.right(4).toLower() != QLatin1String(".mdb") || name == QLatin1String("untitled.mdb"))
             continue;
         const QString base = TrimBlanks(name.left(name.lastIndexOf(QLatin1Char('.'))));
         if (base.isEmpty())
             continue;
         QString fileName = QString(base).replace(QLatin1Char(' '), QLatin1Char('_')) + QLatin1String(".mdb");
-        if (fileName != name) {
-            if (QFileInfo::exists(app + fileName)) {
-                // Another file already has the underscored name: it is listed in its own
-                // right, and this one keeps its name rather than overwrite it.
-                continue;
-            }
-            if (!QFile::rename(app + name, app + fileName))
-                fileName = name;
+        // A file is renamed only when no other file has its new name; otherwise, or when
+        // the rename fails, it is listed under its own name.
+        if (fileName != name && (QFileInfo::exists(app + fileName) || !QFile::rename(app + name, app + fileName)))
+            fileName = name;
+        if (!EditionList::canCarryFileName(fileName)) {
+            if (unlisted)
+                unlisted->append(fileName);
+            continue;
         }
         if (listed.contains(fileName))
             continue;
         listed.insert(fileName);
-        const QString title = ProperCase(base).replace(QLatin1Char('_'), QLatin1Char(' '));
-        EditionEntry e;
-        e.file = fileName;
-        e.title = title;
-        e.active = lines.isEmpty();
+        entries.append(EditionEntry{fileName, ProperCase(base).replace(QLatin1Char('_'), QLatin1Char(' '))});
+    }
+
+    // The first edition that can be opened becomes the active one; a file that is not an
+    // edition database is listed, but made active only when no file can be opened.
+    int active = entries.isEmpty() ? -1 : 0;
+    for (int i = 0; i < entries.size(); ++i) {
+        if (IsEditionFile(app + entries.at(i).file)) {
+            active = i;
+            break;
+        }
+    }
+    QStringList lines;
+    for (int i = 0; i < entries.size(); ++i) {
+        EditionEntry e = entries.at(i);
+        e.active = i == active;
         lines.append(EditionList::formatLine(e));
     }
     return EditionList::write(listPath, lines);
+}
+
+QString UnlistedEditionsMessage(const QStringList &unlisted)
+{
+    QStringList quoted;
+    for (const QString &name : unlisted)
+        quoted.append(QLatin1Char('"') + QString(name).replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' ')) + QLatin1Char('"'));
+    return QStringLiteral("These edition files are not listed, because a \",\" or a line break in a file name "
+                          "cannot be kept in the edition list:\n")
+           + quoted.join(QLatin1Char('\n'))
+           + QStringLiteral("\nRename such a file in the program folder to use it as an edition.");
 }

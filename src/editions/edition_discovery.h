@@ -3,11 +3,18 @@
 // that lie in it, at every start-up.
 
 #include <QString>
+#include <QStringList>
 
 // Rebuilds "<folder>dbnames.txt" from the ".mdb" files directly in folder (not in its
 // sub-folders), in name order without regard to case. Does nothing when the folder has
 // no dbnames.txt. Blanks in a database's file name become "_" (a file is never renamed
-// over another one), the display name is derived from the file name, and the first file
-// becomes the active edition. The new list replaces the old one only once it is whole.
-// Answers false when the new list could not be written (the old one is then untouched).
-bool RebuildEditionList(const QString &folder);
+// over another one: it is then listed under its own name), the display name is derived
+// from the file name, and the first file that can be opened as an edition becomes the
+// active edition (the first file when none can). A file whose name the list cannot carry
+// (a "," or a line break) is left out and its name added to unlisted. The new list
+// replaces the old one only once it is whole. Answers false when the new list could not
+// be written (the old one is then untouched).
+bool RebuildEditionList(const QString &folder, QStringList *unlisted = nullptr);
+
+// The message that names the files RebuildEditionList left out.
+QString UnlistedEditionsMessage(const QStringList &unlisted);

@@ -1,10 +1,67 @@
 #include "editions/edition_list.h"
 
+#include "platform/programfolder.h"
 #include "shared/fileroutines.h"
 
 #include <QFile>
+#include <QFileInfo>
 
-QStringList EditionList::readLines(const QString &path, bool *ok)
+#include <cstdio>
+
+namespace {
+
+const char *const kListName = "dbnames.txt";
+const char *const kScratchName = "tmpdbnames.txt";
+
+bool holdsLineBreak(const QString &text)
+{
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+} // namespace
+
+QString EditionList::listPath(const QString &folder)
+{
+    return FindFileNoCase(folder, QLatin1String(kListName));
+}
+
+QString EditionList::scratchPath(const QString &folder)
+{
+    return FindFileNoCase(folder, QLatin1String(kScratchName));
+}
+
+EditionEntry EditionList::parseLine(const QString &line)
+{
+    EditionEntry e;
+    e.active = line.startsWith(QLatin1Char('*'));
+    const QString rest = e.active ? line.mid(1) : line;
+    const qsizetype comma = rest.indexOf(QLatin1Char(','));
+    if (comma < 0) {
+        e.title = rest;
+        return e;
+    }
+    e.file = rest.left(comma).trimmed();
+    e.title = rest.mid(comma + 1);
+    return e;
+}
+
+QString EditionList::formatLine(const EditionEntry &entry)
+{
+    return (entry.active ? QStringLiteral("*") : QString()) + entry.file + QLatin1Char(',') + entry.title;
+}
+
+bool EditionList::canCarryFileName(const QString &file)
+{
+    return !file.contains(QLatin1Char(',')) && !holdsLineBreak(file) && !file.startsWith(QLatin1Char('*'))
+           && file == file.trimmed();
+}
+
+bool EditionList::canCarry(const EditionEntry &entry)
+{
+    return canCarryFileName(entry.file) && !holdsLineBreak(entry.title);
+}
+
+QStringList EditionList::readAllLines(const QString &path, bool *ok)
 {
     QStringList lines;
     QFile f(path);
@@ -13,13 +70,29 @@ QStringList EditionList::readLines(const QString &path, bool *ok)
         *ok = opened;
     if (!opened)
         return lines;
-    const QList<QByteArray> raw = f.readAll().split('\n');
+    QByteArray data = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        if (ok)
+            *ok = false;
+        return lines;
+    }
+    if (data.isEmpty())
+        return lines;
+    if (data.endsWith('\n'))
+        data.chop(1);
+    const QList<QByteArray> raw = data.split('\n');
     for (QByteArray line : raw) {
         if (line.endsWith('\r'))
             line.chop(1);
-        if (!line.isEmpty())
-            lines.append(QString::fromUtf8(line));
+        lines.append(QString::fromUtf8(line));
     }
+    return lines;
+}
+
+QStringList EditionList::readLines(const QString &path, bool *ok)
+{
+    QStringList lines = readAllLines(path, ok);
+    lines.removeAll(QString());
     return lines;
 }
 
@@ -40,18 +113,6 @@ QList<EditionEntry> EditionList::read(const QString &path, bool *ok)
     return entries;
 }
 
-EditionEntry EditionList::parseLine(const QString &line)
-{
-    EditionEntry e;
-    const qsizetype comma = line.indexOf(QLatin1Char(','));
-    QString file = comma < 0 ? line : line.left(comma);
-    e.title = comma < 0 ? QString() : line.mid(comma + 1);
-    e.active = line.contains(QLatin1Char('*'));
-    file.remove(QLatin1Char('*'));
-    e.file = file.trimmed();
-    return e;
-}
-
 int EditionList::activeIndex(const QList<EditionEntry> &entries)
 {
     for (int i = 0; i < entries.size(); ++i)
@@ -62,10 +123,72 @@ int EditionList::activeIndex(const QList<EditionEntry> &entries)
 
 bool EditionList::write(const QString &path, const QStringList &lines)
 {
-    return WriteCrLfFile(path, lines);
+    const QFileInfo info(path);
+    const QString scratch = scratchPath(info.absolutePath());
+    if (!WriteCrLfFile(scratch, lines))
+        return false;
+    // rename() puts the new list in place in one step: the list is either the old or the
+    // new one, never a part of either.
+    if (std::rename(QFile::encodeName(scratch).constData(), QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(scratch);
+        return false;
+    }
+    return true;
 }
 
-QString EditionList::formatLine(const EditionEntry &entry)
+bool EditionList::append(const QString &path, const EditionEntry &entry)
 {
-    return (entry.active ? QStringLiteral("*") : QString()) + entry.file + QLatin1Char(',') + entry.title;
+    EditionEntry e = entry;
+    e.active = false;
+    if (!canCarry(e))
+        return false;
+    bool ok = false;
+    QStringList lines = readAllLines(path, &ok);
+    if (!ok && QFileInfo::exists(path))
+        return false;   // a list that is there but cannot be read is not replaced
+    lines.append(formatLine(e));
+    return write(path, lines);
+}
+
+bool EditionList::moveMark(QStringList &lines, int index)
+{
+    int target = -1;
+    for (int i = 0, n = 0; i < lines.size(); ++i) {
+        if (lines.at(i).isEmpty())
+            continue;
+        if (n++ == index) {
+            target = i;
+            break;
+        }
+    }
+    if (index < 0 || target < 0)
+        return false;
+    for (int i = 0; i < lines.size(); ++i) {
+        QString &line = lines[i];
+        const bool marked = line.startsWith(QLatin1Char('*'));
+        if (i == target && !marked)
+            line.prepend(QLatin1Char('*'));
+        else if (i != target && marked)
+            line.remove(0, 1);
+    }
+    return true;
+}
+
+bool EditionList::displayNameListed(const QString &path, const QString &name)
+{
+    const QString wanted = name.trimmed().toUpper();
+    const QStringList lines = readLines(path);
+    for (const QString &line : lines)
+        if (parseLine(line).title.trimmed().toUpper() == wanted)
+            return true;
+    return false;
+}
+
+bool EditionList::fileListed(const QString &path, const QString &file)
+{
+    const QStringList lines = readLines(path);
+    for (const QString &line : lines)
+        if (parseLine(line).file.compare(file.trimmed(), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }

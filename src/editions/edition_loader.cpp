@@ -16,29 +16,7 @@
 
 namespace {
 
-const char *const kListName = "dbnames.txt";
 const char *const kBackupFolder = "Backup";
-
-// The display text of a list line: everything after the first ",", or the whole line.
-QString displayText(const QString &line)
-{
-    const qsizetype comma = line.indexOf(QLatin1Char(','));
-    return comma < 0 ? line : line.mid(comma + 1);
-}
-
-// The file part of a marked line: the text between the first "*" and the first ",".
-QString markedFile(const QString &line)
-{
-    const qsizetype star = line.indexOf(QLatin1Char('*'));
-    const qsizetype comma = line.indexOf(QLatin1Char(','));
-    if (star < 0)
-        return QString();
-    if (comma < 0)
-        return line.mid(star + 1);
-    if (comma < star)
-        return QString();
-    return line.mid(star + 1, comma - star - 1);
-}
 
 } // namespace
 
@@ -51,7 +29,7 @@ EditionLoader::EditionLoader(const QString &folder)
 
 QString EditionLoader::listPath() const
 {
-    return FindFileNoCase(m_folder, QLatin1String(kListName));
+    return EditionList::listPath(m_folder);
 }
 
 EditionLoader::ListState EditionLoader::readActiveEdition() const
@@ -62,7 +40,7 @@ EditionLoader::ListState EditionLoader::readActiveEdition() const
 
     const QList<EditionEntry> entries = EditionList::read(path);
     const int active = EditionList::activeIndex(entries);
-    if (active >= 0) {
+    if (active >= 0 && !entries.at(active).file.isEmpty()) {
         CurrentDatabaseFile = entries.at(active).file;
         CurrentEditionTitle = entries.at(active).title;
         CurrentEditionTitle.replace(QLatin1Char('_'), QLatin1Char(' '));
@@ -97,44 +75,49 @@ EditionLoader::Choices EditionLoader::editionChoices() const
     if (!FileExistsNonEmpty(path))
         return choices;
 
-    const QStringList lines = EditionList::readLines(path);
-    for (const QString &line : lines) {
-        choices.names.append(ProperCaseAddress(displayText(line)));
-        // The first marked line is the active edition, the same line the edition is
-        // opened from; a second marked line (left by an interrupted change) is ignored.
-        if (line.contains(QLatin1Char('*')) && choices.selected < 0) {
-            CurrentDatabaseFile = markedFile(line);
-            choices.selected = int(choices.names.size()) - 1;
-        }
+    const QList<EditionEntry> entries = EditionList::read(path);
+    for (const EditionEntry &e : entries) {
+        choices.names.append(ProperCaseAddress(e.title));
+        choices.files.append(e.file);
     }
-    if (choices.selected < 0 && !choices.names.isEmpty())
+    // The first marked line is the active edition, the same line the edition is opened
+    // from; a second marked line (left by an interrupted change) is ignored.
+    choices.selected = EditionList::activeIndex(entries);
+    if (choices.selected >= 0)
+        CurrentDatabaseFile = entries.at(choices.selected).file;
+    else if (!entries.isEmpty())
         choices.selected = 0;
     return choices;
+}
+
+int EditionLoader::activeIndex() const
+{
+    return EditionList::activeIndex(EditionList::read(listPath()));
+}
+
+QString EditionLoader::entryFile(int index) const
+{
+    const QList<EditionEntry> entries = EditionList::read(listPath());
+    return index >= 0 && index < entries.size() ? entries.at(index).file : QString();
+}
+
+bool EditionLoader::entryOpens(int index) const
+{
+    const QString file = entryFile(index);
+    return !file.isEmpty() && IsEditionFile(FindFileNoCase(m_folder, file));
 }
 
 bool EditionLoader::makeActive(int index) const
 {
     const QString path = listPath();
-    const QStringList lines = EditionList::readLines(path);
-    if (index < 0 || index >= lines.size())
+    bool ok = false;
+    QStringList lines = EditionList::readAllLines(path, &ok);
+    if (!ok || !EditionList::moveMark(lines, index))
         return false;
-
-    QStringList out;
-    QString activeFile;
-    for (int i = 0; i < lines.size(); ++i) {
-        QString line = lines.at(i);
-        line.remove(QLatin1Char('*'));
-        if (i == index) {
-            line = QLatin1Char('*') + line.trimmed();
-            const qsizetype comma = line.indexOf(QLatin1Char(','));
-            activeFile = (comma < 0 ? line.mid(1) : line.mid(1, comma - 1)).trimmed();
-            activeFile.replace(QLatin1Char(' '), QLatin1Char('_'));
-        }
-        out.append(line);
-    }
-    if (!EditionList::write(path, out))
+    const QString file = EditionList::read(path).at(index).file;
+    if (!EditionList::write(path, lines))
         return false;
-    CurrentDatabaseFile = activeFile;
+    CurrentDatabaseFile = file;
     deletePageFiles();
     return true;
 }

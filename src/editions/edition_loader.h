@@ -45,16 +45,24 @@ public:
     // The entries of the edition list window: one per non-empty line, in file order.
     struct Choices {
         QStringList names;   // display names, capitalised as names and addresses are
+        QStringList files;   // the database file of each entry's line
         int selected = -1;   // the entry of the active line; 0 when none is marked; -1 when empty
     };
     // Reads the list for the edition list box and sets CurrentDatabaseFile from the
     // active line.
     Choices editionChoices() const;
 
+    // The entry (counted over the non-empty lines) that the list marks active, or -1.
+    int activeIndex() const;
+    // True when the database file of entry index can be opened as an edition.
+    bool entryOpens(int index) const;
+    // The database file of entry index ("" when there is no such entry).
+    QString entryFile(int index) const;
+
     // Makes entry index of the list (counted over its non-empty lines) the active edition:
-    // rewrites the list with the "*" on that line only, sets CurrentDatabaseFile to its
-    // file (blanks as "_") and clears the page cache. Answers false, changing nothing,
-    // when there is no such entry or the list cannot be rewritten.
+    // rewrites the list with the "*" on that line only, touching nothing else, sets
+    // CurrentDatabaseFile to its file and clears the page cache. Answers false, changing
+    // nothing, when there is no such entry or the list cannot be rewritten.
     bool makeActive(int index) const;
 
     // Deletes every page file ("*.html") of the folder; answers how many went.

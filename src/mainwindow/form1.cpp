@@ -323,7 +323,7 @@ void Form1::wireControls()
     // says so) does.
     connect(Combo1, &QComboBox::activated, this, [this](int) { Combo1_Click(); });
     connect(Combo2, &QComboBox::activated, this, [this](int) { Combo2_Click(); });
-    connect(Combo6, &QComboBox::activated, this, [this](int) { Combo6_Click(); });
+    connect(Combo6, &QComboBox::activated, this, &Form1::Combo6_Activated);
     connect(Command2, &QPushButton::clicked, this, [this]() { Command2_Click(); });
     connect(tmrWindowTrack, &QTimer::timeout, this, &Form1::tmrWindowTrack_Timer);
     wireKeywordSearch();

@@ -162,8 +162,13 @@ public:
     void PrepareEditions();
     // Copies the active edition's database into the Backup folder.
     void BackupEdition();
-    // The user's choice in the edition list (also raised by PrepareEditions).
+    // The user's choice in the edition list (also raised by PrepareEditions). A switch to
+    // an edition that cannot be opened is refused and changes nothing.
     void Combo6_Click();
+    // The user picked entry index of the edition list: the entry already active does
+    // nothing, any other one runs Combo6_Click.
+    void Combo6_Activated(int index);
+
 
     // ---- Topic and Sub-Topic selection ----------------------------------------------------
     void Combo1_Click();

@@ -70,7 +70,9 @@ void Form1::PrepareEditions()
     {
         const QSignalBlocker block(Combo6);
         Combo6->clear();
-        Combo6->addItems(choices.names);
+        // Each entry keeps its line's database file.
+        for (int i = 0; i < choices.names.size(); ++i)
+            Combo6->addItem(choices.names.at(i), choices.files.at(i));
     }
     // An empty list has no entry to select, and the rest does not run.
     if (choices.selected < 0)
@@ -86,17 +88,42 @@ void Form1::PrepareEditions()
     Combo2->clear();
 }
 
+void Form1::Combo6_Activated(int index)
+{
+    // Picking the edition that is already active changes nothing.
+    if (index == EditionLoader().activeIndex())
+        return;
+    Combo6_Click();
+}
+
 void Form1::Combo6_Click()
 {
     const EditionLoader loader;
     const int index = Combo6->currentIndex();
+    const int active = loader.activeIndex();
+    const auto stayOnActive = [this, active] {
+        const QSignalBlocker block(Combo6);
+        Combo6->setCurrentIndex(active);
+    };
+    if (index != -1 && index != active && !loader.entryOpens(index)) {
+        // A switch that cannot succeed changes nothing: the list, its file and the
+        // Topic lists stay on the edition that is open.
+        const QString file = loader.entryFile(index);
+        MsgBox(QStringLiteral("The edition '") + Combo6->itemText(index)
+                   + QStringLiteral("' cannot be opened: its database file ")
+                   + (file.isEmpty() ? QStringLiteral("is not named in the edition list") : file
+                          + QStringLiteral(" is missing or is not an edition database"))
+                   + QStringLiteral(".\nThe active edition stays as it was."),
+               vbExclamation, QStringLiteral("Edition"));
+        stayOnActive();
+        return;
+    }
     if (index != -1 && !loader.makeActive(index)) {
         MsgBox(QStringLiteral("The edition list dbnames.txt could not be rewritten, so the active edition "
                               "stays as it was."),
                vbExclamation, QStringLiteral("Edition List"));
-        const int active = loader.editionChoices().selected;
-        const QSignalBlocker block(Combo6);
-        Combo6->setCurrentIndex(active);
+        stayOnActive();
+        return;
     }
     if (!LoadDb())
         return;

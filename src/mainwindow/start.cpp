@@ -79,7 +79,10 @@ bool Start::CheckIE()
 
 void Start::LoadDbFiles()
 {
-    RebuildEditionList(ProgramFolder());
+    QStringList unlisted;
+    RebuildEditionList(ProgramFolder(), &unlisted);
+    if (!unlisted.isEmpty())
+        MsgBox(UnlistedEditionsMessage(unlisted), vbExclamation, QStringLiteral("Edition List"));
 }
 
 void Start::Timer1_Timer()

@@ -41,7 +41,7 @@ bool OpenDatabase(const QString &file)
     if (db.isOpen())
         return true;
 
-    const QString path = GetAppPath() + file;
+    const QString path = FindFileNoCase(GetAppPath(), file);
     const QFileInfo info(path);
     if (file.isEmpty() || !info.isFile())
         return false;
@@ -296,4 +296,29 @@ bool Recordset::update(const QString &table)
     m_changedColumns.clear();
     m_changedValues.clear();
     return ok;
+}
+
+bool IsEditionFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() == 0)
+        return false;
+    const QString name = QStringLiteral("edition-probe");
+    bool edition = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
+        url.setQuery(QStringLiteral("mode=ro"));
+        db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+        if (db.open()) {
+            QSqlQuery probe(db);
+            edition = probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Topics'"))
+                      && probe.next() && probe.value(0).toInt() > 0;
+            probe = QSqlQuery();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return edition;
 }

@@ -21,6 +21,10 @@ bool OpenDatabase(const QString &file);
 // Opens the current edition (CurrentDatabaseFile) as OpenDatabase does; when it cannot,
 // error says which edition could not be opened.
 bool OpenCurrentDatabase(QString &error);
+// True when the file at path (a full path) is an edition database that OpenDatabase
+// would open: an SQLite database holding the edition's tables. Reads the file through a
+// connection of its own, leaving the edition connection as it is.
+bool IsEditionFile(const QString &path);
 // Closes the connection when it is open (the next OpenDatabase opens it again).
 void CloseDatabase();
 bool DatabaseIsOpen();

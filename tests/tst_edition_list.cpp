@@ -1,0 +1,142 @@
+// Edition list lines round-trip: the mark, the file part, names the line cannot carry,
+// appending, and the rebuild at start-up choosing an edition that opens.
+#include "testhelper.h"
+
+#include "editions/edition_discovery.h"
+#include "editions/edition_list.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+class TestEditionList : public QObject
+{
+    Q_OBJECT
+private slots:
+    void parseLine_data();
+    void parseLine();
+    void carriedEntriesRoundTrip();
+    void moveMarkTouchesNothingElse();
+    void appendAndQueries();
+    void failedWriteKeepsList();
+    void rebuildListsEveryFile();
+    void rebuildActivatesAnEditionThatOpens();
+};
+
+void TestEditionList::parseLine_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("active");
+
+    QTest::newRow("star in name") << "Links.mdb,My *Best* Links" << "Links.mdb" << "My *Best* Links" << false;
+    QTest::newRow("star in file") << "*A*Links.mdb,A" << "A*Links.mdb" << "A" << true;
+    QTest::newRow("commas in name") << "a.mdb,One, two" << "a.mdb" << "One, two" << false;
+    QTest::newRow("only a star") << "*" << "" << "" << true;
+    QTest::newRow("no comma") << "Name only" << "" << "Name only" << false;
+    QTest::newRow("blank before star") << " *a.mdb,A" << "*a.mdb" << "A" << false;
+}
+
+void TestEditionList::parseLine()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, file);
+    QFETCH(QString, title);
+    QFETCH(bool, active);
+    const EditionEntry e = EditionList::parseLine(line);
+    QCOMPARE(e.file, file);
+    QCOMPARE(e.title, title);
+    QCOMPARE(e.active, active);
+}
+
+void TestEditionList::carriedEntriesRoundTrip()
+{
+    const QList<EditionEntry> carried = {
+        {"A*Links.mdb", "A*Links", true}, {"x.mdb", "a, b", false}, {"", "", false}, {"A Links.mdb", "*", false}};
+    for (const EditionEntry &e : carried) {
+        QVERIFY(EditionList::canCarry(e));
+        QCOMPARE(EditionList::parseLine(EditionList::formatLine(e)), e);
+    }
+    const QList<EditionEntry> refused = {
+        {"A,Links.mdb", "A", false}, {"a\nb.mdb", "A", false}, {"*a.mdb", "A", false}, {"a.mdb", "A\r\nB", false},
+        {" a.mdb", "A", false}};
+    for (const EditionEntry &e : refused)
+        QVERIFY2(!EditionList::canCarry(e), qPrintable(e.file));
+}
+
+void TestEditionList::moveMarkTouchesNothingElse()
+{
+    QStringList lines = {"*", "", "b.mdb,B *", "c.mdb,*C"};
+    QVERIFY(EditionList::moveMark(lines, 2));
+    QCOMPARE(lines, (QStringList{"", "", "b.mdb,B *", "*c.mdb,*C"}));
+    QVERIFY(!EditionList::moveMark(lines, 3));
+    QVERIFY(!EditionList::moveMark(lines, -1));
+}
+
+void TestEditionList::appendAndQueries()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dbnames.txt"));
+    // Appending creates a missing list; an existing one keeps its lines and line ends.
+    QVERIFY(EditionList::append(path, {"a.mdb", "Alpha", true}));
+    QVERIFY(EditionList::append(path, {"B_b.mdb", " Beta ", false}));
+    QVERIFY(!EditionList::append(path, {"c,d.mdb", "Gamma", false}));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("a.mdb,Alpha\r\nB_b.mdb, Beta \r\n"));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("tmpdbnames.txt"))));
+
+    QVERIFY(EditionList::displayNameListed(path, QStringLiteral("  beta")));
+    QVERIFY(!EditionList::displayNameListed(path, QStringLiteral("Bet")));
+    QVERIFY(EditionList::fileListed(path, QStringLiteral("b_B.MDB")));
+    QVERIFY(!EditionList::fileListed(path, QStringLiteral("b.mdb")));
+}
+
+void TestEditionList::failedWriteKeepsList()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dbnames.txt"));
+    QVERIFY(EditionList::write(path, {"*a.mdb,A"}));
+    // The scratch file cannot be made: the list stays whole.
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("tmpdbnames.txt")));
+    QVERIFY(!EditionList::write(path, {"b.mdb,B"}));
+    QVERIFY(!EditionList::append(path, {"b.mdb", "B", false}));
+    QCOMPARE(EditionList::readLines(path), QStringList{"*a.mdb,A"});
+}
+
+void TestEditionList::rebuildListsEveryFile()
+{
+    TestProgramFolder app;
+    for (const char *name : {"A*Links.mdb", "A,Links.mdb", "A Links.mdb", "A_Links.mdb"})
+        app.writeFile(QString::fromUtf8(name), "x");
+    QStringList unlisted;
+    QVERIFY(RebuildEditionList(app.path(), &unlisted));
+    // Every file that the line can carry is listed under its own name; the one with a ","
+    // is named in the message instead.
+    const QList<EditionEntry> list = EditionList::read(app.file(QStringLiteral("dbnames.txt")));
+    QStringList files;
+    for (const EditionEntry &e : list)
+        files.append(e.file);
+    QCOMPARE(files, (QStringList{"A Links.mdb", "A*Links.mdb", "A_Links.mdb", "Sample_Links.mdb"}));
+    QCOMPARE(unlisted, QStringList{"A,Links.mdb"});
+    QVERIFY(UnlistedEditionsMessage(unlisted).contains(QStringLiteral("\"A,Links.mdb\"")));
+}
+
+void TestEditionList::rebuildActivatesAnEditionThatOpens()
+{
+    TestProgramFolder app;
+    app.writeFile(QStringLiteral("Empty.mdb"), "");
+    app.writeFile(QStringLiteral("Notes.mdb"), "plain text, no database");
+    QVERIFY(RebuildEditionList(app.path()));
+    QCOMPARE(app.readFile(QStringLiteral("dbnames.txt")),
+             QByteArray("Empty.mdb,Empty\r\nNotes.mdb,Notes\r\n*Sample_Links.mdb,Sample links\r\n"));
+
+    // With no edition that opens, the first file is still marked.
+    QFile::remove(app.file(QStringLiteral("Sample_Links.mdb")));
+    QVERIFY(RebuildEditionList(app.path()));
+    QCOMPARE(EditionList::read(app.file(QStringLiteral("dbnames.txt"))).at(0).active, true);
+}
+
+QTEST_GUILESS_MAIN(TestEditionList)
+#include "tst_edition_list.moc"

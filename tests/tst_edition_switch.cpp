@@ -1,0 +1,115 @@
+// Switching editions through the main window's edition list, as the user picks with the
+// mouse and the keyboard.
+
+#include "form1_support.h"
+#include "testhelper.h"
+
+#include "platform/dialogs.h"
+#include "shared/globals.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QtTest>
+
+using namespace Form1Test;
+
+namespace {
+
+QStringList pageFiles(const TestProgramFolder &app)
+{
+    return QDir(app.path()).entryList({QStringLiteral("*.html")}, QDir::Files);
+}
+
+// Opens the list's drop-down with the mouse and clicks entry row. The drop-down ignores a
+// release that comes too soon after it opened, so the click is repeated until it closes.
+void clickEntry(QComboBox *combo, int row)
+{
+    QTest::mouseClick(combo, Qt::LeftButton);
+    QAbstractItemView *view = combo->view();
+    QTRY_VERIFY(view->isVisible());
+    const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+    QTest::mouseMove(view->viewport(), at);
+    QTRY_VERIFY((QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at), !view->isVisible()));
+}
+
+} // namespace
+
+class TestEditionSwitch : public WindowTestCase
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_app = std::make_unique<TestProgramFolder>(); IsOnline = false; }
+    void cleanup()
+    {
+        closeMainWindow();
+        RemoveProgramFolder(m_app, true);
+    }
+    void pickingTheActiveEntryChangesNothing();
+    void pickingAnotherEntrySwitches();
+    void failedSwitchChangesNothing();
+
+private:
+    std::unique_ptr<TestProgramFolder> m_app;
+};
+
+void TestEditionSwitch::pickingTheActiveEntryChangesNothing()
+{
+    m_app->makeEdition(QStringLiteral("garden.mdb"));
+    m_app->writeFile(QStringLiteral("dbnames.txt"), "*Sample_Links.mdb,Sample Links\r\ngarden.mdb,Garden\r\n");
+    Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
+    QVERIFY(QFile::remove(m_app->file(QStringLiteral("Backup/Sample_Links.mdb"))));
+    const QStringList pages = pageFiles(*m_app);
+    QVERIFY(!pages.isEmpty());
+
+    clickEntry(form->Combo6, 0);
+    QCOMPARE(form->Combo6->currentIndex(), 0);
+    QCOMPARE(form->Combo1->currentText(), QStringLiteral("Computing"));
+    QCOMPARE(form->Combo2->currentText(), QStringLiteral("Programming"));
+    QCOMPARE(pageFiles(*m_app), pages);
+    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("Backup/Sample_Links.mdb"))));
+}
+
+void TestEditionSwitch::pickingAnotherEntrySwitches()
+{
+    m_app->makeEdition(QStringLiteral("Garden.mdb"));
+    // The line names the file in another letter case, and its name changes when shown.
+    m_app->writeFile(QStringLiteral("dbnames.txt"), "*Sample_Links.mdb,Sample Links\r\ngarden.mdb,north - south\r\n");
+    Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
+    QCOMPARE(comboItems(form->Combo6), (QStringList{"Sample Links", "North -South"}));
+
+    clickEntry(form->Combo6, 1);
+    QCOMPARE(m_app->readFile(QStringLiteral("dbnames.txt")),
+             QByteArray("Sample_Links.mdb,Sample Links\r\n*garden.mdb,north - south\r\n"));
+    QCOMPARE(CurrentDatabaseFile, QStringLiteral("garden.mdb"));
+    QCOMPARE(comboItems(form->Combo1), QStringList{"Select Topic"});
+    QVERIFY(pageFiles(*m_app).isEmpty());
+    QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("Backup/Garden.mdb"))));
+}
+
+void TestEditionSwitch::failedSwitchChangesNothing()
+{
+    m_app->writeFile(QStringLiteral("x.mdb"), "just text");
+    const QByteArray list("*Sample_Links.mdb,Sample Links\r\nx.mdb,X\r\n");
+    m_app->writeFile(QStringLiteral("dbnames.txt"), list);
+    Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
+
+    DialogScript::answer(vbOK);
+    form->Combo6->setFocus();
+    QTest::keyClick(form->Combo6, Qt::Key_Down);
+    QCOMPARE(DialogScript::last().prompt,
+             QStringLiteral("The edition 'X' cannot be opened: its database file x.mdb is missing or is not an "
+                            "edition database.\nThe active edition stays as it was."));
+    QCOMPARE(form->Combo6->currentText(), QStringLiteral("Sample Links"));
+    QCOMPARE(m_app->readFile(QStringLiteral("dbnames.txt")), list);
+    QCOMPARE(CurrentDatabaseFile, QStringLiteral("Sample_Links.mdb"));
+    QCOMPARE(form->Combo2->currentText(), QStringLiteral("Programming"));
+    // The Topic list still belongs to the open edition: its Sub-Topics come up.
+    choose(form->Combo1, QStringLiteral("Science"));
+    QVERIFY(form->Combo2->count() > 0);
+}
+
+QTEST_MAIN(TestEditionSwitch)
+#include "tst_edition_switch.moc"
