@@ -84,6 +84,8 @@ void CategoryTree::WalkTree(TreeNode *&node)
 
 void CategoryTree::ExpandSubtree(TreeNode *node, bool flag)
 {
+    // The rows walked here have just come into view: one repaint for all of them.
+    const TreeNodes::QuietChanges quiet(node ? node->treeWidget() : nullptr);
     while (node) {
         node->setExpanded(flag);
         if (TreeNode *child = node->Child())

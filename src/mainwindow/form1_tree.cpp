@@ -6,6 +6,7 @@
 
 #include "editing/notations.h"
 #include "mainwindow/category_tree.h"
+#include "mainwindow/tree_column_fit.h"
 #include "mainwindow/tree_image_list.h"
 #include "shared/c_tree_view.h"
 #include "shared/database.h"
@@ -15,7 +16,6 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -78,33 +78,6 @@ QList<int> rowPath(QModelIndex index)
         rows.prepend(index.row());
     return rows;
 }
-
-// Keeps the tree's one column as wide as its widest node on show, and at least as wide as
-// the tree: long names are shown whole, and the tree then scrolls sideways.
-class TreeColumnFit : public QObject
-{
-public:
-    explicit TreeColumnFit(QTreeWidget *tree)
-        : QObject(tree)
-        , m_tree(tree)
-    {
-        tree->header()->setStretchLastSection(false);
-        tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-        tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        tree->viewport()->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Resize)
-            m_tree->header()->setMinimumSectionSize(m_tree->viewport()->width());
-        return false;
-    }
-
-private:
-    QTreeWidget *m_tree;
-};
 
 } // namespace
 

@@ -32,7 +32,7 @@ public:
     QTimer *Timer1 = nullptr;
 
     // How long one tick of the splash lasts, in milliseconds.
-    static constexpr int kTickMs = 15;
+    static constexpr int kTickMs = 1;
 
 signals:
     // Emitted when the bar is full, after the main window has been shown.

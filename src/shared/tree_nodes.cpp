@@ -21,15 +21,6 @@ QColor colourFromNumber(qint32 colour)
     return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
 }
 
-void setColourRole(QTreeWidgetItem *item, int role, qint32 colour)
-{
-    const QColor c = colourFromNumber(colour);
-    if (c.isValid())
-        item->setData(0, role, QBrush(c));
-    else if (item->data(0, role).isValid())
-        item->setData(0, role, QVariant());   // follows the palette
-}
-
 // The view forgets the expanded state of items taken out and put back: give it back.
 void reapplyExpanded(QTreeWidgetItem *item)
 {
@@ -100,10 +91,22 @@ TreeNode *TreeNode::Child() const
     return childCount() > 0 ? from(child(0)) : nullptr;
 }
 
-static QTreeWidgetItem *siblingAt(const QTreeWidgetItem *item, int offset, bool absolute)
+int TreeNode::row() const
 {
-    QTreeWidgetItem *p = item->parent();
-    QTreeWidget *tree = item->treeWidget();
+    QTreeWidgetItem *p = parent();
+    QTreeWidget *tree = treeWidget();
+    auto *self = const_cast<TreeNode *>(this);
+    const int hint = m_rowHint;
+    if (hint >= 0 && (p ? p->child(hint) : (tree ? tree->topLevelItem(hint) : nullptr)) == self)
+        return hint;
+    m_rowHint = p ? p->indexOfChild(self) : (tree ? tree->indexOfTopLevelItem(self) : -1);
+    return m_rowHint;
+}
+
+QTreeWidgetItem *TreeNode::siblingAt(int offset, bool absolute) const
+{
+    QTreeWidgetItem *p = parent();
+    QTreeWidget *tree = treeWidget();
     const int count = p ? p->childCount() : (tree ? tree->topLevelItemCount() : 0);
     if (count == 0)
         return nullptr;
@@ -111,42 +114,47 @@ static QTreeWidgetItem *siblingAt(const QTreeWidgetItem *item, int offset, bool 
     if (absolute) {
         row = offset < 0 ? count - 1 : 0;
     } else {
-        const int own = p ? p->indexOfChild(const_cast<QTreeWidgetItem *>(item))
-                          : tree->indexOfTopLevelItem(const_cast<QTreeWidgetItem *>(item));
+        const int own = this->row();
         if (own < 0)
             return nullptr;
         row = own + offset;
     }
     if (row < 0 || row >= count)
         return nullptr;
-    return p ? p->child(row) : tree->topLevelItem(row);
+    QTreeWidgetItem *sibling = p ? p->child(row) : tree->topLevelItem(row);
+    // A walk along the siblings finds the next one's row at once.
+    if (TreeNode *node = from(sibling); node && !absolute)
+        node->m_rowHint = row;
+    return sibling;
 }
 
 TreeNode *TreeNode::Next() const
 {
-    return from(siblingAt(this, 1, false));
+    return from(siblingAt(1, false));
 }
 
 TreeNode *TreeNode::Previous() const
 {
-    return from(siblingAt(this, -1, false));
+    return from(siblingAt(-1, false));
 }
 
 TreeNode *TreeNode::FirstSibling() const
 {
-    return from(siblingAt(this, 0, true));
+    return from(siblingAt(0, true));
 }
 
 TreeNode *TreeNode::LastSibling() const
 {
-    return from(siblingAt(this, -1, true));
+    return from(siblingAt(-1, true));
 }
 
 void TreeNode::setExpanded(bool expanded)
 {
     const bool changed = m_expanded != expanded;
     m_expanded = expanded;
-    if (treeWidget() && isExpanded() != expanded)
+    // A node without children is open only in its picture: the view keeps no state for
+    // it until it gets a child (TreeNodes::insertInto hands the state over then).
+    if (treeWidget() && (expanded ? childCount() > 0 : true) && isExpanded() != expanded)
         QTreeWidgetItem::setExpanded(expanded);
     if (changed)
         updatePicture();
@@ -204,12 +212,35 @@ void TreeNode::setExpandedImage(int image)
 
 void TreeNode::setForeColor(qint32 colour)
 {
-    setColourRole(this, Qt::ForegroundRole, colour);
+    setColourRole(Qt::ForegroundRole, colour);
 }
 
 void TreeNode::setBackColor(qint32 colour)
 {
-    setColourRole(this, Qt::BackgroundRole, colour);
+    setColourRole(Qt::BackgroundRole, colour);
+}
+
+void TreeNode::setColourRole(int role, qint32 colour)
+{
+    const QColor c = colourFromNumber(colour);
+    if (c.isValid())
+        setShownData(role, QBrush(c));
+    else if (data(0, role).isValid())
+        setShownData(role, QVariant());   // follows the palette
+}
+
+void TreeNode::setShownData(int role, const QVariant &value)
+{
+    QTreeWidget *tree = treeWidget();
+    if (!tree || !m_owner || m_owner->m_quiet == 0) {
+        setData(0, role, value);
+        return;
+    }
+    QAbstractItemModel *model = tree->model();
+    const bool blocked = model->blockSignals(true);
+    setData(0, role, value);
+    model->blockSignals(blocked);
+    m_owner->m_quietChanges = true;
 }
 
 QColor TreeNode::ForeColor() const
@@ -254,7 +285,7 @@ void TreeNode::updatePicture()
     if (number == m_shownImage)
         return;
     m_shownImage = number;
-    setIcon(0, m_owner && number > 0 ? m_owner->image(number) : QIcon());
+    setShownData(Qt::DecorationRole, m_owner && number > 0 ? m_owner->image(number) : QIcon());
 }
 
 void TreeNode::refreshPicture()
@@ -324,9 +355,13 @@ TreeNode *TreeNodes::Add(QTreeWidgetItem *relative, int relationship, const QStr
     if (!relative) {
         position = m_tree->topLevelItemCount();
     } else {
+        // The relative's row is looked up only where it counts: a lookup is a walk over
+        // its siblings.
         QTreeWidgetItem *relParent = relative->parent();
-        const int count = relParent ? relParent->childCount() : m_tree->topLevelItemCount();
-        const int relRow = relParent ? relParent->indexOfChild(relative) : m_tree->indexOfTopLevelItem(relative);
+        const auto count = [&] { return relParent ? relParent->childCount() : m_tree->topLevelItemCount(); };
+        const auto relRow = [&] {
+            return relParent ? relParent->indexOfChild(relative) : m_tree->indexOfTopLevelItem(relative);
+        };
         switch (relationship) {
         case tvwChild: {
             parent = relative;
@@ -340,15 +375,15 @@ TreeNode *TreeNodes::Add(QTreeWidgetItem *relative, int relationship, const QStr
             break;
         case tvwLast:
             parent = relParent;
-            position = count;
+            position = count();
             break;
         case tvwNext:
             parent = relParent;
-            position = relRow + 1;
+            position = relRow() + 1;
             break;
         case tvwPrevious:
             parent = relParent;
-            position = relRow;
+            position = relRow();
             break;
         default:
             throw TreeNodeError(380, TreeSource, QStringLiteral("Invalid property value"));
@@ -372,10 +407,29 @@ TreeNode *TreeNodes::Add(QTreeWidgetItem *relative, int relationship, const QStr
 
 void TreeNodes::insertInto(QTreeWidgetItem *parent, int position, TreeNode *node)
 {
-    if (parent)
-        parent->insertChild(position, node);
-    else
+    if (!parent) {
         m_tree->insertTopLevelItem(position, node);
+        return;
+    }
+    parent->insertChild(position, node);
+    // An open node that had no children shows its first one.
+    if (const TreeNode *above = TreeNode::from(parent); above && above->m_expanded && parent->childCount() == 1)
+        parent->setExpanded(true);
+}
+
+TreeNodes::QuietChanges::QuietChanges(QTreeWidget *tree)
+    : m_nodes(TreeNodes::of(tree))
+{
+    if (m_nodes)
+        ++m_nodes->m_quiet;
+}
+
+TreeNodes::QuietChanges::~QuietChanges()
+{
+    if (!m_nodes || --m_nodes->m_quiet > 0 || !m_nodes->m_quietChanges)
+        return;
+    m_nodes->m_quietChanges = false;
+    m_nodes->m_tree->viewport()->update();
 }
 
 int TreeNodes::sortedPosition(QTreeWidgetItem *parent, const QString &text)

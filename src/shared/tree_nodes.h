@@ -118,8 +118,17 @@ private:
     friend class TreeNodes;
     TreeNode() : QTreeWidgetItem(ItemType) {}
 
+    // Its row among its siblings, looked up from the last row found (rows are checked, so
+    // a stale hint costs one look-up as before).
+    int row() const;
+    QTreeWidgetItem *siblingAt(int offset, bool absolute) const;
+    void setColourRole(int role, qint32 colour);
+    // Sets what the row shows; quietly while the collection's QuietChanges lives.
+    void setShownData(int role, const QVariant &value);
+
     QPointer<TreeNodes> m_owner;
     int m_slot = -1;
+    mutable int m_rowHint = -1;
     QString m_key;
     QString m_tag;
     int m_image = 0;
@@ -160,6 +169,22 @@ public:
     TreeNode *Item(const QString &key) const;     // nullptr when no node has that key
     QList<TreeNode *> All() const;                // in Index order
 
+    // While one lives, the pictures and colours nodes of the tree take are not announced
+    // to the view row by row: the tree is repainted once when the last one ends. Meant for
+    // rows just brought into view, whose heights the view has yet to measure, such as the
+    // children of a node being expanded.
+    class QuietChanges
+    {
+    public:
+        explicit QuietChanges(QTreeWidget *tree);
+        ~QuietChanges();
+        QuietChanges(const QuietChanges &) = delete;
+        QuietChanges &operator=(const QuietChanges &) = delete;
+
+    private:
+        QPointer<TreeNodes> m_nodes;
+    };
+
     // The pictures the nodes' image numbers refer to (number 1 is the first).
     void setImageList(const QList<QIcon> &images);
     QList<QIcon> imageList() const { return m_images; }
@@ -179,4 +204,6 @@ private:
     mutable int m_holes = 0;
     QHash<QString, TreeNode *> m_byKey;
     QList<QIcon> m_images;
+    int m_quiet = 0;               // QuietChanges alive
+    bool m_quietChanges = false;   // a node changed meanwhile
 };
