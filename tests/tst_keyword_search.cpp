@@ -49,6 +49,14 @@ QStringList takeSearchWindows()
     return addresses;
 }
 
+// The widget that receives the keys typed into box once it has the focus.
+QWidget *typingTarget(QComboBox *box)
+{
+    box->setFocus();
+    QCoreApplication::processEvents();
+    return QApplication::focusWidget() ? QApplication::focusWidget() : box;
+}
+
 void pressEnter(QWidget *w)
 {
     QTest::keyClick(w, Qt::Key_Return);
@@ -207,30 +215,32 @@ void TestKeywordSearch::keywordBoxCompletesAndRemembers()
 {
     Form1 *form = showProgramming(true);
     QLineEdit *edit = form->cb1->lineEdit();
+    // A user's keys go to the widget with the focus: the combo box, not its edit field.
+    QWidget *keys = typingTarget(form->cb1);
     QCOMPARE(comboItems(form->cb1), (QStringList{"", "programming", "languages"}));
     QCOMPARE(form->cb1->currentIndex(), 0);
     QCOMPARE(form->cb1->currentText(), QString());
 
     // Typing completes from the list; the completed tail is selected.
-    QTest::keyClicks(edit, QStringLiteral("lan"));
+    QTest::keyClicks(keys, QStringLiteral("lan"));
     QCOMPARE(edit->text(), QStringLiteral("languages"));
     QCOMPARE(edit->selectedText(), QStringLiteral("guages"));
-    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClick(keys, Qt::Key_Backspace);
     QCOMPARE(edit->text(), QStringLiteral("lan"));
 
     // Only blanks: nothing is stored or opened.
     edit->clear();
-    QTest::keyClicks(edit, QStringLiteral("   "));
-    pressEnter(edit);
+    QTest::keyClicks(keys, QStringLiteral("   "));
+    pressEnter(keys);
     QCOMPARE(rootKeyword(1), QStringLiteral("|programming|languages"));
     QCoreApplication::processEvents();
     QCOMPARE(takeSearchWindows(), QStringList());
 
     // A new word is stored with the Sub-Topic and searched for.
     edit->clear();
-    QTest::keyClicks(edit, QStringLiteral("fresh fish"));
+    QTest::keyClicks(keys, QStringLiteral("fresh fish"));
     QCOMPARE(edit->text(), QStringLiteral("fresh fish"));
-    pressEnter(edit);
+    pressEnter(keys);
     QCOMPARE(rootKeyword(1), QStringLiteral("|programming|languages|fresh fish"));
     QCOMPARE(form->cb1->currentText(), QStringLiteral("fresh fish"));
     QCOMPARE(takeSearchWindows(), QStringList{Server + "/cgi-bin/search?search=fresh+fish"});
@@ -238,8 +248,8 @@ void TestKeywordSearch::keywordBoxCompletesAndRemembers()
     // A listed word in other case and with blanks around it is searched, not stored again,
     // and the box keeps what was typed.
     edit->clear();
-    QTest::keyClicks(edit, QStringLiteral("  LANGUAGES "));
-    pressEnter(edit);
+    QTest::keyClicks(keys, QStringLiteral("  LANGUAGES "));
+    pressEnter(keys);
     QCOMPARE(form->cb1->currentText(), QStringLiteral("  LANGUAGES "));
     QCOMPARE(rootKeyword(1), QStringLiteral("|programming|languages|fresh fish"));
     QCOMPARE(takeSearchWindows(), QStringList{Server + "/cgi-bin/search?search=++LANGUAGES+"});
@@ -253,6 +263,7 @@ void TestKeywordSearch::keywordBoxWithModeOff()
 {
     Form1 *form = showProgramming(false);
     QLineEdit *edit = form->cb1->lineEdit();
+    QWidget *keys = typingTarget(form->cb1);
     QCOMPARE(form->cb1->count(), 0);
 
     // Switching the mode on shows nothing until the next Sub-Topic choice.
@@ -262,7 +273,7 @@ void TestKeywordSearch::keywordBoxWithModeOff()
     QCOMPARE(comboItems(form->cb1), (QStringList{"", "programming", "languages"}));
 
     // Switching it off empties the box, list and text.
-    QTest::keyClicks(edit, QStringLiteral("pro"));
+    QTest::keyClicks(keys, QStringLiteral("pro"));
     form->mnuIsOff->trigger();
     QVERIFY(!form->mnuISon->isChecked() && form->mnuIsOff->isChecked());
     QCOMPARE(form->cb1->count(), 0);
@@ -271,17 +282,17 @@ void TestKeywordSearch::keywordBoxWithModeOff()
     // No completion with the mode off, but Enter still searches; a word the Sub-Topic has
     // already is not stored a second time, a new one is.
     form->cb1->setFocus();
-    QTest::keyClicks(edit, QStringLiteral("prog"));
+    QTest::keyClicks(keys, QStringLiteral("prog"));
     QCOMPARE(edit->text(), QStringLiteral("prog"));
     QCOMPARE(edit->selectedText(), QString());
     edit->clear();
-    QTest::keyClicks(edit, QStringLiteral("Programming"));
-    pressEnter(edit);
+    QTest::keyClicks(keys, QStringLiteral("Programming"));
+    pressEnter(keys);
     QCOMPARE(rootKeyword(1), QStringLiteral("|programming|languages"));
     QCOMPARE(takeSearchWindows(), QStringList{Server + "/cgi-bin/search?search=Programming"});
     edit->clear();
-    QTest::keyClicks(edit, QStringLiteral("C#"));
-    pressEnter(edit);
+    QTest::keyClicks(keys, QStringLiteral("C#"));
+    pressEnter(keys);
     QCOMPARE(rootKeyword(1), QStringLiteral("|programming|languages|C#"));
     QCOMPARE(takeSearchWindows(), QStringList{Server + "/cgi-bin/search?search=C%23"});
 }

@@ -66,8 +66,11 @@ void Form1::wireKeywordSearch()
     // Completion runs only while the search mode is on, so the keyword box's keys go
     // through cb1_KeyPress; the type-ahead only lends its drop-down list.
     ComboTypeAhead *typeAhead = ComboTypeAhead::attach(cb1);
-    cb1->lineEdit()->removeEventFilter(typeAhead);
-    cb1->lineEdit()->installEventFilter(new KeywordBoxKeys(this, typeAhead));
+    typeAhead->setCompleting(false);
+    // The box holds the focus and passes keys on to its edit field: watch both.
+    auto *keys = new KeywordBoxKeys(this, typeAhead);
+    cb1->installEventFilter(keys);
+    cb1->lineEdit()->installEventFilter(keys);
     connect(Text1, &QLineEdit::returnPressed, this, [this]() { Text1_KeyPress(KeyEnter); });
 }
 

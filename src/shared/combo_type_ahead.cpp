@@ -194,18 +194,22 @@ bool ComboTypeAhead::eventFilter(QObject *watched, QEvent *event)
 {
     if (!m_combo)
         return false;
+    // A user's keys reach the combo box, which holds the focus and passes them on to its
+    // edit field; keys sent to the edit field itself are handled the same way.
+    if (event->type() == QEvent::KeyPress && (watched == m_combo || watched == m_combo->lineEdit())) {
+        if (!m_completing)
+            return false;
+        const int code = KeyPressCharCode(static_cast<QKeyEvent *>(event));
+        if (code < 0)
+            return false;
+        const int answer = AutoCompleteComboBox(m_combo, code);
+        return answer != KeyEnter;   // Enter goes on to the box; the rest was handled
+    }
     if (watched == m_combo->lineEdit()) {
-        if (event->type() == QEvent::KeyPress) {
-            const int code = KeyPressCharCode(static_cast<QKeyEvent *>(event));
-            if (code < 0)
-                return false;
-            const int answer = AutoCompleteComboBox(m_combo, code);
-            return answer != KeyEnter;   // Enter goes on to the box; the rest was handled
-        }
         if (event->type() == QEvent::FocusOut)
             hideDropDown();
     } else if (watched == m_combo) {
-        if (event->type() == QEvent::Hide || event->type() == QEvent::Move)
+        if (event->type() == QEvent::Hide || event->type() == QEvent::Move || event->type() == QEvent::FocusOut)
             hideDropDown();
     }
     return false;

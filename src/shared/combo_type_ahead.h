@@ -40,6 +40,9 @@ public:
     // The drop-down list shown while typing (created on first use).
     QListView *dropDown();
     void hideDropDown();
+    // Whether typed keys are completed here (on by default); a box whose owner completes
+    // through AutoCompleteComboBox itself switches it off and keeps only the drop-down.
+    void setCompleting(bool on) { m_completing = on; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -48,4 +51,5 @@ private:
     explicit ComboTypeAhead(QComboBox *combo);
     QPointer<QComboBox> m_combo;
     QPointer<QListView> m_list;
+    bool m_completing = true;
 };
