@@ -18,6 +18,7 @@
 #include "platform/dialogs.h"
 #include "platform/webbrowser.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
@@ -89,6 +90,7 @@ private slots:
     void addLinkFromOwnBrowserWindow();
     void addLinkFromFile();
     void addLinkRefusals();
+    void addLinkAddressFollowsOnlyPicks();
     void firstLinkGetsIdOne();
     void addFailureWritesNothing();
 
@@ -281,8 +283,10 @@ void TestLinkEditing::addLinkFromFile()
     QString third;
     QString nameAfterCancel, addressAfterCancel;
     OnModal<Form3> add([&](Form3 *dialog) {
-        dialog->Combo1->setCurrentIndex(2);
-        emit dialog->Combo1->activated(2);
+        // Stepping through the name list with the arrow keys picks as well.
+        dialog->Combo1->setFocus();
+        QTest::keyClick(dialog->Combo1, Qt::Key_Down);
+        QTest::keyClick(dialog->Combo1, Qt::Key_Down);
         third = dialog->Combo2->currentText();
 
         DialogScript::cancel();
@@ -350,6 +354,43 @@ void TestLinkEditing::addLinkRefusals()
     }
     QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Sit")), 29);
     QCOMPARE(dialog.result(), 0);
+}
+
+void TestLinkEditing::addLinkAddressFollowsOnlyPicks()
+{
+    SetOpenBrowserPagesSource([] { return QList<BrowserPage>{{"One", "https://one/"}, {"Two", "https://two/"}}; });
+    Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
+    rightClick(form, nodeAt(form, QStringLiteral("Programming\\Languages")));
+    Form1CategoryTreeHost host(form);
+    Form3 dialog(host, form);
+    dialog.Form_Load();
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    const auto typeInto = [](QComboBox *box, const QString &text) {
+        box->setFocus();
+        box->lineEdit()->clear();
+        QTest::keyClicks(box, text);
+    };
+
+    // A picked title picks its window's address.
+    dialog.Combo1->showPopup();
+    QAbstractItemView *list = dialog.Combo1->view();
+    QTRY_VERIFY(list->isVisible());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 0)).center());
+    QCOMPARE(dialog.Combo1->currentText(), QStringLiteral("Two"));
+    QCOMPARE(dialog.Combo2->currentText(), QStringLiteral("https://two/"));
+
+    // A typed name that equals another window's title is only a name: neither moving the
+    // focus on nor Enter ("Add") replaces the typed address.
+    typeInto(dialog.Combo2, QStringLiteral("https://mine/"));
+    typeInto(dialog.Combo1, QStringLiteral("One"));
+    QTest::keyClick(dialog.Combo1, Qt::Key_Tab);
+    QVERIFY(!dialog.Combo1->hasFocus());
+    QCOMPARE(dialog.Combo2->currentText(), QStringLiteral("https://mine/"));
+    dialog.Combo1->setFocus();
+    QTest::keyClick(dialog.Combo1, Qt::Key_Return);
+    QCOMPARE(linksOf(QStringLiteral("Programming/Languages")), QStringList{"One|https://mine/|"});
 }
 
 void TestLinkEditing::firstLinkGetsIdOne()

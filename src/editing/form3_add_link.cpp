@@ -8,6 +8,7 @@
 #include "platform/dialogs.h"
 #include "shared/dialog_layout.h"
 #include "shared/globals.h"
+#include "shared/pick_combo_box.h"
 #include "shared/tree_nodes.h"
 
 #include <QComboBox>
@@ -20,7 +21,10 @@ Form3::Form3(CategoryTreeHost &host, QWidget *parent)
     : CategoryTreeDialog(host, QStringLiteral("Form3"), QStringLiteral("Add  Link"), parent)
 {
     Label1 = new QLabel(QStringLiteral("Link Name:"), this);
-    Combo1 = new QComboBox(this);
+    // Only a pick from the name list may pick an address: a typed name that equals a
+    // listed title is a name, nothing more.
+    auto *names = new PickComboBox(this);
+    Combo1 = names;
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Label4 = new QLabel(QStringLiteral("Link Address:"), this);
     Combo2 = new QComboBox(this);
@@ -39,8 +43,10 @@ Form3::Form3(CategoryTreeHost &host, QWidget *parent)
     grid->addWidget(Combo2, 1, 1);
     grid->addWidget(Command3, 1, 2);
     build(grid, QStringLiteral("Add"), Combo1);
+    // The name is stored as typed: no completion rewrites it.
+    Combo1->setCompleter(nullptr);
 
-    connect(Combo1, &QComboBox::activated, this, [this](int) { Combo1_Click(); });
+    connect(names, &PickComboBox::picked, this, [this](int) { Combo1_Click(); });
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
     connect(Command3, &QPushButton::clicked, this, &Form3::Command3_Click);
 }
