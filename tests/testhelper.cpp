@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLabel>
 #include <QtTest>
 
 QString BuiltProgramFolder()
@@ -119,4 +120,31 @@ QStringList QueryRows(const QString &sql, const QVariantList &values)
 qint64 QueryCount(const QString &sql, const QVariantList &values)
 {
     return QueryValue(sql, values).toLongLong();
+}
+
+bool LabelShowsText(const QLabel *label, const QString &text)
+{
+    QLabel plain;
+    plain.setTextFormat(Qt::PlainText);
+    plain.setText(text);
+    plain.setFont(label->font());
+    plain.setPalette(label->palette());
+    plain.setAlignment(label->alignment());
+    plain.setWordWrap(label->wordWrap());
+    plain.setIndent(label->indent());
+    plain.setMargin(label->margin());
+    plain.setContentsMargins(label->contentsMargins());
+    plain.setFrameStyle(label->frameStyle());
+    plain.resize(label->size());
+    const QImage shown = const_cast<QLabel *>(label)->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return plain.grab().toImage().convertToFormat(QImage::Format_RGB32) == shown;
+}
+
+QLabel *LabelWith(const QWidget *widget, const QString &part)
+{
+    const QList<QLabel *> labels = widget->findChildren<QLabel *>();
+    for (QLabel *label : labels)
+        if (label->text().contains(part))
+            return label;
+    return nullptr;
 }

@@ -9,6 +9,9 @@
 
 #include <memory>
 
+class QLabel;
+class QWidget;
+
 class TestProgramFolder
 {
 public:
@@ -54,3 +57,9 @@ bool OpenEdition(const QString &fileName);
 QStringList QueryRows(const QString &sql, const QVariantList &values = {});
 // The first column of the first row of a query as a number (counts, largest ids).
 qint64 QueryCount(const QString &sql, const QVariantList &values = {});
+
+// True when the label looks exactly like a label showing text as plain text: an "&" drawn
+// as a shortcut underline, or text taken for markup, looks different.
+bool LabelShowsText(const QLabel *label, const QString &text);
+// The label among widget's children whose text contains part (nullptr when none).
+QLabel *LabelWith(const QWidget *widget, const QString &part);

@@ -2,9 +2,12 @@
 // Topics; add, delete, rename and move of Sub-Topics. Each case answers the boxes through
 // the dialog seam and checks the texts shown, the edition's rows, the lists and the page.
 
+#include "editing_tree_support.h"
 #include "form1_support.h"
 #include "testhelper.h"
 
+#include "editing/category_editing.h"
+#include "editing/form7_color_scheme.h"
 #include "editing/form33_move_subtopic.h"
 #include "editing/subtopic_editing.h"
 #include "editing/topic_editing.h"
@@ -91,6 +94,7 @@ private slots:
     void subTopicRenameReselectsExactName();
 
     void moveSubTopic();
+    void namesShowLiterally();
 
 private:
     Form1 *load(const QString &topic = QString(), const QString &subTopic = QString());
@@ -582,3 +586,64 @@ void TestTopicEditing::moveSubTopic()
 
 QTEST_MAIN(TestTopicEditing)
 #include "tst_topic_editing.moc"
+
+// A name holding "&" shows as typed in the prompts of the input boxes and in the dialogs'
+// labels, not with the "&" turned into a shortcut underline.
+void TestTopicEditing::namesShowLiterally()
+{
+    const QString topic = QStringLiteral("Music & Arts");
+    const QString subTopic = QStringLiteral("Rock & Roll");
+    const QString category = QStringLiteral("R & B");
+    QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+    QVERIFY(ExecSql(QStringLiteral("UPDATE Topics SET TopicName = ? WHERE MainTopicId = 1"), {topic}));
+    QVERIFY(CategoryEditing(1).add(QStringLiteral("Programming"), QStringLiteral("Programming"), category)
+            == CategoryEditing::Status::Done);
+    Form1 *form = load();
+    choose(form->Combo1, topic);
+    choose(form->Combo2, QStringLiteral("Programming"));
+    QVERIFY(form->RenameSub(QStringLiteral("Programming"), subTopic));
+    choose(form->Combo1, topic);
+    choose(form->Combo2, subTopic);
+
+    // Each input box is really shown; its prompt is read back and the box cancelled.
+    QStringList wrong;
+    const auto checkPrompt = [&wrong](const QString &name) {
+        DialogScript::interact([&wrong, name](QDialog *box) {
+            const QLabel *prompt = LabelWith(box, name);
+            if (!prompt || !LabelShowsText(prompt, prompt->text()))
+                wrong.append(box->windowTitle());
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+    };
+    checkPrompt(topic);
+    form->mnuTopicRename->trigger();
+    checkPrompt(topic);
+    form->mnusubTopicAdd->trigger();
+    choose(form->Combo2, subTopic);
+    // Renaming is offered once the Sub-Topic's root node is clicked.
+    QTest::mouseClick(form->TvwBestell->viewport(), Qt::LeftButton, {},
+                      EditingTest::nodePoint(form, EditingTest::nodeAt(form, subTopic)));
+    checkPrompt(subTopic);
+    form->mnuSubtopicRename->trigger();
+    EditingTest::rightClick(form, EditingTest::nodeAt(form, subTopic + "\\" + category));
+    checkPrompt(category);
+    form->mnuPopupRenameCategory->trigger();
+    QCOMPARE(DialogScript::pending(), 0);
+    QCOMPARE(wrong, QStringList());
+
+    // The dialogs that name the shown Topic and Sub-Topic.
+    OnModal<Form7> colours([&](Form7 *dialog) {
+        QVERIFY(LabelShowsText(dialog->Label5, topic));
+        QVERIFY(LabelShowsText(dialog->Label7, subTopic));
+        dialog->Command2->click();
+    });
+    form->mnuColorSchema->trigger();
+    QVERIFY(colours.seen);
+    OnModal<Form33> move([&](Form33 *dialog) {
+        QVERIFY(LabelShowsText(dialog->Label4, subTopic));
+        QVERIFY(LabelShowsText(dialog->Label5, topic));
+        dialog->Command3->click();
+    });
+    form->mnuMoveSubtopic->trigger();
+    QVERIFY(move.seen);
+}

@@ -23,8 +23,7 @@ void CategoryTreeDialog::build(QGridLayout *grid, const QString &commandCaption,
 {
     m_firstControl = firstControl;
     Label2 = new QLabel(QStringLiteral("Parent Folder:"), this);
-    Label3 = new QLabel(this);
-    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3 = NameLabel(this, "Label3");
     Command1 = NamedButton(commandCaption, "Command1", this, true);
     Command2 = NamedButton(QStringLiteral("Cancel"), "Command2", this);
 

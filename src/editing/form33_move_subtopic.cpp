@@ -30,11 +30,9 @@ Form33::Form33(MoveSubTopicHost &host, QWidget *parent)
     setModal(true);
 
     Label1 = new QLabel(QStringLiteral("Sub-Topic :"), this);
-    Label4 = new QLabel(this);
-    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4 = NameLabel(this, "Label4");
     Label2 = new QLabel(QStringLiteral("Topic:"), this);
-    Label5 = new QLabel(this);
-    Label5->setObjectName(QStringLiteral("Label5"));
+    Label5 = NameLabel(this, "Label5");
     Label3 = new QLabel(QStringLiteral("move to:"), this);
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));

@@ -28,10 +28,10 @@ Form7::Form7(const QString &topicName, const QString &subTopicName, QWidget *par
     QFont bold = font();
     bold.setBold(true);
     Label1 = new QLabel(QStringLiteral("Topic:"), this);
-    Label5 = new QLabel(this);
+    Label5 = NameLabel(this, "Label5");
     Label5->setFont(bold);
     Label6 = new QLabel(QStringLiteral("Sub Topic:"), this);
-    Label7 = new QLabel(this);
+    Label7 = NameLabel(this, "Label7");
     Label7->setFont(bold);
 
     Check1 = new QCheckBox(QStringLiteral("Preformatted Color Scheme"), this);

@@ -2,18 +2,25 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QInputDialog>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QQueue>
+#include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
 
 struct Answer {
-    enum Kind { Button, Text, Colour, Cancel } kind = Button;
+    enum Kind { Button, Text, Colour, Cancel, Interact } kind = Button;
     int button = 0;
     QString text;
     QColor colour;
+    std::function<void(QDialog *)> handler;
 };
 
 struct ScriptState {
@@ -66,11 +73,81 @@ QString windowTitle(const QString &title)
     return title.isEmpty() ? QApplication::applicationDisplayName() : title;
 }
 
+// While scripting is on: true, recording the box as shown, when the next answer asks for
+// the real box; handler then receives what is to be done with it.
+bool takeInteract(const DialogScript::Shown &shown, std::function<void(QDialog *)> &handler)
+{
+    ScriptState &s = script();
+    if (s.answers.isEmpty() || s.answers.head().kind != Answer::Interact)
+        return false;
+    s.shown.append(shown);
+    handler = s.answers.dequeue().handler;
+    return true;
+}
+
+int execBox(QDialog &box, const std::function<void(QDialog *)> &handler)
+{
+    FitWindowTitle(&box);
+    if (handler)
+        QTimer::singleShot(0, &box, [&box, handler]() { handler(&box); });
+    return box.exec();
+}
+
+// The input box: a prompt shown exactly as given (an "&" in a name is an "&", not a
+// keyboard shortcut), a text field, OK and Cancel.
+class InputBoxDialog : public QDialog
+{
+public:
+    InputBoxDialog(const QString &prompt, const QString &title, const QString &defaultText)
+        : QDialog(QApplication::activeWindow())
+    {
+        setObjectName(QStringLiteral("InputBox"));
+        setWindowTitle(::windowTitle(title));
+        auto *label = new QLabel(prompt, this);
+        label->setObjectName(QStringLiteral("Prompt"));
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        m_edit = new QLineEdit(defaultText, this);
+        m_edit->setObjectName(QStringLiteral("Text"));
+        m_edit->selectAll();
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(label);
+        layout->addWidget(m_edit);
+        layout->addWidget(buttons);
+        setMinimumWidth(320);
+    }
+
+    QString text() const { return m_edit->text(); }
+
+private:
+    QLineEdit *m_edit;
+};
+
 } // namespace
+
+void FitWindowTitle(QWidget *window)
+{
+    if (!window || window->windowFlags().testFlag(Qt::FramelessWindowHint))
+        return;
+    // Title bars draw the caption in a bold face beside the window's icon and its three
+    // buttons; leave room for those.
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    constexpr int FrameAllowance = 160;
+    const int needed = QFontMetrics(font).horizontalAdvance(window->windowTitle()) + FrameAllowance;
+    if (window->minimumWidth() < needed)
+        window->setMinimumWidth(needed);
+    if (window->width() < needed)
+        window->resize(needed, window->height());
+}
 
 int MsgBox(const QString &prompt, int buttons, const QString &title)
 {
-    if (DialogScript::active()) {
+    std::function<void(QDialog *)> handler;
+    if (DialogScript::active() && !takeInteract({QStringLiteral("MsgBox"), prompt, title, buttons}, handler)) {
         Answer a;
         if (!takeScripted({QStringLiteral("MsgBox"), prompt, title, buttons}, a) || a.kind != Answer::Button)
             return defaultButton(buttons);
@@ -78,7 +155,10 @@ int MsgBox(const QString &prompt, int buttons, const QString &title)
     }
 
     QMessageBox box(QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("MsgBox"));
     box.setWindowTitle(windowTitle(title));
+    // Shown exactly as given: names in a message are never taken for markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(prompt);
     switch (buttons & 0x70) {
     case vbCritical: box.setIcon(QMessageBox::Critical); break;
@@ -108,7 +188,7 @@ int MsgBox(const QString &prompt, int buttons, const QString &title)
     int defaultIndex = (buttons & vbDefaultButton3) ? 2 : (buttons & vbDefaultButton2) ? 1 : 0;
     if (defaultIndex < list.size())
         box.setDefaultButton(list.at(defaultIndex).qt);
-    const int pressed = box.exec();
+    const int pressed = execBox(box, handler);
     for (const Btn &b : list)
         if (b.qt == pressed)
             return b.vb;
@@ -120,12 +200,11 @@ int MsgBox(const QString &prompt, int buttons, const QString &title)
 
 QString InputBox(const QString &prompt, const QString &title, const QString &defaultText)
 {
-    if (DialogScript::active())
+    std::function<void(QDialog *)> handler;
+    if (DialogScript::active() && !takeInteract({QStringLiteral("InputBox"), prompt, title, 0}, handler))
         return scriptedText({QStringLiteral("InputBox"), prompt, title, 0});
-    bool ok = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), windowTitle(title), prompt,
-                                               QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : QString();
+    InputBoxDialog box(prompt, title, defaultText);
+    return execBox(box, handler) == QDialog::Accepted ? box.text() : QString();
 }
 
 QString GetOpenFileName(QWidget *parent, const QString &title, const QString &folder, const QString &filter)
@@ -220,6 +299,14 @@ void cancel()
 {
     Answer a;
     a.kind = Answer::Cancel;
+    script().answers.enqueue(a);
+}
+
+void interact(std::function<void(QDialog *)> handler)
+{
+    Answer a;
+    a.kind = Answer::Interact;
+    a.handler = std::move(handler);
     script().answers.enqueue(a);
 }
 

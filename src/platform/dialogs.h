@@ -11,6 +11,11 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
+
+class QDialog;
+class QWidget;
+
 class QWidget;
 
 // Buttons, icons and answers of a message box, with their classic numeric values.
@@ -47,6 +52,10 @@ int MsgBox(const QString &prompt, int buttons = vbOKOnly, const QString &title =
 QString InputBox(const QString &prompt, const QString &title = QString(),
                  const QString &defaultText = QString());
 
+// Makes a window at least as wide as its caption needs, so that a title bar shows the
+// caption whole. Every box below and every dialog of the program is fitted this way.
+void FitWindowTitle(QWidget *window);
+
 // File dialogs: answer the chosen path, or an empty text when cancelled.
 QString GetOpenFileName(QWidget *parent, const QString &title, const QString &folder,
                         const QString &filter);
@@ -81,6 +90,9 @@ void answer(int msgBoxResult);                  // for MsgBox
 void input(const QString &text);                // for InputBox and the file/folder dialogs
 void color(const QColor &colour);               // for ChooseColor; an invalid colour cancels
 void cancel();                                  // cancels the next InputBox, file, folder or colour dialog
+// The next MsgBox or InputBox is really shown: handler runs on it once it shows and must
+// close it (type into it, click its buttons). Its answer is what the box answers.
+void interact(std::function<void(QDialog *box)> handler);
 
 QList<Shown> shown();          // every dialog shown since begin(), in order
 Shown last();                  // the last dialog shown (empty when none)

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -12,6 +13,15 @@ QPushButton *NamedButton(const QString &caption, const char *name, QWidget *pare
     if (isDefault)
         button->setDefault(true);
     return button;
+}
+
+QLabel *NameLabel(QWidget *parent, const char *name)
+{
+    auto *label = new QLabel(parent);
+    if (name)
+        label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    return label;
 }
 
 QHBoxLayout *ButtonRow(std::initializer_list<QPushButton *> buttons)

@@ -6,6 +6,7 @@
 
 class QDialog;
 class QHBoxLayout;
+class QLabel;
 class QLayout;
 class QPushButton;
 class QString;
@@ -14,6 +15,10 @@ class QWidget;
 // A push button with a caption and an object name; with isDefault it is the button that
 // Enter presses.
 QPushButton *NamedButton(const QString &caption, const char *name, QWidget *parent, bool isDefault = false);
+
+// A label that shows a name: its text exactly as given, an "&" as an "&" (never a
+// keyboard shortcut) and never taken for markup.
+QLabel *NameLabel(QWidget *parent, const char *name = nullptr);
 
 // The row of a dialog's command buttons: pushed to the right, in the order given.
 QHBoxLayout *ButtonRow(std::initializer_list<QPushButton *> buttons);

@@ -1,6 +1,7 @@
 #include "shared/fileroutines.h"
 
 #include "platform/browserversion.h"
+#include "platform/dialogs.h"
 #include "platform/programfolder.h"
 #include "platform/windowactivation.h"
 #include "shared/routines.h"
@@ -221,6 +222,7 @@ void CenterForm(QWidget *form)
 {
     if (!form || form->isMaximized())
         return;
+    FitWindowTitle(form);
     QScreen *screen = form->screen();
     if (!screen)
         screen = QGuiApplication::primaryScreen();

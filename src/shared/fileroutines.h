@@ -57,7 +57,8 @@ int ShellOpen(const QString &target);
 void ActivateNotepad();
 
 // Places a window that is not maximised in the middle of its screen (the whole screen,
-// not only the work area), frame included. A minimised window is moved as well.
+// not only the work area), frame included. A minimised window is moved as well. The
+// window is first made wide enough for its caption (FitWindowTitle).
 void CenterForm(QWidget *form);
 
 // Version record of the browser component.
