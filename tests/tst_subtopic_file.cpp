@@ -262,9 +262,12 @@ void TestSubTopicFile::linksLandOnlyInTheNewSubTopic()
                        "GROUP BY Lks.TopicId ORDER BY Lks.TopicId"),
              (QStringList{"9|1", "10|4"}));
 
-    // The same name in another case under that Topic refuses the file.
+    // The same name in another case under that Topic refuses the file, and so does a name
+    // that would break category paths.
     const QStringList counts = tableCounts();
     QCOMPARE(import("Jazz.qvs", 2, "JAZZ"), SubTopicImport::Status::Exists);
+    QVERIFY(QFile::copy(m_app->file("Jazz.qvs"), m_app->file("Back\\slash.qvs")));
+    QCOMPARE(import("Back\\slash.qvs", 1), SubTopicImport::Status::NameNotAllowed);
     QCOMPARE(tableCounts(), counts);
 }
 

@@ -123,6 +123,13 @@ void Form35::ImportSubTopicFile(const QString &importName)
                    + Quote + m_target.topicName + Quote + QStringLiteral(".") + QStringLiteral(" Please select an alternate name."),
                vbOKOnly, QStringLiteral("Select Alternate Name"));
         break;
+    case SubTopicImport::Status::NameNotAllowed:
+        MsgBox(QStringLiteral("The Sub-Topic '") + name
+                   + QStringLiteral("' has not been imported: a Sub-Topic name may not be empty or hold any of "
+                                    "' < > \" / \\.\n\nPlease rename the file ")
+                   + fileName + QStringLiteral(" and import it again."),
+               vbExclamation, Title);
+        break;
     default:
         MsgBox(QStringLiteral("The Sub-Topic '") + name + QStringLiteral("' has not been imported.\n\n")
                    + importer.lastError(),

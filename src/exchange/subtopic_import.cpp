@@ -1,5 +1,6 @@
 #include "exchange/subtopic_import.h"
 
+#include "editing/edit_names.h"
 #include "editing/edit_sql.h"
 #include "editing/section_links.h"
 #include "editing/subtopic_editing.h"
@@ -9,6 +10,8 @@
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <limits>
 
 namespace {
 
@@ -165,6 +168,14 @@ bool SubTopicImport::readLinks(const SubTopicFile &file)
     return true;
 }
 
+bool SubTopicImport::idsLeft(qint32 first, qsizetype count, const QString &table)
+{
+    if (qint64(first) + count - 1 <= std::numeric_limits<qint32>::max())
+        return true;
+    m_error = QStringLiteral("No id is left in the table %1.").arg(table);
+    return false;
+}
+
 QString SubTopicImport::nameInFile(const QString &baseName) const
 {
     if (!m_colorName.isEmpty() && SubTopicFile::fileBaseName(m_colorName) == baseName)
@@ -181,6 +192,9 @@ SubTopicImport::Status SubTopicImport::ImportSubTopicFile(qint32 topicId, const 
         return Status::Unreadable;
     }
     m_importName = importName;
+    // A name that would break category paths and page files is not given.
+    if (TrimBlanks(importName).isEmpty() || EditNames::HasProhibitedCharacter(importName))
+        return Status::NameNotAllowed;
 
     Transaction transaction;
     if (!EditSql::started(transaction, m_error))
@@ -198,12 +212,12 @@ SubTopicImport::Status SubTopicImport::ImportSubTopicFile(qint32 topicId, const 
         return Status::Failed;
     }
 
-    ImportedSubTopicId = NextId(QStringLiteral("SubTopics"), QStringLiteral("SubTopicId"));
-    m_rootId = NextId(QStringLiteral("Lks"), QStringLiteral("LksId"));
-    if (ImportedSubTopicId <= 0 || m_rootId <= 0) {
-        m_error = DbConnection().lastError().text();
+    ImportedSubTopicId = NextId(QStringLiteral("SubTopics"), QStringLiteral("SubTopicId"), &m_error);
+    if (ImportedSubTopicId <= 0)
         return Status::Failed;
-    }
+    m_rootId = NextId(QStringLiteral("Lks"), QStringLiteral("LksId"), &m_error);
+    if (m_rootId <= 0 || !idsLeft(m_rootId, m_categories.size() + 1, QStringLiteral("Lks")))
+        return Status::Failed;
 
     QVariant ownRoot;
     if (!EditSql::exec(QStringLiteral("INSERT INTO SubTopics (GlobalTopicId, SubTopicId, SubTopicName, Header1, "
@@ -299,11 +313,9 @@ bool SubTopicImport::ImportSites()
     if (!EditSql::scalar(QStringLiteral("SELECT SitId FROM LksSit ORDER BY rowid DESC LIMIT 1"), {}, lastSeq, m_error))
         return false;
     writer.seq = lastSeq.isNull() ? 1 : lastSeq.toInt() + 1;
-    writer.sitId = NextId(QStringLiteral("Sit"), QStringLiteral("SitId"));
-    if (writer.sitId <= 0) {
-        m_error = DbConnection().lastError().text();
+    writer.sitId = NextId(QStringLiteral("Sit"), QStringLiteral("SitId"), &m_error);
+    if (writer.sitId <= 0 || !idsLeft(writer.sitId, m_sites.size(), QStringLiteral("Sit")))
         return false;
-    }
     if (!writer.site.prepare(QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl) VALUES (?, ?, ?)"))
         || !writer.filed.prepare(QStringLiteral("INSERT INTO LksSit (LksId, SitId, Seq) VALUES (?, ?, ?)"))) {
         m_error = writer.site.lastError().text() + writer.filed.lastError().text();

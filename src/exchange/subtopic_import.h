@@ -20,9 +20,10 @@ class SubTopicImport
 public:
     enum class Status {
         Done,
-        Exists,       // the Topic has a Sub-Topic of that name (any letter case)
-        Unreadable,   // the file could not be opened or read (lastError(), errorLine())
-        Failed,       // the edition could not be written (lastError())
+        Exists,           // the Topic has a Sub-Topic of that name (any letter case)
+        NameNotAllowed,   // the name is empty or holds one of the characters ' < > " / or a backslash
+        Unreadable,       // the file could not be opened or read (lastError(), errorLine())
+        Failed,           // the edition could not be written (lastError())
     };
 
     // The id given to the Sub-Topic being imported (set before any row is added).
@@ -59,6 +60,8 @@ private:
     };
 
     bool unreadable(int line, const QString &reason);
+    // False (with the reason) when count ids from first would pass the 32-bit range.
+    bool idsLeft(qint32 first, qsizetype count, const QString &table);
     bool readTree(const SubTopicFile &file);
     bool readLinks(const SubTopicFile &file);
 
