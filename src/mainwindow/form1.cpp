@@ -279,6 +279,13 @@ void Form1::createMenus()
     addMenuItem(search, mnuIsOff, "mnuIsOff", QStringLiteral("Off"), &Form1::mnuIsOff_Click)->setCheckable(true);
     addMenuItem(options, mnuSearchdb, "mnuSearchdb", QStringLiteral("&Search Current Edition"),
                 &Form1::mnuSearchdb_Click);
+    addMenuItem(options, mnuStoreAccount, "mnuStoreAccount", QStringLiteral("Store &Web Account Login"),
+                &Form1::AskAccountTitle);
+    addMenuItem(options, mnuOpenAccount, "mnuOpenAccount", QStringLiteral("&Open Stored Web Account"),
+                &Form1::OpenStoredAccount);
+    addMenuItem(options, mnuCheckLinks, "mnuCheckLinks", QStringLiteral("Chec&k Sub-Topic Links"),
+                &Form1::mnuCheckLinks_Click)
+        ->setEnabled(false);
     QMenu *display = addSubMenu(options, mnuDisplay, "mnuDisplay", QStringLiteral("Select Di&splay Mode"));
     addMenuItem(display, mnuNormalDisplay, "mnuNormalDisplay", QStringLiteral("&Normal"),
                 &Form1::mnuNormalDisplay_Click)

@@ -118,6 +118,9 @@ public:
     QAction *mnuISon = nullptr;
     QAction *mnuIsOff = nullptr;
     QAction *mnuSearchdb = nullptr;
+    QAction *mnuStoreAccount = nullptr;   // stores the logins typed into the shown page
+    QAction *mnuOpenAccount = nullptr;    // opens a stored account's page and fills in its logins
+    QAction *mnuCheckLinks = nullptr;     // checks the links of the shown Sub-Topic
     QAction *mnuDisplay = nullptr;
     QAction *mnuNormalDisplay = nullptr;
     QAction *mnuPageOnly = nullptr;
@@ -271,6 +274,7 @@ public:
     void mnuCompact_Click();
     void mnuImportFav_Click();
     void mnuSearchdb_Click();
+    void mnuCheckLinks_Click();
     void mnuPopupAddCategory_Click();
     void mnuPopUpDeleteCategory_Click();
     void mnuPopupRenameCategory_Click();
@@ -279,6 +283,17 @@ public:
     void mnupopRenameLinkname_Click();
     void mnupoprenamewebaddress_Click();
     void mnuPopUpAddNotation_Click();
+
+    // ---- Stored web-account logins ---------------------------------------------------------
+    // Asks for a title and stores the logins typed into the page shown under it.
+    void AskAccountTitle();
+    // Stores the filled-in text and password inputs of the page shown under title.
+    void StoreAccountInfo(const QString &title);
+    // Lets the user choose a stored account, opens its page and fills in its logins.
+    void OpenStoredAccount();
+    // Waits (at most a minute) until the page at url has loaded, then fills the logins
+    // of the account title stored for url into it, when the page shown is still that page.
+    void GoTOUrl(const QString &url, const QString &title);
 
     // ---- Category tree: filling, selection and events -----------------------------------
     // The tree's pictures: folders, documents and the file-type icons added while filling.

@@ -30,6 +30,7 @@ void Form1::setEditLinksEnabled(bool enabled)
 {
     for (QAction *item : mnuEditLinks)
         item->setEnabled(enabled);
+    mnuCheckLinks->setEnabled(enabled);
 }
 
 void Form1::Combo1_Click()

@@ -1,0 +1,129 @@
+#include "webtools/link_check.h"
+
+#include "shared/database.h"
+#include "shared/globals.h"
+#include "shared/http_request.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+
+const QStringList &LinkCheckList::sectionTables()
+{
+    static const QStringList tables = {
+        QStringLiteral("NewsLinks"),  QStringLiteral("SearchLinks"),       QStringLiteral("FavoriteLinks"),
+        QStringLiteral("LocalLinks"), QStringLiteral("OrganizationLinks"), QStringLiteral("RelatedLinks"),
+    };
+    return tables;
+}
+
+bool LinkCheckList::load(qint32 subTopicId, QVector<LinkCheckRow> &rows, const std::function<void()> &progress)
+{
+    m_error.clear();
+    QSqlQuery q(DbConnection());
+    q.setForwardOnly(true);
+    if (!BindAndExec(q,
+                     QStringLiteral("SELECT Sit.SitName, Sit.SitUrl, Lks.LksUrl FROM Lks, LksSit, Sit "
+                                    "WHERE Lks.LksId = LksSit.LksId AND LksSit.SitId = Sit.SitId AND Lks.TopicId = ? "
+                                    "ORDER BY Sit.SitName, LksSit.rowid"),
+                     {subTopicId})) {
+        m_error = q.lastError().text();
+        return false;
+    }
+    while (q.next()) {
+        if (progress)
+            progress();
+        rows.append({q.value(0).toString(), q.value(1).toString(), q.value(2).toString()});
+    }
+    for (const QString &table : sectionTables()) {
+        QSqlQuery s(DbConnection());
+        s.setForwardOnly(true);
+        if (!BindAndExec(s, QStringLiteral("SELECT LinkName, LinkUrl FROM %1 WHERE topicid = ? ORDER BY rowid").arg(table),
+                         {subTopicId})) {
+            m_error = s.lastError().text();
+            return false;
+        }
+        while (s.next()) {
+            if (progress)
+                progress();
+            const QString url = s.value(1).toString();
+            if (!url.isEmpty())
+                rows.append({s.value(0).toString(), url, QString()});
+        }
+    }
+    return true;
+}
+
+bool LinkCheckList::stillFiled(qint32 subTopicId, const LinkCheckRow &row)
+{
+    return QueryValue(QStringLiteral("SELECT count(*) FROM Lks, LksSit, Sit WHERE Lks.LksId = LksSit.LksId "
+                                     "AND LksSit.SitId = Sit.SitId AND Lks.TopicId = ? AND Lks.LksUrl = ? "
+                                     "AND Sit.SitName = ? AND Sit.SitUrl = ?"),
+                      {subTopicId, row.categoryPath, row.name, row.url})
+               .toInt()
+           > 0;
+}
+
+namespace LinkCheck {
+
+bool isLocalFile(const QString &address, QString *path)
+{
+    const QString text = address.trimmed();
+    QString file;
+    if (text.startsWith(QLatin1Char('/')))
+        file = text;
+    else if (text.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        file = QUrl(text).toLocalFile();
+    else
+        return false;
+    if (path)
+        *path = file;
+    return true;
+}
+
+bool requestTarget(const QString &address, QString &target, int &secure)
+{
+    const QString text = address.trimmed();
+    if (text.isEmpty() || isLocalFile(text))
+        return false;
+    const QUrl url = text.contains(QLatin1String("://")) ? QUrl(text, QUrl::TolerantMode)
+                                                         : QUrl(QStringLiteral("http://") + text, QUrl::TolerantMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return false;
+    secure = scheme == QLatin1String("https") ? 1 : 0;
+    QString host = url.host(QUrl::FullyEncoded);
+    if (host.contains(QLatin1Char(':')))
+        host = QLatin1Char('[') + host + QLatin1Char(']');
+    const int defaultPort = secure == 1 ? 443 : 80;
+    if (url.port(defaultPort) != defaultPort)
+        host += QLatin1Char(':') + QString::number(url.port());
+    QString path = url.path(QUrl::FullyEncoded);
+    if (path.isEmpty())
+        path = QStringLiteral("/");
+    if (url.hasQuery())
+        path += QLatin1Char('?') + url.query(QUrl::FullyEncoded);
+    target = host + path;
+    return true;
+}
+
+bool reachableStatus(int status)
+{
+    return status >= 200 && status < 300;
+}
+
+bool check(const QString &address)
+{
+    QString file;
+    if (isLocalFile(address, &file))
+        return !file.isEmpty() && QFileInfo::exists(file);
+    int secure = 0;
+    if (!requestTarget(address, HttpTarget, secure))
+        return false;
+    QString unused;
+    return HttpRequest(unused, QString(), QStringLiteral("GET"), QString(), secure)
+           && reachableStatus(HttpRequestStatus());
+}
+
+} // namespace LinkCheck
