@@ -1,6 +1,7 @@
 // Web requests against servers of the test's own on 127.0.0.1 (an origin server and an
 // HTTP proxy in front of it), the target split, the proxy setting and the connection
 // dialog.
+#include "http_stub_servers.h"
 #include "testhelper.h"
 
 #include "shared/form19_connection.h"
@@ -17,156 +18,9 @@
 #include <QUrl>
 #include <QtTest>
 
+using namespace HttpStubs;
+
 namespace {
-
-struct SeenRequest {
-    QByteArray method;
-    QByteArray target;    // as on the request line
-    QMap<QByteArray, QByteArray> headers;    // names in lower case
-    QByteArray body;
-};
-
-// Reads one request from socket's buffer; false while it is incomplete.
-bool takeRequest(QByteArray &buffer, SeenRequest &request)
-{
-    const qsizetype end = buffer.indexOf("\r\n\r\n");
-    if (end < 0)
-        return false;
-    const QList<QByteArray> lines = buffer.left(end).split('\n');
-    const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
-    request.method = first.value(0);
-    request.target = first.value(1);
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const qsizetype colon = lines[i].indexOf(':');
-        if (colon > 0)
-            request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
-    }
-    const qsizetype length = request.headers.value("content-length").toLongLong();
-    if (buffer.size() < end + 4 + length)
-        return false;
-    request.body = buffer.mid(end + 4, length);
-    buffer.remove(0, end + 4 + length);
-    return true;
-}
-
-QByteArray answer(int status, const QByteArray &extraHeaders = QByteArray())
-{
-    const QByteArray body = "<html>" + QByteArray::number(status) + "</html>";
-    return "HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Type: text/html\r\nContent-Length: "
-           + QByteArray::number(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
-}
-
-// A server on 127.0.0.1 that records every request and hands it to handle().
-class StubServer : public QTcpServer
-{
-public:
-    StubServer()
-    {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                auto *buffer = new QByteArray;
-                connect(socket, &QObject::destroyed, [buffer] { delete buffer; });
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
-                    buffer->append(socket->readAll());
-                    SeenRequest request;
-                    while (takeRequest(*buffer, request)) {
-                        seen.append(request);
-                        handle(socket, request);
-                    }
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-    QString target(const QString &path) const { return QStringLiteral("127.0.0.1:%1%2").arg(serverPort()).arg(path); }
-    QList<SeenRequest> seen;
-
-protected:
-    virtual void handle(QTcpSocket *socket, const SeenRequest &request) = 0;
-};
-
-// An origin server: /status/<n> answers n, /logon asks for a log-on that only
-// kelp/wisp passes, /refuse asks for one that nothing passes, /silent never answers,
-// anything else 200.
-class OriginServer : public StubServer
-{
-protected:
-    void handle(QTcpSocket *socket, const SeenRequest &request) override
-    {
-        const QByteArray &path = request.target;
-        const QByteArray challenge = "WWW-Authenticate: Basic realm=\"links\"\r\n";
-        QByteArray reply = answer(200);
-        if (path.startsWith("/status/"))
-            reply = answer(path.mid(8).toInt());
-        else if (path == "/logon" && request.headers.value("authorization") != "Basic " + QByteArray("kelp:wisp").toBase64())
-            reply = answer(401, challenge);
-        else if (path == "/refuse")
-            reply = answer(401, challenge);
-        else if (path == "/silent")
-            return;
-        socket->write(reply);
-        socket->disconnectFromHost();
-    }
-};
-
-// An HTTP proxy that wants the log-on user/secret and relays everything else to the
-// origin server named in the request.
-class ProxyServerStub : public StubServer
-{
-public:
-    // Makes this the proxy of the program's requests, logging on as "user".
-    void useAsProxy() const
-    {
-        ProxyServer = QStringLiteral("127.0.0.1");
-        ProxyPort = QString::number(serverPort());
-        ProxyUserId = QStringLiteral("user");
-    }
-
-protected:
-    void handle(QTcpSocket *client, const SeenRequest &request) override
-    {
-        if (request.headers.value("proxy-authorization") != "Basic " + QByteArray("user:secret").toBase64()) {
-            // The connection stays open for the next try, as proxies keep it.
-            QByteArray refusal = answer(407, "Proxy-Authenticate: Basic realm=\"proxy\"\r\n");
-            refusal.replace("Connection: close", "Proxy-Connection: keep-alive");
-            client->write(refusal);
-            return;
-        }
-        const QUrl url(QString::fromLatin1(request.target));
-        QByteArray out = request.method + ' ' + url.path(QUrl::FullyEncoded).toLatin1() + " HTTP/1.1\r\n";
-        for (auto it = request.headers.cbegin(); it != request.headers.cend(); ++it) {
-            if (!it.key().startsWith("proxy-"))
-                out += it.key() + ": " + it.value() + "\r\n";
-        }
-        out += "\r\n" + request.body;
-        auto *origin = new QTcpSocket(client);
-        connect(origin, &QTcpSocket::connected, origin, [origin, out] { origin->write(out); });
-        connect(origin, &QTcpSocket::readyRead, client, [origin, client] { client->write(origin->readAll()); });
-        connect(origin, &QTcpSocket::disconnected, client, [client] { client->disconnectFromHost(); });
-        origin->connectToHost(url.host(), quint16(url.port(80)));
-    }
-};
-
-void clearProxyEnvironment()
-{
-    for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "ftp_proxy", "FTP_PROXY",
-                             "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
-        qunsetenv(name);
-}
-
-void resetConnectionSettings()
-{
-    ProxyServer.clear();
-    ProxyPort.clear();
-    ProxyUserId.clear();
-    ProxyPassword.clear();
-    ProxyConfirmed = 0;
-    HttpTarget.clear();
-    SetProxyCredentialsPrompt({});
-    ForgetTypedProxyLogon();
-    SetHttpRequestTimeout(30000);
-}
 
 bool request(const QString &target, const QString &verb = QStringLiteral("GET"), const QString &object = QString(),
              const QString &data = QString())

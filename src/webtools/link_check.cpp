@@ -5,6 +5,7 @@
 #include "shared/http_request.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -86,6 +87,11 @@ bool requestTarget(const QString &address, QString &target, int &secure)
 {
     const QString text = address.trimmed();
     if (text.isEmpty() || isLocalFile(text))
+        return false;
+    // An address of another kind ("mailto:", "news:", ...) names its scheme before a ":"
+    // that no "//" or port number follows; an address without a scheme is a web address.
+    static const QRegularExpression otherScheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:(?!//|[0-9])"));
+    if (otherScheme.match(text).hasMatch())
         return false;
     const QUrl url = text.contains(QLatin1String("://")) ? QUrl(text, QUrl::TolerantMode)
                                                          : QUrl(QStringLiteral("http://") + text, QUrl::TolerantMode);
