@@ -143,6 +143,7 @@ void Form18::LoadLinks()
         items.append(item);
     }
     ListView1->addTopLevelItems(items);
+    ListView1->scrollToTop();
     updateControls();
 }
 
