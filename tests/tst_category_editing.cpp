@@ -73,6 +73,7 @@ private slots:
     void renameRefusals_data();
     void renameRefusals();
     void renamePredefinedSubTopic();
+    void renameAndDeleteKeepLetterCase();
 
     void deleteSubtreeLeavesNoOrphans();
     void deleteBelowKeepsOwnRow();
@@ -300,6 +301,33 @@ void TestCategoryEditing::renamePredefinedSubTopic()
     QCOMPARE(categories.rename(QStringLiteral("Astronomy\\Observatories"), QStringLiteral("Sites")),
              CategoryEditing::Status::Predefined);
     QCOMPARE(category(QStringLiteral("Astronomy/Observatories"), Astronomy).size(), 1);
+}
+
+void TestCategoryEditing::renameAndDeleteKeepLetterCase()
+{
+    // A category whose path differs only in letter case is another one; a reversed path that
+    // no longer matches its path is written anew.
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, LksDesc) VALUES "
+                                   "(50, 'languages/Programming', 'Programming/languages', 1, 1, 'N'), "
+                                   "(51, 'Go/languages/Programming', 'Programming/languages/Go', 1, 1, 'N'), "
+                                   "(52, 'x', 'Programming/Languages/Q\"u\\ote', 1, 1, 'N')")));
+    QVERIFY(ExecSql(QStringLiteral("UPDATE Lks SET LksName = 'stale' WHERE LksId = 3")));
+    CategoryEditing categories(Programming);
+    QCOMPARE(categories.renamePaths(QStringLiteral("Programming/Languages"), QStringLiteral("Programming/Code")),
+             CategoryEditing::Status::Done);
+    QCOMPARE(categories.rowsChanged(), 5);
+    QCOMPARE(category(QStringLiteral("Programming/Code/Q\"u\\ote")),
+             QStringList{"52|Q\"u\\ote/Code/Programming|Programming/Code/Q\"u\\ote|1|0|N"});
+    QCOMPARE(category(QStringLiteral("Programming/Code/Python")),
+             QStringList{"3|Python/Code/Programming|Programming/Code/Python|1|1|N"});
+    const QStringList other = {"50|languages/Programming|Programming/languages|1|0|N"};
+    QCOMPARE(category(QStringLiteral("Programming/languages")), other);
+
+    QCOMPARE(categories.deleteCategory(QStringLiteral("Programming\\Code")), CategoryEditing::Status::Done);
+    QCOMPARE(categories.rowsChanged(), 5);
+    QCOMPARE(urls(Programming),
+             (QStringList{"Programming", "Programming/Tools", "Programming/languages", "Programming/languages/Go"}));
+    QCOMPARE(categories.deleteCategory(QStringLiteral("Programming\\LANGUAGES")), CategoryEditing::Status::NotFound);
 }
 
 // ---- Deleting --------------------------------------------------------------------------------

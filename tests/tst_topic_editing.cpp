@@ -91,6 +91,7 @@ private slots:
     void subTopicRename_data();
     void subTopicRename();
     void subTopicRenameRewritesEveryPath();
+    void subTopicRenameOddPaths();
     void subTopicRenameReselectsExactName();
 
     void moveSubTopic();
@@ -519,6 +520,27 @@ void TestTopicEditing::subTopicRenameRewritesEveryPath()
     QVERIFY(!QFileInfo::exists(m_app->file(oldPage)));
     QVERIFY(QFileInfo::exists(m_app->file(CurrentPageFile)));
     QCOMPARE(form->results->lastNavigated(), m_app->file(CurrentPageFile));
+}
+
+void TestTopicEditing::subTopicRenameOddPaths()
+{
+    // Stored paths of every shape get the same first (reversed: last) segment as the
+    // single-path rules give them.
+    QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, TopicId) VALUES "
+                                   "(60, 'b//a/Programming', 'Programming/a//b', 1), (61, 'solo', 'solo', 1), "
+                                   "(62, 'x/', '/x', 1), (63, NULL, NULL, 1), "
+                                   "(64, 'Weiß/Öl/Programming', 'Programming/Öl/Weiß', 1)")));
+    const QString sql = QStringLiteral("SELECT LksName, LksUrl FROM Lks WHERE TopicId = 1 ORDER BY LksId");
+    const QString name = QStringLiteral("Neu Ü");
+    QStringList expected;
+    for (const QString &row : QueryRows(sql)) {
+        const QStringList values = row.split(QLatin1Char('|'));
+        expected.append(SubTopicEditing::renamedReversedPath(values.at(0), name) + QLatin1Char('|')
+                        + SubTopicEditing::renamedPath(values.at(1), name));
+    }
+    QCOMPARE(SubTopicEditing().rename(1, 1, name), SubTopicEditing::Status::Done);
+    QCOMPARE(QueryRows(sql), expected);
 }
 
 void TestTopicEditing::subTopicRenameReselectsExactName()

@@ -274,93 +274,97 @@ CategoryEditing::Status CategoryEditing::renamePaths(const QString &oldPath, con
 {
     m_rows = 0;
     m_error.clear();
-    QList<Row> rows;
-    if (!readRows(rows))
-        return Status::Failed;
-
-    Transaction transaction;
-    if (!EditSql::started(transaction, m_error))
-        return Status::Failed;
-    int changed = 0;
+    // Each row's path keeps what follows the old path; its reversed path is made anew from
+    // the new path. The rows are read in one go and written in one statement: the reversed
+    // paths go in as one JSON list of [id, reversed path], taken apart first so that each
+    // row is found by its id.
     const QString below = oldPath + QLatin1Char('/');
-    for (const Row &row : std::as_const(rows)) {
-        if (row.url != oldPath && !row.url.startsWith(below))
-            continue;
-        const QString url = newPath + row.url.mid(oldPath.size());
-        if (!EditSql::exec(QStringLiteral("UPDATE Lks SET LksName = ?, LksUrl = ? WHERE LksId = ? AND TopicId = ?"),
-                           {ReversePathOrder(url), url, row.id, m_subTopicId}, m_error))
-            return Status::Failed;
-        ++changed;
-    }
-    if (!EditSql::commit(transaction, m_error))
+    QSqlQuery q(DbConnection());
+    if (!EditSql::run(q,
+                      QStringLiteral("SELECT LksId, substr(LksUrl, length(?) + 1) FROM Lks WHERE TopicId = ? AND ")
+                          + subtreeCondition(),
+                      {oldPath, m_subTopicId, oldPath, below, below}, m_error))
         return Status::Failed;
-    m_rows = changed;
+    QString renamed = QStringLiteral("[");
+    while (q.next()) {
+        if (renamed.size() > 1)
+            renamed += QLatin1Char(',');
+        renamed += QLatin1Char('[') + q.value(0).toString() + QLatin1Char(',');
+        appendJsonString(renamed, ReversePathOrder(newPath + q.value(1).toString()));
+        renamed += QLatin1Char(']');
+    }
+    q.finish();
+    renamed += QLatin1Char(']');
+    if (renamed.size() == 2)
+        return Status::Done;
+
+    QSqlQuery update(DbConnection());
+    if (!EditSql::run(update,
+                      QStringLiteral("WITH renamed(id, name) AS MATERIALIZED"
+                                     " (SELECT value ->> 0, value ->> 1 FROM json_each(?))"
+                                     " UPDATE Lks SET LksName = renamed.name, LksUrl = ? || substr(LksUrl, length(?) + 1)"
+                                     " FROM renamed WHERE Lks.LksId = renamed.id AND Lks.TopicId = ?"),
+                      {renamed, newPath, oldPath, m_subTopicId}, m_error))
+        return Status::Failed;
+    m_rows = update.numRowsAffected();
     return Status::Done;
 }
 
-bool CategoryEditing::deleteLinksOf(qint32 lksId)
+void CategoryEditing::appendJsonString(QString &json, const QString &text)
 {
-    QSqlQuery q(DbConnection());
-    if (!EditSql::run(q, QStringLiteral("SELECT SitId FROM LksSit WHERE LksId = ?"), {lksId}, m_error))
-        return false;
-    QList<qint64> sites;
-    while (q.next())
-        sites.append(q.value(0).toLongLong());
-    q.finish();
-    if (!EditSql::exec(QStringLiteral("DELETE FROM LksSit WHERE LksId = ?"), {lksId}, m_error))
-        return false;
-    // A link row that another category still holds stays.
-    for (const qint64 site : std::as_const(sites))
-        if (!EditSql::exec(
-                QStringLiteral("DELETE FROM Sit WHERE SitId = ? AND NOT EXISTS (SELECT 1 FROM LksSit WHERE SitId = ?)"),
-                {site, site}, m_error))
-            return false;
-    return true;
+    json += QLatin1Char('"');
+    for (const QChar c : text) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+            json += QLatin1Char('\\');
+        if (c.unicode() < 0x20)
+            json += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            json += c;
+    }
+    json += QLatin1Char('"');
+}
+
+QString CategoryEditing::subtreeCondition()
+{
+    // Paths compare with their letter case: a path that differs only in case is another
+    // category. Values: the path, then the path and "/" twice.
+    return QStringLiteral("(LksUrl = ? COLLATE BINARY OR substr(LksUrl, 1, length(?)) = ? COLLATE BINARY)");
 }
 
 CategoryEditing::Status CategoryEditing::deleteCategory(const QString &treePath, bool keepOwnRow)
 {
     m_rows = 0;
     m_error.clear();
-    QList<Row> rows;
-    if (!readRows(rows))
-        return Status::Failed;
-
     const QString path = rowPath(treePath);
     const QString below = path + QLatin1Char('/');
-    QList<qint32> own;
-    QList<qint32> subtree;
-    for (const Row &row : std::as_const(rows)) {
-        if (row.url == path)
-            own.append(row.id);
-        else if (row.url.startsWith(below))
-            subtree.append(row.id);
-    }
-    if (own.isEmpty())
+    QVariant own;
+    if (!EditSql::scalar(QStringLiteral("SELECT count(*) FROM Lks WHERE TopicId = ? AND LksUrl = ? COLLATE BINARY"),
+                         {m_subTopicId, path}, own, m_error))
+        return Status::Failed;
+    if (own.toLongLong() == 0)
         return Status::NotFound;
 
+    // The category and everything below it, in one statement each: their links (a link
+    // row that a category elsewhere still holds stays), the joins, then the rows below it
+    // and, unless kept, its own.
+    const QString all = QStringLiteral("SELECT LksId FROM Lks WHERE TopicId = ? AND ") + subtreeCondition();
+    const QVariantList allValues = {m_subTopicId, path, below, below};
     Transaction transaction;
-    if (!EditSql::started(transaction, m_error))
+    QSqlQuery rows(DbConnection());
+    if (!EditSql::started(transaction, m_error)
+        || !EditSql::exec(QStringLiteral("DELETE FROM Sit WHERE SitId IN (SELECT SitId FROM LksSit WHERE LksId IN (%1))"
+                                         " AND NOT EXISTS (SELECT 1 FROM LksSit AS other WHERE other.SitId = Sit.SitId"
+                                         " AND other.LksId NOT IN (%1))")
+                              .arg(all),
+                          allValues + allValues, m_error)
+        || !EditSql::exec(QStringLiteral("DELETE FROM LksSit WHERE LksId IN (%1)").arg(all), allValues, m_error)
+        || !EditSql::run(rows,
+                         keepOwnRow ? QStringLiteral("DELETE FROM Lks WHERE TopicId = ?"
+                                                     " AND substr(LksUrl, 1, length(?)) = ? COLLATE BINARY")
+                                    : QStringLiteral("DELETE FROM Lks WHERE TopicId = ? AND ") + subtreeCondition(),
+                         keepOwnRow ? QVariantList{m_subTopicId, below, below} : allValues, m_error))
         return Status::Failed;
-    int removed = 0;
-    for (const qint32 id : std::as_const(own))
-        if (!deleteLinksOf(id))
-            return Status::Failed;
-    for (const qint32 id : std::as_const(subtree)) {
-        if (!deleteLinksOf(id)
-            || !EditSql::exec(QStringLiteral("DELETE FROM Lks WHERE LksId = ? AND TopicId = ?"), {id, m_subTopicId},
-                              m_error))
-            return Status::Failed;
-        ++removed;
-    }
-    if (!keepOwnRow) {
-        for (const qint32 id : std::as_const(own)) {
-            if (!EditSql::exec(QStringLiteral("DELETE FROM Lks WHERE LksId = ? AND TopicId = ?"), {id, m_subTopicId},
-                               m_error))
-                return Status::Failed;
-            ++removed;
-        }
-    }
+    const int removed = rows.numRowsAffected();
     if (!EditSql::commit(transaction, m_error))
         return Status::Failed;
     m_rows = removed;

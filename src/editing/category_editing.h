@@ -110,7 +110,10 @@ private:
         QString url;
     };
     bool readRows(QList<Row> &rows);
-    bool deleteLinksOf(qint32 lksId);
+    // The rows at a path and below it (an SQL condition on LksUrl).
+    static QString subtreeCondition();
+    // Appends text to json as a JSON string.
+    static void appendJsonString(QString &json, const QString &text);
 
     qint32 m_subTopicId;
     qint32 m_addedId = 0;

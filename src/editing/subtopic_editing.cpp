@@ -172,28 +172,17 @@ SubTopicEditing::Status SubTopicEditing::rename(qint32 topicId, qint32 subTopicI
         return Status::Failed;
 
     // Every category path of the tree starts with the Sub-Topic's name, whatever that
-    // segment holds now, so the whole tree stays attached to its root.
-    struct Row {
-        qint64 rowid;
-        QString name;
-        QString url;
-    };
-    QList<Row> rows;
-    {
-        QSqlQuery q(DbConnection());
-        if (!EditSql::run(q,
-                          QStringLiteral("SELECT rowid, LksName, LksUrl FROM Lks WHERE TopicId = ? ORDER BY rowid"),
-                          {subTopicId}, m_error))
-            return Status::Failed;
-        while (q.next())
-            rows.append({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString()});
-    }
-    for (const Row &row : std::as_const(rows)) {
-        if (!EditSql::exec(QStringLiteral("UPDATE Lks SET LksName = ?, LksUrl = ? WHERE rowid = ?"),
-                           {renamedReversedPath(row.name, newName), renamedPath(row.url, newName), row.rowid},
-                           m_error))
-            return Status::Failed;
-    }
+    // segment holds now, so the whole tree stays attached to its root: the first segment
+    // of each path and the last one of each reversed path are replaced (as renamedPath and
+    // renamedReversedPath do), all rows in one statement. rtrim(x, x without "/") leaves x
+    // up to its last "/".
+    if (!EditSql::exec(QStringLiteral("UPDATE Lks SET"
+                                      " LksUrl = CASE WHEN instr(coalesce(LksUrl, ''), '/') = 0 THEN ?"
+                                      " ELSE ? || substr(LksUrl, instr(LksUrl, '/')) END,"
+                                      " LksName = rtrim(coalesce(LksName, ''), replace(coalesce(LksName, ''), '/', ''))"
+                                      " || ? WHERE TopicId = ?"),
+                       {newName, newName, newName, subTopicId}, m_error))
+        return Status::Failed;
 
     if (!EditSql::commit(transaction, m_error))
         return Status::Failed;
