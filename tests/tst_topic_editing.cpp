@@ -96,6 +96,7 @@ private slots:
 
     void moveSubTopic();
     void namesShowLiterally();
+    void captionsShowWhole();
 
 private:
     Form1 *load(const QString &topic = QString(), const QString &subTopic = QString());
@@ -668,4 +669,37 @@ void TestTopicEditing::namesShowLiterally()
     });
     form->mnuMoveSubtopic->trigger();
     QVERIFY(move.seen);
+}
+
+// A dialog is as wide as a title bar needs to show its caption whole: the caption in a
+// bold face beside the window's icon and its buttons.
+void TestTopicEditing::captionsShowWhole()
+{
+    const auto fits = [](const QWidget *window) {
+        QFont font = QApplication::font("QMdiSubWindowTitleBar");
+        font.setBold(true);
+        return window->width() >= QFontMetrics(font).horizontalAdvance(window->windowTitle()) + 120;
+    };
+    Form1 *form = load(QStringLiteral("Computing"), QStringLiteral("Programming"));
+    OnModal<Form7> colours([&](Form7 *dialog) {
+        QVERIFY2(fits(dialog), qPrintable(dialog->windowTitle()));
+        dialog->Command2->click();
+    });
+    form->mnuColorSchema->trigger();
+    QVERIFY(colours.seen);
+
+    // The Move dialog's refusal of its placeholder entry.
+    bool boxFits = false;
+    DialogScript::interact([&](QDialog *box) {
+        boxFits = fits(box) && box->windowTitle() == QLatin1String("Move Sub-Topic");
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    OnModal<Form33> move([](Form33 *dialog) {
+        dialog->Combo1->setCurrentIndex(0);
+        dialog->Command4->click();
+        dialog->Command3->click();
+    });
+    form->mnuMoveSubtopic->trigger();
+    QVERIFY(move.seen);
+    QVERIFY(boxFits);
 }

@@ -3,11 +3,13 @@
 
 #include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
+#include "platform/webbrowser.h"
 #include "shared/database.h"
 #include "shared/globals.h"
 #include "testhelper.h"
 
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -68,6 +70,7 @@ private slots:
 
     void pageShowsLinksAndColours();
     void pageSurvivesAwkwardText();
+    void pageDrawsOnlySchemeColours();
     void failedTransformKeepsPreviousPage();
     void missingTemplateIsReported();
     void stylesheetCannotWriteFiles();
@@ -320,7 +323,7 @@ void TestTopicPage::pageShowsLinksAndColours()
     QVERIFY(html.contains("<title>Rock Music</title>"));
     for (const char *caption : {"News", "Search", "Groups", "Related", "Popular", "Local"})
         QVERIFY2(html.contains(QString("<span class=\"caption\">%1</span>").arg(caption)), caption);
-    QVERIFY(html.contains("#ffeedd") && html.contains("#aa33ee") && html.contains("#112233"));
+    QVERIFY(html.contains("#ffeedd") && html.contains("#112233"));
 
     static const QRegularExpression anchor("<a href=\"([^\"]*)\"[^>]*>([^<]*)</a>");
     QStringList found;
@@ -350,6 +353,64 @@ void TestTopicPage::pageSurvivesAwkwardText()
     QVERIFY(html.contains(">Q&amp;A<"));
     QVERIFY(html.contains(">&lt;Groups&gt;<"));
     QVERIFY(html.contains(">A &amp; B &amp; C &lt; D</a>"));
+}
+
+// The page as the browser draws it: text in the scheme's text colour on its background
+// colour, and no colour anywhere on the page that the scheme does not set, with a
+// section's editor open as well.
+void TestTopicPage::pageDrawsOnlySchemeColours()
+{
+    PageFixture f;
+    QVERIFY(ExecSql("INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (7, 'FFEEDD', "
+                    "'aa33ee', '112233', 'Rock Music')"));
+    addRow("NewsLinks", 7, "Jazz", "https://jazz.example/", "name1", "url1");
+    QVERIFY(f.builder.BuildPageStylesheet("tpmaster.xsl", "News", "Search", "Groups", "Related", "Popular",
+                                          "Local", ""));
+    QVERIFY(f.builder.PrepareTopicHomePage(7));
+
+    WebBrowser results;
+    QSignalSpy loaded(&results, &WebBrowser::DocumentComplete);
+    results.resize(900, 700);
+    results.show();
+    results.Navigate(GetAppPath() + CurrentPageFile);
+    QVERIFY(loaded.wait(PageLoadTimeoutMs));
+
+    // Every colour drawn: text, backgrounds, borders, outlines, shadows and the bullets.
+    const QString script = QStringLiteral(R"(
+        toggleEdit(1);
+        (function () {
+          var seen = {};
+          function add(c) { if (c && c !== 'transparent' && !/^rgba\(.*, 0\)$/.test(c)) seen[c] = 1; }
+          var all = document.querySelectorAll('*');
+          for (var i = 0; i < all.length; i++) {
+            [null, '::before', '::after'].forEach(function (pseudo) {
+              var s = getComputedStyle(all[i], pseudo);
+              if (pseudo && s.content === 'none') return;
+              add(s.color);
+              add(s.backgroundColor);
+              if (s.backgroundImage !== 'none') seen['image ' + s.backgroundImage] = 1;
+              if (s.boxShadow !== 'none') seen['shadow ' + s.boxShadow] = 1;
+              ['Top', 'Right', 'Bottom', 'Left'].forEach(function (side) {
+                if (s['border' + side + 'Style'] !== 'none' && parseFloat(s['border' + side + 'Width']) > 0)
+                  add(s['border' + side + 'Color']);
+              });
+              if (s.outlineStyle !== 'none') add(s.outlineColor);
+            });
+          }
+          var body = getComputedStyle(document.body);
+          return [body.color, body.backgroundColor, Object.keys(seen).sort().join(' ; ')];
+        })())");
+    QVariant answer;
+    bool answered = false;
+    results.page()->runJavaScript(script, [&](const QVariant &v) {
+        answer = v;
+        answered = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(answered, PageLoadTimeoutMs);
+    const QStringList drawn = answer.toStringList();
+    QCOMPARE(drawn.value(0), QStringLiteral("rgb(255, 238, 221)"));
+    QCOMPARE(drawn.value(1), QStringLiteral("rgb(17, 34, 51)"));
+    QCOMPARE(drawn.value(2), QStringLiteral("rgb(17, 34, 51) ; rgb(255, 238, 221)"));
 }
 
 void TestTopicPage::failedTransformKeepsPreviousPage()

@@ -1,7 +1,8 @@
 <?xml version="1.0" encoding="UTF-8"?>
 <!--
   Home page of a Sub-Topic: a banner with the Sub-Topic's name and six sections of five
-  links each, drawn in the Sub-Topic's colours. The program makes tp.xsl from this file,
+  links each, drawn in the Sub-Topic's two colours: its text colour and its background
+  colour. The program makes tp.xsl from this file,
   putting the Sub-Topic's own captions in place of the default ones, and applies it to the
   page data tbhome.xml.
 
@@ -30,26 +31,6 @@
   </xsl:choose>
 </xsl:template>
 
-<!-- The value of a two-digit hex number. -->
-<xsl:template name="hexByte">
-  <xsl:param name="pair"/>
-  <xsl:variable name="hi" select="string-length(substring-before('0123456789abcdef', substring($pair, 1, 1)))"/>
-  <xsl:variable name="lo" select="string-length(substring-before('0123456789abcdef', substring($pair, 2, 1)))"/>
-  <xsl:value-of select="$hi * 16 + $lo"/>
-</xsl:template>
-
-<!-- Black or white, whichever reads better on the colour "#rrggbb". -->
-<xsl:template name="ink">
-  <xsl:param name="colour"/>
-  <xsl:variable name="r"><xsl:call-template name="hexByte"><xsl:with-param name="pair" select="substring($colour, 2, 2)"/></xsl:call-template></xsl:variable>
-  <xsl:variable name="g"><xsl:call-template name="hexByte"><xsl:with-param name="pair" select="substring($colour, 4, 2)"/></xsl:call-template></xsl:variable>
-  <xsl:variable name="b"><xsl:call-template name="hexByte"><xsl:with-param name="pair" select="substring($colour, 6, 2)"/></xsl:call-template></xsl:variable>
-  <xsl:choose>
-    <xsl:when test="(299 * $r + 587 * $g + 114 * $b) div 1000 &gt; 150">#1f1f27</xsl:when>
-    <xsl:otherwise>#ffffff</xsl:otherwise>
-  </xsl:choose>
-</xsl:template>
-
 <xsl:variable name="colours" select="/TP/COLORLINKS/RECORD[1]"/>
 <xsl:variable name="textColour">
   <xsl:call-template name="colour">
@@ -57,20 +38,11 @@
     <xsl:with-param name="fallback" select="'bb99bb'"/>
   </xsl:call-template>
 </xsl:variable>
-<xsl:variable name="accentColour">
-  <xsl:call-template name="colour">
-    <xsl:with-param name="value" select="$colours/COLOR2"/>
-    <xsl:with-param name="fallback" select="'aa33ee'"/>
-  </xsl:call-template>
-</xsl:variable>
 <xsl:variable name="backColour">
   <xsl:call-template name="colour">
     <xsl:with-param name="value" select="$colours/COLOR3"/>
     <xsl:with-param name="fallback" select="'8a2be2'"/>
   </xsl:call-template>
-</xsl:variable>
-<xsl:variable name="backInk">
-  <xsl:call-template name="ink"><xsl:with-param name="colour" select="$backColour"/></xsl:call-template>
 </xsl:variable>
 <xsl:variable name="title" select="normalize-space($colours/TOPICNAME)"/>
 
@@ -156,43 +128,50 @@
 <meta name="viewport" content="width=device-width, initial-scale=1"/>
 <title><xsl:value-of select="$title"/></title>
 <style type="text/css">
-  body { margin: 0; background: #f1f1f4; color: #1f1f27;
+  /* Two colours draw the whole page: the scheme's text colour and its background colour.
+     Everything else takes one of them (currentColor) or lets the background through. */
+  html, body { background: <xsl:value-of select="$backColour"/>; color: <xsl:value-of select="$textColour"/>; }
+  body { margin: 0;
          font-family: "Segoe UI", "Noto Sans", "DejaVu Sans", "Liberation Sans", Arial, sans-serif; font-size: 14px; }
-  header.banner { background: <xsl:value-of select="$backColour"/>; color: <xsl:value-of select="$backInk"/>;
-         padding: 20px 28px 18px; border-bottom: 4px solid <xsl:value-of select="$accentColour"/>; }
+  ::selection { background: <xsl:value-of select="$textColour"/>; color: <xsl:value-of select="$backColour"/>; }
+  :focus-visible { outline: 2px solid currentColor; outline-offset: 1px; }
+  a, a:visited { color: inherit; }
+  header.banner { padding: 20px 28px 18px; border-bottom: 2px solid currentColor; }
   header.banner h1 { margin: 0; font-size: 26px; font-weight: 600; letter-spacing: 0.2px; }
   main { display: grid; grid-template-columns: repeat(3, minmax(0, 1fr)); gap: 18px; padding: 22px 28px;
          max-width: 1180px; }
   @media (max-width: 820px) { main { grid-template-columns: repeat(2, minmax(0, 1fr)); } }
   @media (max-width: 540px) { main { grid-template-columns: minmax(0, 1fr); } }
-  .section { background: #ffffff; border-radius: 8px; overflow: hidden;
-         box-shadow: 0 1px 3px rgba(0, 0, 0, 0.18); display: flex; flex-direction: column; }
+  .section { border: 1px solid currentColor; border-radius: 8px; overflow: hidden;
+         display: flex; flex-direction: column; }
   .section h2 { margin: 0; padding: 9px 12px 9px 14px; font-size: 15px; font-weight: 600;
-         background: <xsl:value-of select="$backColour"/>; color: <xsl:value-of select="$backInk"/>;
+         background: <xsl:value-of select="$textColour"/>; color: <xsl:value-of select="$backColour"/>;
          display: flex; align-items: center; justify-content: space-between; min-height: 22px; }
   .section h2 .caption { overflow: hidden; text-overflow: ellipsis; white-space: nowrap; }
-  .section ul.links { list-style: none; margin: 0; padding: 6px 0; flex: 1;
-         background: linear-gradient(rgba(255, 255, 255, 0.62), rgba(255, 255, 255, 0.62)), <xsl:value-of select="$textColour"/>; }
+  .section ul.links { list-style: none; margin: 0; padding: 6px 0; flex: 1; }
   .section li { padding: 5px 14px 5px 11px; border-left: 3px solid transparent;
          overflow: hidden; text-overflow: ellipsis; white-space: nowrap; }
   .section li::before { content: ""; display: inline-block; width: 6px; height: 6px; margin: 0 9px 2px 0;
-         border-radius: 50%; background: <xsl:value-of select="$backColour"/>; vertical-align: middle; }
-  .section li:hover { border-left-color: <xsl:value-of select="$accentColour"/>; background: rgba(255, 255, 255, 0.5); }
-  .section li a { color: #1f1f27; text-decoration: none; font-weight: 500; }
+         border-radius: 50%; background: currentColor; vertical-align: middle; }
+  .section li:hover { border-left-color: currentColor; }
+  .section li a { text-decoration: none; font-weight: 500; }
   .section li a:hover { text-decoration: underline; }
-  .section li .empty { color: #6b6b76; font-style: italic; }
-  button.edit { font: inherit; font-size: 11px; font-weight: 400; color: inherit; background: transparent;
-         border: 1px solid currentColor; border-radius: 4px; padding: 1px 8px; cursor: pointer; opacity: 0.75; }
+  .section li .empty { font-style: italic; opacity: 0.85; }
+  button { font: inherit; color: inherit; background: transparent; border: 1px solid currentColor;
+         border-radius: 4px; cursor: pointer; }
+  button.edit { font-size: 11px; font-weight: 400; padding: 1px 8px; opacity: 0.75; }
   button.edit:hover { opacity: 1; }
-  form.editor { display: none; padding: 10px 12px; background: #fafafc; border-top: 1px solid #e2e2e8; }
+  form.editor { display: none; padding: 10px 12px; border-top: 1px solid currentColor; }
   form.editor.open { display: block; }
   form.editor .row { display: flex; gap: 6px; margin-bottom: 6px; }
-  form.editor input { font: inherit; font-size: 12px; padding: 3px 5px; border: 1px solid #c8c8d0; border-radius: 3px; min-width: 0; }
+  form.editor input { font: inherit; font-size: 12px; padding: 3px 5px; min-width: 0; color: inherit;
+         background: transparent; border: 1px solid currentColor; border-radius: 3px; }
+  form.editor input::placeholder { color: inherit; opacity: 0.6; }
   form.editor input.name { flex: 2; }
   form.editor input.url { flex: 3; }
   form.editor .buttons { text-align: right; }
-  form.editor .buttons button { font: inherit; font-size: 12px; padding: 3px 12px; margin-left: 6px; }
-  .sponsor { margin: 0 28px 22px; color: #55555f; font-size: 12px; }
+  form.editor .buttons button { font-size: 12px; padding: 3px 12px; margin-left: 6px; }
+  .sponsor { margin: 0 28px 22px; font-size: 12px; opacity: 0.8; }
   .sponsor:empty { display: none; }
 </style>
 <script type="text/javascript"><xsl:text><![CDATA[

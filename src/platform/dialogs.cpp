@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -128,16 +129,25 @@ private:
 
 } // namespace
 
+namespace {
+
+// The width a title bar needs for a caption: title bars draw it in a bold face beside the
+// window's icon and its three buttons.
+int titleBarWidth(const QString &caption)
+{
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    constexpr int FrameAllowance = 160;
+    return QFontMetrics(font).horizontalAdvance(caption) + FrameAllowance;
+}
+
+} // namespace
+
 void FitWindowTitle(QWidget *window)
 {
     if (!window || window->windowFlags().testFlag(Qt::FramelessWindowHint))
         return;
-    // Title bars draw the caption in a bold face beside the window's icon and its three
-    // buttons; leave room for those.
-    QFont font = QApplication::font("QMdiSubWindowTitleBar");
-    font.setBold(true);
-    constexpr int FrameAllowance = 160;
-    const int needed = QFontMetrics(font).horizontalAdvance(window->windowTitle()) + FrameAllowance;
+    const int needed = titleBarWidth(window->windowTitle());
     if (window->minimumWidth() < needed)
         window->setMinimumWidth(needed);
     if (window->width() < needed)
@@ -188,6 +198,11 @@ int MsgBox(const QString &prompt, int buttons, const QString &title)
     int defaultIndex = (buttons & vbDefaultButton3) ? 2 : (buttons & vbDefaultButton2) ? 1 : 0;
     if (defaultIndex < list.size())
         box.setDefaultButton(list.at(defaultIndex).qt);
+    // A message box sizes itself to its text when it shows: a strut in its layout keeps
+    // it wide enough for its caption.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(titleBarWidth(box.windowTitle()), 0, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     const int pressed = execBox(box, handler);
     for (const Btn &b : list)
         if (b.qt == pressed)
