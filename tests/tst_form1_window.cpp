@@ -451,6 +451,7 @@ void TestForm1Window::smallestWindowStaysReadable()
 
 void TestForm1Window::unloadSavesBacksUpAndClears()
 {
+    const QStringList filesBefore = QDir(m_app->path()).entryList(QDir::Files);
     Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
     const QPointer<Form1> window(form);
     QVERIFY(!pageFiles(*m_app).isEmpty());
@@ -467,6 +468,12 @@ void TestForm1Window::unloadSavesBacksUpAndClears()
     QCOMPARE(m_app->readFile(QStringLiteral("Backup/Sample_Links.mdb")), m_app->readFile(QStringLiteral("Sample_Links.mdb")));
     QVERIFY(!DatabaseIsOpen());
     QTRY_VERIFY(window.isNull());   // and the window is deleted
+
+    // The help guide names every file the program leaves behind.
+    const QString guide = QString::fromUtf8(m_app->readFile(QStringLiteral("help/index.html")));
+    const QStringList filesAfter = QDir(m_app->path()).entryList(QDir::Files);
+    for (const QString &file : filesAfter)
+        QVERIFY2(filesBefore.contains(file) || guide.contains(file), qPrintable(file));
 }
 
 void TestForm1Window::refusingChildKeepsMainWindowOpen()
