@@ -38,8 +38,7 @@ Form35::Form35(const Target &target, std::function<void()> afterImport, QWidget 
     Label1->setBuddy(List1);
     Label2 = new QLabel(QStringLiteral("Note: All Sub-Topic files above are located in the following directory:"), this);
     Label2->setWordWrap(true);
-    Label3 = new QLabel(this);
-    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3 = NameLabel(this, "Label3");
     Label3->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     Command1 = NamedButton(QStringLiteral("Import"), "Command1", this, true);
