@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
@@ -99,10 +100,18 @@ void TestSubTopicExchange::exportWritesTheShownSubTopic()
 {
     Form1 *form = openSubTopic("Computing", "Programming");
     DialogScript::clearShown();
-    DialogScript::input(" Code Links ");
+    // The user overtypes the offered name in the real box.
+    QString offered;
+    DialogScript::interact([&offered](QDialog *box) {
+        auto *text = box->findChild<QLineEdit *>();
+        offered = text->text();
+        QTest::keyClicks(text, " Code Links ");
+        QTest::keyClick(text, Qt::Key_Return);
+    });
     DialogScript::answer(vbOK);
     QVERIFY(form->mnuSubtopicExport->isEnabled());
     form->mnuSubtopicExport->trigger();
+    QCOMPARE(offered, "Programming");
 
     const DialogScript::Shown input = DialogScript::shown().value(0);
     QCOMPARE(input.title, "Export Sub-Topic");
