@@ -67,6 +67,7 @@ struct Resource {
     bool sendLength = true;      // a Content-Length header
     bool honourRange = false;    // answers "Range: bytes=N-" with 206
     bool dropHalfway = false;    // sends half the body, then closes the connection
+    bool stallHalfway = false;   // sends half the body, then nothing more
 };
 
 class Server : public QTcpServer
@@ -117,6 +118,9 @@ private:
         head += "\r\n";
         if (request.method == "HEAD") {
             socket->write(head);
+        } else if (resource.stallHalfway) {
+            socket->write(head + body.left(body.size() / 2));
+            return;
         } else if (resource.dropHalfway) {
             socket->write(head + body.left(body.size() / 2));
             socket->flush();

@@ -5,7 +5,6 @@
 #include "mainwindow/form1.h"
 
 // Edition menu.
-void Form1::mnuAdddatabase_Click() {}
 void Form1::mnuCreateEdition_Click() {}
 void Form1::mnuClone_Click() {}
 void Form1::mnuDeleteEdition_Click() {}

@@ -33,6 +33,7 @@ QString ProxyPort;
 QString ProxyUserId;
 QString ProxyPassword;
 int ProxyConfirmed = 0;
+int DownloadDone = 0;
 QString HttpTarget;
 
 QString AccountPageUrl;

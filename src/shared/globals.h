@@ -45,6 +45,7 @@ extern QString ProxyPort;
 extern QString ProxyUserId;
 extern QString ProxyPassword;
 extern int ProxyConfirmed;
+extern int DownloadDone;              // 0 while a plug-in edition downloads, 1 ends the transfer loop
 extern QString HttpTarget;
 
 // Web-account pages.

@@ -1,0 +1,52 @@
+#include "editions/form30_download_progress.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QProgressBar>
+
+#include <limits>
+
+Form30::Form30(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form30"));
+    setWindowTitle(QStringLiteral("Download Progress"));
+    setModal(false);
+
+    Label3 = new QLabel(QStringLiteral("Status:"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label4 = new QLabel(QStringLiteral("0 Kb/s"), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label5 = new QLabel(this);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    Label5->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    PB = new QProgressBar(this);
+    PB->setObjectName(QStringLiteral("PB"));
+    PB->setTextVisible(false);
+
+    const int charWidth = fontMetrics().averageCharWidth();
+    Label3->setMinimumWidth(charWidth * 44);
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(Label3, 0, 0, 1, 2);
+    grid->addWidget(PB, 1, 0, 1, 2);
+    grid->addWidget(Label4, 2, 0);
+    grid->addWidget(Label5, 2, 1);
+    setFixedSize(sizeHint());
+}
+
+void Form30::Form_Load()
+{
+    Label3->clear();
+    Label4->clear();
+    Label5->clear();
+    PB->setValue(0);
+}
+
+void Form30::showBytes(qint64 count, qint64 length)
+{
+    int shift = 0;
+    while ((length >> shift) > std::numeric_limits<int>::max())
+        ++shift;
+    PB->setMaximum(int(length >> shift));
+    PB->setValue(int(qBound<qint64>(0, count, length) >> shift));
+}

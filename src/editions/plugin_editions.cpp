@@ -1,0 +1,212 @@
+#include "editions/plugin_editions.h"
+
+#include "editions/c_unzip.h"
+#include "editions/edition_list.h"
+#include "shared/globals.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QUrl>
+
+namespace {
+
+const char *const kMakerDataServer = "http://data.quorvane.net";
+const char *const kMakerHomePage = "http://www.quorvane.net";
+const char *const kListFile = "dbnames.txt";
+const char *const kEmptyEdition = "untitled.mdb";
+constexpr int MaxNameLength = 200;
+
+// True when path is an SQLite database holding the Topics table every edition has.
+bool isEditionDatabase(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.read(16) != QByteArray("SQLite format 3\0", 16))
+        return false;
+    file.close();
+    const QString connection = QStringLiteral("plugin-check");
+    bool holdsTopics = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+        url.setQuery(QStringLiteral("mode=ro"));
+        db.setDatabaseName(url.toString(QUrl::FullyEncoded));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery probe(db);
+            holdsTopics = probe.exec(QStringLiteral(
+                              "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Topics'"))
+                          && probe.next() && probe.value(0).toInt() > 0;
+            probe = QSqlQuery();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return holdsTopics;
+}
+
+// Appends line to the list file, on a line of its own.
+bool appendListLine(const QString &listPath, const QString &line)
+{
+    QFile file(listPath);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
+        return false;
+    QByteArray text;
+    if (file.size() > 0) {
+        file.seek(file.size() - 1);
+        char last = 0;
+        if (file.getChar(&last) && last != '\n')
+            text = "\r\n";
+        file.seek(file.size());
+    }
+    text += line.toUtf8() + "\r\n";
+    return file.write(text) == text.size() && file.flush();
+}
+
+} // namespace
+
+QString PluginEditions::DataServer()
+{
+    QString server = qEnvironmentVariable("QUORVANE_DATA_SERVER").trimmed();
+    if (server.isEmpty())
+        server = QLatin1String(kMakerDataServer);
+    while (server.endsWith(QLatin1Char('/')))
+        server.chop(1);
+    return server;
+}
+
+QString PluginEditions::BaseAddress()
+{
+    return DataServer() + QLatin1String("/data/");
+}
+
+QString PluginEditions::HomePage()
+{
+    return QLatin1String(kMakerHomePage);
+}
+
+bool PluginEditions::IsErrorReply(const QString &reply)
+{
+    return reply.contains(QLatin1String("error"), Qt::CaseInsensitive);
+}
+
+QStringList PluginEditions::ParseCatalogue(const QString &reply)
+{
+    QStringList names;
+    QStringList pieces = reply.split(QStringLiteral("\r\n"));
+    pieces.removeLast();    // the piece after the last CR LF
+    for (const QString &piece : std::as_const(pieces)) {
+        const qsizetype comma = piece.indexOf(QLatin1Char(','));
+        const QString name = comma < 0 ? piece : piece.mid(comma + 1);
+        if (IsSafeName(name))
+            names << name;
+    }
+    return names;
+}
+
+bool PluginEditions::IsSafeName(const QString &name)
+{
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty() || name.size() > MaxNameLength || trimmed == QLatin1String(".")
+        || trimmed == QLatin1String(".."))
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == QLatin1Char('/') || c == QLatin1Char('\\')
+            || c == QLatin1Char('*') || c == QLatin1Char(','))
+            return false;
+    }
+    return EditionFileName(name).compare(QLatin1String(kEmptyEdition), Qt::CaseInsensitive) != 0;
+}
+
+QString PluginEditions::ArchiveName(const QString &name)
+{
+    return name.toLower() + QLatin1String(".zip");
+}
+
+QString PluginEditions::EditionFileName(const QString &name)
+{
+    QString file = name.toLower();
+    file.replace(QLatin1Char(' '), QLatin1Char('_'));
+    return file + QLatin1String(".mdb");
+}
+
+QString PluginEditions::ListLine(const QString &name)
+{
+    return EditionFileName(name) + QLatin1Char(',') + name;
+}
+
+bool PluginEditions::EditionListed(const QString &listPath, const QString &file)
+{
+    bool listed = false;
+    const QStringList lines = EditionList::readLines(listPath);
+    for (const QString &line : lines) {
+        const qsizetype comma = line.indexOf(QLatin1Char(','));
+        QString part = comma < 0 ? line : line.left(comma);
+        if (part.startsWith(QLatin1Char('*')))
+            part.remove(0, 1);
+        if (part.compare(file, Qt::CaseInsensitive) == 0)
+            listed = true;
+    }
+    return listed;
+}
+
+QString PluginEditions::PercentText(qint64 read, qint64 length)
+{
+    if (length <= 0)
+        return QString();
+    return QString::number(read * 100 / length) + QLatin1String("% ");
+}
+
+PluginEditions::InstallResult PluginEditions::Install(cUnzip &unzip, const QString &zipPath,
+                                                      const QString &folder, const QString &name)
+{
+    struct ArchiveRemover {
+        QString path;
+        ~ArchiveRemover() { QFile::remove(path); }
+    } remover{zipPath};
+
+    const QString file = EditionFileName(name);
+    const QString listPath = folder + QLatin1String(kListFile);
+    if (!IsSafeName(name) || EditionListed(listPath, file)
+        || file.compare(CurrentDatabaseFile, Qt::CaseInsensitive) == 0)
+        return InstallResult::Refused;
+
+    // Unpacked beside the editions first, so that a bad archive touches nothing.
+    QTemporaryDir scratch(folder + QLatin1String("plugin-XXXXXX"));
+    if (!scratch.isValid())
+        return InstallResult::WriteFailed;
+    unzip.setZipFile(zipPath);
+    unzip.setUnzipFolder(scratch.path());
+    if (unzip.Directory() != cUnzip::UnzipOk)
+        return InstallResult::NotAnEdition;
+    int chosen = 0;
+    for (int i = 1; i <= unzip.FileCount(); ++i) {
+        const bool match = chosen == 0 && unzip.Filename(i).compare(file, Qt::CaseInsensitive) == 0;
+        unzip.setFileSelected(i, match);
+        if (match)
+            chosen = i;
+    }
+    if (chosen == 0 || !unzip.Unzip() || unzip.ExtractedFiles().size() != 1)
+        return InstallResult::NotAnEdition;
+    const QString unpacked = unzip.ExtractedFiles().constFirst();
+    if (!isEditionDatabase(unpacked))
+        return InstallResult::NotAnEdition;
+
+    // An unlisted file of the same name (in any letter case) is replaced.
+    const QString target = folder + file;
+    const QStringList present = QDir(folder).entryList(QDir::Files);
+    for (const QString &twin : present) {
+        if (twin.compare(file, Qt::CaseInsensitive) == 0)
+            QFile::remove(folder + twin);
+    }
+    if (!QFile::rename(unpacked, target))
+        return InstallResult::WriteFailed;
+    if (!appendListLine(listPath, ListLine(name))) {
+        QFile::remove(target);
+        return InstallResult::WriteFailed;
+    }
+    return InstallResult::Installed;
+}

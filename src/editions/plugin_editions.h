@@ -1,0 +1,67 @@
+#pragma once
+// The data work of adding a plug-in edition, without a window: where the data server
+// is, reading its catalogue of editions, the names of an edition's archive, database
+// file and list line, whether it is already listed, and installing a downloaded archive
+// into the program folder.
+//
+// The data server publishes under "<server>/data/" the catalogue "editions.txt" (lines
+// "<anything>,<edition name>", each ended by CR LF) and one archive per edition, named
+// after the edition in lower case, ".zip". The archive holds the edition's database,
+// named in lower case with blanks as "_", ".mdb".
+
+#include <QString>
+#include <QStringList>
+
+class cUnzip;
+
+class PluginEditions
+{
+public:
+    // The data server's address: $QUORVANE_DATA_SERVER when set (tests point it at a
+    // server of their own), else the maker's server.
+    static QString DataServer();
+    // "<server>/data/"
+    static QString BaseAddress();
+    // The maker's home page, shown as a link in the download dialog.
+    static QString HomePage();
+
+    // True when the catalogue's answer is an error page: it contains "error" in any
+    // letter case.
+    static bool IsErrorReply(const QString &reply);
+    // The edition names of a catalogue: of each piece before the last CR LF, the text
+    // after the first "," (the whole piece when it has none). Names that could not
+    // safely name a file or a list line are left out.
+    static QStringList ParseCatalogue(const QString &reply);
+    // True when name can be offered: not blank, no "/", "\", "*", ",", control
+    // characters, not "." or "..", at most 200 characters, and not the name of the
+    // program's empty edition.
+    static bool IsSafeName(const QString &name);
+
+    // "health and fitness.zip" for "Health and Fitness".
+    static QString ArchiveName(const QString &name);
+    // "health_and_fitness.mdb" for "Health and Fitness".
+    static QString EditionFileName(const QString &name);
+    // "health_and_fitness.mdb,Health and Fitness"
+    static QString ListLine(const QString &name);
+
+    // True when some line of the edition list listPath names the database file file
+    // (the text between a leading "*" and the first ","), without regard to letter case.
+    static bool EditionListed(const QString &listPath, const QString &file);
+
+    // "<p>% " for the whole per cent of read out of length (rounded down); "" when the
+    // length is not known.
+    static QString PercentText(qint64 read, qint64 length);
+
+    enum class InstallResult {
+        Installed,
+        NotAnEdition,    // the archive holds no readable database of that name
+        Refused,         // the database would replace the empty edition or a listed or open edition
+        WriteFailed,     // the database or the list line could not be written
+    };
+    // Unpacks, through unzip, the database of edition name from the archive zipPath into
+    // folder (ending in "/"), checks that it is an edition database, and appends its line to the
+    // edition list "dbnames.txt" of folder. Only that one entry is taken from the
+    // archive. Nothing is left behind when it fails: no partial file, no list line.
+    // The archive itself is deleted in every case.
+    static InstallResult Install(cUnzip &unzip, const QString &zipPath, const QString &folder, const QString &name);
+};
