@@ -27,6 +27,7 @@ const QString ConnectionErrorText =
     QStringLiteral("An error has occured during the connection to the Quorvane server. Please try again later.");
 const QString ConnectionErrorTitle = QStringLiteral("Connection error");
 const QString Quote = QStringLiteral("'");
+constexpr double MinRateInterval = 0.5;    // seconds
 
 QString editionText(const QString &name, const QString &rest)
 {
@@ -253,14 +254,17 @@ void Form9::lblLink_Click()
 
 void Form9::down_Progress(qint64 BytesRead, qint64 Filelen)
 {
+    // The rate is measured over half a second at least: chunks come in bursts.
     const double elapsed = m_lastProgress.isValid() ? double(m_lastProgress.nsecsElapsed()) / 1e9 : 0.0;
-    if (elapsed > 0) {
+    if (elapsed >= MinRateInterval) {
         const qint64 rate = qRound64(double(BytesRead - m_lastBytes) / 1024.0 / elapsed);
         if (rate > 0)
             m_form30->Label4->setText(QString::number(rate) + QLatin1String(" Kb/s"));
     }
-    m_lastBytes = BytesRead;
-    m_lastProgress.start();
+    if (elapsed >= MinRateInterval || !m_lastProgress.isValid()) {
+        m_lastBytes = BytesRead;
+        m_lastProgress.start();
+    }
     m_form30->showBytes(BytesRead, Filelen);
     const QString percent = PluginEditions::PercentText(BytesRead, Filelen);
     if (!percent.isEmpty())
