@@ -2,6 +2,7 @@
 
 #include "editions/c_download.h"
 #include "editions/c_unzip.h"
+#include "editions/edition_list.h"
 #include "editions/form30_download_progress.h"
 #include "editions/plugin_editions.h"
 #include "platform/dialogs.h"
@@ -153,7 +154,7 @@ void Form9::Command1_Click()
     const QString folder = ProgramFolder();
     down->setUrl(m_base + name.toLower() + QLatin1String(".zip"));
     down->setDestFile(folder + PluginEditions::ArchiveName(name));
-    if (PluginEditions::EditionListed(folder + QLatin1String("dbnames.txt"), file)) {
+    if (PluginEditions::EditionListed(EditionList::listPath(folder), file)) {
         MsgBox(editionText(name, QStringLiteral(" already exists.")), vbOKOnly, QStringLiteral("Edition Error"));
         return;
     }

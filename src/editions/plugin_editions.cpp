@@ -16,7 +16,6 @@ namespace {
 
 const char *const kMakerDataServer = "http://data.quorvane.net";
 const char *const kMakerHomePage = "http://www.quorvane.net";
-const char *const kListFile = "dbnames.txt";
 const char *const kEmptyEdition = "untitled.mdb";
 constexpr int MaxNameLength = 200;
 
@@ -46,24 +45,6 @@ bool isEditionDatabase(const QString &path)
     }
     QSqlDatabase::removeDatabase(connection);
     return holdsTopics;
-}
-
-// Appends line to the list file, on a line of its own.
-bool appendListLine(const QString &listPath, const QString &line)
-{
-    QFile file(listPath);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
-        return false;
-    QByteArray text;
-    if (file.size() > 0) {
-        file.seek(file.size() - 1);
-        char last = 0;
-        if (file.getChar(&last) && last != '\n')
-            text = "\r\n";
-        file.seek(file.size());
-    }
-    text += line.toUtf8() + "\r\n";
-    return file.write(text) == text.size() && file.flush();
 }
 
 } // namespace
@@ -140,17 +121,7 @@ QString PluginEditions::ListLine(const QString &name)
 
 bool PluginEditions::EditionListed(const QString &listPath, const QString &file)
 {
-    bool listed = false;
-    const QStringList lines = EditionList::readLines(listPath);
-    for (const QString &line : lines) {
-        const qsizetype comma = line.indexOf(QLatin1Char(','));
-        QString part = comma < 0 ? line : line.left(comma);
-        if (part.startsWith(QLatin1Char('*')))
-            part.remove(0, 1);
-        if (part.compare(file, Qt::CaseInsensitive) == 0)
-            listed = true;
-    }
-    return listed;
+    return EditionList::fileListed(listPath, file);
 }
 
 QString PluginEditions::PercentText(qint64 read, qint64 length)
@@ -169,7 +140,7 @@ PluginEditions::InstallResult PluginEditions::Install(cUnzip &unzip, const QStri
     } remover{zipPath};
 
     const QString file = EditionFileName(name);
-    const QString listPath = folder + QLatin1String(kListFile);
+    const QString listPath = EditionList::listPath(folder);
     if (!IsSafeName(name) || EditionListed(listPath, file)
         || file.compare(CurrentDatabaseFile, Qt::CaseInsensitive) == 0)
         return InstallResult::Refused;
@@ -204,7 +175,7 @@ PluginEditions::InstallResult PluginEditions::Install(cUnzip &unzip, const QStri
     }
     if (!QFile::rename(unpacked, target))
         return InstallResult::WriteFailed;
-    if (!appendListLine(listPath, ListLine(name))) {
+    if (!EditionList::append(listPath, EditionEntry{file, name, false})) {
         QFile::remove(target);
         return InstallResult::WriteFailed;
     }
