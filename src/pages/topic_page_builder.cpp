@@ -171,9 +171,9 @@ bool TopicPageBuilder::BuildPageStylesheet(const QString &templateFile, const QS
 
     QString error;
     if (!WriteWholeFile(target, collected.toUtf8(), &error)) {
+        // The earlier style sheet stays whole; the page reports this problem instead of using it.
         m_stylesheetProblem = error;
         m_lastError = error;
-        QFile::remove(target);
         return false;
     }
     m_stylesheetProblem.clear();
@@ -290,8 +290,6 @@ bool TopicPageBuilder::WriteLinksXml(const QString &fileName, const QString &roo
 {
     const QString path = inProgramFolder(fileName);
     m_lastXmlPath = path;
-    // An old file must not pass for this Sub-Topic's data if this one cannot be written.
-    QFile::remove(path);
 
     auto failData = [this](const QString &reason) {
         m_dataProblem = reason;

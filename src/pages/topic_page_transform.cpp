@@ -225,6 +225,16 @@ bool TopicPageBuilder::TransformXml(const QString &xmlFile, const QString &xslFi
         fail(QStringLiteral("No page file is named."));
         return false;
     }
+    // A data file or style sheet that could not be written last time is the earlier one:
+    // it must not pass for the current Sub-Topic or captions.
+    if (!m_dataProblem.isEmpty() && inProgramFolder(xmlFile) == m_lastXmlPath) {
+        fail(m_dataProblem);
+        return false;
+    }
+    if (!m_stylesheetProblem.isEmpty() && inProgramFolder(xslFile) == inProgramFolder(QStringLiteral("tp.xsl"))) {
+        fail(m_stylesheetProblem);
+        return false;
+    }
     XmlLoad data = loadXml(inProgramFolder(xmlFile));
     if (!CheckXmlParseError(data)) {
         fail(m_dataProblem.isEmpty() ? where(data) : m_dataProblem);

@@ -1,11 +1,11 @@
 #include "platform/registry.h"
 
 #include "platform/settings.h"
+#include "platform/whole_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringConverter>
 
 #include <array>
@@ -271,11 +271,7 @@ bool save()
     for (int h = 0; h < hiveCount; ++h)
         writeNode(out, QString::fromLatin1(hiveNames[h]), s.hives[size_t(h)], false);
     QDir().mkpath(QFileInfo(s.file).absolutePath());
-    QSaveFile file(s.file);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(out.toUtf8());
-    return file.commit();
+    return SaveWholeFile(s.file, out.toUtf8());
 }
 
 Node *findNode(quint32 hive, const QStringList &parts)

@@ -1,12 +1,12 @@
 #include "platform/url_history.h"
 
 #include "platform/settings.h"
+#include "platform/whole_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QTextStream>
 
 namespace {
@@ -87,16 +87,14 @@ void save()
 {
     const QString path = UrlHistory::filePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;   // the history of this run stays in memory
-    QTextStream out(&file);
-    out.setEncoding(QStringConverter::Utf8);
+    QString text;
+    QTextStream out(&text);
     for (const UrlHistoryEntry &e : std::as_const(store().entries))
         out << e.url << '\t' << e.visits << '\t' << e.lastVisited.toString(Qt::ISODate) << '\t'
             << oneLine(e.title) << '\n';
     out.flush();
-    file.commit();
+    // When this fails the earlier file stays and the history of this run stays in memory.
+    SaveWholeFile(path, text.toUtf8());
 }
 
 } // namespace

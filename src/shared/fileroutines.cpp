@@ -3,6 +3,7 @@
 #include "platform/browserversion.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
+#include "platform/whole_file.h"
 #include "platform/windowactivation.h"
 #include "shared/routines.h"
 
@@ -89,6 +90,9 @@ bool copyReplacing(const QString &from, const QString &to)
             break;
         }
     }
+    // The last chunk may still sit in the buffer: a full disk shows only on flush().
+    if (!out.flush())
+        out.cancelWriting();
     if (!out.commit())
         return false;
 
@@ -161,10 +165,10 @@ int CopyFolderFiles(const QString &sourceFolder, const QString &targetFolder, co
 
 bool WriteWholeFile(const QString &path, const QByteArray &data, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+    QString reason;
+    if (!SaveWholeFile(path, data, &reason)) {
         if (error)
-            *error = QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+            *error = QStringLiteral("%1 could not be written: %2").arg(QDir::toNativeSeparators(path), reason);
         return false;
     }
     return true;

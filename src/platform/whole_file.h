@@ -1,0 +1,11 @@
+#pragma once
+// Writing a file all at once: the data goes to a temporary file beside the target, which
+// replaces the target only once every byte has reached the disk. A full disk or a size
+// limit leaves the earlier file as it was.
+
+#include <QByteArray>
+#include <QString>
+
+// Writes data as the file path. On failure answers false, leaves any earlier file
+// untouched, and sets errorString (when given) to the reason.
+bool SaveWholeFile(const QString &path, const QByteArray &data, QString *errorString = nullptr);

@@ -1,0 +1,186 @@
+// Writing files when the disk is full: every file is written whole or not at all, the
+// earlier file stays, and the caller hears of it. A file size limit stands in for the
+// full disk: past it a write fails as it does with no space left.
+
+#include "testhelper.h"
+
+#include "editions/edition_loader.h"
+#include "pages/topic_page_builder.h"
+#include "platform/dialogs.h"
+#include "platform/registry.h"
+#include "platform/url_history.h"
+#include "shared/fileroutines.h"
+#include "shared/globals.h"
+
+#include <QDir>
+#include <QtTest>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+
+namespace {
+
+// While it lives, no file of this process may grow past a few bytes.
+class DiskFull
+{
+public:
+    DiskFull()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit tight = m_saved;
+        tight.rlim_cur = 8;
+        setrlimit(RLIMIT_FSIZE, &tight);
+    }
+    ~DiskFull() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+};
+
+using Writer = std::function<bool(TestProgramFolder &)>;
+
+} // namespace
+
+class TestFullDisk : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void writersKeepTheEarlierFile_data();
+    void writersKeepTheEarlierFile();
+    void pageIsNotMadeFromAnEarlierFile();
+
+private:
+    std::unique_ptr<TestProgramFolder> m_folder;
+};
+
+void TestFullDisk::init()
+{
+    m_folder = std::make_unique<TestProgramFolder>();
+}
+
+void TestFullDisk::cleanup()
+{
+    RemoveProgramFolder(m_folder);
+}
+
+void TestFullDisk::writersKeepTheEarlierFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<Writer>("write");
+
+    const QString text(100, QLatin1Char('x'));
+    QTest::newRow("edition list") << "dbnames.txt" << Writer([](TestProgramFolder &) {
+        return EditionLoader().makeActive(1);
+    });
+    QTest::newRow("descriptor") << "Links.ddb" << Writer([](TestProgramFolder &f) {
+        return WriteEditionDescriptor(f.path(), "Links", "Links.mdb", "My_Links");
+    });
+    QTest::newRow("style sheet") << "tp.xsl" << Writer([](TestProgramFolder &) {
+        TopicPageBuilder builder;
+        return builder.BuildPageStylesheet("tpmaster.xsl", "1", "2", "3", "4", "5", "6", "");
+    });
+    QTest::newRow("page data") << "tbhome.xml" << Writer([](TestProgramFolder &) {
+        TopicPageBuilder builder;
+        return builder.WriteLinksXml("tbhome.xml", "tp");
+    });
+    QTest::newRow("page file") << "page.html" << Writer([text](TestProgramFolder &) {
+        TopicPageBuilder builder;
+        return builder.WriteTextFile(text, "page.html");
+    });
+    QTest::newRow("text file") << "TempFile.tmp" << Writer([text](TestProgramFolder &f) {
+        return WriteCrLfFile(f.file("TempFile.tmp"), {text});
+    });
+    QTest::newRow("registry") << "" << Writer([text](TestProgramFolder &) {
+        RegKey key;
+        Registry::createKey(HKEY_CURRENT_USER, "Software\\Test", &key);
+        return SetValueEx(key, "Value", REG_SZ, text) == ERROR_SUCCESS;
+    });
+    QTest::newRow("history") << "" << Writer([](TestProgramFolder &) {
+        UrlHistory::recordVisit(QUrl("https://example.org/a/long/enough/address"), "Example");
+        return false; // the history says nothing; the file must stay
+    });
+    QTest::newRow("backup") << "Backup/pages.mdb" << Writer([](TestProgramFolder &) {
+        return EditionLoader().backupEdition();
+    });
+    QTest::newRow("copy") << "Copies/pages.mdb" << Writer([](TestProgramFolder &f) {
+        return CopyFolderFiles(f.path(), f.file("Copies"), "*.mdb") > 0;
+    });
+}
+
+void TestFullDisk::writersKeepTheEarlierFile()
+{
+    QFETCH(QString, file);
+    QFETCH(Writer, write);
+    m_folder->makeEdition("pages.mdb");
+    QVERIFY(OpenEdition("pages.mdb"));
+    CurrentSubTopicId = 7;
+    if (file.isEmpty()) { // a store in the settings folder: written once first
+        file = QTest::currentDataTag() == QLatin1String("registry") ? Registry::filePath() : UrlHistory::filePath();
+        UrlHistory::recordVisit(QUrl("https://example.org/"), "First");
+        Registry::reload();
+        Registry::readText(HKEY_CURRENT_USER, "Software", "x");
+    } else {
+        QDir(m_folder->path()).mkpath(QFileInfo(m_folder->file(file)).path());
+        m_folder->writeFile(file, "old content\r\n");
+        file = m_folder->file(file);
+    }
+    m_folder->writeFile("dbnames.txt", "*a.mdb,A\r\nb.mdb,B\r\n");
+    QFile before(file);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray earlier = before.readAll();
+    before.close();
+    const QDir folder(QFileInfo(file).path());
+    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden);
+
+    bool written = true;
+    {
+        DiskFull full;
+        written = write(*m_folder);
+    }
+    QVERIFY(!written);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    QCOMPARE(before.readAll(), earlier);
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), files); // no part-written file left
+}
+
+void TestFullDisk::pageIsNotMadeFromAnEarlierFile()
+{
+    m_folder->makeEdition("pages.mdb");
+    OpenEdition("pages.mdb");
+    CurrentSubTopicId = 7;
+    CurrentPageFile = "page.html";
+    TopicPageBuilder builder;
+    QVERIFY(builder.BuildPageStylesheet("tpmaster.xsl", "1", "2", "3", "4", "5", "6", ""));
+    QVERIFY(builder.PrepareTopicHomePage(7));
+    const QByteArray page = m_folder->readFile("page.html");
+
+    // New captions that cannot be written: the page is not made with the old ones.
+    {
+        DiskFull full;
+        QVERIFY(!builder.BuildPageStylesheet("tpmaster.xsl", "A", "B", "C", "D", "E", "F", ""));
+    }
+    DialogScript::answer(vbOK);
+    QVERIFY(!builder.PrepareTopicHomePage(7));
+    QVERIFY(DialogScript::last().prompt.contains("tp.xsl"));
+    QCOMPARE(m_folder->readFile("page.html"), page);
+
+    // Page data that cannot be written: likewise.
+    QVERIFY(builder.BuildPageStylesheet("tpmaster.xsl", "1", "2", "3", "4", "5", "6", ""));
+    {
+        DiskFull full;
+        QVERIFY(!builder.WriteLinksXml("tbhome.xml", "tp"));
+    }
+    DialogScript::answer(vbOK);
+    QVERIFY(!builder.TransformXml("tbhome.xml", "tp.xsl", "page.html"));
+    QVERIFY(DialogScript::last().prompt.contains("tbhome.xml"));
+    QCOMPARE(m_folder->readFile("page.html"), page);
+}
+
+QTEST_MAIN(TestFullDisk)
+#include "tst_full_disk.moc"
