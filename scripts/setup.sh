@@ -9,10 +9,23 @@ QUORVANE_PACKAGES=(
     libxslt1-dev libxml2-dev libzip-dev libx11-dev libgl-dev
 )
 
+# What the sanitizer build and the fuzz targets need besides (installed by .ci/run only).
+QUORVANE_CHECK_PACKAGES=(
+    clang libclang-rt-14-dev
+)
+
 quorvane_install_packages() {
+    quorvane_install "${QUORVANE_PACKAGES[@]}"
+}
+
+quorvane_install_check_packages() {
+    quorvane_install "${QUORVANE_CHECK_PACKAGES[@]}"
+}
+
+quorvane_install() {
     local missing=()
     local p
-    for p in "${QUORVANE_PACKAGES[@]}"; do
+    for p in "$@"; do
         if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
             missing+=("$p")
         fi

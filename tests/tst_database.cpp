@@ -1,6 +1,7 @@
 // The edition database connection, the template's schema, the id rule and record sets.
 #include "testhelper.h"
 
+#include "platform/dialogs.h"
 #include "shared/database.h"
 #include "shared/globals.h"
 
@@ -11,12 +12,16 @@
 #include <QSqlRecord>
 #include <QtTest>
 
+#include <sys/fsuid.h>
+#include <unistd.h>
+
 class TestDatabase : public QObject
 {
     Q_OBJECT
 private slots:
     void openDatabase();
     void openRefusesWhatIsNotAnEdition();
+    void readOnlyEditionSaysSoOnce();
     void appPath();
     void templateSchema();
     void idRule();
@@ -85,9 +90,42 @@ void TestDatabase::openRefusesWhatIsNotAnEdition()
     QVERIFY(!OpenDatabase(QStringLiteral("other.mdb")));
     QVERIFY(!DatabaseIsOpen());
 
+    // And a file with only some of them: an edition has all of its tables.
+    home.makeEdition(QStringLiteral("partial.mdb"));
+    QVERIFY(OpenDatabase(QStringLiteral("partial.mdb")));
+    QVERIFY(ExecSql(QStringLiteral("DROP TABLE LksSit")));
+    CloseDatabase();
+    QVERIFY(!OpenDatabase(QStringLiteral("partial.mdb")));
+    QVERIFY(!DatabaseIsOpen());
+
     // A name with blanks and non-ASCII letters opens like any other.
     home.makeEdition(QStringLiteral("Café Links.mdb"));
     QVERIFY(OpenDatabase(QStringLiteral("Café Links.mdb")));
+}
+
+void TestDatabase::readOnlyEditionSaysSoOnce()
+{
+    TestProgramFolder home;
+    home.makeEdition(QStringLiteral("locked.mdb"));
+    QVERIFY(QFile::setPermissions(home.file(QStringLiteral("locked.mdb")), QFile::ReadOwner | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                   | QFile::ReadOther | QFile::ExeOther));
+    // Permissions do not hold back the administrator: open the file as nobody instead.
+    DialogScript::answer(vbOK);
+    const int user = setfsuid(geteuid() == 0 ? 65534 : geteuid());
+    const bool opened = OpenDatabase(QStringLiteral("locked.mdb"));
+    CloseDatabase();
+    const bool openedAgain = OpenDatabase(QStringLiteral("locked.mdb"));
+    setfsuid(user);
+    QVERIFY(opened && openedAgain);
+    QCOMPARE(DialogScript::shown().size(), 1);
+    QVERIFY(DialogScript::last().prompt.contains(QStringLiteral("locked.mdb is read-only")));
+    QVERIFY(!ExecSql(QStringLiteral("INSERT INTO Topics VALUES (1, 'A')")));
+    CloseDatabase();
+
+    home.makeEdition(QStringLiteral("open.mdb"));
+    QVERIFY(OpenDatabase(QStringLiteral("open.mdb")));
+    QCOMPARE(DialogScript::shown().size(), 1);
 }
 
 void TestDatabase::appPath()

@@ -353,6 +353,9 @@ void TestTopicPage::pageSurvivesAwkwardText()
     QVERIFY(html.contains(">Q&amp;A<"));
     QVERIFY(html.contains(">&lt;Groups&gt;<"));
     QVERIFY(html.contains(">A &amp; B &amp; C &lt; D</a>"));
+    // The address as stored, "&amp;" included, in the link and in the section's editor.
+    QVERIFY(html.contains("href=\"http://x.example/?q=1&amp;amp;r=2&amp;s=3\""));
+    QVERIFY(html.contains("value=\"http://x.example/?q=1&amp;amp;r=2&amp;s=3\""));
 }
 
 // The page as the browser draws it: text in the scheme's text colour on its background

@@ -1,5 +1,6 @@
 #include "mainwindow/start.h"
 #include "platform/settings.h"
+#include "platform/shutdown.h"
 #include "platform/single_instance.h"
 #include "shared/fileroutines.h"
 
@@ -26,6 +27,7 @@ int main(int argc, char *argv[])
     start->show();
     start->Timer1->start();
     const int rc = app.exec();
+    DeleteAllWindows();
     ReleaseInstanceLock();
     return rc;
 }

@@ -112,6 +112,13 @@ Form1::Form1(QWidget *parent)
 
 Form1::~Form1()
 {
+    // The controls die after this body, in the base class's destructor, and some of them
+    // still signal or send events while they go: none of that may reach this window.
+    const QList<QObject *> parts = findChildren<QObject *>();
+    for (QObject *part : parts) {
+        part->removeEventFilter(this);
+        disconnect(part, nullptr, this, nullptr);
+    }
     if (s_instance == this)
         s_instance = nullptr;
     if (xml_document) {

@@ -98,14 +98,14 @@ bool IsSectionLinkTable(const QString &table)
     return SectionLinkTables().contains(table, Qt::CaseSensitive);
 }
 
-QString EscapeXmlText(const QString &text, bool quotes)
+QString EscapeXmlText(const QString &text, bool quotes, bool keepReferences)
 {
     QString out;
     out.reserve(text.size() + 16);
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c == QLatin1Char('&')) {
-            const qsizetype len = referenceLength(text, i);
+            const qsizetype len = keepReferences ? referenceLength(text, i) : 0;
             if (len > 0) {
                 out += QStringView(text).mid(i, len);
                 i += len - 1;
@@ -352,17 +352,19 @@ bool TopicPageBuilder::WriteLinksXml(const QString &fileName, const QString &roo
                 const QVariant value = rows.value(i);
                 if (code == 205)
                     continue;
+                // Names keep their entity form; an address reaches the page exactly as stored.
+                const bool address = field.endsWith(QLatin1String("URL"));
                 if (code == 202 || code == 203) {
                     xml += blanks15 + QLatin1Char('<') + field + QLatin1String(" Type= '") + typeName
                         + QLatin1String("'>") + kCrLf;
-                    xml += blanks15 + (value.isNull() ? QString() : EscapeXmlText(value.toString())) + kCrLf;
+                    xml += blanks15 + (value.isNull() ? QString() : EscapeXmlText(value.toString(), false, !address)) + kCrLf;
                     xml += blanks15 + QLatin1String("</") + field + QLatin1Char('>') + kCrLf;
                 } else if (typeName == QLatin1String("Unknown")) {
                     xml += blanks15 + QLatin1Char('<') + field + QLatin1String(" Type= 'Unknown'> </") + field
                         + QLatin1Char('>') + kCrLf;
                 } else {
                     xml += blanks15 + QLatin1Char('<') + field + QLatin1String(" Type= '") + typeName
-                        + QLatin1String("'> ") + (value.isNull() ? QString() : EscapeXmlText(value.toString()))
+                        + QLatin1String("'> ") + (value.isNull() ? QString() : EscapeXmlText(value.toString(), false, !address))
                         + QLatin1String(" </") + field + QLatin1Char('>') + kCrLf;
                 }
             }

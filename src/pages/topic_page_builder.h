@@ -33,8 +33,10 @@ bool IsSectionLinkTable(const QString &table);
 // Text for an XML text node or attribute: "<" and ">" become "&lt;" and "&gt;", and
 // "&" becomes "&amp;" unless it already begins a well-formed reference (&amp; &lt; &gt;
 // &quot; &apos; &#N; &#xH;), so nothing is escaped twice. Control characters that XML
-// forbids become blanks. With quotes true, '"' and "'" are escaped as well.
-QString EscapeXmlText(const QString &text, bool quotes = false);
+// forbids become blanks. With quotes true, '"' and "'" are escaped as well. With
+// keepReferences false every "&" is escaped, so the text comes out exactly as given
+// (for addresses, whose "&amp;" is part of the address).
+QString EscapeXmlText(const QString &text, bool quotes = false, bool keepReferences = true);
 
 struct _xmlDoc;
 

@@ -32,8 +32,9 @@ void cTreeView::HookCtrl(QTreeWidget *ctrl)
     if (!ctrl)
         return;
     m_tree = ctrl;
+    m_viewport = ctrl->viewport();
     TreeNodes::of(ctrl);
-    ctrl->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     connect(ctrl, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
         if (TreeNode *node = TreeNode::from(item))
             emit Selected(node);
@@ -45,12 +46,14 @@ void cTreeView::HookCtrl(QTreeWidget *ctrl)
 
 void cTreeView::UnHookCtrl()
 {
+    if (m_viewport)
+        m_viewport->removeEventFilter(this);
     if (m_tree) {
-        m_tree->viewport()->removeEventFilter(this);
         disconnect(m_tree, nullptr, this, nullptr);
         disconnect(m_tree->model(), nullptr, this, nullptr);
     }
     m_tree = nullptr;
+    m_viewport = nullptr;
     resetDrag();
 }
 
@@ -294,7 +297,7 @@ void cTreeView::resetDrag()
 
 bool cTreeView::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!m_tree || watched != m_tree->viewport())
+    if (!m_tree || !m_viewport || watched != m_viewport.get())
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress: {

@@ -91,6 +91,9 @@ private:
     void resetDrag();
 
     QPointer<QTreeWidget> m_tree;
+    // The tree's viewport, kept to compare with: while the tree is being destroyed its
+    // viewport still sends events, and the tree must no longer be asked for it.
+    QPointer<QObject> m_viewport;
     int m_contextMenuMode = 1;
     bool m_dragEnabled = false;
     bool m_dragStarted = false;

@@ -156,6 +156,8 @@ ComboTypeAhead::ComboTypeAhead(QComboBox *combo)
     combo->setCompleter(nullptr);
     combo->lineEdit()->installEventFilter(this);
     combo->installEventFilter(this);
+    m_watchedCombo = combo;
+    m_watchedEdit = combo->lineEdit();
 }
 
 QListView *ComboTypeAhead::dropDown()
@@ -192,12 +194,10 @@ void ComboTypeAhead::hideDropDown()
 
 bool ComboTypeAhead::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!m_combo)
-        return false;
     // A user's keys reach the combo box, which holds the focus and passes them on to its
     // edit field; keys sent to the edit field itself are handled the same way.
-    if (event->type() == QEvent::KeyPress && (watched == m_combo || watched == m_combo->lineEdit())) {
-        if (!m_completing)
+    if (event->type() == QEvent::KeyPress && (watched == m_watchedCombo || watched == m_watchedEdit)) {
+        if (!m_completing || !m_combo)
             return false;
         const int code = KeyPressCharCode(static_cast<QKeyEvent *>(event));
         if (code < 0)
@@ -205,10 +205,10 @@ bool ComboTypeAhead::eventFilter(QObject *watched, QEvent *event)
         const int answer = AutoCompleteComboBox(m_combo, code);
         return answer != KeyEnter;   // Enter goes on to the box; the rest was handled
     }
-    if (watched == m_combo->lineEdit()) {
+    if (watched == m_watchedEdit) {
         if (event->type() == QEvent::FocusOut)
             hideDropDown();
-    } else if (watched == m_combo) {
+    } else if (watched == m_watchedCombo) {
         if (event->type() == QEvent::Hide || event->type() == QEvent::Move || event->type() == QEvent::FocusOut)
             hideDropDown();
     }

@@ -52,4 +52,8 @@ private:
     QPointer<QComboBox> m_combo;
     QPointer<QListView> m_list;
     bool m_completing = true;
+    // What the filter watches, only compared: events still come while the box is being
+    // destroyed, when it must no longer be used.
+    const QObject *m_watchedCombo = nullptr;
+    const QObject *m_watchedEdit = nullptr;
 };

@@ -1,10 +1,12 @@
 #include "shared/database.h"
 
+#include "platform/dialogs.h"
 #include "platform/programfolder.h"
 #include "shared/globals.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -15,6 +17,32 @@
 namespace {
 
 const char *const kConnectionName = "edition";
+
+// The tables every edition is made with and the program reads.
+const QStringList kEditionTables = {
+    QStringLiteral("Topics"),       QStringLiteral("SubTopics"),         QStringLiteral("ColorLinks"),
+    QStringLiteral("Lks"),          QStringLiteral("Sit"),               QStringLiteral("LksSit"),
+    QStringLiteral("NewsLinks"),    QStringLiteral("SearchLinks"),       QStringLiteral("OrganizationLinks"),
+    QStringLiteral("RelatedLinks"), QStringLiteral("FavoriteLinks"),     QStringLiteral("LocalLinks")};
+
+// SQLite opens a write-protected file for reading only, without a word, and every later
+// change fails. The user hears of it once per edition file and run.
+void warnWhenReadOnly(const QSqlDatabase &db, const QString &path)
+{
+    static QSet<QString> warned;
+    QSqlQuery write(db);
+    if (write.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        write.exec(QStringLiteral("ROLLBACK"));
+        return;
+    }
+    constexpr int sqliteReadOnly = 8;
+    if (write.lastError().nativeErrorCode().toInt() != sqliteReadOnly || warned.contains(path))
+        return;
+    warned.insert(path);
+    MsgBox(QStringLiteral("The edition %1 is read-only: nothing can be saved in it.")
+               .arg(QDir::toNativeSeparators(path)),
+           vbExclamation, QStringLiteral("Read-Only Edition"));
+}
 
 } // namespace
 
@@ -55,15 +83,19 @@ bool OpenDatabase(const QString &file)
         return false;
 
     // SQLite opens any file, and takes an empty file for an empty database: the first read
-    // tells whether it is a database, and an edition is one that holds the Topics table
-    // every edition is made with.
+    // tells whether it is a database, and an edition is one that holds every table an
+    // edition is made with.
     QSqlQuery probe(db);
-    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Topics'"))
-        || !probe.next() || probe.value(0).toInt() == 0) {
+    const QString list = QLatin1Char('\'') + kEditionTables.join(QLatin1String("','")) + QLatin1Char('\'');
+    if (!probe.exec(QStringLiteral("SELECT count(DISTINCT lower(name)) FROM sqlite_master WHERE type = 'table' "
+                                   "AND lower(name) IN (%1)").arg(list.toLower()))
+        || !probe.next() || probe.value(0).toInt() != kEditionTables.size()) {
         probe = QSqlQuery();
         db.close();
         return false;
     }
+    probe = QSqlQuery();
+    warnWhenReadOnly(db, info.absoluteFilePath());
     return true;
 }
 

@@ -1,0 +1,27 @@
+#pragma once
+// What the fuzz targets share: an application object, a program folder of their own (a
+// copy of the built one, with the empty edition), dialogs that never show, and a way to
+// stop on a broken invariant.
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Fuzz {
+
+// Makes the application object and the program folder once; later calls do nothing.
+// Answers the folder (ending in "/").
+QString setUp();
+
+// Opens a fresh copy of the empty edition as the edition in use, with Sub-Topic 7 shown.
+void freshEdition();
+
+// Text from fuzz bytes: UTF-8, invalid sequences replaced.
+QString text(const uint8_t *data, size_t size);
+
+// Stops the run with a message when an invariant does not hold.
+void check(bool holds, const char *what, const QString &detail = QString());
+
+} // namespace Fuzz
