@@ -107,9 +107,10 @@ void TestDatabase::readOnlyEditionSaysSoOnce()
 {
     TestProgramFolder home;
     home.makeEdition(QStringLiteral("locked.mdb"));
-    QVERIFY(QFile::setPermissions(home.file(QStringLiteral("locked.mdb")), QFile::ReadOwner | QFile::ReadOther));
-    QVERIFY(QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                                   | QFile::ReadOther | QFile::ExeOther));
+    QVERIFY(QFile::setPermissions(home.file(QStringLiteral("locked.mdb")),
+                                  QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                                   | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
     // Permissions do not hold back the administrator: open the file as nobody instead.
     DialogScript::answer(vbOK);
     const int user = setfsuid(geteuid() == 0 ? 65534 : geteuid());

@@ -65,6 +65,7 @@ void TestTeardown::typeAheadBoxGoes()
     box->show();
     QVERIFY(QTest::qWaitForWindowExposed(box));
     box->lineEdit()->setFocus();
+    box->lineEdit()->clear();
     QTest::keyClicks(box->lineEdit(), QStringLiteral("ba"));
     QCOMPARE(box->currentText(), QStringLiteral("Banana"));
     delete box;

@@ -421,6 +421,9 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
         report(QStringLiteral("    testing: %1   OK").arg(entryName), false);
         return UnzipOk;
     }
+    // The last piece may still sit in the buffer: a full disk shows only when it is flushed.
+    if (!out.flush())
+        out.cancelWriting();
     if (!out.commit()) {
         report(QStringLiteral("  error: %1  (cannot be written)").arg(entryName), true);
         return UnzipDiskFull;

@@ -21,7 +21,8 @@ cTreeView::cTreeView(QObject *parent)
 
 cTreeView::~cTreeView()
 {
-    UnHookCtrl();
+    // Qt drops this object's connections and event filter by itself. The tree is not
+    // touched: this object may be its child, dying while the tree itself is destroyed.
 }
 
 void cTreeView::HookCtrl(QTreeWidget *ctrl)
@@ -33,6 +34,7 @@ void cTreeView::HookCtrl(QTreeWidget *ctrl)
         return;
     m_tree = ctrl;
     m_viewport = ctrl->viewport();
+    m_model = ctrl->model();
     TreeNodes::of(ctrl);
     m_viewport->installEventFilter(this);
     connect(ctrl, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
@@ -48,12 +50,13 @@ void cTreeView::UnHookCtrl()
 {
     if (m_viewport)
         m_viewport->removeEventFilter(this);
-    if (m_tree) {
+    if (m_tree)
         disconnect(m_tree, nullptr, this, nullptr);
-        disconnect(m_tree->model(), nullptr, this, nullptr);
-    }
+    if (m_model)
+        disconnect(m_model, nullptr, this, nullptr);
     m_tree = nullptr;
     m_viewport = nullptr;
+    m_model = nullptr;
     resetDrag();
 }
 

@@ -19,7 +19,7 @@ class cTreeView : public QObject
     Q_OBJECT
 public:
     explicit cTreeView(QObject *parent = nullptr);
-    ~cTreeView() override;   // unhooks
+    ~cTreeView() override;
 
     // Adds a node and sets its properties; relative is a node or a node's key (none: a root).
     // A foreColor / backColor of 0 gives the system's window-text / window-background colour;
@@ -94,6 +94,7 @@ private:
     // The tree's viewport, kept to compare with: while the tree is being destroyed its
     // viewport still sends events, and the tree must no longer be asked for it.
     QPointer<QObject> m_viewport;
+    QPointer<QObject> m_model;
     int m_contextMenuMode = 1;
     bool m_dragEnabled = false;
     bool m_dragStarted = false;

@@ -30,13 +30,21 @@ const QStringList kEditionTables = {
 void warnWhenReadOnly(const QSqlDatabase &db, const QString &path)
 {
     static QSet<QString> warned;
-    QSqlQuery write(db);
-    if (write.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
-        write.exec(QStringLiteral("ROLLBACK"));
+    // Writing the header's user version back unchanged, then rolling back, is the least
+    // write there is: it fails only where nothing can be written.
+    QSqlQuery probe(db);
+    if (!probe.exec(QStringLiteral("PRAGMA user_version")) || !probe.next())
         return;
-    }
-    constexpr int sqliteReadOnly = 8;
-    if (write.lastError().nativeErrorCode().toInt() != sqliteReadOnly || warned.contains(path))
+    const int version = probe.value(0).toInt();
+    probe.finish();
+    if (!probe.exec(QStringLiteral("BEGIN")))
+        return;
+    const bool writable = probe.exec(QStringLiteral("PRAGMA user_version = %1").arg(version));
+    const QString code = probe.lastError().nativeErrorCode();
+    probe.exec(QStringLiteral("ROLLBACK"));
+    constexpr int sqliteBusy = 5;
+    constexpr int sqliteLocked = 6;
+    if (writable || code.toInt() == sqliteBusy || code.toInt() == sqliteLocked || warned.contains(path))
         return;
     warned.insert(path);
     MsgBox(QStringLiteral("The edition %1 is read-only: nothing can be saved in it.")
