@@ -251,6 +251,19 @@ void TestSubTopicExchange::importDialogDeletesAndRefuses()
                           "Select Alternate Name|The Sub-Topic \"Programming\" already exists under the Topic "
                           "\"Computing\". Please select an alternate name."}));
     QCOMPARE(QueryCount("SELECT count(*) FROM SubTopics"), subTopics);
+
+    // Without a chosen Topic the dialog says so instead of filing the Sub-Topic nowhere.
+    bool closedAfter = false;
+    Form35 dialog({0, "Select Topic"}, [&closedAfter] { closedAfter = true; }, form);
+    dialog.Form_Load();
+    dialog.show();
+    DialogScript::answer(vbOK);
+    clickEntry(dialog.List1, "Programming");
+    QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+    QCOMPARE(messages(), QStringList{"Import Sub-Topic|Please choose the Topic that the Sub-Topic is to be imported "
+                                     "into, then import it again."});
+    QVERIFY(closedAfter);
+    QCOMPARE(QueryCount("SELECT count(*) FROM SubTopics"), subTopics);
 }
 
 QTEST_MAIN(TestSubTopicExchange)
