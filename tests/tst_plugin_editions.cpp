@@ -87,6 +87,7 @@ private slots:
     void connectionDialogAndProxy();
     void addedEditionIsOfferedByMainWindow();
     void failedTransfersAreBoundedAndCleanedUp();
+    void cancelDuringTransfer_data();
     void cancelDuringTransfer();
 
 private:
@@ -224,7 +225,9 @@ void TestPluginEditions::loadOffersCatalogueAndLink()
     QTest::mouseClick(form->lblLink, Qt::LeftButton);
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     QCOMPARE(m_opened, QStringList{PluginEditions::HomePage()});
-    form->close();
+    QPointer<Form9> escaped(form);
+    QTest::keyClick(form->List1, Qt::Key_Escape);
+    QTRY_VERIFY(escaped.isNull());
 
     // An empty catalogue leaves nothing to add.
     m_server->put("/data/editions.txt", {""});
@@ -368,18 +371,29 @@ void TestPluginEditions::failedTransfersAreBoundedAndCleanedUp()
     form->close();
 }
 
+void TestPluginEditions::cancelDuringTransfer_data()
+{
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("Cancel") << false;
+    QTest::newRow("Esc") << true;
+}
+
 void TestPluginEditions::cancelDuringTransfer()
 {
+    QFETCH(bool, escape);
     QPointer<Form9> form = loadDialog();
     QVERIFY(form);
     m_server->put("/data/health%20and%20fitness.zip", {QByteArray(100000, 'z'), 200, true, false, false, true});
-    // Cancel is pressed while the transfer waits for the rest of the archive.
+    // Cancel (or Esc) is pressed while the transfer waits for the rest of the archive.
     QTimer press;
     press.setInterval(10);
     connect(&press, &QTimer::timeout, this, [&] {
         if (form && form->progressWindow()->isVisible() && !form->progressWindow()->Label5->text().isEmpty()) {
             press.stop();
-            QTest::mouseClick(form->Command2, Qt::LeftButton);
+            if (escape)
+                QTest::keyClick(form->List1, Qt::Key_Escape);
+            else
+                QTest::mouseClick(form->Command2, Qt::LeftButton);
         }
     });
     press.start();

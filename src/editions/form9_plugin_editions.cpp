@@ -241,6 +241,17 @@ void Form9::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
 }
 
+void Form9::reject()
+{
+    if (m_transferring) {
+        Command2_Click();
+        return;
+    }
+    DownloadDone = 1;
+    m_form30->hide();
+    QDialog::reject();
+}
+
 bool Form9::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == lblLink && event->type() == QEvent::MouseButtonRelease)

@@ -47,6 +47,9 @@ public:
     void down_Progress(qint64 BytesRead, qint64 Filelen);
     void down_Stat(const QString &sStat);
 
+    // Esc: as Cancel; during a transfer the dialog closes once the transfer has unwound.
+    void reject() override;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
