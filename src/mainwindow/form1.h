@@ -295,6 +295,15 @@ public:
     // of the account title stored for url into it, when the page shown is still that page.
     void GoTOUrl(const QString &url, const QString &title);
 
+    // ---- Browser commands and tools -----------------------------------------------------------
+    // A button of the browser's button bar, by its number: 1 Back, 2 Forward, 3 Stop,
+    // 4 Refresh, 5 Home, 6 Find, 7 Print, 8 Text size, 9 Page source, 10 History, 11 Web
+    // mail, 12 Promotions; any other number does nothing.
+    void BrowserButtonClick(int index);
+    // Installs the window's message hook (once) and shows the browser toolbar button's
+    // menu items as the machine stands.
+    void HookWindowProc();
+
     // ---- Category tree: filling, selection and events -----------------------------------
     // The tree's pictures: folders, documents and the file-type icons added while filling.
     TreeImageList *imgDialog = nullptr;

@@ -13,11 +13,5 @@ void Form1::mnuRestoreEdition_Click() {}
 
 // Database menu.
 
-// Page menu.
-void Form1::mnuFontSize_Click() {}
-
 // Options menu.
-void Form1::mnuAddMSIE_Click() {}
-void Form1::mnuDeleteMSIE_Click() {}
 void Form1::mnuCompact_Click() {}
-void Form1::mnuImportFav_Click() {}

@@ -109,6 +109,7 @@ void Form1::Form_Load()
 
     m_loaded = true;
     tmrWindowTrack->start();
+    HookWindowProc();
 }
 
 void Form1::abortLoad(const QString &reason)

@@ -1,5 +1,6 @@
 #include "platform/url_history.h"
 
+#include "platform/history_index_file.h"
 #include "platform/settings.h"
 #include "platform/whole_file.h"
 
@@ -85,6 +86,9 @@ void load()
 
 void save()
 {
+    // The history index below the History folder follows the store, so that the history
+    // tools list what the browsers visited.
+    HistoryIndexFile::write(store().entries);
     const QString path = UrlHistory::filePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
     QString text;

@@ -6,7 +6,8 @@
 // Entries keep the order in which their addresses were first visited. The store holds at
 // most MaxEntries entries; past that the oldest are dropped. It is kept per user in the
 // file "urlhistory.txt" of the program's configuration folder (one entry a line, UTF-8),
-// read on first use and written after every change.
+// read on first use and written after every change, together with the history index file
+// of history_index_file.h.
 
 #include <QDateTime>
 #include <QList>

@@ -1,0 +1,31 @@
+#pragma once
+// Reading the browsers' history index files (INDEX.DAT): the file is read whole, byte by
+// byte, and every record marker "URL " starts a record. A record's text begins 119 bytes
+// after the marker's first byte and runs to the next NUL byte; its address is the part of
+// the text from its first "http://" or "https://" on.
+
+#include <QString>
+#include <QStringList>
+
+// The addresses the last ReadHistoryIndex found: element 0 stays empty, element k holds
+// the address of the k-th record or "" when that record has none.
+extern QStringList HistoryUrls;
+
+// Reads one history index file into HistoryUrls and answers the number of records it
+// holds (0 for a missing or empty file, or one without any record). A record whose text
+// is empty, has no end in the file or begins past the end is skipped: it keeps "".
+int ReadHistoryIndex(const QString &file);
+
+// The address part of a record text or a line: from its first "http://" or "https://"
+// (whichever comes first) to its end; "" when it holds neither.
+QString WebAddressPart(const QString &text);
+
+// Every history index file (named "INDEX.DAT" in any letter case) in folder and, depth
+// first, its subfolders whose names do not begin with "."; a folder's own files come
+// first, names in order without regard to case. Linked folders are not followed. An
+// empty or missing folder gives none: the search never starts anywhere else.
+QStringList FindHistoryIndexFiles(const QString &folder);
+
+// Removes repeated lines (compared without regard to letter case; the first stays) and
+// answers how many were removed.
+int RemoveDuplicateLines(QStringList &lines);

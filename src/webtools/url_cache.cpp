@@ -1,0 +1,31 @@
+#include "webtools/url_cache.h"
+
+#include "platform/url_history.h"
+
+#include <QListWidget>
+#include <QWebEngineProfile>
+
+QStringList CacheUrls()
+{
+    QStringList urls;
+    for (const UrlHistoryEntry &entry : UrlHistory::entries())
+        if (!entry.url.contains(QLatin1String("Cookie")))
+            urls.append(entry.url);
+    return urls;
+}
+
+void GetCacheURLList(QListWidget *list)
+{
+    list->clear();
+    list->addItems(CacheUrls());
+}
+
+bool DeleteUrlCacheEntry(const QString &address)
+{
+    return !address.isEmpty() && UrlHistory::remove(address);
+}
+
+void ClearEngineCache()
+{
+    QWebEngineProfile::defaultProfile()->clearHttpCache();
+}
