@@ -1,0 +1,181 @@
+// The favourites import: shortcut files read from the Favorites folder and its subfolders,
+// and the "IE Favorites" dialog whose rows are dragged onto the category tree.
+
+#include "form1_support.h"
+#include "testhelper.h"
+
+#include "editing/link_drop.h"
+#include "platform/registry.h"
+#include "platform/webbrowser.h"
+#include "webtools/favorites_reader.h"
+#include "webtools/form17_favorites.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+const QString shellFolders = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+QByteArray shortcut(const QByteArray &url)
+{
+    return "[DEFAULT]\r\nBASEURL=http://wrong.example/\r\n[InternetShortcut]\r\nURL=" + url + "\r\nIconIndex=0\r\n";
+}
+
+QStringList rows(const QList<FavoriteLink> &links)
+{
+    QStringList out;
+    for (const FavoriteLink &l : links)
+        out.append(l.name + QLatin1Char('|') + l.address);
+    return out;
+}
+
+QStringList rows(const QTreeWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        out.append(list->topLevelItem(i)->text(0) + QLatin1Char('|') + list->topLevelItem(i)->text(1));
+    return out;
+}
+
+} // namespace
+
+class TestFavorites : public Form1Test::WindowTestCase
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void shortcutValues();
+    void favoritesFromNestedFoldersWithBadFiles();
+    void dialogListsSortsAndDrags();
+    void dialogWithoutFavorites();
+
+private:
+    std::unique_ptr<TestProgramFolder> m_folder;
+    QString m_favorites;
+};
+
+void TestFavorites::init()
+{
+    m_folder = std::make_unique<TestProgramFolder>();
+    Registry::reload();
+    m_favorites = m_folder->path() + QStringLiteral("Favorites");
+    RegKey key;
+    QCOMPARE(Registry::openKey(HKEY_CURRENT_USER, shellFolders, &key), ERROR_SUCCESS);
+    QCOMPARE(SetValueEx(key, QStringLiteral("Favorites"), REG_SZ, m_favorites), ERROR_SUCCESS);
+}
+
+void TestFavorites::cleanup()
+{
+    delete Form17::existing();
+    FavImportMode = 0;
+    RemoveProgramFolder(m_folder, true);
+    Registry::reload();
+}
+
+void TestFavorites::shortcutValues()
+{
+    const QString file = m_folder->file(QStringLiteral("x.url"));
+    writeFile(file, "[internetshortcut]\nurl = \"http://a.example/x,y%20z\\w\"\n");
+    QCOMPARE(FavoritesReader::ProfileGetItem("InternetShortcut", "URL", "-", file),
+             QStringLiteral("http://a.example/x,y%20z\\w"));
+    QCOMPARE(FavoritesReader::ProfileGetItem("InternetShortcut", "Missing", "-", file), QStringLiteral("-"));
+    QCOMPARE(FavoritesReader::ProfileGetItem("Other", "URL", "-", file), QStringLiteral("-"));
+    QCOMPARE(FavoritesReader::QualifyPath("/a"), QStringLiteral("/a/"));
+    QCOMPARE(FavoritesReader::QualifyPath("/a/"), QStringLiteral("/a/"));
+}
+
+void TestFavorites::favoritesFromNestedFoldersWithBadFiles()
+{
+    const QString f = m_favorites + QLatin1Char('/');
+    writeFile(f + "News.url", shortcut("http://news.example/"));
+    writeFile(f + "a.url.url", shortcut("http://a.example/"));
+    writeFile(f + "Upper.URL", shortcut("http://upper.example/"));   // ".url" is looked for as written
+    writeFile(f + "Smith, John.url", shortcut("https://smith.example/?a=1,2"));
+    writeFile(f + "binary.url", shortcut("http://bin.example/") + QByteArray(1, '\0'));
+    writeFile(f + "huge.url", shortcut("http://huge.example/") + QByteArray(FavoritesReader::MaxFileSize, ' '));
+    writeFile(f + "nourl.url", "[InternetShortcut]\r\nIconIndex=0\r\n");
+    writeFile(f + "long.url", shortcut("http://long.example/" + QByteArray(3000, 'q')));
+    writeFile(f + "zeta/b.url", shortcut("http://b.example/"));
+    writeFile(f + "zeta/Deep/c.url", shortcut("http://c.example/"));
+    writeFile(f + ".hidden/d.url", shortcut("http://d.example/"));
+    writeFile(f + "Alpha/e.url", shortcut("http://e.example/"));
+    QVERIFY(QFile::link(f + "zeta", f + "zeta/Deep/loop"));   // a linked folder is not followed
+
+    const QList<FavoriteLink> links = FavoritesReader::WalkFolders(m_favorites);
+    QCOMPARE(rows(links), (QStringList{"a|http://a.example/", "long|http://long.example/" + QString(3000, 'q'),
+                                       "News|http://news.example/", "Smith, John|https://smith.example/?a=1,2",
+                                       "d|http://d.example/", "e|http://e.example/", "b|http://b.example/",
+                                       "c|http://c.example/"}));
+    QVERIFY(FavoritesReader::WalkFolders(m_favorites + "/missing").isEmpty());
+    QVERIFY(FavoritesReader::WalkFolders(QString()).isEmpty());
+}
+
+void TestFavorites::dialogListsSortsAndDrags()
+{
+    writeFile(m_favorites + "/Beta.url", shortcut("http://b.example/"));
+    writeFile(m_favorites + "/Smith, John.url", shortcut("http://a.example/"));
+    writeFile(m_favorites + "/Sub/Alpha.url", shortcut("http://c.example/"));
+
+    WebBrowser browser;
+    Form17 *form = Form17::open(&browser);
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    QCOMPARE(form->windowTitle(), QStringLiteral("IE Favorites"));
+    QCOMPARE(form->Command1->text(), QStringLiteral("Get Favorites"));
+    QVERIFY(!form->Command4->isEnabled());
+
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+    QCOMPARE(rows(form->ListView1),
+             (QStringList{"Beta|http://b.example/", "Smith, John|http://a.example/", "Alpha|http://c.example/"}));
+    QVERIFY(form->Command4->isEnabled());
+    QCOMPARE(form->ListView1->currentItem(), form->ListView1->topLevelItem(0));
+
+    // Every click on a header flips the order, whichever column it is.
+    QHeaderView *header = form->ListView1->header();
+    const QPoint urlHeader(header->sectionViewportPosition(1) + 5, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, urlHeader);
+    QCOMPARE(form->ListView1->topLevelItem(0)->text(1), QStringLiteral("http://c.example/"));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, urlHeader);
+    QCOMPARE(form->ListView1->topLevelItem(0)->text(1), QStringLiteral("http://a.example/"));
+
+    // The row the user picks is dragged whole, a comma in its name included.
+    const QRect first = form->ListView1->visualItemRect(form->ListView1->topLevelItem(0));
+    QTest::mouseClick(form->ListView1->viewport(), Qt::LeftButton, {}, first.center());
+    QCOMPARE(form->dragText(), QStringLiteral("Smith, John,http://a.example/"));
+    std::unique_ptr<QMimeData> data(form->ListView1->model()->mimeData(form->ListView1->selectionModel()->selectedIndexes()));
+    QVERIFY(data);
+    const LinkDrop::Dropped dropped = LinkDrop::read(data.get());
+    QVERIFY(dropped.fromProgram);
+    QCOMPARE(dropped.name, QStringLiteral("Smith, John"));
+    QCOMPARE(dropped.address, QStringLiteral("http://a.example/"));
+
+    // Cancel releases the dialog; the next one starts afresh.
+    QTest::mouseClick(form->Command2, Qt::LeftButton);
+    QTRY_VERIFY(!Form17::existing());
+}
+
+void TestFavorites::dialogWithoutFavorites()
+{
+    QDir().mkpath(m_favorites);
+    Form17 *form = Form17::open(nullptr);
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+    QCOMPARE(form->ListView1->topLevelItemCount(), 0);
+    QVERIFY(!form->Command4->isEnabled());
+    QTest::mouseClick(form->Command4, Qt::LeftButton);   // nothing to open
+}
+
+QTEST_MAIN(TestFavorites)
+#include "tst_favorites.moc"
