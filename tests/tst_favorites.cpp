@@ -1,20 +1,24 @@
 // The favourites import: shortcut files read from the Favorites folder and its subfolders,
 // and the "IE Favorites" dialog whose rows are dragged onto the category tree.
 
+#include "editing_tree_support.h"
 #include "form1_support.h"
 #include "testhelper.h"
 
 #include "editing/link_drop.h"
 #include "platform/registry.h"
+#include "shared/globals.h"
 #include "platform/webbrowser.h"
 #include "webtools/favorites_reader.h"
 #include "webtools/form17_favorites.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFile>
 #include <QHeaderView>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -62,6 +66,8 @@ private slots:
     void favoritesFromNestedFoldersWithBadFiles();
     void dialogListsSortsAndDrags();
     void dialogWithoutFavorites();
+    void linksOfThePage();
+    void droppedOntoTheTree();
 
 private:
     std::unique_ptr<TestProgramFolder> m_folder;
@@ -81,6 +87,7 @@ void TestFavorites::init()
 void TestFavorites::cleanup()
 {
     delete Form17::existing();
+    Form1Test::closeMainWindow();
     FavImportMode = 0;
     RemoveProgramFolder(m_folder, true);
     Registry::reload();
@@ -175,6 +182,50 @@ void TestFavorites::dialogWithoutFavorites()
     QCOMPARE(form->ListView1->topLevelItemCount(), 0);
     QVERIFY(!form->Command4->isEnabled());
     QTest::mouseClick(form->Command4, Qt::LeftButton);   // nothing to open
+}
+
+void TestFavorites::linksOfThePage()
+{
+    m_folder->writeFile(QStringLiteral("links.html"),
+                        "<html><body><a href='http://a.example/'>Alpha</a> <a href='https://b.example/'>  </a>"
+                        "<a href='ftp://c.example/'>C</a> <a href='mailto:x@example.org'>Mail</a></body></html>");
+    WebBrowser browser;
+    QSignalSpy loaded(&browser, &WebBrowser::DocumentComplete);
+    browser.Navigate(m_folder->file(QStringLiteral("links.html")));
+    QVERIFY(loaded.wait(PageLoadTimeoutMs));
+
+    FavImportMode = 1;
+    Form17 *form = Form17::open(&browser);
+    QCOMPARE(form->windowTitle(), QStringLiteral("List of Links"));
+    QCOMPARE(form->Command1->text(), QStringLiteral("Get Links"));
+    QSignalSpy collected(form, &Form17::collected);
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+    QVERIFY(collected.wait(PageLoadTimeoutMs));
+    QCOMPARE(rows(form->ListView1), (QStringList{"Alpha|http://a.example/", "Untitled|https://b.example/"}));
+    QVERIFY(form->Command4->isEnabled());
+}
+
+void TestFavorites::droppedOntoTheTree()
+{
+    writeFile(m_favorites + "/Smith, John.url", shortcut("http://smith.example/"));
+    IsOnline = false;
+    Form1 *main = Form1Test::openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
+    Form17 *form = Form17::open(main->results, main);
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+    QMimeData *data = form->ListView1->model()->mimeData(form->ListView1->selectionModel()->selectedIndexes());
+    QVERIFY(data);
+
+    TreeNode *tools = EditingTest::nodeAt(main, QStringLiteral("Programming\\Tools"));
+    QVERIFY(tools);
+    const QPoint at = EditingTest::nodePoint(main, tools);
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(main->TvwBestell->viewport(), &enter);
+    QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(main->TvwBestell->viewport(), &drop);
+    delete data;
+    QVERIFY(EditingTest::nodeAt(main, QStringLiteral("Programming\\Tools\\Smith, John")));
+    QCOMPARE(QueryRows(QStringLiteral("SELECT SitUrl FROM Sit WHERE SitName = 'Smith, John'")),
+             QStringList{"http://smith.example/"});
 }
 
 QTEST_MAIN(TestFavorites)
