@@ -14,7 +14,6 @@
 #include <QTreeWidget>
 #include <QVariant>
 #include <algorithm>
-#include <numeric>
 
 namespace {
 
@@ -99,29 +98,20 @@ bool CategoryTree::readRows(qint32 subTopicId, QVector<Row> *rows, QVector<Link>
     }
 
     // The links of every category row marked IsLeaf, each category's in the order they
-    // were added to it.
+    // were added to it. The categories are read in id order and each one's links through
+    // the index on LksSit, which gives them in the order they were added: the database
+    // sorts nothing.
     QSqlQuery linkQuery(DbConnection());
     linkQuery.setForwardOnly(true);
     if (!BindAndExec(linkQuery,
-                     QStringLiteral("SELECT LksSit.LksId, LksSit.rowid, Sit.SitName, Sit.SitUrl"
-                                    " FROM LksSit INNER JOIN Lks ON Lks.LksId = LksSit.LksId"
+                     QStringLiteral("SELECT LksSit.LksId, Sit.SitName, Sit.SitUrl"
+                                    " FROM Lks INNER JOIN LksSit ON Lks.LksId = LksSit.LksId"
                                     " INNER JOIN Sit ON Sit.SitId = LksSit.SitId"
-                                    " WHERE Lks.TopicId = ? AND Lks.IsLeaf <> 0"),
+                                    " WHERE Lks.TopicId = ? AND Lks.IsLeaf <> 0 ORDER BY Lks.LksId, LksSit.rowid"),
                      {subTopicId}))
         return false;
-    QVector<QPair<qint32, qint64>> order;   // (category, row) of each link read
-    QVector<Link> read;
-    while (linkQuery.next()) {
-        order.append({linkQuery.value(0).toInt(), linkQuery.value(1).toLongLong()});
-        read.append({order.constLast().first, linkQuery.value(2).toString(), linkQuery.value(3).toString()});
-    }
-    // Sorting here is cheaper than letting the database sort the joined rows.
-    QVector<int> byOrder(read.size());
-    std::iota(byOrder.begin(), byOrder.end(), 0);
-    std::sort(byOrder.begin(), byOrder.end(), [&order](int a, int b) { return order.at(a) < order.at(b); });
-    links->reserve(read.size());
-    for (int i : std::as_const(byOrder))
-        links->append(std::move(read[i]));
+    while (linkQuery.next())
+        links->append({linkQuery.value(0).toInt(), linkQuery.value(1).toString(), linkQuery.value(2).toString()});
     return true;
 }
 
@@ -151,6 +141,7 @@ CategoryTree::Result CategoryTree::fill(qint32 subTopicId)
         return result;
     }
     result.rows = int(rows.size());
+    nodes->reserve(int(rows.size() + m_links.size()));
     for (int i = 0; i < m_links.size(); ++i) {
         auto it = m_linkRange.find(m_links.at(i).categoryId);
         if (it == m_linkRange.end())

@@ -154,7 +154,9 @@ void TreeNode::setExpanded(bool expanded)
     m_expanded = expanded;
     // A node without children is open only in its picture: the view keeps no state for
     // it until it gets a child (TreeNodes::insertInto hands the state over then).
-    if (treeWidget() && (expanded ? childCount() > 0 : true) && isExpanded() != expanded)
+    // The view is asked only when something may change: a node that stays closed is closed
+    // in the view too.
+    if (treeWidget() && (expanded ? childCount() > 0 : changed) && isExpanded() != expanded)
         QTreeWidgetItem::setExpanded(expanded);
     if (changed)
         updatePicture();
@@ -345,7 +347,8 @@ TreeNode *TreeNodes::Add(const QString &relativeKey, int relationship, const QSt
 TreeNode *TreeNodes::Add(QTreeWidgetItem *relative, int relationship, const QString &key, const QString &text,
                          int image, int selectedImage)
 {
-    if (!key.isEmpty() && m_byKey.contains(key))
+    const size_t keyHash = qHash(key);
+    if (!key.isEmpty() && findKey(key, keyHash))
         throw TreeNodeError(TreeNodeError::KeyNotUnique, TreeSource, QStringLiteral("Key is not unique in collection"));
     if (relative && relative->treeWidget() != m_tree)
         throw TreeNodeError(TreeNodeError::ElementNotFound, TreeSource, QStringLiteral("Element not found"));
@@ -399,7 +402,7 @@ TreeNode *TreeNodes::Add(QTreeWidgetItem *relative, int relationship, const QStr
     node->m_slot = int(m_nodes.size());
     m_nodes.append(node);
     if (!key.isEmpty())
-        m_byKey.insert(key, node);
+        m_byKey.insert(keyHash, node);
     insertInto(parent, position, node);
     node->updatePicture();
     return node;
@@ -495,9 +498,12 @@ void TreeNodes::forget(TreeNode *node)
         ++m_holes;
     }
     if (!node->m_key.isEmpty()) {
-        auto it = m_byKey.find(node->m_key);
-        if (it != m_byKey.end() && it.value() == node)
-            m_byKey.erase(it);
+        for (auto it = m_byKey.find(qHash(node->m_key)); it != m_byKey.end() && it.key() == qHash(node->m_key); ++it) {
+            if (it.value() == node) {
+                m_byKey.erase(it);
+                break;
+            }
+        }
     }
     node->m_slot = -1;
 }
@@ -518,6 +524,12 @@ void TreeNodes::compact() const
     m_holes = 0;
 }
 
+void TreeNodes::reserve(int count)
+{
+    m_nodes.reserve(m_nodes.size() + count);
+    m_byKey.reserve(m_byKey.size() + count);
+}
+
 int TreeNodes::Count() const
 {
     return int(m_nodes.size()) - m_holes;
@@ -533,7 +545,16 @@ TreeNode *TreeNodes::Item(int index) const
 
 TreeNode *TreeNodes::Item(const QString &key) const
 {
-    return m_byKey.value(key, nullptr);
+    return key.isEmpty() ? nullptr : findKey(key, qHash(key));
+}
+
+TreeNode *TreeNodes::findKey(const QString &key, size_t keyHash) const
+{
+    for (auto it = m_byKey.constFind(keyHash); it != m_byKey.cend() && it.key() == keyHash; ++it) {
+        if (it.value()->m_key == key)
+            return it.value();
+    }
+    return nullptr;
 }
 
 QList<TreeNode *> TreeNodes::All() const

@@ -164,6 +164,8 @@ public:
     // the node itself or lies below it.
     bool Move(TreeNode *node, TreeNode *newParent);
 
+    // Room for count more nodes, so that adding them moves nothing.
+    void reserve(int count);
     int Count() const;
     TreeNode *Item(int index) const;              // 1-based; nullptr when out of range
     TreeNode *Item(const QString &key) const;     // nullptr when no node has that key
@@ -202,7 +204,9 @@ private:
     QTreeWidget *m_tree;
     mutable QVector<TreeNode *> m_nodes;     // by slot; nullptr where a node was removed
     mutable int m_holes = 0;
-    QHash<QString, TreeNode *> m_byKey;
+    // Nodes with a key by the key's hash: the keys themselves live in the nodes.
+    QMultiHash<size_t, TreeNode *> m_byKey;
+    TreeNode *findKey(const QString &key, size_t keyHash) const;
     QList<QIcon> m_images;
     int m_quiet = 0;               // QuietChanges alive
     bool m_quietChanges = false;   // a node changed meanwhile
