@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QVariant>
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -169,6 +170,9 @@ CategoryTree::Result CategoryTree::fill(qint32 subTopicId)
         return result;
     }
 
+    // The nodes are built outside the tree and enter it in one go (painting is off for the
+    // whole fill anyway), so that the view is not told of every node on its own.
+    std::optional<TreeNodes::HeldBack> held(std::in_place, m_tree);
     // Rows whose parent has not been placed yet, by the parent's path: placed as soon as
     // it is (a parent with a larger id than its child); left out when it never is.
     QMultiHash<QString, const Row *> waiting;
@@ -198,6 +202,7 @@ CategoryTree::Result CategoryTree::fill(qint32 subTopicId)
         }
     }
     result.skippedRows += int(waiting.size());
+    held.reset();
 
     // The root's children in alphabetical order.
     if (TreeNode *first = nodes->Item(1))

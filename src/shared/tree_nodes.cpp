@@ -25,7 +25,7 @@ QColor colourFromNumber(qint32 colour)
 void reapplyExpanded(QTreeWidgetItem *item)
 {
     if (TreeNode *node = TreeNode::from(item)) {
-        if (node->Expanded())
+        if (node->Expanded() && item->childCount() > 0)
             item->setExpanded(true);
     }
     for (int i = 0; i < item->childCount(); ++i)
@@ -350,8 +350,11 @@ TreeNode *TreeNodes::Add(QTreeWidgetItem *relative, int relationship, const QStr
     const size_t keyHash = qHash(key);
     if (!key.isEmpty() && findKey(key, keyHash))
         throw TreeNodeError(TreeNodeError::KeyNotUnique, TreeSource, QStringLiteral("Key is not unique in collection"));
-    if (relative && relative->treeWidget() != m_tree)
+    if (relative && relative->treeWidget() != m_tree && !isHeld(relative))
         throw TreeNodeError(TreeNodeError::ElementNotFound, TreeSource, QStringLiteral("Element not found"));
+    // A sibling of a root held back: the held roots take their places first.
+    if (relative && !relative->treeWidget() && relationship != tvwChild)
+        releaseHeldRoots();
 
     QTreeWidgetItem *parent = nullptr;
     int position = 0;
@@ -411,13 +414,53 @@ TreeNode *TreeNodes::Add(QTreeWidgetItem *relative, int relationship, const QStr
 void TreeNodes::insertInto(QTreeWidgetItem *parent, int position, TreeNode *node)
 {
     if (!parent) {
-        m_tree->insertTopLevelItem(position, node);
+        if (m_holding > 0 && position == m_tree->topLevelItemCount())
+            m_heldRoots.append(node);
+        else
+            m_tree->insertTopLevelItem(position, node);
         return;
     }
     parent->insertChild(position, node);
     // An open node that had no children shows its first one.
     if (const TreeNode *above = TreeNode::from(parent); above && above->m_expanded && parent->childCount() == 1)
         parent->setExpanded(true);
+}
+
+bool TreeNodes::isHeld(QTreeWidgetItem *item) const
+{
+    const TreeNode *node = TreeNode::from(item);
+    return node && !item->treeWidget() && node->m_owner == this && node->m_slot >= 0;
+}
+
+void TreeNodes::releaseHeldRoots()
+{
+    if (m_heldRoots.isEmpty())
+        return;
+    const QList<QTreeWidgetItem *> roots(m_heldRoots.begin(), m_heldRoots.end());
+    m_heldRoots.clear();
+    m_tree->addTopLevelItems(roots);
+    for (QTreeWidgetItem *root : roots)
+        reapplyExpanded(root);
+}
+
+TreeNodes::~TreeNodes()
+{
+    const QList<TreeNode *> held = m_heldRoots;
+    m_heldRoots.clear();
+    qDeleteAll(held);
+}
+
+TreeNodes::HeldBack::HeldBack(QTreeWidget *tree)
+    : m_nodes(TreeNodes::of(tree))
+{
+    if (m_nodes)
+        ++m_nodes->m_holding;
+}
+
+TreeNodes::HeldBack::~HeldBack()
+{
+    if (m_nodes && --m_nodes->m_holding == 0)
+        m_nodes->releaseHeldRoots();
 }
 
 TreeNodes::QuietChanges::QuietChanges(QTreeWidget *tree)
@@ -460,6 +503,9 @@ void TreeNodes::Clear()
     for (TreeNode *node : std::as_const(m_nodes))
         if (node)
             node->m_owner = nullptr;
+    const QList<TreeNode *> held = m_heldRoots;
+    m_heldRoots.clear();
+    qDeleteAll(held);
     m_tree->clear();
     m_nodes.clear();
     m_holes = 0;
@@ -493,6 +539,8 @@ bool TreeNodes::Move(TreeNode *node, TreeNode *newParent)
 
 void TreeNodes::forget(TreeNode *node)
 {
+    if (!m_heldRoots.isEmpty() && !node->parent())
+        m_heldRoots.removeOne(node);
     if (node->m_slot >= 0 && node->m_slot < m_nodes.size() && m_nodes[node->m_slot] == node) {
         m_nodes[node->m_slot] = nullptr;
         ++m_holes;

@@ -171,6 +171,22 @@ public:
     TreeNode *Item(const QString &key) const;     // nullptr when no node has that key
     QList<TreeNode *> All() const;                // in Index order
 
+    // While one lives, roots added at the end are held back from the tree, and the nodes
+    // added below them are built up outside it, unseen and unannounced to the view; they
+    // all enter the tree in one go when the last one ends (or when a node is added next to
+    // a held root). Clear() drops held roots too.
+    class HeldBack
+    {
+    public:
+        explicit HeldBack(QTreeWidget *tree);
+        ~HeldBack();
+        HeldBack(const HeldBack &) = delete;
+        HeldBack &operator=(const HeldBack &) = delete;
+
+    private:
+        QPointer<TreeNodes> m_nodes;
+    };
+
     // While one lives, the pictures and colours nodes of the tree take are not announced
     // to the view row by row: the tree is repainted once when the last one ends. Meant for
     // rows just brought into view, whose heights the view has yet to measure, such as the
@@ -196,6 +212,9 @@ public:
 private:
     friend class TreeNode;
     explicit TreeNodes(QTreeWidget *tree);
+    ~TreeNodes() override;
+    bool isHeld(QTreeWidgetItem *item) const;   // a node built outside the tree for now
+    void releaseHeldRoots();
     void forget(TreeNode *node);
     void compact() const;
     void insertInto(QTreeWidgetItem *parent, int position, TreeNode *node);
@@ -208,6 +227,8 @@ private:
     QMultiHash<size_t, TreeNode *> m_byKey;
     TreeNode *findKey(const QString &key, size_t keyHash) const;
     QList<QIcon> m_images;
+    int m_holding = 0;             // HeldBack alive
+    QList<TreeNode *> m_heldRoots; // roots waiting to enter the tree, in order
     int m_quiet = 0;               // QuietChanges alive
     bool m_quietChanges = false;   // a node changed meanwhile
 };
