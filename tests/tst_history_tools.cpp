@@ -129,6 +129,13 @@ void TestHistoryTools::readHistoryIndex_data()
                                     << QStringList{"", "http://a.example/", ""};
     QTest::newRow("record cut before its text") << QByteArray(record("http://a.example/") + "URL " + QByteArray(40, 'x'))
                                                 << 2 << QStringList{"", "http://a.example/", ""};
+    QByteArray many;
+    QStringList manyUrls{""};
+    for (int i = 0; i < 33000; ++i) {   // more records than a 16-bit count holds
+        many += record("http://h.example/" + QByteArray::number(i));
+        manyUrls.append(QStringLiteral("http://h.example/%1").arg(i));
+    }
+    QTest::newRow("33000 records") << many << 33000 << manyUrls;
     QByteArray noText = record("");
     noText[118] = '\0';
     QTest::newRow("record without text") << noText << 1 << QStringList{"", ""};
@@ -327,6 +334,16 @@ void TestHistoryTools::typedAddressesListedAndCleared()
 
     QTest::mouseClick(form->Command2, Qt::LeftButton);
     QCOMPARE(form->List1->count(), 0);
+
+    // A registry that cannot be written is reported instead of a success.
+    const QString file = Registry::filePath();
+    QVERIFY(QFile::remove(file));
+    QVERIFY(QDir().mkdir(file));
+    DialogScript::answer(vbYes);
+    DialogScript::answer(vbOK);
+    QTest::mouseClick(form->Command4, Qt::LeftButton);
+    QCOMPARE(DialogScript::last().prompt, QStringLiteral("Unable to create the registry key"));
+    QVERIFY(QDir().rmdir(file));
 }
 
 QTEST_MAIN(TestHistoryTools)

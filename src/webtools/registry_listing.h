@@ -5,7 +5,9 @@
 //                     History = "/home/ann/.config/QuorvaneDesktop/History"
 // The history tools read the History folder and the typed addresses out of this text.
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 // The text of the listing in progress, and the finished text of the last listing.
