@@ -13,10 +13,13 @@
 #include "shared/database.h"
 #include "shared/globals.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QSqlDatabase>
+#include <QUrl>
 #include <QtTest>
 
 using namespace EditingTest;
@@ -85,6 +88,7 @@ private slots:
 
     void popupAddCategory();
     void popupAddRefusals();
+    void popupAddToReadOnlyEdition();
     void popupRenameCategory();
     void popupDeleteCategory();
 
@@ -469,6 +473,36 @@ void TestCategoryEditing::popupAddCategory()
     QCOMPARE(form->Combo1->currentText(), QStringLiteral("Computing"));
     QCOMPARE(form->Combo2->currentText(), QStringLiteral("Programming"));
     QVERIFY(nodeAt(form, QStringLiteral("Programming\\Languages\\Haskell")));
+}
+
+// An edition that may not be written: the user reads why, not the database's own text.
+void TestCategoryEditing::popupAddToReadOnlyEdition()
+{
+    Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
+    rightClick(form, nodeAt(form, QStringLiteral("Programming\\Languages")));
+    const QStringList before = urls(Programming);
+    // The edition open as a read-only file is.
+    CloseDatabase();
+    QSqlDatabase db = DbConnection();
+    QUrl file = QUrl::fromLocalFile(m_app->file(QStringLiteral("Sample_Links.mdb")));
+    file.setQuery(QStringLiteral("mode=ro"));
+    db.setDatabaseName(file.toString(QUrl::FullyEncoded));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+    QVERIFY(db.open());
+
+    DialogScript::interact([](QDialog *box) {
+        QTest::keyClicks(box->focusWidget(), QStringLiteral("Haskell"));
+        QTest::keyClick(box->focusWidget(), Qt::Key_Return);
+    });
+    DialogScript::answer(vbOK);
+    form->mnuPopupAddCategory->trigger();
+
+    const QString shown = DialogScript::last().prompt;
+    QVERIFY2(shown.startsWith(QStringLiteral("The Category could not be added.")), qPrintable(shown));
+    QVERIFY2(shown.contains(QStringLiteral("read-only")), qPrintable(shown));
+    QVERIFY2(!shown.contains(QStringLiteral("readonly")) && !shown.contains(QStringLiteral("fetch row")),
+             qPrintable(shown));
+    QCOMPARE(urls(Programming), before);
 }
 
 void TestCategoryEditing::popupAddRefusals()

@@ -73,6 +73,7 @@ private slots:
     void loadRestoresPlacement();
     void loadWithoutEditionListEndsProgram();
     void topicThenSubTopicBuildsAndCachesPage();
+    void unwritablePageKeepsShownPage();
     void menuStates_data();
     void menuStates();
     void pageFilesOfSimilarNamesDiffer();
@@ -447,6 +448,26 @@ void TestForm1Window::smallestWindowStaysReadable()
         QVERIFY(list->geometry().bottom() < form->results->y());
     }
     QVERIFY(form->Combo6->geometry().right() < form->centralWidget()->width());
+}
+
+// A page that cannot be written (here the page data's file name is taken by a folder):
+// after the message the view still shows the page it showed, not an error page.
+void TestForm1Window::unwritablePageKeepsShownPage()
+{
+    Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
+    const QString shown = form->results->lastNavigated();
+    QTRY_COMPARE_WITH_TIMEOUT(form->results->url(), QUrl::fromLocalFile(shown), PageLoadTimeoutMs);
+    QVERIFY(QFile::remove(m_app->file(QStringLiteral("tbhome.xml"))));
+    QVERIFY(QDir(m_app->path()).mkdir(QStringLiteral("tbhome.xml")));
+
+    DialogScript::clearShown();
+    DialogScript::answer(vbOK);
+    DialogScript::answer(vbOK);
+    choose(form->Combo2, QStringLiteral("Open Source"));
+    QVERIFY(!DialogScript::shown().isEmpty());
+    QCOMPARE(DialogScript::shown().constLast().title, QStringLiteral("Page Error"));
+    QCOMPARE(form->results->lastNavigated(), shown);
+    QCOMPARE(form->results->url(), QUrl::fromLocalFile(shown));
 }
 
 void TestForm1Window::unloadSavesBacksUpAndClears()

@@ -1,5 +1,6 @@
 #pragma once
-// Statements and transactions of the editing classes: bound values, the error text kept.
+// Statements and transactions of the editing classes: bound values, the error text kept
+// (in words a user understands where the database refused a write, see DatabaseErrorText).
 
 #include "shared/database.h"
 
@@ -16,7 +17,7 @@ inline bool run(QSqlQuery &query, const QString &sql, const QVariantList &values
     query.setForwardOnly(true);
     if (BindAndExec(query, sql, values))
         return true;
-    error = query.lastError().text();
+    error = DatabaseErrorText(query.lastError());
     return false;
 }
 
@@ -50,7 +51,7 @@ inline bool started(const Transaction &transaction, QString &error)
 {
     if (transaction.started())
         return true;
-    error = DbConnection().lastError().text();
+    error = DatabaseErrorText(DbConnection().lastError());
     return false;
 }
 
@@ -60,7 +61,7 @@ inline bool commit(Transaction &transaction, QString &error)
 {
     if (transaction.commit())
         return true;
-    error = DbConnection().lastError().text();
+    error = DatabaseErrorText(DbConnection().lastError());
     return false;
 }
 

@@ -19,6 +19,9 @@ void PageSectionCommands::rebuildPage(PageSectionHost &host, bool reload)
     const QString page = pageFileName(host);
     host.WriteLinksXml(QStringLiteral("tbhome.xml"), QStringLiteral("tp"));
     host.TransformXml(QStringLiteral("tbhome.xml"), QStringLiteral("tp.xsl"), page);
+    // Without a page file (it could not be written) the view keeps the page it shows.
+    if (!FileExistsNonEmpty(GetAppPath() + CurrentPageFile))
+        return;
     host.navigate(GetAppPath() + CurrentPageFile);
     if (reload)
         host.refresh();

@@ -122,7 +122,10 @@ void Form1::Combo2_Click()
                                     captions.at(3), captions.at(4), captions.at(5), QString());
             PrepareTopicHomePage(CurrentSubTopicId);
         }
-        results->Navigate(page);
+        // A page that could not be made (the failure has been reported) leaves the view on
+        // the page it shows instead of an error page.
+        if (FileExistsNonEmpty(page))
+            results->Navigate(page);
 
         updateTree();
         TreeNodes *nodes = TreeNodes::of(TvwBestell);

@@ -150,12 +150,26 @@ QString GetAppPath()
     return folder;
 }
 
+QString DatabaseErrorText(const QSqlError &error)
+{
+    // SQLite's primary result codes (the low byte of an extended code): 8 is a write to a
+    // read-only database (also a file that is not writable, or a folder where no journal
+    // can be made); 14 is a file SQLite cannot open, which during a write is the journal
+    // beside an edition in a read-only folder.
+    bool isNumber = false;
+    const int code = error.nativeErrorCode().toInt(&isNumber) & 0xff;
+    if (isNumber && (code == 8 || code == 14))
+        return QStringLiteral("The edition cannot be changed because it is read-only: the edition file, or the "
+                              "folder it is in, may not be written to. Nothing has been changed.");
+    return error.text();
+}
+
 qint32 NextId(const QString &table, const QString &keyColumn, QString *error)
 {
     QSqlQuery q(DbConnection());
     if (!q.exec(QStringLiteral("SELECT max(%1) FROM %2").arg(keyColumn, table)) || !q.next()) {
         if (error)
-            *error = q.lastError().text();
+            *error = DatabaseErrorText(q.lastError());
         return 0;
     }
     const qint64 largest = q.value(0).toLongLong();   // null (an empty table) reads as 0
@@ -215,7 +229,7 @@ bool Recordset::open(const QString &sql, const QVariantList &values)
     QSqlQuery q(DbConnection());
     q.setForwardOnly(true);
     if (!BindAndExec(q, sql, values)) {
-        m_error = q.lastError().text();
+        m_error = DatabaseErrorText(q.lastError());
         return false;
     }
     const QSqlRecord rec = q.record();

@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <QVector>
 
+class QSqlError;
 class QSqlQuery;
 
 // The one connection of the program (named "edition"); not necessarily open.
@@ -41,6 +42,11 @@ QString GetAppPath();
 qint32 NextId(const QString &table, const QString &keyColumn, QString *error = nullptr);
 // The same rule for ids that must fit 16 bits: answers -1 past 32767 (nothing may be added).
 qint32 NextId16(const QString &table, const QString &keyColumn, QString *error = nullptr);
+
+// The text a user reads for a failed statement: a write refused because the edition file
+// or the folder it is in is read-only says so in plain words; any other failure keeps the
+// database's own text.
+QString DatabaseErrorText(const QSqlError &error);
 
 // Prepares sql on q, binds values in their order and runs it; answers false on failure (q
 // then holds the reason).
