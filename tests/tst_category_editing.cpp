@@ -491,8 +491,10 @@ void TestCategoryEditing::popupAddToReadOnlyEdition()
     QVERIFY(db.open());
 
     DialogScript::interact([](QDialog *box) {
-        QTest::keyClicks(box->focusWidget(), QStringLiteral("Haskell"));
-        QTest::keyClick(box->focusWidget(), Qt::Key_Return);
+        QLineEdit *field = box->findChild<QLineEdit *>();
+        QVERIFY(field);
+        QTest::keyClicks(field, QStringLiteral("Haskell"));
+        QTest::keyClick(field, Qt::Key_Return);
     });
     DialogScript::answer(vbOK);
     form->mnuPopupAddCategory->trigger();

@@ -90,7 +90,12 @@ int execBox(QDialog &box, const std::function<void(QDialog *)> &handler)
 {
     FitWindowTitle(&box);
     if (handler)
-        QTimer::singleShot(0, &box, [&box, handler]() { handler(&box); });
+        QTimer::singleShot(0, &box, [&box, handler]() {
+            handler(&box);
+            // A test that left the box open gets Cancel instead of a box waiting for ever.
+            if (box.isVisible())
+                box.reject();
+        });
     return box.exec();
 }
 
@@ -112,6 +117,7 @@ public:
         m_edit->setObjectName(QStringLiteral("Text"));
         m_edit->selectAll();
         auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        buttons->button(QDialogButtonBox::Ok)->setDefault(true);   // Enter in the field is OK
         connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
         auto *layout = new QVBoxLayout(this);
