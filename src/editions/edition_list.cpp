@@ -150,18 +150,21 @@ bool EditionList::append(const QString &path, const EditionEntry &entry)
     return write(path, lines);
 }
 
-bool EditionList::moveMark(QStringList &lines, int index)
+int EditionList::lineOfEntry(const QStringList &lines, int index)
 {
-    int target = -1;
-    for (int i = 0, n = 0; i < lines.size(); ++i) {
+    for (int i = 0, n = 0; index >= 0 && i < lines.size(); ++i) {
         if (lines.at(i).isEmpty())
             continue;
-        if (n++ == index) {
-            target = i;
-            break;
-        }
+        if (n++ == index)
+            return i;
     }
-    if (index < 0 || target < 0)
+    return -1;
+}
+
+bool EditionList::moveMark(QStringList &lines, int index)
+{
+    const int target = lineOfEntry(lines, index);
+    if (target < 0)
         return false;
     for (int i = 0; i < lines.size(); ++i) {
         QString &line = lines[i];

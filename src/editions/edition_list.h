@@ -57,6 +57,8 @@ public:
     // Answers false, without writing, for an entry the line format cannot carry.
     static bool append(const QString &path, const EditionEntry &entry);
 
+    // The position in lines of the index-th non-empty line, or -1 when there is none.
+    static int lineOfEntry(const QStringList &lines, int index);
     // Moves the mark to the index-th non-empty line of lines: the line gets a leading "*"
     // unless it has one, every other marked line loses its first character, and nothing
     // else changes. Answers false, changing nothing, when there is no such line.

@@ -172,6 +172,19 @@ public:
     // nothing, any other one runs Combo6_Click.
     void Combo6_Activated(int index);
 
+    // ---- Edition commands ------------------------------------------------------------------
+    // True when the edition list has an edition of this display name (blanks around it
+    // and letter case ignored).
+    bool EditionNameListed(const QString &name) const;
+    // Lists a new edition (mode 1, from the descriptor Create Edition made) or an imported
+    // one (mode 0, from a descriptor the user picks), then refreshes the edition list.
+    void AddEdition(int mode);
+    void ImportEdition() { AddEdition(0); }
+    // Shows the "Go To Edition" dialog, then backs the active edition up.
+    void ShowEditionList();
+    // Shows the "Export Edition" dialog.
+    void ShowExportEdition();
+
 
     // ---- Topic and Sub-Topic selection ----------------------------------------------------
     void Combo1_Click();

@@ -5,13 +5,7 @@
 #include "mainwindow/form1.h"
 
 // Edition menu.
-void Form1::mnuCreateEdition_Click() {}
-void Form1::mnuClone_Click() {}
-void Form1::mnuDeleteEdition_Click() {}
-void Form1::mnuRenameEdition_Click() {}
-void Form1::mnuRestoreEdition_Click() {}
 
 // Database menu.
 
 // Options menu.
-void Form1::mnuCompact_Click() {}
