@@ -5,9 +5,11 @@
 #include "testhelper.h"
 
 #include "platform/dialogs.h"
+#include "shared/database.h"
 #include "shared/globals.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -50,6 +52,7 @@ private slots:
     void pickingTheActiveEntryChangesNothing();
     void pickingAnotherEntrySwitches();
     void failedSwitchChangesNothing();
+    void compactFromMenuReopensEdition();
 
 private:
     std::unique_ptr<TestProgramFolder> m_app;
@@ -109,6 +112,19 @@ void TestEditionSwitch::failedSwitchChangesNothing()
     // The Topic list still belongs to the open edition: its Sub-Topics come up.
     choose(form->Combo1, QStringLiteral("Science"));
     QVERIFY(form->Combo2->count() > 0);
+}
+
+void TestEditionSwitch::compactFromMenuReopensEdition()
+{
+    Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
+    const qint64 topics = QueryCount(QStringLiteral("SELECT count(*) FROM Topics"));
+    DialogScript::answer(vbOK);
+    form->mnuCompact->trigger();
+    QCOMPARE(DialogScript::last().prompt, QStringLiteral("The Database has been successfully compacted and/or repaired."));
+    QCOMPARE(DialogScript::last().buttons, int(vbInformation));
+    QVERIFY(DatabaseIsOpen());
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Topics")), topics);
+    QCOMPARE(form->Combo2->currentText(), QStringLiteral("Programming"));
 }
 
 QTEST_MAIN(TestEditionSwitch)

@@ -1,0 +1,234 @@
+// Restoring editions from their backups, compacting the active edition and exporting an
+// edition.
+
+#include "testhelper.h"
+
+#include "editions/edition_compact.h"
+#include "editions/edition_host.h"
+#include "editions/edition_list.h"
+#include "editions/form12_restore_edition.h"
+#include "editions/form29_export_edition.h"
+#include "platform/dialogs.h"
+#include "shared/database.h"
+#include "shared/globals.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+class TestHost : public EditionHost
+{
+public:
+    void refreshEditions() override { ++refreshes; }
+    QString shownEdition() const override { return QStringLiteral("Sample Links"); }
+    int refreshes = 0;
+};
+
+void clickItem(QTreeWidget *tree, int row)
+{
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                      tree->visualItemRect(tree->topLevelItem(row)).center());
+}
+
+// Rows of every table of an edition file, for comparing two files' contents.
+QStringList allRows(const QString &file)
+{
+    if (!OpenEdition(file))
+        return {QStringLiteral("cannot open")};
+    QStringList rows;
+    for (const QString &table : QueryRows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name")))
+        rows += QueryRows(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table));
+    CloseDatabase();
+    return rows;
+}
+
+} // namespace
+
+class TestEditionBackups : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup() { RemoveProgramFolder(m_app, true); }
+
+    void backupListShowsNamesAndDates();
+    void restoreRefusesTheOpenEditionsFile();
+    void restoreAppendsUnlistedEdition();
+    void overwriteCancelChangesNothing();
+    void deleteBackup();
+    void compactKeepsRowsAndShrinks();
+    void failedCompactKeepsEdition();
+    void exportCopiesWithoutLogins();
+
+private:
+    std::unique_ptr<TestProgramFolder> m_app;
+    TestHost m_host;
+};
+
+void TestEditionBackups::init()
+{
+    m_app = std::make_unique<TestProgramFolder>();
+    m_host = TestHost();
+    QDir().mkpath(m_app->file(QStringLiteral("Backup")));
+    QFile::copy(m_app->file(QStringLiteral("Sample_Links.mdb")), m_app->file(QStringLiteral("Backup/Sample_Links.mdb")));
+    QFile::copy(m_app->file(QStringLiteral("untitled.mdb")), m_app->file(QStringLiteral("Backup/health_and_fitness.mdb")));
+    // The open edition shown under a name that no backup's name gives.
+    m_app->writeFile(QStringLiteral("dbnames.txt"), "*Sample_Links.mdb,My Links\r\n");
+    CurrentDatabaseFile = QStringLiteral("Sample_Links.mdb");
+}
+
+void TestEditionBackups::backupListShowsNamesAndDates()
+{
+    const QString file = m_app->file(QStringLiteral("Backup/health_and_fitness.mdb"));
+    QFile(file).setPermissions(QFile::ReadOwner);
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QVERIFY(f.setFileTime(QDateTime(QDate(2005, 8, 29), QTime(23, 0), Qt::UTC), QFileDevice::FileModificationTime));
+    Form12 form(m_host);
+    form.Form_Load();
+    QCOMPARE(form.ListView1->topLevelItemCount(), 2);
+    QCOMPARE(form.ListView1->topLevelItem(0)->text(0), QStringLiteral("Health And Fitness"));
+    QCOMPARE(form.ListView1->topLevelItem(0)->text(1), QLocale().toString(QDate(2005, 8, 29), QStringLiteral("dddd MMMM d, yyyy")));
+    QCOMPARE(form.ListView1->topLevelItem(1)->text(0), QStringLiteral("Sample Links"));
+}
+
+void TestEditionBackups::restoreRefusesTheOpenEditionsFile()
+{
+    Form12 form(m_host);
+    form.Form_Load();
+    form.show();
+    DialogScript::answer(vbOK);
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    QCOMPARE(DialogScript::last().prompt, QStringLiteral("Please select an Edition to restore."));
+
+    clickItem(form.ListView1, 1);
+    DialogScript::answer(vbOK);
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    QCOMPARE(DialogScript::last().prompt,
+             QStringLiteral("You have selected an edition which is currently active. An 'active' edition cannot be "
+                            "restored. \nPlease make another Edition 'active' first before restoring this Edition."));
+    QVERIFY(form.isVisible());
+}
+
+void TestEditionBackups::restoreAppendsUnlistedEdition()
+{
+    Form12 form(m_host);
+    form.Form_Load();
+    form.show();
+    clickItem(form.ListView1, 0);
+    DialogScript::answer(vbYes);
+    DialogScript::answer(vbOK);
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    QCOMPARE(DialogScript::last().prompt, QStringLiteral("Your Edition has been successfuly restored."));
+    QCOMPARE(EditionList::readLines(m_app->file(QStringLiteral("dbnames.txt"))),
+             (QStringList{"*Sample_Links.mdb,My Links", "health_and_fitness.mdb,Health and fitness"}));
+    QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("health_and_fitness.mdb"))));
+    QCOMPARE(m_host.refreshes, 1);
+    QVERIFY(!form.isVisible());
+}
+
+void TestEditionBackups::overwriteCancelChangesNothing()
+{
+    // The edition lies in the program folder in another letter case, and is listed.
+    m_app->writeFile(QStringLiteral("Health_And_Fitness.mdb"), "current");
+    m_app->writeFile(QStringLiteral("dbnames.txt"), "*Sample_Links.mdb,My Links\r\nHealth_And_Fitness.mdb,Health\r\n");
+    Form12 form(m_host);
+    form.Form_Load();
+    form.show();
+    clickItem(form.ListView1, 0);
+    DialogScript::answer(vbYes);
+    DialogScript::answer(vbCancel);
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    QCOMPARE(DialogScript::last().prompt,
+             QStringLiteral("The Edition 'Health And Fitness' already exists. Do you want to overwrite it?"));
+    QCOMPARE(m_app->readFile(QStringLiteral("Health_And_Fitness.mdb")), QByteArray("current"));
+    QVERIFY(form.isVisible());
+
+    // OK replaces that file, under the lower-case name, and adds no line.
+    DialogScript::answer(vbYes);
+    DialogScript::answer(vbOK);
+    DialogScript::answer(vbOK);
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("Health_And_Fitness.mdb"))));
+    QVERIFY(IsEditionFile(m_app->file(QStringLiteral("health_and_fitness.mdb"))));
+    QCOMPARE(EditionList::readLines(m_app->file(QStringLiteral("dbnames.txt"))).size(), 2);
+}
+
+void TestEditionBackups::deleteBackup()
+{
+    Form12 form(m_host);
+    form.Form_Load();
+    form.show();
+    clickItem(form.ListView1, 1);
+    DialogScript::answer(vbYes);
+    QTest::mouseClick(form.Command3, Qt::LeftButton);
+    QCOMPARE(DialogScript::last().title, QStringLiteral("Delete Backup Edition"));
+    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("Backup/Sample_Links.mdb"))));
+    QCOMPARE(form.ListView1->topLevelItemCount(), 1);
+    QCOMPARE(form.ListView1->currentItem(), form.ListView1->topLevelItem(0));
+}
+
+void TestEditionBackups::compactKeepsRowsAndShrinks()
+{
+    const QString file = m_app->file(QStringLiteral("Sample_Links.mdb"));
+    QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+    QVERIFY(ExecSql(QStringLiteral("CREATE TABLE Filler (x TEXT)")));
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Filler VALUES (zeroblob(400000))")));
+    QVERIFY(ExecSql(QStringLiteral("DELETE FROM Filler")));
+    CloseDatabase();
+    const qint64 before = QFileInfo(file).size();
+    const QStringList rows = allRows(QStringLiteral("Sample_Links.mdb"));
+    m_app->writeFile(QStringLiteral("topics2.mdb"), "left over");
+
+    QVERIFY(CompactDatabaseInPlace(file, m_app->file(QStringLiteral("topics2.mdb"))));
+    QVERIFY(QFileInfo(file).size() < before - 300000);
+    QCOMPARE(allRows(QStringLiteral("Sample_Links.mdb")), rows);
+    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("topics2.mdb"))));
+}
+
+void TestEditionBackups::failedCompactKeepsEdition()
+{
+    // A file that is no database cannot be compacted: it stays, and no scratch file is left.
+    m_app->writeFile(QStringLiteral("broken.mdb"), "not a database at all");
+    QString error;
+    QVERIFY(!CompactDatabaseInPlace(m_app->file(QStringLiteral("broken.mdb")), m_app->file(QStringLiteral("topics2.mdb")), &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(m_app->readFile(QStringLiteral("broken.mdb")), QByteArray("not a database at all"));
+    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("topics2.mdb"))));
+}
+
+void TestEditionBackups::exportCopiesWithoutLogins()
+{
+    QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO PersonalInformation (Title, URL, FieldName, FieldValue) "
+                                   "VALUES ('Bank', 'https://bank.example', 'password', 'secret-word')")));
+    m_app->writeFile(QStringLiteral("dbnames.txt"), "*Sample_Links.mdb,health and fitness\r\n");
+    for (int round = 0; round < 2; ++round) {
+        Form29 form(m_host);
+        form.Form_Load();
+        form.show();
+        QCOMPARE(form.List1->item(0)->text(), QStringLiteral("Health And Fitness"));
+        QTest::mouseClick(form.List1->viewport(), Qt::LeftButton, {}, form.List1->visualItemRect(form.List1->item(0)).center());
+        DialogScript::answer(vbOK);
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QCOMPARE(DialogScript::last().prompt,
+                 QStringLiteral("The Edition 'Health And Fitness' has been successfully exported to the directory ")
+                     + m_app->path() + QStringLiteral("export/."));
+        QVERIFY(!form.isVisible());
+    }
+    const QByteArray copy = m_app->readFile(QStringLiteral("export/Sample_Links.mdb"));
+    QVERIFY(copy.startsWith("SQLite format 3"));
+    QVERIFY(!copy.contains("secret-word"));
+    QCOMPARE(QDir(m_app->file(QStringLiteral("export"))).entryList(QDir::Files), QStringList{"Sample_Links.mdb"});
+    // The edition itself keeps its logins.
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM PersonalInformation")), 1);
+}
+
+QTEST_MAIN(TestEditionBackups)
+#include "tst_edition_backups.moc"
