@@ -295,6 +295,10 @@ void TestEditionCommands::failedListWriteUndoesFileWork()
     DialogScript::answer(vbYes);
     DialogScript::answer(vbOK);
     commands.deleteEdition(2, QStringLiteral("Garden"), QStringLiteral("Sample Links"));
+    DialogScript::input(QStringLiteral("Fresh"));
+    DialogScript::answer(vbOK);
+    EditionCreator(&m_host).createEdition();
+    QCOMPARE(CurrentDatabaseFile, QStringLiteral("Sample_Links.mdb"));
     for (const DialogScript::Shown &s : DialogScript::shown())
         QVERIFY2(!s.prompt.contains(QStringLiteral("success")), qPrintable(s.prompt));
     QCOMPARE(m_app->readFile(QStringLiteral("dbnames.txt")), list);

@@ -144,7 +144,8 @@ EditionCommands::After EditionCommands::deleteEdition(int index, const QString &
     return After::Close;
 }
 
-EditionCommands::After EditionCommands::renameEdition(int index, const QString &oldName, const QString &activeText) const
+EditionCommands::After EditionCommands::renameEdition(int index, const QString &oldName, const QString &activeText,
+                                                      const std::function<void()> &closeDialog) const
 {
     if (index < 0) {
         MsgBox(SelectMessage, vbOKOnly, RenameTitle);
@@ -198,11 +199,14 @@ EditionCommands::After EditionCommands::renameEdition(int index, const QString &
     }
     DeletePageFiles(m_folder);
     refresh();
+    if (closeDialog)
+        closeDialog();
     MsgBox(QStringLiteral("Your edition has been successfully renamed."), vbOKOnly, RenameTitle);
     return After::Close;
 }
 
-EditionCommands::After EditionCommands::copyEdition(int index, const QString &copyName) const
+EditionCommands::After EditionCommands::copyEdition(int index, const QString &copyName,
+                                                    const std::function<void()> &closeDialog) const
 {
     if (index < 0) {
         MsgBox(SelectMessage, vbOKOnly, CopyTitle);
@@ -239,6 +243,8 @@ EditionCommands::After EditionCommands::copyEdition(int index, const QString &co
         return After::StayOpen;
     }
     refresh();
+    if (closeDialog)
+        closeDialog();
     MsgBox(QStringLiteral("Your edition has been successfully copied."), vbOKOnly, CopyTitle);
     return After::Close;
 }

@@ -10,6 +10,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class EditionHost;
 
 class EditionCommands
@@ -35,10 +37,12 @@ public:
 
     // Delete Edition: name is the entry's shown text, activeText the "Active Edition:" box.
     After deleteEdition(int index, const QString &name, const QString &activeText) const;
-    // Rename Edition: asks for the new name.
-    After renameEdition(int index, const QString &oldName, const QString &activeText) const;
+    // Rename Edition: asks for the new name. closeDialog (when given) closes the dialog
+    // before the closing message.
+    After renameEdition(int index, const QString &oldName, const QString &activeText,
+                        const std::function<void()> &closeDialog = {}) const;
     // Copy Edition: copyName as typed.
-    After copyEdition(int index, const QString &copyName) const;
+    After copyEdition(int index, const QString &copyName, const std::function<void()> &closeDialog = {}) const;
 
     // True when entry is the active edition: its line is marked, or its file is the one
     // the connection works on.

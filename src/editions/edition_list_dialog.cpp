@@ -67,6 +67,7 @@ void EditionListDialog::fillList(bool capitalise, bool selectFirst)
     CenterForm(this);
     if (selectFirst && List1->count() > 0)
         List1->setCurrentRow(0);
+    List1->setFocus();
 }
 
 int EditionListDialog::selectedIndex() const

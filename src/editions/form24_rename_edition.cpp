@@ -23,6 +23,6 @@ void Form24::Form_Load()
 void Form24::Command1_Click()
 {
     const EditionCommands commands(&host());
-    if (commands.renameEdition(selectedIndex(), selectedText(), Text1->text()) == EditionCommands::After::Close)
+    if (commands.renameEdition(selectedIndex(), selectedText(), Text1->text(), [this] { hide(); }) == EditionCommands::After::Close)
         accept();
 }

@@ -30,6 +30,6 @@ void Form34::Form_Load()
 void Form34::Command1_Click()
 {
     const EditionCommands commands(&host());
-    if (commands.copyEdition(selectedIndex(), Text2->text()) == EditionCommands::After::Close)
+    if (commands.copyEdition(selectedIndex(), Text2->text(), [this] { hide(); }) == EditionCommands::After::Close)
         accept();
 }
