@@ -114,6 +114,15 @@ void TestEditionBackups::restoreRefusesTheOpenEditionsFile()
              QStringLiteral("You have selected an edition which is currently active. An 'active' edition cannot be "
                             "restored. \nPlease make another Edition 'active' first before restoring this Edition."));
     QVERIFY(form.isVisible());
+
+    // A backup that is no edition database is not copied back.
+    m_app->writeFile(QStringLiteral("Backup/Notes.mdb"), "plain text");
+    form.LoadBackupList();
+    clickItem(form.ListView1, 1);
+    DialogScript::answer(vbOK);
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    QVERIFY(DialogScript::last().prompt.contains(QStringLiteral("cannot be restored")));
+    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("notes.mdb"))));
 }
 
 void TestEditionBackups::restoreAppendsUnlistedEdition()

@@ -5,6 +5,7 @@
 #include "editions/edition_list.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
+#include "shared/database.h"
 #include "shared/fileroutines.h"
 #include "shared/globals.h"
 #include "shared/routines.h"
@@ -80,6 +81,12 @@ EditionRestore::After EditionRestore::restore(const BackupEntry *entry) const
         MsgBox(QStringLiteral("You have selected an edition which is currently active. An 'active' edition cannot be "
                               "restored. \nPlease make another Edition 'active' first before restoring this Edition."),
                vbOKOnly, RestoreTitle);
+        return After::StayOpen;
+    }
+    if (!IsEditionFile(backupFolder() + entry->file)) {
+        MsgBox(QStringLiteral("The backup ") + entry->file
+                   + QStringLiteral(" is not an edition database of this program, so it cannot be restored."),
+               vbExclamation, RestoreTitle);
         return After::StayOpen;
     }
     if (MsgBox(QStringLiteral("Are you sure you want to restore this Edition? "), vbYesNo | vbQuestion, RestoreTitle)
