@@ -105,14 +105,17 @@ bool CategoryTree::readRows(qint32 subTopicId, QVector<Row> *rows, QVector<Link>
     QSqlQuery linkQuery(DbConnection());
     linkQuery.setForwardOnly(true);
     if (!BindAndExec(linkQuery,
-                     QStringLiteral("SELECT LksSit.LksId, Sit.SitName, Sit.SitUrl"
+                     QStringLiteral("SELECT LksSit.LksId, CAST(Sit.SitName AS BLOB), CAST(Sit.SitUrl AS BLOB)"
                                     " FROM Lks INNER JOIN LksSit ON Lks.LksId = LksSit.LksId"
                                     " INNER JOIN Sit ON Sit.SitId = LksSit.SitId"
                                     " WHERE Lks.TopicId = ? AND Lks.IsLeaf <> 0 ORDER BY Lks.LksId, LksSit.rowid"),
                      {subTopicId}))
         return false;
+    // The texts come as their stored UTF-8 bytes, which convert faster here than in the
+    // database.
     while (linkQuery.next())
-        links->append({linkQuery.value(0).toInt(), linkQuery.value(1).toString(), linkQuery.value(2).toString()});
+        links->append({linkQuery.value(0).toInt(), QString::fromUtf8(linkQuery.value(1).toByteArray()),
+                       QString::fromUtf8(linkQuery.value(2).toByteArray())});
     return true;
 }
 

@@ -152,6 +152,8 @@ void TreeNode::setExpanded(bool expanded)
 {
     const bool changed = m_expanded != expanded;
     m_expanded = expanded;
+    if (expanded && m_owner && !treeWidget())
+        m_owner->m_heldExpanded = true;   // the view learns it once the node is in the tree
     // A node without children is open only in its picture: the view keeps no state for
     // it until it gets a child (TreeNodes::insertInto hands the state over then).
     // The view is asked only when something may change: a node that stays closed is closed
@@ -405,7 +407,7 @@ TreeNode *TreeNodes::Add(QTreeWidgetItem *relative, int relationship, const QStr
     node->m_slot = int(m_nodes.size());
     m_nodes.append(node);
     if (!key.isEmpty())
-        m_byKey.insert(keyHash, node);
+        addKey(keyHash, node);
     insertInto(parent, position, node);
     node->updatePicture();
     return node;
@@ -439,8 +441,11 @@ void TreeNodes::releaseHeldRoots()
     const QList<QTreeWidgetItem *> roots(m_heldRoots.begin(), m_heldRoots.end());
     m_heldRoots.clear();
     m_tree->addTopLevelItems(roots);
-    for (QTreeWidgetItem *root : roots)
-        reapplyExpanded(root);
+    if (m_heldExpanded) {
+        for (QTreeWidgetItem *root : roots)
+            reapplyExpanded(root);
+    }
+    m_heldExpanded = false;
 }
 
 TreeNodes::~TreeNodes()
@@ -510,6 +515,7 @@ void TreeNodes::Clear()
     m_nodes.clear();
     m_holes = 0;
     m_byKey.clear();
+    m_byKeyMore.clear();
 }
 
 bool TreeNodes::Move(TreeNode *node, TreeNode *newParent)
@@ -546,12 +552,7 @@ void TreeNodes::forget(TreeNode *node)
         ++m_holes;
     }
     if (!node->m_key.isEmpty()) {
-        for (auto it = m_byKey.find(qHash(node->m_key)); it != m_byKey.end() && it.key() == qHash(node->m_key); ++it) {
-            if (it.value() == node) {
-                m_byKey.erase(it);
-                break;
-            }
-        }
+        removeKey(qHash(node->m_key), node);
     }
     node->m_slot = -1;
 }
@@ -598,11 +599,46 @@ TreeNode *TreeNodes::Item(const QString &key) const
 
 TreeNode *TreeNodes::findKey(const QString &key, size_t keyHash) const
 {
-    for (auto it = m_byKey.constFind(keyHash); it != m_byKey.cend() && it.key() == keyHash; ++it) {
+    TreeNode *first = m_byKey.value(keyHash, nullptr);
+    if (!first || first->m_key == key)
+        return first;
+    for (auto it = m_byKeyMore.constFind(keyHash); it != m_byKeyMore.cend() && it.key() == keyHash; ++it) {
         if (it.value()->m_key == key)
             return it.value();
     }
     return nullptr;
+}
+
+void TreeNodes::addKey(size_t keyHash, TreeNode *node)
+{
+    TreeNode *&first = m_byKey[keyHash];
+    if (first)
+        m_byKeyMore.insert(keyHash, node);   // another key with the same hash
+    else
+        first = node;
+}
+
+void TreeNodes::removeKey(size_t keyHash, TreeNode *node)
+{
+    auto first = m_byKey.find(keyHash);
+    if (first == m_byKey.end())
+        return;
+    auto more = m_byKeyMore.find(keyHash);
+    if (first.value() == node) {
+        if (more != m_byKeyMore.end()) {
+            first.value() = more.value();
+            m_byKeyMore.erase(more);
+        } else {
+            m_byKey.erase(first);
+        }
+        return;
+    }
+    for (; more != m_byKeyMore.end() && more.key() == keyHash; ++more) {
+        if (more.value() == node) {
+            m_byKeyMore.erase(more);
+            return;
+        }
+    }
 }
 
 QList<TreeNode *> TreeNodes::All() const

@@ -223,9 +223,14 @@ private:
     QTreeWidget *m_tree;
     mutable QVector<TreeNode *> m_nodes;     // by slot; nullptr where a node was removed
     mutable int m_holes = 0;
-    // Nodes with a key by the key's hash: the keys themselves live in the nodes.
-    QMultiHash<size_t, TreeNode *> m_byKey;
+    // Nodes with a key by the key's hash (the keys themselves live in the nodes); a node
+    // whose key's hash another key already has goes to m_byKeyMore.
+    QHash<size_t, TreeNode *> m_byKey;
+    QMultiHash<size_t, TreeNode *> m_byKeyMore;
     TreeNode *findKey(const QString &key, size_t keyHash) const;
+    void addKey(size_t keyHash, TreeNode *node);
+    void removeKey(size_t keyHash, TreeNode *node);
+    bool m_heldExpanded = false;   // a node outside the tree was opened
     QList<QIcon> m_images;
     int m_holding = 0;             // HeldBack alive
     QList<TreeNode *> m_heldRoots; // roots waiting to enter the tree, in order
