@@ -55,6 +55,7 @@ private slots:
     void nodeRenameDeleteFind();
     void sortedChildren();
     void pictures();
+    void heldBackNodes();
     void redraw();
     void contextMenuEvents();
     void clickAndUnhook();
@@ -232,6 +233,44 @@ void TestTreeView::pictures()
     f.link->setSelectedImage(4);
     f.link->setSelected(true);
     QCOMPARE(colourOf(f.link), QColor(Qt::gray));           // SelectedImage while selected
+}
+
+void TestTreeView::heldBackNodes()
+{
+    // Nodes added while held back are built outside the tree: found by key, usable as
+    // relatives, and in the tree with their opened state once the hold ends.
+    QTreeWidget tree;
+    cTreeView wrapper;
+    wrapper.HookCtrl(&tree);
+    TreeNodes *nodes = TreeNodes::of(&tree);
+    {
+        const TreeNodes::HeldBack held(&tree);
+        TreeNode *root = wrapper.NodeAdd(QString(), tvwChild, "Sport1", "Sport");
+        TreeNode *europe = wrapper.NodeAdd(root, tvwChild, "Europe2", "Europe");
+        wrapper.NodeAdd("Europe2", tvwChild, "France3", "France");
+        europe->setExpanded(true);
+        QCOMPARE(tree.topLevelItemCount(), 0);
+        QCOMPARE(nodes->Item("France3")->FullPath(), QString("Sport\\Europe\\France"));
+        QVERIFY_THROWS_EXCEPTION(TreeNodeError, wrapper.NodeAdd(root, tvwChild, "Europe2", "Again"));
+    }
+    QCOMPARE(tree.topLevelItemCount(), 1);
+    QCOMPARE(nodes->Count(), 3);
+    QVERIFY(nodes->Item("Europe2")->isExpanded());
+
+    // A node opened while it had no children shows its first child.
+    TreeNode *france = nodes->Item("France3");
+    france->setExpanded(true);
+    wrapper.NodeAdd("France3", tvwChild, "Tour3", "Tour");
+    QVERIFY(france->isExpanded());
+
+    // Emptied while held: the held nodes go too.
+    {
+        const TreeNodes::HeldBack held(&tree);
+        wrapper.NodeAdd(QString(), tvwChild, "Music5", "Music");
+        nodes->Clear();
+    }
+    QCOMPARE(tree.topLevelItemCount(), 0);
+    QCOMPARE(nodes->Count(), 0);
 }
 
 void TestTreeView::redraw()
