@@ -24,14 +24,17 @@ QString attribute(xmlNodePtr node, const char *name)
     return text;
 }
 
-// The value attributes of the page's editor fields, by their data-key.
-void collectFields(xmlNodePtr node, QMap<QString, QString> &fields)
+// The value attributes of the editor fields of the NewsLinks section, by their data-key.
+void collectFields(xmlNodePtr node, QMap<QString, QString> &fields, bool inSection = false)
 {
     for (; node; node = node->next) {
-        if (node->type == XML_ELEMENT_NODE && xmlStrcmp(node->name, reinterpret_cast<const xmlChar *>("input")) == 0
+        if (node->type != XML_ELEMENT_NODE)
+            continue;
+        const bool section = inSection || attribute(node, "onsubmit").contains(QStringLiteral("'NewsLinks'"));
+        if (section && xmlStrcmp(node->name, reinterpret_cast<const xmlChar *>("input")) == 0
             && !attribute(node, "data-key").isEmpty())
             fields.insert(attribute(node, "data-key"), attribute(node, "value"));
-        collectFields(node->children, fields);
+        collectFields(node->children, fields, section);
     }
 }
 

@@ -28,7 +28,7 @@ bool readBack(const QString &escaped, QString *text)
 
 bool isXmlChar(char32_t c)
 {
-    return c == 0x9 || c == 0xA || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD)
         || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
