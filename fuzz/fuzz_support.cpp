@@ -23,7 +23,9 @@ QString setUp()
     static int argc = 1;
     static char name[] = "fuzz";
     static char *argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
+    // Never destroyed: the fuzzer may end the process from anywhere, and Qt's clean-up
+    // must not run after the objects it cleans up have gone.
+    new QCoreApplication(argc, argv);
     static QTemporaryDir home;
     static QTemporaryDir config;
     folder = home.path() + QLatin1Char('/');
@@ -35,7 +37,6 @@ QString setUp()
     }
     qputenv("QUORVANE_HOME", QFile::encodeName(home.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    QDir::setCurrent(home.path());
     DialogScript::begin();
     return folder;
 }

@@ -67,10 +67,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Fuzz::check(readBack(EscapeXmlText(text, true), &read), "escaped text in quotes is well-formed", text);
     Fuzz::check(readBack(EscapeXmlText(text, false, false), &read), "an escaped address is well-formed", text);
     QString expected;
-    const QList<uint> codes = text.toUcs4();
-    for (const uint c : codes)
-        expected += isXmlChar(c) ? QString::fromUcs4(reinterpret_cast<const char32_t *>(&c), 1) : QStringLiteral(" ");
+    for (const QChar c : text) // paired surrogates only: the text came from UTF-8
+        expected += c.isSurrogate() || isXmlChar(c.unicode()) ? c : QLatin1Char(' ');
     expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    Fuzz::check(read == expected, "an escaped address reads back unchanged", text + QStringLiteral(" -> ") + read);
+    if (read != expected) {
+        qsizetype at = 0;
+        while (at < read.size() && at < expected.size() && read.at(at) == expected.at(at))
+            ++at;
+        Fuzz::check(false, "an escaped address reads back unchanged",
+                    QStringLiteral("at %1: read U+%2, expected U+%3").arg(at)
+                        .arg(at < read.size() ? read.at(at).unicode() : 0, 4, 16, QLatin1Char('0'))
+                        .arg(at < expected.size() ? expected.at(at).unicode() : 0, 4, 16, QLatin1Char('0'))
+                    + QStringLiteral(" (lengths %1 and %2) ").arg(read.size()).arg(expected.size())
+                    + QString::fromLatin1(read.mid(qMax(0, at - 4), 8).toUtf8().toHex(' ')) + QStringLiteral(" | ")
+                    + QString::fromLatin1(expected.mid(qMax(0, at - 4), 8).toUtf8().toHex(' ')) + QStringLiteral(" | ")
+                    + QString::fromLatin1(text.mid(qMax(0, at - 4), 8).toUtf8().toHex(' ')));
+    }
     return 0;
 }
