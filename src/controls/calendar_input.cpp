@@ -58,6 +58,20 @@ int SpinDirectionOfKey(int key)
 bool Calendar::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    // Only these events are handled. A control being destroyed still sends others, and it
+    // must not be compared with the controls then (that would use it as what it was).
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+    case QEvent::Resize:
+    case QEvent::FocusIn:
+        break;
+    default:
+        return false;
+    }
     if (watched == m_picEasel) {
         if (type == QEvent::KeyPress) {
             const int direction = SpinDirectionOfKey(static_cast<QKeyEvent *>(event)->key());

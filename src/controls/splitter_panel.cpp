@@ -193,8 +193,11 @@ bool ctlSplitterPanel::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_pbSplit)
         return QWidget::eventFilter(watched, event);
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
     auto *mouse = static_cast<QMouseEvent *>(event);
-    switch (event->type()) {
+    switch (type) {
     case QEvent::MouseButtonPress:
         if (mouse->button() == Qt::LeftButton) {
             m_dragging = true;

@@ -125,6 +125,9 @@ BrowserWindow::~BrowserWindow()
 {
     registry().removeAll(this);
     alive().removeAll(this);
+    // The page goes while this window is whole: its pending script answers still reach it.
+    delete m_browser;
+    m_browser = nullptr;
 }
 
 void BrowserWindow::closeEvent(QCloseEvent *event)

@@ -300,7 +300,7 @@ void cTreeView::resetDrag()
 
 bool cTreeView::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!m_tree || !m_viewport || watched != m_viewport.get())
+    if (m_tree.isNull() || m_viewport.isNull() || watched != m_viewport.get())
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
