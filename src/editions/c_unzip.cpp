@@ -233,7 +233,9 @@ int cUnzip::listEntries(Run &run)
             continue;    // a folder
         e.FileSize = qint64(st.size);
         e.FilePackedSize = qint64(st.comp_size);
-        e.FileCompressionRatio = st.size > 0 ? qRound(100.0 - 100.0 * double(st.comp_size) / double(st.size)) : 0;
+        // Per cent saved; negative for an entry that grew, bounded for a damaged size.
+        e.FileCompressionRatio =
+            st.size > 0 ? qRound(qBound(-9999.0, 100.0 - 100.0 * double(st.comp_size) / double(st.size), 100.0)) : 0;
         e.FileCompressionMethod = methodName(st.comp_method);
         QDateTime date = QDateTime::fromSecsSinceEpoch(st.mtime);
         date.setTime(QTime(date.time().hour(), date.time().minute()));
