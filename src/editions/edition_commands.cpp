@@ -89,11 +89,7 @@ bool EditionCommands::goTo(int index) const
     const EditionLoader loader(m_folder);
     if (!loader.entryOpens(index)) {
         const EditionEntry e = entryAt(index);
-        MsgBox(QStringLiteral("The edition '") + e.title + QStringLiteral("' cannot be opened: its database file ")
-                   + (e.file.isEmpty() ? QStringLiteral("is not named in the edition list")
-                                       : e.file + QStringLiteral(" is missing or is not an edition database"))
-                   + QStringLiteral(".\nThe active edition stays as it was."),
-               vbExclamation, QStringLiteral("Edition"));
+        MsgBox(EditionLoader::cannotOpenMessage(e.title, e.file), vbExclamation, QStringLiteral("Edition"));
         return false;
     }
     if (!loader.makeActive(index)) {

@@ -101,6 +101,14 @@ QString EditionLoader::entryFile(int index) const
     return index >= 0 && index < entries.size() ? entries.at(index).file : QString();
 }
 
+QString EditionLoader::cannotOpenMessage(const QString &name, const QString &file)
+{
+    return QStringLiteral("The edition '") + name + QStringLiteral("' cannot be opened: its database file ")
+           + (file.isEmpty() ? QStringLiteral("is not named in the edition list")
+                             : file + QStringLiteral(" is missing or is not an edition database"))
+           + QStringLiteral(".\nThe active edition stays as it was.");
+}
+
 bool EditionLoader::entryOpens(int index) const
 {
     const QString file = entryFile(index);

@@ -58,6 +58,9 @@ public:
     bool entryOpens(int index) const;
     // The database file of entry index ("" when there is no such entry).
     QString entryFile(int index) const;
+    // What the user is told when the edition name, of database file file, cannot be
+    // opened and so does not become the active edition.
+    static QString cannotOpenMessage(const QString &name, const QString &file);
 
     // Makes entry index of the list (counted over its non-empty lines) the active edition:
     // rewrites the list with the "*" on that line only, touching nothing else, sets

@@ -108,13 +108,8 @@ void Form1::Combo6_Click()
     if (index != -1 && index != active && !loader.entryOpens(index)) {
         // A switch that cannot succeed changes nothing: the list, its file and the
         // Topic lists stay on the edition that is open.
-        const QString file = loader.entryFile(index);
-        MsgBox(QStringLiteral("The edition '") + Combo6->itemText(index)
-                   + QStringLiteral("' cannot be opened: its database file ")
-                   + (file.isEmpty() ? QStringLiteral("is not named in the edition list") : file
-                          + QStringLiteral(" is missing or is not an edition database"))
-                   + QStringLiteral(".\nThe active edition stays as it was."),
-               vbExclamation, QStringLiteral("Edition"));
+        MsgBox(EditionLoader::cannotOpenMessage(Combo6->itemText(index), loader.entryFile(index)), vbExclamation,
+               QStringLiteral("Edition"));
         stayOnActive();
         return;
     }
