@@ -9,7 +9,8 @@ QUORVANE_PACKAGES=(
     libxslt1-dev libxml2-dev libzip-dev libx11-dev libgl-dev
 )
 
-# What the sanitizer build and the fuzz targets need besides (installed by .ci/run only).
+# What the sanitizer build and the fuzz targets need besides (installed by .ci/run and
+# scripts/check.sh only).
 QUORVANE_CHECK_PACKAGES=(
     clang libclang-rt-14-dev
 )
