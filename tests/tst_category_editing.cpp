@@ -314,12 +314,15 @@ void TestCategoryEditing::renameAndDeleteKeepLetterCase()
     QVERIFY(ExecSql(QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, LksDesc) VALUES "
                                    "(50, 'languages/Programming', 'Programming/languages', 1, 1, 'N'), "
                                    "(51, 'Go/languages/Programming', 'Programming/languages/Go', 1, 1, 'N'), "
-                                   "(52, 'x', 'Programming/Languages/Q\"u\\ote', 1, 1, 'N')")));
+                                   "(52, 'x', 'Programming/Languages/Q\"u\\ote', 1, 1, 'N'), "
+                                   "(53, 'x', 'Programming/Languages/Python/Deep', 1, 1, 'N')")));
     QVERIFY(ExecSql(QStringLiteral("UPDATE Lks SET LksName = 'stale' WHERE LksId = 3")));
     CategoryEditing categories(Programming);
     QCOMPARE(categories.renamePaths(QStringLiteral("Programming/Languages"), QStringLiteral("Programming/Code")),
              CategoryEditing::Status::Done);
-    QCOMPARE(categories.rowsChanged(), 5);
+    QCOMPARE(categories.rowsChanged(), 6);
+    QCOMPARE(category(QStringLiteral("Programming/Code/Python/Deep")),
+             QStringList{"53|Deep/Python/Code/Programming|Programming/Code/Python/Deep|1|0|N"});
     QCOMPARE(category(QStringLiteral("Programming/Code/Q\"u\\ote")),
              QStringList{"52|Q\"u\\ote/Code/Programming|Programming/Code/Q\"u\\ote|1|0|N"});
     QCOMPARE(category(QStringLiteral("Programming/Code/Python")),
@@ -328,7 +331,7 @@ void TestCategoryEditing::renameAndDeleteKeepLetterCase()
     QCOMPARE(category(QStringLiteral("Programming/languages")), other);
 
     QCOMPARE(categories.deleteCategory(QStringLiteral("Programming\\Code")), CategoryEditing::Status::Done);
-    QCOMPARE(categories.rowsChanged(), 5);
+    QCOMPARE(categories.rowsChanged(), 6);
     QCOMPARE(urls(Programming),
              (QStringList{"Programming", "Programming/Tools", "Programming/languages", "Programming/languages/Go"}));
     QCOMPARE(categories.deleteCategory(QStringLiteral("Programming\\LANGUAGES")), CategoryEditing::Status::NotFound);

@@ -275,39 +275,68 @@ CategoryEditing::Status CategoryEditing::renamePaths(const QString &oldPath, con
     m_rows = 0;
     m_error.clear();
     // Each row's path keeps what follows the old path; its reversed path is made anew from
-    // the new path. The rows are read in one go and written in one statement: the reversed
-    // paths go in as one JSON list of [id, reversed path], taken apart first so that each
-    // row is found by its id.
+    // the new path. The category and the rows right below it get theirs in the statement
+    // that renames all of them; rows further down are reversed here and written in a
+    // second statement, as one JSON list of [id, reversed path] taken apart first so that
+    // each row is found by its id.
     const QString below = oldPath + QLatin1Char('/');
+    const QString reversedNew = ReversePathOrder(newPath);
     QSqlQuery q(DbConnection());
     if (!EditSql::run(q,
-                      QStringLiteral("SELECT LksId, substr(LksUrl, length(?) + 1) FROM Lks WHERE TopicId = ? AND ")
-                          + subtreeCondition(),
-                      {oldPath, m_subTopicId, oldPath, below, below}, m_error))
+                      QStringLiteral("SELECT LksId, substr(LksUrl, length(?) + 1) FROM Lks WHERE TopicId = ?"
+                                     " AND LksUrl GLOB ?"),
+                      {oldPath, m_subTopicId, globPattern(below) + QStringLiteral("*/*")}, m_error))
         return Status::Failed;
-    QString renamed = QStringLiteral("[");
+    QString deeper = QStringLiteral("[");
     while (q.next()) {
-        if (renamed.size() > 1)
-            renamed += QLatin1Char(',');
-        renamed += QLatin1Char('[') + q.value(0).toString() + QLatin1Char(',');
-        appendJsonString(renamed, ReversePathOrder(newPath + q.value(1).toString()));
-        renamed += QLatin1Char(']');
+        if (deeper.size() > 1)
+            deeper += QLatin1Char(',');
+        deeper += QLatin1Char('[') + q.value(0).toString() + QLatin1Char(',');
+        appendJsonString(deeper, ReversePathOrder(newPath + q.value(1).toString()));
+        deeper += QLatin1Char(']');
     }
     q.finish();
-    renamed += QLatin1Char(']');
-    if (renamed.size() == 2)
-        return Status::Done;
+    deeper += QLatin1Char(']');
 
+    Transaction transaction;
     QSqlQuery update(DbConnection());
-    if (!EditSql::run(update,
-                      QStringLiteral("WITH renamed(id, name) AS MATERIALIZED"
-                                     " (SELECT value ->> 0, value ->> 1 FROM json_each(?))"
-                                     " UPDATE Lks SET LksName = renamed.name, LksUrl = ? || substr(LksUrl, length(?) + 1)"
-                                     " FROM renamed WHERE Lks.LksId = renamed.id AND Lks.TopicId = ?"),
-                      {renamed, newPath, oldPath, m_subTopicId}, m_error))
+    if (!EditSql::started(transaction, m_error)
+        || !EditSql::run(update,
+                         QStringLiteral("UPDATE Lks SET LksUrl = ? || substr(LksUrl, length(?) + 1),"
+                                        " LksName = CASE WHEN length(LksUrl) = length(?) THEN ?"
+                                        " WHEN instr(substr(LksUrl, length(?) + 1), '/') = 0"
+                                        " THEN substr(LksUrl, length(?) + 1) || '/' || ? ELSE LksName END"
+                                        " WHERE TopicId = ? AND ")
+                             + subtreeCondition(),
+                         {newPath, oldPath, oldPath, reversedNew, below, below, reversedNew, m_subTopicId, oldPath,
+                          below, below},
+                         m_error))
         return Status::Failed;
-    m_rows = update.numRowsAffected();
+    const int renamed = update.numRowsAffected();
+    if (deeper.size() > 2
+        && !EditSql::exec(QStringLiteral("WITH deeper(id, name) AS MATERIALIZED"
+                                         " (SELECT value ->> 0, value ->> 1 FROM json_each(?))"
+                                         " UPDATE Lks SET LksName = deeper.name FROM deeper"
+                                         " WHERE Lks.LksId = deeper.id AND Lks.TopicId = ?"),
+                          {deeper, m_subTopicId}, m_error))
+        return Status::Failed;
+    if (!EditSql::commit(transaction, m_error))
+        return Status::Failed;
+    m_rows = renamed;
     return Status::Done;
+}
+
+QString CategoryEditing::globPattern(const QString &text)
+{
+    // GLOB compares with letter case; its wildcards stand for themselves inside brackets.
+    QString pattern;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('['))
+            pattern += QLatin1Char('[') + c + QLatin1Char(']');
+        else
+            pattern += c;
+    }
+    return pattern;
 }
 
 void CategoryEditing::appendJsonString(QString &json, const QString &text)

@@ -112,6 +112,8 @@ private:
     bool readRows(QList<Row> &rows);
     // The rows at a path and below it (an SQL condition on LksUrl).
     static QString subtreeCondition();
+    // A GLOB pattern that matches text itself.
+    static QString globPattern(const QString &text);
     // Appends text to json as a JSON string.
     static void appendJsonString(QString &json, const QString &text);
 
