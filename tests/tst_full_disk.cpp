@@ -4,6 +4,9 @@
 
 #include "testhelper.h"
 
+#include "local_web_server.h"
+
+#include "editions/c_download.h"
 #include "editions/edition_loader.h"
 #include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
@@ -54,6 +57,7 @@ private slots:
     void writersKeepTheEarlierFile_data();
     void writersKeepTheEarlierFile();
     void pageIsNotMadeFromAnEarlierFile();
+    void downloadSaysTheFileIsIncomplete();
 
 private:
     std::unique_ptr<TestProgramFolder> m_folder;
@@ -180,6 +184,21 @@ void TestFullDisk::pageIsNotMadeFromAnEarlierFile()
     QVERIFY(!builder.TransformXml("tbhome.xml", "tp.xsl", "page.html"));
     QVERIFY(DialogScript::last().prompt.contains("tbhome.xml"));
     QCOMPARE(m_folder->readFile("page.html"), page);
+}
+
+void TestFullDisk::downloadSaysTheFileIsIncomplete()
+{
+    LocalWeb::Server server;
+    server.put("/a.zip", {QByteArray(9000, 'z')});
+    cDownload down;
+    down.setUrl(server.address(QStringLiteral("/a.zip")));
+    down.setDestFile(m_folder->file("a.zip"));
+    {
+        DiskFull full;
+        down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
+    }
+    QVERIFY(!down.Completed());
+    QVERIFY(down.ErrorText().contains("a.zip could not be written"));
 }
 
 QTEST_MAIN(TestFullDisk)

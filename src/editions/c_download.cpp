@@ -246,6 +246,11 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
                                                                 : tr("The transfer ended before the whole file arrived.");
         reply->deleteLater();
     }
+    // What is still buffered reaches the disk only now: a full disk shows here.
+    if (fileMode && !file.flush()) {
+        m_completed = false;
+        m_error = tr("The file %1 could not be written.").arg(m_destFile);
+    }
     // The last, empty read.
     emit Progress(m_count, m_fileLength);
     if (fileMode)
