@@ -44,6 +44,7 @@ private slots:
     void secondInstanceIsRefused();
     void onlineTest();
     void splashOpensMainWindowAtFullBar();
+    void unlistableEditionIsNamed();
 
 private:
     QTemporaryDir m_runtime;
@@ -132,6 +133,19 @@ void TestStartup::onlineTest()
     Start offline;
     QVERIFY(offline.Form_Load());
     QVERIFY(!IsOnline);
+}
+
+void TestStartup::unlistableEditionIsNamed()
+{
+    TestProgramFolder home;
+    home.makeEdition(QStringLiteral("Cars, Bikes.mdb"));
+    DialogScript::answer(vbOK);
+    Start start;
+    start.LoadDbFiles();
+    QVERIFY(DialogScript::last().prompt.contains(QStringLiteral("\"Cars, Bikes.mdb\"")));
+    QCOMPARE(DialogScript::last().title, QStringLiteral("Edition List"));
+    QCOMPARE(home.readFile(QStringLiteral("dbnames.txt")), QByteArray("*Sample_Links.mdb,Sample links\r\n"));
+    QVERIFY(QFileInfo::exists(home.file(QStringLiteral("Cars, Bikes.mdb"))));
 }
 
 void TestStartup::splashOpensMainWindowAtFullBar()

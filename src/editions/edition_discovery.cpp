@@ -31,15 +31,16 @@ bool RebuildEditionList(const QString &folder, QStringList *unlisted)
         if (base.isEmpty())
             continue;
         QString fileName = QString(base).replace(QLatin1Char(' '), QLatin1Char('_')) + QLatin1String(".mdb");
+        // A name the list cannot carry is reported as it is, and the file left alone.
+        if (!EditionList::canCarryFileName(fileName)) {
+            if (unlisted)
+                unlisted->append(name);
+            continue;
+        }
         // A file is renamed only when no other file has its new name; otherwise, or when
         // the rename fails, it is listed under its own name.
         if (fileName != name && (QFileInfo::exists(app + fileName) || !QFile::rename(app + name, app + fileName)))
             fileName = name;
-        if (!EditionList::canCarryFileName(fileName)) {
-            if (unlisted)
-                unlisted->append(fileName);
-            continue;
-        }
         if (listed.contains(fileName))
             continue;
         listed.insert(fileName);
