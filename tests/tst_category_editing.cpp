@@ -77,6 +77,7 @@ private slots:
     void renameRefusals();
     void renamePredefinedSubTopic();
     void renameAndDeleteKeepLetterCase();
+    void renameNameWithWildcards();
 
     void deleteSubtreeLeavesNoOrphans();
     void deleteBelowKeepsOwnRow();
@@ -335,6 +336,22 @@ void TestCategoryEditing::renameAndDeleteKeepLetterCase()
     QCOMPARE(urls(Programming),
              (QStringList{"Programming", "Programming/Tools", "Programming/languages", "Programming/languages/Go"}));
     QCOMPARE(categories.deleteCategory(QStringLiteral("Programming\\LANGUAGES")), CategoryEditing::Status::NotFound);
+}
+
+void TestCategoryEditing::renameNameWithWildcards()
+{
+    // "*", "?" and "[" in a name stand for themselves: Cx is not below C*.
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, LksDesc) VALUES "
+                                   "(70, 'C*?[/Programming', 'Programming/C*?[', 1, 1, 'N'), "
+                                   "(71, 'old', 'Programming/C*?[/a/b', 1, 1, 'N'), "
+                                   "(72, 'old', 'Programming/Cx?[/a/b', 1, 1, 'N')")));
+    CategoryEditing categories(Programming);
+    QCOMPARE(categories.renamePaths(QStringLiteral("Programming/C*?["), QStringLiteral("Programming/K")),
+             CategoryEditing::Status::Done);
+    QCOMPARE(categories.rowsChanged(), 2);
+    QCOMPARE(QueryRows(QStringLiteral("SELECT LksName, LksUrl FROM Lks WHERE LksId >= 70 ORDER BY LksId")),
+             (QStringList{"K/Programming|Programming/K", "b/a/K/Programming|Programming/K/a/b",
+                          "old|Programming/Cx?[/a/b"}));
 }
 
 // ---- Deleting --------------------------------------------------------------------------------
