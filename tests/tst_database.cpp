@@ -97,6 +97,9 @@ void TestDatabase::openRefusesWhatIsNotAnEdition()
     CloseDatabase();
     QVERIFY(!OpenDatabase(QStringLiteral("partial.mdb")));
     QVERIFY(!DatabaseIsOpen());
+    // The check made before a switch agrees, so a switch never starts on such a file.
+    QVERIFY(!IsEditionFile(home.file(QStringLiteral("partial.mdb"))));
+    QVERIFY(IsEditionFile(home.file(QStringLiteral("missing.mdb"))));
 
     // A name with blanks and non-ASCII letters opens like any other.
     home.makeEdition(QStringLiteral("Café Links.mdb"));

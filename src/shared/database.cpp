@@ -25,6 +25,17 @@ const QStringList kEditionTables = {
     QStringLiteral("NewsLinks"),    QStringLiteral("SearchLinks"),       QStringLiteral("OrganizationLinks"),
     QStringLiteral("RelatedLinks"), QStringLiteral("FavoriteLinks"),     QStringLiteral("LocalLinks")};
 
+// Whether the open database holds every table an edition is made with (the first read also
+// tells whether the file is a database at all).
+bool HoldsEditionTables(const QSqlDatabase &db)
+{
+    QSqlQuery probe(db);
+    const QString list = QLatin1Char('\'') + kEditionTables.join(QLatin1String("','")) + QLatin1Char('\'');
+    return probe.exec(QStringLiteral("SELECT count(DISTINCT lower(name)) FROM sqlite_master WHERE type = 'table' "
+                                     "AND lower(name) IN (%1)").arg(list.toLower()))
+        && probe.next() && probe.value(0).toInt() == kEditionTables.size();
+}
+
 // SQLite opens a write-protected file for reading only, without a word, and every later
 // change fails. The user hears of it once per edition file and run.
 void warnWhenReadOnly(const QSqlDatabase &db, const QString &path)
@@ -93,15 +104,11 @@ bool OpenDatabase(const QString &file)
     // SQLite opens any file, and takes an empty file for an empty database: the first read
     // tells whether it is a database, and an edition is one that holds every table an
     // edition is made with.
-    QSqlQuery probe(db);
-    const QString list = QLatin1Char('\'') + kEditionTables.join(QLatin1String("','")) + QLatin1Char('\'');
-    if (!probe.exec(QStringLiteral("SELECT count(DISTINCT lower(name)) FROM sqlite_master WHERE type = 'table' "
-                                   "AND lower(name) IN (%1)").arg(list.toLower()))
-        || !probe.next() || probe.value(0).toInt() != kEditionTables.size()) {
-        probe = QSqlQuery();
+    if (!HoldsEditionTables(db)) {
         db.close();
         return false;
     }
+    QSqlQuery probe(db);
     // A large edition is read whole on every rebuild of the tree: keep its pages in memory
     // (up to 32 MB) instead of the 2 MB SQLite keeps by default.
     probe.exec(QStringLiteral("PRAGMA cache_size = -32768"));
@@ -369,10 +376,7 @@ bool IsEditionFile(const QString &path)
         db.setDatabaseName(url.toString(QUrl::FullyEncoded));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
         if (db.open()) {
-            QSqlQuery probe(db);
-            edition = probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Topics'"))
-                      && probe.next() && probe.value(0).toInt() > 0;
-            probe = QSqlQuery();
+            edition = HoldsEditionTables(db);
             db.close();
         }
     }
