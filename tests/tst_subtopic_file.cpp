@@ -11,6 +11,8 @@
 
 #include <QFile>
 #include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QUrl>
 #include <QtTest>
 
 namespace {
@@ -141,6 +143,7 @@ private slots:
     void linksLandOnlyInTheNewSubTopic();
     void windows1252FileIsRead();
     void fileWithOnlyLinksGivesAnEmptySubTopic();
+    void readOnlyEditionIsSaidInWords();
     void brokenFileAddsNothingAndNamesTheLine_data();
     void brokenFileAddsNothingAndNamesTheLine();
     void truncatedFilesAreNeverHalfImported();
@@ -294,6 +297,25 @@ void TestSubTopicFile::fileWithOnlyLinksGivesAnEmptySubTopic()
     for (const QString &table : SectionTables)
         QCOMPARE(QueryRows("SELECT group_concat(FieldName1 || FieldName2) FROM " + table + " WHERE topicid = 10"),
                  QStringList{"name1url1,name2url2,name3url3,name4url4,name5url5"});
+}
+
+void TestSubTopicFile::readOnlyEditionIsSaidInWords()
+{
+    QVERIFY(SubTopicExport().write(m_app->path(), 3, 7, "Jazz", "Jazz"));
+    // The edition open as a write-protected file is.
+    CloseDatabase();
+    QSqlDatabase db = DbConnection();
+    QUrl file = QUrl::fromLocalFile(m_app->file("source.mdb"));
+    file.setQuery("mode=ro");
+    db.setDatabaseName(file.toString(QUrl::FullyEncoded));
+    db.setConnectOptions("QSQLITE_OPEN_URI");
+    QVERIFY(db.open());
+    const QStringList counts = tableCounts();
+    SubTopicImport importer;
+    QCOMPARE(import("Jazz.qvs", 3, "Jazz Again", &importer), SubTopicImport::Status::Failed);
+    QVERIFY2(importer.lastError().contains("read-only") && !importer.lastError().contains("readonly"),
+             qPrintable(importer.lastError()));
+    QCOMPARE(tableCounts(), counts);
 }
 
 void TestSubTopicFile::brokenFileAddsNothingAndNamesTheLine_data()

@@ -50,7 +50,7 @@ bool exec(QSqlQuery &q, const QVariantList &values, QString &error)
         q.bindValue(i, values.at(i));
     if (q.exec())
         return true;
-    error = q.lastError().text();
+    error = DatabaseErrorText(q.lastError());
     return false;
 }
 
@@ -257,7 +257,7 @@ bool SubTopicImport::ImportLinkTables()
         if (!q.prepare(QStringLiteral("INSERT INTO %1 (topicid, LinkName, LinkUrl, FieldName1, FieldName2) "
                                       "VALUES (?, ?, ?, ?, ?)")
                            .arg(tables.at(t)))) {
-            m_error = q.lastError().text();
+            m_error = DatabaseErrorText(q.lastError());
             return false;
         }
         const QList<SectionRow> &rows = m_sections.at(t);
@@ -280,7 +280,7 @@ bool SubTopicImport::ImportStructure()
     QSqlQuery q(DbConnection());
     if (!q.prepare(QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, IsTop, IsLeaf, TopicId) "
                                   "VALUES (?, ?, ?, 1, 1, ?)"))) {
-        m_error = q.lastError().text();
+        m_error = DatabaseErrorText(q.lastError());
         return false;
     }
     // Every row lands inside this transaction, so the largest id grows by one per row.
@@ -318,7 +318,7 @@ bool SubTopicImport::ImportSites()
         return false;
     if (!writer.site.prepare(QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl) VALUES (?, ?, ?)"))
         || !writer.filed.prepare(QStringLiteral("INSERT INTO LksSit (LksId, SitId, Seq) VALUES (?, ?, ?)"))) {
-        m_error = writer.site.lastError().text() + writer.filed.lastError().text();
+        m_error = DatabaseErrorText(writer.site.lastError().isValid() ? writer.site.lastError() : writer.filed.lastError());
         return false;
     }
     for (const SiteLine &line : std::as_const(m_sites))

@@ -65,7 +65,7 @@ bool StoredAccounts::titleExists(const QString &title)
     QSqlQuery q(DbConnection());
     if (!BindAndExec(q, QStringLiteral("SELECT count(*) FROM PersonalInformation WHERE Title = ?"), {title})
         || !q.next()) {
-        m_error = q.lastError().text();
+        m_error = DatabaseErrorText(q.lastError());
         return false;
     }
     return q.value(0).toInt() > 0;
@@ -81,12 +81,12 @@ bool StoredAccounts::store(const QVector<AccountRow> &rows)
                          QStringLiteral("INSERT INTO PersonalInformation (Title, FieldName, FieldValue, FormNumber, URL) "
                                         "VALUES (?, ?, ?, ?, ?)"),
                          {row.title, row.fieldName, row.fieldValue, row.formNumber, row.url})) {
-            m_error = q.lastError().text();
+            m_error = DatabaseErrorText(q.lastError());
             return false;
         }
     }
     if (!transaction.commit()) {
-        m_error = DbConnection().lastError().text();
+        m_error = DatabaseErrorText(DbConnection().lastError());
         return false;
     }
     return true;
@@ -99,7 +99,7 @@ bool StoredAccounts::list(QVector<AccountEntry> &entries)
     if (!BindAndExec(q,
                      QStringLiteral("SELECT Title, URL FROM PersonalInformation GROUP BY Title, URL ORDER BY min(rowid)"),
                      {})) {
-        m_error = q.lastError().text();
+        m_error = DatabaseErrorText(q.lastError());
         return false;
     }
     while (q.next())
@@ -112,7 +112,7 @@ bool StoredAccounts::remove(const QString &title)
     m_error.clear();
     QSqlQuery q(DbConnection());
     if (!BindAndExec(q, QStringLiteral("DELETE FROM PersonalInformation WHERE Title = ?"), {title})) {
-        m_error = q.lastError().text();
+        m_error = DatabaseErrorText(q.lastError());
         return false;
     }
     return true;
@@ -126,7 +126,7 @@ bool StoredAccounts::rowsFor(const QString &title, const QString &address, QVect
                      QStringLiteral("SELECT Title, FieldName, FieldValue, FormNumber, URL FROM PersonalInformation "
                                     "WHERE Title = ? AND URL = ? ORDER BY rowid"),
                      {title, address})) {
-        m_error = q.lastError().text();
+        m_error = DatabaseErrorText(q.lastError());
         return false;
     }
     while (q.next())
