@@ -6,6 +6,7 @@
 // The program folder defaults to the build's pristine folder next to this program. The
 // edition is made in a temporary folder; nothing of the user's is touched.
 
+#include "bench_support.h"
 #include "shared/database.h"
 #include "shared/globals.h"
 #include "webtools/edition_search.h"
@@ -92,12 +93,6 @@ int bareQuery(const QString &keyword)
     return rows;
 }
 
-double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -140,8 +135,8 @@ int main(int argc, char *argv[])
         searchTimes.append(clock.nsecsElapsed() / 1e6);
         hits = found.size();
     }
-    const double searchMs = median(searchTimes);
-    const double bareMs = median(bareTimes);
+    const double searchMs = bench::median(searchTimes);
+    const double bareMs = bench::median(bareTimes);
     std::printf("links: %d filed, %d section rows; keyword \"%s\"\n", Links, SubTopics * 5 * 6, Keyword);
     std::printf("hits: %lld (bare query rows, blank addresses included: %d)\n", qlonglong(hits), bareRows);
     std::printf("edition search:  %.1f ms median of %d runs\n", searchMs, Runs);

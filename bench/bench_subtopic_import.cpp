@@ -7,6 +7,7 @@
 // The program folder defaults to the build's pristine folder next to this program. All
 // files are made in a temporary folder; nothing of the user's is touched.
 
+#include "bench_support.h"
 #include "exchange/subtopic_file.h"
 #include "exchange/subtopic_import.h"
 #include "shared/database.h"
@@ -134,20 +135,6 @@ bool bareInserts(const QVector<Category> &list)
     return ok && transaction.commit();
 }
 
-double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
-QString list(const QVector<double> &values)
-{
-    QStringList parts;
-    for (double v : values)
-        parts.append(QString::number(v, 'f', 1));
-    return parts.join(QStringLiteral(", "));
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -200,12 +187,12 @@ int main(int argc, char *argv[])
     }
     ReleaseDatabase();
 
-    const double imported = median(importTimes);
-    const double bare = median(bareTimes);
+    const double imported = bench::median(importTimes);
+    const double bare = bench::median(bareTimes);
     std::printf("file:                   %lld bytes, %lld categories, %lld links\n", QFileInfo(file).size(),
                 qlonglong(tree.size()), links);
-    std::printf("import (file read too): %.1f ms median (runs: %s)\n", imported, qPrintable(list(importTimes)));
-    std::printf("bare SQL inserts:       %.1f ms median (runs: %s)\n", bare, qPrintable(list(bareTimes)));
+    std::printf("import (file read too): %.1f ms median (runs: %s)\n", imported, qPrintable(bench::list(importTimes)));
+    std::printf("bare SQL inserts:       %.1f ms median (runs: %s)\n", bare, qPrintable(bench::list(bareTimes)));
     std::printf("ratio:                  %.2f (target: at most 2.00, and the import under 1000 ms)\n",
                 imported / bare);
     return 0;

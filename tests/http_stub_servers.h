@@ -33,6 +33,7 @@ inline bool takeRequest(QByteArray &buffer, SeenRequest &request)
     const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
     request.method = first.value(0);
     request.target = first.value(1);
+    request.headers.clear();
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines[i].indexOf(':');
         if (colon > 0)

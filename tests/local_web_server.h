@@ -4,6 +4,8 @@
 // size, honour byte ranges or drop the connection half-way; the proxy wants a log-on and
 // relays to the server.
 
+#include "http_stub_servers.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QList>
@@ -14,31 +16,9 @@
 
 namespace LocalWeb {
 
-struct Request {
-    QByteArray method;
-    QByteArray target;                        // as on the request line
-    QMap<QByteArray, QByteArray> headers;     // names in lower case
-};
-
-// Takes one request (headers only) from buffer; false while it is incomplete.
-inline bool takeRequest(QByteArray &buffer, Request &request)
-{
-    const qsizetype end = buffer.indexOf("\r\n\r\n");
-    if (end < 0)
-        return false;
-    const QList<QByteArray> lines = buffer.left(end).split('\n');
-    const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
-    request.method = first.value(0);
-    request.target = first.value(1);
-    request.headers.clear();
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const qsizetype colon = lines[i].indexOf(':');
-        if (colon > 0)
-            request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
-    }
-    buffer.remove(0, end + 4);
-    return true;
-}
+// Requests are read as the other test servers read them.
+using Request = HttpStubs::SeenRequest;
+using HttpStubs::takeRequest;
 
 // Calls handle for every complete request that reaches server.
 template <typename Handler>

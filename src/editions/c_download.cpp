@@ -258,22 +258,29 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
     return text;
 }
 
-QString cDownload::Download(const QString &proxyserver, const QString &username, const QString &password,
-                            int connectiontype, int dflag)
+void cDownload::beginRun(const QString &startText, const QString &transferText, const QString &proxyserver,
+                         const QString &username, const QString &password, int connectiontype)
 {
-    if (m_running)
-        return QString();
     m_running = true;
     m_stopRequested = false;
     m_completed = false;
     m_status = 0;
     m_count = 0;
     m_error.clear();
-    emit Stat(QStringLiteral("Download has started"));
+    emit Stat(startText);
     prepareManager(proxyserver, username, password, connectiontype);
     m_fileLength = sizeRequest();
-    emit Stat(QStringLiteral("Downloading ... "));
+    emit Stat(transferText);
     emit Progress(0, m_fileLength);
+}
+
+QString cDownload::Download(const QString &proxyserver, const QString &username, const QString &password,
+                            int connectiontype, int dflag)
+{
+    if (m_running)
+        return QString();
+    beginRun(QStringLiteral("Download has started"), QStringLiteral("Downloading ... "), proxyserver, username,
+             password, connectiontype);
     QByteArray body;
     if (!m_stopRequested)
         body = transfer(dflag, 0, false);
@@ -294,17 +301,8 @@ void cDownload::ResumeDownload(const QString &proxyserver, const QString &userna
         if (lFrom > have)
             lFrom = have;
     }
-    m_running = true;
-    m_stopRequested = false;
-    m_completed = false;
-    m_status = 0;
-    m_count = 0;
-    m_error.clear();
-    emit Stat(QStringLiteral("Resume Download"));
-    prepareManager(proxyserver, username, password, connectiontype);
-    m_fileLength = sizeRequest();
-    emit Stat(QStringLiteral("Download resuming..."));
-    emit Progress(0, m_fileLength);
+    beginRun(QStringLiteral("Resume Download"), QStringLiteral("Download resuming..."), proxyserver, username,
+             password, connectiontype);
     if (!m_stopRequested)
         transfer(dflag, lFrom, true);
     m_running = false;

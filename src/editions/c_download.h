@@ -71,6 +71,9 @@ signals:
     void dbuf(const QString &sbuf);
 
 private:
+    // Starts a run: resets the state, tells the start, asks the size, tells the transfer.
+    void beginRun(const QString &startText, const QString &transferText, const QString &proxyserver,
+                  const QString &username, const QString &password, int connectiontype);
     bool prepareManager(const QString &proxyserver, const QString &username, const QString &password,
                         int connectiontype);
     QNetworkRequest makeRequest() const;
