@@ -9,6 +9,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QLabel>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QtTest>
 
 QString BuiltProgramFolder()
@@ -147,4 +150,178 @@ QLabel *LabelWith(const QWidget *widget, const QString &part)
         if (label->text().contains(part))
             return label;
     return nullptr;
+}
+
+namespace {
+
+const char FaultTable[] = "fault_budget";
+
+QString faultMessage()
+{
+    return QStringLiteral("injected write fault");
+}
+
+// The trigger statements that make table refuse the kinds of write in operations once
+// the budget row of its group is used up. temp puts them in the connection's temporary
+// schema (whose budget table hides any of the same name in the file).
+QStringList faultTriggers(const QString &table, const QString &group, int operations, bool temp)
+{
+    static const struct { int op; const char *name; } kinds[] = {
+        {WriteFault::Insert, "INSERT"}, {WriteFault::Update, "UPDATE"}, {WriteFault::Delete, "DELETE"}};
+    const QString schema = temp ? QStringLiteral("temp.") : QString();
+    QStringList sql;
+    for (const auto &kind : kinds) {
+        if (!(operations & kind.op))
+            continue;
+        const QString name = QStringLiteral("fault_%1_%2").arg(QString::fromLatin1(kind.name).toLower(), table);
+        sql.append(QStringLiteral("DROP TRIGGER IF EXISTS %1\"%2\"").arg(schema, name));
+        sql.append(QStringLiteral(
+                       "CREATE %1TRIGGER \"%2\" BEFORE %3 ON %4\"%5\" BEGIN "
+                       "SELECT RAISE(ABORT, '%6') WHERE (SELECT left FROM %7 WHERE grp = '%8') <= 0; "
+                       "UPDATE %7 SET left = left - 1 WHERE grp = '%8'; END")
+                       .arg(temp ? QStringLiteral("TEMP ") : QString(), name, QLatin1String(kind.name),
+                            temp ? QStringLiteral("main.") : QString(), table, faultMessage(),
+                            QLatin1String(FaultTable), group));
+    }
+    return sql;
+}
+
+bool runAll(QSqlDatabase db, const QStringList &statements)
+{
+    for (const QString &sql : statements) {
+        QSqlQuery q(db);
+        if (!q.exec(sql)) {
+            qWarning() << "fault injection:" << sql << q.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
+QStringList userTables(QSqlDatabase db)
+{
+    QStringList tables;
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("SELECT name FROM main.sqlite_master WHERE type = 'table' "
+                          "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' AND name <> '%1' ORDER BY name")
+               .arg(QLatin1String(FaultTable)));
+    while (q.next())
+        tables.append(q.value(0).toString());
+    return tables;
+}
+
+QStringList snapshotOf(QSqlDatabase db)
+{
+    QStringList rows;
+    for (const QString &table : userTables(db)) {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        if (!q.exec(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table))) {
+            rows.append(table + QStringLiteral("|error: ") + q.lastError().text());
+            continue;
+        }
+        while (q.next()) {
+            QStringList row{table};
+            for (int c = 0; c < q.record().count(); ++c)
+                row.append(q.value(c).isNull() ? QStringLiteral("<null>") : q.value(c).toString());
+            rows.append(row.join(QLatin1Char('|')));
+        }
+    }
+    return rows;
+}
+
+// Runs work on a connection of its own to the file at path.
+template<typename Work>
+auto withFile(const QString &path, Work work)
+{
+    const QString name = QStringLiteral("testhelper-file");
+    decltype(work(QSqlDatabase())) result{};
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (db.open())
+            result = work(db);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return result;
+}
+
+} // namespace
+
+namespace WriteFault {
+
+QString message()
+{
+    return faultMessage();
+}
+
+bool arm(const QString &table, int allowed, int operations)
+{
+    QSqlDatabase db = DbConnection();
+    QStringList sql{QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS %1(grp TEXT PRIMARY KEY, left INTEGER)")
+                        .arg(QLatin1String(FaultTable)),
+                    QStringLiteral("INSERT OR REPLACE INTO temp.%1 VALUES ('%2', %3)")
+                        .arg(QLatin1String(FaultTable), table).arg(allowed)};
+    sql += faultTriggers(table, table, operations, true);
+    return runAll(db, sql);
+}
+
+bool armAll(int allowed, int operations)
+{
+    for (const QString &table : userTables(DbConnection()))
+        if (!arm(table, allowed, operations))
+            return false;
+    return true;
+}
+
+void disarm()
+{
+    QSqlDatabase db = DbConnection();
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("SELECT name FROM temp.sqlite_master WHERE type = 'trigger' AND name LIKE 'fault\\_%' ESCAPE '\\'"));
+    QStringList sql;
+    while (q.next())
+        sql.append(QStringLiteral("DROP TRIGGER temp.\"%1\"").arg(q.value(0).toString()));
+    sql.append(QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(QLatin1String(FaultTable)));
+    runAll(db, sql);
+}
+
+bool armFile(const QString &path, const QStringList &tables, int allowed, int operations)
+{
+    return withFile(path, [&](QSqlDatabase db) {
+        QStringList sql{QStringLiteral("CREATE TABLE IF NOT EXISTS %1(grp TEXT PRIMARY KEY, left INTEGER)")
+                            .arg(QLatin1String(FaultTable)),
+                        QStringLiteral("INSERT OR REPLACE INTO %1 VALUES ('file', %2)")
+                            .arg(QLatin1String(FaultTable))
+                            .arg(allowed)};
+        for (const QString &table : tables)
+            sql += faultTriggers(table, QStringLiteral("file"), operations, false);
+        return runAll(db, sql);
+    });
+}
+
+bool disarmFile(const QString &path)
+{
+    return withFile(path, [&](QSqlDatabase db) {
+        QSqlQuery q(db);
+        q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger' AND name LIKE 'fault\\_%' ESCAPE '\\'"));
+        QStringList sql;
+        while (q.next())
+            sql.append(QStringLiteral("DROP TRIGGER \"%1\"").arg(q.value(0).toString()));
+        sql.append(QStringLiteral("DROP TABLE IF EXISTS %1").arg(QLatin1String(FaultTable)));
+        return runAll(db, sql);
+    });
+}
+
+} // namespace WriteFault
+
+QStringList EditionSnapshot()
+{
+    return snapshotOf(DbConnection());
+}
+
+QStringList EditionSnapshot(const QString &path)
+{
+    return withFile(path, [](QSqlDatabase db) { return snapshotOf(db); });
 }

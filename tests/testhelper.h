@@ -63,3 +63,37 @@ qint64 QueryCount(const QString &sql, const QVariantList &values = {});
 bool LabelShowsText(const QLabel *label, const QString &text);
 // The label among widget's children whose text contains part (nullptr when none).
 QLabel *LabelWith(const QWidget *widget, const QString &part);
+
+// Injected write failures: the database refuses a write part-way through a command, as a
+// full disk or a locked file would. Armed on the program's connection, the fault lives in
+// temporary triggers and leaves the edition file as it is; armed on a file, it is stored
+// in the file (for commands that open files on connections of their own).
+namespace WriteFault {
+
+enum Operation { Insert = 1, Update = 2, Delete = 4, AnyWrite = 7 };
+
+// The message the refused write fails with.
+QString message();
+
+// From now on, table of the open edition accepts `allowed` writes of the given kinds and
+// refuses the next one (and every one after it). Answers false when it could not be armed.
+bool arm(const QString &table, int allowed, int operations = AnyWrite);
+// The same for every table of the open edition.
+bool armAll(int allowed, int operations = AnyWrite);
+// Removes every fault armed on the program's connection.
+void disarm();
+
+// Arms the fault inside the database file at path (a connection of its own); the count
+// of writes allowed is shared by every table named.
+bool armFile(const QString &path, const QStringList &tables, int allowed, int operations = AnyWrite);
+// Removes a fault armed in a file.
+bool disarmFile(const QString &path);
+
+} // namespace WriteFault
+
+// Every row of every table of the open edition (or of the database file at path), table
+// by table in name order, each row as "table|" and its columns' texts; the fault's own
+// bookkeeping is left out. Two snapshots are equal exactly when the editions hold the same
+// rows.
+QStringList EditionSnapshot();
+QStringList EditionSnapshot(const QString &path);

@@ -27,6 +27,7 @@ private slots:
     void idRule();
     void recordset();
     void transactionRollsBack();
+    void injectedWriteFault();
 };
 
 void TestDatabase::openDatabase()
@@ -299,6 +300,42 @@ void TestDatabase::transactionRollsBack()
         QVERIFY(t.commit());
     }
     QCOMPARE(QueryValue(QStringLiteral("SELECT count(*) FROM Topics")).toInt(), 1);
+}
+
+// The tests' write fault: the armed table takes the writes allowed and refuses the next,
+// on the program's connection or stored in a file, and the snapshot sees every row.
+void TestDatabase::injectedWriteFault()
+{
+    TestProgramFolder home;
+    const QString path = home.makeEdition(QStringLiteral("fault.mdb"));
+    QVERIFY(OpenDatabase(QStringLiteral("fault.mdb")));
+    const QStringList before = EditionSnapshot();
+    QVERIFY(WriteFault::arm(QStringLiteral("Topics"), 2, WriteFault::Insert));
+    {
+        Transaction t;
+        QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics VALUES (1, 'A')")));
+        QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics VALUES (2, 'B')")));
+        QVERIFY(!ExecSql(QStringLiteral("INSERT INTO Topics VALUES (3, 'C')")));
+        QCOMPARE(EditionSnapshot(), QStringList({"Topics|1|A", "Topics|2|B"}));
+    }
+    QCOMPARE(EditionSnapshot(), before);
+    // Updates were not armed; after disarm, inserts go through again.
+    QVERIFY(ExecSql(QStringLiteral("UPDATE Topics SET TopicName = 'x'")));
+    WriteFault::disarm();
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics VALUES (1, 'A')")));
+    CloseDatabase();
+    QCOMPARE(EditionSnapshot(path), QStringList({"Topics|1|A"}));
+
+    // Stored in the file: a connection of its own is refused as well, until disarmed.
+    QVERIFY(WriteFault::armFile(path, {QStringLiteral("Topics")}, 0, WriteFault::Delete));
+    QVERIFY(OpenDatabase(QStringLiteral("fault.mdb")));
+    QVERIFY(!ExecSql(QStringLiteral("DELETE FROM Topics")));
+    QCOMPARE(QueryValue(QStringLiteral("SELECT count(*) FROM Topics")).toInt(), 1);
+    CloseDatabase();
+    QVERIFY(WriteFault::disarmFile(path));
+    QCOMPARE(EditionSnapshot(path), QStringList({"Topics|1|A"}));
+    QVERIFY(OpenDatabase(QStringLiteral("fault.mdb")));
+    QVERIFY(ExecSql(QStringLiteral("DELETE FROM Topics")));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
