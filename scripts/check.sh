@@ -4,6 +4,8 @@
 #   scripts/check.sh sanitize        # the suite under ASan and UBSan
 #   scripts/check.sh fuzz [seconds]  # each fuzz target: its corpus, then seconds (60) of fuzzing
 #   scripts/check.sh                 # both
+# A target may keep extra libFuzzer flags in fuzz/<target>.options (whitespace-separated, "#"
+# starts a comment); they come after the common flags, so they override them.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$ROOT/scripts/setup.sh"
@@ -25,10 +27,15 @@ quorvane_fuzz() {
     # Leaks are not looked for: Qt keeps objects for the life of the process.
     local options=(-timeout=10 -rss_limit_mb=2048 -detect_leaks=0 -artifact_prefix="$artifacts/")
     local corpus target work
+    local -a extra
     for corpus in "$ROOT"/fuzz/corpus/*/; do
         target="$(basename "$corpus")"
+        extra=()
+        if [ -f "$ROOT/fuzz/$target.options" ]; then
+            read -r -a extra <<<"$(sed 's/#.*//' "$ROOT/fuzz/$target.options" | tr '\n' ' ')"
+        fi
         echo "== fuzz_$target: corpus"
-        if ! "$ROOT/build-fuzz/fuzz/fuzz_$target" "${options[@]}" "$corpus"* >"$artifacts/$target-corpus.log" 2>&1; then
+        if ! "$ROOT/build-fuzz/fuzz/fuzz_$target" "${options[@]}" "${extra[@]}" "$corpus"* >"$artifacts/$target-corpus.log" 2>&1; then
             cat "$artifacts/$target-corpus.log"
             echo "fuzz_$target FAILED on its corpus"
             return 1
@@ -37,7 +44,7 @@ quorvane_fuzz() {
         # New inputs go to a scratch copy: the corpus in the repository stays as it is.
         work="$ROOT/build-fuzz/corpus/$target"
         rm -rf "$work" && mkdir -p "$work" && cp "$corpus"* "$work/"
-        if ! "$ROOT/build-fuzz/fuzz/fuzz_$target" "${options[@]}" -max_total_time="$seconds" -print_final_stats=1 \
+        if ! "$ROOT/build-fuzz/fuzz/fuzz_$target" "${options[@]}" "${extra[@]}" -max_total_time="$seconds" -print_final_stats=1 \
             "$work" >"$work.log" 2>&1; then
             cat "$work.log"
             echo "fuzz_$target FAILED (the input is in $artifacts)"
