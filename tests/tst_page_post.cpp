@@ -70,6 +70,7 @@ private slots:
     void storedForms();
 
     void workedExampleIsStored();
+    void changesOnlyTheNamedRow_data();
     void changesOnlyTheNamedRow();
     void addsMissingRow();
     void refusesAndWritesNothing_data();
@@ -137,13 +138,22 @@ void TestPagePost::workedExampleIsStored()
     QVERIFY(DialogScript::shown().isEmpty());
 }
 
+void TestPagePost::changesOnlyTheNamedRow_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::newRow("row 3") << 3;
+    QTest::newRow("row 5, the last") << 5;
+}
+
 void TestPagePost::changesOnlyTheNamedRow()
 {
+    QFETCH(int, row);
     PostFixture f;
     const QStringList before = rows("LocalLinks");
-    QCOMPARE(f.post.updatelinksdb("p?name3=Shops&url3=shops.htm++&file=x", "LocalLinks"), PagePost::Result::Stored);
+    const QString text = QStringLiteral("p?name%1=Shops&url%1=shops.htm++&file=x").arg(row);
+    QCOMPARE(f.post.updatelinksdb(text, "LocalLinks"), PagePost::Result::Stored);
     QStringList expected = before;
-    expected[2] = "name3/url3: Shops | shops.htm";
+    expected[row - 1] = QStringLiteral("name%1/url%1: Shops | shops.htm").arg(row);
     QCOMPARE(rows("LocalLinks"), expected);
     QVERIFY(f.page().contains(">Shops</a>"));
 }
@@ -169,6 +179,8 @@ void TestPagePost::refusesAndWritesNothing_data()
     QTest::newRow("table injection") << "NewsLinks; DELETE FROM Lks" << "p?name1=x++&file=f";
     QTest::newRow("table case") << "newslinks" << "p?name1=x++&file=f";
     QTest::newRow("key 6") << "NewsLinks" << "p?name1=ok&name6=x++&file=f";
+    QTest::newRow("key 0") << "NewsLinks" << "p?name1=ok&name0=x++&file=f";
+    QTest::newRow("key 05") << "NewsLinks" << "p?name05=x++&file=f";
     QTest::newRow("key case") << "NewsLinks" << "p?Name1=x++&file=f";
     QTest::newRow("key quote") << "NewsLinks" << "p?name1' OR '1'='1=x++&file=f";
     QTest::newRow("other key") << "NewsLinks" << "p?name1=ok&urlx=9++&file=f";

@@ -79,7 +79,8 @@ private slots:
 
     void topicAdd_data();
     void topicAdd();
-    void topicAddRefusedAtIdLimit();
+    void topicIdLimit_data();
+    void topicIdLimit();
     void topicRename_data();
     void topicRename();
     void topicDelete();
@@ -200,15 +201,33 @@ void TestTopicEditing::topicAdd()
     }
 }
 
-void TestTopicEditing::topicAddRefusedAtIdLimit()
+// Topic ids are 16-bit: the largest id plus one while that is at most 32767.
+void TestTopicEditing::topicIdLimit_data()
 {
+    QTest::addColumn<int>("largest");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("newId");   // 0: nothing added
+    const QString added = QStringLiteral("Add Topic|The Topic 'Music' has been successfully added to your edition.");
+    const QString full = QStringLiteral("Add Topic|The edition holds as many Topics as it can. The Topic 'Music' has "
+                                        "not been added.");
+    QTest::newRow("one below the limit") << 32766 << added << 32767;
+    QTest::newRow("at the limit") << 32767 << full << 0;
+    QTest::newRow("past it") << 40000 << full << 0;
+}
+
+void TestTopicEditing::topicIdLimit()
+{
+    QFETCH(int, largest);
+    QFETCH(QString, shown);
+    QFETCH(int, newId);
     Form1 *form = load();
-    QVERIFY(ExecSql("INSERT INTO Topics (MainTopicId, TopicName) VALUES (32767, 'Last')"));
+    QVERIFY(ExecSql("INSERT INTO Topics (MainTopicId, TopicName) VALUES (?, 'Last')", {largest}));
     DialogScript::input(QStringLiteral("Music"));
     DialogScript::answer(vbOK);
     form->mnuTopicAdd_Click();
-    QCOMPARE(boxes(), QStringList{"Add Topic|The edition holds as many Topics as it can. The Topic 'Music' has not been added."});
-    QCOMPARE(QueryCount("SELECT count(*) FROM Topics"), 4);
+    QCOMPARE(boxes(), QStringList{shown});
+    QCOMPARE(QueryRows("SELECT MainTopicId FROM Topics WHERE TopicName = 'Music'"),
+             newId ? QStringList{QString::number(newId)} : QStringList{});
 }
 
 void TestTopicEditing::topicRename_data()

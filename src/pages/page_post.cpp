@@ -1,5 +1,6 @@
 #include "pages/page_post.h"
 
+#include "editing/edit_sql.h"
 #include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "shared/database.h"
@@ -165,38 +166,36 @@ PagePost::Result PagePost::store(const QString &table, const QList<QPair<QString
     if (!OpenDatabase(CurrentDatabaseFile))
         return refuse(QStringLiteral("The edition could not be opened."));
 
+    // Every refusal from here on names the database's reason (a read-only file, a full disk).
     Transaction transaction;
-    if (!transaction.started())
-        return refuse(QStringLiteral("The edition could not be written."));
-    const QString select = QStringLiteral("SELECT rowid, * FROM %1 WHERE topicid = ? AND %2 = ? ORDER BY rowid");
+    QString error;
+    if (!EditSql::started(transaction, error))
+        return refuse(QStringLiteral("The edition could not be written.\n\n") + error);
+    const QString find = QStringLiteral("SELECT rowid FROM %1 WHERE topicid = ? AND %2 = ? ORDER BY rowid LIMIT 1");
     for (const auto &[key, stored] : pairs) {
-        Recordset rs;
-        if (isNameKey(key)) {
-            if (!rs.open(select.arg(table, QStringLiteral("FieldName1")), {CurrentSubTopicId, key}))
-                return refuse(QStringLiteral("The section could not be read."));
-            if (rs.recordCount() == 0) {
-                rs.addNew(table);
-                rs.setValue(QStringLiteral("LinkName"), stored);
-                rs.setValue(QStringLiteral("FieldName1"), key);
-                rs.setValue(QStringLiteral("FieldName2"), QStringLiteral("url") + QString::number(ValDigits(key)));
-                rs.setValue(QStringLiteral("topicid"), CurrentSubTopicId);
-            } else {
-                rs.moveFirst();
-                rs.setValue(QStringLiteral("LinkName"), stored);
-            }
-        } else {
-            if (!rs.open(select.arg(table, QStringLiteral("FieldName2")), {CurrentSubTopicId, key}))
-                return refuse(QStringLiteral("The section could not be read."));
-            if (rs.recordCount() == 0)
-                return refuse(QStringLiteral("The section has no link \"%1\".").arg(key));
-            rs.moveFirst();
-            rs.setValue(QStringLiteral("LinkUrl"), stored);
-        }
-        if (!rs.update(table))
-            return refuse(QStringLiteral("The link \"%1\" could not be stored.").arg(key));
+        const bool name = isNameKey(key);
+        QVariant rowid;
+        if (!EditSql::scalar(find.arg(table, name ? QStringLiteral("FieldName1") : QStringLiteral("FieldName2")),
+                             {CurrentSubTopicId, key}, rowid, error))
+            return refuse(QStringLiteral("The section could not be read.\n\n") + error);
+        if (rowid.isNull() && !name)
+            return refuse(QStringLiteral("The section has no link \"%1\".").arg(key));
+        const bool written =
+            !rowid.isNull()
+                ? EditSql::exec(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
+                                    .arg(table, name ? QStringLiteral("LinkName") : QStringLiteral("LinkUrl")),
+                                {stored, rowid}, error)
+                : EditSql::exec(QStringLiteral("INSERT INTO %1 (LinkName, FieldName1, FieldName2, topicid) "
+                                               "VALUES (?, ?, ?, ?)")
+                                    .arg(table),
+                                {stored, key, QStringLiteral("url") + QString::number(ValDigits(key)),
+                                 CurrentSubTopicId},
+                                error);
+        if (!written)
+            return refuse(QStringLiteral("The link \"%1\" could not be stored.\n\n").arg(key) + error);
     }
-    if (!transaction.commit())
-        return refuse(QStringLiteral("The edition could not be written."));
+    if (!EditSql::commit(transaction, error))
+        return refuse(QStringLiteral("The edition could not be written.\n\n") + error);
 
     m_lastResult = Result::Stored;
     m_builder.WriteLinksXml(QStringLiteral("tbhome.xml"), QStringLiteral("tp"));
