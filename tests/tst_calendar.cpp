@@ -48,6 +48,11 @@ private slots:
     void yearSpinWithMouse();
     void todayAndColourWatch();
     void failures();
+    void rowsOfMonth_data();
+    void rowsOfMonth();
+    void todayMarkOnlyInTodaysMonth_data();
+    void todayMarkOnlyInTodaysMonth();
+    void dayClickAfterFailedDrawing();
 
 private:
     QWidget *m_form = nullptr;
@@ -317,6 +322,73 @@ void TestCalendar::failures()
     QCOMPARE(m_easel->findChildren<QComboBox *>().size(), 1);
     delete m_calendar;
     QVERIFY(m_easel->findChildren<QWidget *>().isEmpty());
+}
+
+void TestCalendar::rowsOfMonth_data()
+{
+    // Cells up to the last day = weekday of the 1st (Sunday 1) + days - 1: up to 28 four
+    // rows, up to 35 five, beyond six; the grid holds a header row more.
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<int>("cells");
+    QTest::newRow("28: February 2015 from a Sunday") << QDate(2015, 2, 10) << 35;
+    QTest::newRow("29: February 2004 from a Sunday") << QDate(2004, 2, 10) << 42;
+    QTest::newRow("35: January 2015 from a Thursday") << QDate(2015, 1, 10) << 42;
+    QTest::newRow("35: September 2023 from a Friday") << QDate(2023, 9, 10) << 42;
+    QTest::newRow("36: April 2023 from a Saturday") << QDate(2023, 4, 10) << 49;
+    QTest::newRow("36: March 2024 from a Friday") << QDate(2024, 3, 10) << 49;
+}
+
+void TestCalendar::rowsOfMonth()
+{
+    QFETCH(QDate, date);
+    QFETCH(int, cells);
+    m_calendar->setSelectedDate(ToOleDate(date));
+    m_calendar->Refresh();
+    QCOMPARE(m_calendar->dayCells().size(), cells);
+}
+
+void TestCalendar::todayMarkOnlyInTodaysMonth_data()
+{
+    const QDate today = QDate::currentDate();
+    const int otherDay = today.day() == 1 ? 2 : 1;
+    QTest::addColumn<QDate>("shown");
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("today's month") << QDate(today.year(), today.month(), otherDay) << true;
+    QTest::newRow("the month before") << QDate(today.year(), today.month(), otherDay).addMonths(-1) << false;
+    QTest::newRow("this month a year ago") << QDate(today.year() - 1, today.month(), otherDay) << false;
+}
+
+void TestCalendar::todayMarkOnlyInTodaysMonth()
+{
+    QFETCH(QDate, shown);
+    QFETCH(bool, marked);
+    m_calendar->setSelectedDate(ToOleDate(shown));
+    m_calendar->Refresh();
+    auto *days = m_easel->findChild<PictureBox *>(QStringLiteral("picCalendarDaysPrivate"));
+    const Calendar::DayCell cell = cellOfDay(*m_calendar, QDate::currentDate().day());
+    bool blue = false;   // today's number is written in pure blue
+    for (int x = cell.Left; x < cell.Right; ++x)
+        for (int y = cell.Top; y < cell.Bottom; ++y)
+            blue = blue || days->image().pixel(x, y) == qRgb(0, 0, 255);
+    QCOMPARE(blue, marked);
+}
+
+void TestCalendar::dayClickAfterFailedDrawing()
+{
+    // 31 January 2005 drawn; the Easel shrinks below the fit and February is chosen in the
+    // month box: the grid stays empty and the cells are January's. A click where 31 was
+    // stands for day 31 of February 2005, which runs on to 3 March.
+    auto *days = m_easel->findChild<PictureBox *>(QStringLiteral("picCalendarDaysPrivate"));
+    auto *month = m_easel->findChild<QComboBox *>(QStringLiteral("cboCalendarMonthsPrivate"));
+    const Calendar::DayCell last = cellOfDay(*m_calendar, 31);
+    DialogScript::answer(vbOK);
+    m_easel->resize(90, 70);
+    QTest::keyClick(month, Qt::Key_Down);
+    QCOMPARE(month->currentIndex(), 1);
+    QSignalSpy picked(m_calendar, &Calendar::DateSelected);
+    QTest::mouseClick(days, Qt::LeftButton, {}, centreOf(last));
+    QCOMPARE(picked.count(), 1);
+    QCOMPARE(FromOleDate(picked.at(0).at(0).toDouble()), QDateTime(QDate(2005, 3, 3), QTime(0, 0)));
 }
 
 QTEST_MAIN(TestCalendar)

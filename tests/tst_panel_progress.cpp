@@ -4,6 +4,7 @@
 #include "controls/progress_bar2.h"
 #include "controls/splitter_panel.h"
 
+#include <QHBoxLayout>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -34,7 +35,12 @@ private slots:
     void splitterDragAndSnap_data();
     void splitterDragAndSnap();
     void splitterProperties();
+    void splitterShownOnForm();
+    void splitterSnapThreshold_data();
+    void splitterSnapThreshold();
     void progressDrawing();
+    void progressEdges_data();
+    void progressEdges();
     void progressRefusals();
     void durations();
     void estimates();
@@ -150,6 +156,51 @@ void TestPanelProgress::splitterProperties()
     QCOMPARE(loaded.Position(), 9000 - 37);
 }
 
+void TestPanelProgress::splitterShownOnForm()
+{
+    // Made on a form with the defaults and first shown 600 pixels (9000 twips) wide: the
+    // bar's start is 3000 - 37 = 2963 twips, 198 pixels.
+    QWidget form;
+    ctlSplitterPanel *panel = new ctlSplitterPanel(&form);
+    QWidget first, second;
+    panel->setControl1(&first);
+    panel->setControl2(&second);
+    auto *layout = new QHBoxLayout(&form);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(panel);
+    form.resize(600, 100);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(panel->Position(), 3000);
+    QCOMPARE(first.width(), 198);
+    QCOMPARE(panel->splitBar()->x(), 198);
+}
+
+void TestPanelProgress::splitterSnapThreshold_data()
+{
+    // Minimum pane 2000 twips: the threshold is a quarter of it, 500 twips from either edge
+    // of a 9000-twip panel; the position is the bar's start + 37.
+    QTest::addColumn<int>("barStart");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("snapped");
+    QTest::newRow("499 from the start") << 462 << 0 << 1;
+    QTest::newRow("500 from the start") << 463 << 500 << 0;
+    QTest::newRow("501 from the start") << 464 << 501 << 0;
+    QTest::newRow("8499") << 8462 << 8499 << 0;
+    QTest::newRow("8500: 500 from the end") << 8463 << 8500 << 0;
+    QTest::newRow("8501") << 8464 << 8925 << 2;
+}
+
+void TestPanelProgress::splitterSnapThreshold()
+{
+    QFETCH(int, barStart);
+    QFETCH(int, position);
+    QFETCH(int, snapped);
+    const SplitterRelease release = ReleaseSplitter(barStart, 9000, 75, 2000, true);
+    QCOMPARE(release.position, position);
+    QCOMPARE(release.snapped, snapped);
+}
+
 void TestPanelProgress::progressDrawing()
 {
     PictureBox box;
@@ -201,6 +252,45 @@ void TestPanelProgress::progressDrawing()
     third.fillBox(0, 0, 49, 9, 0x00FF00);
     QVERIFY(quiet.ShowBar());
     QCOMPARE(third.image().pixel(10, 5), qRgb(0, 255, 0));
+}
+
+void TestPanelProgress::progressEdges_data()
+{
+    // A picture 100 pixels wide, no caption. The bar's corners are inclusive and round
+    // halves to the even neighbour: 2.5 -> 2, 3.5 -> 4, 97.5 -> 98, 96.5 -> 96.
+    QTest::addColumn<double>("max");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<int>("lastBlack");
+    QTest::addColumn<int>("firstWhite");
+    QTest::newRow("2.5 from the left") << 1000.0 << 25.0 << 0 << 2 << 3;
+    QTest::newRow("3.5 from the left") << 1000.0 << 35.0 << 0 << 4 << 5;
+    QTest::newRow("97.5 from the right") << 1000.0 << 25.0 << 1 << 98 << 97;
+    QTest::newRow("96.5 from the right") << 1000.0 << 35.0 << 1 << 96 << 95;
+    QTest::newRow("far above the range, from the left") << 1.0 << 3e7 << 0 << 99 << -1;
+    QTest::newRow("far above the range, from the right") << 1.0 << 3e7 << 1 << 0 << -1;
+    QTest::newRow("far below the range") << 1.0 << -3e7 << 0 << 0 << 1;
+}
+
+void TestPanelProgress::progressEdges()
+{
+    QFETCH(double, max);
+    QFETCH(double, value);
+    QFETCH(int, direction);
+    QFETCH(int, lastBlack);
+    QFETCH(int, firstWhite);
+    PictureBox box;
+    box.resize(100, 10);
+    ClsProgressBar2 bar;
+    bar.SetPictureBox(&box);
+    bar.SetParamFast(0, max, direction, false, 2);
+    bar.setValue(value);
+    QVERIFY(bar.ShowBar());
+    QCOMPARE(box.image().pixel(lastBlack, 5), qRgb(0, 0, 0));
+    if (firstWhite >= 0)
+        QCOMPARE(box.image().pixel(firstWhite, 5), qRgb(255, 255, 255));
+    else   // drawn full
+        QCOMPARE(box.image().pixel(99 - lastBlack, 5), qRgb(0, 0, 0));
 }
 
 void TestPanelProgress::progressRefusals()

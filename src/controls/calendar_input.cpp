@@ -179,7 +179,10 @@ void Calendar::dayClicked(int x, int y)
         if (day > 0) {
             const QDate shown = OleDatePart(m_selectedDate);
             m_selectionHidden = false;
-            m_selectedDate = ToOleDate(QDate(shown.year(), shown.month(), day));
+            // The cells may be those of a month with more days than the shown one (a later
+            // drawing failed its fit check); a day past the month's end rolls over into the
+            // next month, as a year change does, instead of making an invalid date.
+            m_selectedDate = ToOleDate(QDate(shown.year(), shown.month(), 1).addDays(day - 1));
             DrawCalendar();
             emit DateSelected(m_selectedDate);
         }

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -18,10 +19,12 @@ double MonotonicSeconds()
     return clock.nsecsElapsed() / 1e9;
 }
 
-// Rounds to a whole number, halves to the even neighbour.
-int RoundEven(double value)
+// Rounds to a whole number, halves to the even neighbour. An edge far outside the picture
+// (a value far outside the range) is held one pixel beyond the picture's side, which draws
+// the same and keeps the number inside an int.
+int RoundEven(double value, double side)
 {
-    return int(std::nearbyint(value));
+    return int(std::nearbyint(std::clamp(value, -1.0, side + 1)));
 }
 
 } // namespace
@@ -130,14 +133,14 @@ bool ClsProgressBar2::ShowBar()
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     bool horizontal = true;
     switch (m_drawDirection) {
-    case 0: x2 = RoundEven(across); y2 = RoundEven(H); break;
-    case 1: x1 = RoundEven(W); y1 = RoundEven(H); x2 = RoundEven(W - across); break;
-    case 2: x2 = RoundEven(W); y2 = RoundEven(down); horizontal = false; break;
-    case 3: x1 = RoundEven(W); y1 = RoundEven(H); y2 = RoundEven(H - down); horizontal = false; break;
-    case 4: x1 = RoundEven(W); y1 = RoundEven(H); x2 = RoundEven(across); break;
-    case 5: x2 = RoundEven(W - across); y2 = RoundEven(H); break;
-    case 6: x1 = RoundEven(W); y1 = RoundEven(H); y2 = RoundEven(down); horizontal = false; break;
-    case 7: x2 = RoundEven(W); y2 = RoundEven(H - down); horizontal = false; break;
+    case 0: x2 = RoundEven(across, W); y2 = RoundEven(H, H); break;
+    case 1: x1 = RoundEven(W, W); y1 = RoundEven(H, H); x2 = RoundEven(W - across, W); break;
+    case 2: x2 = RoundEven(W, W); y2 = RoundEven(down, H); horizontal = false; break;
+    case 3: x1 = RoundEven(W, W); y1 = RoundEven(H, H); y2 = RoundEven(H - down, H); horizontal = false; break;
+    case 4: x1 = RoundEven(W, W); y1 = RoundEven(H, H); x2 = RoundEven(across, W); break;
+    case 5: x2 = RoundEven(W - across, W); y2 = RoundEven(H, H); break;
+    case 6: x1 = RoundEven(W, W); y1 = RoundEven(H, H); y2 = RoundEven(down, H); horizontal = false; break;
+    case 7: x2 = RoundEven(W, W); y2 = RoundEven(H - down, H); horizontal = false; break;
     default: horizontal = false; break;
     }
     bool changed = false;
@@ -151,7 +154,7 @@ bool ClsProgressBar2::ShowBar()
     }
     QString caption;
     if (m_captionMode == 0)
-        caption = QString::number(qint64(std::floor(p))) + QStringLiteral(" %");
+        caption = QString::number(std::floor(p) + 0.0, 'f', 0) + QStringLiteral(" %");   // + 0.0: no "-0"
     else if (m_captionMode == 1)
         caption = m_caption;
     if ((m_captionMode == 0 || m_captionMode == 1) && caption != m_lastCaption) {

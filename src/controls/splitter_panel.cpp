@@ -153,8 +153,18 @@ void ctlSplitterPanel::resizeEvent(QResizeEvent *event)
     layOut();
 }
 
+void ctlSplitterPanel::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    layOut();
+}
+
 void ctlSplitterPanel::layOut()
 {
+    // Until its host gives it a size or shows it, the panel has only the toolkit's
+    // placeholder size; laying out on it would pull the position to the middle of that.
+    if (!testAttribute(Qt::WA_Resized) && !isVisible())
+        return;
     SplitterInput in;
     in.surfaceWidth = int(pxToTwips(width()));
     in.surfaceHeight = int(pxToTwips(height()));
