@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the tests that work on the main window's category tree: the main window on a
-// chosen Sub-Topic, finding, pressing and right-clicking tree nodes as the user does, and
-// the edition's rows checked after an edit.
+// chosen Sub-Topic, finding, pressing, right-clicking and dropping onto tree nodes as the
+// user does, and the edition's rows checked after an edit.
 
 #include "form1_support.h"
 #include "testhelper.h"
@@ -12,6 +12,8 @@
 #include "shared/tree_nodes.h"
 
 #include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMenu>
 #include <QTimer>
 #include <QTreeWidget>
@@ -97,6 +99,18 @@ inline void rightClick(Form1 *form, TreeNode *node)
     PopupCloser closer;
     form->TvwBestell_MouseUp(2, 0, p.x(), p.y());
     QCoreApplication::processEvents();
+}
+
+// Drops data on the tree at the node (nullptr: on empty space below the nodes).
+inline void dropOn(Form1 *form, TreeNode *node, QMimeData *data)
+{
+    const QPoint at = node ? nodePoint(form, node) : QPoint(5, form->TvwBestell->viewport()->height() - 2);
+    // The drag enters the tree (which makes the tree the drop target), then drops.
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form->TvwBestell->viewport(), &enter);
+    QDropEvent event(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form->TvwBestell->viewport(), &event);
+    delete data;
 }
 
 // LksSit rows whose category is gone, and Sit rows no category holds.

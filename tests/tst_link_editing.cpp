@@ -43,18 +43,6 @@ QStringList linksOf(const QString &categoryUrl)
                 {categoryUrl});
 }
 
-// Drops data on the tree at the node (nullptr: on empty space below the nodes).
-void dropOn(Form1 *form, TreeNode *node, QMimeData *data)
-{
-    const QPoint at = node ? nodePoint(form, node) : QPoint(5, form->TvwBestell->viewport()->height() - 2);
-    // The drag enters the tree (which makes the tree the drop target), then drops.
-    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(form->TvwBestell->viewport(), &enter);
-    QDropEvent event(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(form->TvwBestell->viewport(), &event);
-    delete data;
-}
-
 QMimeData *addressData(const QString &address)
 {
     auto *data = new QMimeData;

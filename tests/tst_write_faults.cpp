@@ -140,14 +140,16 @@ void TestWriteFaults::refusedWriteChangesNothing_data()
     QTest::addColumn<Command>("command");
     QTest::addColumn<QString>("table");        // the table whose writes are refused
     QTest::addColumn<int>("allowed");          // after this many of its rows
+    QTest::addColumn<QString>("setup");        // rows the edition gets first, if any
 
     const QString computing = QStringLiteral("Computing");
     const QString programming = QStringLiteral("Programming");
     const QString languages = QStringLiteral("Programming\\Languages");
     const QString git = QStringLiteral("Programming\\Tools\\Git");
     const auto row = [&](const char *name, const QString &topic, const QString &subTopic, const QString &node,
-                         const Command &command, const char *table, int allowed) {
-        QTest::newRow(name) << topic << subTopic << node << command << QString::fromLatin1(table) << allowed;
+                         const Command &command, const char *table, int allowed, const char *setup = "") {
+        QTest::newRow(name) << topic << subTopic << node << command << QString::fromLatin1(table) << allowed
+                            << QString::fromLatin1(setup);
     };
 
     // Topics: one row each.
@@ -184,6 +186,10 @@ void TestWriteFaults::refusedWriteChangesNothing_data()
     const Command renameCategory = typed(&Form1::mnuPopupRenameCategory_Click, "Programming Languages");
     row("Category rename", computing, programming, languages, renameCategory, "Lks", 0);
     row("Category rename, part-way", computing, programming, languages, renameCategory, "Lks", 2);
+    // A row two levels down gets its reversed path in a second statement.
+    row("Category rename, rows further down", computing, programming, languages, renameCategory, "Lks", 5,
+        "INSERT INTO Lks (LksId, LksName, LksUrl, IsTop, LksDesc, TopicId) "
+        "VALUES (40, 'Std/Rust/Languages/Programming', 'Programming/Languages/Rust/Std', 1, 'N', 1)");
     const Command deleteCategory = confirmed(&Form1::mnuPopUpDeleteCategory_Click);
     row("Category delete, links", computing, programming, languages, deleteCategory, "Sit", 3);
     row("Category delete, joins", computing, programming, languages, deleteCategory, "LksSit", 0);
@@ -201,25 +207,21 @@ void TestWriteFaults::refusedWriteChangesNothing_data()
     const Command dropLink = [](Form1 *form) {
         auto *data = new QMimeData;
         data->setText(QStringLiteral("Go,https://go.dev/"));
-        const QPoint at = nodePoint(form, nodeAt(form, QStringLiteral("Programming\\Tools")));
-        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form->TvwBestell->viewport(), &enter);
-        QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
         DialogScript::answer(vbOK);
-        QCoreApplication::sendEvent(form->TvwBestell->viewport(), &drop);
-        delete data;
+        dropOn(form, nodeAt(form, QStringLiteral("Programming\\Tools")), data);
     };
     row("Link dropped, link", computing, programming, {}, dropLink, "Sit", 0);
     row("Link dropped, join", computing, programming, {}, dropLink, "LksSit", 0);
     row("Link delete", computing, programming, git, confirmed(&Form1::mnuPopUpDeleteLink_Click), "Sit", 0);
     row("Link delete, join", computing, programming, git, confirmed(&Form1::mnuPopUpDeleteLink_Click), "LksSit", 0);
-    row("Link rename", computing, programming, git,
-        inDialog<Form4>(&Form1::mnupopRenameLinkname_Click,
-                        [](Form4 *dialog) {
-                            dialog->Text2->setText(QStringLiteral("Git SCM"));
-                            dialog->Command1_Click();
-                        }),
-        "Sit", 0);
+    const Command renameLink = inDialog<Form4>(&Form1::mnupopRenameLinkname_Click, [](Form4 *dialog) {
+        dialog->Text2->setText(QStringLiteral("Git SCM"));
+        dialog->Command1_Click();
+    });
+    row("Link rename", computing, programming, git, renameLink, "Sit", 0);
+    // A link that another category holds as well is copied for this one first.
+    row("Link rename, link held twice", computing, programming, git, renameLink, "LksSit", 0,
+        "INSERT INTO LksSit (LksId, SitId, Seq) VALUES (3, 7, 50)");
     row("Link address", computing, programming, git,
         inDialog<Form22>(&Form1::mnupoprenamewebaddress_Click,
                          [](Form22 *dialog) {
@@ -284,7 +286,10 @@ void TestWriteFaults::refusedWriteChangesNothing()
     QFETCH(Command, command);
     QFETCH(QString, table);
     QFETCH(int, allowed);
+    QFETCH(QString, setup);
 
+    if (!setup.isEmpty())
+        QVERIFY(ExecSql(setup));
     Form1 *form = showMainWindow();
     choose(form->Combo1, topic);
     if (!subTopic.isEmpty())
