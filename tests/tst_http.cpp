@@ -160,8 +160,7 @@ void TestHttp::connectionDialog()
     QCOMPARE(form.Text4->width(), form.Text1->width());
     QCOMPARE(form.Text3->width(), form.Text1->width());
     QVERIFY(form.Text4->width() >= form.Text4->fontMetrics().averageCharWidth() * 30);
-    // Enter elsewhere or with a blank password does nothing.
-    QTest::keyClick(form.Text1, Qt::Key_Return);
+    // Enter with a blank password does nothing.
     form.Text4->setText(QStringLiteral("   "));
     QTest::keyClick(form.Text4, Qt::Key_Return);
     QCOMPARE(ProxyConfirmed, 0);

@@ -20,6 +20,7 @@ Form31::Form31(QWidget *parent)
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setMinimumSize(380, 160);
+    Text1->setTabChangesFocus(true);   // Tab moves on to the buttons
     Command1 = NamedButton(QStringLiteral("OK"), "Command1", this);
     Command2 = NamedButton(QStringLiteral("Cancel"), "Command2", this);
 

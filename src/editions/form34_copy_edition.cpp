@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -19,6 +20,7 @@ Form34::Form34(EditionHost &host, QWidget *parent)
     Label3->setBuddy(Text2);
     body()->addWidget(Label3);
     body()->addWidget(Text2);
+    setTabOrder(List1, Text2);   // the name box stands between the list and the buttons
     connect(Command1, &QPushButton::clicked, this, &Form34::Command1_Click);
 }
 

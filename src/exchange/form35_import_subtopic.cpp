@@ -71,6 +71,10 @@ void Form35::LoadImportList()
         entry->setData(Qt::UserRole, path);
         entry->setToolTip(path);
     }
+    // The first file is chosen, not only framed: the list would frame it on focus anyway,
+    // and Enter and Import act on what the list shows chosen.
+    if (List1->count() > 0)
+        List1->setCurrentRow(0);
 }
 
 void Form35::Command1_Click()

@@ -9,6 +9,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QList>
@@ -78,10 +79,10 @@ Form19::Form19(QWidget *parent)
     grid->setAlignment(Text2, Qt::AlignLeft);
     grid->setColumnStretch(1, 1);
 
-    // Enter in a box must not press OK: only Enter in the password box does, and only
-    // with a password typed.
+    // Enter presses OK, except in a blank password box, where it does nothing.
     Command1 = NamedButton(QStringLiteral("OK"), "Command1", this);
-    Command1->setAutoDefault(false);
+    Command1->setDefault(true);
+    Text4->installEventFilter(this);
 
     auto *options = new QHBoxLayout;
     options->addWidget(Option2);
@@ -159,6 +160,16 @@ void Form19::Command1_Click()
     }
     ProxyConfirmed = 1;
     accept();
+}
+
+bool Form19::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Text4 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && TrimBlanks(Text4->text()).isEmpty())
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void Form19::Text4_Return()

@@ -43,4 +43,7 @@ public:
     void Command1_Click();
     // Enter in the password box acts as OK when the password is not blank.
     void Text4_Return();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 };

@@ -28,6 +28,7 @@ Form10::Form10(QWidget *parent)
     Command4 = button(QStringLiteral("Go"), "Command4");
     Command2 = button(QStringLiteral("Delete"), "Command2");
     Command3 = button(QStringLiteral("Cancel"), "Command3");
+    Command4->setDefault(true);   // Enter opens the chosen account's page
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(ListView1, 1);
     auto *row = new QHBoxLayout;

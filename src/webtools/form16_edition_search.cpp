@@ -57,6 +57,7 @@ Form16::Form16(WebToolsHost *host, QWidget *parent)
     }
     ListView1 = NewResultList({QStringLiteral("Title"), QStringLiteral("URL")}, "ListView1", this);
     ListView1->setMinimumSize(520, 260);
+    setTabOrder(Command1, ListView1);   // the results stand between Search and the buttons below
     ListView1->setColumnWidth(0, 240);
     ListView1->viewport()->installEventFilter(this);
     ListView1->viewport()->setMouseTracking(true);

@@ -1,0 +1,314 @@
+// What the keyboard does in the program's dialogs: Tab visits the controls in the order
+// they stand on screen, Enter presses the button a user expects.
+#include "testhelper.h"
+#include "webtools_support.h"
+
+#include "editing/category_tree_host.h"
+#include "shared/database.h"
+#include "exchange/subtopic_file.h"
+#include "platform/dialogs.h"
+#include "platform/programfolder.h"
+#include "editing/form22_rename_web_address.h"
+#include "editing/form23_section_headers.h"
+#include "editing/form2_add_subcategory.h"
+#include "editing/form31_notation.h"
+#include "editing/form33_move_subtopic.h"
+#include "editing/form3_add_link.h"
+#include "editing/form4_rename_link.h"
+#include "editing/form5_section_links.h"
+#include "editing/form7_color_scheme.h"
+#include "editing/page_section_commands.h"
+#include "editions/edition_host.h"
+#include "editions/form12_restore_edition.h"
+#include "editions/form15_delete_edition.h"
+#include "editions/form24_rename_edition.h"
+#include "editions/form29_export_edition.h"
+#include "editions/form30_download_progress.h"
+#include "editions/form34_copy_edition.h"
+#include "editions/form8_go_to_edition.h"
+#include "editions/form9_plugin_editions.h"
+#include "exchange/form35_import_subtopic.h"
+#include "mainwindow/form11_about.h"
+#include "shared/form19_connection.h"
+#include "shared/proxy_logon_dialog.h"
+#include "webtools/form10_accounts.h"
+#include "webtools/form16_edition_search.h"
+#include "webtools/form17_favorites.h"
+#include "webtools/form18_link_checker.h"
+#include "webtools/form26_history.h"
+#include "webtools/form27_font_size.h"
+#include "webtools/form28_web_mail.h"
+#include "webtools/form6_home_page.h"
+#include "webtools/frmcache_cache_display.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QDialog>
+#include <QtTest>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+namespace {
+
+class Hosts : public EditionHost, public CategoryTreeHost, public PageSectionHost, public MoveSubTopicHost
+{
+public:
+    void refreshEditions() override {}
+    QString shownEdition() const override { return QStringLiteral("Sample Links"); }
+    QTreeWidget *tree() override { return &m_tree; }
+    void updateTree() override {}
+    QWidget *window() override { return nullptr; }
+    QString topicText() const override { return QStringLiteral("Computers"); }
+    qint32 topicId() const override { return 1; }
+    QString subTopicText() const override { return QStringLiteral("Programming"); }
+    bool WriteLinksXml(const QString &, const QString &) override { return true; }
+    bool TransformXml(const QString &, const QString &, const QString &) override { return true; }
+    void navigate(const QString &) override {}
+    void refresh() override {}
+    void Combo2_Click() override {}
+    const QComboBox *topicList() const override { return &m_topics; }
+    void showTopic(const QString &) override {}
+
+private:
+    QTreeWidget m_tree;
+    QComboBox m_topics;
+};
+
+using Factory = std::function<QDialog *(Hosts &, FakeWebToolsHost &)>;
+
+// The controls Tab stops at, in the order they stand on screen: rows from the top, a
+// control joining the row whose first control its middle lies beside; in a row, from the
+// left (and from the top where controls stand one above the other at the same left).
+QWidgetList screenOrder(QDialog *dialog)
+{
+    QWidgetList stops;
+    for (QWidget *w : dialog->findChildren<QWidget *>()) {
+        if (!w->isVisible() || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus) || w->focusProxy())
+            continue;
+        stops.append(w);
+    }
+    // A control inside another stop (a list's viewport, a box's editor) is part of it.
+    stops.erase(std::remove_if(stops.begin(), stops.end(),
+                               [&](QWidget *w) {
+                                   for (QWidget *p = w->parentWidget(); p && p != dialog; p = p->parentWidget())
+                                       if (stops.contains(p))
+                                           return true;
+                                   return false;
+                               }),
+                stops.end());
+    auto rect = [dialog](QWidget *w) { return QRect(w->mapTo(dialog, QPoint(0, 0)), w->size()); };
+    std::sort(stops.begin(), stops.end(), [&](QWidget *a, QWidget *b) { return rect(a).top() < rect(b).top(); });
+    QList<QWidgetList> rows;
+    for (QWidget *w : stops) {
+        if (!rows.isEmpty()) {
+            const QRect first = rect(rows.last().first());
+            if (rect(w).center().y() <= first.bottom()) {
+                rows.last().append(w);
+                continue;
+            }
+        }
+        rows.append({w});
+    }
+    QWidgetList order;
+    for (QWidgetList &row : rows) {
+        std::stable_sort(row.begin(), row.end(), [&](QWidget *a, QWidget *b) {
+            return rect(a).left() != rect(b).left() ? rect(a).left() < rect(b).left() : rect(a).top() < rect(b).top();
+        });
+        order += row;
+    }
+    return order;
+}
+
+QString describe(const QWidgetList &widgets)
+{
+    QStringList names;
+    for (QWidget *w : widgets) {
+        QString name = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+        if (auto *button = qobject_cast<QAbstractButton *>(w))
+            name += QLatin1Char('"') + button->text() + QLatin1Char('"');
+        names.append(name);
+    }
+    return names.join(QStringLiteral(" -> "));
+}
+
+bool showActive(QDialog *dialog)
+{
+    dialog->show();
+    QApplication::setActiveWindow(dialog);
+    return QTest::qWaitForWindowExposed(dialog);
+}
+
+QWidget *stopOf(QWidget *focused, const QWidgetList &stops)
+{
+    for (QWidget *w = focused; w; w = w->parentWidget())
+        if (stops.contains(w))
+            return w;
+    return focused;
+}
+
+} // namespace
+
+class TestDialogKeys : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void tabFollowsScreen_data();
+    void tabFollowsScreen();
+    void enterPressesDefault_data();
+    void enterPressesDefault();
+
+private:
+    std::unique_ptr<TestProgramFolder> m_app;
+};
+
+void TestDialogKeys::init()
+{
+    m_app = std::make_unique<TestProgramFolder>();
+    QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+    DialogScript::begin();
+}
+
+void TestDialogKeys::cleanup()
+{
+    DialogScript::end();
+    RemoveProgramFolder(m_app, true);
+}
+
+void TestDialogKeys::tabFollowsScreen_data()
+{
+    QTest::addColumn<Factory>("make");
+    QTest::newRow("Form2") << Factory([](Hosts &h, FakeWebToolsHost &) { return new Form2(h); });
+    QTest::newRow("Form3") << Factory([](Hosts &h, FakeWebToolsHost &) { return new Form3(h); });
+    QTest::newRow("Form4") << Factory([](Hosts &h, FakeWebToolsHost &) { return new Form4(h); });
+    QTest::newRow("Form5") << Factory([](Hosts &, FakeWebToolsHost &) { return new Form5; });
+    QTest::newRow("Form6") << Factory([](Hosts &, FakeWebToolsHost &) { return new Form6(nullptr); });
+    QTest::newRow("Form7") << Factory([](Hosts &, FakeWebToolsHost &) {
+        return new Form7(QStringLiteral("Computers"), QStringLiteral("Programming"));
+    });
+    QTest::newRow("Form8") << Factory([](Hosts &h, FakeWebToolsHost &) { return new Form8(h); });
+    QTest::newRow("Form9") << Factory([](Hosts &, FakeWebToolsHost &) { return new Form9([] {}); });
+    QTest::newRow("Form10") << Factory([](Hosts &, FakeWebToolsHost &) { return new Form10; });
+    QTest::newRow("Form11") << Factory([](Hosts &, FakeWebToolsHost &) { return new Form11; });
+    QTest::newRow("Form12") << Factory([](Hosts &h, FakeWebToolsHost &) { return new Form12(h); });
+    QTest::newRow("Form15") << Factory([](Hosts &h, FakeWebToolsHost &) { return new Form15(h); });
+    QTest::newRow("Form16") << Factory([](Hosts &, FakeWebToolsHost &w) { return new Form16(&w); });
+    QTest::newRow("Form17") << Factory([](Hosts &, FakeWebToolsHost &) { return Form17::open(nullptr); });
+    QTest::newRow("Form18") << Factory([](Hosts &, FakeWebToolsHost &w) { return new Form18(&w); });
+    QTest::newRow("Form19") << Factory([](Hosts &, FakeWebToolsHost &) { return new Form19; });
+    QTest::newRow("Form22") << Factory([](Hosts &h, FakeWebToolsHost &) { return new Form22(h); });
+    QTest::newRow("Form23") << Factory([](Hosts &h, FakeWebToolsHost &) { return new Form23(h); });
+    QTest::newRow("Form24") << Factory([](Hosts &h, FakeWebToolsHost &) { return new Form24(h); });
+    QTest::newRow("Form26") << Factory([](Hosts &, FakeWebToolsHost &) { return Form26::open(nullptr); });
+    QTest::newRow("Form27") << Factory([](Hosts &, FakeWebToolsHost &) { return Form27::open(nullptr); });
+    QTest::newRow("Form28") << Factory([](Hosts &, FakeWebToolsHost &) { return new Form28; });
+    QTest::newRow("Form29") << Factory([](Hosts &h, FakeWebToolsHost &) { return new Form29(h); });
+    QTest::newRow("Form30") << Factory([](Hosts &, FakeWebToolsHost &) { return new Form30; });
+    QTest::newRow("Form31") << Factory([](Hosts &, FakeWebToolsHost &) { return new Form31; });
+    QTest::newRow("Form33") << Factory([](Hosts &h, FakeWebToolsHost &) { return new Form33(h); });
+    QTest::newRow("Form34") << Factory([](Hosts &h, FakeWebToolsHost &) { return new Form34(h); });
+    QTest::newRow("Form35") << Factory([](Hosts &, FakeWebToolsHost &) {
+        return new Form35({1, QStringLiteral("Computers")}, [] {});
+    });
+    QTest::newRow("frmCache") << Factory([](Hosts &, FakeWebToolsHost &) { return frmCache::open(nullptr); });
+    QTest::newRow("proxy logon") << Factory([](Hosts &, FakeWebToolsHost &) {
+        return new ProxyLogonDialog(QStringLiteral("proxy.example"), QString(), QString());
+    });
+}
+
+void TestDialogKeys::tabFollowsScreen()
+{
+    QFETCH(Factory, make);
+    Hosts hosts;
+    FakeWebToolsHost webHost;
+    std::unique_ptr<QDialog> dialog(make(hosts, webHost));
+    QVERIFY(showActive(dialog.get()));
+    const QWidgetList expected = screenOrder(dialog.get());
+    if (expected.isEmpty())
+        return;   // nothing takes the focus while it shows (a progress window)
+    expected.first()->setFocus(Qt::TabFocusReason);
+    QWidgetList visited{stopOf(QApplication::focusWidget(), expected)};
+    for (int i = 1; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.append(stopOf(QApplication::focusWidget(), expected));
+    }
+    QCOMPARE(describe(visited), describe(expected));
+}
+
+using EnterTarget = std::function<QWidget *(QDialog *)>;
+
+void TestDialogKeys::enterPressesDefault_data()
+{
+    auto connection = [](Hosts &, FakeWebToolsHost &) -> QDialog * { return new Form19; };
+    auto accounts = [](Hosts &, FakeWebToolsHost &) -> QDialog * {
+        ExecSql(QStringLiteral("INSERT INTO PersonalInformation (Title, URL, FieldName, FieldValue, FormNumber) "
+                               "VALUES ('Bank', 'http://127.0.0.1/bank', 'user', 'me', 0)"));
+        auto *form = new Form10;
+        form->Form_Load();
+        return form;
+    };
+    // The proxy option chosen, then the box Enter is pressed in.
+    auto proxyBox = [](const char *name, const QString &text) {
+        return EnterTarget([name, text](QDialog *dialog) {
+            QTest::mouseClick(dialog->findChild<QWidget *>(QStringLiteral("Option2")), Qt::LeftButton);
+            auto *box = dialog->findChild<QLineEdit *>(QLatin1String(name));
+            box->setFocus();
+            QTest::keyClicks(box, text);
+            return static_cast<QWidget *>(box);
+        });
+    };
+    // Two files to import: the one the list shows as chosen is the one Enter imports.
+    auto importList = [](Hosts &, FakeWebToolsHost &) -> QDialog * {
+        for (const char *name : {"Alpha", "Beta"}) {
+            QFile file(ProgramFolder() + QLatin1String(name) + SubTopicFile::Extension);
+            file.open(QIODevice::WriteOnly);
+        }
+        DialogScript::answer(vbOK);
+        auto *form = new Form35({1, QStringLiteral("Computers")}, [] {});
+        form->Form_Load();
+        return form;
+    };
+    QTest::addColumn<Factory>("make");
+    QTest::addColumn<EnterTarget>("target");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("connection: on the direct option") << Factory(connection) << EnterTarget([](QDialog *dialog) {
+        return dialog->findChild<QWidget *>(QStringLiteral("Option1"));
+    }) << true;
+    QTest::newRow("connection: in the server box") << Factory(connection) << proxyBox("Text1", "proxy.example") << true;
+    QTest::newRow("connection: a password typed") << Factory(connection) << proxyBox("Text4", "pw") << true;
+    QTest::newRow("connection: blank password") << Factory(connection) << proxyBox("Text4", " ") << false;
+    QTest::newRow("accounts: on the list") << Factory(accounts) << EnterTarget([](QDialog *dialog) {
+        return dialog->findChild<QWidget *>(QStringLiteral("ListView1"));
+    }) << true;
+    QTest::newRow("import list: the file shown chosen") << Factory(importList) << EnterTarget([](QDialog *dialog) {
+        auto *list = dialog->findChild<QListWidget *>(QStringLiteral("List1"));
+        list->setFocus();
+        return static_cast<QWidget *>(list);
+    }) << true;
+}
+
+void TestDialogKeys::enterPressesDefault()
+{
+    QFETCH(Factory, make);
+    QFETCH(EnterTarget, target);
+    QFETCH(bool, accepted);
+    Hosts hosts;
+    FakeWebToolsHost webHost;
+    std::unique_ptr<QDialog> dialog(make(hosts, webHost));
+    QVERIFY(showActive(dialog.get()));
+    QWidget *in = target(dialog.get());
+    in->setFocus();
+    QTest::keyClick(in, Qt::Key_Return);
+    if (auto *list = dialog->findChild<QListWidget *>(QStringLiteral("List1")))
+        QVERIFY(list->currentItem() && list->currentItem()->isSelected());
+    QCOMPARE(dialog->result() == QDialog::Accepted, accepted);
+    QCOMPARE(dialog->isVisible(), !accepted);
+}
+
+QTEST_MAIN(TestDialogKeys)
+#include "tst_dialog_keys.moc"
