@@ -122,6 +122,8 @@ private slots:
     void headerChecks_data();
     void headerChecks();
     void headerCancelAndNulls();
+    void boxesTakeNoMoreThanTheirLimit_data();
+    void boxesTakeNoMoreThanTheirLimit();
 
     void presets_data();
     void presets();
@@ -548,6 +550,41 @@ void TestSections::headerCancelAndNulls()
 }
 
 // ---- Colour scheme --------------------------------------------------------------------------
+
+// Typed key by key, a header box takes 24 characters and a link name box 35.
+void TestSections::boxesTakeNoMoreThanTheirLimit_data()
+{
+    QTest::addColumn<bool>("header");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    const QString header24 = QStringLiteral("Abcdefghij Abcdefghij Ab");
+    const QString name35 = QStringLiteral("Abcdefghij Abcdefghij Abcdefghij Ab");
+    QTest::newRow("header at the limit") << true << header24 << header24;
+    QTest::newRow("header one past it") << true << header24 + "c" << header24;
+    QTest::newRow("link name at the limit") << false << name35 << name35;
+    QTest::newRow("link name one past it") << false << name35 + "c" << name35;
+}
+
+void TestSections::boxesTakeNoMoreThanTheirLimit()
+{
+    QFETCH(bool, header);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    Form23 headers(*m_host);
+    CurrentSectionTable = QStringLiteral("NewsLinks");
+    Form5 links;
+    QDialog *dialog = header ? static_cast<QDialog *>(&headers) : &links;
+    QLineEdit *box = header ? headers.Text[2] : links.Text1[2];
+    if (header)
+        headers.Form_Load();
+    else
+        links.Form_Load();
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    box->selectAll();
+    QTest::keyClicks(box, typed);
+    QCOMPARE(box->text(), shown);
+}
 
 void TestSections::presets_data()
 {
