@@ -1,9 +1,11 @@
 // Switching editions through the main window's edition list, as the user picks with the
 // mouse and the keyboard.
 
+#include "damaged_editions.h"
 #include "form1_support.h"
 #include "testhelper.h"
 
+#include "editions/form12_restore_edition.h"
 #include "platform/dialogs.h"
 #include "shared/database.h"
 #include "shared/globals.h"
@@ -13,6 +15,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace Form1Test;
@@ -53,6 +57,8 @@ private slots:
     void pickingAnotherEntrySwitches();
     void failedSwitchChangesNothing();
     void compactFromMenuReopensEdition();
+    void damagedEditionKeepsItsBackup_data();
+    void damagedEditionKeepsItsBackup();
 
 private:
     std::unique_ptr<TestProgramFolder> m_app;
@@ -125,6 +131,60 @@ void TestEditionSwitch::compactFromMenuReopensEdition()
     QVERIFY(DatabaseIsOpen());
     QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Topics")), topics);
     QCOMPARE(form->Combo2->currentText(), QStringLiteral("Programming"));
+}
+
+void TestEditionSwitch::damagedEditionKeepsItsBackup_data()
+{
+    QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("overwritten with text") << false << "";
+    QTest::newRow("one page overwritten") << true << "Sit";
+}
+
+// A damaged active edition never replaces its good backup: not at start-up, not on the
+// refresh after an edition command, not at exit; the user is told once.
+void TestEditionSwitch::damagedEditionKeepsItsBackup()
+{
+    QFETCH(bool, opens);
+    QFETCH(QString, damage);
+    const QString edition = m_app->file(QStringLiteral("Sample_Links.mdb"));
+    const QString backup = m_app->file(QStringLiteral("Backup/Sample_Links.mdb"));
+    QVERIFY(QDir().mkpath(m_app->file(QStringLiteral("Backup"))));
+    QVERIFY(QFile::copy(edition, backup));
+    QVERIFY(QFile::copy(m_app->file(QStringLiteral("untitled.mdb")), m_app->file(QStringLiteral("Backup/other.mdb"))));
+    const QByteArray good = m_app->readFile(QStringLiteral("Backup/Sample_Links.mdb"));
+    if (damage.isEmpty())
+        m_app->writeFile(QStringLiteral("Sample_Links.mdb"), "a few bytes of text");
+    else
+        QVERIFY(Damage::overwritePage(edition, Damage::middleLeaf(edition, damage)));
+
+    DialogScript::answer(vbOK);
+    Form1 *form = showMainWindow();
+    const QString told = QStringLiteral("The edition database Sample_Links.mdb is damaged: ")
+                         + (opens ? QStringLiteral("part of it cannot be read.") : QStringLiteral("it cannot be opened as an edition."))
+                         + QStringLiteral("\nIts backup ") + backup
+                         + QStringLiteral(" was kept as it was; the damaged file does not replace it.\nCompact / Repair "
+                                          "Topics Database in the Options menu recovers what can still be read, or make "
+                                          "another edition active and bring the backup back with Restore Edition.");
+    QCOMPARE(DialogScript::shown().size(), 1);
+    QCOMPARE(DialogScript::last().prompt, told);
+    QCOMPARE(m_app->readFile(QStringLiteral("Backup/Sample_Links.mdb")), good);
+
+    // Restore answered "No" refreshes the edition list, which loads the edition again.
+    OnModal<Form12> restore([](Form12 *dialog) {
+        QTreeWidget *list = dialog->ListView1;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(0)).center());
+        DialogScript::answer(vbNo);
+        QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    });
+    form->mnuRestoreEdition->trigger();
+    QVERIFY(restore.seen);
+    QCOMPARE(DialogScript::last().prompt, QStringLiteral("Are you sure you want to restore this Edition? "));
+    QCOMPARE(m_app->readFile(QStringLiteral("Backup/Sample_Links.mdb")), good);
+
+    closeMainWindow();
+    QCOMPARE(DialogScript::shown().size(), 2);
+    QCOMPARE(m_app->readFile(QStringLiteral("Backup/Sample_Links.mdb")), good);
 }
 
 QTEST_MAIN(TestEditionSwitch)

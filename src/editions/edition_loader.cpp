@@ -7,6 +7,7 @@
 #include "shared/fileroutines.h"
 #include "shared/globals.h"
 #include "shared/routines.h"
+#include "editions/scratch_connection.h"
 
 #include <QDir>
 #include <QFile>
@@ -147,8 +148,10 @@ QString EditionLoader::backupPathOf(const QFileInfo &source) const
     return m_folder + QLatin1String(kBackupFolder) + QLatin1Char('/') + source.fileName();
 }
 
-bool EditionLoader::backupEdition() const
+bool EditionLoader::backupEdition(bool *damaged) const
 {
+    if (damaged)
+        *damaged = false;
     QDir::setCurrent(m_folder);
     if (CurrentDatabaseFile.isEmpty())
         return false;
@@ -166,10 +169,35 @@ bool EditionLoader::backupEdition() const
         QFile::remove(partial);
         return false;
     }
+    // A damaged edition never takes the place of a good backup.
+    if (!IsEditionFile(partial) || !ScratchConnection(partial).intact(true)) {
+        QFile::remove(partial);
+        if (damaged)
+            *damaged = true;
+        return false;
+    }
     // rename() replaces the old backup in one step: it is either the old or the new copy.
     if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) != 0) {
         QFile::remove(partial);
         return false;
     }
     return true;
+}
+
+QString EditionLoader::damagedMessage(bool opens) const
+{
+    const QString backup = backupPath();
+    QString text = QStringLiteral("The edition database ") + CurrentDatabaseFile
+                   + (opens ? QStringLiteral(" is damaged: part of it cannot be read.")
+                            : QStringLiteral(" is damaged: it cannot be opened as an edition."));
+    const bool hasBackup = QFileInfo(backup).isFile();
+    if (hasBackup)
+        text += QStringLiteral("\nIts backup ") + QDir::toNativeSeparators(backup)
+                + QStringLiteral(" was kept as it was; the damaged file does not replace it.");
+    else
+        text += QStringLiteral("\nNo backup is made of a damaged edition.");
+    text += QStringLiteral("\nCompact / Repair Topics Database in the Options menu recovers what can still be read");
+    if (hasBackup)
+        text += QStringLiteral(", or make another edition active and bring the backup back with Restore Edition");
+    return text + QLatin1Char('.');
 }

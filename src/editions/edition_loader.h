@@ -72,10 +72,14 @@ public:
     int deletePageFiles() const;
 
     // Copies the active edition's database into the folder's Backup folder. The copy is
-    // made under a temporary name and replaces the previous backup only once it is
-    // whole; when anything fails the previous backup stays as it was. Answers whether a
-    // new backup was made.
-    bool backupEdition() const;
+    // made under a temporary name and replaces the previous backup only once it is whole
+    // and passes SQLite's quick check as an edition database; when anything fails the
+    // previous backup stays as it was. Answers whether a new backup was made; damaged,
+    // when given, tells whether it was refused because the edition is damaged.
+    bool backupEdition(bool *damaged = nullptr) const;
+    // What the user is told when the active edition's file is damaged (opens says
+    // whether it could still be opened): its backup, when there is one, was kept.
+    QString damagedMessage(bool opens) const;
     // The backup of the active edition ("" when there is no active edition).
     QString backupPath() const;
 

@@ -17,7 +17,7 @@ ScratchConnection::ScratchConnection(const QString &path)
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     m_open = QFileInfo(path).isFile() && db.open();
     if (!m_open)
-        m_error = db.lastError().text();
+        fail(db.lastError());
 }
 
 ScratchConnection::~ScratchConnection()
@@ -29,6 +29,11 @@ ScratchConnection::~ScratchConnection()
     QSqlDatabase::removeDatabase(m_name);
 }
 
+QSqlDatabase ScratchConnection::database() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
+
 bool ScratchConnection::exec(const QString &sql, const QVariantList &values)
 {
     if (!m_open)
@@ -36,7 +41,7 @@ bool ScratchConnection::exec(const QString &sql, const QVariantList &values)
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     if (BindAndExec(q, sql, values))
         return true;
-    m_error = q.lastError().text();
+    fail(q.lastError());
     return false;
 }
 
@@ -46,8 +51,20 @@ QVariant ScratchConnection::value(const QString &sql)
         return {};
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     if (!q.exec(sql) || !q.next()) {
-        m_error = q.lastError().text();
+        fail(q.lastError());
         return {};
     }
     return q.value(0);
+}
+
+bool ScratchConnection::intact(bool quick)
+{
+    return value(quick ? QStringLiteral("PRAGMA quick_check") : QStringLiteral("PRAGMA integrity_check")).toString()
+           == QLatin1String("ok");
+}
+
+void ScratchConnection::fail(const QSqlError &error)
+{
+    m_error = error.text();
+    m_code = error.nativeErrorCode().toInt() & 0xff;
 }

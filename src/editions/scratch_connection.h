@@ -3,6 +3,7 @@
 // exporting: opened when made, closed and removed when it goes.
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <QVariantList>
 
@@ -15,14 +16,23 @@ public:
     ScratchConnection &operator=(const ScratchConnection &) = delete;
 
     bool isOpen() const { return m_open; }
+    // The connection itself, for statements prepared once and run many times.
+    QSqlDatabase database() const;
     // Runs one statement; answers false (error says why) when it fails.
     bool exec(const QString &sql, const QVariantList &values = {});
     // The first column of the first row of a statement; invalid when it fails.
     QVariant value(const QString &sql);
     QString error() const { return m_error; }
+    // SQLite's primary result code of the last failure (0 when there was none).
+    int errorCode() const { return m_code; }
+    // True when SQLite's integrity check (its quicker form with quick) finds nothing wrong.
+    bool intact(bool quick = false);
 
 private:
+    void fail(const QSqlError &error);
+
     QString m_name;
     QString m_error;
+    int m_code = 0;
     bool m_open = false;
 };

@@ -158,12 +158,14 @@ public:
 
     // ---- The active edition -------------------------------------------------------------
     // Opens the edition that the edition list marks active and lists its Topics. Answers
-    // false when the main window had to close (no usable edition list).
+    // false when the main window had to close (no usable edition list) or the edition
+    // could not be opened.
     bool LoadDb();
     // Fills the edition list and selects the active edition, which makes it active again
     // (Combo6_Click).
     void PrepareEditions();
-    // Copies the active edition's database into the Backup folder.
+    // Copies the active edition's database into the Backup folder; a damaged edition is
+    // not copied, and the user is told so once.
     void BackupEdition();
     // The user's choice in the edition list (also raised by PrepareEditions). A switch to
     // an edition that cannot be opened is refused and changes nothing.
@@ -464,6 +466,7 @@ private:
     bool m_loadAborted = false;
     bool m_unloaded = false;
     QString m_lastOpenFailure;   // the edition that could not be opened last time
+    QString m_damageTold;        // the damaged edition the user was told of last
 
     // Category tree: a fill is running / another was asked for meanwhile; depth of nested
     // expand handlers; a mouse button is down in the tree.

@@ -5,10 +5,13 @@
 #include "editions/edition_loader.h"
 #include "platform/dialogs.h"
 #include "platform/webbrowser.h"
+#include "platform/programfolder.h"
+#include "shared/database.h"
 #include "shared/globals.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QSignalBlocker>
 
 bool Form1::LoadDb()
@@ -54,14 +57,20 @@ bool Form1::LoadDb()
     } else if (m_lastOpenFailure != CurrentDatabaseFile) {
         // Told once, not again for each of the loads that follow one choice.
         m_lastOpenFailure = CurrentDatabaseFile;
-        MsgBox(QStringLiteral("The edition database ") + CurrentDatabaseFile
-                   + QStringLiteral(" could not be opened. It is missing or is not an edition database."),
-               vbExclamation, QStringLiteral("Edition"));
+        if (QFileInfo(FindProgramFile(CurrentDatabaseFile)).isFile()) {
+            m_damageTold = CurrentDatabaseFile;
+            MsgBox(loader.damagedMessage(false), vbExclamation, QStringLiteral("Edition"));
+        } else {
+            MsgBox(QStringLiteral("The edition database ") + CurrentDatabaseFile
+                       + QStringLiteral(" could not be opened: the file is missing."),
+                   vbExclamation, QStringLiteral("Edition"));
+        }
     }
 
     setEditLinksEnabled(false);
     results->Navigate(QStringLiteral("about:blank"));
-    return true;
+    // An edition that did not open is neither backed up nor taken for the active one.
+    return DatabaseIsOpen();
 }
 
 void Form1::PrepareEditions()
@@ -127,5 +136,12 @@ void Form1::Combo6_Click()
 
 void Form1::BackupEdition()
 {
-    EditionLoader().backupEdition();
+    const EditionLoader loader;
+    bool damaged = false;
+    if (loader.backupEdition(&damaged)) {
+        m_damageTold.clear();
+    } else if (damaged && m_damageTold != CurrentDatabaseFile) {
+        m_damageTold = CurrentDatabaseFile;
+        MsgBox(loader.damagedMessage(DatabaseIsOpen()), vbExclamation, QStringLiteral("Edition"));
+    }
 }

@@ -85,7 +85,9 @@ void Form1::Form_Load()
     AccountPageReady = 0;
     EditionLoader().deletePageFiles();
 
-    if (!LoadDb())
+    // An edition that cannot be opened leaves the window usable: another edition can be
+    // chosen from its list.
+    if (!LoadDb() && m_loadAborted)
         return;
     mnuIntranet->setEnabled(false);
     mnutopicDelete->setEnabled(false);
