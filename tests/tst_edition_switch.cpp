@@ -57,6 +57,7 @@ private slots:
     void pickingAnotherEntrySwitches();
     void failedSwitchChangesNothing();
     void compactFromMenuReopensEdition();
+    void compactFromMenuRepairsDamagedEdition();
     void damagedEditionKeepsItsBackup_data();
     void damagedEditionKeepsItsBackup();
 
@@ -131,6 +132,30 @@ void TestEditionSwitch::compactFromMenuReopensEdition()
     QVERIFY(DatabaseIsOpen());
     QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Topics")), topics);
     QCOMPARE(form->Combo2->currentText(), QStringLiteral("Programming"));
+}
+
+void TestEditionSwitch::compactFromMenuRepairsDamagedEdition()
+{
+    const QString edition = m_app->file(QStringLiteral("Sample_Links.mdb"));
+    QVERIFY(Damage::overwritePage(edition, Damage::middleLeaf(edition, QStringLiteral("Sit"))));
+    DialogScript::answer(vbOK);
+    Form1 *form = showMainWindow();
+    QVERIFY(DialogScript::last().prompt.contains(QStringLiteral("is damaged: part of it cannot be read")));
+
+    DialogScript::answer(vbOK);
+    form->mnuCompact->trigger();
+    const QString told = DialogScript::last().prompt;
+    QVERIFY2(told.startsWith(QStringLiteral("The edition database Sample_Links.mdb was damaged. Every row that could "
+                                            "still be read was recovered")), qPrintable(told));
+    QVERIFY(told.contains(QStringLiteral("\n  Topics: ")));
+    QVERIFY(told.contains(QStringLiteral("\nSome rows of these tables could not be read and are lost: Sit.\n")));
+    QCOMPARE(QDir(m_app->file(QStringLiteral("Backup"))).entryList({QStringLiteral("Sample_Links.mdb.damaged-*")}).size(), 1);
+    QVERIFY(DatabaseIsOpen());
+    QVERIFY(comboItems(form->Combo1).contains(QStringLiteral("Computing")));
+    // The repaired edition is sound: it is backed up again.
+    closeMainWindow();
+    QVERIFY(IsEditionFile(m_app->file(QStringLiteral("Backup/Sample_Links.mdb"))));
+    QCOMPARE(EditionSnapshot(m_app->file(QStringLiteral("Backup/Sample_Links.mdb"))), EditionSnapshot(edition));
 }
 
 void TestEditionSwitch::damagedEditionKeepsItsBackup_data()

@@ -2,11 +2,13 @@
 // earlier file stays, and the caller hears of it. A file size limit stands in for the
 // full disk: past it a write fails as it does with no space left.
 
+#include "damaged_editions.h"
 #include "testhelper.h"
 
 #include "local_web_server.h"
 
 #include "editions/c_download.h"
+#include "editions/edition_compact.h"
 #include "editions/edition_loader.h"
 #include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
@@ -58,6 +60,8 @@ private slots:
     void writersKeepTheEarlierFile();
     void pageIsNotMadeFromAnEarlierFile();
     void downloadSaysTheFileIsIncomplete();
+    void compactionSaysTheDiskIsFull_data();
+    void compactionSaysTheDiskIsFull();
 
 private:
     std::unique_ptr<TestProgramFolder> m_folder;
@@ -199,6 +203,36 @@ void TestFullDisk::downloadSaysTheFileIsIncomplete()
     }
     QVERIFY(!down.Completed());
     QVERIFY(down.ErrorText().contains("a.zip could not be written"));
+}
+
+void TestFullDisk::compactionSaysTheDiskIsFull_data()
+{
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("compaction") << false << "The Database could not be compacted: the disk is full.\nIt stays as it was.";
+    QTest::newRow("repair") << true << "The damaged Database could not be repaired: the disk is full.\nIt stays as it was.";
+}
+
+void TestFullDisk::compactionSaysTheDiskIsFull()
+{
+    QFETCH(bool, damaged);
+    QFETCH(QString, message);
+    const QString path = m_folder->file("Sample_Links.mdb");
+    if (damaged)
+        QVERIFY(Damage::overwritePage(path, Damage::middleLeaf(path, "Sit")));
+    const QByteArray before = m_folder->readFile("Sample_Links.mdb");
+    const QStringList files = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
+    EditionCompaction compaction(path, m_folder->file("untitled.mdb"), m_folder->file("Backup"));
+    EditionCompaction::Result result = EditionCompaction::Result::Compacted;
+    {
+        DiskFull full;
+        result = compaction.run();
+    }
+    QCOMPARE(result, EditionCompaction::Result::Failed);
+    QCOMPARE(compaction.message(), message);
+    QCOMPARE(m_folder->readFile("Sample_Links.mdb"), before);
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), files);
+    QVERIFY(!QFileInfo::exists(m_folder->file("Backup")));
 }
 
 QTEST_MAIN(TestFullDisk)

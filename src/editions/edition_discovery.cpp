@@ -65,6 +65,17 @@ bool RebuildEditionList(const QString &folder, QStringList *unlisted)
     return EditionList::write(listPath, lines);
 }
 
+int RemoveScratchFiles(const QString &folder)
+{
+    int removed = 0;
+    const QDir dir(folder);
+    const QStringList names = dir.entryList({QStringLiteral("*.part"), QStringLiteral("*.part-journal")},
+                                            QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names)
+        removed += QFile::remove(dir.filePath(name)) ? 1 : 0;
+    return removed;
+}
+
 QString UnlistedEditionsMessage(const QStringList &unlisted)
 {
     QStringList quoted;

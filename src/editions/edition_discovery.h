@@ -16,5 +16,10 @@
 // be written (the old one is then untouched).
 bool RebuildEditionList(const QString &folder, QStringList *unlisted = nullptr);
 
+// Removes the scratch files an interrupted command of the program may have left in folder
+// (not in its sub-folders): every file whose name ends in ".part", with its journal
+// ("-journal" added). Answers how many went.
+int RemoveScratchFiles(const QString &folder);
+
 // The message that names the files RebuildEditionList left out.
 QString UnlistedEditionsMessage(const QStringList &unlisted);

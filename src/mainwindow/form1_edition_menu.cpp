@@ -7,6 +7,7 @@
 #include "editions/edition_create.h"
 #include "editions/edition_host.h"
 #include "editions/edition_list.h"
+#include "editions/edition_loader.h"
 #include "editions/form12_restore_edition.h"
 #include "editions/form15_delete_edition.h"
 #include "editions/form24_rename_edition.h"
@@ -97,19 +98,21 @@ void Form1::mnuRestoreEdition_Click()
 
 void Form1::mnuCompact_Click()
 {
-    const QString title = QStringLiteral("Compact/Repair Database");
     // The file is replaced only while no connection is open on it.
     CloseDatabase();
-    const QString source = FindProgramFile(CurrentDatabaseFile);
-    QString error;
-    const bool done = !CurrentDatabaseFile.isEmpty()
-                      && CompactDatabaseInPlace(source, ProgramFolder() + QStringLiteral("topics2.mdb"), &error);
+    EditionCompaction compaction(FindProgramFile(CurrentDatabaseFile), FindProgramFile(QStringLiteral("untitled.mdb")),
+                                 ProgramFolder() + QStringLiteral("Backup"));
+    const EditionCompaction::Result result = CurrentDatabaseFile.isEmpty() ? EditionCompaction::Result::Failed
+                                                                           : compaction.run();
     CloseDatabase();
     OpenDatabase(CurrentDatabaseFile);
-    if (done)
-        MsgBox(QStringLiteral("The Database has been successfully compacted and/or repaired."), vbInformation, title);
-    else
-        MsgBox(QStringLiteral("The Database could not be compacted: ") + error
-                   + QStringLiteral("\nIt stays as it was."),
-               vbExclamation, title);
+    if (result == EditionCompaction::Result::Repaired) {
+        // Rows may be gone: the Topic list and the pages are made afresh from what is left.
+        EditionLoader().deletePageFiles();
+        LoadDb();
+    }
+    const QString message = CurrentDatabaseFile.isEmpty() ? QStringLiteral("There is no active edition to compact.")
+                                                          : compaction.message();
+    MsgBox(message, result == EditionCompaction::Result::Compacted ? vbInformation : vbExclamation,
+           QStringLiteral("Compact/Repair Database"));
 }

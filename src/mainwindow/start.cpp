@@ -80,6 +80,7 @@ bool Start::CheckIE()
 void Start::LoadDbFiles()
 {
     QStringList unlisted;
+    RemoveScratchFiles(ProgramFolder());
     RebuildEditionList(ProgramFolder(), &unlisted);
     if (!unlisted.isEmpty())
         MsgBox(UnlistedEditionsMessage(unlisted), vbExclamation, QStringLiteral("Edition List"));
