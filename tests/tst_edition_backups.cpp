@@ -61,6 +61,8 @@ private slots:
     void restoreRefusesTheOpenEditionsFile();
     void restoreAppendsUnlistedEdition();
     void overwriteCancelChangesNothing();
+    void restoreWritesTheListedFileOnly_data();
+    void restoreWritesTheListedFileOnly();
     void deleteBackup();
     void compactKeepsRowsAndShrinks();
     void exportCopiesWithoutLogins();
@@ -158,14 +160,67 @@ void TestEditionBackups::overwriteCancelChangesNothing()
     QCOMPARE(m_app->readFile(QStringLiteral("Health_And_Fitness.mdb")), QByteArray("current"));
     QVERIFY(form.isVisible());
 
-    // OK replaces that file, under the lower-case name, and adds no line.
+    // OK replaces the file the edition's line names, in its own letter case, and adds no
+    // line.
     DialogScript::answer(vbYes);
     DialogScript::answer(vbOK);
     DialogScript::answer(vbOK);
     QTest::mouseClick(form.Command1, Qt::LeftButton);
-    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("Health_And_Fitness.mdb"))));
-    QVERIFY(IsEditionFile(m_app->file(QStringLiteral("health_and_fitness.mdb"))));
+    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("health_and_fitness.mdb"))));
+    QVERIFY(IsEditionFile(m_app->file(QStringLiteral("Health_And_Fitness.mdb"))));
     QCOMPARE(EditionList::readLines(m_app->file(QStringLiteral("dbnames.txt"))).size(), 2);
+}
+
+void TestEditionBackups::restoreWritesTheListedFileOnly_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QString>("backup");
+    QTest::addColumn<QString>("restored");   // "" when refused
+    QTest::addColumn<QStringList>("untouched");
+
+    // The edition Untitled.mdb beside the template untitled.mdb, and the list naming it.
+    QTest::newRow("listed beside the template") << QByteArray("*Sample_Links.mdb,My Links\r\nUntitled.mdb,Untitled\r\n")
+                                                << "Untitled.mdb" << "Untitled.mdb"
+                                                << QStringList{"untitled.mdb", "dbnames.txt"};
+    QTest::newRow("listed in another case") << QByteArray("*Sample_Links.mdb,My Links\r\nuntitled.MDB,Untitled\r\n")
+                                            << "Untitled.mdb" << "untitled.MDB" << QStringList{"untitled.mdb"};
+    QTest::newRow("unlisted template name") << QByteArray("*Sample_Links.mdb,My Links\r\n") << "UNTITLED.mdb" << ""
+                                            << QStringList{"untitled.mdb", "dbnames.txt"};
+}
+
+void TestEditionBackups::restoreWritesTheListedFileOnly()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QString, backup);
+    QFETCH(QString, restored);
+    QFETCH(QStringList, untouched);
+    QFile::remove(m_app->file(QStringLiteral("Backup/health_and_fitness.mdb")));
+    QFile::copy(m_app->file(QStringLiteral("Sample_Links.mdb")), m_app->file(QStringLiteral("Backup/") + backup));
+    m_app->writeFile(QStringLiteral("dbnames.txt"), list);
+    if (!restored.isEmpty())
+        m_app->writeFile(restored, "the edition before");
+    QList<QByteArray> before;
+    for (const QString &file : untouched)
+        before.append(m_app->readFile(file));
+
+    Form12 form(m_host);
+    form.Form_Load();
+    form.show();
+    clickItem(form.ListView1, 1);
+    for (const int answer : restored.isEmpty() ? QList<int>{vbOK} : QList<int>{vbYes, vbOK, vbOK})
+        DialogScript::answer(answer);
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    if (restored.isEmpty()) {
+        QCOMPARE(DialogScript::last().prompt,
+                 QStringLiteral("The backup UNTITLED.mdb has the name of the template untitled.mdb that every new "
+                                "edition is made from, so it cannot be restored."));
+    } else {
+        QCOMPARE(DialogScript::last().prompt, QStringLiteral("Your Edition has been successfuly restored."));
+        QCOMPARE(m_app->readFile(restored), m_app->readFile(QStringLiteral("Backup/") + backup));
+    }
+    for (int i = 0; i < untouched.size(); ++i)
+        QCOMPARE(m_app->readFile(untouched.at(i)), before.at(i));
+    QCOMPARE(m_app->readFile(QStringLiteral("dbnames.txt")), list);
 }
 
 void TestEditionBackups::deleteBackup()

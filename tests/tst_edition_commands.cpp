@@ -5,6 +5,8 @@
 
 #include "editions/edition_commands.h"
 #include "editions/edition_create.h"
+#include "editions/edition_export.h"
+#include "editions/edition_restore.h"
 #include "editions/edition_host.h"
 #include "editions/edition_list.h"
 #include "editions/form15_delete_edition.h"
@@ -23,6 +25,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <functional>
+#include <sys/stat.h>
+
 namespace {
 
 class TestHost : public EditionHost
@@ -38,6 +43,17 @@ public:
 void clickRow(QListWidget *list, int row)
 {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+int modeOf(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+}
+
+void setMode(const QString &path, int mode)
+{
+    QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(mode)) == 0);
 }
 
 QStringList listedFiles(const TestProgramFolder &app)
@@ -68,6 +84,10 @@ private slots:
     void renameRefusals();
     void copyTypedNameAndRefusals();
     void failedListWriteUndoesFileWork();
+    void filesKeepTheirMode_data();
+    void nameChecks_data();
+    void nameChecks();
+    void filesKeepTheirMode();
 
 private:
     std::unique_ptr<TestProgramFolder> m_app;
@@ -303,6 +323,141 @@ void TestEditionCommands::failedListWriteUndoesFileWork()
         QVERIFY2(!s.prompt.contains(QStringLiteral("success")), qPrintable(s.prompt));
     QCOMPARE(m_app->readFile(QStringLiteral("dbnames.txt")), list);
     QCOMPARE(QDir(m_app->path()).entryList({QStringLiteral("*.mdb")}, QDir::Files), before);
+}
+
+using Step = std::function<void(TestProgramFolder &, TestHost &)>;
+
+void TestEditionCommands::filesKeepTheirMode_data()
+{
+    QTest::addColumn<Step>("step");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("mode");
+
+    QTest::newRow("create from a private template") << Step([](TestProgramFolder &app, TestHost &host) {
+        setMode(app.file("untitled.mdb"), 0600);
+        DialogScript::input("Private");
+        DialogScript::answer(vbOK);
+        EditionCreator(&host).createEdition();
+    }) << "Private.mdb" << 0600;
+    QTest::newRow("copy") << Step([](TestProgramFolder &app, TestHost &host) {
+        setMode(app.file("garden.mdb"), 0640);
+        DialogScript::answer(vbOK);
+        EditionCommands(&host).copyEdition(2, "Spare");
+    }) << "spare.mdb" << 0640;
+    QTest::newRow("list rewrite") << Step([](TestProgramFolder &app, TestHost &host) {
+        setMode(app.file("dbnames.txt"), 0600);
+        QVERIFY(EditionCommands(&host).goTo(2));
+    }) << "dbnames.txt" << 0600;
+    QTest::newRow("restore over a private edition") << Step([](TestProgramFolder &app, TestHost &host) {
+        QDir().mkpath(app.file("Backup"));
+        QFile::copy(app.file("Sample_Links.mdb"), app.file("Backup/garden.mdb"));
+        setMode(app.file("Backup/garden.mdb"), 0644);
+        setMode(app.file("garden.mdb"), 0600);
+        for (const int answer : {vbYes, vbOK, vbOK})
+            DialogScript::answer(answer);
+        const EditionRestore restore(&host);
+        const QList<BackupEntry> backups = restore.backups();
+        restore.restore(&backups.first());
+        QCOMPARE(app.readFile("garden.mdb"), app.readFile("Sample_Links.mdb"));
+    }) << "garden.mdb" << 0600;
+    QTest::newRow("export") << Step([](TestProgramFolder &app, TestHost &) {
+        setMode(app.file("garden.mdb"), 0640);
+        DialogScript::answer(vbOK);
+        QVERIFY(EditionExport().exportEdition(EditionEntry{"garden.mdb", "Garden"}, "Garden"));
+    }) << "export/garden.mdb" << 0640;
+}
+
+void TestEditionCommands::filesKeepTheirMode()
+{
+    QFETCH(Step, step);
+    QFETCH(QString, file);
+    QFETCH(int, mode);
+    step(*m_app, m_host);
+    QCOMPARE(QString::number(modeOf(m_app->file(file)), 8), QString::number(mode, 8));
+}
+
+void TestEditionCommands::nameChecks_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("refusal");   // "" when the name is taken
+    QTest::addColumn<QString>("line");      // the new edition's line when it is taken
+
+    const QString again = QStringLiteral("\n\nPlease select an alternate name.");
+    const QString plain = QStringLiteral("Only alphabetical or numeric characters are allowed in an Edition Name.\n\n"
+                                         "Please amend your Edition Name.");
+    const QString holds = QStringLiteral("An Edition Name cannot hold \"/\", \"\\\", \",\" or a control character.") + again;
+    const QString dots = QStringLiteral("An Edition Name cannot be \".\" or \"..\".") + again;
+    const QString star = QStringLiteral("An Edition Name cannot begin with \"*\": the edition list marks the active "
+                                        "edition so.") + again;
+    const QString tooLong = QStringLiteral("This Edition Name is too long to be the name of a file.\n\n"
+                                           "Please select a shorter name.");
+    const auto templ = [&again](const QString &name) {
+        return QStringLiteral("The name '") + name
+               + QStringLiteral("' belongs to the template untitled.mdb that every new edition is made from.") + again;
+    };
+    // The longest name whose file, with the scratch ending ".part", a file name can hold.
+    const QString longest(246, QLatin1Char('a'));
+    const QString longestLine = longest + QStringLiteral(".mdb,A") + QString(245, QLatin1Char('a'));
+
+    // Create takes letters, digits, blanks and parentheses only.
+    for (const char c : QByteArray("!\"#$%&'*+,-./:;<=>?@[\\]^_`{|}~\t"))
+        QTest::addRow("create a%cb", c) << "create" << QStringLiteral("a%1b").arg(QLatin1Char(c)) << plain << "";
+    QTest::newRow("create non-ASCII") << "create" << "\u00e9t\u00e9" << plain << "";
+    QTest::newRow("create template") << "create" << "Untitled" << templ("Untitled") << "";
+    QTest::newRow("create template upper") << "create" << "UNTITLED" << templ("UNTITLED") << "";
+    QTest::newRow("create too long") << "create" << longest + "a" << tooLong << "";
+    QTest::newRow("create longest") << "create" << longest << "" << "*" + longest + ".mdb," + longest;
+    QTest::newRow("create beside template") << "create" << "Untitled (2)" << "" << "*Untitled_(2).mdb,Untitled (2)";
+
+    for (const QString &command : {QStringLiteral("rename"), QStringLiteral("copy")}) {
+        const auto row = [&command](const char *what) { return qPrintable(command + QLatin1Char(' ') + QLatin1String(what)); };
+        const QList<std::pair<const char *, const char *>> held = {
+            {"slash", "a/b"}, {"backslash", "a\\b"}, {"comma", "a,b"}, {"tab", "a\tb"}, {"control", "a\x01"},
+            {"delete", "a\x7f"}};
+        for (const auto &[what, name] : held)
+            QTest::newRow(row(what)) << command << QString::fromLatin1(name) << holds << "";
+        QTest::newRow(row("dot")) << command << "." << dots << "";
+        QTest::newRow(row("dot dot")) << command << ".." << dots << "";
+        QTest::newRow(row("leading star")) << command << "*ab" << star << "";
+        QTest::newRow(row("too long")) << command << longest + "a" << tooLong << "";
+        QTest::newRow(row("template")) << command << "untitled" << templ("untitled") << "";
+        // Their neighbours that the list line and the file system carry.
+        QTest::newRow(row("inner star")) << command << "a*b" << "" << "a*b.mdb,A*b";
+        QTest::newRow(row("question marks")) << command << "?a?" << "" << "?a?.mdb,?a?";
+        QTest::newRow(row("three dots")) << command << "..." << "" << "....mdb,...";
+        QTest::newRow(row("longest")) << command << longest << "" << longestLine;
+        QTest::newRow(row("beside template")) << command << "untitled two" << "" << "untitled_two.mdb,Untitled Two";
+    }
+}
+
+void TestEditionCommands::nameChecks()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, name);
+    QFETCH(QString, refusal);
+    QFETCH(QString, line);
+    const QByteArray list = m_app->readFile(QStringLiteral("dbnames.txt"));
+    const QStringList files = QDir(m_app->path()).entryList(QDir::Files);
+    const EditionCommands commands(&m_host);
+    if (command != QLatin1String("copy"))
+        DialogScript::input(name);
+    DialogScript::answer(vbOK);
+    if (command == QLatin1String("create"))
+        EditionCreator(&m_host).createEdition();
+    else if (command == QLatin1String("rename"))
+        commands.renameEdition(2, QStringLiteral("Garden"), QStringLiteral("Sample Links"));
+    else
+        commands.copyEdition(2, name);
+    if (refusal.isEmpty()) {
+        QVERIFY2(DialogScript::last().prompt.contains(QStringLiteral("successfully")), qPrintable(DialogScript::last().prompt));
+        QVERIFY(EditionList::readLines(m_app->file(QStringLiteral("dbnames.txt"))).contains(line));
+    } else {
+        QCOMPARE(DialogScript::last().prompt, refusal);
+        QCOMPARE(m_app->readFile(QStringLiteral("dbnames.txt")), list);
+        QCOMPARE(QDir(m_app->path()).entryList(QDir::Files), files);
+    }
+    QVERIFY(QDir(m_app->file(QStringLiteral("temp"))).isEmpty());
 }
 
 QTEST_MAIN(TestEditionCommands)

@@ -4,6 +4,8 @@
 
 #include "editions/edition_discovery.h"
 #include "editions/edition_list.h"
+#include "editions/edition_loader.h"
+#include "shared/globals.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,6 +21,7 @@ private slots:
     void moveMarkTouchesNothingElse();
     void appendAndQueries();
     void failedWriteKeepsList();
+    void olderListLinesKeepTheirBytes();
     void rebuildListsEveryFile();
     void rebuildActivatesAnEditionThatOpens();
 };
@@ -36,6 +39,19 @@ void TestEditionList::parseLine_data()
     QTest::newRow("only a star") << "*" << "" << "" << true;
     QTest::newRow("no comma") << "Name only" << "" << "Name only" << false;
     QTest::newRow("blank before star") << " *a.mdb,A" << "*a.mdb" << "A" << false;
+    // A "*" and a "," in every place of a line.
+    QTest::newRow("star first") << "*a.mdb,A" << "a.mdb" << "A" << true;
+    QTest::newRow("two stars first") << "**a.mdb,A" << "*a.mdb" << "A" << true;
+    QTest::newRow("star before comma") << "a*.mdb*,A" << "a*.mdb*" << "A" << false;
+    QTest::newRow("star after comma") << "a.mdb,*A" << "a.mdb" << "*A" << false;
+    QTest::newRow("star last") << "a.mdb,A*" << "a.mdb" << "A*" << false;
+    QTest::newRow("only a star and comma") << "*," << "" << "" << true;
+    QTest::newRow("comma first") << ",A" << "" << "A" << false;
+    QTest::newRow("comma after star") << "*,A" << "" << "A" << true;
+    QTest::newRow("two commas") << "a.mdb,,A" << "a.mdb" << ",A" << false;
+    QTest::newRow("comma last") << "a.mdb," << "a.mdb" << "" << false;
+    QTest::newRow("comma and star in name") << "a.mdb,B, *C*,D" << "a.mdb" << "B, *C*,D" << false;
+    QTest::newRow("blanks around file") << "*  a b.mdb ,A" << "a b.mdb" << "A" << true;
 }
 
 void TestEditionList::parseLine()
@@ -103,6 +119,27 @@ void TestEditionList::failedWriteKeepsList()
     QVERIFY(!EditionList::write(path, {"b.mdb,B"}));
     QVERIFY(!EditionList::append(path, {"b.mdb", "B", false}));
     QCOMPARE(EditionList::readLines(path), QStringList{"*a.mdb,A"});
+}
+
+void TestEditionList::olderListLinesKeepTheirBytes()
+{
+    TestProgramFolder app;
+    app.makeEdition(QStringLiteral("W\u00fcrzburg.mdb"));
+    // A line in Windows-1252, a line in UTF-8 beginning with U+FEFF, and an empty line.
+    app.writeFile(QStringLiteral("dbnames.txt"),
+                  "*Sample_Links.mdb,Sample Links\r\nW\xfcrzburg.mdb,W\xfcrzburg \x80\r\n\xef\xbb\xbf"
+                  "b.mdb,B\r\n\r\n");
+    const QList<EditionEntry> read = EditionList::read(app.file(QStringLiteral("dbnames.txt")));
+    QCOMPARE(read.at(1), (EditionEntry{QStringLiteral("W\u00fcrzburg.mdb"), QStringLiteral("W\u00fcrzburg \u20ac"), false}));
+    QCOMPARE(read.at(2).file, QStringLiteral("\ufeffb.mdb"));
+
+    // The mark moved onto the older line and an edition appended: every other byte stays.
+    QVERIFY(EditionLoader(app.path()).makeActive(1));
+    QVERIFY(EditionList::append(app.file(QStringLiteral("dbnames.txt")), {QStringLiteral("\u00e9t\u00e9.mdb"), QStringLiteral("\u00c9t\u00e9"), false}));
+    QCOMPARE(app.readFile(QStringLiteral("dbnames.txt")),
+             QByteArray("Sample_Links.mdb,Sample Links\r\n*W\xfcrzburg.mdb,W\xfcrzburg \x80\r\n\xef\xbb\xbf"
+                        "b.mdb,B\r\n\r\n\xc3\xa9t\xc3\xa9.mdb,\xc3\x89t\xc3\xa9\r\n"));
+    QCOMPARE(CurrentDatabaseFile, QStringLiteral("W\u00fcrzburg.mdb"));
 }
 
 void TestEditionList::rebuildListsEveryFile()

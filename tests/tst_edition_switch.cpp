@@ -5,7 +5,11 @@
 #include "form1_support.h"
 #include "testhelper.h"
 
+#include "editions/edition_list.h"
 #include "editions/form12_restore_edition.h"
+#include "editions/form15_delete_edition.h"
+#include "editions/form24_rename_edition.h"
+#include "editions/form34_copy_edition.h"
 #include "platform/dialogs.h"
 #include "shared/database.h"
 #include "shared/globals.h"
@@ -15,6 +19,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -40,6 +48,33 @@ void clickEntry(QComboBox *combo, int row)
     QTRY_VERIFY((QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at), !view->isVisible()));
 }
 
+// The item of the main window's "&Edition" menu that shows text.
+QAction *editionMenuItem(Form1 *form, const QString &text)
+{
+    const QList<QAction *> bar = form->menuBar()->actions();
+    for (const QAction *menu : bar)
+        if (menu->text() == QLatin1String("&Edition") && menu->menu())
+            for (QAction *item : menu->menu()->actions())
+                if (item->text() == text)
+                    return item;
+    return nullptr;
+}
+
+// The user picking the entry text of an edition dialog's list with the keyboard.
+void pickEntry(QListWidget *list, const QString &text)
+{
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Home);
+    for (int i = 0; i < list->count() && list->currentItem()->text() != text; ++i)
+        QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->selectedItems().value(0) ? list->selectedItems().value(0)->text() : QString(), text);
+}
+
+QStringList listLines(const TestProgramFolder &app)
+{
+    return EditionList::readLines(app.file(QStringLiteral("dbnames.txt")));
+}
+
 } // namespace
 
 class TestEditionSwitch : public WindowTestCase
@@ -60,6 +95,7 @@ private slots:
     void compactFromMenuRepairsDamagedEdition();
     void damagedEditionKeepsItsBackup_data();
     void damagedEditionKeepsItsBackup();
+    void editionMenuItemsRunTheirCommands();
 
 private:
     std::unique_ptr<TestProgramFolder> m_app;
@@ -210,6 +246,79 @@ void TestEditionSwitch::damagedEditionKeepsItsBackup()
     closeMainWindow();
     QCOMPARE(DialogScript::shown().size(), 2);
     QCOMPARE(m_app->readFile(QStringLiteral("Backup/Sample_Links.mdb")), good);
+}
+
+void TestEditionSwitch::editionMenuItemsRunTheirCommands()
+{
+    m_app->makeEdition(QStringLiteral("garden.mdb"));
+    m_app->writeFile(QStringLiteral("dbnames.txt"), "*Sample_Links.mdb,Sample Links\r\ngarden.mdb,Garden\r\n");
+    QDir().mkpath(m_app->file(QStringLiteral("Backup")));
+    QVERIFY(QFile::copy(m_app->file(QStringLiteral("Sample_Links.mdb")), m_app->file(QStringLiteral("Backup/garden.mdb"))));
+    Form1 *form = showMainWindow();
+
+    // Create: the template's own name is refused, another name made and made active.
+    DialogScript::input(QStringLiteral("Untitled"));
+    DialogScript::answer(vbOK);
+    editionMenuItem(form, QStringLiteral("&Create Edition"))->trigger();
+    QCOMPARE(DialogScript::last().prompt,
+             QStringLiteral("The name 'Untitled' belongs to the template untitled.mdb that every new edition is made "
+                            "from.\n\nPlease select an alternate name."));
+    DialogScript::input(QStringLiteral("Fresh"));
+    DialogScript::answer(vbOK);
+    editionMenuItem(form, QStringLiteral("&Create Edition"))->trigger();
+    QCOMPARE(listLines(*m_app).last(), QStringLiteral("*Fresh.mdb,Fresh"));
+    QCOMPARE(form->Combo6->currentText(), QStringLiteral("Fresh"));
+
+    // Copy: a name with "*" typed into the box.
+    OnModal<Form34> copy([](Form34 *dialog) {
+        pickEntry(dialog->List1, QStringLiteral("Garden"));
+        QTest::keyClicks(dialog->Text2, QStringLiteral("Garden*2"));
+        DialogScript::answer(vbOK);
+        QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    });
+    editionMenuItem(form, QStringLiteral("Co&py Edition"))->trigger();
+    QVERIFY(copy.seen);
+    QCOMPARE(listLines(*m_app).last(), QStringLiteral("garden*2.mdb,Garden*2"));
+    QCOMPARE(m_app->readFile(QStringLiteral("garden*2.mdb")), m_app->readFile(QStringLiteral("garden.mdb")));
+
+    // Rename the copy to a name with "?".
+    OnModal<Form24> rename([](Form24 *dialog) {
+        pickEntry(dialog->List1, QStringLiteral("Garden*2"));
+        DialogScript::input(QStringLiteral("roses?"));
+        DialogScript::answer(vbOK);
+        QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    });
+    editionMenuItem(form, QStringLiteral("&Rename Edition"))->trigger();
+    QVERIFY(rename.seen);
+    QCOMPARE(listLines(*m_app).last(), QStringLiteral("roses?.mdb,Roses?"));
+    QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("roses?.mdb"))));
+
+    // Delete it.
+    OnModal<Form15> remove([](Form15 *dialog) {
+        pickEntry(dialog->List1, QStringLiteral("Roses?"));
+        DialogScript::answer(vbYes);
+        DialogScript::answer(vbOK);
+        QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    });
+    editionMenuItem(form, QStringLiteral("&Delete Edition"))->trigger();
+    QVERIFY(remove.seen);
+    QCOMPARE(listLines(*m_app), (QStringList{"Sample_Links.mdb,Sample Links", "garden.mdb,Garden", "*Fresh.mdb,Fresh"}));
+    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("roses?.mdb"))));
+
+    // Restore the garden edition from its backup.
+    OnModal<Form12> restore([](Form12 *dialog) {
+        dialog->ListView1->setFocus();
+        QTest::keyClick(dialog->ListView1, Qt::Key_Home);
+        while (dialog->ListView1->currentItem()->text(0) != QLatin1String("Garden"))
+            QTest::keyClick(dialog->ListView1, Qt::Key_Down);
+        for (const int answer : {vbYes, vbOK, vbOK})
+            DialogScript::answer(answer);
+        QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    });
+    editionMenuItem(form, QStringLiteral("Re&store Edition"))->trigger();
+    QVERIFY(restore.seen);
+    QCOMPARE(DialogScript::last().prompt, QStringLiteral("Your Edition has been successfuly restored."));
+    QCOMPARE(m_app->readFile(QStringLiteral("garden.mdb")), m_app->readFile(QStringLiteral("Backup/garden.mdb")));
 }
 
 QTEST_MAIN(TestEditionSwitch)

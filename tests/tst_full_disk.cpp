@@ -9,6 +9,8 @@
 
 #include "editions/c_download.h"
 #include "editions/edition_compact.h"
+#include "editions/edition_export.h"
+#include "editions/edition_list.h"
 #include "editions/edition_loader.h"
 #include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
@@ -85,6 +87,13 @@ void TestFullDisk::writersKeepTheEarlierFile_data()
     const QString text(100, QLatin1Char('x'));
     QTest::newRow("edition list") << "dbnames.txt" << Writer([](TestProgramFolder &) {
         return EditionLoader().makeActive(1);
+    });
+    QTest::newRow("edition list appended") << "dbnames.txt" << Writer([](TestProgramFolder &f) {
+        return EditionList::append(f.file("dbnames.txt"), {"c.mdb", "C", false});
+    });
+    QTest::newRow("export") << "export/pages.mdb" << Writer([](TestProgramFolder &) {
+        DialogScript::answer(vbOK);
+        return EditionExport().exportEdition({"pages.mdb", "Pages", false}, "Pages");
     });
     QTest::newRow("descriptor") << "Links.ddb" << Writer([](TestProgramFolder &f) {
         return WriteEditionDescriptor(f.path(), "Links", "Links.mdb", "My_Links");

@@ -5,6 +5,7 @@
 #include "editions/edition_loader.h"
 #include "pages/page_cache.h"
 #include "platform/dialogs.h"
+#include "platform/kill_point.h"
 #include "platform/programfolder.h"
 #include "shared/fileroutines.h"
 #include "shared/globals.h"
@@ -131,6 +132,7 @@ EditionCommands::After EditionCommands::deleteEdition(int index, const QString &
                            + entry.file + QStringLiteral(" could not be deleted."),
                        vbExclamation, DeleteTitle);
             } else {
+                KillPoint("file-deleted");
                 MsgBox(QStringLiteral("You have successfully deleted the edition '") + name + QStringLiteral("'."),
                        vbOKOnly, DeleteTitle);
             }
@@ -162,11 +164,11 @@ EditionCommands::After EditionCommands::renameEdition(int index, const QString &
         MsgBox(QStringLiteral("Please enter your new Edition Name"), vbOKOnly, RenameTitle);
         return After::StayOpen;
     }
-    if (!IsSafeEditionName(newName)) {
-        MsgBox(UnsafeEditionNameMessage(), vbOKOnly, RenameTitle);
+    const QString newFile = EditionFileName(newName, true);
+    if (const QString problem = EditionNameProblem(newName, newFile); !problem.isEmpty()) {
+        MsgBox(problem, vbOKOnly, RenameTitle);
         return After::StayOpen;
     }
-    const QString newFile = EditionFileName(newName, true);
     // A name is taken when some line's file begins with the new file, or when a file of
     // that name lies in the folder without being listed.
     bool taken = !ExistingFileNoCase(m_folder, newFile).isEmpty();
@@ -187,6 +189,7 @@ EditionCommands::After EditionCommands::renameEdition(int index, const QString &
                vbExclamation, RenameTitle);
         return After::StayOpen;
     }
+    KillPoint("file-renamed");
     const QString line = EditionList::formatLine(EditionEntry{newFile, ProperCase(newName)});
     if (!rewriteEntry(index, &line)) {
         QFile::rename(m_folder + newFile, oldPath);
@@ -213,11 +216,11 @@ EditionCommands::After EditionCommands::copyEdition(int index, const QString &co
         MsgBox(QStringLiteral("Please enter a Copy Edition Name."), vbOKOnly, nameError);
         return After::StayOpen;
     }
-    if (!IsSafeEditionName(copyName)) {
-        MsgBox(UnsafeEditionNameMessage(), vbOKOnly, nameError);
+    const QString newFile = EditionFileName(copyName, true);
+    if (const QString problem = EditionNameProblem(copyName, newFile); !problem.isEmpty()) {
+        MsgBox(problem, vbOKOnly, nameError);
         return After::StayOpen;
     }
-    const QString newFile = EditionFileName(copyName, true);
     const QString existing = ExistingFileNoCase(m_folder, newFile);
     if ((!existing.isEmpty() && QFileInfo(existing).size() > 0) || EditionList::fileListed(listPath(), newFile)) {
         MsgBox(QStringLiteral("An Edition with this name already exists. Please select an alternate name."), vbOKOnly,

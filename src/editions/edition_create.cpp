@@ -71,18 +71,23 @@ void EditionCreator::createEdition()
                vbOKOnly, CreateTitle);
         return;
     }
+    if (const QString problem = EditionNameProblem(NewEditionName, EditionFileName(NewEditionName, false));
+        !problem.isEmpty()) {
+        MsgBox(problem, vbOKOnly, CreateTitle);
+        return;
+    }
     if (EditionList::displayNameListed(EditionList::listPath(m_folder), NewEditionName)) {
         MsgBox(QStringLiteral("The Edition '") + NewEditionName
                    + QStringLiteral("' already exists. Please select an alternate name."),
                vbOKOnly, CreateTitle);
         return;
     }
-    if (!createEditionDatabase(NewEditionName)) {
+    const bool made = createEditionDatabase(NewEditionName);
+    if (made)
+        addEdition(1);
+    else
         MsgBox(QStringLiteral("The new edition could not be made from the template untitled.mdb."), vbExclamation,
                CreateTitle);
-        return;
-    }
-    addEdition(1);
     const QStringList left = QDir(tempFolder()).entryList(QDir::Files | QDir::Hidden);
     for (const QString &name : left)
         QFile::remove(tempFolder() + name);
@@ -135,7 +140,7 @@ void EditionCreator::addEdition(int mode)
     }
     const QString folder = QFileInfo(path).absolutePath() + QLatin1Char('/');
     // Only a plain file name beside the descriptor is taken, never a pattern or a path.
-    if (!IsSafeEditionName(file) || !file.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive)) {
+    if (!IsPlainFileName(file) || !EditionList::canCarryFileName(file) || !file.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive)) {
         MsgBox(QStringLiteral("The edition descriptor ") + QDir::toNativeSeparators(path)
                    + QStringLiteral(" does not name an edition database file (a file name ending in .mdb)."),
                vbExclamation, title);

@@ -1,5 +1,6 @@
 #include "editions/edition_discovery.h"
 
+#include "editions/edition_files.h"
 #include "editions/edition_list.h"
 #include "shared/database.h"
 #include "shared/routines.h"
@@ -8,6 +9,45 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+
+#include <functional>
+
+namespace {
+
+bool isScratchCopy(const QString &name)
+{
+    return name.endsWith(QLatin1String(kScratchSuffix), Qt::CaseInsensitive)
+           || name.endsWith(QLatin1String(kScratchSuffix) + QLatin1String("-journal"), Qt::CaseInsensitive);
+}
+
+void removeFiles(const QString &folder, const std::function<bool(const QString &)> &scratch)
+{
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names)
+        if (scratch(name))
+            QFile::remove(folder + name);
+}
+
+} // namespace
+
+void RemoveScratchFiles(const QString &folder)
+{
+    QString app = folder;
+    if (!app.endsWith(QLatin1Char('/')))
+        app += QLatin1Char('/');
+    removeFiles(app, [](const QString &name) {
+        return isScratchCopy(name) || name.compare(QLatin1String("tmpdbnames.txt"), Qt::CaseInsensitive) == 0;
+    });
+    removeFiles(app + QStringLiteral("export/"), isScratchCopy);
+    // A backup is copied under "<file>.tmp" before it replaces the older one.
+    removeFiles(app + QStringLiteral("Backup/"), [](const QString &name) {
+        return isScratchCopy(name) || name.endsWith(QLatin1String(".mdb.tmp"), Qt::CaseInsensitive);
+    });
+    removeFiles(app + QStringLiteral("temp/"), [](const QString &) { return true; });
+    const QStringList unpacking = QDir(app).entryList({QStringLiteral("plugin-??????")}, QDir::Dirs | QDir::Hidden);
+    for (const QString &name : unpacking)
+        QDir(app + name).removeRecursively();
+}
 
 bool RebuildEditionList(const QString &folder, QStringList *unlisted)
 {
@@ -63,17 +103,6 @@ bool RebuildEditionList(const QString &folder, QStringList *unlisted)
         lines.append(EditionList::formatLine(e));
     }
     return EditionList::write(listPath, lines);
-}
-
-int RemoveScratchFiles(const QString &folder)
-{
-    int removed = 0;
-    const QDir dir(folder);
-    const QStringList names = dir.entryList({QStringLiteral("*.part"), QStringLiteral("*.part-journal")},
-                                            QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &name : names)
-        removed += QFile::remove(dir.filePath(name)) ? 1 : 0;
-    return removed;
 }
 
 QString UnlistedEditionsMessage(const QStringList &unlisted)

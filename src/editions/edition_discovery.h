@@ -16,10 +16,14 @@
 // be written (the old one is then untouched).
 bool RebuildEditionList(const QString &folder, QStringList *unlisted = nullptr);
 
-// Removes the scratch files an interrupted command of the program may have left in folder
-// (not in its sub-folders): every file whose name ends in ".part", with its journal
-// ("-journal" added). Answers how many went.
-int RemoveScratchFiles(const QString &folder);
+// Removes what a command cut short (a killed or crashed program) left of its work in
+// folder, the program folder: scratch copies ("*.part", with their journals) there and in
+// its temp, export and Backup folders, the scratch list tmpdbnames.txt, the unpacking
+// folders of plug-in editions ("plugin-" and six characters), and the files of temp, which
+// only holds an edition while it is being created. Edition files, their journals and
+// every other file stay. Run at start-up before the list is rebuilt, so nothing of this is
+// ever listed.
+void RemoveScratchFiles(const QString &folder);
 
 // The message that names the files RebuildEditionList left out.
 QString UnlistedEditionsMessage(const QStringList &unlisted);

@@ -39,17 +39,23 @@ bool EditionExport::exportEdition(const EditionEntry &entry, const QString &name
 {
     CreateFolderPath(exportFolder());
     QDir::setCurrent(m_folder);
-    const QString source = entry.file.isEmpty() ? QString() : ExistingFileNoCase(m_folder, entry.file);
-    const QString partial = exportFolder() + entry.file + QStringLiteral(".export");
-    bool done = false;
-    if (!source.isEmpty() && IsSafeEditionName(entry.file)) {
-        QFile::remove(partial);
-        done = QFile::copy(source, partial) && removeLogins(partial) && CopyEditionFile(partial, exportFolder() + entry.file);
-        QFile::remove(partial);
-    }
+    const QString source = IsPlainFileName(entry.file) ? ExistingFileNoCase(m_folder, entry.file) : QString();
+    const QString target = exportFolder() + entry.file;
+    // The copy is made and cleared of the logins under a scratch name; only then does it
+    // take the place of an earlier copy, keeping that copy's mode (a new one takes the
+    // edition's).
+    const QString partial = target + QLatin1String(kScratchSuffix);
+    const bool done = !source.isEmpty() && WriteCopy(source, partial, source) && removeLogins(partial)
+                      && ReplaceFileKeepingMode(partial, target, source);
+    QFile::remove(partial);
+    QFile::remove(partial + QStringLiteral("-journal"));
     if (!done) {
-        MsgBox(QStringLiteral("The Edition '") + name + QStringLiteral("' could not be exported."), vbExclamation,
-               ExportTitle);
+        MsgBox(QStringLiteral("The Edition '") + name + QStringLiteral("' could not be exported: ")
+                   + (source.isEmpty() ? QStringLiteral("its database file ") + entry.file + QStringLiteral(" was not found.")
+                                       : QStringLiteral("its copy could not be written into the directory ")
+                                             + QDir::toNativeSeparators(exportFolder())
+                                             + QStringLiteral(" (the disk may be full or read-only).")),
+               vbExclamation, ExportTitle);
         return false;
     }
     MsgBox(QStringLiteral("The Edition '") + name + QStringLiteral("' has been successfully exported to the directory ")

@@ -1,12 +1,14 @@
 #include "editions/edition_list.h"
 
+#include "editions/edition_files.h"
+#include "platform/kill_point.h"
 #include "platform/programfolder.h"
 #include "shared/fileroutines.h"
+#include "shared/text_codec.h"
 
 #include <QFile>
 #include <QFileInfo>
-
-#include <cstdio>
+#include <QHash>
 
 namespace {
 
@@ -16,6 +18,28 @@ const char *const kScratchName = "tmpdbnames.txt";
 bool holdsLineBreak(const QString &text)
 {
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+// Lines of older lists are in Windows-1252. Such a line is written back in the bytes it
+// was read in, so that it still names its file: the bytes of each one read, by its text
+// after a leading "*" (which a switch puts on or takes off).
+QHash<QString, QByteArray> &cp1252Lines()
+{
+    static QHash<QString, QByteArray> lines;
+    return lines;
+}
+
+QString withoutMark(const QString &line)
+{
+    return line.startsWith(QLatin1Char('*')) ? line.mid(1) : line;
+}
+
+QByteArray encodeLine(const QString &line)
+{
+    const auto legacy = cp1252Lines().constFind(withoutMark(line));
+    if (legacy == cp1252Lines().constEnd())
+        return line.toUtf8();
+    return (line.startsWith(QLatin1Char('*')) ? QByteArray("*") : QByteArray()) + legacy.value();
 }
 
 } // namespace
@@ -84,7 +108,11 @@ QStringList EditionList::readAllLines(const QString &path, bool *ok)
     for (QByteArray line : raw) {
         if (line.endsWith('\r'))
             line.chop(1);
-        lines.append(QString::fromUtf8(line));
+        bool utf8 = true;
+        const QString text = DecodeUtf8OrCp1252(line, &utf8);
+        if (!utf8)
+            cp1252Lines().insert(withoutMark(text), line.startsWith('*') ? line.mid(1) : line);
+        lines.append(text);
     }
     return lines;
 }
@@ -123,17 +151,15 @@ int EditionList::activeIndex(const QList<EditionEntry> &entries)
 
 bool EditionList::write(const QString &path, const QStringList &lines)
 {
-    const QFileInfo info(path);
-    const QString scratch = scratchPath(info.absolutePath());
-    if (!WriteCrLfFile(scratch, lines))
+    const QString scratch = scratchPath(QFileInfo(path).absolutePath());
+    QByteArray data;
+    for (const QString &line : lines)
+        data += encodeLine(line) + "\r\n";
+    if (!WriteWholeFile(scratch, data))
         return false;
-    // rename() puts the new list in place in one step: the list is either the old or the
-    // new one, never a part of either.
-    if (std::rename(QFile::encodeName(scratch).constData(), QFile::encodeName(path).constData()) != 0) {
-        QFile::remove(scratch);
-        return false;
-    }
-    return true;
+    KillPoint("list-written");
+    // The new list takes the old one's place in one step and keeps its mode.
+    return ReplaceFileKeepingMode(scratch, path);
 }
 
 bool EditionList::append(const QString &path, const EditionEntry &entry)

@@ -9,6 +9,7 @@
 #include "shared/fileroutines.h"
 #include "shared/globals.h"
 #include "shared/routines.h"
+#include "shared/wait_cursor.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -25,6 +26,25 @@ constexpr qint64 kFileTimeEpoch = 116444736000000000LL;
 QString blanksAsUnderscores(QString text)
 {
     return text.replace(QLatin1Char(' '), QLatin1Char('_'));
+}
+
+// The database file of the list line that names backup, in the line's own letter case (a
+// line naming it in exactly its case first), or "" when no line names it.
+QString listedFile(const QString &listPath, const QString &backup)
+{
+    QString found;
+    for (const EditionEntry &e : EditionList::read(listPath)) {
+        if (e.file == backup)
+            return e.file;
+        if (found.isEmpty() && e.file.compare(backup, Qt::CaseInsensitive) == 0 && IsPlainFileName(e.file))
+            found = e.file;
+    }
+    return found;
+}
+
+QString existingFile(const QString &path)
+{
+    return QFileInfo(path).isFile() ? path : QString();
 }
 
 } // namespace
@@ -89,21 +109,40 @@ EditionRestore::After EditionRestore::restore(const BackupEntry *entry) const
                vbExclamation, RestoreTitle);
         return After::StayOpen;
     }
+    const QString listPath = EditionList::listPath(m_folder);
+    const QString listed = listedFile(listPath, entry->file);
+    // A listed edition gets back the very file its line names; an unlisted one the
+    // backup's name in lower case, which must not be the template's.
+    const QString file = listed.isEmpty() ? entry->file.toLower() : listed;
+    if (listed.isEmpty() && file == QLatin1String("untitled.mdb")) {
+        MsgBox(QStringLiteral("The backup ") + entry->file
+                   + QStringLiteral(" has the name of the template untitled.mdb that every new edition is made "
+                                    "from, so it cannot be restored."),
+               vbExclamation, RestoreTitle);
+        return After::StayOpen;
+    }
     if (MsgBox(QStringLiteral("Are you sure you want to restore this Edition? "), vbYesNo | vbQuestion, RestoreTitle)
         == vbYes) {
         QDir::setCurrent(m_folder);
-        const QString file = entry->file.toLower();
-        if (!ExistingFileNoCase(m_folder, file).isEmpty()
+        const QString target = m_folder + file;
+        if (!(listed.isEmpty() ? ExistingFileNoCase(m_folder, file) : existingFile(target)).isEmpty()
             && MsgBox(QStringLiteral("The Edition '") + ProperCaseAddress(QString(text).replace(QLatin1Char('_'), QLatin1Char(' ')))
                           + QStringLiteral("' already exists. Do you want to overwrite it?"),
                       vbOKCancel)
                    == vbCancel)
             return After::StayOpen;
-        const QString listPath = EditionList::listPath(m_folder);
-        if (!CopyEditionFile(backupFolder() + entry->file, m_folder + file)) {
+        bool copied = false;
+        {
+            const WaitCursor busy;
+            // The listed file alone is replaced: never a file that only differs from it in
+            // letter case, which may be another edition's.
+            copied = listed.isEmpty() ? CopyEditionFile(backupFolder() + entry->file, target)
+                                      : CopyFileKeepingMode(backupFolder() + entry->file, target);
+        }
+        if (!copied) {
             MsgBox(QStringLiteral("The backup ") + entry->file + QStringLiteral(" could not be copied back, so nothing was restored."),
                    vbExclamation, RestoreTitle);
-        } else if (!EditionList::fileListed(listPath, file) && FileExistsNonEmpty(listPath)
+        } else if (listed.isEmpty() && FileExistsNonEmpty(listPath)
                    && !EditionList::append(listPath, EditionEntry{file, ProperCase(text).replace(QLatin1Char('_'), QLatin1Char(' '))})) {
             MsgBox(QStringLiteral("The edition has been copied back, but the edition list dbnames.txt could not be "
                                   "written; the edition is listed at the next start."),

@@ -1,6 +1,7 @@
 #include "exchange/subtopic_file.h"
 
 #include "shared/routines.h"
+#include "shared/text_codec.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,25 +15,6 @@ const QString SubTopicFile::TreeTag = QStringLiteral("tree");
 const QString SubTopicFile::LinksTag = QStringLiteral("links");
 
 namespace {
-
-// Windows-1252 characters 0x80 to 0x9F; the five codes it leaves unassigned keep their
-// own value. Every other byte is the character of the same number.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-QString decodeCp1252(const QByteArray &bytes)
-{
-    QString text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        text += QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b));
-    }
-    return text;
-}
 
 QString openingTag(const QString &tag)
 {
@@ -121,7 +103,7 @@ QString SubTopicFile::decode(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(bytes);
-    return utf8.hasError() ? decodeCp1252(bytes) : text;
+    return utf8.hasError() ? DecodeCp1252(bytes) : text;
 }
 
 QByteArray SubTopicFile::encode(const QStringList &lines)

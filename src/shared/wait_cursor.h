@@ -3,6 +3,7 @@
 // a graphical application (a console run) it shows nothing.
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QGuiApplication>
 
 class WaitCursor
