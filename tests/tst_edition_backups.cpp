@@ -4,6 +4,7 @@
 #include "testhelper.h"
 
 #include "editions/edition_compact.h"
+#include "editions/edition_export.h"
 #include "editions/edition_host.h"
 #include "editions/edition_list.h"
 #include "editions/form12_restore_edition.h"
@@ -66,6 +67,8 @@ private slots:
     void deleteBackup();
     void compactKeepsRowsAndShrinks();
     void exportCopiesWithoutLogins();
+    void exportTakesAnyListedFile();
+    void exportRefusedHalfWayLeavesNothing();
 
 private:
     std::unique_ptr<TestProgramFolder> m_app;
@@ -284,6 +287,44 @@ void TestEditionBackups::exportCopiesWithoutLogins()
     QCOMPARE(QDir(m_app->file(QStringLiteral("export"))).entryList(QDir::Files), QStringList{"Sample_Links.mdb"});
     // The edition itself keeps its logins.
     QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM PersonalInformation")), 1);
+}
+
+void TestEditionBackups::exportTakesAnyListedFile()
+{
+    QFile::copy(m_app->file(QStringLiteral("untitled.mdb")), m_app->file(QStringLiteral("A*Links?.mdb")));
+    m_app->writeFile(QStringLiteral("dbnames.txt"), "*Sample_Links.mdb,My Links\r\nA*Links?.mdb,A*Links?\r\n");
+    Form29 form(m_host);
+    form.Form_Load();
+    form.show();
+    QTest::mouseClick(form.List1->viewport(), Qt::LeftButton, {}, form.List1->visualItemRect(form.List1->item(1)).center());
+    DialogScript::answer(vbOK);
+    QTest::mouseClick(form.Command1, Qt::LeftButton);
+    QCOMPARE(DialogScript::last().prompt, QStringLiteral("The Edition 'A*links?' has been successfully exported to the directory ")
+                                              + m_app->path() + QStringLiteral("export/."));
+    QCOMPARE(QDir(m_app->file(QStringLiteral("export"))).entryList(QDir::Files), QStringList{"A*Links?.mdb"});
+}
+
+void TestEditionBackups::exportRefusedHalfWayLeavesNothing()
+{
+    // Leaving the logins out of the copy is refused after its first row.
+    const QString edition = m_app->file(QStringLiteral("Sample_Links.mdb"));
+    QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+    for (const char *value : {"one", "two"})
+        QVERIFY(ExecSql(QStringLiteral("INSERT INTO PersonalInformation (Title, URL, FieldName, FieldValue) "
+                                       "VALUES ('Bank', 'https://bank.example', 'password', ?)"),
+                        {QString::fromLatin1(value)}));
+    CloseDatabase();
+    QVERIFY(WriteFault::armFile(edition, {QStringLiteral("PersonalInformation")}, 1, WriteFault::Delete));
+    const QStringList before = EditionSnapshot(edition);
+    DialogScript::answer(vbOK);
+    QVERIFY(!EditionExport().exportEdition(EditionEntry{QStringLiteral("Sample_Links.mdb"), QStringLiteral("My Links")},
+                                           QStringLiteral("My Links")));
+    QCOMPARE(DialogScript::last().prompt,
+             QStringLiteral("The Edition 'My Links' could not be exported: the stored web-account logins could not be "
+                            "left out of its copy."));
+    QCOMPARE(QDir(m_app->file(QStringLiteral("export"))).entryList(QDir::Files | QDir::Hidden), QStringList());
+    QCOMPARE(EditionSnapshot(edition), before);
+    QVERIFY(WriteFault::disarmFile(edition));
 }
 
 QTEST_MAIN(TestEditionBackups)

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -45,16 +46,21 @@ bool EditionExport::exportEdition(const EditionEntry &entry, const QString &name
     // take the place of an earlier copy, keeping that copy's mode (a new one takes the
     // edition's).
     const QString partial = target + QLatin1String(kScratchSuffix);
-    const bool done = !source.isEmpty() && WriteCopy(source, partial, source) && removeLogins(partial)
-                      && ReplaceFileKeepingMode(partial, target, source);
+    const auto copy = [&]() -> QString {
+        if (source.isEmpty())
+            return QStringLiteral("its database file ") + entry.file + QStringLiteral(" was not found.");
+        if (WriteCopy(source, partial, source) && !removeLogins(partial))
+            return QStringLiteral("the stored web-account logins could not be left out of its copy.");
+        if (!QFileInfo::exists(partial) || !ReplaceFileKeepingMode(partial, target, source))
+            return QStringLiteral("its copy could not be written into the directory ")
+                   + QDir::toNativeSeparators(exportFolder()) + QStringLiteral(" (the disk may be full or read-only).");
+        return QString();
+    };
+    const QString reason = copy();
     QFile::remove(partial);
     QFile::remove(partial + QStringLiteral("-journal"));
-    if (!done) {
-        MsgBox(QStringLiteral("The Edition '") + name + QStringLiteral("' could not be exported: ")
-                   + (source.isEmpty() ? QStringLiteral("its database file ") + entry.file + QStringLiteral(" was not found.")
-                                       : QStringLiteral("its copy could not be written into the directory ")
-                                             + QDir::toNativeSeparators(exportFolder())
-                                             + QStringLiteral(" (the disk may be full or read-only).")),
+    if (!reason.isEmpty()) {
+        MsgBox(QStringLiteral("The Edition '") + name + QStringLiteral("' could not be exported: ") + reason,
                vbExclamation, ExportTitle);
         return false;
     }
