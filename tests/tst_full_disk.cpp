@@ -8,10 +8,13 @@
 #include "local_web_server.h"
 
 #include "editions/c_download.h"
+#include "editions/edition_commands.h"
 #include "editions/edition_compact.h"
+#include "editions/edition_create.h"
 #include "editions/edition_export.h"
 #include "editions/edition_list.h"
 #include "editions/edition_loader.h"
+#include "editions/edition_restore.h"
 #include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "platform/registry.h"
@@ -62,6 +65,8 @@ private slots:
     void writersKeepTheEarlierFile();
     void pageIsNotMadeFromAnEarlierFile();
     void downloadSaysTheFileIsIncomplete();
+    void editionCommandsChangeNothing_data();
+    void editionCommandsChangeNothing();
     void compactionSaysTheDiskIsFull_data();
     void compactionSaysTheDiskIsFull();
 
@@ -242,6 +247,54 @@ void TestFullDisk::compactionSaysTheDiskIsFull()
     QCOMPARE(m_folder->readFile("Sample_Links.mdb"), before);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), files);
     QVERIFY(!QFileInfo::exists(m_folder->file("Backup")));
+}
+
+void TestFullDisk::editionCommandsChangeNothing_data()
+{
+    QTest::addColumn<std::function<void()>>("command");
+    QTest::addColumn<QString>("told");
+
+    QTest::newRow("create") << std::function<void()>([] {
+        DialogScript::input("Fresh");
+        DialogScript::answer(vbOK);
+        EditionCreator(nullptr).createEdition();
+    }) << "The new edition could not be made from the template untitled.mdb.";
+    QTest::newRow("copy") << std::function<void()>([] {
+        DialogScript::answer(vbOK);
+        EditionCommands(nullptr).copyEdition(1, "Spare");
+    })
+                          << "The database file garden.mdb could not be copied.";
+    QTest::newRow("restore") << std::function<void()>([] {
+        for (const int answer : {vbYes, vbOK, vbOK})
+            DialogScript::answer(answer);
+        const EditionRestore restore(nullptr);
+        const QList<BackupEntry> backups = restore.backups();
+        restore.restore(&backups.first());
+    }) << "The backup garden.mdb could not be copied back, so nothing was restored.";
+}
+
+void TestFullDisk::editionCommandsChangeNothing()
+{
+    QFETCH(std::function<void()>, command);
+    QFETCH(QString, told);
+    m_folder->makeEdition("garden.mdb");
+    m_folder->writeFile("dbnames.txt", "*Sample_Links.mdb,Sample Links\r\ngarden.mdb,Garden\r\n");
+    QDir().mkpath(m_folder->file("Backup"));
+    QVERIFY(QFile::copy(m_folder->file("Sample_Links.mdb"), m_folder->file("Backup/garden.mdb")));
+    QVERIFY(OpenEdition("Sample_Links.mdb"));
+    const QStringList rows = EditionSnapshot();
+    const QByteArray garden = m_folder->readFile("garden.mdb");
+    const QStringList files = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
+    {
+        DiskFull full;
+        command();
+    }
+    QCOMPARE(DialogScript::last().prompt, told);
+    QCOMPARE(m_folder->readFile("dbnames.txt"), QByteArray("*Sample_Links.mdb,Sample Links\r\ngarden.mdb,Garden\r\n"));
+    QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), files);
+    QCOMPARE(m_folder->readFile("garden.mdb"), garden);
+    QVERIFY(QDir(m_folder->file("temp")).isEmpty());
+    QCOMPARE(EditionSnapshot(), rows);
 }
 
 QTEST_MAIN(TestFullDisk)
