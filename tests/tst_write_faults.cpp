@@ -1,7 +1,8 @@
 // Every editing command of the main window that writes rows, with the edition refusing a
 // write part-way through (after none of a table's rows, or after some of them): the command
 // tells the user in words why nothing was saved, says nothing of success, the edition holds
-// exactly the rows it held before, and the lists and the tree show what they showed.
+// exactly the rows it held before, and the lists, the tree and the page show what they showed.
+// The adds also meet the last id a table can give.
 
 #include "editing_tree_support.h"
 #include "form1_support.h"
@@ -79,6 +80,16 @@ Command inDialog(void (Form1::*handler)(), std::function<void(T *)> fill)
     return inDialog<T>([handler](Form1 *form) { (form->*handler)(); }, fill);
 }
 
+// The Add Link dialog adding "Go" to the right-clicked category.
+Command addGoLink()
+{
+    return inDialog<Form3>(&Form1::mnuPopUpAddLink_Click, [](Form3 *dialog) {
+        dialog->Combo1->setEditText(QStringLiteral("Go"));
+        dialog->Combo2->setEditText(QStringLiteral("https://go.dev/"));
+        dialog->Command1_Click();
+    });
+}
+
 // What the main window shows: the Topic and Sub-Topic lists with their choices, and the
 // paths of the tree's nodes.
 QStringList windowLists(Form1 *form)
@@ -110,6 +121,8 @@ private slots:
 
     void refusedWriteChangesNothing_data();
     void refusedWriteChangesNothing();
+    void lastIdsOfEachTable_data();
+    void lastIdsOfEachTable();
 
 private:
     std::unique_ptr<TestProgramFolder> m_app;
@@ -129,7 +142,8 @@ void TestWriteFaults::cleanup()
     WriteFault::disarm();
     closeMainWindow();
     CloseDatabase();
-    RemoveProgramFolder(m_app, true);
+    // A command that succeeds leaves the answer meant for its failure unused.
+    RemoveProgramFolder(m_app);
 }
 
 void TestWriteFaults::refusedWriteChangesNothing_data()
@@ -196,11 +210,7 @@ void TestWriteFaults::refusedWriteChangesNothing_data()
     row("Category delete, categories", computing, programming, languages, deleteCategory, "Lks", 2);
 
     // Links: an add marks its category and writes a Sit and an LksSit row.
-    const Command addLink = inDialog<Form3>(&Form1::mnuPopUpAddLink_Click, [](Form3 *dialog) {
-        dialog->Combo1->setEditText(QStringLiteral("Go"));
-        dialog->Combo2->setEditText(QStringLiteral("https://go.dev/"));
-        dialog->Command1_Click();
-    });
+    const Command addLink = addGoLink();
     row("Link add, marked category", computing, programming, languages, addLink, "Lks", 0);
     row("Link add, link", computing, programming, languages, addLink, "Sit", 0);
     row("Link add, join", computing, programming, languages, addLink, "LksSit", 0);
@@ -298,6 +308,8 @@ void TestWriteFaults::refusedWriteChangesNothing()
         rightClick(form, nodeAt(form, node));
     const QStringList rows = EditionSnapshot();
     const QStringList shown = windowLists(form);
+    const QString page = CurrentPageFile;
+    const QByteArray pageBytes = page.isEmpty() ? QByteArray() : m_app->readFile(page);
     DialogScript::clearShown();
 
     QVERIFY(WriteFault::arm(table, allowed));
@@ -309,6 +321,79 @@ void TestWriteFaults::refusedWriteChangesNothing()
     QVERIFY2(!boxes.join('\n').contains(QLatin1String("success")), qPrintable(boxes.join('\n')));
     QCOMPARE(EditionSnapshot(), rows);
     QCOMPARE(windowLists(form), shown);
+    QCOMPARE(CurrentPageFile, page);
+    if (!page.isEmpty())
+        QCOMPARE(m_app->readFile(page), pageBytes);
+}
+
+// Ids are the largest plus one; the last id a table can give is 2147483647, after which an
+// add is refused with nothing written.
+void TestWriteFaults::lastIdsOfEachTable_data()
+{
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<Command>("command");
+    QTest::addColumn<QString>("added");     // the id of the new row, read back
+    QTest::addColumn<QString>("id");        // empty: nothing added
+    QTest::addColumn<QString>("shown");     // the last box
+
+    const QString languages = QStringLiteral("Programming\\Languages");
+    const Command addSubTopic = typed(&Form1::mnusubTopicAdd_Click, "Databases");
+    const QString subTopicAdded = QStringLiteral("SELECT SubTopicId FROM SubTopics WHERE SubTopicName = 'Databases'");
+    const QString subTopicAddedBox = QStringLiteral("Add Sub-Topic|The Sub-Topic 'Databases' has been successfully added.");
+    const QString subTopicRefused = QStringLiteral("Add Sub-Topic|The Sub-Topic 'Databases' could not be added.\n\n"
+                                                   "The edition has no ids left in the table %1.");
+    const QString farSubTopic =
+        QStringLiteral("INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName) VALUES (%1, 3, 'Far')");
+    const QString farCategory = QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, TopicId) VALUES (%1, 'Far', 'Far', 3)");
+    QTest::newRow("Sub-Topic, last id") << QString() << farSubTopic.arg(2147483646) << addSubTopic << subTopicAdded
+                                        << "2147483647" << subTopicAddedBox;
+    QTest::newRow("Sub-Topic, none left") << QString() << farSubTopic.arg(2147483647) << addSubTopic << subTopicAdded
+                                          << QString() << subTopicRefused.arg("SubTopics");
+    QTest::newRow("Sub-Topic, none left for its root") << QString() << farCategory.arg(2147483647) << addSubTopic
+                                                       << subTopicAdded << QString() << subTopicRefused.arg("Lks");
+
+    const Command addCategory = typed(&Form1::mnuPopupAddCategory_Click, "Haskell");
+    const QString categoryAdded = QStringLiteral("SELECT LksId FROM Lks WHERE LksUrl = 'Programming/Languages/Haskell'");
+    QTest::newRow("category, last id") << languages << farCategory.arg(2147483646) << addCategory << categoryAdded
+                                       << "2147483647" << QString();
+    QTest::newRow("category, none left")
+        << languages << farCategory.arg(2147483647) << addCategory << categoryAdded << QString()
+        << "Add Category|The Category could not be added. Nothing was changed.\n\nThe edition has no ids left in the "
+           "table Lks.";
+
+    const QString farLink = QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl) VALUES (%1, 'Far', 'https://far/')");
+    const QString linkAdded = QStringLiteral("SELECT SitId FROM Sit WHERE SitName = 'Go'");
+    QTest::newRow("link, last id") << languages << farLink.arg(2147483646) << addGoLink() << linkAdded << "2147483647"
+                                   << QString();
+    QTest::newRow("link, none left")
+        << languages << farLink.arg(2147483647) << addGoLink() << linkAdded << QString()
+        << "Link Error|The Link could not be added. Nothing was changed.\n\nThe edition has no ids left in the table "
+           "Sit.";
+}
+
+void TestWriteFaults::lastIdsOfEachTable()
+{
+    QFETCH(QString, node);
+    QFETCH(QString, setup);
+    QFETCH(Command, command);
+    QFETCH(QString, added);
+    QFETCH(QString, id);
+    QFETCH(QString, shown);
+
+    QVERIFY(ExecSql(setup));
+    Form1 *form = openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
+    if (!node.isEmpty())
+        rightClick(form, nodeAt(form, node));
+    const QStringList rows = EditionSnapshot();
+    DialogScript::clearShown();
+    command(form);
+
+    QCOMPARE(QueryRows(added), id.isEmpty() ? QStringList() : QStringList{id});
+    if (id.isEmpty())
+        QCOMPARE(EditionSnapshot(), rows);
+    const QStringList boxes = messageBoxes();
+    QCOMPARE(boxes.isEmpty() ? QString() : boxes.last(), shown);
 }
 
 QTEST_MAIN(TestWriteFaults)
