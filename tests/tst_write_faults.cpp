@@ -319,6 +319,7 @@ void TestWriteFaults::refusedWriteChangesNothing()
     const QStringList boxes = messageBoxes();
     QVERIFY2(!boxes.isEmpty() && boxes.last().contains(WriteFault::message()), qPrintable(boxes.join('\n')));
     QVERIFY2(!boxes.join('\n').contains(QLatin1String("success")), qPrintable(boxes.join('\n')));
+    QCOMPARE(DialogScript::pending(), 0);
     QCOMPARE(EditionSnapshot(), rows);
     QCOMPARE(windowLists(form), shown);
     QCOMPARE(CurrentPageFile, page);
