@@ -17,6 +17,7 @@
 #include "editions/edition_restore.h"
 #include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
+#include "platform/history_index_file.h"
 #include "platform/registry.h"
 #include "platform/url_history.h"
 #include "shared/fileroutines.h"
@@ -118,14 +119,25 @@ void TestFullDisk::writersKeepTheEarlierFile_data()
     QTest::newRow("text file") << "TempFile.tmp" << Writer([text](TestProgramFolder &f) {
         return WriteCrLfFile(f.file("TempFile.tmp"), {text});
     });
-    QTest::newRow("registry") << "" << Writer([text](TestProgramFolder &) {
-        RegKey key;
-        Registry::createKey(HKEY_CURRENT_USER, "Software\\Test", &key);
-        return SetValueEx(key, "Value", REG_SZ, text) == ERROR_SUCCESS;
+    // The settings stores (empty file name): written once before.
+    QTest::newRow("registry value") << "" << Writer([text](TestProgramFolder &) {
+        return SetValueEx(RegKey(HKEY_CURRENT_USER, "Software\\Test"), "Value", REG_SZ, text) == ERROR_SUCCESS;
     });
-    QTest::newRow("history") << "" << Writer([](TestProgramFolder &) {
-        UrlHistory::recordVisit(QUrl("https://example.org/a/long/enough/address"), "Example");
-        return false; // the history says nothing; the file must stay
+    QTest::newRow("registry key") << "" << Writer([](TestProgramFolder &) {
+        RegKey key;
+        return Registry::createKey(HKEY_CURRENT_USER, "Software\\Test\\New", &key) == ERROR_SUCCESS;
+    });
+    QTest::newRow("registry value deleted") << "" << Writer([](TestProgramFolder &) {
+        return Registry::deleteValue(RegKey(HKEY_CURRENT_USER, "Software\\Test"), "Old") == ERROR_SUCCESS;
+    });
+    QTest::newRow("registry key deleted") << "" << Writer([](TestProgramFolder &) {
+        return Registry::deleteTree(RegKey(HKEY_CURRENT_USER, "Software"), "Test") == ERROR_SUCCESS;
+    });
+    QTest::newRow("history visit") << "" << Writer([](TestProgramFolder &) {
+        return UrlHistory::recordVisit(QUrl("https://example.org/a/long/enough/address"), "Example");
+    });
+    QTest::newRow("history entries deleted") << "" << Writer([](TestProgramFolder &) {
+        return UrlHistory::remove(QStringList{"https://example.org/", "https://example.org/b"}) >= 0;
     });
     QTest::newRow("backup") << "Backup/pages.mdb" << Writer([](TestProgramFolder &) {
         return EditionLoader().backupEdition();
@@ -142,23 +154,32 @@ void TestFullDisk::writersKeepTheEarlierFile()
     m_folder->makeEdition("pages.mdb");
     QVERIFY(OpenEdition("pages.mdb"));
     CurrentSubTopicId = 7;
-    if (file.isEmpty()) { // a store in the settings folder: written once first
-        file = QTest::currentDataTag() == QLatin1String("registry") ? Registry::filePath() : UrlHistory::filePath();
-        UrlHistory::recordVisit(QUrl("https://example.org/"), "First");
-        Registry::reload();
-        Registry::readText(HKEY_CURRENT_USER, "Software", "x");
+    QStringList paths{m_folder->file(file)};
+    if (file.isEmpty()) {
+        RegKey key;
+        Registry::createKey(HKEY_CURRENT_USER, "Software\\Test", &key);
+        SetValueEx(key, "Old", REG_SZ, "old");
+        paths = {Registry::filePath()};
+        if (QTest::currentDataTag()[0] == 'h') { // the history store and its index below the History folder
+            SetValueEx(RegKey(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"),
+                       "History", REG_SZ, m_folder->file("History"));
+            QVERIFY(UrlHistory::recordVisit(QUrl("https://example.org/"), "First"));
+            QVERIFY(UrlHistory::recordVisit(QUrl("https://example.org/b"), "Second"));
+            paths = {UrlHistory::filePath(), HistoryIndexFile::filePath()};
+        }
     } else {
         QDir(m_folder->path()).mkpath(QFileInfo(m_folder->file(file)).path());
         m_folder->writeFile(file, "old content\r\n");
-        file = m_folder->file(file);
     }
     m_folder->writeFile("dbnames.txt", "*a.mdb,A\r\nb.mdb,B\r\n");
-    QFile before(file);
-    QVERIFY(before.open(QIODevice::ReadOnly));
-    const QByteArray earlier = before.readAll();
-    before.close();
-    const QDir folder(QFileInfo(file).path());
-    const QStringList files = folder.entryList(QDir::Files | QDir::Hidden);
+    QList<QByteArray> earlier;
+    QList<QStringList> listings;
+    for (const QString &path : std::as_const(paths)) {
+        QFile before(path);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        earlier.append(before.readAll());
+        listings.append(QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden));
+    }
 
     bool written = true;
     {
@@ -166,9 +187,12 @@ void TestFullDisk::writersKeepTheEarlierFile()
         written = write(*m_folder);
     }
     QVERIFY(!written);
-    QVERIFY(before.open(QIODevice::ReadOnly));
-    QCOMPARE(before.readAll(), earlier);
-    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), files); // no part-written file left
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        QFile after(paths.at(i));
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), earlier.at(i));
+        QCOMPARE(QFileInfo(paths.at(i)).dir().entryList(QDir::Files | QDir::Hidden), listings.at(i)); // no part-written file left
+    }
 }
 
 void TestFullDisk::pageIsNotMadeFromAnEarlierFile()

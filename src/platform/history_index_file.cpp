@@ -2,11 +2,11 @@
 
 #include "platform/registry.h"
 #include "platform/url_history.h"
+#include "platform/whole_file.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -67,14 +67,8 @@ bool HistoryIndexFile::write(const QList<UrlHistoryEntry> &entries)
 {
     const QString path = filePath();
     if (path.isEmpty())
-        return false;
+        return true;   // no History folder: no index to keep
     if (entries.isEmpty())
         return !QFileInfo::exists(path) || QFile::remove(path);
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(encode(entries));
-    return file.commit();
+    return QDir().mkpath(QFileInfo(path).absolutePath()) && SaveWholeFile(path, encode(entries));
 }

@@ -24,8 +24,9 @@ inline const QByteArray RecordMarker = QByteArrayLiteral("URL ");
 QByteArray encode(const QList<UrlHistoryEntry> &entries);
 // Where the file is kept; "" when the registry names no History folder.
 QString filePath();
-// Writes the file for these entries (removes it when there are none). False when it could
-// not be written; an earlier file then stays as it was.
+// Writes the file for these entries (removes it when there are none; does nothing when the
+// registry names no History folder). False when it could not be written; an earlier file
+// then stays as it was.
 bool write(const QList<UrlHistoryEntry> &entries);
 
 } // namespace HistoryIndexFile

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QTextStream>
 
 namespace {
@@ -84,21 +85,20 @@ void load()
     s.reindex();
 }
 
-void save()
+// Writes the store's file and, after it, the history index below the History folder, which
+// follows the store so that the history tools list what the browsers visited. False when
+// either could not be written; a file not written stays as it was.
+bool save(const QList<UrlHistoryEntry> &entries)
 {
-    // The history index below the History folder follows the store, so that the history
-    // tools list what the browsers visited.
-    HistoryIndexFile::write(store().entries);
     const QString path = UrlHistory::filePath();
     QDir().mkpath(QFileInfo(path).absolutePath());
     QString text;
     QTextStream out(&text);
-    for (const UrlHistoryEntry &e : std::as_const(store().entries))
+    for (const UrlHistoryEntry &e : entries)
         out << e.url << '\t' << e.visits << '\t' << e.lastVisited.toString(Qt::ISODate) << '\t'
             << oneLine(e.title) << '\n';
     out.flush();
-    // When this fails the earlier file stays and the history of this run stays in memory.
-    SaveWholeFile(path, text.toUtf8());
+    return SaveWholeFile(path, text.toUtf8()) && HistoryIndexFile::write(entries);
 }
 
 } // namespace
@@ -112,10 +112,10 @@ bool UrlHistory::isRecordable(const QUrl &url)
         && scheme != QLatin1String("blob") && scheme != QLatin1String("javascript");
 }
 
-void UrlHistory::recordVisit(const QUrl &url, const QString &title)
+bool UrlHistory::recordVisit(const QUrl &url, const QString &title)
 {
     if (!isRecordable(url))
-        return;
+        return true;
     load();
     Store &s = store();
     const QString key = QString::fromUtf8(url.toEncoded());
@@ -139,7 +139,8 @@ void UrlHistory::recordVisit(const QUrl &url, const QString &title)
             s.index.insert(key, int(s.entries.size()) - 1);
         }
     }
-    save();
+    // When this fails the earlier files stay and the history of this run stays in memory.
+    return save(s.entries);
 }
 
 QList<UrlHistoryEntry> UrlHistory::entries()
@@ -159,22 +160,37 @@ UrlHistoryEntry UrlHistory::find(const QString &url)
 bool UrlHistory::remove(const QString &url)
 {
     load();
-    Store &s = store();
-    const auto it = s.index.constFind(url);
-    if (it == s.index.constEnd())
-        return false;
-    s.entries.removeAt(*it);
-    s.reindex();
-    save();
-    return true;
+    return store().index.contains(url) && remove(QStringList{url}) == 1;
 }
 
-void UrlHistory::clear()
+int UrlHistory::remove(const QStringList &urls)
 {
     load();
+    Store &s = store();
+    const QSet<QString> gone(urls.cbegin(), urls.cend());
+    QList<UrlHistoryEntry> kept;
+    kept.reserve(s.entries.size());
+    for (const UrlHistoryEntry &e : std::as_const(s.entries))
+        if (!gone.contains(e.url))
+            kept.append(e);
+    const int removed = int(s.entries.size() - kept.size());
+    if (removed == 0)
+        return 0;
+    if (!save(kept))
+        return -1;
+    s.entries = kept;
+    s.reindex();
+    return removed;
+}
+
+bool UrlHistory::clear()
+{
+    load();
+    if (!save({}))
+        return false;
     store().entries.clear();
     store().index.clear();
-    save();
+    return true;
 }
 
 QString UrlHistory::filePath()

@@ -7,11 +7,12 @@
 // most MaxEntries entries; past that the oldest are dropped. It is kept per user in the
 // file "urlhistory.txt" of the program's configuration folder (one entry a line, UTF-8),
 // read on first use and written after every change, together with the history index file
-// of history_index_file.h.
+// of history_index_file.h. A change that cannot be written leaves both files as they were.
 
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 struct UrlHistoryEntry {
@@ -28,17 +29,21 @@ public:
 
     // Records a visit of a loaded page. Addresses that are no pages of their own
     // (about:, data:, blob:, javascript:, an empty or invalid address) are not recorded.
-    static void recordVisit(const QUrl &url, const QString &title);
+    // False when the visit could not be written (it is still kept for this run).
+    static bool recordVisit(const QUrl &url, const QString &title);
     // True when recordVisit keeps visits of this address.
     static bool isRecordable(const QUrl &url);
 
     static QList<UrlHistoryEntry> entries();
     // The entry of an address; an empty entry (visits 0) when there is none.
     static UrlHistoryEntry find(const QString &url);
-    // Removes the entry of an address; answers whether there was one.
+    // Removes the entry of an address; answers whether there was one and it is gone.
     static bool remove(const QString &url);
-    // Removes every entry.
-    static void clear();
+    // Removes the entries of these addresses with one writing of the files; answers how
+    // many there were, or -1 when the files could not be written (nothing is removed then).
+    static int remove(const QStringList &urls);
+    // Removes every entry; false when the files could not be written (nothing is removed).
+    static bool clear();
 
     // The file the store is kept in.
     static QString filePath();

@@ -180,6 +180,9 @@ void Form26::Command3_Click()
             MsgBox(QStringLiteral("Your Internet History has been successfully deleted."), vbOKOnly,
                    QStringLiteral("Delete History"));
             List1->clear();
+        } else {
+            MsgBox(QStringLiteral("The history could not be written: it was not deleted."), vbOKOnly | vbExclamation,
+                   QStringLiteral("Delete History"));
         }
     }
     Command5->setEnabled(false);

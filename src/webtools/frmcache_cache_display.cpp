@@ -1,5 +1,6 @@
 #include "webtools/frmcache_cache_display.h"
 
+#include "platform/dialogs.h"
 #include "platform/webbrowser.h"
 #include "shared/fileroutines.h"
 #include "shared/wait_cursor.h"
@@ -106,10 +107,11 @@ void frmCache::Command3_Click()
 {
     QStringList lines;
     for (int i = 0; i < List1->count(); ++i)
-        lines.append(List1->item(i)->text());
-    for (const QString &line : std::as_const(lines))
-        if (!line.contains(QLatin1String("Cookie")))
-            DeleteUrlCacheEntry(line);
+        if (!List1->item(i)->text().contains(QLatin1String("Cookie")))
+            lines.append(List1->item(i)->text());
+    if (!DeleteUrlCacheEntries(lines))
+        MsgBox(QStringLiteral("The cache could not be written: its entries were not deleted."), vbExclamation,
+               QStringLiteral("Delete All"));
     ClearEngineCache();
     List1->clear();
     GetCacheURLList(List1);

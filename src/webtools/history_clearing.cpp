@@ -10,7 +10,8 @@
 
 bool ClearUrlHistory(WebBrowser *browser)
 {
-    UrlHistory::clear();
+    if (!UrlHistory::clear())
+        return false;
     QWebEngineProfile::defaultProfile()->clearAllVisitedLinks();
     if (browser)
         browser->history()->clear();

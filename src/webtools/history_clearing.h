@@ -12,7 +12,8 @@ inline const QString TypedUrlsKey = QStringLiteral("Software\\Microsoft\\Interne
 
 // Clears the URL history: the history store (and with it the history index file), the
 // visited-link marks of the web engine and the back and forward lists of browser (when
-// given) and of every open browser window. Answers true when done.
+// given) and of every open browser window. False, with nothing cleared, when the history
+// store could not be written.
 bool ClearUrlHistory(WebBrowser *browser);
 
 // Deletes root\path with everything below it; a missing key counts as deleted. False when

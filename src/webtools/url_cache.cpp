@@ -25,6 +25,11 @@ bool DeleteUrlCacheEntry(const QString &address)
     return !address.isEmpty() && UrlHistory::remove(address);
 }
 
+bool DeleteUrlCacheEntries(const QStringList &addresses)
+{
+    return UrlHistory::remove(addresses) >= 0;
+}
+
 void ClearEngineCache()
 {
     QWebEngineProfile::defaultProfile()->clearHttpCache();

@@ -14,5 +14,8 @@ QStringList CacheUrls();
 void GetCacheURLList(QListWidget *list);
 // Removes an address from the cache; false when it held none.
 bool DeleteUrlCacheEntry(const QString &address);
+// Removes these addresses from the cache at once; false when the cache could not be
+// written (it then holds them all still).
+bool DeleteUrlCacheEntries(const QStringList &addresses);
 // Empties the web engine's own cache of downloaded pages and files.
 void ClearEngineCache();
