@@ -62,6 +62,7 @@ class TestFavorites : public Form1Test::WindowTestCase
 private slots:
     void init();
     void cleanup();
+    void shortcutValues_data();
     void shortcutValues();
     void favoritesFromNestedFoldersWithBadFiles();
     void dialogListsSortsAndDrags();
@@ -93,16 +94,39 @@ void TestFavorites::cleanup()
     Registry::reload();
 }
 
+void TestFavorites::shortcutValues_data()
+{
+    // The "URL" of section "InternetShortcut", "-" when there is none.
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("url");
+
+    const QByteArray head = "[InternetShortcut]\r\n";
+    QTest::newRow("names in other case, quoted") << QByteArray("[internetshortcut]\nurl = \"http://a.example/x,y%20z\\w\"\n")
+                                                 << "http://a.example/x,y%20z\\w";
+    QTest::newRow("no such key") << head + "IconIndex=0\r\n" << "-";
+    QTest::newRow("key of another section") << QByteArray("[Other]\r\nURL=http://o.example/\r\n" + head) << "-";
+    QTest::newRow("after another section") << "[DEFAULT]\r\nURL=http://d.example/\r\n" + head + "URL=http://a.example/\r\n"
+                                           << "http://a.example/";
+    QTest::newRow("first of two") << head + "URL=http://1.example/\r\nURL=http://2.example/\r\n" << "http://1.example/";
+    QTest::newRow("value holding =") << head + "URL=http://a.example/?q=1&r==2\r\n" << "http://a.example/?q=1&r==2";
+    QTest::newRow("blanks and tabs") << QByteArray("  [InternetShortcut]  \r\n\tURL\t=\t http://a.example/ \t\r\n")
+                                     << "http://a.example/";
+    QTest::newRow("comment and longer key first") << head + ";URL=http://c.example/\r\nURLX=http://x.example/\r\nURL\r\n"
+                                                              "URL=http://a.example/\r\n"
+                                                  << "http://a.example/";
+    QTest::newRow("empty value") << head + "URL=\r\nURL=http://2.example/\r\n" << "";
+    QTest::newRow("no line end") << head + "URL=http://a.example/" << "http://a.example/";
+    QTest::newRow("one quote only") << head + "URL=\"http://a.example/\r\n" << "\"http://a.example/";
+    QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + head + "URL=http://a.example/\r\n" << "http://a.example/";
+    QTest::newRow("not UTF-8") << head + "URL=http://a.example/caf\xE9\r\n" << "http://a.example/caf\u00E9";
+}
+
 void TestFavorites::shortcutValues()
 {
+    QFETCH(QByteArray, content);
     const QString file = m_folder->file(QStringLiteral("x.url"));
-    writeFile(file, "[internetshortcut]\nurl = \"http://a.example/x,y%20z\\w\"\n");
-    QCOMPARE(FavoritesReader::ProfileGetItem("InternetShortcut", "URL", "-", file),
-             QStringLiteral("http://a.example/x,y%20z\\w"));
-    QCOMPARE(FavoritesReader::ProfileGetItem("InternetShortcut", "Missing", "-", file), QStringLiteral("-"));
-    QCOMPARE(FavoritesReader::ProfileGetItem("Other", "URL", "-", file), QStringLiteral("-"));
-    QCOMPARE(FavoritesReader::QualifyPath("/a"), QStringLiteral("/a/"));
-    QCOMPARE(FavoritesReader::QualifyPath("/a/"), QStringLiteral("/a/"));
+    writeFile(file, content);
+    QTEST(FavoritesReader::ProfileGetItem("InternetShortcut", "URL", "-", file), "url");
 }
 
 void TestFavorites::favoritesFromNestedFoldersWithBadFiles()
@@ -128,6 +152,8 @@ void TestFavorites::favoritesFromNestedFoldersWithBadFiles()
                                        "d|http://d.example/", "e|http://e.example/", "b|http://b.example/",
                                        "c|http://c.example/"}));
     QVERIFY(FavoritesReader::WalkFolders(m_favorites + "/missing").isEmpty());
+    QCOMPARE(FavoritesReader::QualifyPath("/a"), QStringLiteral("/a/"));
+    QCOMPARE(FavoritesReader::QualifyPath("/a/"), QStringLiteral("/a/"));
     QVERIFY(FavoritesReader::WalkFolders(QString()).isEmpty());
 }
 

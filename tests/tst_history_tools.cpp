@@ -125,6 +125,18 @@ void TestHistoryTools::readHistoryIndex_data()
         << QByteArray(record("Visited: ann@http://a.example/") + record("file:///tmp/x.html")
                       + record("Visited: ann@https://b.example/x?y=1") + record(":2024 http://c.example/"))
         << 4 << QStringList{"", "http://a.example/", "", "https://b.example/x?y=1", "http://c.example/"};
+    QTest::newRow("https before http") << record("Visited: ann@https://s.example/?back=http://p.example/") << 1
+                                       << QStringList{"", "https://s.example/?back=http://p.example/"};
+    QTest::newRow("http before https") << record("Visited: ann@http://p.example/?to=https://s.example/") << 1
+                                       << QStringList{"", "http://p.example/?to=https://s.example/"};
+    QTest::newRow("scheme in capitals") << record("Visited: ann@HTTP://u.example/ Https://v.example/") << 1
+                                        << QStringList{"", ""};
+    QTest::newRow("record running into the next")
+        << QByteArray(record("Visited: ann@http://cut.example/", false) + record("Visited: ann@http://b.example/")) << 2
+        << QStringList{"", "", "http://b.example/"};
+    QTest::newRow("next record inside the text's offset")
+        << QByteArray("URL " + QByteArray(20, '\0') + record("http://b.example/")) << 2
+        << QStringList{"", "", "http://b.example/"};
     QTest::newRow("truncated file") << QByteArray(record("http://a.example/") + record("http://cut.exa", false)) << 2
                                     << QStringList{"", "http://a.example/", ""};
     QTest::newRow("record cut before its text") << QByteArray(record("http://a.example/") + "URL " + QByteArray(40, 'x'))

@@ -54,6 +54,8 @@ private slots:
     void passwords();
     void damagedArchives();
     void optionsAndEvents();
+    void lineEndsAcrossPieces_data();
+    void lineEndsAcrossPieces();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -325,6 +327,38 @@ void TestUnzip::optionsAndEvents()
     unzip.GetVersion(major, minor, revision, date, extra);
     QCOMPARE(QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(revision), QString::fromLatin1(zip_libzip_version()));
     QCOMPARE(extra, QString(10, QLatin1Char(' ')));
+}
+
+void TestUnzip::lineEndsAcrossPieces_data()
+{
+    // Entries are read in pieces of 64 KiB.
+    QTest::addColumn<QByteArray>("entry");
+    QTest::addColumn<QByteArray>("password");
+    QTest::addColumn<QByteArray>("written");
+
+    const QByteArray piece(65536, 'a');
+    const QByteArray binary = piece.left(65535) + "\n" + QByteArray("\n\0\n", 3);
+    QTest::newRow("CR LF cut by a piece's end") << QByteArray(piece.left(65535) + "\r\nb\n") << QByteArray()
+                                                << QByteArray(piece.left(65535) + "\r\nb\r\n");
+    QTest::newRow("LF first in a piece") << QByteArray(piece + "\nb") << QByteArray() << QByteArray(piece + "\r\nb");
+    QTest::newRow("NUL in a later piece") << binary << QByteArray()
+                                          << binary;
+    QTest::newRow("encrypted, NUL in a later piece") << binary << QByteArray("pw")
+                                                     << binary;
+}
+
+void TestUnzip::lineEndsAcrossPieces()
+{
+    QFETCH(QByteArray, entry);
+    QFETCH(QByteArray, password);
+    QVERIFY(makeZip(m_zip, {{"t.txt", entry, password}}));
+    cUnzip unzip;
+    unzip.setZipFile(m_zip);
+    unzip.setUnzipFolder(m_out);
+    unzip.setConvertCRToCRLF(true);
+    connect(&unzip, &cUnzip::PasswordRequest, this, [](QString &answer, bool &) { answer = QStringLiteral("pw"); });
+    QVERIFY(unzip.Unzip());
+    QTEST(readAll(QDir(m_out).filePath("t.txt")), "written");
 }
 
 QTEST_MAIN(TestUnzip)

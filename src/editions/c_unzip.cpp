@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <cstring>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <zip.h>
@@ -54,17 +55,15 @@ QString safeRelativePath(const QString &entryName)
     return kept.join(QLatin1Char('/'));
 }
 
-// Lone LF become CR LF.
-QByteArray toCrLf(const QByteArray &data)
+// Appends a piece of text with every lone LF made CR LF; before is the byte that came
+// before the piece (0 at the start).
+void appendCrLf(QByteArray &out, const char *data, qsizetype size, char before)
 {
-    QByteArray out;
-    out.reserve(data.size() + data.size() / 32);
-    for (qsizetype i = 0; i < data.size(); ++i) {
-        if (data[i] == '\n' && (i == 0 || data[i - 1] != '\r'))
+    for (qsizetype i = 0; i < size; ++i) {
+        if (data[i] == '\n' && (i == 0 ? before : data[i - 1]) != '\r')
             out += '\r';
         out += data[i];
     }
-    return out;
 }
 
 bool isSymbolicLink(zip_t *archive, zip_uint64_t index)
@@ -377,7 +376,7 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
         return code == ZIP_ER_COMPNOTSUPP || code == ZIP_ER_ENCRNOTSUPP ? UnzipUnsupported : UnzipError;
     }
 
-    // Read it whole; the checksum is checked at its end.
+    // Read to its end, where the checksum is checked.
     QSaveFile out(target);
     const bool writing = !m_testZip;
     if (writing) {
@@ -388,9 +387,13 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
             return UnzipError;
         }
     }
-    const bool convert = writing && m_convertCRToCRLF;
-    QByteArray whole;
+    // The entry is copied piece by piece. With line ends converted, an entry that turns out
+    // to hold a NUL byte is no text: it is copied again from its start, unchanged.
+    bool convert = writing && m_convertCRToCRLF;
     QByteArray buffer(ReadChunk, Qt::Uninitialized);
+    QByteArray converted;
+    converted.reserve(2 * ReadChunk);
+    char before = 0;
     int result = UnzipOk;
     for (;;) {
         const zip_int64_t n = zip_fread(file, buffer.data(), zip_uint64_t(buffer.size()));
@@ -400,19 +403,34 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
         }
         if (n == 0)
             break;
-        if (convert)
-            whole.append(buffer.constData(), n);
-        else if (writing && out.write(buffer.constData(), n) != n) {
+        const char *piece = buffer.constData();
+        qint64 size = n;
+        if (convert) {
+            if (std::memchr(piece, '\0', size_t(n))) {
+                convert = false;
+                zip_fclose(file);
+                file = st.encryption_method == ZIP_EM_NONE
+                    ? zip_fopen_index(run.archive, zip_uint64_t(index), 0)
+                    : zip_fopen_index_encrypted(run.archive, zip_uint64_t(index), 0, run.password.constData());
+                if (!file || !out.seek(0) || !out.resize(0)) {
+                    result = UnzipError;
+                    break;
+                }
+                continue;
+            }
+            converted.resize(0);   // keeps its room
+            appendCrLf(converted, piece, n, before);
+            before = piece[n - 1];
+            piece = converted.constData();
+            size = converted.size();
+        }
+        if (writing && out.write(piece, size) != size) {
             result = UnzipDiskFull;
             break;
         }
     }
-    zip_fclose(file);
-    if (result == UnzipOk && convert) {
-        const QByteArray data = whole.contains('\0') ? whole : toCrLf(whole);
-        if (out.write(data) != data.size())
-            result = UnzipDiskFull;
-    }
+    if (file)
+        zip_fclose(file);
     if (result != UnzipOk) {
         if (writing)
             out.cancelWriting();

@@ -65,7 +65,8 @@ bool RebuildEditionList(const QString &folder, QStringList *unlisted)
     QList<EditionEntry> entries;
     QSet<QString> listed;
     for (const QString &name : names) {
-        if (name.right(4).toLower() != QLatin1String(".mdb") || name == QLatin1String("untitled.mdb"))
+        if (name.right(4).toLower() != QLatin1String(".mdb") || name == QLatin1String("untitled.mdb")
+            || !QFileInfo(app + name).isFile())
             continue;
         const QString base = TrimBlanks(name.left(name.lastIndexOf(QLatin1Char('.'))));
         if (base.isEmpty())

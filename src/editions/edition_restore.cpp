@@ -73,7 +73,7 @@ QList<BackupEntry> EditionRestore::backups() const
     QList<BackupEntry> list;
     const QStringList names = QDir(backupFolder()).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QString &name : names) {
-        if (!name.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive))
+        if (!name.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive) || !QFileInfo(backupFolder() + name).isFile())
             continue;
         // The date is read without opening the file, so a read-only backup shows its own.
         const QDateTime written = QFileInfo(backupFolder() + name).lastModified().toUTC();

@@ -57,6 +57,8 @@ bool copyRecursively(const QString &source, const QString &target)
                 return false;
         return true;
     }
+    if (info.exists() && !info.isFile() && !info.isDir())
+        return true;   // a FIFO, socket or device has no contents to copy, and reading one may wait for ever
     return QFile::copy(source, target);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/browserversion.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
+#include "platform/regular_file.h"
 #include "platform/whole_file.h"
 #include "platform/windowactivation.h"
 #include "shared/routines.h"
@@ -47,7 +48,7 @@ QRegularExpression wildcardPattern(QString pattern)
                                   | QRegularExpression::DotMatchesEverythingOption);
 }
 
-// The ordinary files (no folders, no hidden files) of folder whose names match pattern,
+// The regular files (no folders, no hidden files, nothing that only looks like a file) of folder whose names match pattern,
 // sorted by name without regard to case. An empty folder means the current directory.
 QStringList matchingFiles(const QString &folder, const QString &pattern)
 {
@@ -56,10 +57,10 @@ QStringList matchingFiles(const QString &folder, const QString &pattern)
         return {};
     const QRegularExpression re = wildcardPattern(pattern);
     QStringList found;
-    const QStringList names = dir.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString &name : names)
-        if (re.match(name).hasMatch())
-            found.append(name);
+    const QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo &file : files)
+        if (file.isFile() && re.match(file.fileName()).hasMatch())
+            found.append(file.fileName());
     return found;
 }
 
@@ -73,7 +74,7 @@ bool copyReplacing(const QString &from, const QString &to)
     if (target.exists() && source.canonicalFilePath() == target.canonicalFilePath())
         return false;
     QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
+    if (!OpenRegularFile(in))
         return false;
     QSaveFile out(to);
     if (!out.open(QIODevice::WriteOnly))

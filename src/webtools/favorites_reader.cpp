@@ -1,6 +1,7 @@
 #include "webtools/favorites_reader.h"
 
 #include "platform/registry.h"
+#include "platform/regular_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,7 +18,7 @@ constexpr int kMaxDepth = 64;
 QString readTextFile(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > FavoritesReader::MaxFileSize)
+    if (!OpenRegularFile(file) || file.size() > FavoritesReader::MaxFileSize)
         return QString();
     const QByteArray data = file.read(FavoritesReader::MaxFileSize + 1);
     if (data.size() > FavoritesReader::MaxFileSize || data.contains('\0'))
@@ -103,6 +104,8 @@ QList<FavoriteLink> FavoritesReader::ReadUrlFiles(const QString &folder)
     const QFileInfoList files = dir.entryInfoList({QStringLiteral("*.url")}, QDir::Files | QDir::Hidden | QDir::System,
                                                   QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo &file : files) {
+        if (!file.isFile())
+            continue;   // a FIFO or device of that name is never opened
         const QString name = TrimNull(file.fileName());
         const qsizetype suffix = name.indexOf(QLatin1String(".url"));   // letter case as written
         if (suffix < 0)

@@ -31,8 +31,9 @@ public:
 
     // Every favourite of folder and, depth first, its subfolders (a folder's own shortcut
     // files first, names in order without regard to case; folders whose names begin with
-    // "." included, linked folders not followed). A file that is no text, too large or
-    // without an address is left out; a folder that cannot be listed gives nothing.
+    // "." included, linked folders not followed). A file that is not a regular file, no
+    // text, too large or without an address is left out; a folder that cannot be listed
+    // gives nothing.
     static QList<FavoriteLink> WalkFolders(const QString &folder);
     // The favourites of one folder only.
     static QList<FavoriteLink> ReadUrlFiles(const QString &folder);

@@ -1,8 +1,9 @@
 #pragma once
-// Reading the browsers' history index files (INDEX.DAT): the file is read whole, byte by
-// byte, and every record marker "URL " starts a record. A record's text begins 119 bytes
-// after the marker's first byte and runs to the next NUL byte; its address is the part of
-// the text from its first "http://" or "https://" on.
+// Reading the browsers' history index files (INDEX.DAT): the file is read byte by byte,
+// and every record marker "URL " starts a record, which runs up to the next marker. A
+// record's text begins 119 bytes after the marker's first byte and runs to the next NUL
+// byte within the record; its address is the part of the text from its first "http://" or
+// "https://" on. The file is read in pieces, in time and memory linear in its size.
 
 #include <QString>
 #include <QStringList>
@@ -12,17 +13,18 @@
 extern QStringList HistoryUrls;
 
 // Reads one history index file into HistoryUrls and answers the number of records it
-// holds (0 for a missing or empty file, or one without any record). A record whose text
-// is empty, has no end in the file or begins past the end is skipped: it keeps "".
+// holds (0 for a missing or empty file, one without any record, or anything but a regular
+// file). A record whose text is empty, has no end before the next record or would begin
+// past it is skipped: it keeps "".
 int ReadHistoryIndex(const QString &file);
 
 // The address part of a record text or a line: from its first "http://" or "https://"
 // (whichever comes first) to its end; "" when it holds neither.
 QString WebAddressPart(const QString &text);
 
-// Every history index file (named "INDEX.DAT" in any letter case) in folder and, depth
-// first, its subfolders whose names do not begin with "."; a folder's own files come
-// first, names in order without regard to case. Linked folders are not followed. An
+// Every history index file (a regular file named "INDEX.DAT" in any letter case) in folder
+// and, depth first, its subfolders whose names do not begin with "."; a folder's own files
+// come first, names in order without regard to case. Linked folders are not followed. An
 // empty or missing folder gives none: the search never starts anywhere else.
 QStringList FindHistoryIndexFiles(const QString &folder);
 
