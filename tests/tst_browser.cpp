@@ -23,6 +23,7 @@
 #include <QToolBar>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTreeWidget>
 #include <QtTest>
 
 using namespace Form1Test;
@@ -154,14 +155,22 @@ void TestBrowser::linkOpensSeparateBrowserWindow()
     // Recorded as it loaded.
     QTRY_COMPARE_WITH_TIMEOUT(UrlHistory::find(QString::fromUtf8(url.toEncoded())).visits, 1, PageLoadTimeoutMs);
 
+    // It lies over the page, not over the tree.
+    const QRect page(form->results->mapToGlobal(QPoint(0, 0)), form->results->size());
+    const QRect tree(form->TvwBestell->mapToGlobal(QPoint(0, 0)), form->TvwBestell->size());
+    QCOMPARE(window->geometry().topLeft(), page.topLeft());
+    QVERIFY(!window->geometry().intersects(tree));
+
     // Every link opens a window of its own.
     form->NavigateWebSite(address, 0);
     QCOMPARE(BrowserWindow::openWindows().size(), 2);
     QVERIFY(BrowserWindow::openWindows().at(1) != window);
 
-    // A closed window leaves the list at once.
-    window->close();
+    // Ctrl+W on the page closes the window, which leaves the list at once.
+    QWidget *view = window->browser()->focusProxy() ? window->browser()->focusProxy() : window->browser();
+    QTest::keyClick(view, Qt::Key_W, Qt::ControlModifier);
     QCOMPARE(BrowserWindow::openWindows().size(), 1);
+    QVERIFY(!BrowserWindow::openWindows().contains(window));
 }
 
 void TestBrowser::browserWindowGoesBackAndElsewhere()

@@ -448,6 +448,18 @@ void TestForm1Window::smallestWindowStaysReadable()
         QVERIFY(list->geometry().bottom() < form->results->y());
     }
     QVERIFY(form->Combo6->geometry().right() < form->centralWidget()->width());
+    // The window itself stops there too (a window manager keeps to its minimum): every
+    // control of the window lies inside it.
+    form->resize(form->minimumSize());
+    QTRY_COMPARE(form->size(), form->minimumSize());
+    const QRect inside = form->rect();
+    QVERIFY(inside.contains(QRect(form->centralWidget()->mapTo(form, QPoint(0, 0)), form->centralWidget()->size())));
+    for (QWidget *control : form->centralWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (!control->isVisible())
+            continue;
+        QVERIFY2(inside.contains(QRect(control->mapTo(form, QPoint(0, 0)), control->size())),
+                 qPrintable(control->objectName()));
+    }
 }
 
 // A page that cannot be written (here the page data's file name is taken by a folder):

@@ -106,8 +106,11 @@ Form1::Form1(QWidget *parent)
     wireControls();
 
     // The design size: the inner area as designed, plus the menu bar and the status bar.
-    resize(twipsToPx(kDesignInnerWidth),
-           twipsToPx(kDesignInnerHeight) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+    resize(twipsToPx(kDesignInnerWidth), twipsToPx(kDesignInnerHeight) + chrome);
+    // The window keeps its inner area's minimum, so no control is ever cut off at the
+    // right or the bottom (the main window's own layout would allow less).
+    setMinimumSize(centralWidget()->minimumWidth(), centralWidget()->minimumHeight() + chrome);
 }
 
 Form1::~Form1()

@@ -368,6 +368,8 @@ public:
     // page in a hidden window only to read its title into WebPageTitle, then closes it;
     // any other mode shows the window in front.
     void NavigateWebSite(const QString &address, qint16 mode = 0);
+    // Where the page shows, on the screen: link windows open over it, not over the tree.
+    QRect pageArea() const;
     // "<name>,<address>" for the address in DroppedLinkUrl: named after an open browser
     // window showing it, or after its link on the page of the tracked browser window, or
     // after itself.

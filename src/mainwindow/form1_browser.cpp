@@ -61,7 +61,12 @@ void Form1::NavigateWebSite(const QString &address, qint16 mode)
         WebPageTitle = BrowserWindow::ReadPageTitle(address, kTitleTimeoutMs);
         return;
     }
-    BrowserWindow::open(address);
+    BrowserWindow::open(address, pageArea());
+}
+
+QRect Form1::pageArea() const
+{
+    return QRect(results->mapToGlobal(QPoint(0, 0)), results->size());
 }
 
 void Form1::tmrWindowTrack_Timer()
@@ -97,7 +102,7 @@ void Form1::results_DocumentComplete(const QUrl &url, bool ok)
 void Form1::results_NewWindow2(WebBrowser **target, bool *cancel)
 {
     Q_UNUSED(cancel);
-    *target = BrowserWindow::open()->browser();
+    *target = BrowserWindow::open(QString(), pageArea())->browser();
 }
 
 bool Form1::IsScriptDebuggerDisabled()

@@ -2,6 +2,7 @@
 
 #include "platform/webbrowser.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -87,6 +88,12 @@ BrowserWindow::BrowserWindow(QWidget *parent)
         m_address->setText(url.toString());
         m_address->setCursorPosition(0);
     });
+
+    // Ctrl+W closes the window, as in other browsers.
+    auto *closeWindow = new QAction(this);
+    closeWindow->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::CTRL | Qt::Key_F4)});
+    connect(closeWindow, &QAction::triggered, this, &QWidget::close);
+    addAction(closeWindow);
 
     m_status = new QLabel(statusBar());
     m_status->setObjectName(QStringLiteral("status"));
@@ -189,9 +196,16 @@ void BrowserWindow::collectLinks()
                                      });
 }
 
-BrowserWindow *BrowserWindow::open(const QString &address)
+BrowserWindow *BrowserWindow::open(const QString &address, const QRect &over)
 {
     auto *window = new BrowserWindow();
+    // Too small an area (a minimised main window) is left to the desktop.
+    if (over.width() >= 320 && over.height() >= 240) {
+        QRect place = over;
+        if (const QScreen *screen = QGuiApplication::screenAt(over.center()))
+            place = place.intersected(screen->availableGeometry());
+        window->setGeometry(place.isEmpty() ? over : place);
+    }
     if (!address.isEmpty())
         window->browser()->Navigate(address);
     window->bringToFront();

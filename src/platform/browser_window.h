@@ -56,7 +56,9 @@ public:
     bool pageLinksCollected() const { return m_linksCollected; }
 
     // Opens a new browser window in front of the others, loading address unless it is empty.
-    static BrowserWindow *open(const QString &address = QString());
+    // Given an area of the screen (the main window's page), the window covers the part of
+    // it on the screen; else the desktop places it.
+    static BrowserWindow *open(const QString &address = QString(), const QRect &over = QRect());
 
     // The open browser windows, oldest first.
     static QList<BrowserWindow *> openWindows();
