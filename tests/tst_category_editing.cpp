@@ -591,8 +591,8 @@ void TestCategoryEditing::popupDeleteCategory()
     form->mnuPopUpDeleteCategory_Click();
     QCOMPARE(DialogScript::last().prompt,
              QStringLiteral("You are about to delete the category 'Languages'.\n\nPlease note that any categories "
-                            "and/or links that may exist under this category\nwill also be deleted. Do you still "
-                            "wish to continue?\n"));
+                            "and/or links that may exist under this category will also be deleted.\n\nDo you still "
+                            "wish to continue?"));
     QCOMPARE(DialogScript::last().title, QStringLiteral("Delete Category"));
     QCOMPARE(DialogScript::last().buttons, int(vbYesNo | vbQuestion));
     QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM Lks WHERE TopicId = 1")), 6);

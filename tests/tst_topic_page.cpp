@@ -360,7 +360,7 @@ void TestTopicPage::pageSurvivesAwkwardText()
 
 // The page as the browser draws it: text in the scheme's text colour on its background
 // colour, and no colour anywhere on the page that the scheme does not set, with a
-// section's editor open as well.
+// section's editor open as well. Links look like links: underlined, with the hand pointer.
 void TestTopicPage::pageDrawsOnlySchemeColours()
 {
     PageFixture f;
@@ -401,7 +401,9 @@ void TestTopicPage::pageDrawsOnlySchemeColours()
             });
           }
           var body = getComputedStyle(document.body);
-          return [body.color, body.backgroundColor, Object.keys(seen).sort().join(' ; ')];
+          var link = getComputedStyle(document.querySelector('.section li a'));
+          return [body.color, body.backgroundColor, Object.keys(seen).sort().join(' ; '),
+                  [link.textDecorationLine, link.cursor, link.color].join(' ')];
         })())");
     QVariant answer;
     bool answered = false;
@@ -414,6 +416,7 @@ void TestTopicPage::pageDrawsOnlySchemeColours()
     QCOMPARE(drawn.value(0), QStringLiteral("rgb(255, 238, 221)"));
     QCOMPARE(drawn.value(1), QStringLiteral("rgb(17, 34, 51)"));
     QCOMPARE(drawn.value(2), QStringLiteral("rgb(17, 34, 51) ; rgb(255, 238, 221)"));
+    QCOMPARE(drawn.value(3), QStringLiteral("underline pointer rgb(255, 238, 221)"));
 }
 
 void TestTopicPage::failedTransformKeepsPreviousPage()

@@ -154,8 +154,8 @@
   .section li::before { content: ""; display: inline-block; width: 6px; height: 6px; margin: 0 9px 2px 0;
          border-radius: 50%; background: currentColor; vertical-align: middle; }
   .section li:hover { border-left-color: currentColor; }
-  .section li a { text-decoration: none; font-weight: 500; }
-  .section li a:hover { text-decoration: underline; }
+  .section li a { text-decoration: underline; text-underline-offset: 2px; cursor: pointer; font-weight: 500; }
+  .section li a:hover { text-decoration-thickness: 2px; }
   .section li .empty { font-style: italic; opacity: 0.85; }
   button { font: inherit; color: inherit; background: transparent; border: 1px solid currentColor;
          border-radius: 4px; cursor: pointer; }

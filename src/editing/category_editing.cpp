@@ -103,10 +103,12 @@ QString CategoryEditing::renameTitle()
 
 QString CategoryEditing::deleteConfirmMessage(const QString &nodeText)
 {
-    return QStringLiteral("You are about to delete the category '") + nodeText + QStringLiteral("'.\n")
-        + QStringLiteral("\n")
-        + QStringLiteral("Please note that any categories and/or links that may exist under this category\n")
-        + QStringLiteral("will also be deleted. Do you still wish to continue?\n");
+    // A line break only after a sentence: the message box wraps a long line by itself, and
+    // a break in mid-sentence would leave a word or two on a line of its own.
+    return QStringLiteral("You are about to delete the category '") + nodeText + QStringLiteral("'.\n\n")
+        + QStringLiteral("Please note that any categories and/or links that may exist under this category "
+                         "will also be deleted.\n\n")
+        + QStringLiteral("Do you still wish to continue?");
 }
 
 QString CategoryEditing::deleteTitle()
