@@ -411,23 +411,23 @@ void TestEditionCommands::nameChecks_data()
     QTest::newRow("create beside template") << "create" << "Untitled (2)" << "" << "*Untitled_(2).mdb,Untitled (2)";
 
     for (const QString &command : {QStringLiteral("rename"), QStringLiteral("copy")}) {
-        const auto row = [&command](const char *what) { return qPrintable(command + QLatin1Char(' ') + QLatin1String(what)); };
+        const auto row = [&command](const char *what) { return (command + QLatin1Char(' ') + QLatin1String(what)).toUtf8(); };
         const QList<std::pair<const char *, const char *>> held = {
             {"slash", "a/b"}, {"backslash", "a\\b"}, {"comma", "a,b"}, {"tab", "a\tb"}, {"control", "a\x01"},
             {"delete", "a\x7f"}};
         for (const auto &[what, name] : held)
-            QTest::newRow(row(what)) << command << QString::fromLatin1(name) << holds << "";
-        QTest::newRow(row("dot")) << command << "." << dots << "";
-        QTest::newRow(row("dot dot")) << command << ".." << dots << "";
-        QTest::newRow(row("leading star")) << command << "*ab" << star << "";
-        QTest::newRow(row("too long")) << command << longest + "a" << tooLong << "";
-        QTest::newRow(row("template")) << command << "untitled" << templ("untitled") << "";
+            QTest::newRow(row(what).constData()) << command << QString::fromLatin1(name) << holds << "";
+        QTest::newRow(row("dot").constData()) << command << "." << dots << "";
+        QTest::newRow(row("dot dot").constData()) << command << ".." << dots << "";
+        QTest::newRow(row("leading star").constData()) << command << "*ab" << star << "";
+        QTest::newRow(row("too long").constData()) << command << longest + "a" << tooLong << "";
+        QTest::newRow(row("template").constData()) << command << "untitled" << templ("untitled") << "";
         // Their neighbours that the list line and the file system carry.
-        QTest::newRow(row("inner star")) << command << "a*b" << "" << "a*b.mdb,A*b";
-        QTest::newRow(row("question marks")) << command << "?a?" << "" << "?a?.mdb,?a?";
-        QTest::newRow(row("three dots")) << command << "..." << "" << "....mdb,...";
-        QTest::newRow(row("longest")) << command << longest << "" << longestLine;
-        QTest::newRow(row("beside template")) << command << "untitled two" << "" << "untitled_two.mdb,Untitled Two";
+        QTest::newRow(row("inner star").constData()) << command << "a*b" << "" << "a*b.mdb,A*b";
+        QTest::newRow(row("question marks").constData()) << command << "?a?" << "" << "?a?.mdb,?a?";
+        QTest::newRow(row("three dots").constData()) << command << "..." << "" << "....mdb,...";
+        QTest::newRow(row("longest").constData()) << command << longest << "" << longestLine;
+        QTest::newRow(row("beside template").constData()) << command << "untitled two" << "" << "untitled_two.mdb,Untitled Two";
     }
 }
 
