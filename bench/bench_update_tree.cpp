@@ -26,6 +26,7 @@
 #include <QTreeWidget>
 #include <QVariant>
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 
 namespace {
@@ -163,6 +164,24 @@ double plainBuild(QTreeWidget &tree, const QVector<Category> &categories, const 
     return clock.nsecsElapsed() / 1e6;
 }
 
+// Every node of a tree as the path of texts from the root to it, sorted: two trees holding
+// the same nodes under the same parents give the same list, whatever their order.
+QStringList nodePaths(const QTreeWidget &tree)
+{
+    QStringList paths;
+    std::function<void(const QTreeWidgetItem *, const QString &)> walk = [&](const QTreeWidgetItem *item,
+                                                                             const QString &above) {
+        const QString path = above + QLatin1Char('\\') + item->text(0);
+        paths.append(path);
+        for (int i = 0; i < item->childCount(); ++i)
+            walk(item->child(i), path);
+    };
+    for (int i = 0; i < tree.topLevelItemCount(); ++i)
+        walk(tree.topLevelItem(i), QString());
+    paths.sort();
+    return paths;
+}
+
 double median(QVector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -242,6 +261,13 @@ int main(int argc, char *argv[])
 
     const double tree = median(treeTimes);
     const double base = median(plainTimes);
+    // The baseline must build the very nodes the program's tree holds, else the ratio
+    // compares different work.
+    const QStringList programNodes = nodePaths(*form->TvwBestell);
+    const QStringList plainNodes = nodePaths(plain);
+    const bool same = programNodes == plainNodes;
+    std::printf("plain build holds the program's nodes: %s (%lld against %lld)\n", same ? "yes" : "NO",
+                qlonglong(plainNodes.size()), qlonglong(programNodes.size()));
 
     // A flat tree: 10,000 categories right below the root, 10 links in each.
     double flatTree = 0;
@@ -286,5 +312,5 @@ int main(int argc, char *argv[])
     delete form;
     ReleaseDatabase();
     DialogScript::end();
-    return 0;
+    return same ? 0 : 1;
 }
