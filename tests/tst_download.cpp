@@ -120,11 +120,12 @@ void TestDownload::fileModeReplacesWholeFile()
     QVERIFY(down.Completed());
     QCOMPARE(fileContent(dest), body);
 
-    // An error page never lands in the file.
+    // An error page never lands in the file, which stays as it was.
     down.setUrl(server.address(QStringLiteral("/gone.zip")));
     down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
     QVERIFY(!down.Completed());
-    QCOMPARE(fileContent(dest), QByteArray());
+    QCOMPARE(fileContent(dest), body);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.zip"});
 
     // A file that cannot be written is reported, not thrown.
     down.setDestFile(dir.filePath(QStringLiteral("no/such/folder/b.zip")));

@@ -3,11 +3,14 @@
 // full disk: past it a write fails as it does with no space left.
 
 #include "damaged_editions.h"
+#include "disk_full.h"
 #include "testhelper.h"
 
 #include "local_web_server.h"
+#include "zip_fixtures.h"
 
 #include "editions/c_download.h"
+#include "editions/c_unzip.h"
 #include "editions/edition_commands.h"
 #include "editions/edition_compact.h"
 #include "editions/edition_create.h"
@@ -26,29 +29,9 @@
 #include <QDir>
 #include <QtTest>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 
 namespace {
-
-// While it lives, no file of this process may grow past a few bytes.
-class DiskFull
-{
-public:
-    DiskFull()
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit tight = m_saved;
-        tight.rlim_cur = 8;
-        setrlimit(RLIMIT_FSIZE, &tight);
-    }
-    ~DiskFull() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved{};
-};
 
 using Writer = std::function<bool(TestProgramFolder &)>;
 
@@ -144,6 +127,26 @@ void TestFullDisk::writersKeepTheEarlierFile_data()
     });
     QTest::newRow("copy") << "Copies/pages.mdb" << Writer([](TestProgramFolder &f) {
         return CopyFolderFiles(f.path(), f.file("Copies"), "*.mdb") > 0;
+    });
+    // The two writers below must name the full disk as such.
+    static QTemporaryDir archives;
+    const QString zip = archives.filePath("big.zip");
+    ZipFixtures::makeZip(zip, {{"big.txt", text.toLatin1()}});
+    QTest::newRow("unzip") << "big.txt" << Writer([zip](TestProgramFolder &f) {
+        cUnzip unzip;
+        unzip.setZipFile(zip);
+        unzip.setUnzipFolder(f.path());
+        unzip.setOverwriteExisting(true);
+        return unzip.Unzip() || unzip.LastStatus() != cUnzip::UnzipDiskFull;
+    });
+    QTest::newRow("download") << "a.zip" << Writer([text](TestProgramFolder &f) {
+        LocalWeb::Server server;
+        server.put("/a.zip", {text.toLatin1()});
+        cDownload down;
+        down.setUrl(server.address(QStringLiteral("/a.zip")));
+        down.setDestFile(f.file("a.zip"));
+        down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
+        return down.Completed() || down.LastFailure() != cDownload::Failure::DiskFull;
     });
 }
 

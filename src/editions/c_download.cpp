@@ -1,5 +1,7 @@
 #include "editions/c_download.h"
 
+#include "exchange/subtopic_file.h"
+
 #include <QAuthenticator>
 #include <QEventLoop>
 #include <QFile>
@@ -12,10 +14,16 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cerrno>
+#include <cstdio>
+
 namespace {
 
 int g_timeoutMs = 30000;
+int g_lowRateWindowMs = 30000;
 constexpr qint64 ChunkSize = 4096;
+// What the network layer may hold for a reply before it waits for the program to read.
+constexpr qint64 ReadBufferSize = 256 * 1024;
 const QByteArray UserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
 
 // "host:port" of a proxy setting: split at the last ":"; no port gives 80.
@@ -34,6 +42,12 @@ QNetworkProxy namedProxy(const QString &setting, const QString &user, const QStr
     return QNetworkProxy(QNetworkProxy::HttpProxy, host, port, user, password);
 }
 
+// A write that failed for want of space: the disk's or the space this process may use.
+bool noSpaceLeft(int error)
+{
+    return error == ENOSPC || error == EFBIG || error == EDQUOT;
+}
+
 } // namespace
 
 cDownload::cDownload(QObject *parent)
@@ -50,6 +64,11 @@ cDownload::~cDownload()
 void cDownload::SetTransferTimeout(int milliseconds)
 {
     g_timeoutMs = milliseconds > 0 ? milliseconds : 30000;
+}
+
+void cDownload::SetLowRateWindow(int milliseconds)
+{
+    g_lowRateWindowMs = milliseconds > 0 ? milliseconds : 30000;
 }
 
 void cDownload::setUrl(const QString &url)
@@ -126,6 +145,16 @@ QNetworkRequest cDownload::makeRequest() const
     return request;
 }
 
+void cDownload::fail(Failure failure, const QString &text)
+{
+    if (m_failure != Failure::None)
+        return;
+    m_failure = failure;
+    m_error = text;
+    if (m_reply && !m_reply->isFinished())
+        m_reply->abort();
+}
+
 bool cDownload::wait(QNetworkReply *reply)
 {
     if (reply->isFinished())
@@ -133,6 +162,23 @@ bool cDownload::wait(QNetworkReply *reply)
     QEventLoop loop;
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     connect(reply, &QObject::destroyed, &loop, &QEventLoop::quit);
+    // The bytes received are sampled four times a window; a window that brought less
+    // than MinBytesPerWindow ends the transfer, however steadily the bytes trickle in.
+    // A server that answers with nothing at all is ended the same way.
+    qint64 received = 0;
+    connect(reply, &QNetworkReply::downloadProgress, &loop, [&received](qint64 bytes, qint64) { received = bytes; });
+    QList<qint64> samples{0};
+    QTimer rate;
+    rate.setInterval(qMax(1, g_lowRateWindowMs / 4));
+    connect(&rate, &QTimer::timeout, &loop, [&] {
+        samples.append(received);
+        if (samples.size() <= 4)
+            return;
+        if (samples.last() - samples.takeFirst() < MinBytesPerWindow)
+            fail(Failure::TooSlow, tr("The server sent less than 1 KiB in %1 seconds.")
+                                       .arg(QString::number(g_lowRateWindowMs / 1000.0)));
+    });
+    rate.start();
     loop.exec();
     return !m_stopRequested;
 }
@@ -147,6 +193,7 @@ qint64 cDownload::sizeRequest()
         return 0;
     emit Stat(QStringLiteral("Download has started"));
     QPointer<QNetworkReply> reply = m_manager->head(request);
+    reply->setReadBufferSize(ReadBufferSize);
     m_reply = reply;
     emit Stat(QStringLiteral("Download has started"));
     wait(reply);
@@ -167,15 +214,23 @@ qint64 cDownload::sizeRequest()
 
 void cDownload::takeChunks(QNetworkReply *reply, QIODevice *file, QByteArray &text, bool keepText)
 {
-    while (reply->bytesAvailable() > 0) {
+    while (m_failure == Failure::None && reply->bytesAvailable() > 0) {
         const QByteArray chunk = reply->read(ChunkSize);
         if (chunk.isEmpty())
             break;
+        if (m_limit > 0 && m_count + chunk.size() > m_limit) {
+            if (file && m_fileLength > 0 && m_limit == m_fileLength)
+                fail(Failure::TooLarge, tr("The server sent more than the %1 bytes it announced.").arg(m_fileLength));
+            else
+                fail(Failure::TooLarge, tr("The answer is larger than %1 bytes.").arg(m_limit));
+            return;
+        }
         if (m_bodyWanted) {
             if (file && file->write(chunk) != chunk.size()) {
-                m_error = tr("The file %1 could not be written.").arg(m_destFile);
-                m_stopRequested = true;
-                reply->abort();
+                const int error = errno;
+                fail(noSpaceLeft(error) ? Failure::DiskFull : Failure::WriteFailed,
+                     noSpaceLeft(error) ? tr("The file %1 could not be written: the disk is full.").arg(m_destFile)
+                                        : tr("The file %1 could not be written.").arg(m_destFile));
                 return;
             }
             if (keepText)
@@ -184,6 +239,12 @@ void cDownload::takeChunks(QNetworkReply *reply, QIODevice *file, QByteArray &te
         m_count += chunk.size();
         emit Progress(m_count, m_fileLength);
     }
+    // A body without a size of its own stops at the size announced for it.
+    if (m_failure == Failure::None && file && !m_getHasLength && m_fileLength > 0 && m_count == m_fileLength
+        && !reply->isFinished()) {
+        m_stoppedAtLength = true;
+        reply->abort();
+    }
 }
 
 QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
@@ -191,19 +252,31 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
     QByteArray text;
     m_count = 0;
     m_bodyWanted = true;
-    QFile file(m_destFile);
+    m_stoppedAtLength = false;
+    m_getHasLength = false;
     const bool fileMode = dflag != 0;
-    if (fileMode) {
-        const QIODevice::OpenMode mode = resuming && offset > 0 ? QIODevice::ReadWrite
-                                                                 : (QIODevice::WriteOnly | QIODevice::Truncate);
-        if (m_destFile.isEmpty() || !file.open(mode)) {
-            m_error = tr("The file %1 could not be written.").arg(m_destFile);
-            emit Progress(m_count, m_fileLength);
-            return text;
-        }
-    }
-    if (!m_manager) {
-        m_error = tr("No connection could be made.");
+    // A whole download is written beside the file and takes its place only once it is
+    // complete, so a failed one leaves the earlier file as it was; a resumed one continues
+    // the file itself.
+    const bool inPlace = resuming && offset > 0;
+    const QString written = inPlace ? m_destFile : m_destFile + QLatin1String(".part");
+    QFile file(written);
+    // The most this transfer may take: the announced size and the caller's limit in file
+    // mode, MaxTextBytes in text mode.
+    m_limit = fileMode ? m_fileLength : MaxTextBytes;
+    if (fileMode && m_maxFileBytes > 0 && (m_limit <= 0 || m_limit > m_maxFileBytes))
+        m_limit = m_maxFileBytes;
+    if (!m_manager)
+        fail(Failure::Network, tr("No connection could be made."));
+    else if (m_limit > 0 && m_fileLength > m_limit)
+        fail(Failure::TooLarge, tr("The answer is larger than %1 bytes.").arg(m_limit));
+    // Unbuffered: a write that fails says why at once.
+    else if (fileMode
+             && (m_destFile.isEmpty()
+                 || !file.open((inPlace ? QIODevice::ReadWrite : (QIODevice::WriteOnly | QIODevice::Truncate))
+                               | QIODevice::Unbuffered)))
+        fail(Failure::WriteFailed, tr("The file %1 could not be written.").arg(m_destFile));
+    if (m_failure != Failure::None) {
         emit Progress(m_count, m_fileLength);
         return text;
     }
@@ -211,6 +284,7 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
     if (offset > 0)
         request.setRawHeader("Range", "bytes=" + QByteArray::number(offset) + '-');
     QPointer<QNetworkReply> reply = m_manager->get(request);
+    reply->setReadBufferSize(ReadBufferSize);
     m_reply = reply;
     const bool keepText = !fileMode && !resuming;
     connect(reply, &QNetworkReply::metaDataChanged, this, [&, offset] {
@@ -218,9 +292,15 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
         if (status >= 300 && status < 400)
             return;    // a redirection that is being followed
         m_status = status;
-        if (fileMode && status >= 400)
-            m_bodyWanted = false;    // an error page is no part of the file
+        if (fileMode && status >= 400) {
+            // An error page is no part of the file.
+            m_bodyWanted = false;
+            fail(Failure::Network, tr("The server answered with the status %1.").arg(status));
+            return;
+        }
+        qint64 start = 0;
         if (offset > 0 && status == 206) {
+            start = offset;
             m_count = offset;
             if (fileMode)
                 file.seek(offset);
@@ -231,6 +311,13 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
                 file.seek(0);
             }
         }
+        bool known = false;
+        const qint64 length = reply->rawHeader("Content-Length").trimmed().toLongLong(&known);
+        m_getHasLength = known && length >= 0;
+        if (m_getHasLength && m_limit > 0 && start + length > m_limit)
+            fail(Failure::TooLarge, m_limit == m_fileLength && fileMode
+                                        ? tr("The server sent more than the %1 bytes it announced.").arg(m_fileLength)
+                                        : tr("The answer is larger than %1 bytes.").arg(m_limit));
     });
     connect(reply, &QNetworkReply::readyRead, this, [&] { takeChunks(reply, fileMode ? &file : nullptr, text, keepText); });
     wait(reply);
@@ -239,22 +326,34 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
         if (!m_stopRequested)
             takeChunks(reply, fileMode ? &file : nullptr, text, keepText);
         const bool whole = m_fileLength <= 0 || m_count == m_fileLength;
-        m_completed = reply->error() == QNetworkReply::NoError && m_status >= 200 && m_status < 300 && whole
-                      && !m_stopRequested;
-        if (!m_completed && m_error.isEmpty())
-            m_error = reply->error() != QNetworkReply::NoError ? reply->errorString()
-                                                                : tr("The transfer ended before the whole file arrived.");
+        const bool answered = reply->error() == QNetworkReply::NoError || m_stoppedAtLength;
+        m_completed = answered && m_status >= 200 && m_status < 300 && whole && !m_stopRequested
+                      && m_failure == Failure::None;
+        if (!m_completed && m_failure == Failure::None && !m_stopRequested)
+            fail(Failure::Network, reply->error() != QNetworkReply::NoError
+                                       ? reply->errorString()
+                                       : tr("The transfer ended before the whole file arrived."));
         reply->deleteLater();
     }
     // What is still buffered reaches the disk only now: a full disk shows here.
     if (fileMode && !file.flush()) {
         m_completed = false;
-        m_error = tr("The file %1 could not be written.").arg(m_destFile);
+        fail(Failure::DiskFull, tr("The file %1 could not be written: the disk is full.").arg(m_destFile));
     }
     // The last, empty read.
     emit Progress(m_count, m_fileLength);
-    if (fileMode)
+    if (fileMode) {
         file.close();
+        if (!inPlace && m_completed
+            && std::rename(QFile::encodeName(written).constData(), QFile::encodeName(m_destFile).constData()) != 0) {
+            m_completed = false;
+            fail(Failure::WriteFailed, tr("The file %1 could not be written.").arg(m_destFile));
+        }
+        if (!inPlace && !m_completed)
+            QFile::remove(written);
+    }
+    if (m_failure == Failure::TooLarge)
+        text.clear();    // refused whole
     return text;
 }
 
@@ -267,9 +366,13 @@ void cDownload::beginRun(const QString &startText, const QString &transferText, 
     m_status = 0;
     m_count = 0;
     m_error.clear();
+    m_failure = Failure::None;
     emit Stat(startText);
     prepareManager(proxyserver, username, password, connectiontype);
     m_fileLength = sizeRequest();
+    // A size request that failed counts as one that gave no size.
+    m_failure = Failure::None;
+    m_error.clear();
     emit Stat(transferText);
     emit Progress(0, m_fileLength);
 }
@@ -285,7 +388,7 @@ QString cDownload::Download(const QString &proxyserver, const QString &username,
     if (!m_stopRequested)
         body = transfer(dflag, 0, false);
     m_running = false;
-    return dflag != 0 ? QString() : QString::fromLatin1(body);
+    return dflag != 0 ? QString() : SubTopicFile::decode(body);
 }
 
 void cDownload::ResumeDownload(const QString &proxyserver, const QString &username, const QString &password,

@@ -38,7 +38,10 @@ public:
 
     // Fetches Url. With dflag non-zero the body goes into DestFile, which is emptied
     // first, and the answer is ""; with dflag 0 the body is the answer (also the body of
-    // an error page). username and password log on to the proxy of connection type 1 and
+    // an error page), read as UTF-8 when it is valid UTF-8, else as Windows-1252, and
+    // refused ("" and TooLarge) past MaxTextBytes. In file mode the transfer stops at the
+    // size the server announced and refuses a body that runs past it or past
+    // MaxFileBytes. username and password log on to the proxy of connection type 1 and
     // are never sent to the server itself.
     QString Download(const QString &proxyserver, const QString &username, const QString &password,
                      int connectiontype, int dflag);
@@ -51,6 +54,26 @@ public:
     // Ends the transfer under way; the call that runs it returns with what it has.
     void StopDownload();
 
+    // Why a transfer failed.
+    enum class Failure {
+        None,
+        Network,      // no connection, an error status, a dropped or silent connection
+        TooSlow,      // less than MinBytesPerWindow arrived in a low-rate window
+        TooLarge,     // the body ran past the announced size or a limit
+        WriteFailed,  // DestFile could not be written
+        DiskFull,     // DestFile could not be written: no space left
+    };
+
+    // The most a text-mode answer may hold.
+    static constexpr qint64 MaxTextBytes = 4 * 1024 * 1024;
+    // A transfer (the size request included) that receives less than this in any low-rate
+    // window ends.
+    static constexpr qint64 MinBytesPerWindow = 1024;
+
+    // The most a file-mode transfer may write; 0 (the default) sets no limit of its own.
+    qint64 MaxFileBytes() const { return m_maxFileBytes; }
+    void setMaxFileBytes(qint64 bytes) { m_maxFileBytes = qMax<qint64>(0, bytes); }
+
     // How the last transfer ended: the whole resource arrived (no network error, a 2xx
     // status and, when the size was known, every byte of it).
     bool Completed() const { return m_completed; }
@@ -58,11 +81,15 @@ public:
     int HttpStatus() const { return m_status; }
     // Why the last transfer did not complete; "" when it did.
     QString ErrorText() const { return m_error; }
+    // Why the last transfer did not complete; None when it did.
+    Failure LastFailure() const { return m_failure; }
     // Bytes received by the last transfer, the resume offset included.
     qint64 BytesRead() const { return m_count; }
 
     // A request that receives nothing for this long fails (30000 ms unless set).
     static void SetTransferTimeout(int milliseconds);
+    // The low-rate window (30000 ms unless set).
+    static void SetLowRateWindow(int milliseconds);
 
 signals:
     void Progress(qint64 BytesRead, qint64 Filelen);
@@ -80,8 +107,11 @@ private:
     qint64 sizeRequest();
     QByteArray transfer(int dflag, qint64 offset, bool resuming);
     void takeChunks(QNetworkReply *reply, QIODevice *file, QByteArray &text, bool keepText);
-    // Waits for reply to finish, keeping the windows working; false when stopped.
+    // Waits for reply to finish, keeping the windows working and ending a reply that
+    // receives too little; false when stopped.
     bool wait(QNetworkReply *reply);
+    // Ends the transfer under way for the reason given.
+    void fail(Failure failure, const QString &text);
 
     QString m_url;
     QString m_destFile;
@@ -92,6 +122,11 @@ private:
     int m_status = 0;
     qint64 m_count = 0;
     QString m_error;
+    Failure m_failure = Failure::None;
+    qint64 m_maxFileBytes = 0;
+    qint64 m_limit = 0;          // the most this transfer may take, the offset included; 0: none
+    bool m_stoppedAtLength = false;
+    bool m_getHasLength = false; // the answer of the transfer gave its size
     bool m_bodyWanted = true;    // false once the answer is an error page (file mode)
     QNetworkAccessManager *m_manager = nullptr;
     QNetworkReply *m_reply = nullptr;

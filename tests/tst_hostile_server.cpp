@@ -1,0 +1,196 @@
+// Hostile web servers on 127.0.0.1 against the download (text and file mode) and the link
+// check: an endless body, a trickle, a size that lies, a redirect loop and a header that
+// never ends. Each client runs in a child process whose memory is limited, and must end
+// with its answer before a deadline.
+
+#include "child_run.h"
+#include "local_web_server.h"
+
+#include "editions/c_download.h"
+#include "shared/http_request.h"
+#include "webtools/link_check.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int ChildMemoryMb = 512;
+constexpr int DeadlineMs = 20000;
+// The child's time-outs: the link check's, the download's silence time-out and its
+// low-rate window (shorter, so that it is what ends a transfer that never gets past the
+// header).
+constexpr int ChildLinkTimeoutMs = 1000;
+constexpr int ChildSilenceMs = 2000;
+constexpr int ChildWindowMs = 1000;
+constexpr qint64 ChildFileLimit = 1024 * 1024;
+
+// Keeps writing block to socket for as long as the peer reads, never holding more than
+// a megabyte unsent.
+void pourEndlessly(QTcpSocket *socket, const QByteArray &block)
+{
+    const auto topUp = [socket, block] {
+        while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 1024 * 1024)
+            socket->write(block);
+    };
+    QObject::connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
+    topUp();
+}
+
+class HostileServer : public QTcpServer
+{
+public:
+    explicit HostileServer(const QByteArray &behaviour)
+        : m_behaviour(behaviour)
+    {
+        listen(QHostAddress::LocalHost);
+        LocalWeb::serve(this, &m_seen, [this](QTcpSocket *socket, const LocalWeb::Request &request) {
+            answer(socket, request.method == "HEAD");
+        });
+    }
+    QString address() const { return QStringLiteral("http://127.0.0.1:%1/file").arg(serverPort()); }
+
+private:
+    void answer(QTcpSocket *socket, bool head)
+    {
+        const QByteArray plain = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n";
+        const QByteArray block(64 * 1024, 'x');
+        if (m_behaviour == "endless body") {
+            socket->write(plain + "\r\n");
+            if (!head)
+                pourEndlessly(socket, block);
+        } else if (m_behaviour == "trickle") {
+            // A byte every 20 ms: never silent, never done.
+            socket->write(plain + "Content-Length: 100000\r\n\r\n");
+            if (!head) {
+                auto *drip = new QTimer(socket);
+                QObject::connect(drip, &QTimer::timeout, socket, [socket] { socket->write("x"); });
+                drip->start(20);
+            }
+        } else if (m_behaviour == "lying size") {
+            // The size request hears of 1000 bytes; the body has no size and no end.
+            if (head) {
+                socket->write(plain + "Content-Length: 1000\r\n\r\n");
+            } else {
+                socket->write(plain + "\r\n");
+                pourEndlessly(socket, block);
+            }
+        } else if (m_behaviour == "redirect loop") {
+            socket->write("HTTP/1.1 302 Found\r\nLocation: /file\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            socket->disconnectFromHost();
+        } else if (m_behaviour == "huge header") {
+            socket->write(plain + "X-Filler: ");
+            pourEndlessly(socket, block);
+        }
+    }
+
+    QByteArray m_behaviour;
+    QList<LocalWeb::Request> m_seen;
+};
+
+const char *failureName(cDownload::Failure failure)
+{
+    switch (failure) {
+    case cDownload::Failure::None:
+        return "None";
+    case cDownload::Failure::Network:
+        return "Network";
+    case cDownload::Failure::TooSlow:
+        return "TooSlow";
+    case cDownload::Failure::TooLarge:
+        return "TooLarge";
+    case cDownload::Failure::WriteFailed:
+        return "WriteFailed";
+    case cDownload::Failure::DiskFull:
+        return "DiskFull";
+    }
+    return "?";
+}
+
+// The child: one client against the address, its answer on standard output.
+int runClient(int argc, char *argv[])
+{
+    ChildRun::limitMemory(ChildMemoryMb);
+    QCoreApplication app(argc, argv);
+    const QString client = app.arguments().value(1);
+    const QString address = app.arguments().value(2);
+    if (client == QLatin1String("link check")) {
+        SetHttpRequestTimeout(ChildLinkTimeoutMs);
+        std::printf("%s\n", LinkCheck::check(address) ? "OK" : "NO");
+        return 0;
+    }
+    cDownload::SetTransferTimeout(ChildSilenceMs);
+    cDownload::SetLowRateWindow(ChildWindowMs);
+    QTemporaryDir dir;
+    cDownload down;
+    down.setUrl(address);
+    down.setDestFile(dir.filePath(QStringLiteral("file")));
+    down.setMaxFileBytes(ChildFileLimit);
+    const QString text =
+        down.Download(QString(), QString(), QString(), cDownload::Direct, client == QLatin1String("file") ? 1 : 0);
+    std::printf("%s %s %lld: %s\n", down.Completed() ? "complete" : "incomplete", failureName(down.LastFailure()),
+                static_cast<long long>(text.size()), qPrintable(down.ErrorText()));
+    return 0;
+}
+
+} // namespace
+
+class TestHostileServer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void boundedInMemoryAndTime_data();
+    void boundedInMemoryAndTime();
+};
+
+void TestHostileServer::boundedInMemoryAndTime_data()
+{
+    QTest::addColumn<QByteArray>("behaviour");
+    QTest::addColumn<QString>("client");
+    QTest::addColumn<QByteArray>("answer");
+    const char *slow = "incomplete TooSlow 0: The server sent less than 1 KiB in 1 seconds.";
+    const QList<std::tuple<const char *, const char *, const char *, const char *>> rows = {
+        // behaviour, then the answer of text mode, file mode and the link check
+        {"endless body", "incomplete TooLarge 0: The answer is larger than 4194304 bytes.",
+         "incomplete TooLarge 0: The answer is larger than 1048576 bytes.", "OK"},
+        // What trickled in before the end is the text answer.
+        {"trickle", "incomplete TooSlow ", slow, "OK"},
+        {"lying size", "incomplete TooLarge 0: The answer is larger than 4194304 bytes.",
+         "incomplete TooLarge 0: The server sent more than the 1000 bytes it announced.", "OK"},
+        {"redirect loop", "incomplete Network 0: ", "incomplete Network 0: ", "NO"},
+        {"huge header", slow, slow, "NO"},
+    };
+    for (const auto &[behaviour, text, file, link] : rows) {
+        QTest::addRow("%s, text", behaviour) << QByteArray(behaviour) << "text" << QByteArray(text);
+        QTest::addRow("%s, file", behaviour) << QByteArray(behaviour) << "file" << QByteArray(file);
+        QTest::addRow("%s, link check", behaviour) << QByteArray(behaviour) << "link check" << QByteArray(link);
+    }
+}
+
+void TestHostileServer::boundedInMemoryAndTime()
+{
+    QFETCH(QByteArray, behaviour);
+    QFETCH(QString, client);
+    QFETCH(QByteArray, answer);
+    HostileServer server(behaviour);
+    const ChildRun::Result result = ChildRun::run(QStringLiteral("client"), {client, server.address()}, DeadlineMs);
+    QVERIFY2(result.inTime, "the client did not end before the deadline");
+    QVERIFY2(!result.crashed && result.exitCode == 0, "the client ran out of memory or crashed");
+    // Only the start of answers whose end varies (a text cut short, a library's error text)
+    // is given.
+    QVERIFY2(result.output.startsWith(answer), result.output.constData());
+}
+
+int main(int argc, char *argv[])
+{
+    if (ChildRun::job() == QLatin1String("client"))
+        return runClient(argc, argv);
+    QApplication app(argc, argv);
+    TestHostileServer test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hostile_server.moc"
