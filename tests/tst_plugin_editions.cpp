@@ -4,18 +4,23 @@
 // the connection dialog, the error page, a download to 100 %, a proxy, a dropped
 // connection, Cancel during a transfer, and the new edition offered by the main window.
 
+#include "child_run.h"
+#include "disk_full.h"
 #include "form1_support.h"
 #include "local_web_server.h"
 #include "testhelper.h"
 #include "zip_fixtures.h"
 
+#include "editions/c_download.h"
 #include "editions/c_unzip.h"
 #include "editions/form30_download_progress.h"
 #include "editions/form9_plugin_editions.h"
 #include "editions/plugin_editions.h"
 #include "platform/connection_state.h"
 #include "platform/dialogs.h"
+#include "platform/programfolder.h"
 #include "shared/form19_connection.h"
+#include "shared/database.h"
 #include "shared/globals.h"
 #include "shared/routines.h"
 
@@ -27,7 +32,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
+
+#include <csignal>
 
 using namespace Form1Test;
 using ZipFixtures::makeZip;
@@ -56,6 +65,38 @@ void clickItem(QListWidget *list, const QString &text)
     const QList<QListWidgetItem *> items = list->findItems(text, Qt::MatchExactly);
     QVERIFY2(!items.isEmpty(), qPrintable(text));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
+}
+
+// An archive holding a database under entryName that has only a Topics table.
+QByteArray topicsOnlyArchive(const QString &dir, const QByteArray &entryName)
+{
+    const QString path = dir + QStringLiteral("/topics-only.mdb");
+    QFile::remove(path);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("topics-only"));
+        db.setDatabaseName(path);
+        if (db.open())
+            QSqlQuery(db).exec(QStringLiteral("CREATE TABLE Topics (TopicId INTEGER PRIMARY KEY, Topic TEXT)"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("topics-only"));
+    const QString zip = dir + QStringLiteral("/made.zip");
+    makeZip(zip, {{entryName, fileBytes(path)}});
+    return fileBytes(zip);
+}
+
+// The entries of a folder, sorted.
+QStringList entriesOf(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+}
+
+int getsOf(const LocalWeb::Server &server, const QByteArray &target)
+{
+    int gets = 0;
+    for (const LocalWeb::Request &r : server.seen)
+        gets += r.method == "GET" && r.target == target ? 1 : 0;
+    return gets;
 }
 
 QStringList listOf(const QListWidget *list)
@@ -89,6 +130,14 @@ private slots:
     void failedTransfersAreBoundedAndCleanedUp();
     void cancelDuringTransfer_data();
     void cancelDuringTransfer();
+    void catalogueTextAndArchiveAddress_data();
+    void catalogueTextAndArchiveAddress();
+    void localFailuresAreToldOnce_data();
+    void localFailuresAreToldOnce();
+    void cancelWhileCatalogueLoads();
+    void exitDuringDownloadEndsTheProgram();
+    void killedInstallLeavesNoPartialEdition_data();
+    void killedInstallLeavesNoPartialEdition();
 
 private:
     // A dialog loaded against the test's server.
@@ -178,6 +227,7 @@ void TestPluginEditions::install_data()
     QTest::newRow("password") << editionArchive(dir, "travel.mdb", "secret") << int(Result::NotAnEdition);
     QTest::newRow("leaves folder") << editionArchive(dir, "../travel.mdb") << int(Result::NotAnEdition);
     QTest::newRow("other entry") << editionArchive(dir, "sports.mdb") << int(Result::NotAnEdition);
+    QTest::newRow("only a Topics table") << topicsOnlyArchive(dir, "travel.mdb") << int(Result::NotAnEdition);
     makeZip(dir + "/text.zip", {{"travel.mdb", "not a database"}});
     QTest::newRow("not a database") << fileBytes(dir + "/text.zip") << int(Result::NotAnEdition);
 }
@@ -240,15 +290,21 @@ void TestPluginEditions::loadOffersCatalogueAndLink()
 
 void TestPluginEditions::errorPageClosesDialog()
 {
-    DialogScript::answer(vbOK);
-    m_server->put("/data/editions.txt", {"Error page\r\n"});
-    bool loaded = true;
-    QPointer<Form9> form = loadDialog(&loaded);
-    QVERIFY(!loaded);
-    QCOMPARE(DialogScript::last().prompt,
-             QStringLiteral("An error has occured during the connection to the Quorvane server. Please try again later."));
-    QCOMPARE(DialogScript::last().title, QStringLiteral("Connection error"));
-    QTRY_VERIFY(form.isNull());
+    const QList<QPair<QByteArray, QString>> cases = {
+        {"Error page\r\n",
+         "An error has occured during the connection to the Quorvane server. Please try again later."},
+        {QByteArray(5 * 1024 * 1024, 'x') + ",Huge\r\n", "The list of Plug-In Editions is larger than 4 MB and was not read."},
+    };
+    for (const auto &[catalogue, message] : cases) {
+        DialogScript::answer(vbOK);
+        m_server->put("/data/editions.txt", {catalogue});
+        bool loaded = true;
+        QPointer<Form9> form = loadDialog(&loaded);
+        QVERIFY(!loaded);
+        QCOMPARE(DialogScript::last().prompt, message);
+        QCOMPARE(DialogScript::last().title, QStringLiteral("Connection error"));
+        QTRY_VERIFY(form.isNull());
+    }
 }
 
 void TestPluginEditions::connectionDialogAndProxy()
@@ -404,5 +460,207 @@ void TestPluginEditions::cancelDuringTransfer()
     QCOMPARE(m_app->readFile("dbnames.txt"), Listed.toUtf8());
 }
 
-QTEST_MAIN(TestPluginEditions)
+
+void TestPluginEditions::catalogueTextAndArchiveAddress_data()
+{
+    QTest::addColumn<QByteArray>("catalogue");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("archivePath");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("#") << QByteArray("x,C# Guide\r\n") << "C# Guide" << QByteArray("/data/c%23%20guide.zip")
+                       << "c#_guide.mdb";
+    QTest::newRow("?") << QByteArray("x,Why? Now\r\n") << "Why? Now" << QByteArray("/data/why%3F%20now.zip")
+                       << "why?_now.mdb";
+    QTest::newRow("UTF-8") << QByteArray("x,W\xc3\xbcrzburg\r\n") << QString::fromUtf8("W\u00fcrzburg")
+                           << QByteArray("/data/w%C3%BCrzburg.zip") << QString::fromUtf8("w\u00fcrzburg.mdb");
+    QTest::newRow("Windows-1252") << QByteArray("x,W\xfcrzburg \x80\r\n") << QString::fromUtf8("W\u00fcrzburg \u20ac")
+                                  << QByteArray("/data/w%C3%BCrzburg%20%E2%82%AC.zip")
+                                  << QString::fromUtf8("w\u00fcrzburg_\u20ac.mdb");
+}
+
+void TestPluginEditions::catalogueTextAndArchiveAddress()
+{
+    QFETCH(QByteArray, catalogue);
+    QFETCH(QString, name);
+    QFETCH(QByteArray, archivePath);
+    QFETCH(QString, file);
+    m_server->put("/data/editions.txt", {catalogue});
+    m_server->put(archivePath, {editionArchive(m_scratch.path(), file.toUtf8())});
+    Form9 *form = loadDialog();
+    QVERIFY(form);
+    QCOMPARE(listOf(form->List1), QStringList{name});
+    DialogScript::answer(vbOK);
+    clickItem(form->List1, name);
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+    QCOMPARE(DialogScript::last().prompt, QStringLiteral("The Edition '") + name + "' has been successfully added.");
+    QCOMPARE(getsOf(*m_server, archivePath), 1);
+    QCOMPARE(m_app->readFile("dbnames.txt"), (Listed + file + "," + name + "\r\n").toUtf8());
+}
+
+void TestPluginEditions::localFailuresAreToldOnce_data()
+{
+    QTest::addColumn<int>("fileLimit");
+    QTest::addColumn<QString>("message");
+    const QString full = QStringLiteral("The Edition 'Travel' could not be added: the disk is full.");
+    // The archive is a few KiB; the database it holds over 100 KiB.
+    QTest::newRow("full while downloading") << 8 << full;
+    QTest::newRow("full while unpacking") << 64 * 1024 << full;
+}
+
+void TestPluginEditions::localFailuresAreToldOnce()
+{
+    QFETCH(int, fileLimit);
+    QFETCH(QString, message);
+    m_server->put("/data/travel.zip", {editionArchive(m_scratch.path(), "travel.mdb")});
+    QVERIFY(m_server->resources.value("/data/travel.zip").body.size() < fileLimit || fileLimit < 1024);
+    Form9 *form = loadDialog();
+    QVERIFY(form);
+    const QStringList before = entriesOf(m_app->path());
+    DialogScript::answer(vbOK);
+    clickItem(form->List1, QStringLiteral("Travel"));
+    {
+        DiskFull full(fileLimit);
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+    }
+    QCOMPARE(DialogScript::shown().size(), 1);
+    QCOMPARE(DialogScript::last().prompt, message);
+    QCOMPARE(getsOf(*m_server, "/data/travel.zip"), 1);
+    QCOMPARE(entriesOf(m_app->path()), before);
+    QCOMPARE(m_app->readFile("dbnames.txt"), Listed.toUtf8());
+    form->close();
+}
+
+void TestPluginEditions::cancelWhileCatalogueLoads()
+{
+    // The catalogue never arrives whole; the dialog is there meanwhile, and its Cancel ends the wait.
+    m_server->put("/data/editions.txt", {QByteArray(100000, 'x'), 200, true, false, false, true});
+    Form1Test::OnModal<Form9> cancel([](Form9 *dialog) {
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!dialog->Command1->isEnabled());
+        QTest::mouseClick(dialog->Command2, Qt::LeftButton);
+    });
+    bool loaded = true;
+    QElapsedTimer clock;
+    clock.start();
+    QPointer<Form9> form = loadDialog(&loaded);
+    QVERIFY(cancel.seen);
+    QVERIFY(!loaded);
+    QVERIFY2(clock.elapsed() < 10000, "Cancel did not end the wait");
+    QTRY_VERIFY(form.isNull());
+    QCOMPARE(DialogScript::shown().size(), 0);
+}
+
+void TestPluginEditions::exitDuringDownloadEndsTheProgram()
+{
+    m_server->put("/data/travel.zip", {editionArchive(m_scratch.path(), "travel.mdb"), 200, true, false, false, true});
+    Form1 *main = showMainWindow();
+    DialogScript::answer(vbYes);
+    main->mnuAdddatabase->trigger();
+    QPointer<Form9> form = main->findChild<Form9 *>();
+    QVERIFY(form);
+    QPointer<Form1> mainAlive(main);
+    // File > Exit once, while the archive is halfway.
+    QTimer exit;
+    exit.setInterval(10);
+    connect(&exit, &QTimer::timeout, this, [&] {
+        if (form && form->progressWindow()->isVisible() && !form->progressWindow()->Label5->text().isEmpty()) {
+            exit.stop();
+            mainAlive->mnuExit->trigger();
+        }
+    });
+    exit.start();
+    clickItem(form->List1, QStringLiteral("Travel"));
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+    QVERIFY(!exit.isActive());
+    QTRY_VERIFY(form.isNull());
+    QTRY_VERIFY(mainAlive.isNull());
+    QVERIFY(!Form1::existing());
+    // Neither the partial archive nor its scratch folder is left.
+    QCOMPARE(entriesOf(m_app->path()).filter(QRegularExpression(QStringLiteral("^plugin-|travel"))), QStringList());
+    QCOMPARE(m_app->readFile("dbnames.txt"), Listed.toUtf8());
+}
+
+void TestPluginEditions::killedInstallLeavesNoPartialEdition_data()
+{
+    QTest::addColumn<QString>("point");
+    QTest::addColumn<bool>("added");
+    QTest::newRow("while downloading") << "downloading" << false;
+    QTest::newRow("after unpacking") << "unpacked" << false;
+    QTest::newRow("after adding") << "added" << true;
+}
+
+void TestPluginEditions::killedInstallLeavesNoPartialEdition()
+{
+    QFETCH(QString, point);
+    QFETCH(bool, added);
+    LocalWeb::Resource archive{editionArchive(m_scratch.path(), "travel.mdb")};
+    archive.stallHalfway = point == QLatin1String("downloading");
+    m_server->put("/data/travel.zip", archive);
+    const QStringList before = entriesOf(m_app->path());
+    const ChildRun::Result run = ChildRun::run(QStringLiteral("install"), {point}, 60000);
+    QVERIFY(run.inTime);
+    QVERIFY2(run.crashed, run.output.constData());    // killed at the point
+
+    // The list holds the old lines or the new one; an edition it names is whole. Nothing
+    // else is left but scratch folders, which start-up removes.
+    const QByteArray list = m_app->readFile("dbnames.txt");
+    QCOMPARE(list, (added ? Listed + "travel.mdb,Travel\r\n" : Listed).toUtf8());
+    QStringList left = entriesOf(m_app->path());
+    if (added) {
+        QVERIFY(IsEditionFile(m_app->file("travel.mdb")));
+        left.removeOne(QStringLiteral("travel.mdb"));
+    }
+    const QRegularExpression scratch(QStringLiteral("^plugin-[A-Za-z0-9]{6}$"));
+    for (const QString &entry : std::as_const(left)) {
+        if (!before.contains(entry))
+            QVERIFY2(scratch.match(entry).hasMatch() && QFileInfo(m_app->file(entry)).isDir(), qPrintable(entry));
+    }
+}
+
+// The child of killedInstallLeavesNoPartialEdition: adds Travel through the dialog and
+// kills itself at the point named.
+int runInstallChild(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QString point = app.arguments().value(1);
+    DialogScript::begin();
+    DialogScript::answer(vbOK);
+    SetConnectedStateOverride(0);
+    CurrentDatabaseFile = QStringLiteral("Sample_Links.mdb");
+    auto *form = new Form9({});
+    if (!form->Form_Load())
+        return 2;
+    const QList<QListWidgetItem *> travel = form->List1->findItems(QStringLiteral("Travel"), Qt::MatchExactly);
+    if (travel.isEmpty())
+        return 3;
+    form->List1->setCurrentItem(travel.first());
+    const auto kill = [] { std::raise(SIGKILL); };
+    QTimer watch;
+    if (point == QLatin1String("downloading")) {
+        // Once part of the archive is on disk.
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            for (const QString &folder : QDir(ProgramFolder()).entryList({"plugin-*"}, QDir::Dirs)) {
+                for (const QFileInfo &file : QDir(ProgramFolder() + folder).entryInfoList(QDir::Files))
+                    if (file.size() > 0)
+                        kill();
+            }
+        });
+        watch.start(1);
+    } else if (point == QLatin1String("unpacked")) {
+        QObject::connect(form->findChild<cUnzip *>(), &cUnzip::Cancel, kill);
+    }
+    form->Command1_Click();
+    kill();
+    return 0;
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (ChildRun::job() == QLatin1String("install"))
+        return runInstallChild(argc, argv);
+    QApplication app(argc, argv);
+    TestPluginEditions test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_plugin_editions.moc"

@@ -20,6 +20,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 namespace {
@@ -29,10 +31,22 @@ const QString ConnectionErrorText =
 const QString ConnectionErrorTitle = QStringLiteral("Connection error");
 const QString Quote = QStringLiteral("'");
 constexpr double MinRateInterval = 0.5;    // seconds
+// The largest archive the dialog takes.
+constexpr qint64 MaxArchiveBytes = qint64(1) << 30;
 
 QString editionText(const QString &name, const QString &rest)
 {
     return QStringLiteral("The Edition ") + Quote + name + Quote + rest;
+}
+
+const QString DiskFullReason = QStringLiteral("the disk is full.");
+const QString FolderReason = QStringLiteral("the program folder could not be written.");
+
+// "The Edition '<name>' could not be added: <reason>"
+void tellNotAdded(const QString &name, const QString &reason)
+{
+    MsgBox(editionText(name, QStringLiteral(" could not be added: ") + reason), vbOKOnly,
+           QStringLiteral("Plug-In Edition"));
 }
 
 } // namespace
@@ -121,16 +135,30 @@ bool Form9::Form_Load()
         }
     }
 
+    // The dialog shows while the catalogue comes, so that its Cancel can end the wait.
+    Command1->setEnabled(false);
+    adjustSize();
+    CenterForm(this);
+    show();
     QString reply;
-    {
+    if (ProxyConfirmed == 1) {
         const WaitCursor wait;
-        if (ProxyConfirmed == 1)
-            reply = down->Download(ProxyServer + QLatin1Char(':') + ProxyPort, ProxyUserId, ProxyPassword,
-                                   connectionType(), 0);
+        reply = runTransfer(0);
+    }
+    if (m_closeRequested) {
+        close();
+        return false;
+    }
+    if (down->LastFailure() == cDownload::Failure::TooLarge) {
+        MsgBox(QStringLiteral("The list of Plug-In Editions is larger than %1 MB and was not read.")
+                   .arg(cDownload::MaxTextBytes >> 20),
+               vbOKOnly, ConnectionErrorTitle);
+        close();
+        return false;
     }
     if (PluginEditions::IsErrorReply(reply) || down->HttpStatus() >= 400) {
         MsgBox(ConnectionErrorText, vbOKOnly, ConnectionErrorTitle);
-        deleteLater();
+        close();
         return false;
     }
     m_names = PluginEditions::ParseCatalogue(reply);
@@ -138,9 +166,14 @@ bool Form9::Form_Load()
     Command1->setEnabled(!m_names.isEmpty());
     if (!m_names.isEmpty())
         List1->setCurrentRow(0);
-    adjustSize();
-    CenterForm(this);
     return true;
+}
+
+QString Form9::runTransfer(int dflag)
+{
+    const QScopedValueRollback<bool> transferring(m_transferring, true);
+    return down->Download(ProxyServer + QLatin1Char(':') + ProxyPort, ProxyUserId, ProxyPassword, connectionType(),
+                          dflag);
 }
 
 void Form9::Command1_Click()
@@ -152,18 +185,33 @@ void Form9::Command1_Click()
     DownloadDone = 0;
     const QString file = PluginEditions::EditionFileName(name);
     const QString folder = ProgramFolder();
-    down->setUrl(m_base + name.toLower() + QLatin1String(".zip"));
-    down->setDestFile(folder + PluginEditions::ArchiveName(name));
     if (PluginEditions::EditionListed(EditionList::listPath(folder), file)) {
         MsgBox(editionText(name, QStringLiteral(" already exists.")), vbOKOnly, QStringLiteral("Edition Error"));
         return;
     }
+    // The archive comes into a scratch folder of its own, which goes when the dialog is
+    // done with it: a transfer that stops half-way leaves nothing the program lists.
+    QTemporaryDir scratch(PluginEditions::ScratchTemplate(folder));
+    if (!scratch.isValid()) {
+        tellNotAdded(name, FolderReason);
+        return;
+    }
+    down->setUrl(PluginEditions::ArchiveAddress(name).toString(QUrl::FullyEncoded));
+    down->setDestFile(scratch.filePath(PluginEditions::ArchiveName(name)));
+    down->setMaxFileBytes(MaxArchiveBytes);
 
     m_form30->Label5->clear();
     DownloadDone = 0;
+    // From here until the transfer has unwound, Cancel and closing only ask it to stop.
     m_transferring = true;
     Command1->setEnabled(false);
     List1->setEnabled(false);
+    // A failure of the connection is tried again, a few times; one here (the file cannot
+    // be written, the archive is larger than it may be) is told at once.
+    const auto retried = [this] {
+        const cDownload::Failure failure = down->LastFailure();
+        return failure == cDownload::Failure::Network || failure == cDownload::Failure::TooSlow;
+    };
     for (int attempt = 0; DownloadDone == 0 && attempt < MaxTransferAttempts; ++attempt) {
         if (!m_form30->isVisible()) {
             m_form30->Form_Load();
@@ -175,9 +223,11 @@ void Form9::Command1_Click()
             break;
         m_lastBytes = 0;
         m_lastProgress.start();
-        down->Download(ProxyServer + QLatin1Char(':') + ProxyPort, ProxyUserId, ProxyPassword, connectionType(), 1);
+        runTransfer(1);
         if (down->Completed())
             DownloadDone = 1;
+        else if (!retried())
+            break;
     }
     const bool completed = down->Completed() && !m_closeRequested;
     m_form30->hide();
@@ -185,17 +235,26 @@ void Form9::Command1_Click()
     Command1->setEnabled(true);
     List1->setEnabled(true);
 
-    const QString archive = down->DestFile();
     if (!completed) {
-        QFile::remove(archive);
+        scratch.remove();
         if (m_closeRequested)
             close();
+        else if (down->LastFailure() == cDownload::Failure::DiskFull)
+            tellNotAdded(name, DiskFullReason);
+        else if (down->LastFailure() == cDownload::Failure::WriteFailed)
+            tellNotAdded(name, FolderReason);
+        else if (down->LastFailure() == cDownload::Failure::TooLarge)
+            tellNotAdded(name, QStringLiteral("the server sent more than it announced, or more than %1 MB.")
+                                   .arg(MaxArchiveBytes >> 20));
         else
             MsgBox(ConnectionErrorText, vbOKOnly, ConnectionErrorTitle);
         return;
     }
 
-    switch (PluginEditions::Install(*m_cUnzip, archive, folder, name)) {
+    const PluginEditions::InstallResult result =
+        PluginEditions::Install(*m_cUnzip, down->DestFile(), folder, name);
+    scratch.remove();
+    switch (result) {
     case PluginEditions::InstallResult::Installed:
         MsgBox(editionText(name, QStringLiteral(" has been successfully added.")), vbOKOnly,
                QStringLiteral("Plug-In Edition"));
@@ -207,12 +266,13 @@ void Form9::Command1_Click()
         MsgBox(editionText(name, QStringLiteral(" already exists.")), vbOKOnly, QStringLiteral("Edition Error"));
         return;
     case PluginEditions::InstallResult::NotAnEdition:
-        MsgBox(editionText(name, QStringLiteral(" could not be added: the downloaded file holds no edition.")),
-               vbOKOnly, QStringLiteral("Plug-In Edition"));
+        tellNotAdded(name, QStringLiteral("the downloaded file holds no edition."));
+        return;
+    case PluginEditions::InstallResult::DiskFull:
+        tellNotAdded(name, DiskFullReason);
         return;
     case PluginEditions::InstallResult::WriteFailed:
-        MsgBox(editionText(name, QStringLiteral(" could not be added: the program folder could not be written.")),
-               vbOKOnly, QStringLiteral("Plug-In Edition"));
+        tellNotAdded(name, FolderReason);
         return;
     }
 }
@@ -224,6 +284,7 @@ void Form9::Command2_Click()
     if (m_transferring) {
         // The transfer ends first; the dialog closes once it has unwound.
         m_closeRequested = true;
+        setProperty(ClosePendingProperty, true);
         down->StopDownload();
         return;
     }

@@ -34,12 +34,16 @@ public:
     QLabel *lblLink = nullptr;         // the maker's home page
     Form30 *progressWindow() const { return m_form30; }
 
+    // Set on a window asked to close while its work unwinds; it closes (and goes) once it
+    // has: the main window's Exit waits for that.
+    static constexpr const char *ClosePendingProperty = "closePending";
+
     // How many times a failed transfer of the archive is started before it is given up.
     static constexpr int MaxTransferAttempts = 3;
 
-    // Asks for the connection settings when needed and fetches the catalogue. Answers
-    // false when the dialog closed itself (connection dialog left without OK, connection
-    // error); it is then released.
+    // Asks for the connection settings when needed, shows the dialog and fetches the
+    // catalogue, which Cancel can stop. Answers false when the dialog closed itself
+    // (connection dialog left without OK, connection error, Cancel); it is then released.
     bool Form_Load();
     void Command1_Click();
     void Command2_Click();
@@ -57,6 +61,8 @@ protected:
 private:
     cDownload *newDownload();
     int connectionType() const;
+    // One Download of down with the connection settings; Cancel can stop it meanwhile.
+    QString runTransfer(int dflag);
     // The main window refreshes and the dialog goes, once the transfer has unwound.
     void finish();
 

@@ -2,15 +2,16 @@
 
 #include "editions/c_unzip.h"
 #include "editions/edition_list.h"
+#include "shared/database.h"
 #include "shared/globals.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QUrl>
+
+#include <cstdio>
 
 namespace {
 
@@ -18,34 +19,6 @@ const char *const kMakerDataServer = "http://data.quorvane.net";
 const char *const kMakerHomePage = "http://www.quorvane.net";
 const char *const kEmptyEdition = "untitled.mdb";
 constexpr int MaxNameLength = 200;
-
-// True when path is an SQLite database holding the Topics table every edition has.
-bool isEditionDatabase(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.read(16) != QByteArray("SQLite format 3\0", 16))
-        return false;
-    file.close();
-    const QString connection = QStringLiteral("plugin-check");
-    bool holdsTopics = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-        url.setQuery(QStringLiteral("mode=ro"));
-        db.setDatabaseName(url.toString(QUrl::FullyEncoded));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY"));
-        if (db.open()) {
-            QSqlQuery probe(db);
-            holdsTopics = probe.exec(QStringLiteral(
-                              "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Topics'"))
-                          && probe.next() && probe.value(0).toInt() > 0;
-            probe = QSqlQuery();
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return holdsTopics;
-}
 
 } // namespace
 
@@ -145,8 +118,9 @@ PluginEditions::InstallResult PluginEditions::Install(cUnzip &unzip, const QStri
         || file.compare(CurrentDatabaseFile, Qt::CaseInsensitive) == 0)
         return InstallResult::Refused;
 
-    // Unpacked beside the editions first, so that a bad archive touches nothing.
-    QTemporaryDir scratch(folder + QLatin1String("plugin-XXXXXX"));
+    // Unpacked beside the editions first, so that a bad archive touches nothing; a
+    // program stopped half-way leaves only the scratch folder.
+    QTemporaryDir scratch(ScratchTemplate(folder));
     if (!scratch.isValid())
         return InstallResult::WriteFailed;
     unzip.setZipFile(zipPath);
@@ -160,24 +134,39 @@ PluginEditions::InstallResult PluginEditions::Install(cUnzip &unzip, const QStri
         if (match)
             chosen = i;
     }
-    if (chosen == 0 || !unzip.Unzip() || unzip.ExtractedFiles().size() != 1)
+    if (chosen == 0)
         return InstallResult::NotAnEdition;
+    if (!unzip.Unzip() || unzip.ExtractedFiles().size() != 1)
+        return unzip.LastStatus() == cUnzip::UnzipDiskFull ? InstallResult::DiskFull : InstallResult::NotAnEdition;
     const QString unpacked = unzip.ExtractedFiles().constFirst();
-    if (!isEditionDatabase(unpacked))
+    if (!IsEditionFile(unpacked))
         return InstallResult::NotAnEdition;
 
-    // An unlisted file of the same name (in any letter case) is replaced.
+    // Renamed into place in one step (replacing an unlisted file of that very name), then
+    // listed; an unlisted file of the same name in another letter case goes.
     const QString target = folder + file;
+    if (std::rename(QFile::encodeName(unpacked).constData(), QFile::encodeName(target).constData()) != 0)
+        return InstallResult::WriteFailed;
     const QStringList present = QDir(folder).entryList(QDir::Files);
     for (const QString &twin : present) {
-        if (twin.compare(file, Qt::CaseInsensitive) == 0)
+        if (twin != file && twin.compare(file, Qt::CaseInsensitive) == 0)
             QFile::remove(folder + twin);
     }
-    if (!QFile::rename(unpacked, target))
-        return InstallResult::WriteFailed;
     if (!EditionList::append(listPath, EditionEntry{file, name, false})) {
         QFile::remove(target);
         return InstallResult::WriteFailed;
     }
     return InstallResult::Installed;
+}
+
+QString PluginEditions::ScratchTemplate(const QString &folder)
+{
+    return folder + QLatin1String("plugin-XXXXXX");
+}
+
+QUrl PluginEditions::ArchiveAddress(const QString &name)
+{
+    QUrl url(BaseAddress(), QUrl::TolerantMode);
+    url.setPath(url.path() + ArchiveName(name), QUrl::DecodedMode);
+    return url;
 }

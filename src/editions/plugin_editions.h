@@ -11,6 +11,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 class cUnzip;
 
@@ -39,6 +40,13 @@ public:
 
     // "health and fitness.zip" for "Health and Fitness".
     static QString ArchiveName(const QString &name);
+    // The archive's address: BaseAddress with ArchiveName as its last path segment, every
+    // character that is no plain part of a path ("#", "?", "%", blanks, non-ASCII
+    // letters) percent-encoded.
+    static QUrl ArchiveAddress(const QString &name);
+    // The name pattern (for QTemporaryDir) of the scratch folders an install works in,
+    // inside folder: "plugin-XXXXXX".
+    static QString ScratchTemplate(const QString &folder);
     // "health_and_fitness.mdb" for "Health and Fitness".
     static QString EditionFileName(const QString &name);
     // "health_and_fitness.mdb,Health and Fitness"
@@ -54,13 +62,15 @@ public:
 
     enum class InstallResult {
         Installed,
-        NotAnEdition,    // the archive holds no readable database of that name
+        NotAnEdition,    // the archive holds no edition database of that name
+        DiskFull,        // the database could not be unpacked whole: no space left
         Refused,         // the database would replace the empty edition or a listed or open edition
         WriteFailed,     // the database or the list line could not be written
     };
     // Unpacks, through unzip, the database of edition name from the archive zipPath into
-    // folder (ending in "/"), checks that it is an edition database, and appends its line to the
-    // edition list "dbnames.txt" of folder. Only that one entry is taken from the
+    // a scratch folder of folder (ending in "/"), checks that it is an edition database
+    // (every table of an edition, as opening asks), renames it into place and appends its
+    // line to the edition list "dbnames.txt" of folder. Only that one entry is taken from the
     // archive. Nothing is left behind when it fails: no partial file, no list line.
     // The archive itself is deleted in every case.
     static InstallResult Install(cUnzip &unzip, const QString &zipPath, const QString &folder, const QString &name);

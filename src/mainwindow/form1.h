@@ -255,6 +255,8 @@ public:
 
     // ---- Menu commands ------------------------------------------------------------------
     void mnuExit_Click();
+    // The rest of an Exit that waited for a window to unwind.
+    void exitOnceOthersClosed();
     void mnuNormalDisplay_Click();
     void mnuPageOnly_Click();
     void mnuTreeOnly_Click();
@@ -467,6 +469,7 @@ private:
     bool m_loaded = false;
     bool m_loadAborted = false;
     bool m_unloaded = false;
+    bool m_exitPending = false;    // an Exit waits for a window to unwind
     QString m_lastOpenFailure;   // the edition that could not be opened last time
     QString m_damageTold;        // the damaged edition the user was told of last
 

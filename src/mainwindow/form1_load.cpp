@@ -3,6 +3,7 @@
 #include "mainwindow/form1.h"
 
 #include "editions/edition_loader.h"
+#include "editions/form9_plugin_editions.h"
 #include "mainwindow/form11_about.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
@@ -261,12 +262,35 @@ void Form1::Form_Unload()
 
 void Form1::mnuExit_Click()
 {
-    if (!close())
+    if (!close()) {
+        // A window whose work is still unwinding (a download being stopped) closes and goes
+        // once it has; the Exit is carried out then, without being asked again.
+        bool waiting = false;
+        for (QWidget *w : otherOpenWindows(this)) {
+            if (!w->property(Form9::ClosePendingProperty).toBool())
+                continue;
+            waiting = true;
+            connect(w, &QObject::destroyed, this, &Form1::exitOnceOthersClosed, Qt::QueuedConnection);
+        }
+        m_exitPending = waiting;
         return;
+    }
     if (s_instance == this) {
         s_instance = nullptr;
         deleteLater();
     }
+}
+
+void Form1::exitOnceOthersClosed()
+{
+    if (!m_exitPending)
+        return;
+    for (QWidget *w : otherOpenWindows(this)) {
+        if (w->property(Form9::ClosePendingProperty).toBool())
+            return;    // another one still unwinds
+    }
+    m_exitPending = false;
+    mnuExit_Click();
 }
 
 // ---- Help and about ------------------------------------------------------------------------
