@@ -49,7 +49,9 @@ inline bool takeRequest(QByteArray &buffer, SeenRequest &request)
 
 inline QByteArray answer(int status, const QByteArray &extraHeaders = QByteArray())
 {
-    const QByteArray body = "<html>" + QByteArray::number(status) + "</html>";
+    // 204 and 304 answers carry no body.
+    const QByteArray body = status == 204 || status == 304 ? QByteArray()
+                                                           : "<html>" + QByteArray::number(status) + "</html>";
     return "HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Type: text/html\r\nContent-Length: "
            + QByteArray::number(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
 }

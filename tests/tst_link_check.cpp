@@ -64,6 +64,8 @@ private slots:
     void requestTargets();
     void checkStatuses_data();
     void checkStatuses();
+    void statusClasses_data();
+    void statusClasses();
     void stopAndCloseDuringCheck();
     void launchLink();
     void deleteOnlyThatLink();
@@ -210,6 +212,32 @@ void TestLinkCheck::checkStatuses()
         QVERIFY(relay.seen.size() >= 6);
     else
         QVERIFY(relay.seen.isEmpty());
+}
+
+void TestLinkCheck::statusClasses_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("reachable");
+    QTest::newRow("200") << "/status/200" << true;
+    QTest::newRow("204") << "/status/204" << true;
+    QTest::newRow("301 followed to a 200") << "/moved/status/200" << true;
+    QTest::newRow("301 followed to a 404") << "/moved/status/404" << false;
+    QTest::newRow("304, not followed") << "/status/304" << false;
+    QTest::newRow("404") << "/status/404" << false;
+    QTest::newRow("500") << "/status/500" << false;
+    QTest::newRow("no answer") << "/silent" << false;
+    QTest::newRow("nobody listening") << "" << false;
+}
+
+void TestLinkCheck::statusClasses()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, reachable);
+    OriginServer origin;
+    SetHttpRequestTimeout(300);
+    const QString address = path.isEmpty() ? QStringLiteral("http://127.0.0.1:%1/").arg(closedPort())
+                                           : QStringLiteral("http://") + origin.target(path);
+    QCOMPARE(LinkCheck::check(address), reachable);
 }
 
 void TestLinkCheck::stopAndCloseDuringCheck()
