@@ -52,6 +52,7 @@ private slots:
     void repairRecoversEveryReadableRow_data();
     void repairRecoversEveryReadableRow();
     void refusedWriteLeavesEditionAsItWas();
+    void storedQueryIsNeverRun();
     void killLeavesOldOrNewEdition_data();
     void killLeavesOldOrNewEdition();
 
@@ -169,6 +170,25 @@ void TestEditionRepair::refusedWriteLeavesEditionAsItWas()
     QCOMPARE(m_app->readFile(QStringLiteral("Sample_Links.mdb")), damaged);
     QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("Backup"))));
     QCOMPARE(leftovers(m_app->path()), QStringList());
+}
+
+// A damaged file's schema is not trusted: a table declared by a query is not made again.
+void TestEditionRepair::storedQueryIsNeverRun()
+{
+    QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+    QVERIFY(ExecSql(QStringLiteral("CREATE TABLE Extra (a)")));
+    QVERIFY(ExecSql(QStringLiteral("INSERT INTO Extra VALUES (5)")));
+    CloseDatabase();
+    QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("Sit"))));
+    QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+    QVERIFY(ExecSql(QStringLiteral("PRAGMA writable_schema = ON")));
+    QVERIFY(ExecSql(QStringLiteral("UPDATE sqlite_master SET sql = 'CREATE TABLE Extra AS SELECT 7 AS a' WHERE name = 'Extra'")));
+    CloseDatabase();
+
+    EditionCompaction repair = compaction();
+    QCOMPARE(repair.run(), EditionCompaction::Result::Repaired);
+    QCOMPARE(countsOf(EditionSnapshot(edition())).value(QStringLiteral("Extra")), 0);
+    QVERIFY(repair.message().contains(QStringLiteral("could not be read and are lost: Extra, Sit.")));
 }
 
 void TestEditionRepair::killLeavesOldOrNewEdition_data()

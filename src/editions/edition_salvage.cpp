@@ -4,6 +4,7 @@
 #include "editions/scratch_connection.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -171,10 +172,15 @@ QList<SchemaEntry> readSchema(const DatabasePages &pages, int *lost)
     return schema;
 }
 
+// A table of the damaged file whose declaration may be made again: the schema is read
+// from a damaged file, so only a plain "CREATE TABLE name (...)" is ever run, never a
+// table made from a query.
 bool isTable(const SchemaEntry &entry)
 {
-    return entry.type == QLatin1String("table") && entry.root > 0 && !entry.sql.isEmpty()
-           && !entry.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
+    static const QRegularExpression declaration(
+        QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(\"[^\"]*\"|\\[[^\\]]*\\]|`[^`]*`|[^\\s(\"`\\[]+)\\s*\\("),
+        QRegularExpression::CaseInsensitiveOption);
+    return entry.root > 0 && declaration.match(entry.sql).hasMatch();
 }
 
 SalvageResult failed(SalvageResult result, const QSqlError &error, const QString &destination)
@@ -195,9 +201,19 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
     int schemaLost = 0;
     const QList<SchemaEntry> schema = pages.isOpen() ? readSchema(pages, &schemaLost) : QList<SchemaEntry>();
     QList<SchemaEntry> tables;
-    for (const SchemaEntry &entry : schema)
+    QSet<QString> names;
+    for (const SchemaEntry &entry : schema) {
+        // SQLite's own tables are made afresh; a damaged schema may name a table twice,
+        // and then its first line is taken.
+        if (entry.type != QLatin1String("table") || entry.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive)
+            || names.contains(entry.name.toLower()))
+            continue;
+        names.insert(entry.name.toLower());
         if (isTable(entry))
             tables.append(entry);
+        else
+            result.incomplete.append(entry.name);
+    }
     if (tables.isEmpty()) {
         result.outcome = SalvageResult::Outcome::Unreadable;
         return result;
@@ -218,7 +234,6 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
         if (!copy.exec(QStringLiteral("PRAGMA journal_mode = OFF")) || !db.transaction())
             return failed(result, db.lastError(), destination);
         const DeclaredLayouts layouts;
-        QStringList made;
         for (const SchemaEntry &entry : std::as_const(tables)) {
             const Columns declared = layouts.of(entry);
             Columns target = columnsOf(db, entry.name);
@@ -227,11 +242,15 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 continue;
             }
             if (target.names.isEmpty()) {
+                // A table the empty edition lacks is made as declared (its indexes hold
+                // nothing that the rows do not).
                 QSqlQuery create(db);
-                if (!create.exec(entry.sql))
-                    return failed(result, create.lastError(), destination);
-                made.append(entry.name.toLower());
+                create.exec(entry.sql);
                 target = columnsOf(db, entry.name);
+            }
+            if (target.names.isEmpty()) {
+                result.incomplete.append(entry.name);
+                continue;
             }
             TableCopy table(db, entry.name, declared, target.names);
             bool refused = false;
@@ -243,13 +262,6 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             if (lost > 0)
                 result.incomplete.append(entry.name);
             result.recovered.insert(entry.name, table.copied);
-        }
-        // The indexes of tables the empty edition does not have.
-        for (const SchemaEntry &entry : schema) {
-            if (entry.type == QLatin1String("index") && !entry.sql.isEmpty() && made.contains(entry.table.toLower())) {
-                QSqlQuery index(db);
-                index.exec(entry.sql);
-            }
         }
         if (!db.commit())
             return failed(result, db.lastError(), destination);

@@ -1,0 +1,66 @@
+// Damaged edition files as Compact / Repair meets them: any file is read page by page
+// without a crash or a read outside it, and the salvage either makes no copy or a copy
+// that opens as an edition and holds exactly the rows it reports.
+
+#include "fuzz_support.h"
+
+#include "editions/database_pages.h"
+#include "editions/edition_salvage.h"
+#include "shared/database.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // The database connections' registry is made before the application object, so that
+    // it is still there when the application object goes at exit.
+    static const QStringList connections = QSqlDatabase::connectionNames();
+    Q_UNUSED(connections)
+    const QString folder = Fuzz::setUp();
+    const QString damaged = folder + QStringLiteral("damaged.mdb");
+    const QString salvaged = folder + QStringLiteral("salvaged.part");
+    {
+        QFile file(damaged);
+        Fuzz::check(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "the file can be written");
+        file.write(reinterpret_cast<const char *>(data), qint64(size));
+    }
+
+    // Every table the schema names is read; rows hold no more values than a record can.
+    {
+        const DatabasePages pages(damaged);
+        QList<qint64> roots;
+        pages.readTable(1, [&roots](qint64, const QVariantList &values) {
+            if (values.size() >= 4)
+                roots.append(values.at(3).toLongLong());
+        });
+        for (const qint64 root : std::as_const(roots))
+            pages.readTable(root, [size](qint64, const QVariantList &values) {
+                Fuzz::check(size_t(values.size()) <= size, "a row holds no more values than the file has bytes");
+            });
+    }
+
+    const SalvageResult result = SalvageEdition(damaged, folder + QStringLiteral("untitled.mdb"), salvaged);
+    if (result.outcome != SalvageResult::Outcome::Salvaged) {
+        Fuzz::check(!QFileInfo::exists(salvaged), "a salvage that made no copy leaves no file");
+        return 0;
+    }
+    Fuzz::check(IsEditionFile(salvaged), "the copy opens as an edition");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fuzz-salvaged"));
+        db.setDatabaseName(salvaged);
+        Fuzz::check(db.open(), "the copy opens");
+        for (auto it = result.recovered.cbegin(); it != result.recovered.cend(); ++it) {
+            QSqlQuery q(db);
+            Fuzz::check(q.exec(QStringLiteral("SELECT count(*) FROM \"%1\"").arg(QString(it.key()).replace(QLatin1Char('"'), QLatin1String("\"\""))))
+                            && q.next() && q.value(0).toInt() == it.value(),
+                        "the copy holds the rows reported", it.key());
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fuzz-salvaged"));
+    QFile::remove(salvaged);
+    return 0;
+}
