@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -128,14 +127,10 @@ EditionCompaction::Result EditionCompaction::repair()
 
 bool EditionCompaction::replaceEdition()
 {
-    QFile::setPermissions(m_scratch, QFileInfo(m_path).permissions());
-    // rename() replaces the edition file in one step: it is either the old or the new
-    // file, never neither.
-    if (std::rename(QFile::encodeName(m_scratch).constData(), QFile::encodeName(m_path).constData()) != 0) {
-        removeScratch();
-        return false;
-    }
-    return true;
+    if (ReplaceFileKeepingMode(m_scratch, m_path))
+        return true;
+    removeScratch();
+    return false;
 }
 
 bool EditionCompaction::keepDamaged()

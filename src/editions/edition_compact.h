@@ -34,7 +34,7 @@ public:
 private:
     Result compact();
     Result repair();
-    // Puts the scratch file in the edition's place, with the edition's permissions.
+    // Puts the scratch file in the edition's place in one step, with the edition's mode.
     bool replaceEdition();
     // Keeps the damaged edition file in the backup folder under a name that says so.
     bool keepDamaged();
