@@ -22,7 +22,6 @@ Form10::Form10(QWidget *parent)
     auto button = [this](const QString &caption, const char *name) {
         auto *b = new QPushButton(caption, this);
         b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
         return b;
     };
     Command4 = button(QStringLiteral("Go"), "Command4");
