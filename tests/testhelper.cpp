@@ -14,6 +14,11 @@
 #include <QSqlRecord>
 #include <QtTest>
 
+#include <cstdio>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 QString BuiltProgramFolder()
 {
     return QStringLiteral(QUORVANE_APP_TEMPLATE_DIR "/");
@@ -324,4 +329,21 @@ QStringList EditionSnapshot()
 QStringList EditionSnapshot(const QString &path)
 {
     return withFile(path, [](QSqlDatabase db) { return snapshotOf(db); });
+}
+
+bool RunInChildWithin(int cpuSeconds, const std::function<bool()> &work)
+{
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        const rlimit limit{rlim_t(cpuSeconds), rlim_t(cpuSeconds)};
+        setrlimit(RLIMIT_CPU, &limit);
+        _exit(work() ? 0 : 1);
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child)
+        return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QVariantList>
 
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -97,3 +98,8 @@ bool disarmFile(const QString &path);
 // rows.
 QStringList EditionSnapshot();
 QStringList EditionSnapshot(const QString &path);
+
+// Runs work in a child process that may use at most cpuSeconds of processor time (a hard
+// limit: the system stops the child past it). Answers work's answer; false when the child
+// was stopped or ended in any other way.
+bool RunInChildWithin(int cpuSeconds, const std::function<bool()> &work);

@@ -157,6 +157,10 @@ void TestCategoryEditing::addAtSeveralDepths_data()
                                  << "Web Frameworks/Python/Languages/Programming";
     QTest::newRow("blanks kept") << "Programming\\Tools" << " Editors " << "Programming/Tools/ Editors "
                                  << " Editors /Tools/Programming";
+    QTest::newRow("pasted line break") << "Programming" << "\r\nDatabases\r\n" << "Programming/Databases"
+                                       << "Databases/Programming";
+    QTest::newRow("line break inside") << "Programming" << "Data\r\nBases\nand\rKeys" << "Programming/Data Bases and Keys"
+                                       << "Data Bases and Keys/Programming";
 }
 
 void TestCategoryEditing::addAtSeveralDepths()

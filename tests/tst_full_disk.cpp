@@ -18,6 +18,7 @@
 #include "editions/edition_list.h"
 #include "editions/edition_loader.h"
 #include "editions/edition_restore.h"
+#include "exchange/subtopic_export.h"
 #include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "platform/history_index_file.h"
@@ -101,6 +102,9 @@ void TestFullDisk::writersKeepTheEarlierFile_data()
     });
     QTest::newRow("text file") << "TempFile.tmp" << Writer([text](TestProgramFolder &f) {
         return WriteCrLfFile(f.file("TempFile.tmp"), {text});
+    });
+    QTest::newRow("Sub-Topic file") << "Jazz.qvs" << Writer([](TestProgramFolder &f) {
+        return SubTopicExport().write(f.path(), 1, 7, "Jazz", "Jazz");
     });
     // The settings stores (empty file name): written once before.
     QTest::newRow("registry value") << "" << Writer([text](TestProgramFolder &) {

@@ -61,8 +61,10 @@ void fillSource()
         "INSERT INTO LksSit VALUES (23, 103, 5)",
         "INSERT INTO LksSit VALUES (31, 104, 6)",
     };
+    Transaction rows;   // one write to the file, not one per row
     for (const QString &s : sql)
         QVERIFY2(ExecSql(s), qPrintable(s));
+    QVERIFY(rows.commit());
 }
 
 // The file of "Jazz" exported as "Jazz Clubs".
@@ -148,6 +150,15 @@ private slots:
     void brokenFileAddsNothingAndNamesTheLine();
     void truncatedFilesAreNeverHalfImported();
     void shuffledFilesAreNeverHalfImported();
+    void exportReadsBackOrRefusesByName_data();
+    void exportReadsBackOrRefusesByName();
+    void namesRefused_data();
+    void namesRefused();
+    void linkLineOfManyBarsIsRefusedInLinearTime();
+    void importAtTheIdLimit_data();
+    void importAtTheIdLimit();
+    void importRefusedHalfWayChangesNothing_data();
+    void importRefusedHalfWayChangesNothing();
 
 private:
     // Imports the program folder's file as name under the Topic; the status of the import
@@ -177,6 +188,7 @@ void TestSubTopicFile::openTarget()
 {
     m_app->makeEdition("target.mdb");
     QVERIFY(OpenEdition("target.mdb"));
+    Transaction rows;
     for (const char *s : {"INSERT INTO Topics VALUES (1, 'Archive')", "INSERT INTO Topics VALUES (2, 'Other')",
                           "INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName) VALUES (9, 2, 'Jazz')",
                           "INSERT INTO Lks VALUES (40, 'Jazz', 'Jazz', 9, 1, 0, 'N', '')",
@@ -184,6 +196,7 @@ void TestSubTopicFile::openTarget()
                           "INSERT INTO Sit VALUES (500, 'Old', 'http://old.example/', '')",
                           "INSERT INTO LksSit VALUES (41, 500, 77)"})
         QVERIFY2(ExecSql(s), s);
+    QVERIFY(rows.commit());
 }
 
 SubTopicImport::Status TestSubTopicFile::import(const QString &file, qint32 topicId, const QString &name,
@@ -414,6 +427,230 @@ void TestSubTopicFile::shuffledFilesAreNeverHalfImported()
     }
     // Swaps within a section still make whole files.
     QVERIFY(imported > 0);
+}
+
+// The Sub-Topic "Sport" (id 9, root row 50) of the Topic "Music" with the rows given: what
+// the program writes it reads back to the same rows, or the export refuses the value the
+// file cannot carry, by name, and writes nothing.
+void TestSubTopicFile::exportReadsBackOrRefusesByName_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QString>("refusal");
+
+    const QString cannot = "' cannot be written to a Sub-Topic file: ";
+    QTest::newRow("leading blank under a path holding |")
+        << QStringList{"INSERT INTO Lks VALUES (51, 'News|Sports/Sport', 'Sport/News|Sports', 9, 1, 1, '', '')",
+                       "INSERT INTO Lks VALUES (52, ' Cricket/News|Sports/Sport', 'Sport/News|Sports/ Cricket', 9, 1, 1, '', '')",
+                       "INSERT INTO Sit VALUES (600, 'Scores', 'http://s.example/', '')",
+                       "INSERT INTO LksSit VALUES (52, 600, 1)"}
+        << "";
+    QTest::newRow("trailing blank, | in names")
+        << QStringList{"INSERT INTO Lks VALUES (51, 'News |/Sport', 'Sport/News |', 9, 1, 1, '', '')",
+                       "INSERT INTO Sit VALUES (600, 'a | b', 'http://s.example/', '')",
+                       "INSERT INTO Sit VALUES (601, '|', '', '')",
+                       "INSERT INTO LksSit VALUES (51, 600, 1)", "INSERT INTO LksSit VALUES (51, 601, 601)"}
+        << "";
+    const QStringList aAndAx = {"INSERT INTO Lks VALUES (51, 'a/Sport', 'Sport/a', 9, 1, 1, '', '')",
+                                "INSERT INTO Lks VALUES (52, 'a|x/Sport', 'Sport/a|x', 9, 1, 1, '', '')",
+                                "INSERT INTO Sit VALUES (600, 'x|y', 'http://s.example/', '')"};
+    QTest::newRow("a|x, link x|y in a|x") << aAndAx + QStringList{"INSERT INTO LksSit VALUES (52, 600, 1)"} << "";
+    QTest::newRow("a|x, link y in a")
+        << aAndAx + QStringList{"UPDATE Sit SET SitName = 'y'", "INSERT INTO LksSit VALUES (51, 600, 1)"} << "";
+    QTest::newRow("a|x, link x|y in a")
+        << aAndAx + QStringList{"INSERT INTO LksSit VALUES (51, 600, 1)"}
+        << "The link name 'x|y" + cannot + "in the category Sport/a it would be read as a link of the category Sport/a|x.";
+    QTest::newRow("A and a, link in a")
+        << QStringList{"INSERT INTO Lks VALUES (51, 'A/Sport', 'Sport/A', 9, 1, 1, '', '')",
+                       "INSERT INTO Lks VALUES (52, 'a/Sport', 'Sport/a', 9, 1, 1, '', '')",
+                       "INSERT INTO Sit VALUES (600, 'Tab	bed', 'http://s.example/', '')",
+                       "INSERT INTO LksSit VALUES (52, 600, 1)"}
+        << "The link name 'Tab	bed" + cannot + "in the category Sport/a it would be read as a link of the category Sport/A.";
+    QTest::newRow("category with a line break")
+        << QStringList{"INSERT INTO Lks VALUES (51, 'News' || char(13, 10) || '/Sport', 'Sport/News' || char(13, 10), "
+                       "9, 1, 1, '', '')"}
+        << "The category 'Sport/News\r\n" + cannot + "it holds a line break.";
+    QTest::newRow("reversed path not the path reversed")
+        << QStringList{"INSERT INTO Lks VALUES (51, 'Old/Sport', 'Sport/News', 9, 1, 1, '', '')"}
+        << "The category 'Sport/News" + cannot + "its reversed path (Old/Sport) is not its path reversed.";
+    QTest::newRow("second row without /") << QStringList{"INSERT INTO Lks VALUES (51, 'Loose', 'Loose', 9, 1, 1, '', '')"}
+                                          << "The category 'Loose" + cannot + "it does not lie below the Sub-Topic.";
+    QTest::newRow("header with a line break")
+        << QStringList{"UPDATE SubTopics SET Header2 = 'two' || char(10) || 'lines' WHERE SubTopicId = 9"}
+        << "The section header 2 'two\nlines" + cannot + "it holds a line break.";
+    QTest::newRow("colour holding |") << QStringList{"UPDATE ColorLinks SET color2 = 'AA|BB' WHERE TopicId = 9"}
+                                      << "The colour 'AA|BB" + cannot + "it holds \"|\".";
+    QTest::newRow("section link name with a line break")
+        << QStringList{"INSERT INTO NewsLinks VALUES (9, 'Two' || char(13) || 'lines', 'http://n.example/', 'name1', "
+                       "'url1')"}
+        << "The link name 'Two\rlines" + cannot + "it holds a line break.";
+    QTest::newRow("address with a line break")
+        << QStringList{"INSERT INTO Lks VALUES (51, 'News/Sport', 'Sport/News', 9, 1, 1, '', '')",
+                       "INSERT INTO Sit VALUES (600, 'Scores', 'http://s.example/' || char(10), '')",
+                       "INSERT INTO LksSit VALUES (51, 600, 1)"}
+        << "The address 'http://s.example/\n" + cannot + "it holds a line break.";
+}
+
+void TestSubTopicFile::exportReadsBackOrRefusesByName()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QString, refusal);
+    for (const QString &sql : QStringList{"INSERT INTO SubTopics VALUES (9, 3, 'Sport', 'H1', '', 'H3', 'H4', 'H5', 'H6')",
+                                          "INSERT INTO ColorLinks VALUES (9, 'FF0000', '00FF00', '0000FF', 'Sport')",
+                                          "INSERT INTO Lks VALUES (50, 'Sport', 'Sport', 9, 1, 0, 'N', '')"}
+                                  + rows)
+        QVERIFY2(ExecSql(sql), qPrintable(sql));
+    const QStringList expected = snapshot(9);
+
+    SubTopicExport exporter;
+    QCOMPARE(exporter.write(m_app->path(), 3, 9, "Sport", "Sport"), refusal.isEmpty());
+    QCOMPARE(exporter.lastError(), refusal);
+    QCOMPARE(QFile::exists(m_app->file("Sport.qvs")), refusal.isEmpty());
+    if (!refusal.isEmpty())
+        return;
+    openTarget();
+    SubTopicImport importer;
+    QCOMPARE(import("Sport.qvs", 3, QString(), &importer), SubTopicImport::Status::Done);
+    QCOMPARE(snapshot(importer.ImportedSubTopicId), expected);
+}
+
+// Every character and name the export and the import refuse, and their neighbours.
+void TestSubTopicFile::namesRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("exported");
+    QTest::addColumn<bool>("imported");
+
+    for (const char *c : {"'", "<", ">", "\"", "/", "\\"})
+        QTest::addRow("%s", c) << QString("A%1B").arg(c) << false << false;
+    QTest::newRow("|") << "A|B" << false << true;
+    for (const char16_t c : {u'\0', u'\t', u'\n', u'\r', u'\x1f', u'\x7f', u'\x80', u'\x9f'})
+        QTest::addRow("U+%04X", unsigned(c)) << "A" + QString(QChar(c)) + "B" << false << true;
+    QTest::newRow("empty") << "" << true << false;   // the export stops without a word
+    QTest::newRow("blanks") << "   " << true << false;
+    for (const char *name : {"A_B", "A-B", "A&B", "A%B", "A.B", "A;B", "A:B", "A?B", "A*B", "1234", "A B"})
+        QTest::addRow("%s", name) << QString(name) << true << true;
+    QTest::newRow("U+00A0") << "A\u00a0B" << true << true;
+    QTest::newRow("U+00E9") << "Caf\u00e9" << true << true;
+    QTest::newRow("U+2028") << "A\u2028B" << true << true;
+}
+
+void TestSubTopicFile::namesRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, exported);
+    QFETCH(bool, imported);
+    QCOMPARE(SubTopicExport::nameAllowed(name), exported);
+
+    m_app->writeFile("Bare.qvs", "<links>\r\n\r\n</links>\r\n");
+    const QStringList before = EditionSnapshot();
+    SubTopicImport importer;
+    QVERIFY(importer.load(m_app->file("Bare.qvs")));
+    QCOMPARE(importer.ImportSubTopicFile(3, name),
+             imported ? SubTopicImport::Status::Done : SubTopicImport::Status::NameNotAllowed);
+    if (!imported)
+        QCOMPARE(EditionSnapshot(), before);
+}
+
+void TestSubTopicFile::linkLineOfManyBarsIsRefusedInLinearTime()
+{
+    m_app->writeFile("Bars.qvs", "<tree>\r\nR|R\r\n</tree>\r\n<links>\r\n" + QByteArray(1 << 20, '|')
+                                     + "\r\n</links>\r\n");
+    // Linear reading takes a fraction of a second; a quadratic one takes minutes.
+    QVERIFY(RunInChildWithin(5, [this] {
+        SubTopicImport importer;
+        return !importer.load(m_app->file("Bars.qvs")) && importer.errorLine() == 5
+               && importer.lastError() == "its category is not in the <tree> section";
+    }));
+}
+
+void TestSubTopicFile::importAtTheIdLimit_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QStringList>("added");
+
+    const QByteArray root = "<tree>\r\nR|R\r\n";
+    const QByteArray links = "</tree>\r\n<links>\r\n";
+    const QByteArray end = "\r\n</links>\r\n";
+    const QString lastLks = "INSERT INTO Lks VALUES (2147483646, 'X/Jazz', 'Jazz/X', 9, 1, 1, '', '')";
+    const QString lastSit = "INSERT INTO Sit VALUES (2147483646, 'Last', 'http://last.example/', '')";
+    QTest::newRow("root at the last category id")
+        << QStringList{lastLks} << root + links + end << ""
+        << QStringList{"2147483647|R|0"};
+    QTest::newRow("one category past the limit")
+        << QStringList{lastLks} << root + "C/R|R/C\r\n" + links + end << "The edition has no ids left in the table Lks."
+        << QStringList{};
+    QTest::newRow("link at the last link id")
+        << QStringList{lastSit} << root + links + "R|A|http://a.example/\r\n" + end << ""
+        << QStringList{"42|R|1", "2147483647|A|501"};
+    QTest::newRow("two links past the limit")
+        << QStringList{lastSit} << root + links + "R|A|http://a.example/\r\nR|B|http://b.example/\r\n" + end
+        << "The edition has no ids left in the table Sit." << QStringList{};
+    QTest::newRow("sequence past the limit")
+        << QStringList{"INSERT INTO LksSit VALUES (41, 2147483647, 1)"} << root + links + "R|A|http://a.example/\r\n" + end
+        << "The edition has no ids left in the table LksSit." << QStringList{};
+}
+
+void TestSubTopicFile::importAtTheIdLimit()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, error);
+    QFETCH(QStringList, added);
+    m_app->writeFile("R.qvs", file);
+    openTarget();
+    for (const QString &sql : rows)
+        QVERIFY2(ExecSql(sql), qPrintable(sql));
+    const QStringList before = EditionSnapshot();
+
+    SubTopicImport importer;
+    QCOMPARE(import("R.qvs", 1, QString(), &importer),
+             error.isEmpty() ? SubTopicImport::Status::Done : SubTopicImport::Status::Failed);
+    QCOMPARE(importer.lastError(), error);
+    if (!error.isEmpty()) {
+        QCOMPARE(EditionSnapshot(), before);
+        return;
+    }
+    // The new root (id, name, holds links) and each new link (id, name, sequence).
+    QCOMPARE(QueryRows("SELECT LksId, LksUrl, IsLeaf FROM Lks WHERE TopicId = 10")
+                 + QueryRows("SELECT Sit.SitId, SitName, Seq FROM LksSit JOIN Sit ON Sit.SitId = LksSit.SitId "
+                             "JOIN Lks ON Lks.LksId = LksSit.LksId WHERE TopicId = 10"),
+             added);
+}
+
+void TestSubTopicFile::importRefusedHalfWayChangesNothing_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<int>("allowed");
+    QTest::addColumn<int>("operations");
+
+    for (const QString &table : QStringList{"SubTopics", "ColorLinks"} + SectionTables)
+        QTest::newRow(qPrintable(table)) << table << 0 << int(WriteFault::Insert);
+    QTest::newRow("third NewsLinks row") << "NewsLinks" << 2 << int(WriteFault::Insert);
+    QTest::newRow("root") << "Lks" << 0 << int(WriteFault::Insert);
+    QTest::newRow("fourth category") << "Lks" << 4 << int(WriteFault::Insert);
+    QTest::newRow("second link") << "Sit" << 1 << int(WriteFault::Insert);
+    QTest::newRow("last filing") << "LksSit" << 3 << int(WriteFault::Insert);
+    QTest::newRow("root holds links") << "Lks" << 0 << int(WriteFault::Update);
+}
+
+void TestSubTopicFile::importRefusedHalfWayChangesNothing()
+{
+    QFETCH(QString, table);
+    QFETCH(int, allowed);
+    QFETCH(int, operations);
+    QStringList file = JazzClubsFile;
+    file.insert(file.indexOf("</links>") - 1, "Jazz Clubs|Root link|http://root.example/");
+    m_app->writeFile("Jazz_Clubs.qvs", crLf(file));
+    openTarget();
+    const QStringList before = EditionSnapshot();
+    QVERIFY(WriteFault::arm(table, allowed, operations));
+    SubTopicImport importer;
+    QCOMPARE(import("Jazz_Clubs.qvs", 1, QString(), &importer), SubTopicImport::Status::Failed);
+    WriteFault::disarm();
+    QVERIFY2(importer.lastError().contains(WriteFault::message()), qPrintable(importer.lastError()));
+    QCOMPARE(EditionSnapshot(), before);
 }
 
 QTEST_MAIN(TestSubTopicFile)

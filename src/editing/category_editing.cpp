@@ -174,8 +174,9 @@ bool CategoryEditing::readRows(QList<Row> &rows)
 }
 
 CategoryEditing::Status CategoryEditing::add(const QString &subTopicName, const QString &parentTreePath,
-                                             const QString &name)
+                                             const QString &typedName)
 {
+    const QString name = EditNames::WithoutLineBreaks(typedName);
     m_addedId = 0;
     m_rootId = 0;
     m_error.clear();
@@ -218,8 +219,9 @@ CategoryEditing::Status CategoryEditing::add(const QString &subTopicName, const 
     return Status::Done;
 }
 
-CategoryEditing::Status CategoryEditing::addSubCategory(const QString &parentTreePath, const QString &trimmedName)
+CategoryEditing::Status CategoryEditing::addSubCategory(const QString &parentTreePath, const QString &typedName)
 {
+    const QString trimmedName = EditNames::WithoutLineBreaks(typedName);
     m_addedId = 0;
     m_error.clear();
 
@@ -250,8 +252,9 @@ bool CategoryEditing::hasUserRows()
     return count.toLongLong() > 0;
 }
 
-CategoryEditing::Status CategoryEditing::rename(const QString &treePath, const QString &newName)
+CategoryEditing::Status CategoryEditing::rename(const QString &treePath, const QString &typedName)
 {
+    const QString newName = EditNames::WithoutLineBreaks(typedName);
     m_rows = 0;
     if (!hasUserRows())
         return m_error.isEmpty() ? Status::Predefined : Status::Failed;

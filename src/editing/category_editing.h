@@ -67,6 +67,8 @@ public:
         Failed,       // the edition could not be read or written; lastError() says why
     };
 
+    // A name typed with a line break is stored without it (EditNames::WithoutLineBreaks).
+
     // Adds the category name (as typed) under the category at parentTreePath. When the
     // Sub-Topic's root row (found by its name) is missing it is made first. Ids: the
     // largest LksId of the table (1 when there is none) plus 1 for each row added.

@@ -39,6 +39,20 @@ bool EditNames::HasProhibitedAddressCharacter(const QString &text)
     return holdsAny(text, kProhibitedInAddress);
 }
 
+QString EditNames::WithoutLineBreaks(const QString &name)
+{
+    const auto isBreak = [](QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); };
+    qsizetype begin = 0;
+    qsizetype end = name.size();
+    while (begin < end && isBreak(name.at(begin)))
+        ++begin;
+    while (end > begin && isBreak(name.at(end - 1)))
+        --end;
+    QString inner = name.mid(begin, end - begin);
+    return inner.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
 QString EditNames::CleanName(const QString &name)
 {
     QString cleaned;

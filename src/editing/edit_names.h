@@ -20,6 +20,10 @@ public:
     // may hold).
     static bool HasProhibitedAddressCharacter(const QString &text);
 
+    // The name as typed without its line breaks (a pasted CR LF, CR or LF): dropped at
+    // either end, a blank in their place inside ("News\r\n" gives "News", "A\nB" "A B").
+    static QString WithoutLineBreaks(const QString &name);
+
     // The name with every character that no name may hold turned into a blank, runs of
     // blanks made one, and blanks at both ends removed ("A/B testing" gives "A B testing").
     static QString CleanName(const QString &name);

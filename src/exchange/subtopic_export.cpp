@@ -57,8 +57,11 @@ bool SubTopicExport::lines(qint32 topicId, qint32 subTopicId, const QString &sub
         return false;
     const bool found = q.next();
     QStringList headers;
-    for (int i = 0; i < 6; ++i)
-        headers.append(found ? SubTopicFile::fieldText(q.value(i).toString()) : QString());
+    for (int i = 0; i < 6; ++i) {
+        headers.append(found ? q.value(i).toString() : QString());
+        if (!carried(headers.last(), QStringLiteral("The section header %1").arg(i + 1)))
+            return false;
+    }
     *out += SubTopicFile::section(SubTopicFile::PageTag, headers);
 
     return ExportLinkGroups(subTopicId, out) && ExportColors(subTopicId, out) && ExportCategoryTree(subTopicId, out);
@@ -102,9 +105,11 @@ bool SubTopicExport::ExportLinkGroups(qint32 subTopicId, QStringList *out)
                           {subTopicId}, m_error))
             return false;
         while (q.next()) {
-            const QString name = SubTopicFile::fieldText(TrimBlanks(SectionLinks::DecodeLinkName(q.value(1).toString())));
-            const QString url = SubTopicFile::addressField(TrimBlanks(q.value(2).toString()));
-            rows.append({rowNumber(q.value(0).toString()), name + QLatin1Char('|') + url});
+            const QString name = SectionLinks::DecodeLinkName(q.value(1).toString());
+            const QString url = q.value(2).toString();
+            if (!carried(name, QStringLiteral("The link name")) || !carried(url, QStringLiteral("The address")))
+                return false;
+            rows.append({rowNumber(q.value(0).toString()), SubTopicFile::pairLine(name, url)});
         }
         // In the order of the row numbers, rows without one last in table order.
         std::stable_sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.number < b.number; });
@@ -126,8 +131,14 @@ bool SubTopicExport::ExportColors(qint32 subTopicId, QStringList *out)
     QStringList content;
     while (q.next()) {
         QStringList fields;
-        for (int i = 0; i < 3; ++i)
-            fields.append(SubTopicFile::fieldText(TrimBlanks(q.value(i).toString())));
+        for (int i = 0; i < 3; ++i) {
+            const QString colour = TrimBlanks(q.value(i).toString());
+            if (!carried(colour, QStringLiteral("The colour")))
+                return false;
+            if (colour.contains(QLatin1Char('|')))
+                return refuse(QStringLiteral("The colour"), colour, QStringLiteral("it holds \"|\""));
+            fields.append(colour);
+        }
         fields.append(ExportName);
         content.append(fields.join(QLatin1Char('|')));
     }
@@ -142,23 +153,40 @@ bool SubTopicExport::ExportCategoryTree(qint32 subTopicId, QStringList *out)
                       QStringLiteral("SELECT LksId, LksName, LksUrl, IsLeaf FROM Lks WHERE TopicId = ? ORDER BY LksId"),
                       {subTopicId}, m_error))
         return false;
-    struct Category {
-        qint32 id;
-        QString path;
-    };
-    QList<Category> leaves;
-    QStringList content;
+    // The root row (the lowest one without "/") is written as the export name alone; every
+    // category lies below it. The reversed path is written as the path reversed, so both
+    // must agree in the store.
+    QStringList content = {SubTopicFile::treeLine(ExportName)};
+    m_paths = {ExportName};
+    m_pathIndex = SubTopicFile::PathIndex();
+    m_pathIndex.add(ExportName, 0);
+    bool rootSeen = false;
+    QList<std::pair<qint32, int>> leaves;   // LksId, entry of m_paths
     while (q.next()) {
-        const QString name =
-            SubTopicEditing::renamedReversedPath(TrimBlanks(q.value(1).toString()), ExportName);
-        const QString path = TrimBlanks(q.value(2).toString());
-        content.append(SubTopicFile::fieldText(name) + QLatin1Char('|')
-                       + SubTopicFile::fieldText(SubTopicEditing::renamedPath(path, ExportName)));
+        const QString stored = q.value(2).toString();
+        if (!stored.contains(QLatin1Char('/'))) {
+            if (rootSeen)
+                return refuse(QStringLiteral("The category"), stored,
+                              QStringLiteral("it does not lie below the Sub-Topic"));
+            rootSeen = true;
+            if (q.value(3).toLongLong() != 0)
+                leaves.append({q.value(0).toInt(), 0});
+            continue;
+        }
+        const QString path = SubTopicEditing::renamedPath(stored, ExportName);
+        if (!carried(path, QStringLiteral("The category")))
+            return false;
+        if (SubTopicEditing::renamedReversedPath(q.value(1).toString(), ExportName) != ReversePathOrder(path))
+            return refuse(QStringLiteral("The category"), path,
+                          QStringLiteral("its reversed path (%1) is not its path reversed").arg(q.value(1).toString()));
+        content.append(SubTopicFile::treeLine(path));
+        m_pathIndex.add(path, int(m_paths.size()));
         if (q.value(3).toLongLong() != 0)
-            leaves.append({q.value(0).toInt(), path});
+            leaves.append({q.value(0).toInt(), int(m_paths.size())});
+        m_paths.append(path);
     }
-    for (const Category &leaf : std::as_const(leaves))
-        if (!ExportSiteList(leaf.id, leaf.path))
+    for (const auto &[id, entry] : std::as_const(leaves))
+        if (!ExportSiteList(id, entry))
             return false;
 
     *out += SubTopicFile::section(SubTopicFile::TreeTag, content);
@@ -166,17 +194,40 @@ bool SubTopicExport::ExportCategoryTree(qint32 subTopicId, QStringList *out)
     return true;
 }
 
-bool SubTopicExport::ExportSiteList(qint32 lksId, const QString &categoryPath)
+bool SubTopicExport::ExportSiteList(qint32 lksId, int entry)
 {
+    const QString &path = m_paths.at(entry);
     QSqlQuery q(DbConnection());
     if (!EditSql::run(q,
                       QStringLiteral("SELECT Sit.SitName, Sit.SitUrl FROM LksSit JOIN Sit ON Sit.SitId = LksSit.SitId "
                                      "WHERE LksSit.LksId = ? ORDER BY LksSit.rowid"),
                       {lksId}, m_error))
         return false;
-    const QString path = SubTopicFile::fieldText(SubTopicEditing::renamedPath(categoryPath, ExportName));
-    while (q.next())
-        ExportLinkLines.append(path + QLatin1Char('|') + SubTopicFile::fieldText(TrimBlanks(q.value(0).toString()))
-                               + QLatin1Char('|') + SubTopicFile::addressField(TrimBlanks(q.value(1).toString())));
+    while (q.next()) {
+        const QString name = q.value(0).toString();
+        const QString url = q.value(1).toString();
+        if (!carried(name, QStringLiteral("The link name")) || !carried(url, QStringLiteral("The address")))
+            return false;
+        const QString line = SubTopicFile::linkLine(path, name, url);
+        // The import finds a link's category as the longest path the line begins with.
+        qsizetype bar = -1;
+        const int found = m_pathIndex.find(line, &bar);
+        if (found != entry)
+            return refuse(QStringLiteral("The link name"), name,
+                          QStringLiteral("in the category %1 it would be read as a link of the category %2")
+                              .arg(path, m_paths.value(found)));
+        ExportLinkLines.append(line);
+    }
     return true;
+}
+
+bool SubTopicExport::refuse(const QString &what, const QString &value, const QString &reason)
+{
+    m_error = QStringLiteral("%1 '%2' cannot be written to a Sub-Topic file: %3.").arg(what, value, reason);
+    return false;
+}
+
+bool SubTopicExport::carried(const QString &value, const QString &what)
+{
+    return SubTopicFile::carries(value) || refuse(what, value, QStringLiteral("it holds a line break"));
 }

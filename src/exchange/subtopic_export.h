@@ -4,6 +4,8 @@
 // stands in place of the Sub-Topic's name as the root of every category path. Reads the
 // edition through the shared connection and changes nothing in it; no window is needed.
 
+#include "exchange/subtopic_file.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -28,7 +30,11 @@ public:
     // Writes the file for the Sub-Topic subTopicId (named subTopicName under the Topic
     // topicId) into folder under exportName, replacing a file of the same name in folder
     // in any letter case. The file appears whole or not at all; false (lastError()) when
-    // the edition could not be read or the file not written.
+    // the edition could not be read, the file not written, or a value is one the file
+    // cannot carry so that it would import as the same rows: a line break anywhere, "|" in
+    // a colour, a category whose reversed path is not its path reversed or that lies outside
+    // the Sub-Topic, a link whose name would be read as part of a longer category path.
+    // lastError() then names the value.
     bool write(const QString &folder, qint32 topicId, qint32 subTopicId, const QString &subTopicName,
                const QString &exportName);
 
@@ -42,7 +48,14 @@ private:
     bool ExportLinkGroups(qint32 subTopicId, QStringList *out);
     bool ExportColors(qint32 subTopicId, QStringList *out);
     bool ExportCategoryTree(qint32 subTopicId, QStringList *out);
-    bool ExportSiteList(qint32 lksId, const QString &categoryPath);
+    // The link lines of the category m_paths[entry].
+    bool ExportSiteList(qint32 lksId, int entry);
+    // A value the file cannot carry as it stands: false, with what it is, the value and
+    // why in lastError().
+    bool refuse(const QString &what, const QString &value, const QString &reason);
+    bool carried(const QString &value, const QString &what);
 
+    QStringList m_paths;   // the category paths written, the root first
+    SubTopicFile::PathIndex m_pathIndex;
     QString m_error;
 };

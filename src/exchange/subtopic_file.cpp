@@ -119,16 +119,15 @@ QStringList SubTopicFile::section(const QString &tag, const QStringList &content
     return QStringList{openingTag(tag)} + content + QStringList{closingTag(tag)};
 }
 
-QString SubTopicFile::fieldText(const QString &value)
+bool SubTopicFile::carries(const QString &value)
 {
-    QString text = value;
-    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return text;
+    return !value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n'));
 }
 
 QString SubTopicFile::addressField(const QString &address)
 {
-    return fieldText(address).replace(QLatin1Char('|'), QLatin1String("%7C"));
+    QString text = address;
+    return text.replace(QLatin1Char('|'), QLatin1String("%7C"));
 }
 
 QString SubTopicFile::field(const QString &line, int n)
@@ -136,6 +135,118 @@ QString SubTopicFile::field(const QString &line, int n)
     if (line.isEmpty())
         return QString();
     return GetPiece(line, QStringLiteral("|"), n, n);
+}
+
+QString SubTopicFile::pairLine(const QString &name, const QString &address)
+{
+    return TrimBlanks(name) + QLatin1Char('|') + addressField(TrimBlanks(address));
+}
+
+void SubTopicFile::splitPair(const QString &line, QString *name, QString *address)
+{
+    const qsizetype bar = line.lastIndexOf(QLatin1Char('|'));
+    *name = TrimBlanks(bar < 0 ? line : line.left(bar));
+    *address = TrimBlanks(bar < 0 ? line : line.mid(bar + 1));
+}
+
+QString SubTopicFile::treeLine(const QString &path)
+{
+    return ReversePathOrder(path) + QLatin1Char('|') + path;
+}
+
+void SubTopicFile::splitTreeLine(const QString &line, QString *reversed, QString *path)
+{
+    const qsizetype middle = line.size() / 2;
+    if (line.size() % 2 == 1 && line.at(middle) == QLatin1Char('|')) {
+        const QString right = line.mid(middle + 1);
+        if (QStringView(line).left(middle) == ReversePathOrder(right)) {
+            *reversed = line.left(middle);
+            *path = right;
+            return;
+        }
+    }
+    *reversed = TrimBlanks(field(line, 1));
+    *path = TrimBlanks(field(line, 2));
+}
+
+QString SubTopicFile::linkLine(const QString &path, const QString &name, const QString &address)
+{
+    return path + QLatin1Char('|') + pairLine(name, address);
+}
+
+namespace {
+
+// Polynomial hashes modulo the prime 2^61 - 1, over text with its letter case folded.
+constexpr quint64 kPrime = (quint64(1) << 61) - 1;
+constexpr quint64 kBase = 0x1d2b3c4d5e6f7ULL;
+
+quint64 reduce(quint64 value)
+{
+    value = (value & kPrime) + (value >> 61);
+    return value >= kPrime ? value - kPrime : value;
+}
+
+char16_t foldedChar(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u >= u'A' && u <= u'Z' ? char16_t(u + (u'a' - u'A')) : u;
+}
+
+quint64 hashStep(quint64 hash, QChar c)
+{
+    const unsigned __int128 product = static_cast<unsigned __int128>(hash) * kBase;
+    const quint64 high = reduce(quint64(product >> 61));
+    return reduce(reduce(quint64(product) & kPrime) + high + foldedChar(c) + 1);
+}
+
+quint64 hashKey(quint64 hash, qsizetype length)
+{
+    return hash ^ (quint64(length) * 0x9E3779B97F4A7C15ULL);
+}
+
+} // namespace
+
+void SubTopicFile::PathIndex::add(const QString &path, int value)
+{
+    const QString folded = foldCase(path);
+    quint64 hash = 0;
+    for (const QChar c : folded)
+        hash = hashStep(hash, c);
+    QList<int> &entries = m_byHash[hashKey(hash, folded.size())];
+    for (const int e : std::as_const(entries))
+        if (m_paths.at(e) == folded)
+            return;
+    entries.append(int(m_paths.size()));
+    m_paths.append(folded);
+    m_values.append(value);
+    m_lengths.insert(folded.size());
+    m_longest = std::max(m_longest, folded.size());
+}
+
+int SubTopicFile::PathIndex::find(const QString &line, qsizetype *bar) const
+{
+    // Every "|" that ends a prefix whose hash is a path's, then the longest one that is.
+    QList<std::pair<qsizetype, quint64>> candidates;
+    quint64 hash = 0;
+    const qsizetype end = std::min(line.size(), m_longest + 1);
+    for (qsizetype i = 0; i < end; ++i) {
+        if (line.at(i) == QLatin1Char('|') && m_lengths.contains(i) && m_byHash.contains(hashKey(hash, i)))
+            candidates.append({i, hashKey(hash, i)});
+        hash = hashStep(hash, line.at(i));
+    }
+    for (auto c = candidates.crbegin(); c != candidates.crend(); ++c) {
+        for (const int e : m_byHash.value(c->second)) {
+            const QString &path = m_paths.at(e);
+            qsizetype k = 0;
+            while (k < path.size() && path.at(k).unicode() == foldedChar(line.at(k)))
+                ++k;
+            if (k == path.size() && k == c->first) {
+                *bar = c->first;
+                return m_values.at(e);
+            }
+        }
+    }
+    return -1;
 }
 
 QString SubTopicFile::foldCase(const QString &text)

@@ -22,6 +22,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -60,15 +61,55 @@ public:
     static QByteArray encode(const QStringList &lines);
     // A section's lines: its tag lines around content.
     static QStringList section(const QString &tag, const QStringList &content);
-    // A value as a field of a line: a line break inside it would end the line, so CR and LF
-    // become blanks.
-    static QString fieldText(const QString &value);
+    // ---- Fields, written and read by the same rules -----------------------------------------
+    // True when value can stand in a field: it holds no line break (CR or LF), which would
+    // end its line. A value that cannot is refused by the writer, never changed.
+    static bool carries(const QString &value);
     // An address as a field: "|" would split it, so it is written as "%7C", the same
     // address to every browser.
     static QString addressField(const QString &address);
     // Field n (from 1) of a line split at "|": a line without "|" gives the whole line for
     // every field, a line with fewer fields an empty one.
     static QString field(const QString &line, int n);
+
+    // A link section line "name|address" (the address as addressField() writes it), and its
+    // split: the address after the last "|", the name before it, both trimmed; a line
+    // without "|" is both.
+    static QString pairLine(const QString &name, const QString &address);
+    static void splitPair(const QString &line, QString *name, QString *address);
+
+    // A tree line "reversed path|path", the reversed path made from the path: both halves
+    // are equally long, so the line splits at its middle whatever "|" the names hold, and
+    // blanks at the ends of names stay. A line whose halves do not match (a file written
+    // elsewhere) splits at its first "|", both fields trimmed.
+    static QString treeLine(const QString &path);
+    static void splitTreeLine(const QString &line, QString *reversed, QString *path);
+
+    // A links line "category path|name|address"; what follows the category path splits
+    // as a link section line does.
+    static QString linkLine(const QString &path, const QString &name, const QString &address);
+
+    // The category paths of a tree, for finding the category a links line begins with: the
+    // longest path (letter case folded) directly followed by "|". A lookup takes time
+    // linear in the line, whatever number of "|" it holds.
+    class PathIndex
+    {
+    public:
+        // Adds path as entry number value; a path already held (in any letter case) keeps
+        // its first entry.
+        void add(const QString &path, int value);
+        // The value of the path line begins with, and at *bar the "|" after it; -1 for
+        // none.
+        int find(const QString &line, qsizetype *bar) const;
+
+    private:
+        QHash<quint64, QList<int>> m_byHash;   // hash of length and folded path: entries
+        QList<QString> m_paths;                 // folded, by entry
+        QList<int> m_values;
+        QSet<qsizetype> m_lengths;
+        qsizetype m_longest = 0;
+    };
+
     // Letter case folded as the edition database compares text (A-Z only).
     static QString foldCase(const QString &text);
 

@@ -7,7 +7,6 @@
 #include "shared/database.h"
 #include "shared/routines.h"
 
-#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -16,33 +15,6 @@
 namespace {
 
 const QChar Bar = QLatin1Char('|');
-
-// A "name|address" line: the address after the last "|" (an exported address holds none),
-// the name before it; a line without "|" is both.
-void splitPair(const QString &line, QString *name, QString *url)
-{
-    const qsizetype bar = line.lastIndexOf(Bar);
-    *name = bar < 0 ? line : line.left(bar);
-    *url = bar < 0 ? line : line.mid(bar + 1);
-}
-
-// A tree line "reversed path|path". Both halves are equally long, so a category name that
-// holds "|" still splits at the middle; otherwise at the first "|".
-void splitTreeLine(const QString &line, QString *name, QString *path)
-{
-    const qsizetype middle = line.size() / 2;
-    if (line.size() % 2 == 1 && line.at(middle) == Bar) {
-        const QString left = TrimBlanks(line.left(middle));
-        const QString right = TrimBlanks(line.mid(middle + 1));
-        if (left == ReversePathOrder(right)) {
-            *name = left;
-            *path = right;
-            return;
-        }
-    }
-    *name = TrimBlanks(SubTopicFile::field(line, 1));
-    *path = TrimBlanks(SubTopicFile::field(line, 2));
-}
 
 bool exec(QSqlQuery &q, const QVariantList &values, QString &error)
 {
@@ -91,8 +63,8 @@ bool SubTopicImport::load(const QString &path)
             if (rows.size() == SectionLinks::RowCount)
                 break;
             SectionRow row;
-            splitPair(line.text, &row.name, &row.url);
-            rows.append({TrimBlanks(row.name), TrimBlanks(row.url)});
+            SubTopicFile::splitPair(line.text, &row.name, &row.url);
+            rows.append(row);
         }
         m_sections.append(rows);
     }
@@ -116,7 +88,7 @@ bool SubTopicImport::readTree(const SubTopicFile &file)
     m_fileRoot.clear();
     for (int i = 0; i < lines.size(); ++i) {
         Category category;
-        splitTreeLine(lines.at(i).text, &category.name, &category.path);
+        SubTopicFile::splitTreeLine(lines.at(i).text, &category.name, &category.path);
         if (i == 0) {
             // The Sub-Topic's own entry; the import makes its own root row.
             if (category.path.isEmpty() || category.path.contains(QLatin1Char('/')))
@@ -135,44 +107,35 @@ bool SubTopicImport::readTree(const SubTopicFile &file)
 bool SubTopicImport::readLinks(const SubTopicFile &file)
 {
     // Paths compared as the edition compares them; a path held twice files under the first.
-    QHash<QString, int> byPath;
+    SubTopicFile::PathIndex categories;
     if (!m_fileRoot.isEmpty())
-        byPath.insert(SubTopicFile::foldCase(m_fileRoot), -1);
-    for (int i = 0; i < m_categories.size(); ++i) {
-        const QString path = SubTopicFile::foldCase(m_categories.at(i).path);
-        if (!byPath.contains(path))
-            byPath.insert(path, i);
-    }
+        categories.add(m_fileRoot, -1);
+    for (int i = 0; i < m_categories.size(); ++i)
+        categories.add(m_categories.at(i).path, i);
 
     for (const SubTopicFile::Line &line : file.content(SubTopicFile::LinksTag)) {
-        // The longest category path that the line begins with, up to a "|".
-        const QString folded = SubTopicFile::foldCase(line.text);
-        qsizetype bar = folded.lastIndexOf(Bar);
-        auto found = byPath.constEnd();
-        while (bar > 0 && found == byPath.constEnd()) {
-            found = byPath.constFind(folded.left(bar));
-            if (found == byPath.constEnd())
-                bar = folded.lastIndexOf(Bar, bar - 1);
-        }
-        if (found == byPath.constEnd())
+        qsizetype bar = -1;
+        SiteLine site;
+        site.category = categories.find(line.text, &bar);
+        if (bar < 0)
             return unreadable(line.number, QStringLiteral("its category is not in the <%1> section")
                                                .arg(SubTopicFile::TreeTag));
-        SiteLine site;
-        site.category = found.value();
+        // What follows the path, as a link section line; one without "|" is the name alone.
         const QString rest = line.text.mid(bar + 1);
-        const qsizetype last = rest.lastIndexOf(Bar);
-        site.name = last < 0 ? rest : rest.left(last);
-        site.url = last < 0 ? QString() : rest.mid(last + 1);
+        if (rest.contains(Bar))
+            SubTopicFile::splitPair(rest, &site.name, &site.url);
+        else
+            site.name = TrimBlanks(rest);
         m_sites.append(site);
     }
     return true;
 }
 
-bool SubTopicImport::idsLeft(qint32 first, qsizetype count, const QString &table)
+bool SubTopicImport::idsLeft(qint64 first, qsizetype count, const QString &table)
 {
-    if (qint64(first) + count - 1 <= std::numeric_limits<qint32>::max())
+    if (first + count - 1 <= std::numeric_limits<qint32>::max())
         return true;
-    m_error = QStringLiteral("No id is left in the table %1.").arg(table);
+    m_error = QStringLiteral("The edition has no ids left in the table %1.").arg(table);   // as NextId() says
     return false;
 }
 
@@ -284,14 +247,14 @@ bool SubTopicImport::ImportStructure()
         return false;
     }
     // Every row lands inside this transaction, so the largest id grows by one per row.
-    qint32 id = m_nextLksId;
-    for (const Category &category : std::as_const(m_categories)) {
+    // (counted in 64 bits: the id after the last one may lie past the 32-bit range).
+    for (qint64 id = m_nextLksId; const Category &category : std::as_const(m_categories)) {
         if (!exec(q,
                   {id, SubTopicEditing::renamedReversedPath(category.name, m_importName),
                    SubTopicEditing::renamedPath(category.path, m_importName), ImportedSubTopicId},
                   m_error))
             return false;
-        m_categoryIds.append(id++);
+        m_categoryIds.append(qint32(id++));
     }
     return true;
 }
@@ -299,8 +262,9 @@ bool SubTopicImport::ImportStructure()
 struct SubTopicImport::SiteWriter {
     QSqlQuery site{DbConnection()};
     QSqlQuery filed{DbConnection()};
-    qint32 sitId = 0;
-    qint32 seq = 0;
+    // Counted in 64 bits: the id after the last one may lie past the 32-bit range.
+    qint64 sitId = 0;
+    qint64 seq = 0;
     bool rootHoldsLinks = false;
 };
 
@@ -312,9 +276,10 @@ bool SubTopicImport::ImportSites()
     QVariant lastSeq;
     if (!EditSql::scalar(QStringLiteral("SELECT SitId FROM LksSit ORDER BY rowid DESC LIMIT 1"), {}, lastSeq, m_error))
         return false;
-    writer.seq = lastSeq.isNull() ? 1 : lastSeq.toInt() + 1;
+    writer.seq = lastSeq.isNull() ? 1 : lastSeq.toLongLong() + 1;
     writer.sitId = NextId(QStringLiteral("Sit"), QStringLiteral("SitId"), &m_error);
-    if (writer.sitId <= 0 || !idsLeft(writer.sitId, m_sites.size(), QStringLiteral("Sit")))
+    if (writer.sitId <= 0 || !idsLeft(writer.sitId, m_sites.size(), QStringLiteral("Sit"))
+        || !idsLeft(writer.seq, 1, QStringLiteral("LksSit")))
         return false;
     if (!writer.site.prepare(QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl) VALUES (?, ?, ?)"))
         || !writer.filed.prepare(QStringLiteral("INSERT INTO LksSit (LksId, SitId, Seq) VALUES (?, ?, ?)"))) {

@@ -61,7 +61,7 @@ private:
 
     bool unreadable(int line, const QString &reason);
     // False (with the reason) when count ids from first would pass the 32-bit range.
-    bool idsLeft(qint32 first, qsizetype count, const QString &table);
+    bool idsLeft(qint64 first, qsizetype count, const QString &table);
     bool readTree(const SubTopicFile &file);
     bool readLinks(const SubTopicFile &file);
 
@@ -82,7 +82,7 @@ private:
 
     QString m_importName;
     qint32 m_rootId = 0;
-    qint32 m_nextLksId = 0;
+    qint64 m_nextLksId = 0;   // 64 bits: after the last id it may lie past the range
     QVector<qint32> m_categoryIds;
     QString m_error;
     int m_errorLine = 0;
