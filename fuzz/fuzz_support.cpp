@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QVariant>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -58,6 +61,42 @@ void freshEdition()
 QString text(const uint8_t *data, size_t size)
 {
     return QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+}
+
+QStringList subTopicRows(qint32 subTopicId)
+{
+    const QString address = QStringLiteral("replace(trim(%1, ' '), '|', '%7C')");
+    const QString trimmed = QStringLiteral("trim(%1, ' ')");
+    QStringList sql = {
+        QStringLiteral("SELECT SubTopicName, Header1, Header2, Header3, Header4, Header5, Header6 FROM SubTopics "
+                       "WHERE SubTopicId = ?"),
+        QStringLiteral("SELECT %1, %2, %3 FROM ColorLinks WHERE TopicId = ?")
+            .arg(trimmed.arg(QStringLiteral("color1")), trimmed.arg(QStringLiteral("color2")),
+                 trimmed.arg(QStringLiteral("color3"))),
+    };
+    for (const char *table : {"NewsLinks", "SearchLinks", "FavoriteLinks", "LocalLinks", "OrganizationLinks",
+                              "RelatedLinks"})
+        sql.append(QStringLiteral("SELECT '%1', %2, %3 FROM %1 WHERE topicid = ? AND (trim(LinkName, ' ') <> '' "
+                                  "OR trim(LinkUrl, ' ') <> '') ORDER BY CAST(substr(FieldName1, 5) AS INTEGER)")
+                       .arg(QLatin1String(table), trimmed.arg(QStringLiteral("LinkName")),
+                            address.arg(QStringLiteral("LinkUrl"))));
+    sql.append(QStringLiteral("SELECT LksName, LksUrl FROM Lks WHERE TopicId = ? ORDER BY LksId"));
+    sql.append(QStringLiteral("SELECT Lks.LksUrl, %1, %2 FROM Lks JOIN LksSit ON LksSit.LksId = Lks.LksId "
+                              "JOIN Sit ON Sit.SitId = LksSit.SitId WHERE Lks.TopicId = ? AND Lks.IsLeaf <> 0 "
+                              "ORDER BY Lks.LksId, LksSit.rowid")
+                   .arg(trimmed.arg(QStringLiteral("SitName")), address.arg(QStringLiteral("SitUrl"))));
+    QStringList rows;
+    for (const QString &statement : std::as_const(sql)) {
+        QSqlQuery q(DbConnection());
+        check(BindAndExec(q, statement, {subTopicId}), "the Sub-Topic's rows can be read", statement);
+        while (q.next()) {
+            QStringList columns;
+            for (int i = 0; i < q.record().count(); ++i)
+                columns.append(q.value(i).toString());
+            rows.append(columns.join(QLatin1Char('\x1f')));
+        }
+    }
+    return rows;
 }
 
 void check(bool holds, const char *what, const QString &detail)
