@@ -1,9 +1,16 @@
 // The edition database connection, the template's schema, the id rule and record sets.
 #include "testhelper.h"
 
+#include "editing/category_editing.h"
+#include "editing/subtopic_editing.h"
+#include "editing/topic_editing.h"
+#include "editions/edition_list.h"
+#include "mainwindow/topic_selection.h"
 #include "platform/dialogs.h"
 #include "shared/database.h"
 #include "shared/globals.h"
+#include "webtools/edition_search.h"
+#include "webtools/stored_accounts.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,6 +35,9 @@ private slots:
     void recordset();
     void transactionRollsBack();
     void injectedWriteFault();
+    void lettersOutsideAToZ_data();
+    void lettersOutsideAToZ();
+    void editionIndexesFollowFolding();
 };
 
 void TestDatabase::openDatabase()
@@ -336,6 +346,125 @@ void TestDatabase::injectedWriteFault()
     QCOMPARE(EditionSnapshot(path), QStringList({"Topics|1|A"}));
     QVERIFY(OpenDatabase(QStringLiteral("fault.mdb")));
     QVERIFY(ExecSql(QStringLiteral("DELETE FROM Topics")));
+}
+
+void TestDatabase::lettersOutsideAToZ_data()
+{
+    // What is compared, the name stored first, the one asked for then, what the program
+    // answers: "same" when it takes them for one name (or finds the first by the second).
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("asked");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("search, link name") << "search" << "Ärger Verlag" << "ärger" << "same";
+    QTest::newRow("search, wildcard") << "search" << "Ölkanne" << "ö_K" << "same";
+    QTest::newRow("search, section") << "search" << "ÉCOLE DES ÉTUDES" << "des é" << "same";
+    QTest::newRow("search, no accent folding") << "search" << "Bänk" << "bank" << "differ";
+    QTest::newRow("account title") << "account" << "Bänk" << "BÄNK" << "same";
+    QTest::newRow("account title, Cyrillic") << "account" << "Почта" << "почта" << "same";
+    QTest::newRow("account title, other letter") << "account" << "Bänk" << "Bank" << "differ";
+    QTest::newRow("Sub-Topic name") << "subtopic" << "Öl" << "öL" << "same";
+    QTest::newRow("category name") << "category" << "Äpfel" << "äPFEL" << "same";
+    QTest::newRow("category name, other letter") << "category" << "Äpfel" << "Apfel" << "differ";
+    QTest::newRow("edition name") << "edition" << "Bänk" << "BÄNK" << "same";
+    // Sub-Topics listed by name, letter case ignored: "äb" before "Äc".
+    QTest::newRow("Sub-Topic order") << "order" << "Äc" << "äb" << "äb|Äc";
+}
+
+void TestDatabase::lettersOutsideAToZ()
+{
+    QFETCH(QString, what);
+    QFETCH(QString, stored);
+    QFETCH(QString, asked);
+    QFETCH(QString, answer);
+    TestProgramFolder home;
+    home.makeEdition(QStringLiteral("letters.mdb"));
+    QVERIFY(OpenDatabase(QStringLiteral("letters.mdb")));
+    const auto same = [](bool taken) { return taken ? QStringLiteral("same") : QStringLiteral("differ"); };
+
+    QString actual;
+    if (what == QLatin1String("search")) {
+        QVERIFY(ExecSql(QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl) VALUES (1, ?, 'http://a.test/')"),
+                        {stored}));
+        QVERIFY(ExecSql(QStringLiteral("INSERT INTO NewsLinks (topicid, LinkName, LinkUrl) VALUES (1, ?, 'http://b.test/')"),
+                        {stored}));
+        QVector<SearchHit> hits;
+        EditionSearch search;
+        QVERIFY(search.run(asked, hits));
+        QVERIFY(hits.size() == 0 || hits.size() == 2);   // the filed link and the section link
+        actual = same(!hits.isEmpty());
+    } else if (what == QLatin1String("account")) {
+        StoredAccounts accounts;
+        QVERIFY(accounts.store({{stored, QStringLiteral("user"), QStringLiteral("anna"), 1, QStringLiteral("http://a.test/")}}));
+        actual = same(accounts.titleExists(asked));
+        QCOMPARE(accounts.lastError(), QString());
+    } else if (what == QLatin1String("edition")) {
+        home.writeFile(QStringLiteral("dbnames.txt"), "*letters.mdb," + stored.toUtf8() + "\r\n");
+        actual = same(EditionList::displayNameListed(home.file(QStringLiteral("dbnames.txt")), asked));
+    } else {
+        QVERIFY(ExecSql(QStringLiteral("INSERT INTO Topics (MainTopicId, TopicName) VALUES (1, 'Food')")));
+        SubTopicEditing subTopics;
+        qint32 id = 0;
+        QCOMPARE(subTopics.add(1, what == QLatin1String("category") ? QStringLiteral("Fruit") : stored, &id),
+                 SubTopicEditing::Status::Done);
+        if (what == QLatin1String("subtopic")) {
+            actual = same(subTopics.add(1, asked) == SubTopicEditing::Status::Exists);
+        } else if (what == QLatin1String("category")) {
+            CategoryEditing categories(id);
+            QCOMPARE(categories.add(QStringLiteral("Fruit"), QStringLiteral("Fruit"), stored),
+                     CategoryEditing::Status::Done);
+            actual = same(categories.add(QStringLiteral("Fruit"), QStringLiteral("Fruit"), asked)
+                          == CategoryEditing::Status::Duplicate);
+        } else {
+            QCOMPARE(subTopics.add(1, asked), SubTopicEditing::Status::Done);
+            QStringList names;
+            for (const TopicSelection::SubTopic &sub : TopicSelection::subTopics(1))
+                names.append(sub.name);
+            actual = names.join(QLatin1Char('|'));
+        }
+    }
+    QCOMPARE(actual, answer);
+}
+
+void TestDatabase::editionIndexesFollowFolding()
+{
+    // An edition written where case was folded for A to Z only: its index of category
+    // paths is in that order, and the program puts it in its own when it opens it.
+    TestProgramFolder home;
+    const QString path = home.makeEdition(QStringLiteral("old.mdb"));
+    const QStringList paths = {"äb", "Äc", "Ärger/x", "ärger/y", "Zoo", "ÄRGER"};
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plain"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        QVERIFY(q.exec(QStringLiteral("PRAGMA user_version = 0")));
+        QVERIFY(q.exec(QStringLiteral("REINDEX NOCASE")));
+        for (int i = 0; i < paths.size(); ++i)
+            QVERIFY(BindAndExec(q, QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, TopicId) VALUES (?, ?, ?, 1)"),
+                                {i + 1, paths.at(i), paths.at(i)}));
+        q = QSqlQuery();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("plain"));
+
+    QVERIFY(OpenDatabase(QStringLiteral("old.mdb")));
+    QCOMPARE(QueryValue(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    // Looked up through the index, in other letter case.
+    QCOMPARE(QueryRows(QStringLiteral("SELECT LksId FROM Lks INDEXED BY LksLksUrl WHERE LksUrl = ? ORDER BY LksId"),
+                       {QStringLiteral("ÄB")}),
+             QStringList{"1"});
+    QCOMPARE(QueryRows(QStringLiteral("SELECT LksId FROM Lks INDEXED BY LksLksUrl WHERE LksUrl = ? ORDER BY LksId"),
+                       {QStringLiteral("ärger")}),
+             QStringList{"6"});
+    QCOMPARE(QueryRows(QStringLiteral("SELECT LksUrl FROM Lks INDEXED BY LksLksUrl WHERE LksUrl > 'a' ORDER BY LksUrl")),
+             (QStringList{"Zoo", "äb", "Äc", "ÄRGER", "Ärger/x", "ärger/y"}));
+    // Done once: the mark stays, a second opening leaves the file alone.
+    CloseDatabase();
+    const QByteArray once = home.readFile(QStringLiteral("old.mdb"));
+    QVERIFY(OpenDatabase(QStringLiteral("old.mdb")));
+    CloseDatabase();
+    QCOMPARE(home.readFile(QStringLiteral("old.mdb")), once);
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

@@ -7,6 +7,8 @@
 #include <QSqlQuery>
 #include <QTextStream>
 
+#include "shared/text_folding.h"
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
@@ -25,6 +27,7 @@ int main(int argc, char *argv[])
             QTextStream(stderr) << "makedb: cannot create " << out << ": " << db.lastError().text() << "\n";
             return 1;
         }
+        InstallTextFolding(db);
         db.transaction();
         for (int i = 2; i < args.size() && rc == 0; ++i) {
             QFile f(args.at(i));
@@ -51,8 +54,13 @@ int main(int argc, char *argv[])
                 }
             }
         }
-        if (rc == 0)
+        if (rc == 0) {
             db.commit();
+            if (!OrderIndexesByFolding(db)) {
+                QTextStream(stderr) << "makedb: cannot mark " << out << "\n";
+                rc = 1;
+            }
+        }
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("makedb"));

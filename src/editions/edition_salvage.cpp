@@ -2,6 +2,7 @@
 
 #include "editions/database_pages.h"
 #include "editions/scratch_connection.h"
+#include "shared/text_folding.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -64,7 +65,8 @@ public:
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name());
         db.setDatabaseName(QStringLiteral(":memory:"));
-        db.open();
+        if (db.open())
+            InstallTextFolding(db);
     }
     ~DeclaredLayouts()
     {

@@ -1,6 +1,7 @@
 #include "editions/scratch_connection.h"
 
 #include "shared/database.h"
+#include "shared/text_folding.h"
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -18,6 +19,8 @@ ScratchConnection::ScratchConnection(const QString &path)
     m_open = QFileInfo(path).isFile() && db.open();
     if (!m_open)
         fail(db.lastError());
+    else
+        InstallTextFolding(db);
 }
 
 ScratchConnection::~ScratchConnection()

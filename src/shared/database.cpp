@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
 #include "shared/globals.h"
+#include "shared/text_folding.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -100,6 +101,7 @@ bool OpenDatabase(const QString &file)
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     if (!db.open())
         return false;
+    InstallTextFolding(db);
 
     // SQLite opens any file, and takes an empty file for an empty database: the first read
     // tells whether it is a database, and an edition is one that holds every table an
@@ -113,6 +115,9 @@ bool OpenDatabase(const QString &file)
     // (up to 32 MB) instead of the 2 MB SQLite keeps by default.
     probe.exec(QStringLiteral("PRAGMA cache_size = -32768"));
     probe = QSqlQuery();
+    // Indexes built where case was folded for A to Z only are put in the program's order
+    // (once per file; a read-only file keeps them).
+    OrderIndexesByFolding(db);
     warnWhenReadOnly(db, info.absoluteFilePath());
     return true;
 }
@@ -376,6 +381,7 @@ bool IsEditionFile(const QString &path)
         db.setDatabaseName(url.toString(QUrl::FullyEncoded));
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
         if (db.open()) {
+            InstallTextFolding(db);
             edition = HoldsEditionTables(db);
             db.close();
         }
