@@ -2,6 +2,7 @@
 
 #include "editions/edition_loader.h"
 #include "platform/dialogs.h"
+#include "platform/webbrowser.h"
 #include "shared/database.h"
 #include "shared/globals.h"
 
@@ -346,4 +347,16 @@ bool RunInChildWithin(int cpuSeconds, const std::function<bool()> &work)
     if (waitpid(child, &status, 0) != child)
         return false;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void KeepOnThisMachine(WebBrowser *browser)
+{
+    QObject::connect(browser, &WebBrowser::BeforeNavigate2, browser, [](const QUrl &url, bool *cancel) {
+        const QString host = url.host();
+        const bool here = url.isLocalFile() || url.scheme() == QLatin1String("about")
+                          || url.scheme() == QLatin1String("data") || host == QLatin1String("127.0.0.1")
+                          || host == QLatin1String("localhost");
+        if (!here)
+            *cancel = true;
+    });
 }

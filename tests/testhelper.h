@@ -12,6 +12,7 @@
 
 class QLabel;
 class QWidget;
+class WebBrowser;
 
 class TestProgramFolder
 {
@@ -103,3 +104,7 @@ QStringList EditionSnapshot(const QString &path);
 // limit: the system stops the child past it). Answers work's answer; false when the child
 // was stopped or ended in any other way.
 bool RunInChildWithin(int cpuSeconds, const std::function<bool()> &work);
+
+// Keeps a browser on this machine: a navigation to any host other than 127.0.0.1 or
+// localhost is refused before a request is made (lastNavigated() still shows it).
+void KeepOnThisMachine(WebBrowser *browser);

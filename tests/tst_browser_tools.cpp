@@ -95,6 +95,7 @@ void TestBrowserTools::init()
     IsOnline = false;
     DeleteSetting(AppTitle, Section);   // the settings file is the same for the whole run
     m_browser = new WebBrowser;
+    KeepOnThisMachine(m_browser);
     m_add.setVisible(true);
     m_remove.setVisible(true);
     m_add.setEnabled(true);
@@ -311,6 +312,8 @@ void TestBrowserTools::toolbarWriteFailureIsReported()
 void TestBrowserTools::mainWindowCommands()
 {
     Form1 *form = showMainWindow();
+    // The home page, web mail and promotions pages are asked for, never fetched.
+    KeepOnThisMachine(form->results);
     // The hook is in place once; without a browser program the toolbar items are hidden.
     MenuSelectHook *hook = MenuSelectHook::of(form);
     QVERIFY(hook);

@@ -90,6 +90,7 @@ void TestHistoryTools::init()
     Registry::reload();
     UrlHistory::reload();
     m_browser = new WebBrowser;
+    KeepOnThisMachine(m_browser);
 }
 
 void TestHistoryTools::cleanup()
