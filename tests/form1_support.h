@@ -42,6 +42,16 @@ inline void choose(QComboBox *combo, const QString &text)
     emit combo->activated(index);
 }
 
+// The user picking entry text in a list with the keyboard: Home, then Down until it shows.
+inline void pickWithKeys(QComboBox *combo, const QString &text)
+{
+    combo->setFocus();
+    QTest::keyClick(combo, Qt::Key_Home);
+    for (int i = 0; i < combo->count() && combo->currentText() != text; ++i)
+        QTest::keyClick(combo, Qt::Key_Down);
+    QCOMPARE(combo->currentText(), text);
+}
+
 // The main window, loaded and shown.
 inline Form1 *showMainWindow()
 {

@@ -6,6 +6,7 @@
 #include "testhelper.h"
 
 #include "editing/link_drop.h"
+#include "platform/dialogs.h"
 #include "platform/registry.h"
 #include "shared/globals.h"
 #include "platform/webbrowser.h"
@@ -68,6 +69,7 @@ private slots:
     void dialogListsSortsAndDrags();
     void dialogWithoutFavorites();
     void linksOfThePage();
+    void droppedOntoTheTree_data();
     void droppedOntoTheTree();
 
 private:
@@ -231,8 +233,16 @@ void TestFavorites::linksOfThePage()
     QVERIFY(form->Command4->isEnabled());
 }
 
+void TestFavorites::droppedOntoTheTree_data()
+{
+    QTest::addColumn<bool>("fault");
+    QTest::newRow("stored") << false;
+    QTest::newRow("write refused half-way") << true;
+}
+
 void TestFavorites::droppedOntoTheTree()
 {
+    QFETCH(bool, fault);
     writeFile(m_favorites + "/Smith, John.url", shortcut("http://smith.example/"));
     IsOnline = false;
     Form1 *main = Form1Test::openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
@@ -243,12 +253,25 @@ void TestFavorites::droppedOntoTheTree()
 
     TreeNode *tools = EditingTest::nodeAt(main, QStringLiteral("Programming\\Tools"));
     QVERIFY(tools);
+    const QStringList before = EditionSnapshot();
+    if (fault) {
+        // The link's Sit row is written, its LksSit row refused.
+        QVERIFY(WriteFault::arm(QStringLiteral("LksSit"), 0, WriteFault::Insert));
+        DialogScript::answer(vbOK);
+    }
     const QPoint at = EditingTest::nodePoint(main, tools);
     QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(main->TvwBestell->viewport(), &enter);
     QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(main->TvwBestell->viewport(), &drop);
     delete data;
+    if (fault) {
+        QVERIFY(DialogScript::last().prompt.contains(WriteFault::message()));
+        QCOMPARE(EditionSnapshot(), before);
+        QVERIFY(!EditingTest::nodeAt(main, QStringLiteral("Programming\\Tools\\Smith, John")));
+        WriteFault::disarm();
+        return;
+    }
     QVERIFY(EditingTest::nodeAt(main, QStringLiteral("Programming\\Tools\\Smith, John")));
     QCOMPARE(QueryRows(QStringLiteral("SELECT SitUrl FROM Sit WHERE SitName = 'Smith, John'")),
              QStringList{"http://smith.example/"});

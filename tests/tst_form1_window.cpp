@@ -23,9 +23,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -76,6 +78,7 @@ private slots:
     void unwritablePageKeepsShownPage();
     void menuStates_data();
     void menuStates();
+    void optionsMenuItems();
     void pageFilesOfSimilarNamesDiffer();
     void subTopicIdBeyond16Bits();
     void editionChoiceSwitchesEdition();
@@ -246,53 +249,30 @@ void TestForm1Window::topicThenSubTopicBuildsAndCachesPage()
 
 void TestForm1Window::menuStates_data()
 {
-    // The situation, then the expected states of: Sub-Topic menu, Sub-Topic add, delete,
-    // move and export, rename, Headers & Links, colour scheme, section links.
-    QTest::addColumn<int>("situation");
+    // The entries picked with keys ("1 " the Topic list, "2 " the Sub-Topic list), then the
+    // expected states of: Sub-Topic menu, Sub-Topic add, delete, move and export, rename,
+    // Headers & Links, colour scheme, section links. "Select Topic" after a shown Sub-Topic
+    // leaves no command acting on that Sub-Topic.
+    QTest::addColumn<QStringList>("picks");
     QTest::addColumn<QList<bool>>("states");
-    QTest::newRow("Select Topic") << 0 << QList<bool>{false, true, true, false, true, false, false, true};
-    QTest::newRow("a Topic") << 1 << QList<bool>{true, true, false, false, false, false, false, false};
-    QTest::newRow("Select Sub-Topic") << 2 << QList<bool>{true, true, false, false, false, false, false, false};
-    QTest::newRow("a Sub-Topic") << 3 << QList<bool>{true, true, true, true, true, true, true, true};
+    QTest::newRow("Select Topic after a Sub-Topic")
+        << QStringList{"1 Computing", "2 Programming", "1 Select Topic"}
+        << QList<bool>{false, false, false, false, false, false, false, false};
+    QTest::newRow("a Topic") << QStringList{"1 Science"}
+                             << QList<bool>{true, true, false, false, false, false, false, false};
+    QTest::newRow("Select Sub-Topic") << QStringList{"1 Computing", "2 Programming", "2 Select Sub-Topic"}
+                                      << QList<bool>{true, true, false, false, false, false, false, false};
+    QTest::newRow("a Sub-Topic") << QStringList{"1 Computing", "2 Programming"}
+                                 << QList<bool>{true, true, true, true, false, true, true, true};
 }
 
 void TestForm1Window::menuStates()
 {
-    QFETCH(int, situation);
+    QFETCH(QStringList, picks);
     QFETCH(QList<bool>, states);
     Form1 *form = showMainWindow();
-
-    // Every item on, so that what a choice leaves untouched shows.
-    const auto allOn = [form]() {
-        for (QAction *a : {form->mnuSubtopic, form->mnusubTopicAdd, form->mnuSubtopicDelete, form->mnuMoveSubtopic,
-                           form->mnuSubtopicExport, form->mnuSubtopicRename, form->mnuIntranet, form->mnuColorSchema})
-            a->setEnabled(true);
-        for (QAction *a : form->mnuEditLinks)
-            a->setEnabled(true);
-    };
-    switch (situation) {
-    case 0:
-        choose(form->Combo1, QStringLiteral("Computing"));
-        allOn();
-        choose(form->Combo1, QStringLiteral("Select Topic"));
-        break;
-    case 1:
-        allOn();
-        choose(form->Combo1, QStringLiteral("Science"));
-        break;
-    case 2:
-        choose(form->Combo1, QStringLiteral("Science"));
-        choose(form->Combo2, form->Combo2->itemText(1));
-        allOn();
-        choose(form->Combo2, QStringLiteral("Select Sub-Topic"));
-        break;
-    case 3:
-        choose(form->Combo1, QStringLiteral("Science"));
-        allOn();
-        form->mnuSubtopicRename->setEnabled(true);
-        choose(form->Combo2, form->Combo2->itemText(1));
-        break;
-    }
+    for (const QString &pick : std::as_const(picks))
+        pickWithKeys(pick.startsWith(QLatin1Char('1')) ? form->Combo1 : form->Combo2, pick.mid(2));
     const QList<bool> actual{form->mnuSubtopic->isEnabled(),       form->mnusubTopicAdd->isEnabled(),
                              form->mnuSubtopicDelete->isEnabled(), form->mnuMoveSubtopic->isEnabled(),
                              form->mnuSubtopicRename->isEnabled(), form->mnuIntranet->isEnabled(),
@@ -301,6 +281,20 @@ void TestForm1Window::menuStates()
     QCOMPARE(form->mnuSubtopicExport->isEnabled(), form->mnuMoveSubtopic->isEnabled());
     for (QAction *a : form->mnuEditLinks)
         QCOMPARE(a->isEnabled(), states.at(7));
+}
+
+void TestForm1Window::optionsMenuItems()
+{
+    // The link check has no menu item; the stored logins have theirs.
+    Form1 *form = showMainWindow();
+    QStringList captions;
+    for (const QAction *a : form->mnuOptions->menu()->actions())
+        if (!a->isSeparator())
+            captions.append(a->text());
+    QCOMPARE(captions, (QStringList{"&Add Icon to IE Tools Menu && Toolbar", "&Remove Icon from IE Tools Menu && Toolbar",
+                                    "Compact / &Repair Topics Database", "&Import IE Favorites",
+                                    "Intelligent Keyword Search", "&Search Current Edition",
+                                    "Store &Web Account Login", "&Open Stored Web Account", "Select Di&splay Mode"}));
 }
 
 void TestForm1Window::pageFilesOfSimilarNamesDiffer()
@@ -540,6 +534,19 @@ void TestForm1Window::helpAndAbout()
             help = w;
     QVERIFY(help);
     QVERIFY(DialogScript::shown().isEmpty());
+    // The guide tells of every command of the menus as they stand, and where favourites
+    // come from.
+    const QString guide = static_cast<QTextBrowser *>(help.data())->toPlainText().simplified();
+    for (const QAction *menu : form->menuBar()->actions())
+        for (const QAction *item : menu->menu()->actions())
+            if (item->isVisible() && !item->isSeparator()) {
+                const QString caption = QString(item->text()).replace(QLatin1String("&&"), QLatin1String("\x01"))
+                                            .remove(QLatin1Char('&')).replace(QLatin1String("\x01"), QLatin1String("&"))
+                                            .simplified();
+                QVERIFY2(guide.contains(caption), qPrintable(caption));
+            }
+    QVERIFY(guide.contains(QLatin1String("~/Favorites")));
+    QVERIFY(!guide.contains(QLatin1String("not available"), Qt::CaseInsensitive));
 
     // The help window is one of the windows the main window closes on its way out.
     QVERIFY(form->close());

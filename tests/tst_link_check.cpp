@@ -312,7 +312,6 @@ void TestLinkCheck::deleteOnlyThatLink()
     QCOMPARE(QueryRows(filedIn, {book}).size(), 2);
 
     Form1 *form = Form1Test::openSubTopic(QStringLiteral("Computing"), QStringLiteral("Programming"));
-    QVERIFY(form->mnuCheckLinks->isEnabled());
     bool checked = false;
     Form1Test::OnModal<Form18> check([&](Form18 *dialog) {
         QTreeWidget *list = dialog->ListView1;
@@ -327,6 +326,20 @@ void TestLinkCheck::deleteOnlyThatLink()
         }
         QVERIFY(rust >= 0 && section >= 0);
         const int rows = list->topLevelItemCount();
+
+        // A write refused half-way: the failure is told, nothing is deleted and no success
+        // is reported.
+        const QStringList before = EditionSnapshot();
+        QVERIFY(WriteFault::arm(QStringLiteral("Sit"), 0, WriteFault::Delete));
+        DialogScript::answer(vbYes);
+        DialogScript::answer(vbOK);
+        clickRow(list, rust);
+        QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+        QVERIFY(DialogScript::last().prompt.startsWith(QStringLiteral("The Link could not be deleted.")));
+        QVERIFY(DialogScript::last().prompt.contains(WriteFault::message()));
+        QCOMPARE(EditionSnapshot(), before);
+        QCOMPARE(list->topLevelItemCount(), rows);
+        WriteFault::disarm();
 
         DialogScript::answer(vbYes);
         DialogScript::answer(vbOK);
@@ -349,10 +362,18 @@ void TestLinkCheck::deleteOnlyThatLink()
         checked = true;
         dialog->reject();
     });
-    form->mnuCheckLinks->trigger();
+    form->ShowLinkChecker();
     QVERIFY(checked);
     QCOMPARE(QueryRows(filedIn, {book}), QStringList({QStringLiteral("Programming/Tools")}));
     QCOMPARE(QueryRows(filedIn, {docs}), QStringList({QStringLiteral("Programming/Tools")}));
+
+    // With "Select Topic" picked no Sub-Topic shows, and the link check does not open on
+    // the one shown before.
+    Form1Test::pickWithKeys(form->Combo1, QStringLiteral("Select Topic"));
+    Form1Test::OnModal<Form18> hidden([](Form18 *dialog) { dialog->reject(); });
+    form->ShowLinkChecker();
+    QCoreApplication::processEvents();
+    QVERIFY(!hidden.seen);
 }
 
 QTEST_MAIN(TestLinkCheck)

@@ -55,7 +55,8 @@ protected:
             page = "<html><body><input name='q' value=''>"
                    "<form><input name='news' type='email'></form>"
                    "<form><input id='user' name='user' value='preset'><input id='pw' name='pw' type='password'>"
-                   "<input id='note' name='note'></form></body></html>";
+                   "<input id='note' name='note'><div style='display:none'><input value='hidden editor'></div>"
+                   "<input name='ghost' value='unseen' style='visibility:hidden'></form></body></html>";
         else if (path == "/frames")
             page = "<html><frameset rows='50%,50%'><frame src='/top'><frame src='/bottom'></frameset></html>";
         else if (path == "/top")
@@ -104,6 +105,7 @@ private slots:
     void framesAndLongAddresses();
     void listAndDelete();
     void storeAndFillInTheBrowser();
+    void programPagesAreNotAccounts();
     void fillFrames();
 
 private:
@@ -185,6 +187,17 @@ void TestStoredAccounts::listAndDelete()
     QTest::mouseClick(dialog.Command2, Qt::LeftButton);
     QCOMPARE(DialogScript::last().title, QStringLiteral("Delete Personal Account Record"));
     QCOMPARE(dialog.ListView1->topLevelItemCount(), 3);
+    // A delete refused half-way deletes nothing and says so.
+    const QStringList before = EditionSnapshot();
+    QVERIFY(WriteFault::arm(QStringLiteral("PersonalInformation"), 1, WriteFault::Delete));
+    DialogScript::answer(vbYes);
+    DialogScript::answer(vbOK);
+    QTest::mouseClick(dialog.Command2, Qt::LeftButton);
+    QVERIFY(DialogScript::last().prompt.startsWith(QStringLiteral("The account could not be deleted.")));
+    QVERIFY(DialogScript::last().prompt.contains(WriteFault::message()));
+    QCOMPARE(EditionSnapshot(), before);
+    QCOMPARE(dialog.ListView1->topLevelItemCount(), 3);
+    WriteFault::disarm();
     DialogScript::answer(vbYes);
     QTest::mouseClick(dialog.Command2, Qt::LeftButton);
     QCOMPARE(dialog.ListView1->topLevelItemCount(), 1);
@@ -208,6 +221,17 @@ void TestStoredAccounts::storeAndFillInTheBrowser()
     // What the user typed, not what the page wrote into its inputs.
     evaluate(form->results, QStringLiteral("document.getElementById('user').value = 'anna';"
                                            "document.getElementById('pw').value = 'pw-anna'; 1"));
+    // A write refused half-way stores nothing and says so.
+    const QStringList before = EditionSnapshot();
+    QVERIFY(WriteFault::arm(QStringLiteral("PersonalInformation"), 1, WriteFault::Insert));
+    DialogScript::input(QStringLiteral("Anna"));
+    DialogScript::answer(vbOK);
+    form->mnuStoreAccount->trigger();
+    QVERIFY(DialogScript::last().prompt.contains(WriteFault::message()));
+    QCOMPARE(EditionSnapshot(), before);
+    WriteFault::disarm();
+
+    // Only the inputs the user sees and filled in are stored.
     DialogScript::input(QStringLiteral("Anna"));
     DialogScript::answer(vbOK);
     form->mnuStoreAccount->trigger();
@@ -253,6 +277,25 @@ void TestStoredAccounts::storeAndFillInTheBrowser()
     form->mnuOpenAccount->trigger();
     QVERIFY(cancel.seen);
     QCOMPARE(form->results->LocationURL(), QStringLiteral("about:blank"));
+}
+
+void TestStoredAccounts::programPagesAreNotAccounts()
+{
+    // A Sub-Topic's page (with its section editors) and the help page are the program's.
+    Form1 *form = Form1Test::showMainWindow();
+    Form1Test::pickWithKeys(form->Combo1, QStringLiteral("Computing"));
+    Form1Test::pickWithKeys(form->Combo2, QStringLiteral("Programming"));
+    QTRY_VERIFY_WITH_TIMEOUT(form->results->LocationURL().endsWith(QStringLiteral(".html")), PageLoadTimeoutMs);
+    for (const QString &page : {form->results->LocationURL(),
+                                QUrl::fromLocalFile(m_folder->file(QStringLiteral("help/index.html"))).toString()}) {
+        QVERIFY(load(form->results, page));
+        DialogScript::answer(vbOK);
+        form->mnuStoreAccount->trigger();
+        QCOMPARE(DialogScript::last().title, QStringLiteral("Storing Personal Account Information"));
+        QVERIFY(DialogScript::last().prompt.startsWith(
+            QStringLiteral("The page shown is a page of this program, not a web page")));
+        QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM PersonalInformation")), 0);
+    }
 }
 
 void TestStoredAccounts::fillFrames()

@@ -293,9 +293,6 @@ void Form1::createMenus()
                 &Form1::AskAccountTitle);
     addMenuItem(options, mnuOpenAccount, "mnuOpenAccount", QStringLiteral("&Open Stored Web Account"),
                 &Form1::OpenStoredAccount);
-    addMenuItem(options, mnuCheckLinks, "mnuCheckLinks", QStringLiteral("Chec&k Sub-Topic Links"),
-                &Form1::mnuCheckLinks_Click)
-        ->setEnabled(false);
     QMenu *display = addSubMenu(options, mnuDisplay, "mnuDisplay", QStringLiteral("Select Di&splay Mode"));
     addMenuItem(display, mnuNormalDisplay, "mnuNormalDisplay", QStringLiteral("&Normal"),
                 &Form1::mnuNormalDisplay_Click)

@@ -120,7 +120,6 @@ public:
     QAction *mnuSearchdb = nullptr;
     QAction *mnuStoreAccount = nullptr;   // stores the logins typed into the shown page
     QAction *mnuOpenAccount = nullptr;    // opens a stored account's page and fills in its logins
-    QAction *mnuCheckLinks = nullptr;     // checks the links of the shown Sub-Topic
     QAction *mnuDisplay = nullptr;
     QAction *mnuNormalDisplay = nullptr;
     QAction *mnuPageOnly = nullptr;
@@ -291,7 +290,6 @@ public:
     void mnuCompact_Click();
     void mnuImportFav_Click();
     void mnuSearchdb_Click();
-    void mnuCheckLinks_Click();
     void mnuPopupAddCategory_Click();
     void mnuPopUpDeleteCategory_Click();
     void mnuPopupRenameCategory_Click();
@@ -311,6 +309,10 @@ public:
     // Waits (at most a minute) until the page at url has loaded, then fills the logins
     // of the account title stored for url into it, when the page shown is still that page.
     void GoTOUrl(const QString &url, const QString &title);
+
+    // Shows the link check of the shown Sub-Topic (no menu item opens it); does nothing
+    // while no Sub-Topic is shown.
+    void ShowLinkChecker();
 
     // ---- Browser commands and tools -----------------------------------------------------------
     // A button of the browser's button bar, by its number: 1 Back, 2 Forward, 3 Stop,

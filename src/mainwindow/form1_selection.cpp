@@ -30,7 +30,6 @@ void Form1::setEditLinksEnabled(bool enabled)
 {
     for (QAction *item : mnuEditLinks)
         item->setEnabled(enabled);
-    mnuCheckLinks->setEnabled(enabled);
 }
 
 void Form1::Combo1_Click()
@@ -38,15 +37,21 @@ void Form1::Combo1_Click()
     if (Combo2->isHidden())
         Combo2->show();
 
-    // Entry 0 is "Select Topic": nothing is chosen.
+    // Entry 0 is "Select Topic": nothing is chosen, so no command may act on the Topic or
+    // on the Sub-Topic shown before.
     if (Combo1->currentIndex() <= 0) {
         mnutopicDelete->setEnabled(false);
         mnuTopicRename->setEnabled(false);
         mnuMoveSubtopic->setEnabled(false);
         mnuSubtopicExport->setEnabled(false);
         mnuSubtopic->setEnabled(false);
+        mnusubTopicAdd->setEnabled(false);
+        mnuSubtopicDelete->setEnabled(false);
+        mnuSubtopicRename->setEnabled(false);
         mnuIntranet->setEnabled(false);
         mnuColorSchema->setEnabled(false);
+        setEditLinksEnabled(false);
+        CurrentPageFile.clear();
         clearTree();
         results->Navigate(QStringLiteral("about:blank"));
         const QSignalBlocker block(Combo2);

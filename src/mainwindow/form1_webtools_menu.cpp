@@ -5,6 +5,7 @@
 
 #include "mainwindow/form1_webtools_host.h"
 #include "platform/dialogs.h"
+#include "platform/programfolder.h"
 #include "platform/webbrowser.h"
 #include "shared/database.h"
 #include "shared/globals.h"
@@ -14,8 +15,10 @@
 #include "webtools/page_inputs.h"
 #include "webtools/stored_accounts.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
@@ -58,6 +61,30 @@ bool isAccountPage(const QString &location, const QString &stored)
     return url.isValid() && location.startsWith(url.adjusted(QUrl::StripTrailingSlash).toString());
 }
 
+// True when the page shown is a file of the program folder (a Sub-Topic's page, the
+// help): such a page is made by the program and is not a web account's page.
+bool isProgramPage(const QString &location)
+{
+    const QUrl url(location);
+    if (!url.isLocalFile())
+        return false;
+    const QString folder = QFileInfo(ProgramFolder()).canonicalFilePath();
+    const QString page = QFileInfo(url.toLocalFile()).canonicalFilePath();
+    return !folder.isEmpty() && page.startsWith(folder + QLatin1Char('/'));
+}
+
+// Refuses, in words, to store the logins of a page of the program.
+bool refusedAsProgramPage(const QString &location)
+{
+    if (!isProgramPage(location))
+        return false;
+    MsgBox(QStringLiteral("The page shown is a page of this program, not a web page: it holds no web account "
+                          "login. Open the web page of your account, complete its login details, then store "
+                          "them. Nothing was stored."),
+           vbOKOnly | vbExclamation, QStringLiteral("Storing Personal Account Information"));
+    return true;
+}
+
 } // namespace
 
 void Form1::mnuSearchdb_Click()
@@ -68,8 +95,10 @@ void Form1::mnuSearchdb_Click()
     dialog.exec();
 }
 
-void Form1::mnuCheckLinks_Click()
+void Form1::ShowLinkChecker()
 {
+    if (Combo2->currentIndex() <= 0)
+        return;
     Form1WebToolsHost host(this);
     Form18 dialog(&host, this);
     dialog.setModal(true);
@@ -79,6 +108,8 @@ void Form1::mnuCheckLinks_Click()
 
 void Form1::AskAccountTitle()
 {
+    if (refusedAsProgramPage(results->LocationURL()))
+        return;
     const QString prompt = QStringList{
         QStringLiteral("To store personal account information :"),
         QString(),
@@ -111,6 +142,8 @@ void Form1::AskAccountTitle()
 void Form1::StoreAccountInfo(const QString &title)
 {
     const QString address = results->LocationURL();
+    if (refusedAsProgramPage(address))
+        return;
     QVector<PageElement> elements;
     if (!PageInputs::read(results, elements)) {
         MsgBox(QStringLiteral("The inputs of this page could not be read. Nothing was stored."),

@@ -17,9 +17,17 @@ namespace {
 
 const char *const kReadScript = R"JS(
 (function () {
+    // Shown: laid out on the page (no hidden element around it) and not made invisible.
+    function shown(el) {
+        if (el.getClientRects().length === 0)
+            return false;
+        var view = el.ownerDocument.defaultView;
+        var style = view ? view.getComputedStyle(el) : null;
+        return !style || (style.visibility !== 'hidden' && style.visibility !== 'collapse');
+    }
     function input(el) {
         return { tag: 'INPUT', type: el.getAttribute('type') || '', name: el.getAttribute('name') || '',
-                 value: el.value == null ? '' : String(el.value) };
+                 value: el.value == null ? '' : String(el.value), shown: shown(el) };
     }
     var out = [];
     var all = document.getElementsByTagName('*');
@@ -124,6 +132,7 @@ PageElement elementOf(const QJsonObject &o)
     e.type = o.value(QLatin1String("type")).toString();
     e.name = o.value(QLatin1String("name")).toString();
     e.value = o.value(QLatin1String("value")).toString();
+    e.shown = o.value(QLatin1String("shown")).toBool(true);
     const QJsonArray inputs = o.value(QLatin1String("inputs")).toArray();
     for (const QJsonValue &input : inputs)
         e.frameInputs.append(elementOf(input.toObject()));

@@ -33,7 +33,7 @@ QVector<AccountRow> StoredAccounts::rowsOf(const QString &title, const QString &
         const QString kind = inputKind(input.type);
         if (kind != QLatin1String("TEXT") && kind != QLatin1String("PASSWORD") && kind != QLatin1String("INPUT"))
             return;
-        if (input.value.isEmpty())
+        if (input.value.isEmpty() || !input.shown)
             return;
         rows.append({title, input.name, input.value, formCount, url});
     };

@@ -20,6 +20,7 @@ struct PageElement {
     QString name;    // an INPUT's "name" attribute
     QString value;   // an INPUT's current value (what the user typed)
     QVector<PageElement> frameInputs;   // a FRAME's document's INPUT elements
+    bool shown = true;   // an INPUT the user can see (not hidden by its page's style)
 };
 
 struct AccountRow {
@@ -39,8 +40,9 @@ struct AccountEntry {
 class StoredAccounts
 {
 public:
-    // The rows a store of title from the page at address writes: inputs of type text,
-    // password (or any type that is no other kind of input) with a value; inputs of the
+    // The rows a store of title from the page at address writes: inputs the user can see
+    // of type text, password (or any type that is no other kind of input) with a value;
+    // inputs of the
     // top-level document up to its first FRAME, then the inputs of every frame's document.
     // FormNumber counts the top-level elements whose tag contains "FORM" met so far. Frame
     // rows of an address longer than 250 characters carry it cut before its first "?"
