@@ -288,6 +288,8 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
     m_reply = reply;
     const bool keepText = !fileMode && !resuming;
     connect(reply, &QNetworkReply::metaDataChanged, this, [&, offset] {
+        if (!reply)
+            return;   // stopped and gone meanwhile
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         if (status >= 300 && status < 400)
             return;    // a redirection that is being followed
@@ -319,9 +321,16 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
                                         ? tr("The server sent more than the %1 bytes it announced.").arg(m_fileLength)
                                         : tr("The answer is larger than %1 bytes.").arg(m_limit));
     });
-    connect(reply, &QNetworkReply::readyRead, this, [&] { takeChunks(reply, fileMode ? &file : nullptr, text, keepText); });
+    connect(reply, &QNetworkReply::readyRead, this, [&] {
+        if (reply)
+            takeChunks(reply, fileMode ? &file : nullptr, text, keepText);
+    });
     wait(reply);
     m_reply = nullptr;
+    // The handlers above refer to this call's own variables: a signal the reply still has
+    // queued (a stopped transfer) must not reach them once the call has returned.
+    if (reply)
+        QObject::disconnect(reply, nullptr, this, nullptr);
     if (reply) {
         if (!m_stopRequested)
             takeChunks(reply, fileMode ? &file : nullptr, text, keepText);
