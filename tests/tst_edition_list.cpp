@@ -125,20 +125,22 @@ void TestEditionList::olderListLinesKeepTheirBytes()
 {
     TestProgramFolder app;
     app.makeEdition(QStringLiteral("W\u00fcrzburg.mdb"));
-    // A line in Windows-1252, a line in UTF-8 beginning with U+FEFF, and an empty line.
+    // A line in Windows-1252, a line in UTF-8 beginning with U+FEFF, an empty line, and a
+    // line in Windows-1252 ending in a byte that begins a UTF-8 sequence.
     app.writeFile(QStringLiteral("dbnames.txt"),
                   "*Sample_Links.mdb,Sample Links\r\nW\xfcrzburg.mdb,W\xfcrzburg \x80\r\n\xef\xbb\xbf"
-                  "b.mdb,B\r\n\r\n");
+                  "b.mdb,B\r\n\r\nc.mdb,Caf\xe9\r\n");
     const QList<EditionEntry> read = EditionList::read(app.file(QStringLiteral("dbnames.txt")));
     QCOMPARE(read.at(1), (EditionEntry{QStringLiteral("W\u00fcrzburg.mdb"), QStringLiteral("W\u00fcrzburg \u20ac"), false}));
     QCOMPARE(read.at(2).file, QStringLiteral("\ufeffb.mdb"));
+    QCOMPARE(read.at(3).title, QStringLiteral("Caf\u00e9"));
 
     // The mark moved onto the older line and an edition appended: every other byte stays.
     QVERIFY(EditionLoader(app.path()).makeActive(1));
     QVERIFY(EditionList::append(app.file(QStringLiteral("dbnames.txt")), {QStringLiteral("\u00e9t\u00e9.mdb"), QStringLiteral("\u00c9t\u00e9"), false}));
     QCOMPARE(app.readFile(QStringLiteral("dbnames.txt")),
              QByteArray("Sample_Links.mdb,Sample Links\r\n*W\xfcrzburg.mdb,W\xfcrzburg \x80\r\n\xef\xbb\xbf"
-                        "b.mdb,B\r\n\r\n\xc3\xa9t\xc3\xa9.mdb,\xc3\x89t\xc3\xa9\r\n"));
+                        "b.mdb,B\r\n\r\nc.mdb,Caf\xe9\r\n\xc3\xa9t\xc3\xa9.mdb,\xc3\x89t\xc3\xa9\r\n"));
     QCOMPARE(CurrentDatabaseFile, QStringLiteral("W\u00fcrzburg.mdb"));
 }
 

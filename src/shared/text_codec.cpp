@@ -27,7 +27,9 @@ QString DecodeCp1252(const QByteArray &bytes)
 
 QString DecodeUtf8OrCp1252(const QByteArray &bytes, bool *utf8)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    // Stateless: a sequence cut short at the end is an error, not a wait for more bytes (a
+    // Windows-1252 text ending in a letter such as "\xe9" would otherwise lose it).
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = decoder.decode(bytes);
     const bool valid = !decoder.hasError();
     if (utf8)
