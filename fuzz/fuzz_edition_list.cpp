@@ -1,11 +1,12 @@
 // The edition list: any file read as the edition list gives one entry per line, at most
-// one of them active, and each entry is written back as a line that reads as the same
-// entry.
+// one of them active, each entry is written back as a line that reads as the same entry,
+// and the lines read, written back, give the bytes read (with CR LF line ends).
 
 #include "fuzz_support.h"
 
 #include "editions/edition_list.h"
 
+#include <QDir>
 #include <QFile>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -29,6 +30,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Fuzz::check(active <= 1, "at most one active entry");
     Fuzz::check(EditionList::activeIndex(entries) == -1 || entries.at(EditionList::activeIndex(entries)).active,
                 "activeIndex names an active entry");
+
+    // The lines read, written back, are the bytes read with every line ended by CR LF: lines
+    // in UTF-8 and older lines in Windows-1252 alike keep their bytes.
+    const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QStringList all = EditionList::readAllLines(path);
+    const QString copy = folder + QStringLiteral("rewritten/dbnames.txt");
+    QDir().mkpath(folder + QStringLiteral("rewritten"));
+    Fuzz::check(EditionList::write(copy, all), "the lines can be written back");
+    QFile rewritten(copy);
+    Fuzz::check(rewritten.open(QIODevice::ReadOnly), "the written list can be read");
+    const QByteArray output = rewritten.readAll();
+    QByteArray expected;
+    QByteArray body = input;
+    if (body.endsWith('\n'))
+        body.chop(1);
+    for (QByteArray line : body.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        expected += line + "\r\n";
+    }
+    if (input.isEmpty())
+        expected.clear();
+    Fuzz::check(output == expected, "the lines written back are the bytes read", QString::fromLatin1(output.toHex(' ')));
 
     // Every entry the line format can carry reads back the same once written.
     for (const QString &line : lines) {

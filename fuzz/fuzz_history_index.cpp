@@ -1,5 +1,6 @@
 // The history index reader: any file gives one record per "URL " marker, a slot for each,
-// and only web addresses (from "http://" or "https://" on, without NUL) in the slots.
+// and only web addresses (from "http://" or "https://" on, without NUL) in the slots; a
+// slot's address lies within its own record; and reading takes time linear in the size.
 
 #include "fuzz_support.h"
 
@@ -31,6 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         Fuzz::check(url.startsWith(QLatin1String("http://")) || url.startsWith(QLatin1String("https://")),
                     "a slot holds a web address", url);
         Fuzz::check(!url.contains(QChar::Null), "an address holds no NUL", url);
+        Fuzz::check(!url.contains(QLatin1String("URL ")), "an address ends before the next record", url.left(200));
     }
+
+    Fuzz::checkLinear(
+        "reading takes time linear in the size", bytes.size(),
+        [&](qsizetype length) {
+            QFile file(path);
+            Fuzz::check(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "the index can be written");
+            file.write(bytes.left(length));
+        },
+        [&] { ReadHistoryIndex(path); });
     return 0;
 }

@@ -13,8 +13,10 @@
 #include <QVariant>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 namespace Fuzz {
 
@@ -105,6 +107,36 @@ void check(bool holds, const char *what, const QString &detail)
         return;
     std::fprintf(stderr, "Broken invariant: %s\n%s\n", what, qPrintable(detail));
     std::abort();
+}
+
+namespace {
+
+double cpuSeconds(const std::function<void()> &run)
+{
+    double best = 1e9;
+    for (int i = 0; i < 3; ++i) {
+        timespec start{}, end{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
+        run();
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
+        best = std::min(best, double(end.tv_sec - start.tv_sec) + double(end.tv_nsec - start.tv_nsec) / 1e9);
+    }
+    return best;
+}
+
+} // namespace
+
+void checkLinear(const char *what, qsizetype size, const std::function<void(qsizetype bytes)> &prepare,
+                 const std::function<void()> &run)
+{
+    prepare(size);
+    const double whole = cpuSeconds(run);
+    if (whole < 0.004)
+        return;
+    prepare(size / 8);
+    const double eighth = cpuSeconds(run);
+    check(whole < 20 * eighth, what,
+          QStringLiteral("%1 bytes %2 s, %3 bytes %4 s").arg(size / 8).arg(eighth).arg(size).arg(whole));
 }
 
 } // namespace Fuzz

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace Fuzz {
 
@@ -29,5 +30,13 @@ QStringList subTopicRows(qint32 subTopicId);
 
 // Stops the run with a message when an invariant does not hold.
 void check(bool holds, const char *what, const QString &detail = QString());
+
+// Stops the run when the work on a whole input takes more than 20 times as long as on its
+// first eighth: linear work takes 8 times as long, quadratic work 64 times. prepare(bytes)
+// makes the input of the first bytes of the whole (size bytes); run() is timed in this
+// thread's CPU time, the least of three runs, so that a busy machine does not count. Work
+// on the whole that takes under 4 ms is not judged: fixed costs would hide the growth.
+void checkLinear(const char *what, qsizetype size, const std::function<void(qsizetype bytes)> &prepare,
+                 const std::function<void()> &run);
 
 } // namespace Fuzz
