@@ -110,8 +110,12 @@ QStringList EditionList::readAllLines(const QString &path, bool *ok)
             line.chop(1);
         bool utf8 = true;
         const QString text = DecodeUtf8OrCp1252(line, &utf8);
+        // The list read last decides: a line now in UTF-8 is no longer written back in the
+        // bytes an earlier read of the same text had.
         if (!utf8)
             cp1252Lines().insert(withoutMark(text), line.startsWith('*') ? line.mid(1) : line);
+        else
+            cp1252Lines().remove(withoutMark(text));
         lines.append(text);
     }
     return lines;
