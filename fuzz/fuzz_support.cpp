@@ -126,17 +126,15 @@ double cpuSeconds(const std::function<void()> &run)
 
 } // namespace
 
-void checkLinear(const char *what, qsizetype size, const std::function<void(qsizetype bytes)> &prepare,
-                 const std::function<void()> &run)
+void checkLinear(const char *what, const std::function<void(int copies)> &prepare, const std::function<void()> &run)
 {
-    prepare(size);
-    const double whole = cpuSeconds(run);
-    if (whole < 0.004)
+    prepare(1);
+    const double once = cpuSeconds(run);
+    if (once < 0.004)
         return;
-    prepare(size / 8);
-    const double eighth = cpuSeconds(run);
-    check(whole < 20 * eighth, what,
-          QStringLiteral("%1 bytes %2 s, %3 bytes %4 s").arg(size / 8).arg(eighth).arg(size).arg(whole));
+    prepare(4);
+    const double four = cpuSeconds(run);
+    check(four < 8 * once, what, QStringLiteral("once %1 s, four times %2 s").arg(once).arg(four));
 }
 
 } // namespace Fuzz

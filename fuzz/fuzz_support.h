@@ -31,12 +31,13 @@ QStringList subTopicRows(qint32 subTopicId);
 // Stops the run with a message when an invariant does not hold.
 void check(bool holds, const char *what, const QString &detail = QString());
 
-// Stops the run when the work on a whole input takes more than 20 times as long as on its
-// first eighth: linear work takes 8 times as long, quadratic work 64 times. prepare(bytes)
-// makes the input of the first bytes of the whole (size bytes); run() is timed in this
-// thread's CPU time, the least of three runs, so that a busy machine does not count. Work
-// on the whole that takes under 4 ms is not judged: fixed costs would hide the growth.
-void checkLinear(const char *what, qsizetype size, const std::function<void(qsizetype bytes)> &prepare,
-                 const std::function<void()> &run);
+// Stops the run when the work on an input written four times over takes more than 8 times
+// as long as on the input once: linear work takes 4 times as long, quadratic work 16
+// times, and the same content four times over keeps the mix of cheap and costly parts that
+// a part of an input may not have. prepare(copies) makes the input of that many copies;
+// run() is timed in this thread's CPU time, the least of three runs, so that a busy machine
+// does not count. Work on the input once that takes under 4 ms is not judged: fixed costs
+// would hide the growth.
+void checkLinear(const char *what, const std::function<void(int copies)> &prepare, const std::function<void()> &run);
 
 } // namespace Fuzz
