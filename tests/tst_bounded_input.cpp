@@ -4,11 +4,16 @@
 // folder walks read regular files only: a FIFO given a file's name is never opened.
 
 #include "bounded_child.h"
+#include "testhelper.h"
 #include "zip_fixtures.h"
 
 #include "editions/c_unzip.h"
 #include "editions/edition_discovery.h"
 #include "editions/edition_restore.h"
+#include "exchange/subtopic_file.h"
+#include "exchange/subtopic_import.h"
+#include "shared/database.h"
+#include "shared/routines.h"
 #include "shared/fileroutines.h"
 #include "webtools/favorites_reader.h"
 #include "webtools/history_index.h"
@@ -45,6 +50,28 @@ const QByteArray historyText = "http://a.example/" + QByteArray(120, 'y');
 
 // 96 MiB of 16-byte lines with lone LF.
 constexpr qint64 TextLines = 96 * 1024 * 1024 / 16;
+
+// A Sub-Topic file of about 16 MiB: a tree four levels deep, every twentieth category with a
+// link. Answers the number of categories and links.
+std::pair<int, int> writeTreeFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    f.write("<tree>\r\nTree|Tree\r\n");
+    QByteArray links;
+    int categories = 0;
+    for (int a = 0; f.size() < 15 * 1024 * 1024; ++a) {
+        QByteArray path = "Tree/Area " + QByteArray::number(a);
+        for (int depth = 0; depth < 4; ++depth, path += "/Field " + QByteArray::number(depth)) {
+            f.write(ReversePathOrder(path).toUtf8() + '|' + path + "\r\n");
+            if (++categories % 20 == 0)
+                links += path + "|Site " + QByteArray::number(categories) + "|http://a.example/\r\n";
+        }
+    }
+    f.write("</tree>\r\n<links>\r\n" + links + "\r\n</links>\r\n");
+    return {categories, categories / 20};
+}
 
 // FIFOs that notice a reader: a thread keeps opening their writing ends without waiting,
 // which succeeds only while a reader has one open, and closes them again at once, so that
@@ -135,6 +162,23 @@ void TestBoundedInput::readersStayWithinTheirBudget_data()
         QVERIFY(unzip.Unzip());
         QCOMPARE(QFileInfo(folder + "/out/text.txt").size(), TextLines * 17);
     }) << 48;
+
+    // Four times the file's 16 MiB, and the edition's page cache of 32 MiB.
+    QTest::newRow("Sub-Topic file of a deep tree") << Step([](const QString &folder) {
+        QVERIFY(QFile::copy(BuiltProgramFolder() + "untitled.mdb", folder + "/edition.mdb"));
+        QVERIFY(writeTreeFile(folder + "/Tree.qvs").first > 0);
+    }) << Step([](const QString &folder) {
+        const auto [categories, links] = writeTreeFile(folder + "/Count.qvs");
+        QFile::remove(folder + "/Count.qvs");
+        qputenv("QUORVANE_HOME", folder.toUtf8());
+        QVERIFY(OpenEdition("edition.mdb"));
+        QVERIFY(ExecSql("INSERT INTO Topics VALUES (1, 'One')"));
+        SubTopicImport importer;
+        QVERIFY2(importer.load(folder + "/Tree.qvs"), qPrintable(importer.lastError()));
+        QCOMPARE(importer.ImportSubTopicFile(1, "Tree"), SubTopicImport::Status::Done);
+        QCOMPARE(QueryCount("SELECT count(*) FROM Lks"), categories + 1);
+        QCOMPARE(QueryCount("SELECT count(*) FROM LksSit"), links);
+    }) << 96;
 }
 
 void TestBoundedInput::readersStayWithinTheirBudget()
@@ -195,6 +239,31 @@ void TestBoundedInput::folderWalksReadRegularFilesOnly_data()
             names << backup.file;
         return names;
     }) << QStringList{"a.mdb"};
+    // The Sub-Topic reader itself, given what no folder walk would hand it.
+    QTest::newRow("Sub-Topic files read directly") << "Export" << QStringList{"a.qvs"} << "b.qvs" << "c.qvs"
+                                                   << Walk([](const QString &root) {
+        const QString folder = root + "/Export/";
+        QFile big(folder + "big.qvs");
+        QFile largest(folder + "largest.qvs");
+        if (!big.open(QIODevice::WriteOnly) || !big.resize(SubTopicFile::MaxSize + 1)
+            || !largest.open(QIODevice::WriteOnly) || !largest.resize(SubTopicFile::MaxSize))
+            return QStringList{"no sparse files"};
+        QStringList results;
+        for (const QString &path : {folder + "a.qvs", folder + "b.qvs", folder + "c.qvs", folder, QString("/dev/zero"),
+                                    folder + "big.qvs", folder + "largest.qvs", folder + "none.qvs"}) {
+            SubTopicFile file;
+            const QString said = file.read(path) ? QString("read") : file.lastError();
+            results << QFileInfo(path).fileName() + ": " + said + " at line " + QString::number(file.errorLine());
+        }
+        return results;
+    }) << QStringList{"a.qvs: the file ends before its <links> section at line 1",
+                      "b.qvs: it is not a regular file at line 0",
+                      "c.qvs: it is not a regular file at line 0",
+                      ": it is not a regular file at line 0",
+                      "zero: it is not a regular file at line 0",
+                      "big.qvs: it is larger than 64 MiB, the most a Sub-Topic file may hold at line 0",
+                      "largest.qvs: it stands outside every section at line 1",
+                      "none.qvs: No such file or directory at line 0"};
 }
 
 void TestBoundedInput::folderWalksReadRegularFilesOnly()

@@ -351,6 +351,40 @@ void TestSubTopicFile::brokenFileAddsNothingAndNamesTheLine_data()
     QTest::newRow("category under another root") << lines << 32 << "its category does not lie under 'Jazz Clubs'";
     lines = JazzClubsFile.mid(0, JazzClubsFile.size() - 1);
     QTest::newRow("file ends early") << lines << 43 << "the file ends inside its <links> section";
+
+    // Values the edition would not keep, or an export not write back, as the file holds them.
+    const struct {
+        const char *row;
+        int line;
+        const char16_t *text;
+        const char16_t *reason;
+    } values[] = {
+        {"halves of a tree line disagree", 32, u"x/Jazz Clubs|Jazz Clubs/Jazzmen",
+         u"the category 'Jazz Clubs/Jazzmen' has the reversed path 'x/Jazz Clubs', which is not its path reversed"},
+        {"halves differ in letter case", 33, u"bebop/Jazzmen/Jazz Clubs|Jazz Clubs/Jazzmen/Bebop",
+         u"the category 'Jazz Clubs/Jazzmen/Bebop' has the reversed path 'bebop/Jazzmen/Jazz Clubs', which is not its "
+         u"path reversed"},
+        {"CR in a category", 35, u"Em\rpty/Jazz Clubs|Jazz Clubs/Em\rpty",
+         u"the category 'Jazz Clubs/Em\rpty' holds a line break"},
+        {"CR in a header", 2, u"H\r1", u"the section header 'H\r1' holds a line break"},
+        {"CR in a section link name", 13, u"A\r< B|x", u"the link name 'A\r< B' holds a line break"},
+        {"CR in an address", 38, u"Jazz Clubs/Jazzmen|Ella|http://ella.example/\r?",
+         u"the address 'http://ella.example/\r?' holds a line break"},
+        {"U+FEFF first in a category", 32, u"\uFEFFJazzmen/Jazz Clubs|Jazz Clubs/\uFEFFJazzmen",
+         u"the reversed path '\uFEFFJazzmen/Jazz Clubs' begins with U+FEFF, which the edition would not keep"},
+        {"U+FFFE after a blank in a section link name", 10, u" \uFFFETom|http://a.example/",
+         u"the link name '\uFFFETom' begins with U+FFFE, which the edition would not keep"},
+        {"U+FEFF first in a link name", 38, u"Jazz Clubs/Jazzmen|\uFEFFElla|http://ella.example/",
+         u"the link name '\uFEFFElla' begins with U+FEFF, which the edition would not keep"},
+        {"U+FEFF first in a header", 7, u"\uFEFFH6", u"the section header '\uFEFFH6' begins with U+FEFF, which the "
+                                                  u"edition would not keep"},
+    };
+    for (const auto &v : values) {
+        lines = JazzClubsFile;
+        // (QString::fromUtf8() would take a U+FEFF first for a byte order mark.)
+        lines[v.line - 1] = QStringView(v.text).toString();
+        QTest::newRow(v.row) << lines << v.line << QStringView(v.reason).toString();
+    }
 }
 
 void TestSubTopicFile::brokenFileAddsNothingAndNamesTheLine()
@@ -465,6 +499,42 @@ void TestSubTopicFile::exportReadsBackOrRefusesByName_data()
                        "INSERT INTO Sit VALUES (600, 'Tab	bed', 'http://s.example/', '')",
                        "INSERT INTO LksSit VALUES (52, 600, 1)"}
         << "The link name 'Tab	bed" + cannot + "in the category Sport/a it would be read as a link of the category Sport/A.";
+    QTest::newRow("Z and z, link in z")
+        << QStringList{"INSERT INTO Lks VALUES (51, 'Z/Sport', 'Sport/Z', 9, 1, 1, '', '')",
+                       "INSERT INTO Lks VALUES (52, 'z/Sport', 'Sport/z', 9, 1, 1, '', '')",
+                       "INSERT INTO Sit VALUES (600, 'Site', 'http://s.example/', '')",
+                       "INSERT INTO LksSit VALUES (52, 600, 1)"}
+        << "The link name 'Site" + cannot + "in the category Sport/z it would be read as a link of the category Sport/Z.";
+    // The characters next to the letters differ as "A" and "a" do, but are not letters.
+    for (const auto &[upper, lower] : {std::pair{"@", "`"}, std::pair{"[", "{"}})
+        QTest::addRow("%s and %s, link in %s", upper, lower, lower)
+            << QStringList{QString("INSERT INTO Lks VALUES (51, '%1/Sport', 'Sport/%1', 9, 1, 1, '', '')").arg(upper),
+                           QString("INSERT INTO Lks VALUES (52, '%1/Sport', 'Sport/%1', 9, 1, 1, '', '')").arg(lower),
+                           "INSERT INTO Sit VALUES (600, 'Site', 'http://s.example/', '')",
+                           "INSERT INTO LksSit VALUES (52, 600, 1)"}
+            << "";
+    QTest::newRow("% and two hex digits in names")
+        << QStringList{"INSERT INTO Lks VALUES (51, 'News%7CSports/Sport', 'Sport/News%7CSports', 9, 1, 1, '', '')",
+                       "INSERT INTO Sit VALUES (600, 'x%7cy', 'http://s.example/?q=%7C', '')",
+                       "INSERT INTO LksSit VALUES (51, 600, 1)",
+                       "INSERT INTO NewsLinks VALUES (9, 'a%7Cb', 'http://n.example/%7c', 'name1', 'url1')"}
+        << "";
+    QTest::newRow("U+FEFF inside names")
+        << QStringList{"INSERT INTO Lks VALUES (51, 'Ne' || char(65279) || 'ws/Sport', 'Sport/Ne' || char(65279) || 'ws', "
+                       "9, 1, 1, '', '')",
+                       "INSERT INTO NewsLinks VALUES (9, 'a' || char(65279), 'http://n.example/', 'name1', 'url1')"}
+        << "";
+    QTest::newRow("section link name of a blank and U+FEFF")
+        << QStringList{"INSERT INTO NewsLinks VALUES (9, ' ' || char(65279) || 'b', 'http://n.example/', 'name1', 'url1')"}
+        << "The link name '\uFEFFb" + cannot + "it begins with U+FEFF, which the edition it is imported into would not "
+                                               "keep.";
+    QTest::newRow("header of a blank and U+FFFE")   // headers are written as they stand
+        << QStringList{"UPDATE SubTopics SET Header3 = ' ' || char(65534) || 'x' WHERE SubTopicId = 9"} << "";
+    QTest::newRow("category beginning with U+FEFF")
+        << QStringList{"INSERT INTO Lks VALUES (51, char(65279) || 'News/Sport', 'Sport/' || char(65279) || 'News', 9, 1, "
+                       "1, '', '')"}
+        << "The reversed path '\uFEFFNews/Sport" + cannot + "it begins with U+FEFF, which the edition it is imported "
+                                                           "into would not keep.";
     QTest::newRow("category with a line break")
         << QStringList{"INSERT INTO Lks VALUES (51, 'News' || char(13, 10) || '/Sport', 'Sport/News' || char(13, 10), "
                        "9, 1, 1, '', '')"}
@@ -522,9 +592,17 @@ void TestSubTopicFile::namesRefused_data()
 
     for (const char *c : {"'", "<", ">", "\"", "/", "\\"})
         QTest::addRow("%s", c) << QString("A%1B").arg(c) << false << false;
-    QTest::newRow("|") << "A|B" << false << true;
+    QTest::newRow("|") << "A|B" << false << false;
     for (const char16_t c : {u'\0', u'\t', u'\n', u'\r', u'\x1f', u'\x7f', u'\x80', u'\x9f'})
-        QTest::addRow("U+%04X", unsigned(c)) << "A" + QString(QChar(c)) + "B" << false << true;
+        QTest::addRow("U+%04X", unsigned(c)) << "A" + QString(QChar(c)) + "B" << false << false;
+    for (const char16_t c : {u'\ufeff', u'\ufffe'}) {
+        QTest::addRow("U+%04X first", unsigned(c)) << QString(QChar(c)) + "AB" << false << false;
+        QTest::addRow("U+%04X inside", unsigned(c)) << "A" + QString(QChar(c)) + "B" << true << true;
+    }
+    for (const char16_t c : {u'\ufefe', u'\ufffd'})
+        QTest::addRow("U+%04X first", unsigned(c)) << QString(QChar(c)) + "AB" << true << true;
+    QTest::newRow("blank first") << " A" << true << false;   // the export trims it
+    QTest::newRow("blank last") << "A " << true << false;
     QTest::newRow("empty") << "" << true << false;   // the export stops without a word
     QTest::newRow("blanks") << "   " << true << false;
     for (const char *name : {"A_B", "A-B", "A&B", "A%B", "A.B", "A;B", "A:B", "A?B", "A*B", "1234", "A B"})

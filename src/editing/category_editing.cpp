@@ -20,7 +20,7 @@ CategoryEditing::NameCheck CategoryEditing::checkName(const QString &name)
         return NameCheck::Empty;
     if (!ContainsTextChar(name))
         return NameCheck::NoTextCharacter;
-    if (EditNames::HasProhibitedCharacter(name))
+    if (EditNames::HasProhibitedCharacter(name) || EditNames::BeginsWithByteOrderMark(TrimBlanks(name)))
         return NameCheck::Prohibited;
     if (EditNames::IsNumeric(name))
         return NameCheck::Numeric;

@@ -22,7 +22,7 @@ public:
         Ok,
         Empty,             // only blanks (or nothing)
         NoTextCharacter,   // no letter A-Z, a-z or blank
-        Prohibited,        // one of ' < > " / \ .
+        Prohibited,        // one of ' < > " / \, or U+FEFF or U+FFFE first (the edition would drop it).
         Numeric,           // the whole name reads as a number
     };
     // The checks of a typed category or sub-category name, and of a new link name.

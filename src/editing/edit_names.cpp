@@ -39,6 +39,11 @@ bool EditNames::HasProhibitedAddressCharacter(const QString &text)
     return holdsAny(text, kProhibitedInAddress);
 }
 
+bool EditNames::BeginsWithByteOrderMark(const QString &text)
+{
+    return !text.isEmpty() && (text.front() == QChar(0xFEFF) || text.front() == QChar(0xFFFE));
+}
+
 QString EditNames::WithoutLineBreaks(const QString &name)
 {
     const auto isBreak = [](QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); };

@@ -1,5 +1,6 @@
 #include "exchange/subtopic_export.h"
 
+#include "editing/edit_names.h"
 #include "editing/edit_sql.h"
 #include "editing/section_links.h"
 #include "editing/subtopic_editing.h"
@@ -29,7 +30,7 @@ bool SubTopicExport::nameAllowed(const QString &name)
     for (const QChar c : name)
         if (QStringLiteral("'<>\"/\\|").contains(c) || c.category() == QChar::Other_Control)
             return false;
-    return true;
+    return !EditNames::BeginsWithByteOrderMark(name);
 }
 
 bool SubTopicExport::FindExportFile(const QString &folder, const QString &name)
@@ -105,8 +106,8 @@ bool SubTopicExport::ExportLinkGroups(qint32 subTopicId, QStringList *out)
                           {subTopicId}, m_error))
             return false;
         while (q.next()) {
-            const QString name = SectionLinks::DecodeLinkName(q.value(1).toString());
-            const QString url = q.value(2).toString();
+            const QString name = TrimBlanks(SectionLinks::DecodeLinkName(q.value(1).toString()));
+            const QString url = TrimBlanks(q.value(2).toString());
             if (!carried(name, QStringLiteral("The link name")) || !carried(url, QStringLiteral("The address")))
                 return false;
             rows.append({rowNumber(q.value(0).toString()), SubTopicFile::pairLine(name, url)});
@@ -174,7 +175,8 @@ bool SubTopicExport::ExportCategoryTree(qint32 subTopicId, QStringList *out)
             continue;
         }
         const QString path = SubTopicEditing::renamedPath(stored, ExportName);
-        if (!carried(path, QStringLiteral("The category")))
+        if (!carried(path, QStringLiteral("The category"))
+            || !carried(ReversePathOrder(path), QStringLiteral("The reversed path")))
             return false;
         if (SubTopicEditing::renamedReversedPath(q.value(1).toString(), ExportName) != ReversePathOrder(path))
             return refuse(QStringLiteral("The category"), path,
@@ -204,14 +206,14 @@ bool SubTopicExport::ExportSiteList(qint32 lksId, int entry)
                       {lksId}, m_error))
         return false;
     while (q.next()) {
-        const QString name = q.value(0).toString();
-        const QString url = q.value(1).toString();
+        const QString name = TrimBlanks(q.value(0).toString());
+        const QString url = TrimBlanks(q.value(1).toString());
         if (!carried(name, QStringLiteral("The link name")) || !carried(url, QStringLiteral("The address")))
             return false;
         const QString line = SubTopicFile::linkLine(path, name, url);
         // The import finds a link's category as the longest path the line begins with.
         qsizetype bar = -1;
-        const int found = m_pathIndex.find(line, &bar);
+        const int found = m_pathIndex.find(line, &bar, [this](int e) { return m_paths.at(e); });
         if (found != entry)
             return refuse(QStringLiteral("The link name"), name,
                           QStringLiteral("in the category %1 it would be read as a link of the category %2")
@@ -229,5 +231,11 @@ bool SubTopicExport::refuse(const QString &what, const QString &value, const QSt
 
 bool SubTopicExport::carried(const QString &value, const QString &what)
 {
-    return SubTopicFile::carries(value) || refuse(what, value, QStringLiteral("it holds a line break"));
+    if (!SubTopicFile::carries(value))
+        return refuse(what, value, QStringLiteral("it holds a line break"));
+    if (EditNames::BeginsWithByteOrderMark(value))
+        return refuse(what, value,
+                      QStringLiteral("it begins with U+%1, which the edition it is imported into would not keep")
+                          .arg(QString::number(value.front().unicode(), 16).toUpper()));
+    return true;
 }

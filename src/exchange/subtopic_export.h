@@ -20,7 +20,8 @@ public:
     QStringList ExportLinkLines;
 
     // True when name may be given to an exported Sub-Topic: none of ' < > " / \ (nor "|"
-    // or a control character, which the file's lines cannot carry).
+    // or a control character, which the file's lines cannot carry), and not U+FEFF or
+    // U+FFFE first, which the edition would not keep.
     static bool nameAllowed(const QString &name);
 
     // True when a Sub-Topic file whose base name equals the file base name of name, letter
@@ -31,7 +32,8 @@ public:
     // topicId) into folder under exportName, replacing a file of the same name in folder
     // in any letter case. The file appears whole or not at all; false (lastError()) when
     // the edition could not be read, the file not written, or a value is one the file
-    // cannot carry so that it would import as the same rows: a line break anywhere, "|" in
+    // cannot carry so that it would import as the same rows: a line break anywhere, U+FEFF
+    // or U+FFFE at the start of a value (the edition drops it), "|" in
     // a colour, a category whose reversed path is not its path reversed or that lies outside
     // the Sub-Topic, a link whose name would be read as part of a longer category path.
     // lastError() then names the value.

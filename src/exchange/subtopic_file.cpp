@@ -1,12 +1,18 @@
 #include "exchange/subtopic_file.h"
 
 #include "shared/routines.h"
+#include "platform/regular_file.h"
 #include "shared/text_codec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
 
 const QString SubTopicFile::Extension = QStringLiteral(".qvs");
 const QString SubTopicFile::PageTag = QStringLiteral("page");
@@ -24,16 +30,6 @@ QString openingTag(const QString &tag)
 QString closingTag(const QString &tag)
 {
     return QStringLiteral("</") + tag + QLatin1Char('>');
-}
-
-// The tag a line opens or closes (closing set accordingly), or "" for any other line.
-QString tagOfLine(const QString &line, bool *closing)
-{
-    if (line.size() < 3 || !line.startsWith(QLatin1Char('<')) || !line.endsWith(QLatin1Char('>')))
-        return QString();
-    *closing = line.at(1) == QLatin1Char('/');
-    const QString tag = line.mid(*closing ? 2 : 1, line.size() - (*closing ? 3 : 2));
-    return SubTopicFile::allTags().contains(tag) ? tag : QString();
 }
 
 } // namespace
@@ -208,41 +204,46 @@ quint64 hashKey(quint64 hash, qsizetype length)
 
 void SubTopicFile::PathIndex::add(const QString &path, int value)
 {
-    const QString folded = foldCase(path);
     quint64 hash = 0;
-    for (const QChar c : folded)
+    for (const QChar c : path)
         hash = hashStep(hash, c);
-    QList<int> &entries = m_byHash[hashKey(hash, folded.size())];
-    for (const int e : std::as_const(entries))
-        if (m_paths.at(e) == folded)
-            return;
-    entries.append(int(m_paths.size()));
-    m_paths.append(folded);
-    m_values.append(value);
-    m_lengths.insert(folded.size());
-    m_longest = std::max(m_longest, folded.size());
+    m_sorted = m_sorted && (m_entries.empty() || m_entries.back() < Entry{hashKey(hash, path.size()), value});
+    m_entries.push_back({hashKey(hash, path.size()), value});
+    m_lengths.insert(path.size());
+    m_longest = std::max(m_longest, path.size());
 }
 
-int SubTopicFile::PathIndex::find(const QString &line, qsizetype *bar) const
+int SubTopicFile::PathIndex::find(const QString &line, qsizetype *bar, const PathOf &pathOf) const
 {
+    if (!m_sorted) {
+        std::sort(m_entries.begin(), m_entries.end());
+        m_sorted = true;
+    }
     // Every "|" that ends a prefix whose hash is a path's, then the longest one that is.
     QList<std::pair<qsizetype, quint64>> candidates;
     quint64 hash = 0;
     const qsizetype end = std::min(line.size(), m_longest + 1);
+    const auto first = [this](quint64 key) {
+        return std::lower_bound(m_entries.cbegin(), m_entries.cend(), Entry{key, std::numeric_limits<int>::min()});
+    };
     for (qsizetype i = 0; i < end; ++i) {
-        if (line.at(i) == QLatin1Char('|') && m_lengths.contains(i) && m_byHash.contains(hashKey(hash, i)))
-            candidates.append({i, hashKey(hash, i)});
+        if (line.at(i) == QLatin1Char('|') && m_lengths.contains(i)) {
+            const auto e = first(hashKey(hash, i));
+            if (e != m_entries.cend() && e->key == hashKey(hash, i))
+                candidates.append({i, hashKey(hash, i)});
+        }
         hash = hashStep(hash, line.at(i));
     }
     for (auto c = candidates.crbegin(); c != candidates.crend(); ++c) {
-        for (const int e : m_byHash.value(c->second)) {
-            const QString &path = m_paths.at(e);
+        // Entries of one key in ascending value order: the first that matches was added first.
+        for (auto e = first(c->second); e != m_entries.cend() && e->key == c->second; ++e) {
+            const QString path = pathOf(e->value);
             qsizetype k = 0;
-            while (k < path.size() && path.at(k).unicode() == foldedChar(line.at(k)))
+            while (k < path.size() && foldedChar(path.at(k)) == foldedChar(line.at(k)))
                 ++k;
             if (k == path.size() && k == c->first) {
                 *bar = c->first;
-                return m_values.at(e);
+                return e->value;
             }
         }
     }
@@ -261,6 +262,7 @@ QString SubTopicFile::foldCase(const QString &text)
 bool SubTopicFile::fail(int line, const QString &reason)
 {
     m_sections.clear();
+    m_bytes.clear();
     m_errorLine = line;
     m_error = reason;
     return false;
@@ -268,33 +270,135 @@ bool SubTopicFile::fail(int line, const QString &reason)
 
 bool SubTopicFile::read(const QString &path)
 {
+    m_sections.clear();
+    m_bytes.clear();
+    m_errorLine = 0;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_sections.clear();
-        m_errorLine = 0;
+    errno = 0;
+    if (!OpenRegularFile(file)) {
+        // Only a failed system call leaves its number; the rest is a file of another kind.
+        m_error = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                             : QStringLiteral("it is not a regular file");
+        return false;
+    }
+    const qint64 size = file.size();
+    if (size > MaxSize) {
+        m_error = QStringLiteral("it is larger than 64 MiB, the most a Sub-Topic file may hold");
+        return false;
+    }
+    // One byte more than the file holds tells a file that grows while it is read.
+    const QByteArray bytes = file.read(size + 1);
+    if (file.error() != QFileDevice::NoError) {
         m_error = file.errorString();
         return false;
     }
-    return parse(decode(file.readAll()));
+    if (bytes.size() != size) {
+        m_error = QStringLiteral("it changed while it was read");
+        return false;
+    }
+    return parse(bytes);
 }
 
-bool SubTopicFile::parse(const QString &text)
+namespace {
+
+// The line that begins at pos: its length without the line end (LF, or CR LF), and where
+// the next one begins.
+void lineAt(const QByteArray &bytes, qsizetype pos, qsizetype *length, qsizetype *next)
+{
+    qsizetype end = bytes.indexOf('\n', pos);
+    *next = end < 0 ? bytes.size() : end + 1;
+    if (end < 0)
+        end = bytes.size();
+    if (end > pos && bytes.at(end - 1) == '\r')
+        --end;
+    *length = end - pos;
+}
+
+// The tag a line opens or closes (closing set accordingly), or "" for any other line. Tags
+// are ASCII, the same bytes in both encodings read.
+QString tagOfLine(QByteArrayView line, bool *closing)
+{
+    if (line.size() < 3 || line.front() != '<' || line.back() != '>')
+        return QString();
+    *closing = line.at(1) == '/';
+    const QByteArrayView tag = line.sliced(*closing ? 2 : 1, line.size() - (*closing ? 3 : 2));
+    for (const QString &known : SubTopicFile::allTags())
+        if (tag == QByteArrayView(known.toLatin1()))
+            return known;
+    return QString();
+}
+
+bool validUtf8(const QByteArray &bytes)
+{
+    // In pieces that end before a byte that begins a character, so that the text made on
+    // the way stays small. A character cut short at the end of the file is an error.
+    constexpr qsizetype Piece = 1 << 20;
+    for (qsizetype pos = 0; pos < bytes.size();) {
+        qsizetype end = std::min(pos + Piece, bytes.size());
+        for (int k = 0; k < 3 && end < bytes.size() && (uchar(bytes.at(end)) & 0xC0) == 0x80; ++k)
+            --end;
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        (void)QString(utf8.decode(QByteArrayView(bytes).sliced(pos, end - pos)));
+        if (utf8.hasError())
+            return false;
+        pos = end;
+    }
+    return true;
+}
+
+} // namespace
+
+QString SubTopicFile::textOf(Span span) const
+{
+    const QByteArrayView bytes = QByteArrayView(m_bytes).sliced(span.start, span.length);
+    if (!m_utf8)
+        return DecodeCp1252(bytes.toByteArray());
+    // A U+FEFF inside the file is text (one at its start has been passed over already).
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(bytes);
+}
+
+QString SubTopicFile::text(const QString &tag, qsizetype i) const
+{
+    return textOf(m_sections.value(tag).at(i));
+}
+
+int SubTopicFile::lineNumber(const QString &tag, qsizetype i) const
+{
+    return int(QByteArrayView(m_bytes).first(m_sections.value(tag).at(i).start).count('\n')) + 1;
+}
+
+QList<SubTopicFile::Line> SubTopicFile::content(const QString &tag) const
+{
+    QList<Line> lines;
+    for (qsizetype i = 0; i < lineCount(tag); ++i)
+        lines.append({lineNumber(tag, i), text(tag, i)});
+    return lines;
+}
+
+bool SubTopicFile::parse(const QByteArray &bytes)
 {
     m_sections.clear();
     m_error.clear();
     m_errorLine = 0;
+    if (bytes.size() > MaxSize) {
+        m_bytes.clear();
+        m_error = QStringLiteral("it is larger than 64 MiB, the most a Sub-Topic file may hold");
+        return false;
+    }
+    m_bytes = bytes;
+    m_utf8 = validUtf8(bytes);
 
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.constLast().isEmpty())
-        lines.removeLast();   // the line end of the last line
-    for (QString &line : lines)
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-
+    // A UTF-8 byte order mark at the start is no text.
+    qsizetype pos = m_utf8 && bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     QString open;   // the section being read, "" between sections
-    for (int i = 0; i < lines.size(); ++i) {
-        const QString &line = lines.at(i);
-        const int number = i + 1;
+    int number = 0;
+    qsizetype length = 0;
+    qsizetype next = 0;
+    for (; pos < bytes.size(); pos = next) {
+        lineAt(bytes, pos, &length, &next);
+        ++number;
+        const QByteArrayView line = QByteArrayView(bytes).sliced(pos, length);
         bool closing = false;
         const QString tag = tagOfLine(line, &closing);
 
@@ -304,13 +408,24 @@ bool SubTopicFile::parse(const QString &text)
             if (tag.isEmpty() || closing)
                 return fail(number, QStringLiteral("it stands outside every section"));
             open = tag;
-            QList<Line> &content = m_sections[tag];
+            QList<Span> &content = m_sections[tag];
             // The six headers count by position, whatever text a header holds.
-            if (tag == PageTag && i + 7 < lines.size() && lines.at(i + 7) == closingTag(PageTag)) {
-                for (int k = 1; k <= 6; ++k)
-                    content.append({number + k, lines.at(i + k)});
-                i += 7;
-                open.clear();
+            if (tag == PageTag) {
+                QList<Span> headers;
+                qsizetype at = next;
+                qsizetype after = next;
+                for (int k = 0; k < 7 && at < bytes.size(); ++k, at = after) {
+                    qsizetype size = 0;
+                    lineAt(bytes, at, &size, &after);
+                    headers.append({quint32(at), quint32(size)});
+                }
+                if (headers.size() == 7
+                    && QByteArrayView(bytes).sliced(headers.last().start, headers.last().length) == "</page>") {
+                    content += headers.first(6);
+                    number += 7;
+                    next = at;
+                    open.clear();
+                }
             }
             continue;
         }
@@ -323,10 +438,10 @@ bool SubTopicFile::parse(const QString &text)
             return fail(number, QStringLiteral("the section <%1> has not ended before it").arg(open));
         }
         if (!line.isEmpty() || open == PageTag)
-            m_sections[open].append({number, line});
+            m_sections[open].append({quint32(pos), quint32(length)});
     }
 
-    const int end = int(lines.size()) + 1;
+    const int end = number + 1;
     if (!open.isEmpty())
         return fail(end, QStringLiteral("the file ends inside its <%1> section").arg(open));
     if (!m_sections.contains(LinksTag))

@@ -26,6 +26,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <vector>
+
 class SubTopicFile
 {
 public:
@@ -90,22 +93,32 @@ public:
     static QString linkLine(const QString &path, const QString &name, const QString &address);
 
     // The category paths of a tree, for finding the category a links line begins with: the
-    // longest path (letter case folded) directly followed by "|". A lookup takes time
-    // linear in the line, whatever number of "|" it holds.
+    // longest path (letter case folded) directly followed by "|". The index keeps only a
+    // hash and the length of each path and asks for a path's text when it compares it. A
+    // lookup takes time linear in the line, whatever number of "|" it holds.
     class PathIndex
     {
     public:
-        // Adds path as entry number value; a path already held (in any letter case) keeps
-        // its first entry.
+        using PathOf = std::function<QString(int value)>;
+        // Adds path as entry value, values given in ascending order; of paths equal in any
+        // letter case the first added is found.
         void add(const QString &path, int value);
         // The value of the path line begins with, and at *bar the "|" after it; -1 for
-        // none.
-        int find(const QString &line, qsizetype *bar) const;
+        // none. pathOf gives the text of an entry's path.
+        int find(const QString &line, qsizetype *bar, const PathOf &pathOf) const;
+        void reserve(qsizetype count) { m_entries.reserve(count); }
 
     private:
-        QHash<quint64, QList<int>> m_byHash;   // hash of length and folded path: entries
-        QList<QString> m_paths;                 // folded, by entry
-        QList<int> m_values;
+        struct Entry {
+            quint64 key;   // hash of length and folded path
+            int value;
+            bool operator<(const Entry &other) const
+            {
+                return key != other.key ? key < other.key : value < other.value;
+            }
+        };
+        mutable std::vector<Entry> m_entries;   // sorted when a lookup needs it
+        mutable bool m_sorted = true;
         QSet<qsizetype> m_lengths;
         qsizetype m_longest = 0;
     };
@@ -114,20 +127,29 @@ public:
     static QString foldCase(const QString &text);
 
     // ---- Reading ------------------------------------------------------------------------
+    // The largest file read: 64 MiB.
+    static constexpr qint64 MaxSize = qint64(64) * 1024 * 1024;
+
     struct Line {
         int number = 0;   // from 1
         QString text;
     };
 
     // Reads and checks the file; false (lastError(), errorLine()) when it cannot be
-    // opened or is not a whole Sub-Topic file.
+    // opened, is not a regular file, is larger than MaxSize or is not a whole Sub-Topic
+    // file.
     bool read(const QString &path);
-    // The same for text already read.
-    bool parse(const QString &text);
+    // The same for bytes already read.
+    bool parse(const QByteArray &bytes);
 
     // The content lines of a section (of every occurrence, in file order). Empty lines are
-    // left out except in page, whose lines count by position.
-    QList<Line> content(const QString &tag) const { return m_sections.value(tag); }
+    // left out except in page, whose lines count by position. The file's bytes are kept;
+    // a line's text is made when it is asked for.
+    qsizetype lineCount(const QString &tag) const { return m_sections.value(tag).size(); }
+    QString text(const QString &tag, qsizetype i) const;
+    // The line's number in the file (counted when asked for).
+    int lineNumber(const QString &tag, qsizetype i) const;
+    QList<Line> content(const QString &tag) const;
     bool hasSection(const QString &tag) const { return m_sections.contains(tag); }
 
     QString lastError() const { return m_error; }
@@ -137,7 +159,15 @@ public:
 private:
     bool fail(int line, const QString &reason);
 
-    QHash<QString, QList<Line>> m_sections;
+    struct Span {
+        quint32 start;   // offset in m_bytes (MaxSize fits)
+        quint32 length;  // without the line end
+    };
+    QString textOf(Span span) const;
+
+    QByteArray m_bytes;
+    bool m_utf8 = true;
+    QHash<QString, QList<Span>> m_sections;
     QString m_error;
     int m_errorLine = 0;
 };

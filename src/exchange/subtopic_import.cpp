@@ -4,6 +4,7 @@
 #include "editing/edit_sql.h"
 #include "editing/section_links.h"
 #include "editing/subtopic_editing.h"
+#include "exchange/subtopic_export.h"
 #include "shared/database.h"
 #include "shared/routines.h"
 
@@ -36,96 +37,161 @@ bool SubTopicImport::unreadable(int line, const QString &reason)
     return false;
 }
 
+bool SubTopicImport::refuse(const QString &tag, qsizetype i, const QString &reason)
+{
+    return unreadable(m_file.lineNumber(tag, i), reason);
+}
+
+bool SubTopicImport::storable(const QString &value, const QString &what, const QString &tag, qsizetype i)
+{
+    if (!SubTopicFile::carries(value))
+        return refuse(tag, i, QStringLiteral("%1 '%2' holds a line break").arg(what, value));
+    if (EditNames::BeginsWithByteOrderMark(value))
+        return refuse(tag, i, QStringLiteral("%1 '%2' begins with U+%3, which the edition would not keep")
+                                    .arg(what, value, QString::number(value.front().unicode(), 16).toUpper()));
+    return true;
+}
+
 bool SubTopicImport::load(const QString &path)
 {
     m_loaded = false;
     m_headers.clear();
     m_sections.clear();
-    m_categories.clear();
+    m_categoryCount = 0;
     m_sites.clear();
     m_colorName.clear();
     for (QString &c : m_colors)
         c.clear();
 
-    SubTopicFile file;
-    if (!file.read(path))
-        return unreadable(file.errorLine(), file.lastError());
+    if (!m_file.read(path))
+        return unreadable(m_file.errorLine(), m_file.lastError());
 
-    for (const SubTopicFile::Line &line : file.content(SubTopicFile::PageTag))
-        if (m_headers.size() < 6)
-            m_headers.append(line.text);
+    const QString &page = SubTopicFile::PageTag;
+    for (qsizetype i = 0; i < std::min<qsizetype>(m_file.lineCount(page), 6); ++i) {
+        m_headers.append(m_file.text(page, i));
+        if (!storable(m_headers.last(), QStringLiteral("the section header"), page, i))
+            return false;
+    }
     while (m_headers.size() < 6)
         m_headers.append(QString());
 
     for (const QString &tag : SubTopicFile::linkSectionTags()) {
         QList<SectionRow> rows;
-        for (const SubTopicFile::Line &line : file.content(tag)) {
-            if (rows.size() == SectionLinks::RowCount)
-                break;
+        for (qsizetype i = 0; i < std::min<qsizetype>(m_file.lineCount(tag), SectionLinks::RowCount); ++i) {
             SectionRow row;
-            SubTopicFile::splitPair(line.text, &row.name, &row.url);
+            SubTopicFile::splitPair(m_file.text(tag, i), &row.name, &row.url);
+            if (!storable(row.name, QStringLiteral("the link name"), tag, i)
+                || !storable(row.url, QStringLiteral("the address"), tag, i))
+                return false;
             rows.append(row);
         }
         m_sections.append(rows);
     }
 
     // The last colour line wins.
-    for (const SubTopicFile::Line &line : file.content(SubTopicFile::ColorTag)) {
-        for (int i = 0; i < 3; ++i)
-            m_colors[i] = TrimBlanks(SubTopicFile::field(line.text, i + 1));
-        m_colorName = line.text.count(Bar) >= 3 ? TrimBlanks(SubTopicFile::field(line.text, 4)) : QString();
+    if (const qsizetype count = m_file.lineCount(SubTopicFile::ColorTag); count > 0) {
+        const QString line = m_file.text(SubTopicFile::ColorTag, count - 1);
+        for (int i = 0; i < 3; ++i) {
+            m_colors[i] = TrimBlanks(SubTopicFile::field(line, i + 1));
+            if (!storable(m_colors[i], QStringLiteral("the colour"), SubTopicFile::ColorTag, count - 1))
+                return false;
+        }
+        m_colorName = line.count(Bar) >= 3 ? TrimBlanks(SubTopicFile::field(line, 4)) : QString();
     }
 
-    if (!readTree(file) || !readLinks(file))
+    if (!readTree() || !readLinks())
         return false;
     m_loaded = true;
     return true;
 }
 
-bool SubTopicImport::readTree(const SubTopicFile &file)
+void SubTopicImport::treeLine(qsizetype i, QString *reversed, QString *path) const
 {
-    const QList<SubTopicFile::Line> lines = file.content(SubTopicFile::TreeTag);
+    SubTopicFile::splitTreeLine(m_file.text(SubTopicFile::TreeTag, i), reversed, path);
+}
+
+bool SubTopicImport::readTree()
+{
+    const QString &tree = SubTopicFile::TreeTag;
+    const qsizetype count = m_file.lineCount(tree);
     m_fileRoot.clear();
-    for (int i = 0; i < lines.size(); ++i) {
-        Category category;
-        SubTopicFile::splitTreeLine(lines.at(i).text, &category.name, &category.path);
+    for (qsizetype i = 0; i < count; ++i) {
+        QString name;
+        QString path;
+        treeLine(i, &name, &path);
         if (i == 0) {
             // The Sub-Topic's own entry; the import makes its own root row.
-            if (category.path.isEmpty() || category.path.contains(QLatin1Char('/')))
-                return unreadable(lines.at(i).number, QStringLiteral("it is not the Sub-Topic's own entry"));
-            m_fileRoot = category.path;
+            if (path.isEmpty() || path.contains(QLatin1Char('/')))
+                return refuse(tree, i, QStringLiteral("it is not the Sub-Topic's own entry"));
+            m_fileRoot = path;
             continue;
         }
-        if (!SubTopicFile::foldCase(category.path).startsWith(SubTopicFile::foldCase(m_fileRoot + QLatin1Char('/'))))
-            return unreadable(lines.at(i).number,
-                              QStringLiteral("its category does not lie under '%1'").arg(m_fileRoot));
-        m_categories.append(category);
+        if (!SubTopicFile::foldCase(path).startsWith(SubTopicFile::foldCase(m_fileRoot + QLatin1Char('/'))))
+            return refuse(tree, i, QStringLiteral("its category does not lie under '%1'").arg(m_fileRoot));
+        if (name != ReversePathOrder(path))
+            return refuse(tree, i, QStringLiteral("the category '%1' has the reversed path '%2', which is not "
+                                                     "its path reversed")
+                                          .arg(path, name));
+        if (!storable(path, QStringLiteral("the category"), tree, i)
+            || !storable(name, QStringLiteral("the reversed path"), tree, i))
+            return false;
     }
+    m_categoryCount = std::max<qsizetype>(count - 1, 0);
     return true;
 }
 
-bool SubTopicImport::readLinks(const SubTopicFile &file)
+void SubTopicImport::splitSite(const QString &rest, QString *name, QString *url)
 {
+    // What follows the path, as a link section line; one without "|" is the name alone.
+    if (rest.contains(Bar)) {
+        SubTopicFile::splitPair(rest, name, url);
+    } else {
+        *name = TrimBlanks(rest);
+        url->clear();
+    }
+}
+
+bool SubTopicImport::readLinks()
+{
+    const QString &links = SubTopicFile::LinksTag;
+    const qsizetype count = m_file.lineCount(links);
+    if (count == 0)
+        return true;
     // Paths compared as the edition compares them; a path held twice files under the first.
     SubTopicFile::PathIndex categories;
+    categories.reserve(m_categoryCount + 1);
     if (!m_fileRoot.isEmpty())
         categories.add(m_fileRoot, -1);
-    for (int i = 0; i < m_categories.size(); ++i)
-        categories.add(m_categories.at(i).path, i);
+    for (qsizetype i = 0; i < m_categoryCount; ++i) {
+        QString name;
+        QString path;
+        treeLine(i + 1, &name, &path);
+        categories.add(path, int(i));
+    }
+    const auto pathOf = [this](int value) {
+        if (value < 0)
+            return m_fileRoot;
+        QString name;
+        QString path;
+        treeLine(value + 1, &name, &path);
+        return path;
+    };
 
-    for (const SubTopicFile::Line &line : file.content(SubTopicFile::LinksTag)) {
+    m_sites.reserve(count);
+    for (qsizetype i = 0; i < count; ++i) {
+        const QString line = m_file.text(links, i);
         qsizetype bar = -1;
         SiteLine site;
-        site.category = categories.find(line.text, &bar);
+        site.category = categories.find(line, &bar, pathOf);
         if (bar < 0)
-            return unreadable(line.number, QStringLiteral("its category is not in the <%1> section")
-                                               .arg(SubTopicFile::TreeTag));
-        // What follows the path, as a link section line; one without "|" is the name alone.
-        const QString rest = line.text.mid(bar + 1);
-        if (rest.contains(Bar))
-            SubTopicFile::splitPair(rest, &site.name, &site.url);
-        else
-            site.name = TrimBlanks(rest);
+            return refuse(links, i, QStringLiteral("its category is not in the <%1> section").arg(SubTopicFile::TreeTag));
+        site.bar = qint32(bar);
+        QString name;
+        QString url;
+        splitSite(line.mid(bar + 1), &name, &url);
+        if (!storable(name, QStringLiteral("the link name"), links, i)
+            || !storable(url, QStringLiteral("the address"), links, i))
+            return false;
         m_sites.append(site);
     }
     return true;
@@ -143,7 +209,7 @@ QString SubTopicImport::nameInFile(const QString &baseName) const
 {
     if (!m_colorName.isEmpty() && SubTopicFile::fileBaseName(m_colorName) == baseName)
         return m_colorName;
-    return SubTopicFile::importName(baseName);
+    return TrimBlanks(SubTopicFile::importName(baseName));
 }
 
 SubTopicImport::Status SubTopicImport::ImportSubTopicFile(qint32 topicId, const QString &importName)
@@ -155,8 +221,10 @@ SubTopicImport::Status SubTopicImport::ImportSubTopicFile(qint32 topicId, const 
         return Status::Unreadable;
     }
     m_importName = importName;
-    // A name that would break category paths and page files is not given.
-    if (TrimBlanks(importName).isEmpty() || EditNames::HasProhibitedCharacter(importName))
+    // A name that would break category paths and page files is not given, nor one that
+    // an export of the new Sub-Topic could not write back as it is.
+    if (TrimBlanks(importName).isEmpty() || TrimBlanks(importName) != importName
+        || !SubTopicExport::nameAllowed(importName))
         return Status::NameNotAllowed;
 
     Transaction transaction;
@@ -179,7 +247,7 @@ SubTopicImport::Status SubTopicImport::ImportSubTopicFile(qint32 topicId, const 
     if (ImportedSubTopicId <= 0)
         return Status::Failed;
     m_rootId = NextId(QStringLiteral("Lks"), QStringLiteral("LksId"), &m_error);
-    if (m_rootId <= 0 || !idsLeft(m_rootId, m_categories.size() + 1, QStringLiteral("Lks")))
+    if (m_rootId <= 0 || !idsLeft(m_rootId, m_categoryCount + 1, QStringLiteral("Lks")))
         return Status::Failed;
 
     QVariant ownRoot;
@@ -238,8 +306,7 @@ bool SubTopicImport::ImportLinkTables()
 
 bool SubTopicImport::ImportStructure()
 {
-    m_categoryIds.clear();
-    m_categoryIds.reserve(m_categories.size());
+    m_firstCategoryId = m_nextLksId;
     QSqlQuery q(DbConnection());
     if (!q.prepare(QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, IsTop, IsLeaf, TopicId) "
                                   "VALUES (?, ?, ?, 1, 1, ?)"))) {
@@ -248,13 +315,16 @@ bool SubTopicImport::ImportStructure()
     }
     // Every row lands inside this transaction, so the largest id grows by one per row.
     // (counted in 64 bits: the id after the last one may lie past the 32-bit range).
-    for (qint64 id = m_nextLksId; const Category &category : std::as_const(m_categories)) {
+    qint64 id = m_firstCategoryId;
+    for (qsizetype i = 1; i <= m_categoryCount; ++i, ++id) {
+        QString name;
+        QString path;
+        treeLine(i, &name, &path);
         if (!exec(q,
-                  {id, SubTopicEditing::renamedReversedPath(category.name, m_importName),
-                   SubTopicEditing::renamedPath(category.path, m_importName), ImportedSubTopicId},
+                  {id, SubTopicEditing::renamedReversedPath(name, m_importName),
+                   SubTopicEditing::renamedPath(path, m_importName), ImportedSubTopicId},
                   m_error))
             return false;
-        m_categoryIds.append(qint32(id++));
     }
     return true;
 }
@@ -286,19 +356,22 @@ bool SubTopicImport::ImportSites()
         m_error = DatabaseErrorText(writer.site.lastError().isValid() ? writer.site.lastError() : writer.filed.lastError());
         return false;
     }
-    for (const SiteLine &line : std::as_const(m_sites))
-        if (!ImportSiteLine(line, writer))
+    for (qsizetype i = 0; i < m_sites.size(); ++i)
+        if (!ImportSiteLine(i, m_sites.at(i), writer))
             return false;
     // Imported categories hold links already; the root is marked once it does.
     return !writer.rootHoldsLinks
            || EditSql::exec(QStringLiteral("UPDATE Lks SET IsLeaf = 1 WHERE LksId = ?"), {m_rootId}, m_error);
 }
 
-bool SubTopicImport::ImportSiteLine(const SiteLine &line, SiteWriter &writer)
+bool SubTopicImport::ImportSiteLine(qsizetype i, const SiteLine &line, SiteWriter &writer)
 {
-    const qint32 category = line.category < 0 ? m_rootId : m_categoryIds.at(line.category);
+    const qint64 category = line.category < 0 ? m_rootId : m_firstCategoryId + line.category;
     writer.rootHoldsLinks = writer.rootHoldsLinks || line.category < 0;
-    if (!exec(writer.site, {writer.sitId, line.name, line.url}, m_error)
+    QString name;
+    QString url;
+    splitSite(m_file.text(SubTopicFile::LinksTag, i).mid(line.bar + 1), &name, &url);
+    if (!exec(writer.site, {writer.sitId, name, url}, m_error)
         || !exec(writer.filed, {category, writer.sitId, writer.seq}, m_error))
         return false;
     // The row just added is the last one of LksSit.
