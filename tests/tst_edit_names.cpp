@@ -111,6 +111,12 @@ void TestEditNames::everyCommandsRules_data()
     QTest::newRow("backslash") << "Kids\\Teens" << "character" << "character" << "character" << "character" << "ok"
                                << "ok";
     same("all six", QStringLiteral("'<>\"/\\ Kids"), "character");
+    // A category's name comes first in its stored reversed path, where the edition would
+    // drop a U+FEFF or U+FFFE as a byte order mark.
+    for (const char16_t *name : {u"\uFEFFKids", u" \uFFFEKids"})
+        QTest::addRow("U+%04X first", unsigned(QStringView(name).trimmed().front().unicode()))
+            << QStringView(name).toString() << "ok" << "ok" << "character" << "ok" << "ok" << "ok";
+    same("U+FEFF inside", QStringLiteral("Ki\uFEFFds"), "ok");
 
     // Their neighbours in the character table, and characters that only look like them.
     same("ampersand", QStringLiteral("Kids & Teens"), "ok");

@@ -528,8 +528,8 @@ void TestSubTopicFile::exportReadsBackOrRefusesByName_data()
         << QStringList{"INSERT INTO NewsLinks VALUES (9, ' ' || char(65279) || 'b', 'http://n.example/', 'name1', 'url1')"}
         << "The link name '\uFEFFb" + cannot + "it begins with U+FEFF, which the edition it is imported into would not "
                                                "keep.";
-    QTest::newRow("header of a blank and U+FFFE")   // headers are written as they stand
-        << QStringList{"UPDATE SubTopics SET Header3 = ' ' || char(65534) || 'x' WHERE SubTopicId = 9"} << "";
+    QTest::newRow("header of a blank and U+FEFF")   // headers are written as they stand
+        << QStringList{"UPDATE SubTopics SET Header3 = ' ' || char(65279) || 'x' WHERE SubTopicId = 9"} << "";
     QTest::newRow("category beginning with U+FEFF")
         << QStringList{"INSERT INTO Lks VALUES (51, char(65279) || 'News/Sport', 'Sport/' || char(65279) || 'News', 9, 1, "
                        "1, '', '')"}

@@ -7,6 +7,5 @@
 #include <QFile>
 
 // Opens file (whose name is set) for reading when it is a regular file; the open itself
-// never waits. False, with the file closed, otherwise: errno then holds the system's reason,
-// or 0 for a file of another kind.
+// never waits. False, with the file closed, otherwise.
 bool OpenRegularFile(QFile &file);
