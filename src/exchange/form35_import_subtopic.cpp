@@ -128,8 +128,9 @@ void Form35::ImportSubTopicFile(const QString &importName)
         break;
     case SubTopicImport::Status::NameNotAllowed:
         MsgBox(QStringLiteral("The Sub-Topic '") + name
-                   + QStringLiteral("' has not been imported: a Sub-Topic name may not be empty or hold any of "
-                                    "' < > \" / \\.\n\nPlease rename the file ")
+                   + QStringLiteral("' has not been imported: a Sub-Topic name may not be empty, hold any of "
+                                    "' < > \" / \\ | or a control character, or begin with U+FEFF or U+FFFE."
+                                    "\n\nPlease rename the file ")
                    + fileName + QStringLiteral(" and import it again."),
                vbExclamation, Title);
         break;
