@@ -368,14 +368,6 @@ int SubTopicFile::lineNumber(const QString &tag, qsizetype i) const
     return int(QByteArrayView(m_bytes).first(m_sections.value(tag).at(i).start).count('\n')) + 1;
 }
 
-QList<SubTopicFile::Line> SubTopicFile::content(const QString &tag) const
-{
-    QList<Line> lines;
-    for (qsizetype i = 0; i < lineCount(tag); ++i)
-        lines.append({lineNumber(tag, i), text(tag, i)});
-    return lines;
-}
-
 bool SubTopicFile::parse(const QByteArray &bytes)
 {
     m_sections.clear();

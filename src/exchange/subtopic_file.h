@@ -17,7 +17,8 @@
 // file from an installation that wrote its own code page). A tag counts only as a line of
 // its own. Reading checks the file's structure first: a file that does not hold its
 // sections whole (a truncated file, lines out of place) is refused with the number of the
-// line that could not be read.
+// line that could not be read. Only a regular file of at most 64 MiB is read: a FIFO, a
+// device or a folder given a file's name is refused in words.
 
 #include <QByteArray>
 #include <QHash>
@@ -130,11 +131,6 @@ public:
     // The largest file read: 64 MiB.
     static constexpr qint64 MaxSize = qint64(64) * 1024 * 1024;
 
-    struct Line {
-        int number = 0;   // from 1
-        QString text;
-    };
-
     // Reads and checks the file; false (lastError(), errorLine()) when it cannot be
     // opened, is not a regular file, is larger than MaxSize or is not a whole Sub-Topic
     // file.
@@ -149,7 +145,6 @@ public:
     QString text(const QString &tag, qsizetype i) const;
     // The line's number in the file (counted when asked for).
     int lineNumber(const QString &tag, qsizetype i) const;
-    QList<Line> content(const QString &tag) const;
     bool hasSection(const QString &tag) const { return m_sections.contains(tag); }
 
     QString lastError() const { return m_error; }
