@@ -1,7 +1,7 @@
 #include "editing/category_editing.h"
 
 #include "editing/edit_names.h"
-#include "editing/edit_sql.h"
+#include "shared/edit_sql.h"
 #include "shared/routines.h"
 
 #include <limits>

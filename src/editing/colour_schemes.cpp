@@ -1,7 +1,7 @@
 #include "editing/colour_schemes.h"
 
 #include "editing/colour_models.h"
-#include "editing/edit_sql.h"
+#include "shared/edit_sql.h"
 #include "shared/database.h"
 
 #include <QSqlQuery>

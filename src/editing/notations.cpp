@@ -1,7 +1,7 @@
 #include "editing/notations.h"
 
 #include "editing/category_editing.h"
-#include "editing/edit_sql.h"
+#include "shared/edit_sql.h"
 
 Notations::Notations(qint32 subTopicId)
     : m_subTopicId(subTopicId)

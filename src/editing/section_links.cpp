@@ -1,6 +1,6 @@
 #include "editing/section_links.h"
 
-#include "editing/edit_sql.h"
+#include "shared/edit_sql.h"
 #include "pages/topic_page_builder.h"
 #include "shared/database.h"
 #include "shared/globals.h"

@@ -2,7 +2,7 @@
 
 #include "editing/category_editing.h"
 #include "editing/colour_schemes.h"
-#include "editing/edit_sql.h"
+#include "shared/edit_sql.h"
 #include "editing/section_links.h"
 #include "pages/topic_page_builder.h"
 #include "shared/database.h"

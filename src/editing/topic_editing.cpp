@@ -1,7 +1,7 @@
 #include "editing/topic_editing.h"
 
 #include "editing/edit_names.h"
-#include "editing/edit_sql.h"
+#include "shared/edit_sql.h"
 #include "shared/database.h"
 #include "shared/routines.h"
 

@@ -1,6 +1,6 @@
 #include "editions/c_download.h"
 
-#include "exchange/subtopic_file.h"
+#include "shared/text_codec.h"
 
 #include <QAuthenticator>
 #include <QEventLoop>
@@ -397,7 +397,7 @@ QString cDownload::Download(const QString &proxyserver, const QString &username,
     if (!m_stopRequested)
         body = transfer(dflag, 0, false);
     m_running = false;
-    return dflag != 0 ? QString() : SubTopicFile::decode(body);
+    return dflag != 0 ? QString() : DecodeUtf8OrCp1252(body);
 }
 
 void cDownload::ResumeDownload(const QString &proxyserver, const QString &username, const QString &password,

@@ -1,7 +1,7 @@
 #include "exchange/subtopic_import.h"
 
 #include "editing/edit_names.h"
-#include "editing/edit_sql.h"
+#include "shared/edit_sql.h"
 #include "editing/section_links.h"
 #include "editing/subtopic_editing.h"
 #include "exchange/subtopic_export.h"

@@ -1,6 +1,6 @@
 #include "pages/page_post.h"
 
-#include "editing/edit_sql.h"
+#include "shared/edit_sql.h"
 #include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "shared/database.h"

@@ -1,5 +1,5 @@
 #pragma once
-// Statements and transactions of the editing classes: bound values, the error text kept
+// Statements and transactions of the classes that write to the edition: bound values, the error text kept
 // (in words a user understands where the database refused a write, see DatabaseErrorText).
 
 #include "shared/database.h"
