@@ -12,6 +12,7 @@
 #include <QMap>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 namespace LocalWeb {
@@ -48,6 +49,8 @@ struct Resource {
     bool honourRange = false;    // answers "Range: bytes=N-" with 206
     bool dropHalfway = false;    // sends half the body, then closes the connection
     bool stallHalfway = false;   // sends half the body, then nothing more
+    int dripMs = 0;              // sends the body 256 bytes at a time, one piece every dripMs
+    QByteArray length = {};      // the Content-Length sent in place of the body's size
 };
 
 class Server : public QTcpServer
@@ -94,10 +97,20 @@ private:
         QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Type: application/octet-stream\r\n"
                           + extra + "Connection: close\r\n";
         if (resource.sendLength)
-            head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+            head += "Content-Length: " + (resource.length.isEmpty() ? QByteArray::number(body.size()) : resource.length)
+                    + "\r\n";
         head += "\r\n";
         if (request.method == "HEAD") {
             socket->write(head);
+        } else if (resource.dripMs > 0) {
+            socket->write(head);
+            auto *drip = new QTimer(socket);
+            QObject::connect(drip, &QTimer::timeout, socket, [socket, body, sent = qsizetype(0)]() mutable {
+                socket->write(body.mid(sent, 256));
+                sent += 256;
+            });
+            drip->start(resource.dripMs);
+            return;
         } else if (resource.stallHalfway) {
             socket->write(head + body.left(body.size() / 2));
             return;

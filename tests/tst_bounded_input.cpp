@@ -3,7 +3,7 @@
 // inputs built so that a reader holding more than it needs runs out of its budget. And
 // folder walks read regular files only: a FIFO given a file's name is never opened.
 
-#include "bounded_child.h"
+#include "child_run.h"
 #include "testhelper.h"
 #include "zip_fixtures.h"
 
@@ -186,16 +186,16 @@ void TestBoundedInput::readersStayWithinTheirBudget()
     QFETCH(Step, prepare);
     QFETCH(Step, read);
     QFETCH(int, megabytes);
-    if (BoundedChild::inChild()) {
-        QVERIFY(BoundedChild::limitMemory(megabytes));
-        read(BoundedChild::value("FOLDER"));
+    if (ChildRun::job() == QLatin1String(ChildRun::TestJob)) {
+        QVERIFY(ChildRun::limitMemory(megabytes));
+        read(ChildRun::value("FOLDER"));
         return;
     }
-    if (!BoundedChild::canLimitMemory())
-        QSKIP("a limit on the address space cannot work under the address sanitizer");
+    if (!ChildRun::canLimitMemory())
+        QSKIP("a memory limit cannot work under the address sanitizer");
     QTemporaryDir folder;
     prepare(folder.path());
-    const QString failure = BoundedChild::run({{"FOLDER", folder.path()}}, DeadlineMs);
+    const QString failure = ChildRun::runThisTest({{"FOLDER", folder.path()}}, DeadlineMs);
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
 }
 
@@ -223,6 +223,26 @@ void TestBoundedInput::folderWalksReadRegularFilesOnly_data()
                                                 return found;
                                             })
                                          << QStringList{"History.IE5/INDEX.DAT"};
+    // Readers called directly on a FIFO, a link to one, a device and a folder.
+    const auto direct = [](const std::function<QString(const QString &)> &read) {
+        return Walk([read](const QString &root) {
+            QStringList answers;
+            for (const QString &path : {root + "/In/fifo", root + "/In/link", QStringLiteral("/dev/zero"), root + "/In"})
+                answers << read(path);
+            return answers;
+        });
+    };
+    QTest::newRow("history index read directly") << "In" << QStringList() << "fifo" << "link"
+                                                 << direct([](const QString &path) {
+                                                        QString why;
+                                                        return QString::number(ReadHistoryIndex(path, &why)) + why;
+                                                    })
+                                                 << QStringList{"0", "0", "0", "0"};
+    QTest::newRow("zip reader") << "In" << QStringList() << "fifo" << "link" << direct([](const QString &path) {
+        cUnzip unzip;
+        unzip.setZipFile(path);
+        return QString::number(unzip.Directory());
+    }) << QStringList{"9", "9", "9", "9"};
     QTest::newRow("copied files") << "From" << QStringList{"a.mdb"} << "b.mdb" << "c.mdb" << Walk([](const QString &root) {
         CopyFolderFiles(root + "/From", root + "/To", "*.mdb");
         return QDir(root + "/To").entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);

@@ -6,9 +6,14 @@
 #include "testhelper.h"
 
 #include "editions/c_download.h"
+#include "platform/whole_file.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
+
+Q_DECLARE_METATYPE(LocalWeb::Resource)
 
 namespace {
 
@@ -44,7 +49,8 @@ class TestDownload : public QObject
     Q_OBJECT
 private slots:
     void textModeStepsAndBody();
-    void missingSizeAndErrorPage();
+    void answersTakenOrRefused_data();
+    void answersTakenOrRefused();
     void fileModeReplacesWholeFile();
     void unknownConnectionTypeFetchesNothing();
     void proxyGetsTheLogOnServerDoesNot();
@@ -79,24 +85,63 @@ void TestDownload::textModeStepsAndBody()
              QByteArray("Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)"));
 }
 
-void TestDownload::missingSizeAndErrorPage()
+void TestDownload::answersTakenOrRefused_data()
 {
+    QTest::addColumn<LocalWeb::Resource>("resource");
+    QTest::addColumn<int>("dflag");
+    QTest::addColumn<QString>("target");     // what stands at DestFile before: "file", "fifo", "folder"
+    QTest::addColumn<QString>("answer");     // text mode: the answer; file mode: what stands at DestFile after
+    QTest::addColumn<bool>("completed");
+    const LocalWeb::Resource content{"PK\x03\x04 content"};
+    QTest::newRow("no size") << LocalWeb::Resource{"no size given", 200, false} << 0 << "" << "no size given" << true;
+    // An error page is the answer in text mode, but not a completed transfer.
+    QTest::newRow("error page, text") << LocalWeb::Resource{"Error 404", 404} << 0 << "" << "Error 404" << false;
+    QTest::newRow("300 with content, text") << LocalWeb::Resource{"x,Travel\r\n", 300} << 0 << "" << "x,Travel\r\n"
+                                            << false;
+    // In file mode only a success is written.
+    QTest::newRow("500 with content, file") << LocalWeb::Resource{content.body, 500} << 1 << "file" << "old" << false;
+    QTest::newRow("300 with content, file") << LocalWeb::Resource{content.body, 300} << 1 << "file" << "old" << false;
+    QTest::newRow("largest size") << LocalWeb::Resource{"abc", 200, true, false, false, false, 0, "9223372036854775807"}
+                                  << 0 << "" << "" << false;
+    QTest::newRow("disk fails to keep it") << content << 1 << "file, disk fails" << "old" << false;
+    QTest::newRow("FIFO as target") << content << 1 << "fifo" << "<fifo>" << false;
+    QTest::newRow("folder as target") << content << 1 << "folder" << "<folder>" << false;
+}
+
+void TestDownload::answersTakenOrRefused()
+{
+    QFETCH(LocalWeb::Resource, resource);
+    QFETCH(int, dflag);
+    QFETCH(QString, target);
     LocalWeb::Server server;
-    server.put("/nosize", {"no size given", 200, false});
+    server.put("/r", resource);
+    QTemporaryDir dir;
+    const QString dest = dir.filePath(QStringLiteral("r"));
+    if (target.startsWith(QLatin1String("file"))) {
+        QFile old(dest);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    } else if (target == QLatin1String("fifo")) {
+        QCOMPARE(mkfifo(QFile::encodeName(dest).constData(), 0600), 0);
+    } else if (target == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(dest));
+    }
     cDownload down;
     Recorder rec;
     rec.attach(down);
-    down.setUrl(server.address(QStringLiteral("/nosize")));
-    QCOMPARE(down.Download(QString(), QString(), QString(), cDownload::Direct, 0), QStringLiteral("no size given"));
-    QVERIFY(down.Completed());
+    down.setUrl(server.address(QStringLiteral("/r")));
+    down.setDestFile(dest);
+    SetSyncFailure(target.endsWith(QLatin1String("disk fails")) ? EIO : 0);
+    QString answer = down.Download(QString(), QString(), QString(), cDownload::Direct, dflag);
+    SetSyncFailure(0);
+    if (dflag != 0) {
+        const QFileInfo info(dest);
+        answer = info.isDir() ? "<folder>" : !info.isFile() ? "<fifo>" : QString::fromLatin1(fileContent(dest));
+    }
+    QTEST(answer, "answer");
+    QTEST(down.Completed(), "completed");
     for (const auto &p : rec.progress)
-        QCOMPARE(p.second, qint64(0));
-
-    // An error page is the answer in text mode, but not a completed transfer.
-    down.setUrl(server.address(QStringLiteral("/missing")));
-    QVERIFY(down.Download(QString(), QString(), QString(), cDownload::Direct, 0).contains(QLatin1String("Error 404")));
-    QVERIFY(!down.Completed());
-    QCOMPARE(down.HttpStatus(), 404);
+        QCOMPARE(p.second, down.FileLength());
 }
 
 void TestDownload::fileModeReplacesWholeFile()

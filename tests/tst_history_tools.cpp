@@ -257,10 +257,20 @@ void TestHistoryTools::getHistory()
     writeFile(folder + "/History.IE5/MSHist01/index.dat",
               record("Visited: ann@HTTP://skip") + record("Visited: ann@http://A.example/") + record("http://b.example/"));
     writeFile(folder + "/.hidden/INDEX.DAT", record("http://hidden.example/"));
+    // Index files over 64 MB are refused and named: one that says so, and a file of the
+    // system that says it has no size.
+    writeFile(folder + "/Big/INDEX.DAT", record("http://big.example/"));
+    QVERIFY(QFile::resize(folder + "/Big/INDEX.DAT", (qint64(64) << 20) + 1));
+    QDir().mkpath(folder + "/System");
+    QVERIFY(QFile::link(QStringLiteral("/proc/self/pagemap"), folder + "/System/INDEX.DAT"));
 
     Form26 *form = openDialog();
     QVERIFY(!form->Command5->isEnabled());
+    DialogScript::answer(vbOK);
     QTest::mouseClick(form->Command1, Qt::LeftButton);
+    QCOMPARE(DialogScript::last().prompt,
+             "The history index file " + folder + "/Big/INDEX.DAT is larger than 64 MB and was not read.\n"
+             "The history index file " + folder + "/System/INDEX.DAT is larger than 64 MB and was not read.");
     QCOMPARE(lines(form->List1), (QStringList{"http://a.example/", "http://b.example/"}));
     QVERIFY(form->Command5->isEnabled());
 

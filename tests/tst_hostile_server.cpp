@@ -1,7 +1,8 @@
 // Hostile web servers on 127.0.0.1 against the download (text and file mode) and the link
-// check: an endless body, a trickle, a size that lies, a redirect loop and a header that
-// never ends. Each client runs in a child process whose memory is limited, and must end
-// with its answer before a deadline.
+// check: an endless body, a trickle, a steady flow above the lowest rate, a burst followed
+// by a trickle, a size that lies, a redirect loop and a header that never ends; and a
+// download of 1 GiB. Each client runs in a child process whose memory is limited, and must
+// end with its answer before a deadline.
 
 #include "child_run.h"
 #include "local_web_server.h"
@@ -11,10 +12,12 @@
 #include "webtools/link_check.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -26,15 +29,20 @@ constexpr int DeadlineMs = 20000;
 constexpr int ChildLinkTimeoutMs = 1000;
 constexpr int ChildSilenceMs = 2000;
 constexpr int ChildWindowMs = 1000;
+constexpr int ChildTextLimitMs = 3000;
 constexpr qint64 ChildFileLimit = 1024 * 1024;
 
-// Keeps writing block to socket for as long as the peer reads, never holding more than
-// a megabyte unsent.
-void pourEndlessly(QTcpSocket *socket, const QByteArray &block)
+constexpr qint64 OneGiB = qint64(1) << 30;
+
+// Keeps writing block to socket for as long as the peer reads (or until total bytes went),
+// never holding more than a megabyte unsent.
+void pourEndlessly(QTcpSocket *socket, const QByteArray &block, qint64 total = -1)
 {
-    const auto topUp = [socket, block] {
-        while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 1024 * 1024)
-            socket->write(block);
+    const auto sent = std::make_shared<qint64>(0);
+    const auto topUp = [socket, block, total, sent] {
+        while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 8 * 1024 * 1024
+               && (total < 0 || *sent < total))
+            *sent += socket->write(total < 0 ? block : block.left(total - *sent));
     };
     QObject::connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
     topUp();
@@ -70,6 +78,21 @@ private:
                 QObject::connect(drip, &QTimer::timeout, socket, [socket] { socket->write("x"); });
                 drip->start(20);
             }
+        } else if (m_behaviour == "steady above the lowest rate") {
+            // 64 KiB every 250 ms, for ever.
+            socket->write(plain + "\r\n");
+            if (!head)
+                drip(socket, block, 250);
+        } else if (m_behaviour == "burst, then a trickle") {
+            socket->write(plain + "\r\n");
+            if (!head) {
+                socket->write(QByteArray(256 * 1024, 'b'));
+                drip(socket, "xxxxxxxxxx", 100);
+            }
+        } else if (m_behaviour == "1 GiB") {
+            socket->write(plain + "Content-Length: " + QByteArray::number(OneGiB) + "\r\n\r\n");
+            if (!head)
+                pourEndlessly(socket, QByteArray(1024 * 1024, 'g'), OneGiB);
         } else if (m_behaviour == "lying size") {
             // The size request hears of 1000 bytes; the body has no size and no end.
             if (head) {
@@ -85,6 +108,13 @@ private:
             socket->write(plain + "X-Filler: ");
             pourEndlessly(socket, block);
         }
+    }
+
+    static void drip(QTcpSocket *socket, const QByteArray &piece, int ms)
+    {
+        auto *timer = new QTimer(socket);
+        QObject::connect(timer, &QTimer::timeout, socket, [socket, piece] { socket->write(piece); });
+        timer->start(ms);
     }
 
     QByteArray m_behaviour;
@@ -113,7 +143,8 @@ const char *failureName(cDownload::Failure failure)
 // The child: one client against the address, its answer on standard output.
 int runClient(int argc, char *argv[])
 {
-    ChildRun::limitMemory(ChildMemoryMb);
+    if (!ChildRun::limitMemory(ChildMemoryMb))
+        return 3;
     QCoreApplication app(argc, argv);
     const QString client = app.arguments().value(1);
     const QString address = app.arguments().value(2);
@@ -124,13 +155,17 @@ int runClient(int argc, char *argv[])
     }
     cDownload::SetTransferTimeout(ChildSilenceMs);
     cDownload::SetLowRateWindow(ChildWindowMs);
+    cDownload::SetTextTimeLimit(ChildTextLimitMs);
     QTemporaryDir dir;
     cDownload down;
     down.setUrl(address);
     down.setDestFile(dir.filePath(QStringLiteral("file")));
-    down.setMaxFileBytes(ChildFileLimit);
+    if (client != QLatin1String("whole file"))
+        down.setMaxFileBytes(ChildFileLimit);
     const QString text =
-        down.Download(QString(), QString(), QString(), cDownload::Direct, client == QLatin1String("file") ? 1 : 0);
+        down.Download(QString(), QString(), QString(), cDownload::Direct, client == QLatin1String("text") ? 0 : 1);
+    if (down.Completed() && QFileInfo(down.DestFile()).size() != down.BytesRead())
+        return 4;
     std::printf("%s %s %lld: %s\n", down.Completed() ? "complete" : "incomplete", failureName(down.LastFailure()),
                 static_cast<long long>(text.size()), qPrintable(down.ErrorText()));
     return 0;
@@ -162,12 +197,18 @@ void TestHostileServer::boundedInMemoryAndTime_data()
          "incomplete TooLarge 0: The server sent more than the 1000 bytes it announced.", "OK"},
         {"redirect loop", "incomplete Network 0: ", "incomplete Network 0: ", "NO"},
         {"huge header", slow, slow, "NO"},
+        // What came before the time limit is the text answer.
+        {"steady above the lowest rate", "incomplete TooSlow ",
+         "incomplete TooLarge 0: The answer is larger than 1048576 bytes.", "OK"},
+        {"burst, then a trickle", "incomplete TooSlow ", slow, "OK"},
     };
     for (const auto &[behaviour, text, file, link] : rows) {
         QTest::addRow("%s, text", behaviour) << QByteArray(behaviour) << "text" << QByteArray(text);
         QTest::addRow("%s, file", behaviour) << QByteArray(behaviour) << "file" << QByteArray(file);
         QTest::addRow("%s, link check", behaviour) << QByteArray(behaviour) << "link check" << QByteArray(link);
     }
+    // The memory held stays the same however large the file.
+    QTest::addRow("1 GiB, whole file") << QByteArray("1 GiB") << "whole file" << QByteArray("complete None 0:");
 }
 
 void TestHostileServer::boundedInMemoryAndTime()

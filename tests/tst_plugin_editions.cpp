@@ -20,6 +20,7 @@
 #include "platform/connection_state.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
+#include "platform/whole_file.h"
 #include "shared/form19_connection.h"
 #include "shared/database.h"
 #include "shared/globals.h"
@@ -214,6 +215,9 @@ void TestPluginEditions::catalogueAndNames()
     QCOMPARE(PluginEditions::PercentText(9999, 10000), QStringLiteral("99% "));
     QCOMPARE(PluginEditions::PercentText(1000, 1000), QStringLiteral("100% "));
     QCOMPARE(PluginEditions::PercentText(5, 0), QString());
+    constexpr qint64 largest = std::numeric_limits<qint64>::max();
+    QCOMPARE(PluginEditions::PercentText(largest - 1, largest), QStringLiteral("99% "));
+    QCOMPARE(PluginEditions::PercentText(largest, largest), QStringLiteral("100% "));
     QCOMPARE(PluginEditions::BaseAddress(), m_server->base() + QStringLiteral("/data/"));
 }
 
@@ -231,6 +235,11 @@ void TestPluginEditions::install_data()
     QTest::newRow("only a Topics table") << topicsOnlyArchive(dir, "travel.mdb") << int(Result::NotAnEdition);
     makeZip(dir + "/text.zip", {{"travel.mdb", "not a database"}});
     QTest::newRow("not a database") << fileBytes(dir + "/text.zip") << int(Result::NotAnEdition);
+    // The sizes the archive declares: past 2 GB it is refused before unpacking; an entry
+    // holding more than it declares is damaged.
+    const QByteArray good = editionArchive(dir, "travel.mdb");
+    QTest::newRow("declares 4 GB") << ZipFixtures::declaringSize(good, 0xFFFFFFF0) << int(Result::TooLarge);
+    QTest::newRow("holds more than it declares") << ZipFixtures::declaringSize(good, 4096) << int(Result::NotAnEdition);
 }
 
 void TestPluginEditions::install()
@@ -291,14 +300,23 @@ void TestPluginEditions::loadOffersCatalogueAndLink()
 
 void TestPluginEditions::errorPageClosesDialog()
 {
-    const QList<QPair<QByteArray, QString>> cases = {
-        {"Error page\r\n",
-         "An error has occured during the connection to the Quorvane server. Please try again later."},
-        {QByteArray(5 * 1024 * 1024, 'x') + ",Huge\r\n", "The list of Plug-In Editions is larger than 4 MB and was not read."},
+    const QString connectionError =
+        QStringLiteral("An error has occured during the connection to the Quorvane server. Please try again later.");
+    LocalWeb::Resource steady{QByteArray(1024 * 1024, 'x'), 200, false};
+    steady.dripMs = 50;    // 5 KB a second, above the lowest rate
+    const QList<QPair<LocalWeb::Resource, QString>> cases = {
+        {{"Error page\r\n"}, connectionError},
+        // An error status whatever the text, also one that is not followed.
+        {{"x,Travel\r\n", 500}, connectionError},
+        {{"x,Travel\r\n", 300}, connectionError},
+        {{QByteArray(5 * 1024 * 1024, 'x') + ",Huge\r\n"}, "The list of Plug-In Editions is larger than 4 MB and was not read."},
+        {steady, "The list of Plug-In Editions came too slowly and was not read."},
     };
+    cDownload::SetTextTimeLimit(2000);
+    const auto restore = qScopeGuard([] { cDownload::SetTextTimeLimit(0); });
     for (const auto &[catalogue, message] : cases) {
         DialogScript::answer(vbOK);
-        m_server->put("/data/editions.txt", {catalogue});
+        m_server->put("/data/editions.txt", catalogue);
         bool loaded = true;
         QPointer<Form9> form = loadDialog(&loaded);
         QVERIFY(!loaded);
@@ -501,16 +519,22 @@ void TestPluginEditions::catalogueTextAndArchiveAddress()
 void TestPluginEditions::localFailuresAreToldOnce_data()
 {
     QTest::addColumn<int>("fileLimit");
+    QTest::addColumn<int>("failingSync");    // the disk fails to keep the nth file written
     QTest::addColumn<QString>("message");
     const QString full = QStringLiteral("The Edition 'Travel' could not be added: the disk is full.");
+    const QString unwritten = QStringLiteral("The Edition 'Travel' could not be added: the program folder could not be written.");
     // The archive is a few KiB; the database it holds over 100 KiB.
-    QTest::newRow("full while downloading") << 8 << full;
-    QTest::newRow("full while unpacking") << 64 * 1024 << full;
+    QTest::newRow("full while downloading") << 8 << 0 << full;
+    QTest::newRow("full while unpacking") << 64 * 1024 << 0 << full;
+    QTest::newRow("disk fails the archive") << 0 << 1 << unwritten;
+    QTest::newRow("disk fails the database") << 0 << 2 << unwritten;
+    QTest::newRow("disk fails the list, the last step") << 0 << 3 << unwritten;
 }
 
 void TestPluginEditions::localFailuresAreToldOnce()
 {
     QFETCH(int, fileLimit);
+    QFETCH(int, failingSync);
     QFETCH(QString, message);
     m_server->put("/data/travel.zip", {editionArchive(m_scratch.path(), "travel.mdb")});
     QVERIFY(m_server->resources.value("/data/travel.zip").body.size() < fileLimit || fileLimit < 1024);
@@ -520,8 +544,10 @@ void TestPluginEditions::localFailuresAreToldOnce()
     DialogScript::answer(vbOK);
     clickItem(form->List1, QStringLiteral("Travel"));
     {
-        DiskFull full(fileLimit);
+        std::unique_ptr<DiskFull> full(fileLimit > 0 ? new DiskFull(rlim_t(fileLimit)) : nullptr);
+        SetSyncFailure(failingSync > 0 ? EIO : 0, failingSync);
         QTest::mouseClick(form->Command1, Qt::LeftButton);
+        SetSyncFailure(0);
     }
     QCOMPARE(DialogScript::shown().size(), 1);
     QCOMPARE(DialogScript::last().prompt, message);

@@ -2,10 +2,12 @@
 // happens to existing files, names that would leave the target folder, passwords,
 // damaged archives, and the options and events.
 
+#include "disk_full.h"
 #include "testhelper.h"
 #include "zip_fixtures.h"
 
 #include "editions/c_unzip.h"
+#include "platform/whole_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -282,6 +284,41 @@ void TestUnzip::damagedArchives()
     QVERIFY(!unzip.Unzip());
     QCOMPARE(unzip.LastStatus(), int(cUnzip::UnzipError));
     QCOMPARE(filesUnder(m_out), QStringList{"good.txt"});
+    QFile::remove(QDir(m_out).filePath("good.txt"));
+
+    // Sizes the entries declare: unpacking stops past an entry's own, and nothing starts
+    // when they exceed the limit set or the room on the disk.
+    const QByteArray big(200000, 'b');
+    QVERIFY(makeZip(m_zip, {{"big.txt", big}}));
+    const QByteArray made = readAll(m_zip);
+    const QList<std::tuple<QByteArray, qint64, int, int>> sizes = {
+        // declared size, limit, disk room, status
+        {ZipFixtures::declaringSize(made, 1000), 0, 0, cUnzip::UnzipError},
+        {made, 199999, 0, cUnzip::UnzipTooLarge},
+        {ZipFixtures::declaringSize(made, 0xFFFFFFF0), qint64(2) << 30, 0, cUnzip::UnzipTooLarge},
+        {made, 0, 100000, cUnzip::UnzipDiskFull},
+        {made, 200000, 200000, cUnzip::UnzipOk},
+    };
+    for (const auto &[archive, limit, room, status] : sizes) {
+        QFile zip(m_zip);
+        QVERIFY(zip.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        zip.write(archive);
+        zip.close();
+        unzip.setZipFile(m_zip);
+        unzip.setMaxUnpackedBytes(limit);
+        std::unique_ptr<DiskFull> full(room > 0 ? new DiskFull(rlim_t(room)) : nullptr);
+        unzip.Unzip();
+        full.reset();
+        QCOMPARE(unzip.LastStatus(), status);
+        QCOMPARE(filesUnder(m_out), status == cUnzip::UnzipOk ? QStringList{"big.txt"} : QStringList());
+    }
+    // A disk that fails to keep the file: nothing is left.
+    QVERIFY(QFile::remove(QDir(m_out).filePath("big.txt")));
+    SetSyncFailure(EIO);
+    unzip.Unzip();
+    SetSyncFailure(0);
+    QCOMPARE(unzip.LastStatus(), int(cUnzip::UnzipWriteFailed));
+    QCOMPARE(filesUnder(m_out), QStringList());
 }
 
 void TestUnzip::optionsAndEvents()

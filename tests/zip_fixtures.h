@@ -53,4 +53,13 @@ inline bool makeZip(const QString &path, const QList<Item> &items)
     return zip_close(archive) == 0;
 }
 
+// The archive with the unpacked size its directory gives its first entry changed to size.
+inline QByteArray declaringSize(QByteArray archive, quint32 size)
+{
+    const qsizetype entry = archive.indexOf("PK\x01\x02");
+    for (int i = 0; entry >= 0 && i < 4; ++i)
+        archive[entry + 24 + i] = char((size >> (8 * i)) & 0xff);
+    return archive;
+}
+
 } // namespace ZipFixtures

@@ -1,10 +1,12 @@
 #include "editions/c_download.h"
 
+#include "platform/whole_file.h"
 #include "shared/text_codec.h"
 
 #include <QAuthenticator>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkProxyFactory>
@@ -21,6 +23,7 @@ namespace {
 
 int g_timeoutMs = 30000;
 int g_lowRateWindowMs = 30000;
+int g_textTimeLimitMs = 120000;
 constexpr qint64 ChunkSize = 4096;
 // What the network layer may hold for a reply before it waits for the program to read.
 constexpr qint64 ReadBufferSize = 256 * 1024;
@@ -48,6 +51,20 @@ bool noSpaceLeft(int error)
     return error == ENOSPC || error == EFBIG || error == EDQUOT;
 }
 
+// A destination that may be written: a regular file, or nothing yet.
+bool fileOrMissing(const QString &path)
+{
+    const QFileInfo info(path);
+    return !info.exists() && !info.isSymLink() ? true : info.isFile();
+}
+
+// "2 minutes", "90 seconds"
+QString durationInWords(int milliseconds)
+{
+    return milliseconds % 60000 == 0 ? QStringLiteral("%1 minutes").arg(milliseconds / 60000)
+                                     : QStringLiteral("%1 seconds").arg(QString::number(milliseconds / 1000.0));
+}
+
 } // namespace
 
 cDownload::cDownload(QObject *parent)
@@ -64,6 +81,11 @@ cDownload::~cDownload()
 void cDownload::SetTransferTimeout(int milliseconds)
 {
     g_timeoutMs = milliseconds > 0 ? milliseconds : 30000;
+}
+
+void cDownload::SetTextTimeLimit(int milliseconds)
+{
+    g_textTimeLimitMs = milliseconds > 0 ? milliseconds : 120000;
 }
 
 void cDownload::SetLowRateWindow(int milliseconds)
@@ -179,6 +201,21 @@ bool cDownload::wait(QNetworkReply *reply)
                                        .arg(QString::number(g_lowRateWindowMs / 1000.0)));
     });
     rate.start();
+    // A text ends within its time limit, counted from the start of the call.
+    QTimer limit;
+    limit.setSingleShot(true);
+    const auto tooLate = [this] {
+        fail(Failure::TooSlow, tr("The answer did not arrive whole within %1.").arg(durationInWords(g_textTimeLimitMs)));
+    };
+    connect(&limit, &QTimer::timeout, &loop, tooLate);
+    if (m_textMode) {
+        const qint64 left = g_textTimeLimitMs - m_textClock.elapsed();
+        if (left <= 0) {
+            tooLate();
+            return !m_stopRequested;
+        }
+        limit.start(int(left));
+    }
     loop.exec();
     return !m_stopRequested;
 }
@@ -270,6 +307,8 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
         fail(Failure::Network, tr("No connection could be made."));
     else if (m_limit > 0 && m_fileLength > m_limit)
         fail(Failure::TooLarge, tr("The answer is larger than %1 bytes.").arg(m_limit));
+    else if (fileMode && (!fileOrMissing(m_destFile) || !fileOrMissing(written)))
+        fail(Failure::WriteFailed, tr("The file %1 could not be written: it is no regular file.").arg(m_destFile));
     // Unbuffered: a write that fails says why at once.
     else if (fileMode
              && (m_destFile.isEmpty()
@@ -291,10 +330,10 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
         if (!reply)
             return;   // stopped and gone meanwhile
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (status >= 300 && status < 400)
+        if (status >= 300 && status < 400 && reply->hasRawHeader("Location"))
             return;    // a redirection that is being followed
         m_status = status;
-        if (fileMode && status >= 400) {
+        if (fileMode && (status < 200 || status >= 300)) {
             // An error page is no part of the file.
             m_bodyWanted = false;
             fail(Failure::Network, tr("The server answered with the status %1.").arg(status));
@@ -316,7 +355,7 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
         bool known = false;
         const qint64 length = reply->rawHeader("Content-Length").trimmed().toLongLong(&known);
         m_getHasLength = known && length >= 0;
-        if (m_getHasLength && m_limit > 0 && start + length > m_limit)
+        if (m_getHasLength && m_limit > 0 && length > m_limit - start)
             fail(Failure::TooLarge, m_limit == m_fileLength && fileMode
                                         ? tr("The server sent more than the %1 bytes it announced.").arg(m_fileLength)
                                         : tr("The answer is larger than %1 bytes.").arg(m_limit));
@@ -344,10 +383,14 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
                                        : tr("The transfer ended before the whole file arrived."));
         reply->deleteLater();
     }
-    // What is still buffered reaches the disk only now: a full disk shows here.
-    if (fileMode && !file.flush()) {
+    // What is still buffered reaches the disk only now: a full disk shows here, or when the
+    // disk is asked to keep it.
+    if (fileMode && m_completed && !(file.flush() && SyncToDisk(file.handle()))) {
+        const int error = errno;
         m_completed = false;
-        fail(Failure::DiskFull, tr("The file %1 could not be written: the disk is full.").arg(m_destFile));
+        fail(noSpaceLeft(error) ? Failure::DiskFull : Failure::WriteFailed,
+             noSpaceLeft(error) ? tr("The file %1 could not be written: the disk is full.").arg(m_destFile)
+                                : tr("The file %1 could not be written.").arg(m_destFile));
     }
     // The last, empty read.
     emit Progress(m_count, m_fileLength);
@@ -391,6 +434,8 @@ QString cDownload::Download(const QString &proxyserver, const QString &username,
 {
     if (m_running)
         return QString();
+    m_textMode = dflag == 0;
+    m_textClock.start();
     beginRun(QStringLiteral("Download has started"), QStringLiteral("Downloading ... "), proxyserver, username,
              password, connectiontype);
     QByteArray body;
@@ -413,6 +458,8 @@ void cDownload::ResumeDownload(const QString &proxyserver, const QString &userna
         if (lFrom > have)
             lFrom = have;
     }
+    m_textMode = dflag == 0;
+    m_textClock.start();
     beginRun(QStringLiteral("Resume Download"), QStringLiteral("Download resuming..."), proxyserver, username,
              password, connectiontype);
     if (!m_stopRequested)

@@ -6,6 +6,7 @@
 // transfer and keeps the program's windows working meanwhile, so a button of the caller
 // (its Cancel, say) can run while a transfer is under way.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -39,10 +40,12 @@ public:
     // Fetches Url. With dflag non-zero the body goes into DestFile, which is emptied
     // first, and the answer is ""; with dflag 0 the body is the answer (also the body of
     // an error page), read as UTF-8 when it is valid UTF-8, else as Windows-1252, and
-    // refused ("" and TooLarge) past MaxTextBytes. In file mode the transfer stops at the
-    // size the server announced and refuses a body that runs past it or past
-    // MaxFileBytes. username and password log on to the proxy of connection type 1 and
-    // are never sent to the server itself.
+    // refused ("" and TooLarge) past MaxTextBytes; a text ends within its time limit. In
+    // file mode the transfer stops at the size the server announced and refuses a body
+    // that runs past it or past MaxFileBytes; only an answer of a 2xx status is written,
+    // and only to a DestFile that is a regular file or missing (a folder, FIFO or device
+    // is refused before anything is fetched). username and password log on to the proxy
+    // of connection type 1 and are never sent to the server itself.
     QString Download(const QString &proxyserver, const QString &username, const QString &password,
                      int connectiontype, int dflag);
     // Continues a transfer from byte lFrom (a negative lFrom is set to 0). In file mode
@@ -58,7 +61,8 @@ public:
     enum class Failure {
         None,
         Network,      // no connection, an error status, a dropped or silent connection
-        TooSlow,      // less than MinBytesPerWindow arrived in a low-rate window
+        TooSlow,      // less than MinBytesPerWindow arrived in a low-rate window, or a
+                      // text did not arrive whole within its time limit
         TooLarge,     // the body ran past the announced size or a limit
         WriteFailed,  // DestFile could not be written
         DiskFull,     // DestFile could not be written: no space left
@@ -88,6 +92,9 @@ public:
 
     // A request that receives nothing for this long fails (30000 ms unless set).
     static void SetTransferTimeout(int milliseconds);
+    // A text-mode transfer (the size request included) that has not ended after this long
+    // ends (two minutes unless set), however steadily its bytes come.
+    static void SetTextTimeLimit(int milliseconds);
     // The low-rate window (30000 ms unless set).
     static void SetLowRateWindow(int milliseconds);
 
@@ -124,6 +131,8 @@ private:
     QString m_error;
     Failure m_failure = Failure::None;
     qint64 m_maxFileBytes = 0;
+    bool m_textMode = false;     // the call under way is a text-mode one
+    QElapsedTimer m_textClock;   // since its start
     qint64 m_limit = 0;          // the most this transfer may take, the offset included; 0: none
     bool m_stoppedAtLength = false;
     bool m_getHasLength = false; // the answer of the transfer gave its size

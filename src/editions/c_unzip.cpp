@@ -1,14 +1,22 @@
 #include "editions/c_unzip.h"
 
+#include "platform/disk_space.h"
+#include "platform/regular_file.h"
+#include "platform/whole_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QStorageInfo>
 
+#include <cerrno>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zip.h>
 
 namespace {
@@ -204,8 +212,15 @@ int cUnzip::VBUnzip(bool listOnly, const QStringList &include, const QStringList
 
     Run run;
     int error = 0;
-    const QByteArray path = QFile::encodeName(m_zipFile);
-    run.archive = m_zipFile.isEmpty() ? nullptr : zip_open(path.constData(), ZIP_RDONLY | (m_testZip ? ZIP_CHECKCONS : 0), &error);
+    // Opened here, so that a FIFO or device never reaches the zip library (whose open would
+    // wait on a FIFO, and whose reads would not end on some devices).
+    QFile file(m_zipFile);
+    if (!m_zipFile.isEmpty() && OpenRegularFile(file)) {
+        const int fd = ::dup(file.handle());
+        run.archive = fd < 0 ? nullptr : zip_fdopen(fd, ZIP_RDONLY | (m_testZip ? ZIP_CHECKCONS : 0), &error);
+        if (fd >= 0 && !run.archive)
+            ::close(fd);
+    }
     if (!run.archive) {
         report(QStringLiteral("cannot read the archive %1").arg(m_zipFile), true);
         m_status = UnzipNotZip;
@@ -252,6 +267,9 @@ int cUnzip::extractEntries(Run &run, const QStringList &include, const QStringLi
     const QDir folder(m_unzipFolder.isEmpty() ? QStringLiteral(".") : m_unzipFolder);
     const QString root = QDir::cleanPath(folder.absolutePath());
     bool anyChosen = false;
+    QList<Planned> planned;
+    qint64 declared = 0;    // by the chosen entries together
+    qint64 largest = 0;     // by the largest of them
     const zip_int64_t count = zip_get_num_entries(run.archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
@@ -290,19 +308,41 @@ int cUnzip::extractEntries(Run &run, const QStringList &include, const QStringLi
             run.raise(UnzipWarning);
             continue;
         }
+        // A size past what a file can hold counts as the largest.
+        const qint64 size = st.size > zip_uint64_t(std::numeric_limits<qint64>::max()) ? std::numeric_limits<qint64>::max()
+                                                                                        : qint64(st.size);
+        declared = size > std::numeric_limits<qint64>::max() - declared ? std::numeric_limits<qint64>::max()
+                                                                        : declared + size;
+        largest = qMax(largest, size);
+        planned.append({i, entryName, target, size});
+    }
+    if (!anyChosen)
+        run.raise(UnzipNothingMatched);
 
-        const int result = extractOne(run, i, entryName, target);
+    // What the entries declare must fit before anything is written.
+    if (!m_testZip && m_maxUnpackedBytes > 0 && declared > m_maxUnpackedBytes) {
+        report(QStringLiteral("  error: the entries unpack to more than %1").arg(SizeInWords(m_maxUnpackedBytes)), true);
+        run.raise(UnzipTooLarge);
+        return run.status;
+    }
+    const QStorageInfo disk(root);
+    if (!m_testZip && (DiskLacksRoomFor(root, largest) || (disk.isValid() && disk.bytesAvailable() < declared))) {
+        report(QStringLiteral("  error: the disk has no room for the entries"), true);
+        run.raise(UnzipDiskFull);
+        return run.status;
+    }
+
+    for (const Planned &entry : std::as_const(planned)) {
+        const int result = extractOne(run, entry.index, entry.entryName, entry.target);
         run.raise(result);
         bool cancel = false;
-        QString shown = entryName;
+        QString shown = entry.entryName;
         emit Cancel(shown.replace(QLatin1Char('/'), QLatin1Char('\\')), cancel);
         if (cancel) {
             run.raise(UnzipCancelled);
             break;
         }
     }
-    if (!anyChosen)
-        run.raise(UnzipNothingMatched);
     return run.status;
 }
 
@@ -384,7 +424,7 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
         if (!out.open(QIODevice::WriteOnly)) {
             zip_fclose(file);
             report(QStringLiteral("   skipping: %1  (cannot be written)").arg(entryName), true);
-            return UnzipError;
+            return UnzipWriteFailed;
         }
     }
     // The entry is copied piece by piece. With line ends converted, an entry that turns out
@@ -395,14 +435,23 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
     converted.reserve(2 * ReadChunk);
     char before = 0;
     int result = UnzipOk;
+    // The entry is read no further than the size it declares (and the byte past it, which
+    // shows that it holds more).
+    const qint64 readable = qint64(qMin<zip_uint64_t>(st.size, zip_uint64_t(std::numeric_limits<qint64>::max() - 1))) + 1;
+    qint64 left = readable;
     for (;;) {
-        const zip_int64_t n = zip_fread(file, buffer.data(), zip_uint64_t(buffer.size()));
+        const zip_int64_t n = zip_fread(file, buffer.data(), zip_uint64_t(qMin<qint64>(buffer.size(), left)));
         if (n < 0) {
             result = UnzipError;
             break;
         }
         if (n == 0)
             break;
+        left -= n;
+        if (left <= 0) {
+            result = UnzipError;    // more than it declares
+            break;
+        }
         const char *piece = buffer.constData();
         qint64 size = n;
         if (convert) {
@@ -416,6 +465,7 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
                     result = UnzipError;
                     break;
                 }
+                left = readable;
                 continue;
             }
             converted.resize(0);   // keeps its room
@@ -442,11 +492,19 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
         return UnzipOk;
     }
     // The last piece may still sit in the buffer: a full disk shows only when it is flushed.
-    if (!out.flush())
+    // The file takes its name only once the disk has it.
+    errno = 0;
+    bool kept = out.flush();
+    int failure = kept ? UnzipOk : UnzipDiskFull;
+    if (kept && !SyncToDisk(out.handle())) {
+        kept = false;
+        failure = errno == ENOSPC || errno == EDQUOT ? UnzipDiskFull : UnzipWriteFailed;
+    }
+    if (!kept)
         out.cancelWriting();
     if (!out.commit()) {
         report(QStringLiteral("  error: %1  (cannot be written)").arg(entryName), true);
-        return UnzipDiskFull;
+        return kept ? UnzipDiskFull : failure;
     }
     QFile written(target);
     if (written.open(QIODevice::ReadWrite))

@@ -9,7 +9,10 @@
 // Entries are written only inside the target folder: a name that is absolute, holds a
 // ".." segment or a drive letter, and a symbolic link, is skipped. Each file is written
 // under a temporary name and takes its own name only once it is whole and its checksum
-// is right, so a failed entry leaves nothing behind.
+// is right, so a failed entry leaves nothing behind. Before anything is written, the sizes
+// the chosen entries declare are held against the room left on the disk and the limit set;
+// an entry that unpacks to more than it declares is damaged and written no further. The
+// archive is read only when it is a regular file.
 
 #include <QDateTime>
 #include <QList>
@@ -28,7 +31,9 @@ public:
         UnzipError = 2,            // an entry could not be read or written whole
         UnzipNotZip = 9,           // the archive is missing, unreadable or no zip archive
         UnzipNothingMatched = 11,  // no entry was chosen
-        UnzipDiskFull = 50,
+        UnzipDiskFull = 50,        // the chosen entries need more room than the disk has left
+        UnzipTooLarge = 51,        // the chosen entries declare more than MaxUnpackedBytes
+        UnzipWriteFailed = 52,     // a file could not be made or kept in the target folder
         UnzipCancelled = 80,       // a Cancel handler stopped the run
         UnzipUnsupported = 81,     // a compression or encryption method that cannot be read
         UnzipBadPassword = 82,     // an encrypted entry without the right password
@@ -105,6 +110,11 @@ public:
     // The files the last Unzip wrote, full paths.
     QStringList ExtractedFiles() const { return m_extracted; }
 
+    // The most the chosen entries of one Unzip may declare together; 0 (the default) sets
+    // no limit of its own.
+    qint64 MaxUnpackedBytes() const { return m_maxUnpackedBytes; }
+    void setMaxUnpackedBytes(qint64 bytes) { m_maxUnpackedBytes = qMax<qint64>(0, bytes); }
+
     QString UnzipFolder() const { return m_unzipFolder; }
     void setUnzipFolder(const QString &sFolder) { m_unzipFolder = sFolder; }
     QString ZipFile() const { return m_zipFile; }
@@ -154,6 +164,12 @@ private:
     int listEntries(Run &run);
     int extractEntries(Run &run, const QStringList &include, const QStringList &exclude);
     int extractOne(Run &run, qint64 index, const QString &entryName, const QString &target);
+    struct Planned {
+        qint64 index;
+        QString entryName;
+        QString target;
+        qint64 size;
+    };
     bool askPassword(Run &run, QByteArray &password);
     void report(const QString &line, bool warning);
 
@@ -174,4 +190,5 @@ private:
     bool m_overwriteExisting = false;
     bool m_convertCRToCRLF = false;
     bool m_caseInsensitiveNames = false;
+    qint64 m_maxUnpackedBytes = 0;
 };

@@ -7,6 +7,7 @@
 #include "editions/plugin_editions.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
+#include "platform/regular_file.h"
 #include "shared/dialog_layout.h"
 #include "shared/fileroutines.h"
 #include "shared/form19_connection.h"
@@ -156,11 +157,22 @@ bool Form9::Form_Load()
         close();
         return false;
     }
-    if (PluginEditions::IsErrorReply(reply) || down->HttpStatus() >= 400) {
+    if (down->LastFailure() == cDownload::Failure::TooSlow) {
+        MsgBox(QStringLiteral("The list of Plug-In Editions came too slowly and was not read."), vbOKOnly,
+               ConnectionErrorTitle);
+        close();
+        return false;
+    }
+    // An answer whose status is no success is an error page, whatever its text.
+    const int status = down->HttpStatus();
+    if (PluginEditions::IsErrorReply(reply) || (status != 0 && (status < 200 || status >= 300))) {
         MsgBox(ConnectionErrorText, vbOKOnly, ConnectionErrorTitle);
         close();
         return false;
     }
+    // No connection, or a list cut short: nothing is offered.
+    if (!down->Completed())
+        reply.clear();
     m_names = PluginEditions::ParseCatalogue(reply);
     List1->addItems(m_names);
     Command1->setEnabled(!m_names.isEmpty());
@@ -270,6 +282,9 @@ void Form9::Command1_Click()
         return;
     case PluginEditions::InstallResult::DiskFull:
         tellNotAdded(name, DiskFullReason);
+        return;
+    case PluginEditions::InstallResult::TooLarge:
+        tellNotAdded(name, QStringLiteral("its database is larger than %1.").arg(SizeInWords(PluginEditions::MaxEditionBytes)));
         return;
     case PluginEditions::InstallResult::WriteFailed:
         tellNotAdded(name, FolderReason);

@@ -101,7 +101,8 @@ QString PluginEditions::PercentText(qint64 read, qint64 length)
 {
     if (length <= 0)
         return QString();
-    return QString::number(read * 100 / length) + QLatin1String("% ");
+    // Wide enough for the largest sizes.
+    return QString::number(qint64(static_cast<__int128>(read) * 100 / length)) + QLatin1String("% ");
 }
 
 PluginEditions::InstallResult PluginEditions::Install(cUnzip &unzip, const QString &zipPath,
@@ -136,8 +137,19 @@ PluginEditions::InstallResult PluginEditions::Install(cUnzip &unzip, const QStri
     }
     if (chosen == 0)
         return InstallResult::NotAnEdition;
-    if (!unzip.Unzip() || unzip.ExtractedFiles().size() != 1)
-        return unzip.LastStatus() == cUnzip::UnzipDiskFull ? InstallResult::DiskFull : InstallResult::NotAnEdition;
+    unzip.setMaxUnpackedBytes(MaxEditionBytes);
+    if (!unzip.Unzip() || unzip.ExtractedFiles().size() != 1) {
+        switch (unzip.LastStatus()) {
+        case cUnzip::UnzipDiskFull:
+            return InstallResult::DiskFull;
+        case cUnzip::UnzipTooLarge:
+            return InstallResult::TooLarge;
+        case cUnzip::UnzipWriteFailed:
+            return InstallResult::WriteFailed;
+        default:
+            return InstallResult::NotAnEdition;
+        }
+    }
     const QString unpacked = unzip.ExtractedFiles().constFirst();
     if (!IsEditionFile(unpacked))
         return InstallResult::NotAnEdition;

@@ -60,10 +60,15 @@ public:
     // length is not known.
     static QString PercentText(qint64 read, qint64 length);
 
+    // The largest edition database an archive may declare (what the editions' original
+    // file format could hold).
+    static constexpr qint64 MaxEditionBytes = qint64(2) << 30;
+
     enum class InstallResult {
         Installed,
         NotAnEdition,    // the archive holds no edition database of that name
         DiskFull,        // the database could not be unpacked whole: no space left
+        TooLarge,        // the archive declares a database larger than MaxEditionBytes
         Refused,         // the database would replace the empty edition or a listed or open edition
         WriteFailed,     // the database or the list line could not be written
     };
@@ -71,7 +76,8 @@ public:
     // a scratch folder of folder (ending in "/"), checks that it is an edition database
     // (every table of an edition, as opening asks), renames it into place and appends its
     // line to the edition list "dbnames.txt" of folder. Only that one entry is taken from the
-    // archive. Nothing is left behind when it fails: no partial file, no list line.
+    // archive, and only when the size it declares fits MaxEditionBytes and the disk.
+    // Nothing is left behind when it fails: no partial file, no list line.
     // The archive itself is deleted in every case.
     static InstallResult Install(cUnzip &unzip, const QString &zipPath, const QString &folder, const QString &name);
 };

@@ -17,3 +17,15 @@ bool OpenRegularFile(QFile &file)
     }
     return true;
 }
+
+QString SizeInWords(qint64 bytes)
+{
+    constexpr qint64 Kb = 1024;
+    if (bytes >= Kb * Kb * Kb)
+        return QString::number(bytes / (Kb * Kb * Kb)) + QStringLiteral(" GB");
+    if (bytes >= Kb * Kb)
+        return QString::number(bytes / (Kb * Kb)) + QStringLiteral(" MB");
+    if (bytes >= Kb)
+        return QString::number(bytes / Kb) + QStringLiteral(" KB");
+    return QString::number(bytes) + QStringLiteral(" bytes");
+}

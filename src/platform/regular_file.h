@@ -9,3 +9,7 @@
 // Opens file (whose name is set) for reading when it is a regular file; the open itself
 // never waits. False, with the file closed, otherwise.
 bool OpenRegularFile(QFile &file);
+
+// A size limit as a reader names it to the user: "64 MB", "2 GB", "4 KB" (1024-based, the
+// whole units that fit).
+QString SizeInWords(qint64 bytes);

@@ -4,6 +4,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
+
+namespace {
+
+int g_syncError = 0;
+int g_syncCallsLeft = 0;   // successful calls before the failures begin
+
+} // namespace
 
 bool SaveWholeFile(const QString &path, const QByteArray &data, QString *errorString)
 {
@@ -11,7 +19,8 @@ bool SaveWholeFile(const QString &path, const QByteArray &data, QString *errorSt
     // write() only fills a buffer: flush() is where a full disk shows, and commit() would
     // otherwise rename the cut-short file over the earlier one.
     errno = 0;
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.flush();
+    const bool written = file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.flush()
+                         && SyncToDisk(file.handle());
     const int writeErrno = errno;
     if (written && file.commit())
         return true;
@@ -22,4 +31,19 @@ bool SaveWholeFile(const QString &path, const QByteArray &data, QString *errorSt
     }
     file.cancelWriting();
     return false;
+}
+
+bool SyncToDisk(int fd)
+{
+    if (g_syncError != 0 && g_syncCallsLeft-- <= 0) {
+        errno = g_syncError;
+        return false;
+    }
+    return ::fdatasync(fd) == 0;
+}
+
+void SetSyncFailure(int error, int nth)
+{
+    g_syncError = error;
+    g_syncCallsLeft = qMax(0, nth - 1);
 }

@@ -9,3 +9,10 @@
 // Writes data as the file path. On failure answers false, leaves any earlier file
 // untouched, and sets errorString (when given) to the reason.
 bool SaveWholeFile(const QString &path, const QByteArray &data, QString *errorString = nullptr);
+
+// Puts what was written to the open file fd on the disk. False, with errno set, when the
+// disk did not take it (a write that seemed to succeed is lost then).
+bool SyncToDisk(int fd);
+// From its nth call on (counted from now), SyncToDisk fails with error; error 0 ends that.
+// The seam through which tests make a disk fail at the last moment.
+void SetSyncFailure(int error, int nth = 1);

@@ -142,13 +142,19 @@ void Form26::Command1_Click()
     WaitCursor wait;
     SearchIndexFiles(folder);
     QStringList lines;
+    QStringList refused;
     for (const QString &path : std::as_const(m_indexFiles)) {
-        const int count = ReadHistoryIndex(path);
+        QString refusal;
+        const int count = ReadHistoryIndex(path, &refusal);
         for (int k = 0; k <= count && k < HistoryUrls.size(); ++k)
             if (!HistoryUrls.at(k).isEmpty())
                 lines.append(HistoryUrls.at(k));
+        if (!refusal.isEmpty())
+            refused.append(refusal);
     }
     showLines(lines);
+    if (!refused.isEmpty())
+        MsgBox(refused.join(QLatin1Char('\n')), vbOKOnly | vbExclamation, QStringLiteral("Get History"));
 }
 
 void Form26::Command2_Click()

@@ -55,7 +55,7 @@ QString WebAddressPart(const QString &text)
     return from < 0 ? QString() : text.mid(from);
 }
 
-int ReadHistoryIndex(const QString &file)
+int ReadHistoryIndex(const QString &file, QString *refusal)
 {
     HistoryUrls = QStringList{QString()};
     if (file.isEmpty())
@@ -63,6 +63,15 @@ int ReadHistoryIndex(const QString &file)
     QFile in(file);
     if (!OpenRegularFile(in))
         return 0;
+    const auto refuse = [&] {
+        HistoryUrls = QStringList{QString()};
+        if (refusal)
+            *refusal = QStringLiteral("The history index file %1 is larger than %2 and was not read.")
+                           .arg(QDir::toNativeSeparators(file), SizeInWords(MaxHistoryIndexBytes));
+        return 0;
+    };
+    if (in.size() > MaxHistoryIndexBytes)
+        return refuse();
 
     // The file is read in pieces. A record ends where the next one begins: its text must
     // end (with a NUL) before the next marker, so no record reaches into the ones after
@@ -81,9 +90,14 @@ int ReadHistoryIndex(const QString &file)
         HistoryUrls.append(end > start ? addressPart(QByteArrayView(data).sliced(start, end - start)) : QString());
     };
     bool atEnd = false;
+    qint64 total = 0;
     while (!atEnd) {
         const QByteArray piece = in.read(Piece);
         atEnd = piece.size() < Piece;
+        // The size the file claims does not bound it: some files of the system claim none.
+        total += piece.size();
+        if (total > MaxHistoryIndexBytes)
+            return refuse();
         data.append(piece);
         for (qsizetype next = findMarker(data, from); next >= 0; next = findMarker(data, from)) {
             if (current >= 0)

@@ -12,11 +12,16 @@
 // the address of the k-th record or "" when that record has none.
 extern QStringList HistoryUrls;
 
+// The largest history index file that is read; a larger one is refused.
+constexpr qint64 MaxHistoryIndexBytes = qint64(64) << 20;
+
 // Reads one history index file into HistoryUrls and answers the number of records it
 // holds (0 for a missing or empty file, one without any record, or anything but a regular
 // file). A record whose text is empty, has no end before the next record or would begin
-// past it is skipped: it keeps "".
-int ReadHistoryIndex(const QString &file);
+// past it is skipped: it keeps "". A file that is, or reads as, larger than
+// MaxHistoryIndexBytes (a file of the system that claims no size) is refused: 0, and
+// refusal (when given) receives why, naming the limit.
+int ReadHistoryIndex(const QString &file, QString *refusal = nullptr);
 
 // The address part of a record text or a line: from its first "http://" or "https://"
 // (whichever comes first) to its end; "" when it holds neither.
