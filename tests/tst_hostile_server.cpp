@@ -199,13 +199,14 @@ void TestHostileServer::boundedInMemoryAndTime_data()
         {"huge header", slow, slow, "NO"},
         // What came before the time limit is the text answer.
         {"steady above the lowest rate", "incomplete TooSlow ",
-         "incomplete TooLarge 0: The answer is larger than 1048576 bytes.", "OK"},
-        {"burst, then a trickle", "incomplete TooSlow ", slow, "OK"},
+         "incomplete TooLarge 0: The answer is larger than 1048576 bytes.", nullptr},
+        {"burst, then a trickle", nullptr, slow, nullptr},
     };
     for (const auto &[behaviour, text, file, link] : rows) {
-        QTest::addRow("%s, text", behaviour) << QByteArray(behaviour) << "text" << QByteArray(text);
-        QTest::addRow("%s, file", behaviour) << QByteArray(behaviour) << "file" << QByteArray(file);
-        QTest::addRow("%s, link check", behaviour) << QByteArray(behaviour) << "link check" << QByteArray(link);
+        // (no answer given: no row)
+        for (const auto &[client, answer] : {std::pair{"text", text}, {"file", file}, {"link check", link}})
+            if (answer)
+                QTest::addRow("%s, %s", behaviour, client) << QByteArray(behaviour) << client << QByteArray(answer);
     }
     // The memory held stays the same however large the file.
     QTest::addRow("1 GiB, whole file") << QByteArray("1 GiB") << "whole file" << QByteArray("complete None 0:");

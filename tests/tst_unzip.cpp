@@ -291,15 +291,18 @@ void TestUnzip::damagedArchives()
     const QByteArray big(200000, 'b');
     QVERIFY(makeZip(m_zip, {{"big.txt", big}}));
     const QByteArray made = readAll(m_zip);
-    const QList<std::tuple<QByteArray, qint64, int, int>> sizes = {
-        // declared size, limit, disk room, status
-        {ZipFixtures::declaringSize(made, 1000), 0, 0, cUnzip::UnzipError},
-        {made, 199999, 0, cUnzip::UnzipTooLarge},
-        {ZipFixtures::declaringSize(made, 0xFFFFFFF0), qint64(2) << 30, 0, cUnzip::UnzipTooLarge},
-        {made, 0, 100000, cUnzip::UnzipDiskFull},
-        {made, 200000, 200000, cUnzip::UnzipOk},
+    int started = 0;
+    connect(&unzip, &cUnzip::Cancel, this, [&started] { ++started; });
+    const QList<std::tuple<QByteArray, qint64, int, int, int>> sizes = {
+        // archive, limit, room on the disk, status, entries started
+        {ZipFixtures::declaringSize(made, 1000), 0, 0, cUnzip::UnzipError, 1},
+        {made, 199999, 0, cUnzip::UnzipTooLarge, 0},
+        {ZipFixtures::declaringSize(made, 0xFFFFFFF0), qint64(2) << 30, 0, cUnzip::UnzipTooLarge, 0},
+        {made, 0, 100000, cUnzip::UnzipDiskFull, 0},
+        {made, 200000, 200000, cUnzip::UnzipOk, 1},
     };
-    for (const auto &[archive, limit, room, status] : sizes) {
+    for (const auto &[archive, limit, room, status, entries] : sizes) {
+        started = 0;
         QFile zip(m_zip);
         QVERIFY(zip.open(QIODevice::WriteOnly | QIODevice::Truncate));
         zip.write(archive);
@@ -310,6 +313,7 @@ void TestUnzip::damagedArchives()
         unzip.Unzip();
         full.reset();
         QCOMPARE(unzip.LastStatus(), status);
+        QCOMPARE(started, entries);
         QCOMPARE(filesUnder(m_out), status == cUnzip::UnzipOk ? QStringList{"big.txt"} : QStringList());
     }
     // A disk that fails to keep the file: nothing is left.
