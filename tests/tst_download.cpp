@@ -99,7 +99,6 @@ void TestDownload::answersTakenOrRefused_data()
     QTest::newRow("300 with content, text") << LocalWeb::Resource{"x,Travel\r\n", 300} << 0 << "" << "x,Travel\r\n"
                                             << false;
     // In file mode only a success is written, and only to a regular file.
-    QTest::newRow("300 with content, file") << LocalWeb::Resource{content.body, 300} << 1 << "file" << "old" << false;
     QTest::newRow("disk fails to keep it") << content << 1 << "file, disk fails" << "old" << false;
     QTest::newRow("FIFO as target") << content << 1 << "fifo" << "<fifo>" << false;
 }
