@@ -323,6 +323,10 @@ void TestUnzip::damagedArchives()
     SetSyncFailure(0);
     QCOMPARE(unzip.LastStatus(), int(cUnzip::UnzipWriteFailed));
     QCOMPARE(filesUnder(m_out), QStringList());
+    // A target folder that cannot be made (a file stands in its place) is no damaged archive.
+    unzip.setUnzipFolder(m_zip + "/out");
+    unzip.Unzip();
+    QCOMPARE(unzip.LastStatus(), int(cUnzip::UnzipWriteFailed));
 }
 
 void TestUnzip::optionsAndEvents()

@@ -55,7 +55,7 @@ bool noSpaceLeft(int error)
 bool fileOrMissing(const QString &path)
 {
     const QFileInfo info(path);
-    return !info.exists() && !info.isSymLink() ? true : info.isFile();
+    return info.isFile() || (!info.exists() && !info.isSymLink());
 }
 
 // "2 minutes", "90 seconds"

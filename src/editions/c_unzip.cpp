@@ -212,8 +212,8 @@ int cUnzip::VBUnzip(bool listOnly, const QStringList &include, const QStringList
 
     Run run;
     int error = 0;
-    // Opened here, so that a FIFO or device never reaches the zip library (whose open would
-    // wait on a FIFO, and whose reads would not end on some devices).
+    // Opened here, so that only a regular file reaches the zip library: a FIFO or device
+    // given the archive's name is never opened, a folder never read.
     QFile file(m_zipFile);
     if (!m_zipFile.isEmpty() && OpenRegularFile(file)) {
         const int fd = ::dup(file.handle());
@@ -314,7 +314,7 @@ int cUnzip::extractEntries(Run &run, const QStringList &include, const QStringLi
         declared = size > std::numeric_limits<qint64>::max() - declared ? std::numeric_limits<qint64>::max()
                                                                         : declared + size;
         largest = qMax(largest, size);
-        planned.append({i, entryName, target, size});
+        planned.append({i, entryName, target});
     }
     if (!anyChosen)
         run.raise(UnzipNothingMatched);

@@ -164,11 +164,11 @@ private:
     int listEntries(Run &run);
     int extractEntries(Run &run, const QStringList &include, const QStringList &exclude);
     int extractOne(Run &run, qint64 index, const QString &entryName, const QString &target);
+    // An entry chosen to be written, and where.
     struct Planned {
         qint64 index;
         QString entryName;
         QString target;
-        qint64 size;
     };
     bool askPassword(Run &run, QByteArray &password);
     void report(const QString &line, bool warning);
