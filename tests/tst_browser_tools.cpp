@@ -222,6 +222,8 @@ void TestBrowserTools::cacheEntriesListedAndDeleted()
              (QStringList{"http://a.example/", "http://c.example/cookie", "file:///tmp/page.html"}));
     QCOMPARE(form->Label1->text(), QStringLiteral("4 files listed."));   // set only by "Get Cache"
 
+    // Entries deleted elsewhere meanwhile are no failure (an unexpected message fails the test).
+    QCOMPARE(UrlHistory::remove(lines(form->List1)), 3);
     QTest::mouseClick(form->Command3, Qt::LeftButton);
     QCOMPARE(form->List1->count(), 0);
     QCOMPARE(storedUrls(), QStringList{"http://ads.example/Cookie/x"});   // cookies are never deleted

@@ -307,12 +307,6 @@ void TestHistoryTools::deleteHistory()
     QVERIFY(!QFile::exists(other));
     QVERIFY(UrlHistory::entries().isEmpty());
     QVERIFY(FindHistoryIndexFiles(historyFolder()).isEmpty());
-
-    // Again, with nothing left to delete: no failure either.
-    DialogScript::answer(vbYes);
-    DialogScript::answer(vbOK);
-    QTest::mouseClick(form->Command3, Qt::LeftButton);
-    QCOMPARE(DialogScript::last().prompt, QStringLiteral("Your Internet History has been successfully deleted."));
 }
 
 void TestHistoryTools::noHistoryFolderDeletesNothing()
