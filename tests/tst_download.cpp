@@ -13,8 +13,6 @@
 
 #include <sys/stat.h>
 
-Q_DECLARE_METATYPE(LocalWeb::Resource)
-
 namespace {
 
 struct Recorder {
@@ -49,8 +47,7 @@ class TestDownload : public QObject
     Q_OBJECT
 private slots:
     void textModeStepsAndBody();
-    void answersTakenOrRefused_data();
-    void answersTakenOrRefused();
+    void missingSizeAndErrorPage();
     void fileModeReplacesWholeFile();
     void unknownConnectionTypeFetchesNothing();
     void proxyGetsTheLogOnServerDoesNot();
@@ -85,56 +82,29 @@ void TestDownload::textModeStepsAndBody()
              QByteArray("Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)"));
 }
 
-void TestDownload::answersTakenOrRefused_data()
+void TestDownload::missingSizeAndErrorPage()
 {
-    QTest::addColumn<LocalWeb::Resource>("resource");
-    QTest::addColumn<int>("dflag");
-    QTest::addColumn<QString>("target");     // what stands at DestFile before: "file", "fifo"
-    QTest::addColumn<QString>("answer");     // text mode: the answer; file mode: what stands at DestFile after
-    QTest::addColumn<bool>("completed");
-    const LocalWeb::Resource content{"PK\x03\x04 content"};
-    QTest::newRow("no size") << LocalWeb::Resource{"no size given", 200, false} << 0 << "" << "no size given" << true;
-    // An error page is the answer in text mode, but not a completed transfer.
-    QTest::newRow("error page, text") << LocalWeb::Resource{"Error 404", 404} << 0 << "" << "Error 404" << false;
-    QTest::newRow("300 with content, text") << LocalWeb::Resource{"x,Travel\r\n", 300} << 0 << "" << "x,Travel\r\n"
-                                            << false;
-    // In file mode only a success is written, and only to a regular file.
-    QTest::newRow("disk fails to keep it") << content << 1 << "file, disk fails" << "old" << false;
-    QTest::newRow("FIFO as target") << content << 1 << "fifo" << "<fifo>" << false;
-}
-
-void TestDownload::answersTakenOrRefused()
-{
-    QFETCH(LocalWeb::Resource, resource);
-    QFETCH(int, dflag);
-    QFETCH(QString, target);
     LocalWeb::Server server;
-    server.put("/r", resource);
-    QTemporaryDir dir;
-    const QString dest = dir.filePath(QStringLiteral("r"));
-    if (target.startsWith(QLatin1String("file"))) {
-        QFile old(dest);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("old");
-    } else if (target == QLatin1String("fifo")) {
-        QCOMPARE(mkfifo(QFile::encodeName(dest).constData(), 0600), 0);
-    }
+    server.put("/nosize", {"no size given", 200, false});
     cDownload down;
     Recorder rec;
     rec.attach(down);
-    down.setUrl(server.address(QStringLiteral("/r")));
-    down.setDestFile(dest);
-    SetSyncFailure(target.endsWith(QLatin1String("disk fails")) ? EIO : 0);
-    QString answer = down.Download(QString(), QString(), QString(), cDownload::Direct, dflag);
-    SetSyncFailure(0);
-    if (dflag != 0) {
-        const QFileInfo info(dest);
-        answer = info.exists() && !info.isFile() ? "<fifo>" : QString::fromLatin1(fileContent(dest));
-    }
-    QTEST(answer, "answer");
-    QTEST(down.Completed(), "completed");
+    down.setUrl(server.address(QStringLiteral("/nosize")));
+    QCOMPARE(down.Download(QString(), QString(), QString(), cDownload::Direct, 0), QStringLiteral("no size given"));
+    QVERIFY(down.Completed());
     for (const auto &p : rec.progress)
-        QCOMPARE(p.second, down.FileLength());
+        QCOMPARE(p.second, qint64(0));
+
+    // An error page is the answer in text mode, but not a completed transfer.
+    down.setUrl(server.address(QStringLiteral("/missing")));
+    QVERIFY(down.Download(QString(), QString(), QString(), cDownload::Direct, 0).contains(QLatin1String("Error 404")));
+    QVERIFY(!down.Completed());
+    QCOMPARE(down.HttpStatus(), 404);
+    // So is an answer of a status that is no success, whose text looks like content.
+    server.put("/moved", {"x,Travel\r\n", 300});
+    down.setUrl(server.address(QStringLiteral("/moved")));
+    QCOMPARE(down.Download(QString(), QString(), QString(), cDownload::Direct, 0), QStringLiteral("x,Travel\r\n"));
+    QVERIFY(!down.Completed());
 }
 
 void TestDownload::fileModeReplacesWholeFile()
@@ -164,6 +134,19 @@ void TestDownload::fileModeReplacesWholeFile()
     QVERIFY(!down.Completed());
     QCOMPARE(fileContent(dest), body);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.zip"});
+
+    // A disk that fails to keep the new file leaves the old one; a FIFO is never written.
+    server.put("/b.zip", {body.toUpper()});
+    down.setUrl(server.address(QStringLiteral("/b.zip")));
+    SetSyncFailure(EIO);
+    down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
+    SetSyncFailure(0);
+    QVERIFY(!down.Completed());
+    QCOMPARE(fileContent(dest), body);
+    QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
+    down.setDestFile(dir.filePath(QStringLiteral("fifo")));
+    down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
+    QVERIFY(!down.Completed() && !QFileInfo(dir.filePath("fifo")).isFile());
 
     // A file that cannot be written is reported, not thrown.
     down.setDestFile(dir.filePath(QStringLiteral("no/such/folder/b.zip")));
