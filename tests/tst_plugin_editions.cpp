@@ -492,6 +492,9 @@ void TestPluginEditions::catalogueTextAndArchiveAddress_data()
                        << "why?_now.mdb";
     QTest::newRow("UTF-8") << QByteArray("x,W\xc3\xbcrzburg\r\n") << QString::fromUtf8("W\u00fcrzburg")
                            << QByteArray("/data/w%C3%BCrzburg.zip") << QString::fromUtf8("w\u00fcrzburg.mdb");
+    QTest::newRow("UTF-8 after a byte order mark")
+        << QByteArray("\xef\xbb\xbfW\xc3\xbcrzburg\r\n") << QString::fromUtf8("W\u00fcrzburg")
+        << QByteArray("/data/w%C3%BCrzburg.zip") << QString::fromUtf8("w\u00fcrzburg.mdb");
     QTest::newRow("Windows-1252") << QByteArray("x,W\xfcrzburg \x80\r\n") << QString::fromUtf8("W\u00fcrzburg \u20ac")
                                   << QByteArray("/data/w%C3%BCrzburg%20%E2%82%AC.zip")
                                   << QString::fromUtf8("w\u00fcrzburg_\u20ac.mdb");

@@ -442,7 +442,13 @@ QString cDownload::Download(const QString &proxyserver, const QString &username,
     if (!m_stopRequested)
         body = transfer(dflag, 0, false);
     m_running = false;
-    return dflag != 0 ? QString() : DecodeUtf8OrCp1252(body);
+    if (dflag != 0)
+        return QString();
+    // A byte order mark before the text marks its encoding; it is not part of the text.
+    QString text = DecodeUtf8OrCp1252(body);
+    if (text.startsWith(QChar(0xfeff)))
+        text.remove(0, 1);
+    return text;
 }
 
 void cDownload::ResumeDownload(const QString &proxyserver, const QString &username, const QString &password,
