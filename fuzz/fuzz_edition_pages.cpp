@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // Every table the schema names is read; rows hold no more values than a record can.
     {
-        const DatabasePages pages(damaged);
+        DatabasePages pages(damaged);
         QList<qint64> roots;
         pages.readTable(1, [&roots](qint64, const QVariantList &values) {
             if (values.size() >= 4)

@@ -4,6 +4,7 @@
 #include "editions/edition_salvage.h"
 #include "editions/scratch_connection.h"
 #include "platform/disk_space.h"
+#include "shared/database.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -24,9 +25,76 @@ constexpr int kFull = 13;
 constexpr int kCannotOpen = 14;
 constexpr int kNotADatabase = 26;
 
-QString rowsText(int rows)
+// What the user knows the rows of an edition's table as, in the order they are listed.
+const QList<QPair<QStringList, QString>> &kinds()
 {
-    return rows == 1 ? QStringLiteral("1 row") : QStringLiteral("%1 rows").arg(rows);
+    static const QList<QPair<QStringList, QString>> list = {
+        {{QStringLiteral("Topics")}, QStringLiteral("Topics")},
+        {{QStringLiteral("SubTopics")}, QStringLiteral("Sub-Topics")},
+        {{QStringLiteral("Lks")}, QStringLiteral("categories")},
+        {{QStringLiteral("Sit")}, QStringLiteral("links")},
+        {{QStringLiteral("LksSit")}, QStringLiteral("places of links in categories")},
+        {{QStringLiteral("NewsLinks"), QStringLiteral("SearchLinks"), QStringLiteral("OrganizationLinks"),
+          QStringLiteral("RelatedLinks"), QStringLiteral("FavoriteLinks"), QStringLiteral("LocalLinks")},
+         QStringLiteral("section links")},
+        {{QStringLiteral("ColorLinks")}, QStringLiteral("colour schemes")},
+        {{QStringLiteral("PersonalInformation")}, QStringLiteral("stored logins")},
+    };
+    return list;
+}
+
+// The rank and name of a table's kind; a table of no known kind is listed by its name,
+// after the others.
+QPair<int, QString> kindOf(const QString &table)
+{
+    for (int i = 0; i < kinds().size(); ++i)
+        if (kinds().at(i).first.contains(table, Qt::CaseInsensitive))
+            return {i, kinds().at(i).second};
+    return {int(kinds().size()), table};
+}
+
+// Lines "  <kind>: <what>" in the order of the kinds.
+QString kindLines(const QMap<QPair<int, QString>, QString> &lines)
+{
+    QString text;
+    for (auto it = lines.cbegin(); it != lines.cend(); ++it)
+        text += QStringLiteral("\n  ") + it.key().second + QStringLiteral(": ") + it.value();
+    return text;
+}
+
+QString recoveredText(const SalvageResult &salvage)
+{
+    QMap<QPair<int, QString>, qint64> rows;
+    for (auto it = salvage.recovered.cbegin(); it != salvage.recovered.cend(); ++it)
+        if (it.value() > 0)
+            rows[kindOf(it.key())] += it.value();
+    if (rows.isEmpty())
+        return QStringLiteral("\nNo rows could be recovered.");
+    QMap<QPair<int, QString>, QString> lines;
+    for (auto it = rows.cbegin(); it != rows.cend(); ++it)
+        lines.insert(it.key(), QString::number(it.value()));
+    return QStringLiteral("\nRecovered:") + kindLines(lines);
+}
+
+QString lostText(const SalvageResult &salvage)
+{
+    QMap<QPair<int, QString>, SalvageResult::Lost> lost;
+    for (auto it = salvage.lost.cbegin(); it != salvage.lost.cend(); ++it) {
+        SalvageResult::Lost &kind = lost[kindOf(it.key())];
+        kind.rows += it->rows;
+        kind.upTo = kind.upTo || it->upTo;
+        kind.unknown = kind.unknown || it->unknown;
+    }
+    QMap<QPair<int, QString>, QString> lines;
+    for (auto it = lost.cbegin(); it != lost.cend(); ++it)
+        lines.insert(it.key(), it->unknown ? QStringLiteral("an unknown number")
+                                           : (it->upTo ? QStringLiteral("up to ") : QString()) + QString::number(it->rows));
+    QString text = QStringLiteral("\nCould not be read:") + kindLines(lines);
+    if (salvage.unplaced > 0)
+        text += QStringLiteral("\n  rows of which it cannot be told what they were: %1").arg(salvage.unplaced);
+    if (salvage.schemaLost)
+        text += QStringLiteral("\n  the list of the edition's tables, so it is not known how many rows are lost");
+    return text;
 }
 
 } // namespace
@@ -48,6 +116,13 @@ EditionCompaction::Result EditionCompaction::run()
 {
     if (!QFileInfo(m_path).isFile())
         return fail(QStringLiteral("its file was not found"));
+    // SQLite takes an empty file for an empty database; an edition's file is never empty.
+    if (QFileInfo(m_path).size() == 0) {
+        m_message = QStringLiteral("The edition database ") + QFileInfo(m_path).fileName()
+                    + QStringLiteral(" is empty (0 bytes): nothing in it can be read, so it could not be repaired.\n"
+                                     "It was left exactly as it was.");
+        return Result::Unreadable;
+    }
     removeScratch();
     if (QFileInfo::exists(m_scratch))
         return fail(writeFailure(kCannotOpen));
@@ -63,6 +138,12 @@ EditionCompaction::Result EditionCompaction::compact()
         if (!verdict.isValid() && source.errorCode() != kCorrupt && source.errorCode() != kNotADatabase)
             return fail(writeFailure(source.errorCode()));
         damaged = verdict.toString() != QLatin1String("ok");
+        // A sound database without an edition's tables is no edition: its rows go into
+        // the empty edition like those of a damaged one.
+        if (!damaged && !IsEditionFile(m_path)) {
+            m_lacksTables = true;
+            damaged = true;
+        }
         if (!damaged && !source.exec(QStringLiteral("VACUUM INTO ?"), {QFileInfo(m_scratch).absoluteFilePath()})) {
             const int code = source.errorCode();
             removeScratch();
@@ -108,20 +189,14 @@ EditionCompaction::Result EditionCompaction::repair()
         return fail(writeFailure(kCannotOpen));
     }
 
-    QStringList lines;
-    for (auto it = salvage.recovered.cbegin(); it != salvage.recovered.cend(); ++it)
-        if (it.value() > 0)
-            lines.append(QStringLiteral("  ") + it.key() + QStringLiteral(": ") + rowsText(it.value()));
     m_message = QStringLiteral("The edition database ") + file
-                + QStringLiteral(" was damaged. Every row that could still be read was recovered into a fresh copy "
-                                 "of the edition, which is now in use.\n");
-    m_message += lines.isEmpty() ? QStringLiteral("No rows could be recovered.")
-                                 : QStringLiteral("Rows recovered:\n") + lines.join(QLatin1Char('\n'));
-    if (!salvage.incomplete.isEmpty())
-        m_message += QStringLiteral("\nSome rows of these tables could not be read and are lost: ")
-                     + salvage.incomplete.join(QStringLiteral(", ")) + QLatin1Char('.');
-    m_message += QStringLiteral("\nThe damaged file was kept as ") + QDir::toNativeSeparators(m_damagedCopy)
-                 + QLatin1Char('.');
+                + (m_lacksTables ? QStringLiteral(" lacked tables that an edition has.") : QStringLiteral(" was damaged."))
+                + (salvage.whole() ? QStringLiteral(" Every row that could still be read was recovered")
+                                   : QStringLiteral(" Its readable rows were recovered"))
+                + QStringLiteral(" into a fresh copy of the edition, which is now in use.") + recoveredText(salvage);
+    if (!salvage.whole())
+        m_message += lostText(salvage);
+    m_message += QStringLiteral("\nThe damaged file was kept as:\n") + QDir::toNativeSeparators(m_damagedCopy);
     return Result::Repaired;
 }
 

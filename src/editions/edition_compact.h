@@ -50,4 +50,5 @@ private:
     QString m_message;
     QString m_damagedCopy;
     bool m_repairing = false;
+    bool m_lacksTables = false;   // a sound database without an edition's tables
 };

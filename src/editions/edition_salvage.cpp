@@ -10,7 +10,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <map>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -28,11 +31,65 @@ QString quoted(const QString &name)
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
 
+// How a column holds its values, from its declared type.
+enum class Affinity { Integer, Text, Blob, Real, Numeric };
+
+Affinity affinityOf(const QString &declared)
+{
+    const QString type = declared.toUpper();
+    if (type.contains(QLatin1String("INT")))
+        return Affinity::Integer;
+    if (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB")) || type.contains(QLatin1String("TEXT")))
+        return Affinity::Text;
+    if (type.isEmpty() || type.contains(QLatin1String("BLOB")))
+        return Affinity::Blob;
+    if (type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("FLOA")) || type.contains(QLatin1String("DOUB")))
+        return Affinity::Real;
+    return Affinity::Numeric;
+}
+
 // The columns of a table in declaration order, and which of them is the row id under
 // another name (-1 when none is).
 struct Columns {
     QStringList names;
+    QList<Affinity> affinities;
     int rowidAlias = -1;
+
+    // Whether a record of these values can be a row of the table: as many values as
+    // columns, each of a kind its column keeps (a text column turns numbers into text, a
+    // numeric one keeps text only when it is no number; the row id is never stored).
+    bool fits(const QVariantList &values) const
+    {
+        if (values.size() != names.size())
+            return false;
+        for (int i = 0; i < values.size(); ++i) {
+            const QVariant &v = values.at(i);
+            if (v.isNull())
+                continue;
+            if (i == rowidAlias)
+                return false;
+            const bool number = v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double;
+            switch (affinities.at(i)) {
+            case Affinity::Text:
+                if (number)
+                    return false;
+                break;
+            case Affinity::Integer:
+            case Affinity::Real:
+            case Affinity::Numeric:
+                if (v.typeId() == QMetaType::QString) {
+                    bool numeric = false;
+                    v.toString().trimmed().toDouble(&numeric);
+                    if (numeric)
+                        return false;
+                }
+                break;
+            case Affinity::Blob:
+                break;
+            }
+        }
+        return true;
+    }
 };
 
 Columns columnsOf(const QSqlDatabase &db, const QString &table)
@@ -45,6 +102,7 @@ Columns columnsOf(const QSqlDatabase &db, const QString &table)
     int key = -1;
     while (q.next()) {
         columns.names.append(q.value(1).toString());
+        columns.affinities.append(affinityOf(q.value(2).toString()));
         if (q.value(5).toInt() > 0) {
             ++keys;
             if (q.value(2).toString().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0)
@@ -163,15 +221,27 @@ private:
     std::map<int, Statement> m_statements;
 };
 
-QList<SchemaEntry> readSchema(const DatabasePages &pages, int *lost)
+QList<SchemaEntry> readSchema(DatabasePages &pages, bool *lost)
 {
     QList<SchemaEntry> schema;
-    *lost = pages.readTable(1, [&schema](qint64, const QVariantList &v) {
+    const DatabasePages::Losses losses = pages.readTable(1, [&schema](qint64, const QVariantList &v) {
         if (v.size() >= 5)
             schema.append(SchemaEntry{v.at(0).toString(), v.at(1).toString(), v.at(2).toString(),
                                       v.at(3).toLongLong(), v.at(4).toString()});
     });
+    *lost = !losses.whole();
     return schema;
+}
+
+// The tables of the empty edition, as its schema declares them.
+QList<SchemaEntry> templateTables(const QSqlDatabase &db)
+{
+    QList<SchemaEntry> tables;
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"));
+    while (q.next())
+        tables.append(SchemaEntry{QStringLiteral("table"), q.value(0).toString(), q.value(0).toString(), 0, q.value(1).toString()});
+    return tables;
 }
 
 // A table of the damaged file whose declaration may be made again: the schema is read
@@ -194,53 +264,128 @@ SalvageResult failed(SalvageResult result, const QSqlError &error, const QString
     return result;
 }
 
+// A table being copied: how its rows are laid out and what of its tree was lost.
+struct Salvaged {
+    QString name;
+    Columns declared;
+    std::unique_ptr<TableCopy> copy;
+    DatabasePages::Losses losses;
+    qint64 root = 0;   // 0 when the table's tree is not known
+
+    bool lostRow(qint64 rowid) const
+    {
+        for (const DatabasePages::Range &range : losses.ranges)
+            if (range.contains(rowid))
+                return true;
+        return false;
+    }
+};
+
+// The table of the tables a row read from an unreached page may go to, or -1: the one
+// whose leaf pages lie on both sides, else the one the row fits, else the one of those it
+// fits that lies beside it.
+int ownerOf(const std::vector<Salvaged> &tables, qint64 rowid, const QVariantList &values, int before, int after)
+{
+    QList<int> fitting;
+    for (int i = 0; i < int(tables.size()); ++i)
+        if (tables[i].lostRow(rowid) && tables[i].declared.fits(values))
+            fitting.append(i);
+    if (before >= 0 && before == after && fitting.contains(before))
+        return before;
+    if (fitting.size() == 1)
+        return fitting.first();
+    const bool nearBefore = before >= 0 && fitting.contains(before);
+    const bool nearAfter = after >= 0 && fitting.contains(after);
+    if (nearBefore != nearAfter)
+        return nearBefore ? before : after;
+    return -1;
+}
+
+// What a table lost: its undecodable rows and, for each unreadable page, the row ids it
+// may have held that the copy lacks.
+SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 fileSize)
+{
+    SalvageResult::Lost lost;
+    lost.rows = table.losses.rows;
+    QSqlQuery count(db);
+    count.prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE rowid BETWEEN ? AND ?").arg(quoted(table.name)));
+    for (const DatabasePages::Range &range : table.losses.ranges) {
+        // A file of n bytes holds fewer than n rows: a wider range tells nothing.
+        const quint64 span = quint64(range.last) - quint64(range.first) + 1;
+        if (!range.hasFirst || !range.hasLast || range.last < range.first || span > quint64(fileSize)) {
+            lost.unknown = true;
+            continue;
+        }
+        count.bindValue(0, range.first);
+        count.bindValue(1, range.last);
+        if (!count.exec() || !count.next()) {
+            lost.unknown = true;
+            continue;
+        }
+        lost.rows += qint64(span) - count.value(0).toLongLong();
+        lost.upTo = true;
+    }
+    return lost;
+}
+
 } // namespace
 
 SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile, const QString &destination)
 {
     SalvageResult result;
-    const DatabasePages pages(damaged);
-    int schemaLost = 0;
-    const QList<SchemaEntry> schema = pages.isOpen() ? readSchema(pages, &schemaLost) : QList<SchemaEntry>();
-    QList<SchemaEntry> tables;
-    QSet<QString> names;
-    for (const SchemaEntry &entry : schema) {
-        // SQLite's own tables are made afresh; a damaged schema may name a table twice,
-        // and then its first line is taken.
-        if (entry.type != QLatin1String("table") || entry.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive)
-            || names.contains(entry.name.toLower()))
-            continue;
-        names.insert(entry.name.toLower());
-        if (isTable(entry))
-            tables.append(entry);
-        else
-            result.incomplete.append(entry.name);
-    }
-    if (tables.isEmpty()) {
+    DatabasePages pages(damaged);
+    if (!pages.isOpen()) {
         result.outcome = SalvageResult::Outcome::Unreadable;
         return result;
     }
-    if (schemaLost > 0)
-        result.incomplete.append(QStringLiteral("sqlite_schema"));
-
+    const QList<SchemaEntry> schema = readSchema(pages, &result.schemaLost);
+    QList<SchemaEntry> tables;
+    QSet<QString> names;
+    for (const SchemaEntry &entry : schema) {
+        if (entry.type != QLatin1String("table"))
+            continue;
+        // SQLite's own tables are made afresh, and a table that is not made again is
+        // still read, so that its pages are taken for no other table's. A damaged schema
+        // may name a table twice, and then its first line is taken.
+        if (entry.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) || names.contains(entry.name.toLower())
+            || !isTable(entry)) {
+            pages.readTable(entry.root, [](qint64, const QVariantList &) {});
+            if (!entry.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) && !names.contains(entry.name.toLower()))
+                result.lost[entry.name].unknown = true;
+            names.insert(entry.name.toLower());
+            continue;
+        }
+        names.insert(entry.name.toLower());
+        tables.append(entry);
+    }
     QFile::remove(destination);
     if (!QFile::copy(templateFile, destination)) {
         QFile::remove(destination);
         result.failure = QStringLiteral("The empty edition could not be copied.");
         return result;
     }
+    int copied = 0;
     {
         ScratchConnection copy(destination);
         QSqlDatabase db = copy.database();
         // The new file is a scratch file until it is whole: it needs no journal.
         if (!copy.exec(QStringLiteral("PRAGMA journal_mode = OFF")) || !db.transaction())
             return failed(result, db.lastError(), destination);
+        // A damaged list of tables may have lost some: the empty edition's are looked for.
+        if (result.schemaLost) {
+            for (const SchemaEntry &entry : templateTables(db))
+                if (!names.contains(entry.name.toLower()))
+                    tables.append(entry);
+        }
         const DeclaredLayouts layouts;
+        std::vector<Salvaged> salvaged;
+        salvaged.reserve(size_t(tables.size()));
         for (const SchemaEntry &entry : std::as_const(tables)) {
-            const Columns declared = layouts.of(entry);
             Columns target = columnsOf(db, entry.name);
+            const Columns declared = entry.root > 0 ? layouts.of(entry) : target;
             if (declared.names.isEmpty()) {
-                result.incomplete.append(entry.name);
+                pages.readTable(entry.root, [](qint64, const QVariantList &) {});
+                result.lost[entry.name].unknown = true;
                 continue;
             }
             if (target.names.isEmpty()) {
@@ -251,20 +396,55 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 target = columnsOf(db, entry.name);
             }
             if (target.names.isEmpty()) {
-                result.incomplete.append(entry.name);
+                pages.readTable(entry.root, [](qint64, const QVariantList &) {});
+                result.lost[entry.name].unknown = true;
                 continue;
             }
-            TableCopy table(db, entry.name, declared, target.names);
-            bool refused = false;
-            const int lost = pages.readTable(entry.root, [&](qint64 rowid, const QVariantList &values) {
-                refused = refused || !table.insert(rowid, values);
+            salvaged.push_back(Salvaged{entry.name, declared,
+                                        std::make_unique<TableCopy>(db, entry.name, declared, target.names), {},
+                                        entry.root});
+        }
+        // Each tree first: its rows are the table's for certain.
+        const TableCopy *refused = nullptr;
+        const auto insert = [&refused](TableCopy *copy, qint64 rowid, const QVariantList &values) {
+            if (!refused && !copy->insert(rowid, values))
+                refused = copy;
+        };
+        for (int i = 0; i < int(salvaged.size()); ++i) {
+            Salvaged &table = salvaged[size_t(i)];
+            if (table.root == 0) {
+                table.losses.ranges.append(DatabasePages::Range());
+                continue;
+            }
+            TableCopy *copy = table.copy.get();
+            table.losses = pages.readTable(
+                table.root, [&](qint64 rowid, const QVariantList &values) { insert(copy, rowid, values); }, i);
+            if (refused)
+                return failed(result, refused->error, destination);
+        }
+        // Then the pages no tree reached, for the tables whose trees lost some.
+        const bool partial = std::any_of(salvaged.cbegin(), salvaged.cend(),
+                                         [](const Salvaged &t) { return !t.losses.ranges.isEmpty(); });
+        if (partial) {
+            result.unplaced += pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after) {
+                const int owner = ownerOf(salvaged, rowid, values, before, after);
+                if (owner < 0)
+                    ++result.unplaced;
+                else
+                    insert(salvaged[size_t(owner)].copy.get(), rowid, values);
             });
             if (refused)
-                return failed(result, table.error, destination);
-            if (lost > 0)
-                result.incomplete.append(entry.name);
-            result.recovered.insert(entry.name, table.copied);
+                return failed(result, refused->error, destination);
         }
+        for (const Salvaged &table : salvaged) {
+            copied += table.copy->copied;
+            result.recovered.insert(table.name, table.copy->copied);
+            // Tables found by the scan alone have no tree that tells what they lost.
+            if (table.root > 0 && !table.losses.whole())
+                result.lost.insert(table.name, lossOf(db, table, pages.size()));
+        }
+        for (auto it = result.lost.begin(); it != result.lost.end();)
+            it = it->rows == 0 && !it->unknown ? result.lost.erase(it) : std::next(it);
         if (!db.commit())
             return failed(result, db.lastError(), destination);
         if (!copy.intact()) {
@@ -272,6 +452,13 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             QFile::remove(destination);
             return result;
         }
+    }
+    // Nothing read at all: no list of tables and no row.
+    if (schema.isEmpty() && result.schemaLost && copied == 0) {
+        QFile::remove(destination);
+        result = SalvageResult();
+        result.outcome = SalvageResult::Outcome::Unreadable;
+        return result;
     }
     result.outcome = SalvageResult::Outcome::Salvaged;
     return result;

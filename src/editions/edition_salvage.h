@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
 
 class QSqlError;
 
@@ -14,15 +15,31 @@ struct SalvageResult {
         Unreadable,   // nothing of the file can be read: no copy was made
         Failed,       // the copy could not be written: no copy is left
     };
+    // The rows of a table that could not be read.
+    struct Lost {
+        qint64 rows = 0;       // so many, or at most so many when upTo
+        bool upTo = false;     // counted from the row ids the table's unreadable pages held
+        bool unknown = false;  // not known how many
+    };
     Outcome outcome = Outcome::Failed;
     QMap<QString, int> recovered;   // rows copied, by table
-    QStringList incomplete;         // tables of which some rows could not be read
+    QMap<QString, Lost> lost;       // tables of which some rows could not be read
+    int unplaced = 0;               // rows read that belong to no table, or to which is not known
+    bool schemaLost = false;        // the list of tables was damaged: the empty edition's were taken
     QString failure;                // why the copy could not be written (in words)
     int errorCode = 0;              // SQLite's primary result code of that failure, or 0
+
+    bool whole() const { return lost.isEmpty() && unplaced == 0 && !schemaLost; }
 };
 
 // Copies every readable row of every table of the database file damaged into a new file
 // destination made from a copy of templateFile (the empty edition). A table the template
 // lacks is made as the damaged file declares it. Rows keep their row ids; the copy is
 // checked whole before it is kept. On failure destination is removed.
+//
+// A table whose tree is damaged also takes the rows of the pages no tree reaches: a row
+// goes to the table whose leaf pages lie on both sides of its page, else to the one table
+// whose columns it fits and whose lost row ids hold its own. A row with a row id the table
+// already holds is left out. When the list of tables is damaged, the empty edition's
+// tables are taken and their rows found that way.
 SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile, const QString &destination);
