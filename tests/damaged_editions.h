@@ -36,8 +36,8 @@ inline void pageStatistics(const QString &path, const QString &sql, const std::f
     QSqlDatabase::removeDatabase(QStringLiteral("damage"));
 }
 
-// The leaf page of table (or index) that lies in the middle of its leaves.
-inline Page middleLeaf(const QString &path, const QString &name)
+// The leaf pages of table (or index) in the order of its tree.
+inline QList<Page> leaves(const QString &path, const QString &name)
 {
     QList<Page> leaves;
     pageStatistics(path,
@@ -46,7 +46,25 @@ inline Page middleLeaf(const QString &path, const QString &name)
                    [&leaves](const QSqlQuery &q) {
                        leaves.append(Page{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt()});
                    });
-    return leaves.isEmpty() ? Page() : leaves.at(leaves.size() / 2);
+    return leaves;
+}
+
+// The leaf page of table (or index) that lies in the middle of its leaves.
+inline Page middleLeaf(const QString &path, const QString &name)
+{
+    const QList<Page> all = leaves(path, name);
+    return all.isEmpty() ? Page() : all.at(all.size() / 2);
+}
+
+// The interior pages of table below its root, in the order of its tree.
+inline QList<Page> interiorPages(const QString &path, const QString &name)
+{
+    QList<Page> pages;
+    pageStatistics(path,
+                   QStringLiteral("SELECT pageno, pgsize FROM dbstat WHERE name = '%1' AND pagetype = 'internal' "
+                                  "AND path <> '/' ORDER BY path").arg(name),
+                   [&pages](const QSqlQuery &q) { pages.append(Page{q.value(0).toInt(), 0, q.value(1).toInt()}); });
+    return pages;
 }
 
 // Rows of each table that lie on leaf pages after the first pages of the file.
@@ -61,7 +79,8 @@ inline QMap<QString, int> rowsBeyond(const QString &path, qint64 pages)
     return rows;
 }
 
-// Fills the page with bytes that are no page of a database.
+// Fills the page with bytes that are no page of a database (a page of 100 bytes is the
+// file's header).
 inline bool overwritePage(const QString &path, const Page &page)
 {
     QFile f(path);

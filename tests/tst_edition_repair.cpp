@@ -82,16 +82,57 @@ void TestEditionRepair::init()
 
 void TestEditionRepair::repairRecoversEveryReadableRow_data()
 {
+    // What is lost is told with %1 for the links that lay on the pages cut off or
+    // overwritten; an edition that cannot be read is left with the message given.
     QTest::addColumn<QString>("damage");
-    QTest::newRow("a page overwritten in the middle") << "page";
-    QTest::newRow("the file cut short") << "truncate";
-    QTest::newRow("an index damaged") << "index";
-    QTest::newRow("nothing readable") << "text";
+    QTest::addColumn<QString>("lostText");
+    QTest::addColumn<QString>("unreadable");
+    const QString none;
+    QTest::newRow("a leaf page of links overwritten") << "page" << "\n  links: up to %1" << none;
+    QTest::newRow("the file cut short") << "truncate" << "\n  links: an unknown number" << none;
+    QTest::newRow("an index damaged") << "index" << none << none;
+    QTest::newRow("an interior page of links overwritten") << "interior" << none << none;
+    QTest::newRow("the file cut at 60 %") << "cut" << "\n  links: an unknown number" << none;
+    QTest::newRow("the header overwritten") << "header" << none << none;
+    QTest::newRow("the first page overwritten")
+        << "first" << "\n  the list of the edition's tables, so it is not known how many rows are lost" << none;
+    QTest::newRow("the list of tables overwritten")
+        << "schema"
+        << "\n  rows of which it cannot be told what they were: 37\n  the list of the edition's tables, so it is not "
+           "known how many rows are lost"
+        << none;
+    QTest::newRow("deleted links, then their tree damaged") << "deleted" << "\n  links: an unknown number" << none;
+    QTest::newRow("a database without the edition's tables") << "tables" << none << none;
+    QTest::newRow("nothing readable")
+        << "text" << none
+        << "The edition database Sample_Links.mdb is damaged so badly that nothing in it can be read, so it could not be "
+           "repaired.\nIt was left exactly as it was.";
+    QTest::newRow("an empty file")
+        << "empty" << none
+        << "The edition database Sample_Links.mdb is empty (0 bytes): nothing in it can be read, so it could not be "
+           "repaired.\nIt was left exactly as it was.";
 }
 
 void TestEditionRepair::repairRecoversEveryReadableRow()
 {
     QFETCH(QString, damage);
+    QFETCH(QString, lostText);
+    QFETCH(QString, unreadable);
+    if (QStringList{"interior", "cut", "deleted"}.contains(damage)) {
+        // Sites of two to a page: their tree has interior pages below its root.
+        QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+        QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = hex(randomblob(700)) WHERE SitId > 100000")));
+        if (damage == QLatin1String("deleted")) {
+            // The pages of the deleted sites and of a dropped table of the same row ids
+            // are free, with their rows still on them.
+            QVERIFY(ExecSql(QStringLiteral("DELETE FROM Sit WHERE SitId BETWEEN 101001 AND 101100")));
+            QVERIFY(ExecSql(QStringLiteral("CREATE TABLE Old (Id INTEGER PRIMARY KEY, A TEXT, B TEXT, C TEXT)")));
+            QVERIFY(ExecSql(QStringLiteral("INSERT INTO Old SELECT SitId + 1000, SitName, SitUrl, Summary FROM Sit "
+                                           "WHERE SitId BETWEEN 100001 AND 100100")));
+            QVERIFY(ExecSql(QStringLiteral("DROP TABLE Old")));
+        }
+        CloseDatabase();
+    }
     const QStringList before = EditionSnapshot(edition());
     QMap<QString, int> lost;
     if (damage == QLatin1String("page")) {
@@ -100,20 +141,37 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QVERIFY(Damage::overwritePage(edition(), page));
     } else if (damage == QLatin1String("index")) {
         QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
-    } else if (damage == QLatin1String("truncate")) {
-        const qint64 kept = QFileInfo(edition()).size() / 4096 - 4;
+    } else if (damage == QLatin1String("truncate") || damage == QLatin1String("cut")) {
+        const qint64 pages = QFileInfo(edition()).size() / 4096;
+        const qint64 kept = damage == QLatin1String("cut") ? pages * 6 / 10 : pages - 4;
         lost = Damage::rowsBeyond(edition(), kept);
         QVERIFY(Damage::truncate(edition(), kept * 4096));
+    } else if (damage == QLatin1String("interior") || damage == QLatin1String("deleted")) {
+        const QList<Damage::Page> interior = Damage::interiorPages(edition(), QStringLiteral("Sit"));
+        QVERIFY(interior.size() >= 2);
+        for (const Damage::Page &page : damage == QLatin1String("deleted") ? interior : interior.mid(interior.size() / 2, 1))
+            QVERIFY(Damage::overwritePage(edition(), page));
+    } else if (damage == QLatin1String("header") || damage == QLatin1String("first") || damage == QLatin1String("schema")) {
+        if (damage == QLatin1String("schema"))
+            for (const Damage::Page &page : Damage::leaves(edition(), QStringLiteral("sqlite_schema")))
+                QVERIFY(Damage::overwritePage(edition(), page));
+        QVERIFY(Damage::overwritePage(edition(), Damage::Page{1, 0, damage == QLatin1String("header") ? 100 : 4096}));
+        if (damage == QLatin1String("schema"))
+            for (const char *table : {"ColorLinks", "NewsLinks", "SearchLinks", "OrganizationLinks", "FavoriteLinks"})
+                lost.insert(table, countsOf(before).value(table));
+    } else if (damage == QLatin1String("tables")) {
+        QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+        QVERIFY(ExecSql(QStringLiteral("DROP TABLE LocalLinks")));
+        CloseDatabase();
     } else {
-        m_app->writeFile(QStringLiteral("Sample_Links.mdb"), "a few bytes of text");
+        m_app->writeFile(QStringLiteral("Sample_Links.mdb"), damage == QLatin1String("text") ? "a few bytes of text" : "");
     }
     const QByteArray damaged = m_app->readFile(QStringLiteral("Sample_Links.mdb"));
 
     EditionCompaction repair = compaction();
-    if (damage == QLatin1String("text")) {
+    if (!unreadable.isEmpty()) {
         QCOMPARE(repair.run(), EditionCompaction::Result::Unreadable);
-        QCOMPARE(repair.message(), QStringLiteral("The edition database Sample_Links.mdb is damaged so badly that nothing "
-                                                  "in it can be read, so it could not be repaired.\nIt was left exactly as it was."));
+        QCOMPARE(repair.message(), unreadable);
         QCOMPARE(m_app->readFile(QStringLiteral("Sample_Links.mdb")), damaged);
         QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("Backup"))));
         QCOMPARE(leftovers(m_app->path()), QStringList());
@@ -127,30 +185,32 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     for (const QString &row : after)
         QVERIFY2(known.contains(row), qPrintable(row));
     QMap<QString, int> expected = countsOf(before);
-    QString lines;
-    for (auto it = expected.begin(); it != expected.end(); ++it) {
+    for (auto it = expected.begin(); it != expected.end();) {
         it.value() -= lost.value(it.key());
-        if (it.value() > 0)
-            lines += QStringLiteral("\n  %1: %2 rows").arg(it.key()).arg(it.value());
+        it = it.value() == 0 ? expected.erase(it) : std::next(it);
     }
     QCOMPARE(countsOf(after), expected);
+    QVERIFY(IsEditionFile(edition()));
     QVERIFY(ScratchConnection(edition()).intact());
 
-    // The damaged file is kept beside the backups, and the user reads what came back.
+    // The damaged file is kept beside the backups, and the user reads what came back, by
+    // what it holds: 3 + 3000 categories, 29 + 3000 links, 30 section links.
     QVERIFY(repair.damagedCopy().startsWith(m_app->file(QStringLiteral("Backup/Sample_Links.mdb.damaged-"))));
     QCOMPARE(m_app->readFile(QDir(m_app->path()).relativeFilePath(repair.damagedCopy())), damaged);
-    QStringList lostTables;
-    for (auto it = lost.cbegin(); it != lost.cend(); ++it)
-        if (it.value() > 0)
-            lostTables.append(it.key());
-    const QString losses = lostTables.isEmpty() ? QString()
-                                                : QStringLiteral("\nSome rows of these tables could not be read and are lost: ")
-                                                      + lostTables.join(QStringLiteral(", ")) + QLatin1Char('.');
-    QCOMPARE(repair.message(), QStringLiteral("The edition database Sample_Links.mdb was damaged. Every row that could "
-                                              "still be read was recovered into a fresh copy of the edition, which is now "
-                                              "in use.\nRows recovered:")
-                                   + lines + losses + QStringLiteral("\nThe damaged file was kept as ")
-                                   + repair.damagedCopy() + QLatin1Char('.'));
+    const int links = 3029 - (damage == QLatin1String("deleted") ? 100 : 0) - lost.value(QStringLiteral("Sit"));
+    QString recovered = QStringLiteral("\n  Topics: 3\n  Sub-Topics: 7\n  categories: 3023\n  links: %1\n  places of links in "
+                                       "categories: 29").arg(links);
+    if (damage != QLatin1String("schema"))
+        recovered += QStringLiteral("\n  section links: 30\n  colour schemes: 7");
+    const QString opening = damage == QLatin1String("tables") ? QStringLiteral("lacked tables that an edition has.")
+                                                                : QStringLiteral("was damaged.");
+    QCOMPARE(repair.message(),
+             QStringLiteral("The edition database Sample_Links.mdb ") + opening
+                 + (lostText.isEmpty() ? QStringLiteral(" Every row that could still be read was recovered")
+                                       : QStringLiteral(" Its readable rows were recovered"))
+                 + QStringLiteral(" into a fresh copy of the edition, which is now in use.\nRecovered:") + recovered
+                 + (lostText.isEmpty() ? QString() : QStringLiteral("\nCould not be read:") + lostText.replace(QLatin1String("%1"), QString::number(lost.value("Sit"))))
+                 + QStringLiteral("\nThe damaged file was kept as:\n") + repair.damagedCopy());
     QCOMPARE(leftovers(m_app->path()), QStringList());
 }
 
@@ -188,7 +248,8 @@ void TestEditionRepair::storedQueryIsNeverRun()
     EditionCompaction repair = compaction();
     QCOMPARE(repair.run(), EditionCompaction::Result::Repaired);
     QCOMPARE(countsOf(EditionSnapshot(edition())).value(QStringLiteral("Extra")), 0);
-    QVERIFY(repair.message().contains(QStringLiteral("could not be read and are lost: Extra, Sit.")));
+    QVERIFY(repair.message().contains(QStringLiteral("\nCould not be read:\n  links: up to ")));
+    QVERIFY(repair.message().contains(QStringLiteral("\n  Extra: an unknown number\n")));
 }
 
 void TestEditionRepair::killLeavesOldOrNewEdition_data()

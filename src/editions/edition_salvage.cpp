@@ -221,15 +221,30 @@ private:
     std::map<int, Statement> m_statements;
 };
 
+// Whether a record is a line of a schema table.
+bool isSchemaRow(const QVariantList &v)
+{
+    static const QStringList types{QStringLiteral("table"), QStringLiteral("index"), QStringLiteral("view"),
+                                   QStringLiteral("trigger")};
+    return v.size() == 5 && v.at(0).typeId() == QMetaType::QString && types.contains(v.at(0).toString())
+           && v.at(1).typeId() == QMetaType::QString && v.at(3).typeId() == QMetaType::LongLong;
+}
+
 QList<SchemaEntry> readSchema(DatabasePages &pages, bool *lost)
 {
     QList<SchemaEntry> schema;
-    const DatabasePages::Losses losses = pages.readTable(1, [&schema](qint64, const QVariantList &v) {
+    const auto take = [&schema](qint64, const QVariantList &v) {
         if (v.size() >= 5)
             schema.append(SchemaEntry{v.at(0).toString(), v.at(1).toString(), v.at(2).toString(),
                                       v.at(3).toLongLong(), v.at(4).toString()});
-    });
-    *lost = !losses.whole();
+    };
+    *lost = !pages.readTable(1, take).whole();
+    // Lines of a damaged schema may still lie on pages its tree no longer reaches.
+    if (*lost)
+        pages.scanUnreached([&take](qint64 rowid, const QVariantList &v, int, int) {
+            if (isSchemaRow(v))
+                take(rowid, v);
+        });
     return schema;
 }
 
@@ -427,6 +442,8 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                                          [](const Salvaged &t) { return !t.losses.ranges.isEmpty(); });
         if (partial) {
             result.unplaced += pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after) {
+                if (result.schemaLost && isSchemaRow(values))
+                    return;
                 const int owner = ownerOf(salvaged, rowid, values, before, after);
                 if (owner < 0)
                     ++result.unplaced;
