@@ -92,6 +92,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("the file cut short") << "truncate" << "\n  links: an unknown number" << none;
     QTest::newRow("an index damaged") << "index" << none << none;
     QTest::newRow("an interior page of links overwritten") << "interior" << none << none;
+    QTest::newRow("interior pages of two section lists overwritten") << "sections" << none << none;
     QTest::newRow("the file cut at 60 %") << "cut" << "\n  links: an unknown number" << none;
     QTest::newRow("the header overwritten") << "header" << none << none;
     QTest::newRow("the first page overwritten")
@@ -118,10 +119,20 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     QFETCH(QString, damage);
     QFETCH(QString, lostText);
     QFETCH(QString, unreadable);
+    const QString big = QStringLiteral("hex(randomblob(700))");
+    if (damage == QLatin1String("sections")) {
+        // Two lists of the same columns and row ids, of two rows to a page.
+        QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+        for (const char *table : {"NewsLinks", "SearchLinks"})
+            QVERIFY(ExecSql(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                           "INSERT INTO %1 SELECT 1, 'Link ' || i, %2, 'name1', 'url1' FROM n")
+                                .arg(table, big)));
+        CloseDatabase();
+    }
     if (QStringList{"interior", "cut", "deleted"}.contains(damage)) {
         // Sites of two to a page: their tree has interior pages below its root.
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
-        QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = hex(randomblob(700)) WHERE SitId > 100000")));
+        QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = %1 WHERE SitId > 100000").arg(big)));
         if (damage == QLatin1String("deleted")) {
             // The pages of the deleted sites and of a dropped table of the same row ids
             // are free, with their rows still on them.
@@ -146,11 +157,14 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         const qint64 kept = damage == QLatin1String("cut") ? pages * 6 / 10 : pages - 4;
         lost = Damage::rowsBeyond(edition(), kept);
         QVERIFY(Damage::truncate(edition(), kept * 4096));
-    } else if (damage == QLatin1String("interior") || damage == QLatin1String("deleted")) {
-        const QList<Damage::Page> interior = Damage::interiorPages(edition(), QStringLiteral("Sit"));
-        QVERIFY(interior.size() >= 2);
-        for (const Damage::Page &page : damage == QLatin1String("deleted") ? interior : interior.mid(interior.size() / 2, 1))
-            QVERIFY(Damage::overwritePage(edition(), page));
+    } else if (damage == QLatin1String("interior") || damage == QLatin1String("deleted") || damage == QLatin1String("sections")) {
+        for (const char *table : damage == QLatin1String("sections") ? QList<const char *>{"NewsLinks", "SearchLinks"}
+                                                                      : QList<const char *>{"Sit"}) {
+            const QList<Damage::Page> interior = Damage::interiorPages(edition(), table);
+            QVERIFY(interior.size() >= 2);
+            for (const Damage::Page &page : damage == QLatin1String("deleted") ? interior : interior.mid(interior.size() / 2, 1))
+                QVERIFY(Damage::overwritePage(edition(), page));
+        }
     } else if (damage == QLatin1String("header") || damage == QLatin1String("first") || damage == QLatin1String("schema")) {
         if (damage == QLatin1String("schema"))
             for (const Damage::Page &page : Damage::leaves(edition(), QStringLiteral("sqlite_schema")))
@@ -201,7 +215,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     QString recovered = QStringLiteral("\n  Topics: 3\n  Sub-Topics: 7\n  categories: 3023\n  links: %1\n  places of links in "
                                        "categories: 29").arg(links);
     if (damage != QLatin1String("schema"))
-        recovered += QStringLiteral("\n  section links: 30\n  colour schemes: 7");
+        recovered += QStringLiteral("\n  section links: %1\n  colour schemes: 7").arg(damage == QLatin1String("sections") ? 6030 : 30);
     const QString opening = damage == QLatin1String("tables") ? QStringLiteral("lacked tables that an edition has.")
                                                                 : QStringLiteral("was damaged.");
     QCOMPARE(repair.message(),
