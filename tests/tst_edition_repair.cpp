@@ -136,6 +136,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         if (damage == QLatin1String("deleted")) {
             // The pages of the deleted sites and of a dropped table of the same row ids
             // are free, with their rows still on them.
+            QVERIFY(ExecSql(QStringLiteral("PRAGMA secure_delete = OFF")));
             QVERIFY(ExecSql(QStringLiteral("DELETE FROM Sit WHERE SitId BETWEEN 101001 AND 101100")));
             QVERIFY(ExecSql(QStringLiteral("CREATE TABLE Old (Id INTEGER PRIMARY KEY, A TEXT, B TEXT, C TEXT)")));
             QVERIFY(ExecSql(QStringLiteral("INSERT INTO Old SELECT SitId + 1000, SitName, SitUrl, Summary FROM Sit "
