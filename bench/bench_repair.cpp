@@ -1,5 +1,7 @@
-// Times the repair of a damaged edition of 100,000 links (a page of its sites overwritten):
-// every readable row read from its pages and copied into a fresh copy of the empty
+// Times the repair of a damaged edition of 100,000 links (a leaf page and an interior page
+// of its sites overwritten): every readable row read from its pages, those of the pages
+// below the interior page found among the pages no tree reaches, and copied into a fresh
+// copy of the empty
 // edition, against a bare baseline in the same run: the same rows, already in memory,
 // inserted into a copy of the empty edition in one transaction.
 //
@@ -24,23 +26,25 @@ struct TableRows {
     QVector<QVariantList> rows;
 };
 
-// Overwrites the middle leaf page of table with bytes that are no page.
-bool damageMiddleLeaf(const QString &path, const QString &table)
+// Overwrites the middle page of table of the given type below its root with bytes that are
+// no page.
+bool damageMiddlePage(const QString &path, const QString &table, const QString &type)
 {
     qint64 page = 0;
     qint64 size = 0;
     {
         ScratchConnection db(path);
         QSqlQuery q(db.database());
-        q.exec(QStringLiteral("SELECT pageno, pgsize FROM dbstat WHERE name = '%1' AND pagetype = 'leaf' ORDER BY path")
-                   .arg(table));
-        QVector<QPair<qint64, qint64>> leaves;
+        q.exec(QStringLiteral("SELECT pageno, pgsize FROM dbstat WHERE name = '%1' AND pagetype = '%2' AND path <> '/' "
+                              "ORDER BY path")
+                   .arg(table, type));
+        QVector<QPair<qint64, qint64>> pages;
         while (q.next())
-            leaves.append({q.value(0).toLongLong(), q.value(1).toLongLong()});
-        if (leaves.isEmpty())
+            pages.append({q.value(0).toLongLong(), q.value(1).toLongLong()});
+        if (pages.isEmpty())
             return false;
-        page = leaves.at(leaves.size() / 2).first;
-        size = leaves.at(leaves.size() / 2).second;
+        page = pages.at(pages.size() / 2).first;
+        size = pages.at(pages.size() / 2).second;
     }
     QFile f(path);
     return f.open(QIODevice::ReadWrite) && f.seek((page - 1) * size) && f.write(QByteArray(size, '\xa5')) == size;
@@ -117,7 +121,8 @@ int main(int argc, char *argv[])
     const QString templateFile = folder.folder() + QStringLiteral("untitled.mdb");
     const QString salvaged = folder.folder() + QStringLiteral("salvaged.part");
     const QString bare = folder.folder() + QStringLiteral("bare.part");
-    if (!damageMiddleLeaf(damaged, QStringLiteral("Sit"))) {
+    if (!damageMiddlePage(damaged, QStringLiteral("Sit"), QStringLiteral("leaf"))
+        || !damageMiddlePage(damaged, QStringLiteral("Sit"), QStringLiteral("internal"))) {
         std::fprintf(stderr, "the edition could not be damaged\n");
         return 2;
     }
