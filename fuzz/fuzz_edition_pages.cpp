@@ -1,6 +1,7 @@
-// Damaged edition files as Compact / Repair meets them: any file is read page by page
-// without a crash or a read outside it, and the salvage either makes no copy or a copy
-// that opens as an edition and holds exactly the rows it reports.
+// Damaged edition files as Compact / Repair meets them: any file is read page by page, by
+// its trees and then the pages they do not reach, without a crash or a read outside it,
+// and the salvage either makes no copy or a copy that opens as an edition and holds
+// exactly the rows it reports.
 
 #include "fuzz_support.h"
 
@@ -36,10 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (values.size() >= 4)
                 roots.append(values.at(3).toLongLong());
         });
-        for (const qint64 root : std::as_const(roots))
-            pages.readTable(root, [size](qint64, const QVariantList &values) {
+        for (int i = 0; i < roots.size(); ++i)
+            pages.readTable(roots.at(i), [size](qint64, const QVariantList &values) {
                 Fuzz::check(size_t(values.size()) <= size, "a row holds no more values than the file has bytes");
-            });
+            }, i);
+        // The pages no tree reached, with their neighbours' owners among the trees read.
+        pages.scanUnreached([size, &roots](qint64, const QVariantList &values, int before, int after) {
+            Fuzz::check(size_t(values.size()) <= size, "a row holds no more values than the file has bytes");
+            Fuzz::check(before < int(roots.size()) && after < int(roots.size()), "a neighbour is one of the trees read");
+        });
     }
 
     const SalvageResult result = SalvageEdition(damaged, folder + QStringLiteral("untitled.mdb"), salvaged);
