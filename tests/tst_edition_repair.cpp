@@ -121,12 +121,13 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     QFETCH(QString, unreadable);
     const QString big = QStringLiteral("hex(randomblob(700))");
     if (damage == QLatin1String("sections")) {
-        // Two lists of the same columns and row ids, of two rows to a page.
+        // Two lists of the same columns and row ids, of two rows to a page, holding
+        // negative numbers and reals.
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         for (const char *table : {"NewsLinks", "SearchLinks"})
             QVERIFY(ExecSql(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                                           "INSERT INTO %1 SELECT 1, 'Link ' || i, %2, 'name1', 'url1' FROM n")
-                                .arg(table, big)));
+                                           "INSERT INTO %1 SELECT %2, 'Link ' || i, %3, 'name1', 'url1' FROM n")
+                                .arg(table, table == QLatin1String("NewsLinks") ? "-1000003 * i" : "i / 3.0", big)));
         CloseDatabase();
     }
     if (QStringList{"interior", "cut", "deleted"}.contains(damage)) {
