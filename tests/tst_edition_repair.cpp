@@ -134,6 +134,10 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         // Sites of two to a page: their tree has interior pages below its root.
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = %1 WHERE SitId > 100000").arg(big)));
+        // Some too long for a page: the rest of each is on pages of its own.
+        if (damage == QLatin1String("interior"))
+            QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = Summary || Summary || Summary || Summary "
+                                           "WHERE SitId > 100000 AND SitId % 50 = 0")));
         if (damage == QLatin1String("deleted")) {
             // The pages of the deleted sites and of a dropped table of the same row ids
             // are free, with their rows still on them.
