@@ -11,6 +11,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <memory>
 #include <vector>
@@ -287,18 +288,42 @@ struct Salvaged {
     DatabasePages::Losses losses;
     qint64 root = 0;   // 0 when the table's tree is not known
 
+    // Sorts the lost row ids and joins those that meet, so that a row id is looked up in
+    // them by halves.
+    void joinLosses()
+    {
+        constexpr qint64 lowest = std::numeric_limits<qint64>::min();
+        constexpr qint64 highest = std::numeric_limits<qint64>::max();
+        QList<QPair<qint64, qint64>> spans;
+        for (const DatabasePages::Range &range : std::as_const(losses.ranges))
+            if (!range.hasFirst || !range.hasLast || range.first <= range.last)
+                spans.append({range.hasFirst ? range.first : lowest, range.hasLast ? range.last : highest});
+        std::sort(spans.begin(), spans.end());
+        losses.ranges.clear();
+        for (const auto &span : std::as_const(spans)) {
+            DatabasePages::Range *last = losses.ranges.isEmpty() ? nullptr : &losses.ranges.last();
+            if (last && (!last->hasLast || span.first <= last->last || span.first - 1 == last->last)) {
+                last->last = qMax(last->last, span.second);
+                last->hasLast = last->hasLast && span.second != highest;
+                continue;
+            }
+            losses.ranges.append({span.first, span.second, span.first != lowest, span.second != highest});
+        }
+    }
+
     bool lostRow(qint64 rowid) const
     {
-        for (const DatabasePages::Range &range : losses.ranges)
-            if (range.contains(rowid))
-                return true;
-        return false;
+        const auto after = std::upper_bound(losses.ranges.cbegin(), losses.ranges.cend(), rowid,
+                                            [](qint64 id, const DatabasePages::Range &range) {
+                                                return range.hasFirst && id < range.first;
+                                            });
+        return after != losses.ranges.cbegin() && std::prev(after)->contains(rowid);
     }
 };
 
-// The table of the tables a row read from an unreached page may go to, or -1: the one
-// whose leaf pages lie on both sides, else the one the row fits, else the one of those it
-// fits that lies beside it.
+// Of the tables whose lost row ids hold a row's from an unreached page and whose columns
+// it fits, the one it goes to, or -1: the one whose leaf pages lie on both sides of its
+// page, else the only one, else the only one whose leaf pages lie on one side.
 int ownerOf(const std::vector<Salvaged> &tables, qint64 rowid, const QVariantList &values, int before, int after)
 {
     QList<int> fitting;
@@ -434,6 +459,7 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             TableCopy *copy = table.copy.get();
             table.losses = pages.readTable(
                 table.root, [&](qint64 rowid, const QVariantList &values) { insert(copy, rowid, values); }, i);
+            table.joinLosses();
             if (refused)
                 return failed(result, refused->error, destination);
         }
