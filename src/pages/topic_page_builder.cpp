@@ -1,5 +1,7 @@
 #include "pages/topic_page_builder.h"
 
+#include "pages/page_cache.h"
+
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
 #include "shared/database.h"
@@ -143,6 +145,7 @@ bool TopicPageBuilder::BuildPageStylesheet(const QString &templateFile, const QS
         m_stylesheetProblem = QStringLiteral("The page template %1 could not be read.").arg(templateFile);
         m_lastError = m_stylesheetProblem;
         QFile::remove(target);
+        m_writtenSheet = WrittenFile();
         return false;
     }
 
@@ -170,7 +173,7 @@ bool TopicPageBuilder::BuildPageStylesheet(const QString &templateFile, const QS
     collected += kCrLf;
 
     QString error;
-    if (!WriteWholeFile(target, collected.toUtf8(), &error)) {
+    if (!writeCache(target, collected.toUtf8(), m_writtenSheet, &error)) {
         // The earlier style sheet stays whole; the page reports this problem instead of using it.
         m_stylesheetProblem = error;
         m_lastError = error;
@@ -183,8 +186,11 @@ bool TopicPageBuilder::BuildPageStylesheet(const QString &templateFile, const QS
 
 bool TopicPageBuilder::padSectionTable(const QString &table, qint32 subTopicId)
 {
+    // A table with five rows or more gets none; otherwise the keys of its few rows count.
     QSqlQuery q(DbConnection());
-    if (!BindAndExec(q, QStringLiteral("SELECT FieldName1 FROM %1 WHERE topicid = ? ORDER BY rowid").arg(quotedName(table)),
+    q.setForwardOnly(true);
+    if (!BindAndExec(q, QStringLiteral("SELECT FieldName1 FROM %1 WHERE topicid = ? ORDER BY rowid LIMIT 5")
+                            .arg(quotedName(table)),
                      {subTopicId}))
         return false;
     QSet<QString> present;
@@ -377,7 +383,7 @@ bool TopicPageBuilder::WriteLinksXml(const QString &fileName, const QString &roo
     xml += QLatin1String("</") + root + QLatin1Char('>') + kCrLf;
 
     QString error;
-    if (!WriteWholeFile(path, xml.toUtf8(), &error))
+    if (!writeCache(path, xml.toUtf8(), m_writtenData, &error))
         return failData(error);
     m_dataProblem.clear();
     m_lastError.clear();
@@ -391,10 +397,19 @@ bool TopicPageBuilder::WriteTextFile(const QString &text, const QString &fileNam
         m_lastError = QStringLiteral("No page file is named.");
         return false;
     }
-    if (!WriteWholeFile(inProgramFolder(fileName), withCrLf(text + kCrLf).toUtf8(), &error)) {
+    if (!WriteCacheFile(inProgramFolder(fileName), withCrLf(text + kCrLf).toUtf8(), &error)) {
         m_lastError = error;
         return false;
     }
+    return true;
+}
+
+bool TopicPageBuilder::writeCache(const QString &path, const QByteArray &data, WrittenFile &written, QString *error)
+{
+    written = WrittenFile();
+    if (!WriteCacheFile(path, data, error))
+        return false;
+    written = {path, data, FileStamp(path)};
     return true;
 }
 

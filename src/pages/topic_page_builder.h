@@ -16,6 +16,11 @@
 // Every file is written as UTF-8 with CR LF line ends, always in the program folder.
 // A step that fails writes nothing over the previous page and tells the user why
 // (through MsgBox); each step answers whether it succeeded.
+//
+// The three files are caches the program makes again whenever it needs them: each is
+// written whole, but nothing waits for it to reach the disk. A file the builder wrote
+// itself and that is still as it left it is not read back: the transform takes the text
+// the builder kept. The compiled style sheet is kept while its text stays the same.
 
 #include <QString>
 #include <QStringList>
@@ -39,6 +44,7 @@ bool IsSectionLinkTable(const QString &table);
 QString EscapeXmlText(const QString &text, bool quotes = false, bool keepReferences = true);
 
 struct _xmlDoc;
+struct _xsltStylesheet;
 
 // The result of loading one XML file (page data or style sheet). Owns the document.
 struct XmlLoad {
@@ -65,6 +71,7 @@ class TopicPageBuilder
 {
 public:
     TopicPageBuilder() = default;
+    ~TopicPageBuilder();
     TopicPageBuilder(const TopicPageBuilder &) = delete;
     TopicPageBuilder &operator=(const TopicPageBuilder &) = delete;
 
@@ -121,9 +128,21 @@ public:
     void setReportFailures(bool on) { m_reportFailures = on; }
 
 private:
+    // A file the builder wrote: its text, and what the file system said of it then.
+    struct WrittenFile {
+        QString path;
+        QByteArray data;
+        QByteArray stamp;
+    };
+
     bool padSectionTable(const QString &table, qint32 subTopicId);
     void fail(const QString &reason);
-    static XmlLoad loadXml(const QString &path);
+    // Writes a cache file and keeps its text in written.
+    bool writeCache(const QString &path, const QByteArray &data, WrittenFile &written, QString *error);
+    // The text of path: the kept text when the file is still the one written there.
+    // False (failure says why) when the file cannot be read.
+    bool readText(const QString &path, QByteArray *text, XmlLoad *failure) const;
+    static XmlLoad parseXml(const QString &path, const QByteArray &data);
     // A file name of the program folder (absolute paths are taken as they are).
     static QString inProgramFolder(const QString &name);
 
@@ -133,4 +152,8 @@ private:
     QString m_stylesheetProblem;   // why tp.xsl could not be made, until the next success
     QString m_dataProblem;         // why the page data could not be written, likewise
     bool m_reportFailures = true;
+    WrittenFile m_writtenSheet;
+    WrittenFile m_writtenData;
+    QByteArray m_compiledText;     // the text of m_compiled
+    _xsltStylesheet *m_compiled = nullptr;
 };

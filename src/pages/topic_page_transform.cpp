@@ -2,6 +2,8 @@
 
 #include "pages/topic_page_builder.h"
 
+#include "pages/page_cache.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -148,18 +150,35 @@ _xmlDoc *XmlLoad::take()
     return std::exchange(doc, nullptr);
 }
 
-XmlLoad TopicPageBuilder::loadXml(const QString &path)
+TopicPageBuilder::~TopicPageBuilder()
+{
+    if (m_compiled)
+        xsltFreeStylesheet(m_compiled);
+}
+
+bool TopicPageBuilder::readText(const QString &path, QByteArray *text, XmlLoad *failure) const
+{
+    for (const WrittenFile *written : {&m_writtenData, &m_writtenSheet}) {
+        if (written->path == path && !written->stamp.isEmpty() && FileStamp(path) == written->stamp) {
+            *text = written->data;
+            return true;
+        }
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        failure->url = path;
+        failure->errorCode = XML_IO_LOAD_ERROR;
+        failure->reason = QStringLiteral("%1 could not be read: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
+    *text = file.readAll();
+    return true;
+}
+
+XmlLoad TopicPageBuilder::parseXml(const QString &path, const QByteArray &data)
 {
     XmlLoad load;
     load.url = path;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        load.errorCode = XML_IO_LOAD_ERROR;
-        load.reason = QStringLiteral("%1 could not be read: %2").arg(QDir::toNativeSeparators(path), file.errorString());
-        return load;
-    }
-    const QByteArray data = file.readAll();
-
     ErrorCollector collector;
     xmlParserCtxtPtr context = xmlNewParserCtxt();
     if (!context) {
@@ -235,13 +254,23 @@ bool TopicPageBuilder::TransformXml(const QString &xmlFile, const QString &xslFi
         fail(m_stylesheetProblem);
         return false;
     }
-    XmlLoad data = loadXml(inProgramFolder(xmlFile));
+    XmlLoad data;
+    QByteArray dataText;
+    if (readText(inProgramFolder(xmlFile), &dataText, &data))
+        data = parseXml(inProgramFolder(xmlFile), dataText);
     if (!CheckXmlParseError(data)) {
         fail(m_dataProblem.isEmpty() ? where(data) : m_dataProblem);
         return false;
     }
-    XmlLoad sheet = loadXml(inProgramFolder(xslFile));
-    if (!CheckXmlParseError(sheet)) {
+    // The style sheet compiled for an earlier page serves while its text is the same.
+    XmlLoad sheet;
+    QByteArray sheetText;
+    const QString sheetPath = inProgramFolder(xslFile);
+    const bool sheetRead = readText(sheetPath, &sheetText, &sheet);
+    xsltStylesheetPtr style = sheetRead && m_compiled && sheetText == m_compiledText ? m_compiled : nullptr;
+    if (!style && sheetRead)
+        sheet = parseXml(sheetPath, sheetText);
+    if (!style && !CheckXmlParseError(sheet)) {
         fail(m_stylesheetProblem.isEmpty() ? where(sheet) : m_stylesheetProblem);
         return false;
     }
@@ -252,11 +281,19 @@ bool TopicPageBuilder::TransformXml(const QString &xmlFile, const QString &xslFi
     {
         ErrorScope scope(&collector);
         xsltSecurityPrefsPtr security = pageSecurity();
-        xmlDocPtr sheetDoc = sheet.take();
-        xsltStylesheetPtr style = xsltParseStylesheetDoc(sheetDoc);
         if (!style) {
-            xmlFreeDoc(sheetDoc);
-        } else if (style->errors == 0) {
+            xmlDocPtr sheetDoc = sheet.take();
+            style = xsltParseStylesheetDoc(sheetDoc);
+            if (!style) {
+                xmlFreeDoc(sheetDoc);
+            } else if (style->errors == 0) {
+                if (m_compiled)
+                    xsltFreeStylesheet(m_compiled);
+                m_compiled = style;
+                m_compiledText = sheetText;
+            }
+        }
+        if (style && style->errors == 0) {
             xsltTransformContextPtr context = xsltNewTransformContext(style, data.doc);
             if (context) {
                 xsltSetCtxtSecurityPrefs(security, context);
@@ -276,7 +313,7 @@ bool TopicPageBuilder::TransformXml(const QString &xmlFile, const QString &xslFi
                     xmlFreeDoc(result);
             }
         }
-        if (style)
+        if (style && style != m_compiled)
             xsltFreeStylesheet(style);
     }
     if (!ok) {

@@ -9,7 +9,9 @@
 
 #include <QAuthenticator>
 #include <QEventLoop>
+#include <QCoreApplication>
 #include <QNetworkAccessManager>
+#include <QNetworkCookieJar>
 #include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -99,6 +101,37 @@ bool acceptableSslError(const QSslError &error)
     }
 }
 #endif
+
+// The network manager of every request of the run: one thread and, for a server that
+// keeps its connections, one connection for many requests. Made on first use; goes with
+// the application.
+QNetworkAccessManager *sharedManager()
+{
+    static QPointer<QNetworkAccessManager> manager;
+    if (!manager)
+        manager = new QNetworkAccessManager(QCoreApplication::instance());
+    return manager;
+}
+
+// Whether the last request was asked for a log-on (by the server or the proxy).
+bool g_lastAskedLogon = false;
+
+// Forgets what the shared manager remembers between requests (connections and the log-ons
+// given on them) when the last request was asked for a log-on or the proxy settings
+// changed, so that every request answers a log-on as a first one would; cookies never
+// outlive a request.
+void startAfresh(QNetworkAccessManager *manager, const QNetworkProxy &proxy, const QString &proxyKey)
+{
+    static QString lastSettings;
+    const QString settings = proxyKey + QLatin1Char('\n') + ProxyUserId + QLatin1Char('\n') + ProxyPassword
+                             + QLatin1Char('\n') + g_typedProxyLogon.proxy;
+    if (settings != lastSettings || g_lastAskedLogon) {
+        manager->clearAccessCache();
+        lastSettings = settings;
+    }
+    manager->setProxy(proxy);
+    manager->setCookieJar(new QNetworkCookieJar);
+}
 
 bool isFollowedRedirect(QNetworkReply *reply, int status)
 {
@@ -231,11 +264,11 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
 
     const QNetworkProxy proxy = connectionProxy();
     const QString proxyKey = proxy.hostName() + QLatin1Char(':') + QString::number(proxy.port());
-    QNetworkAccessManager manager;
-    manager.setProxy(proxy);
+    QNetworkAccessManager &manager = *sharedManager();
+    startAfresh(&manager, proxy, proxyKey);
 
     // A server that asks for a log-on gets the program's fixed one, once.
-    QObject::connect(&manager, &QNetworkAccessManager::authenticationRequired,
+    const QMetaObject::Connection serverLogon = QObject::connect(&manager, &QNetworkAccessManager::authenticationRequired,
                      [&serverLogons](QNetworkReply *, QAuthenticator *authenticator) {
                          if (serverLogons++ > 0)
                              return;
@@ -245,7 +278,7 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     // A proxy that asks for a log-on gets the one of the connection settings, or, when
     // they hold no password, the one the user typed earlier in the run or types now;
     // once. The time the user takes does not count.
-    QObject::connect(&manager, &QNetworkAccessManager::proxyAuthenticationRequired,
+    const QMetaObject::Connection proxyLogon = QObject::connect(&manager, &QNetworkAccessManager::proxyAuthenticationRequired,
                      [&](const QNetworkProxy &asking, QAuthenticator *authenticator) {
                          if (proxyLogons++ > 0)
                              return;
@@ -325,8 +358,14 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
         if (code.isValid())
             status = code.toInt();
     }
-    if (guard)
+    if (guard) {
+        // The reply goes later; nothing of this request may hear from it meanwhile.
+        QObject::disconnect(reply, nullptr, nullptr, nullptr);
         reply->deleteLater();
+    }
+    QObject::disconnect(serverLogon);
+    QObject::disconnect(proxyLogon);
+    g_lastAskedLogon = serverLogons > 0 || proxyLogons > 0 || status == 401 || status == 407;
 
     g_lastStatus = status;
     const bool proxyAccepted = status > 0 && status != 407;

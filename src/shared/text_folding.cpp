@@ -8,6 +8,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -31,9 +33,35 @@ QString folded(const void *text, int bytes)
     return QString::fromUtf8(static_cast<const char *>(text), bytes).toCaseFolded();
 }
 
-char asciiLower(unsigned char c)
+// A to Z as a to z, every other byte as it is: SQLite's own folding.
+struct AsciiLowerTable {
+    unsigned char map[256];
+    constexpr AsciiLowerTable() : map()
+    {
+        for (int c = 0; c < 256; ++c)
+            map[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    }
+};
+constexpr AsciiLowerTable kLower;
+
+inline unsigned char asciiLower(unsigned char c)
 {
-    return char(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    return kLower.map[c];
+}
+
+bool isAscii(const unsigned char *text, int bytes)
+{
+    int i = 0;
+    for (; i + 8 <= bytes; i += 8) {
+        quint64 word;
+        std::memcpy(&word, text + i, 8);
+        if (word & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < bytes; ++i)
+        if (text[i] >= 0x80)
+            return false;
+    return true;
 }
 
 // The NOCASE collation: texts of A to Z and other ASCII compare as SQLite's own NOCASE
@@ -45,26 +73,32 @@ int foldedCollation(void *, int bytes1, const void *text1, int bytes2, const voi
     const auto *b = static_cast<const unsigned char *>(text2);
     const int common = std::min(bytes1, bytes2);
     for (int i = 0; i < common; ++i) {
-        if (a[i] >= 0x80 || b[i] >= 0x80) {
-            const int order = folded(text1, bytes1).compare(folded(text2, bytes2));
-            return order < 0 ? -1 : order > 0 ? 1 : 0;
+        const unsigned char x = a[i];
+        const unsigned char y = b[i];
+        if (x == y) {
+            if (x < 0x80)
+                continue;
+        } else if (x < 0x80 && y < 0x80) {
+            const unsigned char lx = asciiLower(x);
+            const unsigned char ly = asciiLower(y);
+            if (lx != ly)
+                return lx < ly ? -1 : 1;
+            continue;
         }
-        const char x = asciiLower(a[i]);
-        const char y = asciiLower(b[i]);
-        if (x != y)
-            return x < y ? -1 : 1;
+        const int order = folded(text1, bytes1).compare(folded(text2, bytes2));
+        return order < 0 ? -1 : order > 0 ? 1 : 0;
     }
     // Equal so far: the longer text goes after.
     return bytes1 == bytes2 ? 0 : bytes1 < bytes2 ? -1 : 1;
 }
 
-// Whether text matches pattern, both of the same kind of character sequence with letter
-// case already folded: "%" any run of characters, "_" one character, escape (when used)
-// makes the character after it plain. On a mismatch the match steps back to the last "%"
-// only: linear in the text for each "%", never recursive.
-template<typename Char>
-bool likeMatch(const Char *pattern, qsizetype patternSize, const Char *text, qsizetype textSize, bool useEscape,
-               Char escape)
+// Whether text matches pattern, the pattern's letter case already folded and the text's
+// folded by fold as it is read: "%" any run of characters, "_" one character, escape
+// (when used) makes the character after it plain. On a mismatch the match steps back to
+// the last "%" only: linear in the text for each "%", never recursive.
+template<typename Char, typename TextChar, typename Fold>
+bool likeMatch(const Char *pattern, qsizetype patternSize, const TextChar *text, qsizetype textSize,
+               bool useEscape, Char escape, Fold fold)
 {
     enum Kind { Plain, One, Run, Never };
     // What the pattern holds at p, and how many of its characters that takes; an escape
@@ -87,7 +121,7 @@ bool likeMatch(const Char *pattern, qsizetype patternSize, const Char *text, qsi
         if (p < patternSize && kind == Run) {
             runAt = ++p;
             runText = t;
-        } else if (p < patternSize && (kind == One || (kind == Plain && pattern[p + width - 1] == text[t]))) {
+        } else if (p < patternSize && (kind == One || (kind == Plain && pattern[p + width - 1] == Char(fold(text[t]))))) {
             p += width;
             ++t;
         } else if (runAt >= 0) {
@@ -103,20 +137,44 @@ bool likeMatch(const Char *pattern, qsizetype patternSize, const Char *text, qsi
     return p == patternSize;
 }
 
-bool isAscii(const unsigned char *text, int bytes)
-{
-    for (int i = 0; i < bytes; ++i)
-        if (text[i] >= 0x80)
-            return false;
-    return true;
-}
+// A pattern (and escape) of LIKE with its letter case folded, kept while a statement
+// runs with the same pattern.
+struct FoldedPattern {
+    QByteArray pattern;   // the pattern as given
+    QByteArray escape;    // the escape as given
+    bool escapeValid = true;
+    bool ascii = false;
+    QByteArray asciiPattern;
+    unsigned char asciiEscape = 0;
+    QList<uint> pattern32;
+    uint escape32 = 0;
 
-QByteArray asciiFolded(const unsigned char *text, int bytes)
+    FoldedPattern(const unsigned char *p, int pBytes, const unsigned char *e, int eBytes)
+        : pattern(reinterpret_cast<const char *>(p), pBytes), escape(reinterpret_cast<const char *>(e), eBytes)
+    {
+        escapeValid = !e || QString::fromUtf8(escape).toUcs4().size() == 1;
+        escape32 = folded(e, eBytes).toUcs4().value(0);
+        pattern32 = folded(p, pBytes).toUcs4();
+        ascii = isAscii(p, pBytes) && isAscii(e, eBytes);
+        if (ascii) {
+            asciiPattern.resize(pBytes);
+            for (int i = 0; i < pBytes; ++i)
+                asciiPattern[i] = char(asciiLower(p[i]));
+            asciiEscape = eBytes > 0 ? asciiLower(e[0]) : 0;
+        }
+    }
+
+    bool isFor(const unsigned char *p, int pBytes, const unsigned char *e, int eBytes) const
+    {
+        return pattern.size() == pBytes && escape.size() == eBytes
+               && std::memcmp(pattern.constData(), p, size_t(pBytes)) == 0
+               && (eBytes == 0 || std::memcmp(escape.constData(), e, size_t(eBytes)) == 0);
+    }
+};
+
+void dropFoldedPattern(void *data)
 {
-    QByteArray out(bytes, Qt::Uninitialized);
-    for (int i = 0; i < bytes; ++i)
-        out[i] = asciiLower(text[i]);
-    return out;
+    delete static_cast<FoldedPattern *>(data);
 }
 
 void foldedLike(sqlite3_context *context, int argc, sqlite3_value **argv)
@@ -135,24 +193,32 @@ void foldedLike(sqlite3_context *context, int argc, sqlite3_value **argv)
     const int escapeBytes = escapeText ? sqlite3_value_bytes(argv[2]) : 0;
     if (argc == 3 && !escapeText)
         return;   // NULL
-    if (argc == 3 && QString::fromUtf8(reinterpret_cast<const char *>(escapeText), escapeBytes).toUcs4().size() != 1) {
+
+    // The pattern is folded once for a statement, not once for every row.
+    auto *kept = static_cast<FoldedPattern *>(sqlite3_get_auxdata(context, 0));
+    std::unique_ptr<FoldedPattern> own;
+    if (!kept || !kept->isFor(pattern, patternBytes, escapeText, escapeBytes)) {
+        own = std::make_unique<FoldedPattern>(pattern, patternBytes, escapeText, escapeBytes);
+        kept = own.get();
+    }
+    if (!kept->escapeValid) {
         sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
         return;
     }
     bool match = false;
-    if (isAscii(pattern, patternBytes) && isAscii(text, textBytes) && isAscii(escapeText, escapeBytes)) {
-        // Plain ASCII, the usual case: no conversion.
-        const QByteArray p = asciiFolded(pattern, patternBytes);
-        const QByteArray t = asciiFolded(text, textBytes);
-        match = likeMatch(p.constData(), p.size(), t.constData(), t.size(), argc == 3,
-                          escapeText ? asciiLower(escapeText[0]) : char(0));
+    if (kept->ascii && isAscii(text, textBytes)) {
+        // Plain ASCII, the usual case: the text is read as it is stored.
+        const auto *p = reinterpret_cast<const unsigned char *>(kept->asciiPattern.constData());
+        match = likeMatch(p, kept->asciiPattern.size(), text, textBytes, argc == 3, kept->asciiEscape, asciiLower);
     } else {
-        const QList<uint> p = folded(pattern, patternBytes).toUcs4();
         const QList<uint> t = folded(text, textBytes).toUcs4();
-        const QList<uint> e = argc == 3 ? folded(escapeText, escapeBytes).toUcs4() : QList<uint>();
-        match = likeMatch(p.constData(), p.size(), t.constData(), t.size(), argc == 3, e.value(0));
+        match = likeMatch(kept->pattern32.constData(), kept->pattern32.size(), t.constData(), t.size(), argc == 3,
+                          kept->escape32, [](uint c) { return c; });
     }
     sqlite3_result_int(context, match ? 1 : 0);
+    // Kept for the next row; SQLite drops it when the pattern may change.
+    if (own)
+        sqlite3_set_auxdata(context, 0, own.release(), dropFoldedPattern);
 }
 
 int userVersion(const QSqlDatabase &db, bool *ok)
