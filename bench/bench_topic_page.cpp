@@ -1,0 +1,162 @@
+// Times the making of a Sub-Topic's home page (the style sheet with its captions, the
+// padding of the six sections, the page data and the transform into the page file)
+// against a bare program that builds the same page data in memory, transforms it with
+// libxslt and writes the page, in the same run. Once with five rows in every section
+// table, once with 2,000; the two pages must be the same bytes.
+//
+//   bench_topic_page [program folder to copy from]
+
+#include "bench_support.h"
+#include "pages/topic_page_builder.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <libxml/parser.h>
+#include <libxslt/transform.h>
+#include <libxslt/xsltInternals.h>
+#include <libxslt/xsltutils.h>
+
+namespace {
+
+constexpr int Runs = 15;
+const QStringList Captions = {"News", "Search", "Groups", "Related", "Popular", "Local", "Sponsor"};
+
+bool programPage(TopicPageBuilder &builder)
+{
+    return builder.BuildPageStylesheet(QStringLiteral("tpmaster.xsl"), Captions[0], Captions[1], Captions[2],
+                                       Captions[3], Captions[4], Captions[5], Captions[6])
+           && builder.PrepareTopicHomePage(1);
+}
+
+QString escaped(QString text)
+{
+    return text.replace(QLatin1Char('&'), QLatin1String("&amp;"))
+        .replace(QLatin1Char('<'), QLatin1String("&lt;"))
+        .replace(QLatin1Char('>'), QLatin1String("&gt;"));
+}
+
+// The page data of Sub-Topic 1 in the program's layout, for the tables of this edition.
+QByteArray bareData()
+{
+    const QLatin1String crLf("\r\n");
+    const QString b5(5, QLatin1Char(' ')), b10(10, QLatin1Char(' ')), b15(15, QLatin1Char(' '));
+    QString xml = QLatin1String("<?xml version=\"1.0\"?>") + crLf + QLatin1String("<TP>") + crLf;
+    for (const char *table : {"ColorLinks", "FavoriteLinks", "LocalLinks", "NewsLinks", "OrganizationLinks",
+                              "RelatedLinks", "SearchLinks"}) {
+        const QString name = QString::fromLatin1(table).toUpper();
+        xml += b5 + QLatin1Char('<') + name + QLatin1Char('>') + crLf;
+        QSqlQuery rows(DbConnection());
+        rows.setForwardOnly(true);
+        rows.exec(QStringLiteral("SELECT * FROM %1 WHERE topicid = 1 ORDER BY rowid LIMIT 5").arg(QLatin1String(table)));
+        while (rows.next()) {
+            xml += b10 + QLatin1String("<RECORD>") + crLf;
+            const QSqlRecord record = rows.record();
+            for (int i = 0; i < record.count(); ++i) {
+                const QString field = record.fieldName(i).toUpper();
+                if (i == 0) {   // the Sub-Topic id, the only number
+                    const QString type = name == QLatin1String("COLORLINKS") ? QStringLiteral("Long Ineger")
+                                                                             : QStringLiteral("Integer");
+                    xml += b15 + QLatin1Char('<') + field + QLatin1String(" Type= '") + type + QLatin1String("'> ")
+                        + rows.value(i).toString() + QLatin1String(" </") + field + QLatin1Char('>') + crLf;
+                } else {
+                    xml += b15 + QLatin1Char('<') + field + QLatin1String(" Type= 'Text'>") + crLf + b15
+                        + escaped(rows.value(i).toString()) + crLf + b15 + QLatin1String("</") + field
+                        + QLatin1Char('>') + crLf;
+                }
+            }
+            xml += b10 + QLatin1String("</RECORD>") + crLf;
+        }
+        xml += b5 + QLatin1String("</") + name + QLatin1Char('>') + crLf;
+    }
+    return (xml + QLatin1String("</TP>") + crLf).toUtf8();
+}
+
+// The bare program: style sheet and data in memory, one transform, the page written.
+bool barePage(const QString &folder)
+{
+    QFile templ(folder + QStringLiteral("tpmaster.xsl"));
+    if (!templ.open(QIODevice::ReadOnly))
+        return false;
+    QString sheetText = QString::fromUtf8(templ.readAll());
+    const char *defaults[] = {"Sponsor Link",           "Search Websites",  "Information Websites", "Local Websites",
+                              "Organization Websites", "Related Websites", "Popular Websites"};
+    const int order[] = {6, 1, 0, 5, 2, 3, 4};
+    for (int i = 0; i < 7; ++i)
+        sheetText.replace(QLatin1String(defaults[i]), Captions[order[i]]);
+    const QByteArray sheetBytes = sheetText.toUtf8();
+    const QByteArray data = bareData();
+
+    xmlDocPtr sheetDoc = xmlReadMemory(sheetBytes.constData(), int(sheetBytes.size()), "tp.xsl", nullptr, XML_PARSE_NONET);
+    xsltStylesheetPtr style = sheetDoc ? xsltParseStylesheetDoc(sheetDoc) : nullptr;
+    xmlDocPtr doc = xmlReadMemory(data.constData(), int(data.size()), "tbhome.xml", nullptr, XML_PARSE_NONET);
+    xmlDocPtr result = style && doc ? xsltApplyStylesheet(style, doc, nullptr) : nullptr;
+    xmlChar *text = nullptr;
+    int length = 0;
+    const bool ok = result && xsltSaveResultToString(&text, &length, result, style) == 0;
+    QString page = QString::fromUtf8(reinterpret_cast<const char *>(text), length) + QLatin1String("\r\n");
+    xmlFree(text);
+    xmlFreeDoc(result);
+    xmlFreeDoc(doc);
+    if (style)
+        xsltFreeStylesheet(style);
+    page.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    QFile out(folder + QStringLiteral("bare.html"));
+    return ok && out.open(QIODevice::WriteOnly | QIODevice::Truncate) && out.write(page.toUtf8()) > 0;
+}
+
+double compare(const char *what, TopicPageBuilder &builder, const QString &folder, bool *same)
+{
+    QVector<double> programTimes;
+    QVector<double> bareTimes;
+    bool ok = true;
+    bench::alternate(Runs, [&] { ok = programPage(builder) && ok; }, [&] { ok = barePage(folder) && ok; },
+                     &programTimes, &bareTimes);
+    QFile program(folder + CurrentPageFile);
+    QFile bare(folder + QStringLiteral("bare.html"));
+    *same = *same && ok && program.open(QIODevice::ReadOnly) && bare.open(QIODevice::ReadOnly)
+            && program.readAll() == bare.readAll();
+    std::printf("%s\n", what);
+    const double ratio = bench::compared("  page made by the program", programTimes, "  bare page", bareTimes);
+    std::printf("  ratio %.2f\n", ratio);
+    return ratio;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    bench::prepareEnvironment();
+    QApplication app(argc, argv);
+    bench::ProgramFolder folder;
+    bench::Edition edition;
+    if (!folder.make(argc, argv) || !bench::makeSubTopic(&edition, 2, 2, 5))
+        return 2;
+    CurrentSubTopicId = 1;
+    CurrentPageFile = PageFileName(QStringLiteral("Big"), 1);
+    TopicPageBuilder builder;
+    builder.setReportFailures(false);
+    if (!programPage(builder))   // pads the six sections to five rows
+        return 2;
+
+    bool same = true;
+    const double five = compare("five rows in every section table", builder, folder.folder(), &same);
+    {
+        Transaction fill;
+        for (const QString &table : SectionLinkTables())
+            for (int k = 6; k <= 2000; ++k)
+                bench::run(QStringLiteral("INSERT INTO %1 (LinkName, LinkUrl, FieldName1, FieldName2, topicid)"
+                                          " VALUES (?, ?, ?, ?, 1)").arg(table),
+                           {QStringLiteral("Link %1").arg(k), QStringLiteral("http://x%1.example/").arg(k),
+                            QStringLiteral("name%1").arg(k), QStringLiteral("url%1").arg(k)});
+        fill.commit();
+    }
+    const double many = compare("2,000 rows in every section table", builder, folder.folder(), &same);
+    bench::ProgramFolder::finish();
+    if (!same) {
+        std::fprintf(stderr, "The program's page and the bare page differ\n");
+        return 1;
+    }
+    std::printf("ratio: %.2f (the larger; goal: at most 2.00)\n", std::max(five, many));
+    return 0;
+}
