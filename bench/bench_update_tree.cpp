@@ -9,25 +9,11 @@
 #include "bench_support.h"
 
 #include "mainwindow/form1.h"
-#include "platform/dialogs.h"
-#include "shared/database.h"
-#include "shared/globals.h"
 #include "shared/tree_nodes.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QDirIterator>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QTreeWidget>
-#include <QVariant>
-#include <algorithm>
-#include <functional>
-#include <cstdio>
 
 namespace {
 
@@ -36,43 +22,11 @@ constexpr int SubCategoriesEach = 39;   // 50 + 50 * 39 = 2,000 categories
 constexpr int LinksTotal = 30000;
 constexpr int Runs = 7;
 
-struct Category {
-    qint32 id;
-    QString path;
-};
-struct Link {
-    qint32 categoryId;
-    QString name;
-    QString url;
-};
-
-void copyFolder(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString target = to + QDir(from).relativeFilePath(file);
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::copy(file, target);
-        QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    }
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(content);
-}
-
-// Runs one statement of the fill; a failure is reported.
-bool run(const QString &sql, const QVariantList &values = {})
-{
-    if (ExecSql(sql, values))
-        return true;
-    std::fprintf(stderr, "SQL failed\n");
-    return false;
-}
+using bench::Category;
+using bench::Link;
+using bench::median;
+using bench::run;
+using bench::writeFile;
 
 // The edition: Topic "Bench", Sub-Topic "Big" (id 1) with its root row, 50 areas of 39
 // fields each, and 15 links in every category; a few links are local files.
@@ -182,55 +136,16 @@ QStringList nodePaths(const QTreeWidget &tree)
     return paths;
 }
 
-double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
-QString list(const QVector<double> &values)
-{
-    QStringList parts;
-    for (double v : values)
-        parts.append(QString::number(v, 'f', 1));
-    return parts.join(QStringLiteral(", "));
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
-    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    bench::prepareEnvironment();
     QApplication app(argc, argv);
-
-    const QString source = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                    : QCoreApplication::applicationDirPath() + QStringLiteral("/../pristine");
-    if (!QFileInfo::exists(source + QStringLiteral("/untitled.mdb"))) {
-        std::fprintf(stderr, "No program folder with untitled.mdb at %s\n", qPrintable(source));
+    bench::ProgramFolder programFolder;
+    if (!programFolder.make(argc, argv))
         return 2;
-    }
-    QTemporaryDir home;
-    QTemporaryDir config;
-    const QString folder = home.path() + QLatin1Char('/');
-    copyFolder(source + QLatin1Char('/'), folder);
-    QFile::copy(folder + QStringLiteral("untitled.mdb"), folder + QStringLiteral("Bench.mdb"));
-    writeFile(folder + QStringLiteral("dbnames.txt"), "*Bench.mdb,Bench\r\n");
-    qputenv("QUORVANE_HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    QDir::setCurrent(home.path());
-    DialogScript::begin();   // no box may wait for a user here
-
-    CurrentDatabaseFile = QStringLiteral("Bench.mdb");
-    if (!OpenDatabase(CurrentDatabaseFile)) {
-        std::fprintf(stderr, "Cannot open the bench edition\n");
-        return 2;
-    }
+    const QString folder = programFolder.folder();
     QVector<Category> categories;
     QVector<Link> links;
     if (!makeEdition(folder, &categories, &links))
@@ -276,12 +191,8 @@ int main(int argc, char *argv[])
         bench::Edition flat;
         if (!bench::clearEdition() || !bench::makeSubTopic(&flat, 10000, 0, 10))
             return 2;
-        QVector<Category> flatCategories;
-        for (const bench::Category &c : flat.categories)
-            flatCategories.append({c.id, c.path});
-        QVector<Link> flatLinks;
-        for (const bench::Link &l : flat.links)
-            flatLinks.append({l.categoryId, l.name, l.url});
+        const QVector<Category> &flatCategories = flat.categories;
+        const QVector<Link> &flatLinks = flat.links;
         QVector<double> flatTimes;
         QVector<double> flatPlain;
         for (int run = 0; run < 5; ++run) {
@@ -294,23 +205,19 @@ int main(int argc, char *argv[])
         flatTree = median(flatTimes);
         flatBase = median(flatPlain);
         std::printf("flat tree, 10,000 categories / %lld links:\n", qlonglong(flatLinks.size()));
-        std::printf("  updateTree:               %.1f ms median (runs: %s)\n", flatTree, qPrintable(list(flatTimes)));
-        std::printf("  plain QTreeWidget build:  %.1f ms median (runs: %s)\n", flatBase, qPrintable(list(flatPlain)));
+        std::printf("  updateTree:               %.1f ms median (runs: %s)\n", flatTree, qPrintable(bench::list(flatTimes)));
+        std::printf("  plain QTreeWidget build:  %.1f ms median (runs: %s)\n", flatBase, qPrintable(bench::list(flatPlain)));
         std::printf("  ratio %.2f (target: at most 2.50)\n", flatTree / flatBase);
     }
     std::printf("nodes in the tree:          %d (1 root, %lld categories, %lld links)\n", nodes,
                 qlonglong(categories.size()), qlonglong(links.size()));
-    std::printf("updateTree:                 %.1f ms median (runs: %s)\n", tree, qPrintable(list(treeTimes)));
-    std::printf("plain QTreeWidget build:    %.1f ms median (runs: %s)\n", base, qPrintable(list(plainTimes)));
+    std::printf("updateTree:                 %.1f ms median (runs: %s)\n", tree, qPrintable(bench::list(treeTimes)));
+    std::printf("plain QTreeWidget build:    %.1f ms median (runs: %s)\n", base, qPrintable(bench::list(plainTimes)));
     std::printf("ratio:                      %.2f (target: at most 2.00, and updateTree under 500 ms)\n",
                 tree / base);
 
-    const QStringList unexpected = DialogScript::unexpected();
-    for (const QString &box : unexpected)
-        std::fprintf(stderr, "unexpected dialog: %s\n", qPrintable(box));
     form->close();
     delete form;
-    ReleaseDatabase();
-    DialogScript::end();
+    bench::ProgramFolder::finish();
     return same ? 0 : 1;
 }

@@ -89,7 +89,7 @@ protected:
 // An origin server: /status/<n> answers n, /logon asks for a log-on that only
 // kelp/wisp passes, /refuse asks for one that nothing passes, /silent never answers,
 // /moved/<path> sends a 301 to <path> on this server, /slow/<ms> answers 200 after <ms>
-// milliseconds, anything else 200.
+// milliseconds, /cookie answers 200 with a cookie, anything else 200.
 class OriginServer : public StubServer
 {
 protected:
@@ -106,6 +106,8 @@ protected:
             reply = answer(401, challenge);
         else if (path == "/silent")
             return;
+        else if (path == "/cookie")
+            reply = answer(200, "Set-Cookie: seen=1; Path=/\r\n");
         else if (path.startsWith("/moved/"))
             reply = answer(301, "Location: http://127.0.0.1:" + QByteArray::number(serverPort()) + path.mid(6) + "\r\n");
         else if (path.startsWith("/slow/")) {

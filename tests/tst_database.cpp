@@ -369,6 +369,19 @@ void TestDatabase::lettersOutsideAToZ_data()
     QTest::newRow("edition name") << "edition" << "Bänk" << "BÄNK" << "same";
     // Sub-Topics listed by name, letter case ignored: "äb" before "Äc".
     QTest::newRow("Sub-Topic order") << "order" << "Äc" << "äb" << "äb|Äc";
+    // Text LIKE pattern, and NOCASE equality, where both are ASCII or only one is.
+    QTest::newRow("like, ASCII and a non-ASCII letter") << "like" << "Bank Äpfel" << "%BANK ä%" << "same";
+    QTest::newRow("like, one character that is two bytes") << "like" << "Äb" << "_B" << "same";
+    QTest::newRow("like, wildcards at the ends") << "like" << "xAz" << "_aZ%" << "same";
+    QTest::newRow("like, one character too few") << "like" << "aZ" << "_aZ%" << "differ";
+    QTest::newRow("like, A and Z") << "like" << "AZ" << "az" << "same";
+    QTest::newRow("like, @ is no letter") << "like" << "@" << "`" << "differ";
+    QTest::newRow("like, [ is no letter") << "like" << "[" << "{" << "differ";
+    QTest::newRow("like, empty pattern") << "like" << "" << "" << "same";
+    QTest::newRow("like, empty pattern, a text") << "like" << "a" << "" << "differ";
+    QTest::newRow("equal, a to Z") << "equal" << "aZ" << "Az" << "same";
+    QTest::newRow("equal, @ and `") << "equal" << "x@" << "x`" << "differ";
+    QTest::newRow("equal, [ and {") << "equal" << "[" << "{" << "differ";
 }
 
 void TestDatabase::lettersOutsideAToZ()
@@ -383,7 +396,11 @@ void TestDatabase::lettersOutsideAToZ()
     const auto same = [](bool taken) { return taken ? QStringLiteral("same") : QStringLiteral("differ"); };
 
     QString actual;
-    if (what == QLatin1String("search")) {
+    if (what == QLatin1String("like") || what == QLatin1String("equal")) {
+        const QString sql = what == QLatin1String("like") ? QStringLiteral("SELECT ? LIKE ?")
+                                                           : QStringLiteral("SELECT ? = ? COLLATE NOCASE");
+        actual = same(QueryValue(sql, {stored, asked}).toInt() == 1);
+    } else if (what == QLatin1String("search")) {
         QVERIFY(ExecSql(QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl) VALUES (1, ?, 'http://a.test/')"),
                         {stored}));
         QVERIFY(ExecSql(QStringLiteral("INSERT INTO NewsLinks (topicid, LinkName, LinkUrl) VALUES (1, ?, 'http://b.test/')"),

@@ -216,28 +216,36 @@ void TestLinkCheck::checkStatuses()
 
 void TestLinkCheck::statusClasses_data()
 {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<bool>("reachable");
-    QTest::newRow("200") << "/status/200" << true;
-    QTest::newRow("204") << "/status/204" << true;
-    QTest::newRow("301 followed to a 200") << "/moved/status/200" << true;
-    QTest::newRow("301 followed to a 404") << "/moved/status/404" << false;
-    QTest::newRow("304, not followed") << "/status/304" << false;
-    QTest::newRow("404") << "/status/404" << false;
-    QTest::newRow("500") << "/status/500" << false;
-    QTest::newRow("no answer") << "/silent" << false;
-    QTest::newRow("nobody listening") << "" << false;
+    // Addresses checked in turn on one server, and what each check answers.
+    QTest::addColumn<QString>("paths");
+    QTest::addColumn<QString>("answers");
+    QTest::newRow("200") << "/status/200" << "OK";
+    QTest::newRow("204") << "/status/204" << "OK";
+    QTest::newRow("301 followed to a 200") << "/moved/status/200" << "OK";
+    QTest::newRow("301 followed to a 404") << "/moved/status/404" << "NO";
+    QTest::newRow("304, not followed") << "/status/304" << "NO";
+    QTest::newRow("404") << "/status/404" << "NO";
+    QTest::newRow("500") << "/status/500" << "NO";
+    QTest::newRow("no answer") << "/silent" << "NO";
+    QTest::newRow("nobody listening") << "" << "NO";
+    QTest::newRow("a cookie is not sent again") << "/cookie /silent /moved/status/200" << "OK NO OK";
 }
 
 void TestLinkCheck::statusClasses()
 {
-    QFETCH(QString, path);
-    QFETCH(bool, reachable);
+    QFETCH(QString, paths);
+    QFETCH(QString, answers);
     OriginServer origin;
     SetHttpRequestTimeout(300);
-    const QString address = path.isEmpty() ? QStringLiteral("http://127.0.0.1:%1/").arg(closedPort())
-                                           : QStringLiteral("http://") + origin.target(path);
-    QCOMPARE(LinkCheck::check(address), reachable);
+    QStringList answered;
+    for (const QString &path : paths.split(QLatin1Char(' '))) {
+        const QString address = path.isEmpty() ? QStringLiteral("http://127.0.0.1:%1/").arg(closedPort())
+                                               : QStringLiteral("http://") + origin.target(path);
+        answered << (LinkCheck::check(address) ? "OK" : "NO");
+    }
+    QCOMPARE(answered.join(QLatin1Char(' ')), answers);
+    for (const SeenRequest &request : std::as_const(origin.seen))
+        QVERIFY(!request.headers.contains("cookie"));
 }
 
 void TestLinkCheck::stopAndCloseDuringCheck()

@@ -338,6 +338,12 @@ void TestTopicPage::pageShowsLinksAndColours()
     // Rows without an address show their name without a link.
     QCOMPARE(html.count("<span class=\"empty\">Link"), 27);
     QVERIFY(html.contains("\r\n") && !QString(html).remove("\r\n").contains('\n'));
+
+    // Another caption of the same length: the next page shows it.
+    QVERIFY(f.builder.BuildPageStylesheet("tpmaster.xsl", "Wens", "Search", "Groups", "Related", "Popular",
+                                          "Local", ""));
+    QVERIFY(f.builder.PrepareTopicHomePage(7));
+    QVERIFY(f.text(CurrentPageFile).contains("<span class=\"caption\">Wens</span>"));
 }
 
 void TestTopicPage::pageSurvivesAwkwardText()
