@@ -75,10 +75,9 @@ QStringList bareSearch(sqlite3 *db, const QByteArray &like)
 
 int main(int argc, char *argv[])
 {
-    bench::prepareEnvironment();
-    QApplication app(argc, argv);
-    bench::ProgramFolder folder;
-    if (!folder.make(argc, argv) || !makeEdition()) {
+    const bench::Program program(argc, argv);
+    const bench::ProgramFolder &folder = program.folder();
+    if (!program.ready() || !makeEdition()) {
         std::fprintf(stderr, "Cannot make the bench edition\n");
         return 2;
     }

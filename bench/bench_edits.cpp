@@ -195,11 +195,10 @@ void addLink(Form1 *form, int areas, int fields, int links)
 
 int main(int argc, char *argv[])
 {
-    bench::prepareEnvironment();
-    QApplication app(argc, argv);
-    bench::ProgramFolder folder;
-    if (!folder.make(argc, argv))
+    const bench::Program program(argc, argv);
+    if (!program.ready())
         return 2;
+    const bench::ProgramFolder &folder = program.folder();
 
     IsOnline = false;
     Form1 *form = Form1::instance();

@@ -85,10 +85,8 @@ void measure(Form1 *form, QTreeWidget &plain, const bench::Edition &edition, con
 
 int main(int argc, char *argv[])
 {
-    bench::prepareEnvironment();
-    QApplication app(argc, argv);
-    bench::ProgramFolder folder;
-    if (!folder.make(argc, argv))
+    const bench::Program program(argc, argv);
+    if (!program.ready())
         return 2;
 
     IsOnline = false;

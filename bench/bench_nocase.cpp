@@ -70,29 +70,27 @@ bool indexed(sqlite3 *db)
 
 int main(int argc, char *argv[])
 {
-    bench::prepareEnvironment();
-    QApplication app(argc, argv);
-    bench::ProgramFolder folder;
-    if (!folder.make(argc, argv))
+    const bench::Program program(argc, argv);
+    if (!program.ready())
         return 2;
     const QVariant handle = DbConnection().driver()->handle();
-    sqlite3 *program = *static_cast<sqlite3 *const *>(handle.constData());
+    sqlite3 *programDb = *static_cast<sqlite3 *const *>(handle.constData());
     sqlite3 *plain = nullptr;
-    if (sqlite3_open(":memory:", &plain) != SQLITE_OK || !fill(program) || !fill(plain))
+    if (sqlite3_open(":memory:", &plain) != SQLITE_OK || !fill(programDb) || !fill(plain))
         return 2;
 
     QList<QByteArray> programRows;
     QList<QByteArray> plainRows;
     QVector<double> orderTimes;
     QVector<double> plainOrderTimes;
-    bench::alternate(Runs, [&] { programRows = ordered(program); }, [&] { plainRows = ordered(plain); }, &orderTimes,
+    bench::alternate(Runs, [&] { programRows = ordered(programDb); }, [&] { plainRows = ordered(plain); }, &orderTimes,
                      &plainOrderTimes);
     bool ok = true;
     QVector<double> indexTimes;
     QVector<double> plainIndexTimes;
-    bench::alternate(Runs, [&] { ok = indexed(program) && ok; }, [&] { ok = indexed(plain) && ok; }, &indexTimes,
+    bench::alternate(Runs, [&] { ok = indexed(programDb) && ok; }, [&] { ok = indexed(plain) && ok; }, &indexTimes,
                      &plainIndexTimes);
-    exec(program, "DROP TABLE temp.names");
+    exec(programDb, "DROP TABLE temp.names");
     sqlite3_close(plain);
     bench::ProgramFolder::finish();
 

@@ -147,6 +147,26 @@ private:
     QString m_folder;
 };
 
+// What a benchmark with a program folder starts with: the environment, the application
+// and the program folder, made in this order.
+class Program
+{
+    struct Environment {
+        Environment() { prepareEnvironment(); }
+    };
+
+public:
+    Program(int &argc, char *argv[]) : m_app(argc, argv) { m_ready = m_folder.make(argc, argv); }
+    bool ready() const { return m_ready; }
+    const ProgramFolder &folder() const { return m_folder; }
+
+private:
+    Environment m_environment;
+    QApplication m_app;
+    ProgramFolder m_folder;
+    bool m_ready = false;
+};
+
 inline bool run(const QString &sql, const QVariantList &values = {})
 {
     if (ExecSql(sql, values))

@@ -126,11 +126,10 @@ double compare(const char *what, TopicPageBuilder &builder, const QString &folde
 
 int main(int argc, char *argv[])
 {
-    bench::prepareEnvironment();
-    QApplication app(argc, argv);
-    bench::ProgramFolder folder;
+    const bench::Program program(argc, argv);
+    const bench::ProgramFolder &folder = program.folder();
     bench::Edition edition;
-    if (!folder.make(argc, argv) || !bench::makeSubTopic(&edition, 2, 2, 5))
+    if (!program.ready() || !bench::makeSubTopic(&edition, 2, 2, 5))
         return 2;
     CurrentSubTopicId = 1;
     CurrentPageFile = PageFileName(QStringLiteral("Big"), 1);

@@ -140,12 +140,10 @@ QStringList nodePaths(const QTreeWidget &tree)
 
 int main(int argc, char *argv[])
 {
-    bench::prepareEnvironment();
-    QApplication app(argc, argv);
-    bench::ProgramFolder programFolder;
-    if (!programFolder.make(argc, argv))
+    const bench::Program program(argc, argv);
+    if (!program.ready())
         return 2;
-    const QString folder = programFolder.folder();
+    const QString folder = program.folder().folder();
     QVector<Category> categories;
     QVector<Link> links;
     if (!makeEdition(folder, &categories, &links))
