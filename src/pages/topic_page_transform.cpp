@@ -168,7 +168,8 @@ bool TopicPageBuilder::readText(const QString &path, QByteArray *text, XmlLoad *
     if (!file.open(QIODevice::ReadOnly)) {
         failure->url = path;
         failure->errorCode = XML_IO_LOAD_ERROR;
-        failure->reason = QStringLiteral("%1 could not be read: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        failure->reason =
+            QStringLiteral("%1 could not be read: %2").arg(QDir::toNativeSeparators(path), file.errorString());
         return false;
     }
     *text = file.readAll();

@@ -268,39 +268,40 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     startAfresh(&manager, proxy, proxyKey);
 
     // A server that asks for a log-on gets the program's fixed one, once.
-    const QMetaObject::Connection serverLogon = QObject::connect(&manager, &QNetworkAccessManager::authenticationRequired,
-                     [&serverLogons](QNetworkReply *, QAuthenticator *authenticator) {
-                         if (serverLogons++ > 0)
-                             return;
-                         authenticator->setUser(QString::fromLatin1(kServerUser));
-                         authenticator->setPassword(QString::fromLatin1(kServerPassword));
-                     });
+    const auto serverLogon = QObject::connect(&manager, &QNetworkAccessManager::authenticationRequired,
+                                              [&serverLogons](QNetworkReply *, QAuthenticator *authenticator) {
+                                                  if (serverLogons++ > 0)
+                                                      return;
+                                                  authenticator->setUser(QString::fromLatin1(kServerUser));
+                                                  authenticator->setPassword(QString::fromLatin1(kServerPassword));
+                                              });
     // A proxy that asks for a log-on gets the one of the connection settings, or, when
     // they hold no password, the one the user typed earlier in the run or types now;
     // once. The time the user takes does not count.
-    const QMetaObject::Connection proxyLogon = QObject::connect(&manager, &QNetworkAccessManager::proxyAuthenticationRequired,
-                     [&](const QNetworkProxy &asking, QAuthenticator *authenticator) {
-                         if (proxyLogons++ > 0)
-                             return;
-                         QString user = ProxyUserId;
-                         QString password = ProxyPassword;
-                         if (password.isEmpty() && g_typedProxyLogon.proxy == proxyKey) {
-                             user = g_typedProxyLogon.user;
-                             password = g_typedProxyLogon.password;
-                             usedTypedLogon = true;
-                         } else if (password.isEmpty()) {
-                             const bool timing = deadline.isActive();
-                             deadline.stop();
-                             const bool answered = askProxyCredentials(asking.hostName(), user, password);
-                             if (timing)
-                                 deadline.start();
-                             if (!answered)
-                                 return;
-                             typed = {proxyKey, user, password};
-                         }
-                         authenticator->setUser(user);
-                         authenticator->setPassword(password);
-                     });
+    const auto proxyLogon = QObject::connect(&manager, &QNetworkAccessManager::proxyAuthenticationRequired,
+                                             [&](const QNetworkProxy &asking, QAuthenticator *authenticator) {
+                                                 if (proxyLogons++ > 0)
+                                                     return;
+                                                 QString user = ProxyUserId;
+                                                 QString password = ProxyPassword;
+                                                 if (password.isEmpty() && g_typedProxyLogon.proxy == proxyKey) {
+                                                     user = g_typedProxyLogon.user;
+                                                     password = g_typedProxyLogon.password;
+                                                     usedTypedLogon = true;
+                                                 } else if (password.isEmpty()) {
+                                                     const bool timing = deadline.isActive();
+                                                     deadline.stop();
+                                                     const bool answered =
+                                                         askProxyCredentials(asking.hostName(), user, password);
+                                                     if (timing)
+                                                         deadline.start();
+                                                     if (!answered)
+                                                         return;
+                                                     typed = {proxyKey, user, password};
+                                                 }
+                                                 authenticator->setUser(user);
+                                                 authenticator->setPassword(password);
+                                             });
 
     QNetworkReply *reply = post ? manager.post(request, data.toUtf8())
                                 : manager.get(request);
@@ -316,7 +317,8 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     });
 #endif
     // Once the status of the final answer is known, nothing more is read.
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, &status]() {
+    const QMetaObject::Connection statusSeen =
+        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, &status]() {
         const QVariant code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (!code.isValid() || isFollowedRedirect(reply, code.toInt()))
             return;
@@ -359,8 +361,8 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
             status = code.toInt();
     }
     if (guard) {
-        // The reply goes later; nothing of this request may hear from it meanwhile.
-        QObject::disconnect(reply, nullptr, nullptr, nullptr);
+        // The reply goes later; this request's status must not hear from it meanwhile.
+        QObject::disconnect(statusSeen);
         reply->deleteLater();
     }
     QObject::disconnect(serverLogon);

@@ -121,7 +121,8 @@ bool likeMatch(const Char *pattern, qsizetype patternSize, const TextChar *text,
         if (p < patternSize && kind == Run) {
             runAt = ++p;
             runText = t;
-        } else if (p < patternSize && (kind == One || (kind == Plain && pattern[p + width - 1] == Char(fold(text[t]))))) {
+        } else if (p < patternSize
+                   && (kind == One || (kind == Plain && pattern[p + width - 1] == Char(fold(text[t]))))) {
             p += width;
             ++t;
         } else if (runAt >= 0) {
