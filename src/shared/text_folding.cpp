@@ -73,20 +73,14 @@ int foldedCollation(void *, int bytes1, const void *text1, int bytes2, const voi
     const auto *b = static_cast<const unsigned char *>(text2);
     const int common = std::min(bytes1, bytes2);
     for (int i = 0; i < common; ++i) {
-        const unsigned char x = a[i];
-        const unsigned char y = b[i];
-        if (x == y) {
-            if (x < 0x80)
-                continue;
-        } else if (x < 0x80 && y < 0x80) {
-            const unsigned char lx = asciiLower(x);
-            const unsigned char ly = asciiLower(y);
-            if (lx != ly)
-                return lx < ly ? -1 : 1;
-            continue;
+        if ((a[i] | b[i]) >= 0x80) {
+            const int order = folded(text1, bytes1).compare(folded(text2, bytes2));
+            return order < 0 ? -1 : order > 0 ? 1 : 0;
         }
-        const int order = folded(text1, bytes1).compare(folded(text2, bytes2));
-        return order < 0 ? -1 : order > 0 ? 1 : 0;
+        const unsigned char x = asciiLower(a[i]);
+        const unsigned char y = asciiLower(b[i]);
+        if (x != y)
+            return x < y ? -1 : 1;
     }
     // Equal so far: the longer text goes after.
     return bytes1 == bytes2 ? 0 : bytes1 < bytes2 ? -1 : 1;
