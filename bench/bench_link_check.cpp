@@ -22,7 +22,7 @@
 namespace {
 
 constexpr int Links = 1000;
-constexpr int Runs = 7;
+constexpr int Runs = 11;
 
 // Answers every request with a small page; closes the connection after each answer or
 // keeps it for the next request.
