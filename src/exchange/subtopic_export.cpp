@@ -162,7 +162,7 @@ bool SubTopicExport::ExportCategoryTree(qint32 subTopicId, QStringList *out)
     m_pathIndex = SubTopicFile::PathIndex();
     m_pathIndex.add(ExportName, 0);
     bool rootSeen = false;
-    QList<std::pair<qint32, int>> leaves;   // LksId, entry of m_paths
+    QHash<qint32, int> leaves;   // LksId -> entry of m_paths
     while (q.next()) {
         const QString stored = q.value(2).toString();
         if (!stored.contains(QLatin1Char('/'))) {
@@ -171,7 +171,7 @@ bool SubTopicExport::ExportCategoryTree(qint32 subTopicId, QStringList *out)
                               QStringLiteral("it does not lie below the Sub-Topic"));
             rootSeen = true;
             if (q.value(3).toLongLong() != 0)
-                leaves.append({q.value(0).toInt(), 0});
+                leaves.insert(q.value(0).toInt(), 0);
             continue;
         }
         const QString path = SubTopicEditing::renamedPath(stored, ExportName);
@@ -184,36 +184,44 @@ bool SubTopicExport::ExportCategoryTree(qint32 subTopicId, QStringList *out)
         content.append(SubTopicFile::treeLine(path));
         m_pathIndex.add(path, int(m_paths.size()));
         if (q.value(3).toLongLong() != 0)
-            leaves.append({q.value(0).toInt(), int(m_paths.size())});
+            leaves.insert(q.value(0).toInt(), int(m_paths.size()));
         m_paths.append(path);
     }
-    for (const auto &[id, entry] : std::as_const(leaves))
-        if (!ExportSiteList(id, entry))
-            return false;
+    if (!leaves.isEmpty() && !ExportSiteLists(subTopicId, leaves))
+        return false;
 
     *out += SubTopicFile::section(SubTopicFile::TreeTag, content);
     *out += SubTopicFile::section(SubTopicFile::LinksTag, ExportLinkLines + QStringList{QString()});
     return true;
 }
 
-bool SubTopicExport::ExportSiteList(qint32 lksId, int entry)
+bool SubTopicExport::ExportSiteLists(qint32 subTopicId, const QHash<qint32, int> &leaves)
 {
-    const QString &path = m_paths.at(entry);
+    // Every link of the Sub-Topic in one pass: by category in the order of the tree, each
+    // category's links in the order they were filed. Links of a category that does not
+    // hold links are not written.
     QSqlQuery q(DbConnection());
     if (!EditSql::run(q,
-                      QStringLiteral("SELECT Sit.SitName, Sit.SitUrl FROM LksSit JOIN Sit ON Sit.SitId = LksSit.SitId "
-                                     "WHERE LksSit.LksId = ? ORDER BY LksSit.rowid"),
-                      {lksId}, m_error))
+                      QStringLiteral("SELECT Lks.LksId, Sit.SitName, Sit.SitUrl FROM Lks "
+                                     "JOIN LksSit ON LksSit.LksId = Lks.LksId JOIN Sit ON Sit.SitId = LksSit.SitId "
+                                     "WHERE Lks.TopicId = ? ORDER BY Lks.LksId, LksSit.rowid"),
+                      {subTopicId}, m_error))
         return false;
+    const auto pathOf = [this](int e) { return m_paths.at(e); };
     while (q.next()) {
-        const QString name = TrimBlanks(q.value(0).toString());
-        const QString url = TrimBlanks(q.value(1).toString());
+        const auto leaf = leaves.constFind(q.value(0).toInt());
+        if (leaf == leaves.cend())
+            continue;
+        const int entry = leaf.value();
+        const QString &path = m_paths.at(entry);
+        const QString name = TrimBlanks(q.value(1).toString());
+        const QString url = TrimBlanks(q.value(2).toString());
         if (!carried(name, QStringLiteral("The link name")) || !carried(url, QStringLiteral("The address")))
             return false;
         const QString line = SubTopicFile::linkLine(path, name, url);
         // The import finds a link's category as the longest path the line begins with.
         qsizetype bar = -1;
-        const int found = m_pathIndex.find(line, &bar, [this](int e) { return m_paths.at(e); });
+        const int found = m_pathIndex.find(line, &bar, pathOf);
         if (found != entry)
             return refuse(QStringLiteral("The link name"), name,
                           QStringLiteral("in the category %1 it would be read as a link of the category %2")

@@ -6,6 +6,7 @@
 
 #include "exchange/subtopic_file.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -50,8 +51,8 @@ private:
     bool ExportLinkGroups(qint32 subTopicId, QStringList *out);
     bool ExportColors(qint32 subTopicId, QStringList *out);
     bool ExportCategoryTree(qint32 subTopicId, QStringList *out);
-    // The link lines of the category m_paths[entry].
-    bool ExportSiteList(qint32 lksId, int entry);
+    // The link lines of the categories that hold links (LksId -> entry of m_paths).
+    bool ExportSiteLists(qint32 subTopicId, const QHash<qint32, int> &leaves);
     // A value the file cannot carry as it stands: false, with what it is, the value and
     // why in lastError().
     bool refuse(const QString &what, const QString &value, const QString &reason);

@@ -8,24 +8,102 @@
 #include "shared/database.h"
 #include "shared/routines.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlQuery>
 
+#include <sqlite3.h>
+
+#include <array>
 #include <limits>
 
 namespace {
 
 const QChar Bar = QLatin1Char('|');
 
-bool exec(QSqlQuery &q, const QVariantList &values, QString &error)
+// An INSERT prepared once on the shared connection's own SQLite handle and run once per
+// row: texts bound as UTF-8, a null text as NULL, as the connection's queries bind them.
+// A failure reads as the same failure of such a query.
+class RowInsert
 {
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (q.exec())
-        return true;
-    error = DatabaseErrorText(q.lastError());
-    return false;
-}
+public:
+    explicit RowInsert(const char *sql)
+    {
+        const QVariant handle = DbConnection().driver() ? DbConnection().driver()->handle() : QVariant();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            m_db = *static_cast<sqlite3 *const *>(handle.constData());
+        if (m_db && sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
+            m_prepareError = failure(QStringLiteral("Unable to execute statement"), QSqlError::StatementError,
+                                     sqlite3_errcode(m_db));
+        else if (!m_db)
+            m_prepareError = QStringLiteral("The edition is not open.");
+    }
+    ~RowInsert() { sqlite3_finalize(m_stmt); }
+    RowInsert(const RowInsert &) = delete;
+    RowInsert &operator=(const RowInsert &) = delete;
+
+    // False (error set) when the statement could not be made.
+    bool ready(QString &error) const
+    {
+        if (!m_prepareError.isEmpty())
+            error = m_prepareError;
+        return m_prepareError.isEmpty();
+    }
+
+    RowInsert &bind(int column, qint64 value)
+    {
+        bound(sqlite3_bind_int64(m_stmt, column, value));
+        return *this;
+    }
+    RowInsert &bind(int column, const QString &value)
+    {
+        if (value.isNull()) {
+            bound(sqlite3_bind_null(m_stmt, column));
+        } else {
+            // Kept until the row is written: the statement reads the bytes in place.
+            QByteArray &bytes = m_texts.at(column - 1);
+            bytes = value.toUtf8();
+            bound(sqlite3_bind_text(m_stmt, column, bytes.constData(), int(bytes.size()), SQLITE_STATIC));
+        }
+        return *this;
+    }
+
+    // Writes the bound row; false (error set as the connection's queries set it) when the
+    // edition refused it.
+    bool run(QString &error)
+    {
+        if (m_bindCode != SQLITE_OK) {
+            error = failure(QStringLiteral("Unable to bind parameters"), QSqlError::StatementError, m_bindCode);
+            sqlite3_clear_bindings(m_stmt);
+            m_bindCode = SQLITE_OK;
+            return false;
+        }
+        const int code = sqlite3_step(m_stmt);
+        if (code == SQLITE_DONE) {
+            sqlite3_reset(m_stmt);
+            return true;
+        }
+        error = failure(QStringLiteral("Unable to fetch row"), QSqlError::ConnectionError, code);
+        sqlite3_reset(m_stmt);
+        return false;
+    }
+
+private:
+    void bound(int code)
+    {
+        if (m_bindCode == SQLITE_OK)
+            m_bindCode = code;
+    }
+    QString failure(const QString &what, QSqlError::ErrorType type, int code) const
+    {
+        return DatabaseErrorText(QSqlError(what, QString::fromUtf8(sqlite3_errmsg(m_db)), type, QString::number(code)));
+    }
+
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+    QString m_prepareError;
+    int m_bindCode = SQLITE_OK;   // the first failed binding of the row
+    std::array<QByteArray, 8> m_texts;
+};
 
 } // namespace
 
@@ -283,21 +361,23 @@ bool SubTopicImport::ImportLinkTables()
 {
     const QStringList &tables = SubTopicFile::linkSectionTags();
     for (int t = 0; t < tables.size(); ++t) {
-        QSqlQuery q(DbConnection());
         // The table name is one of the six fixed names.
-        if (!q.prepare(QStringLiteral("INSERT INTO %1 (topicid, LinkName, LinkUrl, FieldName1, FieldName2) "
-                                      "VALUES (?, ?, ?, ?, ?)")
-                           .arg(tables.at(t)))) {
-            m_error = DatabaseErrorText(q.lastError());
+        RowInsert insert(QStringLiteral("INSERT INTO %1 (topicid, LinkName, LinkUrl, FieldName1, FieldName2) "
+                                        "VALUES (?, ?, ?, ?, ?)")
+                             .arg(tables.at(t))
+                             .toUtf8()
+                             .constData());
+        if (!insert.ready(m_error))
             return false;
-        }
         const QList<SectionRow> &rows = m_sections.at(t);
         for (int k = 1; k <= SectionLinks::RowCount; ++k) {
             const SectionRow row = rows.value(k - 1);
-            if (!exec(q,
-                      {ImportedSubTopicId, SectionLinks::EncodeLinkName(row.name), row.url,
-                       QStringLiteral("name%1").arg(k), QStringLiteral("url%1").arg(k)},
-                      m_error))
+            insert.bind(1, ImportedSubTopicId)
+                .bind(2, SectionLinks::EncodeLinkName(row.name))
+                .bind(3, row.url)
+                .bind(4, QStringLiteral("name%1").arg(k))
+                .bind(5, QStringLiteral("url%1").arg(k));
+            if (!insert.run(m_error))
                 return false;
         }
     }
@@ -307,12 +387,9 @@ bool SubTopicImport::ImportLinkTables()
 bool SubTopicImport::ImportStructure()
 {
     m_firstCategoryId = m_nextLksId;
-    QSqlQuery q(DbConnection());
-    if (!q.prepare(QStringLiteral("INSERT INTO Lks (LksId, LksName, LksUrl, IsTop, IsLeaf, TopicId) "
-                                  "VALUES (?, ?, ?, 1, 1, ?)"))) {
-        m_error = DatabaseErrorText(q.lastError());
+    RowInsert insert("INSERT INTO Lks (LksId, LksName, LksUrl, IsTop, IsLeaf, TopicId) VALUES (?, ?, ?, 1, 1, ?)");
+    if (!insert.ready(m_error))
         return false;
-    }
     // Every row lands inside this transaction, so the largest id grows by one per row.
     // (counted in 64 bits: the id after the last one may lie past the 32-bit range).
     qint64 id = m_firstCategoryId;
@@ -320,18 +397,19 @@ bool SubTopicImport::ImportStructure()
         QString name;
         QString path;
         treeLine(i, &name, &path);
-        if (!exec(q,
-                  {id, SubTopicEditing::renamedReversedPath(name, m_importName),
-                   SubTopicEditing::renamedPath(path, m_importName), ImportedSubTopicId},
-                  m_error))
+        insert.bind(1, id)
+            .bind(2, SubTopicEditing::renamedReversedPath(name, m_importName))
+            .bind(3, SubTopicEditing::renamedPath(path, m_importName))
+            .bind(4, ImportedSubTopicId);
+        if (!insert.run(m_error))
             return false;
     }
     return true;
 }
 
 struct SubTopicImport::SiteWriter {
-    QSqlQuery site{DbConnection()};
-    QSqlQuery filed{DbConnection()};
+    RowInsert site{"INSERT INTO Sit (SitId, SitName, SitUrl) VALUES (?, ?, ?)"};
+    RowInsert filed{"INSERT INTO LksSit (LksId, SitId, Seq) VALUES (?, ?, ?)"};
     // Counted in 64 bits: the id after the last one may lie past the 32-bit range.
     qint64 sitId = 0;
     qint64 seq = 0;
@@ -351,11 +429,8 @@ bool SubTopicImport::ImportSites()
     if (writer.sitId <= 0 || !idsLeft(writer.sitId, m_sites.size(), QStringLiteral("Sit"))
         || !idsLeft(writer.seq, 1, QStringLiteral("LksSit")))
         return false;
-    if (!writer.site.prepare(QStringLiteral("INSERT INTO Sit (SitId, SitName, SitUrl) VALUES (?, ?, ?)"))
-        || !writer.filed.prepare(QStringLiteral("INSERT INTO LksSit (LksId, SitId, Seq) VALUES (?, ?, ?)"))) {
-        m_error = DatabaseErrorText(writer.site.lastError().isValid() ? writer.site.lastError() : writer.filed.lastError());
+    if (!writer.site.ready(m_error) || !writer.filed.ready(m_error))
         return false;
-    }
     for (qsizetype i = 0; i < m_sites.size(); ++i)
         if (!ImportSiteLine(i, m_sites.at(i), writer))
             return false;
@@ -371,8 +446,11 @@ bool SubTopicImport::ImportSiteLine(qsizetype i, const SiteLine &line, SiteWrite
     QString name;
     QString url;
     splitSite(m_file.text(SubTopicFile::LinksTag, i).mid(line.bar + 1), &name, &url);
-    if (!exec(writer.site, {writer.sitId, name, url}, m_error)
-        || !exec(writer.filed, {category, writer.sitId, writer.seq}, m_error))
+    writer.site.bind(1, writer.sitId).bind(2, name).bind(3, url);
+    if (!writer.site.run(m_error))
+        return false;
+    writer.filed.bind(1, category).bind(2, writer.sitId).bind(3, writer.seq);
+    if (!writer.filed.run(m_error))
         return false;
     // The row just added is the last one of LksSit.
     writer.seq = writer.sitId + 1;
