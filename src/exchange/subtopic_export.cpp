@@ -218,7 +218,11 @@ bool SubTopicExport::ExportSiteLists(qint32 subTopicId, const QHash<qint32, int>
         const QString url = TrimBlanks(q.value(2).toString());
         if (!carried(name, QStringLiteral("The link name")) || !carried(url, QStringLiteral("The address")))
             return false;
-        const QString line = SubTopicFile::linkLine(path, name, url);
+        // As SubTopicFile::linkLine() writes it (name and address are trimmed already).
+        QString line;
+        line.reserve(path.size() + name.size() + url.size() + 2);
+        line.append(path).append(QLatin1Char('|')).append(name).append(QLatin1Char('|'));
+        line.append(url.contains(QLatin1Char('|')) ? SubTopicFile::addressField(url) : url);
         // The import finds a link's category as the longest path the line begins with.
         qsizetype bar = -1;
         const int found = m_pathIndex.find(line, &bar, pathOf);

@@ -104,9 +104,15 @@ QString SubTopicFile::decode(const QByteArray &bytes)
 
 QByteArray SubTopicFile::encode(const QStringList &lines)
 {
-    QByteArray bytes;
+    qsizetype size = 0;
     for (const QString &line : lines)
-        bytes += line.toUtf8() + "\r\n";
+        size += line.size() + 2;
+    QByteArray bytes;
+    bytes.reserve(size);   // enough for ASCII text
+    for (const QString &line : lines) {
+        bytes += line.toUtf8();
+        bytes += "\r\n";
+    }
     return bytes;
 }
 
