@@ -5,6 +5,7 @@
 #include "editing/section_links.h"
 #include "editing/subtopic_editing.h"
 #include "exchange/subtopic_file.h"
+#include "exchange/subtopic_statement.h"
 #include "shared/fileroutines.h"
 #include "shared/globals.h"
 #include "shared/routines.h"
@@ -200,22 +201,21 @@ bool SubTopicExport::ExportSiteLists(qint32 subTopicId, const QHash<qint32, int>
     // Every link of the Sub-Topic in one pass: by category in the order of the tree, each
     // category's links in the order they were filed. Links of a category that does not
     // hold links are not written.
-    QSqlQuery q(DbConnection());
-    if (!EditSql::run(q,
-                      QStringLiteral("SELECT Lks.LksId, Sit.SitName, Sit.SitUrl FROM Lks "
-                                     "JOIN LksSit ON LksSit.LksId = Lks.LksId JOIN Sit ON Sit.SitId = LksSit.SitId "
-                                     "WHERE Lks.TopicId = ? ORDER BY Lks.LksId, LksSit.rowid"),
-                      {subTopicId}, m_error))
+    SubTopicStatement q("SELECT Lks.LksId, Sit.SitName, Sit.SitUrl FROM Lks JOIN LksSit ON LksSit.LksId = Lks.LksId "
+                        "JOIN Sit ON Sit.SitId = LksSit.SitId WHERE Lks.TopicId = ? ORDER BY Lks.LksId, LksSit.rowid");
+    if (!q.ready(m_error))
         return false;
+    q.bind(1, subTopicId);
     const auto pathOf = [this](int e) { return m_paths.at(e); };
-    while (q.next()) {
-        const auto leaf = leaves.constFind(q.value(0).toInt());
+    QString readError;
+    while (q.next(readError)) {
+        const auto leaf = leaves.constFind(qint32(q.integer(0)));
         if (leaf == leaves.cend())
             continue;
         const int entry = leaf.value();
         const QString &path = m_paths.at(entry);
-        const QString name = TrimBlanks(q.value(1).toString());
-        const QString url = TrimBlanks(q.value(2).toString());
+        const QString name = TrimBlanks(q.text(1));
+        const QString url = TrimBlanks(q.text(2));
         if (!carried(name, QStringLiteral("The link name")) || !carried(url, QStringLiteral("The address")))
             return false;
         // As SubTopicFile::linkLine() writes it (name and address are trimmed already).
@@ -232,7 +232,11 @@ bool SubTopicExport::ExportSiteLists(qint32 subTopicId, const QHash<qint32, int>
                               .arg(path, m_paths.value(found)));
         ExportLinkLines.append(line);
     }
-    return true;
+    // The end of the rows, or a failure to read one.
+    if (readError.isEmpty())
+        return true;
+    m_error = readError;
+    return false;
 }
 
 bool SubTopicExport::refuse(const QString &what, const QString &value, const QString &reason)

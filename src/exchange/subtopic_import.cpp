@@ -5,105 +5,15 @@
 #include "editing/section_links.h"
 #include "editing/subtopic_editing.h"
 #include "exchange/subtopic_export.h"
+#include "exchange/subtopic_statement.h"
 #include "shared/database.h"
 #include "shared/routines.h"
 
-#include <QSqlDriver>
-#include <QSqlError>
-
-#include <sqlite3.h>
-
-#include <array>
 #include <limits>
 
 namespace {
 
 const QChar Bar = QLatin1Char('|');
-
-// An INSERT prepared once on the shared connection's own SQLite handle and run once per
-// row: texts bound as UTF-8, a null text as NULL, as the connection's queries bind them.
-// A failure reads as the same failure of such a query.
-class RowInsert
-{
-public:
-    explicit RowInsert(const char *sql)
-    {
-        const QVariant handle = DbConnection().driver() ? DbConnection().driver()->handle() : QVariant();
-        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-            m_db = *static_cast<sqlite3 *const *>(handle.constData());
-        if (m_db && sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-            m_prepareError = failure(QStringLiteral("Unable to execute statement"), QSqlError::StatementError,
-                                     sqlite3_errcode(m_db));
-        else if (!m_db)
-            m_prepareError = QStringLiteral("The edition is not open.");
-    }
-    ~RowInsert() { sqlite3_finalize(m_stmt); }
-    RowInsert(const RowInsert &) = delete;
-    RowInsert &operator=(const RowInsert &) = delete;
-
-    // False (error set) when the statement could not be made.
-    bool ready(QString &error) const
-    {
-        if (!m_prepareError.isEmpty())
-            error = m_prepareError;
-        return m_prepareError.isEmpty();
-    }
-
-    RowInsert &bind(int column, qint64 value)
-    {
-        bound(sqlite3_bind_int64(m_stmt, column, value));
-        return *this;
-    }
-    RowInsert &bind(int column, const QString &value)
-    {
-        if (value.isNull()) {
-            bound(sqlite3_bind_null(m_stmt, column));
-        } else {
-            // Kept until the row is written: the statement reads the bytes in place.
-            QByteArray &bytes = m_texts.at(column - 1);
-            bytes = value.toUtf8();
-            bound(sqlite3_bind_text(m_stmt, column, bytes.constData(), int(bytes.size()), SQLITE_STATIC));
-        }
-        return *this;
-    }
-
-    // Writes the bound row; false (error set as the connection's queries set it) when the
-    // edition refused it.
-    bool run(QString &error)
-    {
-        if (m_bindCode != SQLITE_OK) {
-            error = failure(QStringLiteral("Unable to bind parameters"), QSqlError::StatementError, m_bindCode);
-            sqlite3_clear_bindings(m_stmt);
-            m_bindCode = SQLITE_OK;
-            return false;
-        }
-        const int code = sqlite3_step(m_stmt);
-        if (code == SQLITE_DONE) {
-            sqlite3_reset(m_stmt);
-            return true;
-        }
-        error = failure(QStringLiteral("Unable to fetch row"), QSqlError::ConnectionError, code);
-        sqlite3_reset(m_stmt);
-        return false;
-    }
-
-private:
-    void bound(int code)
-    {
-        if (m_bindCode == SQLITE_OK)
-            m_bindCode = code;
-    }
-    QString failure(const QString &what, QSqlError::ErrorType type, int code) const
-    {
-        return DatabaseErrorText(QSqlError(what, QString::fromUtf8(sqlite3_errmsg(m_db)), type, QString::number(code)));
-    }
-
-    sqlite3 *m_db = nullptr;
-    sqlite3_stmt *m_stmt = nullptr;
-    QString m_prepareError;
-    int m_bindCode = SQLITE_OK;   // the first failed binding of the row
-    std::array<QByteArray, 8> m_texts;
-};
 
 } // namespace
 
@@ -362,7 +272,7 @@ bool SubTopicImport::ImportLinkTables()
     const QStringList &tables = SubTopicFile::linkSectionTags();
     for (int t = 0; t < tables.size(); ++t) {
         // The table name is one of the six fixed names.
-        RowInsert insert(QStringLiteral("INSERT INTO %1 (topicid, LinkName, LinkUrl, FieldName1, FieldName2) "
+        SubTopicStatement insert(QStringLiteral("INSERT INTO %1 (topicid, LinkName, LinkUrl, FieldName1, FieldName2) "
                                         "VALUES (?, ?, ?, ?, ?)")
                              .arg(tables.at(t))
                              .toUtf8()
@@ -387,7 +297,7 @@ bool SubTopicImport::ImportLinkTables()
 bool SubTopicImport::ImportStructure()
 {
     m_firstCategoryId = m_nextLksId;
-    RowInsert insert("INSERT INTO Lks (LksId, LksName, LksUrl, IsTop, IsLeaf, TopicId) VALUES (?, ?, ?, 1, 1, ?)");
+    SubTopicStatement insert("INSERT INTO Lks (LksId, LksName, LksUrl, IsTop, IsLeaf, TopicId) VALUES (?, ?, ?, 1, 1, ?)");
     if (!insert.ready(m_error))
         return false;
     // Every row lands inside this transaction, so the largest id grows by one per row.
@@ -408,8 +318,8 @@ bool SubTopicImport::ImportStructure()
 }
 
 struct SubTopicImport::SiteWriter {
-    RowInsert site{"INSERT INTO Sit (SitId, SitName, SitUrl) VALUES (?, ?, ?)"};
-    RowInsert filed{"INSERT INTO LksSit (LksId, SitId, Seq) VALUES (?, ?, ?)"};
+    SubTopicStatement site{"INSERT INTO Sit (SitId, SitName, SitUrl) VALUES (?, ?, ?)"};
+    SubTopicStatement filed{"INSERT INTO LksSit (LksId, SitId, Seq) VALUES (?, ?, ?)"};
     // Counted in 64 bits: the id after the last one may lie past the 32-bit range.
     qint64 sitId = 0;
     qint64 seq = 0;
