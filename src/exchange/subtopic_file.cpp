@@ -366,7 +366,7 @@ QString SubTopicFile::textOf(Span span) const
 
 QString SubTopicFile::text(const QString &tag, qsizetype i) const
 {
-    return textOf(m_sections.value(tag).at(i));
+    return textOf(m_sections.constFind(tag)->at(i));
 }
 
 int SubTopicFile::lineNumber(const QString &tag, qsizetype i) const

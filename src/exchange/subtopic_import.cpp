@@ -98,15 +98,30 @@ void SubTopicImport::treeLine(qsizetype i, QString *reversed, QString *path) con
     SubTopicFile::splitTreeLine(m_file.text(SubTopicFile::TreeTag, i), reversed, path);
 }
 
+QString SubTopicImport::categoryPath(qsizetype i) const
+{
+    const auto [start, length] = m_pathSpans.at(i);
+    return m_file.text(SubTopicFile::TreeTag, i).mid(start, length);
+}
+
 bool SubTopicImport::readTree()
 {
     const QString &tree = SubTopicFile::TreeTag;
     const qsizetype count = m_file.lineCount(tree);
     m_fileRoot.clear();
+    m_pathSpans.clear();
+    m_pathSpans.reserve(count);
     for (qsizetype i = 0; i < count; ++i) {
         QString name;
         QString path;
-        treeLine(i, &name, &path);
+        const QString line = m_file.text(tree, i);
+        SubTopicFile::splitTreeLine(line, &name, &path);
+        // Where the path lies in the line: its second half, else the second field, trimmed
+        // (which begins at the first of its characters after the first "|").
+        const qsizetype middle = line.size() / 2;
+        const bool halves = path.size() == middle && QStringView(line).sliced(middle + 1) == path;
+        m_pathSpans.append({qint32(halves ? middle + 1 : line.indexOf(path, line.indexOf(Bar) + 1)),
+                            qint32(path.size())});
         if (i == 0) {
             // The Sub-Topic's own entry; the import makes its own root row.
             if (path.isEmpty() || path.contains(QLatin1Char('/')))
@@ -128,15 +143,20 @@ bool SubTopicImport::readTree()
     return true;
 }
 
-void SubTopicImport::splitSite(const QString &rest, QString *name, QString *url)
+void SubTopicImport::splitSite(QStringView rest, QStringView *name, QStringView *url)
 {
-    // What follows the path, as a link section line; one without "|" is the name alone.
-    if (rest.contains(Bar)) {
-        SubTopicFile::splitPair(rest, name, url);
-    } else {
-        *name = TrimBlanks(rest);
-        url->clear();
-    }
+    // What follows the path, as a link section line (SubTopicFile::splitPair()); one
+    // without "|" is the name alone, without an address.
+    const auto trimmed = [](QStringView text) {
+        while (!text.isEmpty() && text.front() == QLatin1Char(' '))
+            text = text.sliced(1);
+        while (!text.isEmpty() && text.back() == QLatin1Char(' '))
+            text.chop(1);
+        return text;
+    };
+    const qsizetype bar = rest.lastIndexOf(Bar);
+    *name = trimmed(bar < 0 ? rest : rest.first(bar));
+    *url = bar < 0 ? QStringView() : trimmed(rest.sliced(bar + 1));
 }
 
 bool SubTopicImport::readLinks()
@@ -150,20 +170,9 @@ bool SubTopicImport::readLinks()
     categories.reserve(m_categoryCount + 1);
     if (!m_fileRoot.isEmpty())
         categories.add(m_fileRoot, -1);
-    for (qsizetype i = 0; i < m_categoryCount; ++i) {
-        QString name;
-        QString path;
-        treeLine(i + 1, &name, &path);
-        categories.add(path, int(i));
-    }
-    const auto pathOf = [this](int value) {
-        if (value < 0)
-            return m_fileRoot;
-        QString name;
-        QString path;
-        treeLine(value + 1, &name, &path);
-        return path;
-    };
+    for (qsizetype i = 0; i < m_categoryCount; ++i)
+        categories.add(categoryPath(i + 1), int(i));
+    const auto pathOf = [this](int value) { return value < 0 ? m_fileRoot : categoryPath(value + 1); };
 
     m_sites.reserve(count);
     for (qsizetype i = 0; i < count; ++i) {
@@ -174,11 +183,11 @@ bool SubTopicImport::readLinks()
         if (bar < 0)
             return refuse(links, i, QStringLiteral("its category is not in the <%1> section").arg(SubTopicFile::TreeTag));
         site.bar = qint32(bar);
-        QString name;
-        QString url;
-        splitSite(line.mid(bar + 1), &name, &url);
-        if (!storable(name, QStringLiteral("the link name"), links, i)
-            || !storable(url, QStringLiteral("the address"), links, i))
+        QStringView name;
+        QStringView url;
+        splitSite(QStringView(line).sliced(bar + 1), &name, &url);
+        if (!storable(name.toString(), QStringLiteral("the link name"), links, i)
+            || !storable(url.toString(), QStringLiteral("the address"), links, i))
             return false;
         m_sites.append(site);
     }
@@ -353,9 +362,10 @@ bool SubTopicImport::ImportSiteLine(qsizetype i, const SiteLine &line, SiteWrite
 {
     const qint64 category = line.category < 0 ? m_rootId : m_firstCategoryId + line.category;
     writer.rootHoldsLinks = writer.rootHoldsLinks || line.category < 0;
-    QString name;
-    QString url;
-    splitSite(m_file.text(SubTopicFile::LinksTag, i).mid(line.bar + 1), &name, &url);
+    const QString text = m_file.text(SubTopicFile::LinksTag, i);
+    QStringView name;
+    QStringView url;
+    splitSite(QStringView(text).sliced(line.bar + 1), &name, &url);
     writer.site.bind(1, writer.sitId).bind(2, name).bind(3, url);
     if (!writer.site.run(m_error))
         return false;

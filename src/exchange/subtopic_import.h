@@ -68,7 +68,9 @@ private:
     bool refuse(const QString &tag, qsizetype i, const QString &reason);
     // The reversed path and path of tree line i.
     void treeLine(qsizetype i, QString *reversed, QString *path) const;
-    static void splitSite(const QString &rest, QString *name, QString *url);
+    // The path of tree line i (read by readTree()).
+    QString categoryPath(qsizetype i) const;
+    static void splitSite(QStringView rest, QStringView *name, QStringView *url);
     // False (with the reason) when count ids from first would pass the 32-bit range.
     bool idsLeft(qint64 first, qsizetype count, const QString &table);
     bool readTree();
@@ -88,6 +90,7 @@ private:
     QVector<QList<SectionRow>> m_sections;   // the six link sections in file order
     QString m_fileRoot;                      // the root path the file's categories hang under
     qsizetype m_categoryCount = 0;           // tree lines below the root
+    QList<std::pair<qint32, qint32>> m_pathSpans;   // start and length of each tree line's path
     QList<SiteLine> m_sites;                 // by links line
     bool m_loaded = false;
 

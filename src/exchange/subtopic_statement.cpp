@@ -39,7 +39,7 @@ SubTopicStatement &SubTopicStatement::bind(int parameter, qint64 value)
     return *this;
 }
 
-SubTopicStatement &SubTopicStatement::bind(int parameter, const QString &value)
+SubTopicStatement &SubTopicStatement::bind(int parameter, QStringView value)
 {
     if (value.isNull()) {
         bound(sqlite3_bind_null(m_stmt, parameter));

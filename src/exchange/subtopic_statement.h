@@ -25,7 +25,7 @@ public:
 
     // Parameters count from 1, at most 8 of them texts.
     SubTopicStatement &bind(int parameter, qint64 value);
-    SubTopicStatement &bind(int parameter, const QString &value);
+    SubTopicStatement &bind(int parameter, QStringView value);
 
     // Writes the bound row; false (error set) when the edition refused it.
     bool run(QString &error);
