@@ -268,6 +268,7 @@ QString SubTopicFile::foldCase(const QString &text)
 bool SubTopicFile::fail(int line, const QString &reason)
 {
     m_sections.clear();
+    forgetLastSection();
     m_bytes.clear();
     m_errorLine = line;
     m_error = reason;
@@ -277,6 +278,7 @@ bool SubTopicFile::fail(int line, const QString &reason)
 bool SubTopicFile::read(const QString &path)
 {
     m_sections.clear();
+    forgetLastSection();
     m_bytes.clear();
     m_errorLine = 0;
     QFile file(path);
@@ -364,9 +366,21 @@ QString SubTopicFile::textOf(Span span) const
     return utf8.decode(bytes);
 }
 
+void SubTopicFile::forgetLastSection()
+{
+    m_lastTag.clear();
+    m_lastSpans.clear();
+}
+
 QString SubTopicFile::text(const QString &tag, qsizetype i) const
 {
-    return textOf(m_sections.constFind(tag)->at(i));
+    // A section's lines are asked for one after another: the last section looked up is
+    // kept, known by the tag's shared text.
+    if (!tag.isSharedWith(m_lastTag) || m_lastTag.isNull()) {
+        m_lastTag = tag;
+        m_lastSpans = m_sections.value(tag);
+    }
+    return textOf(m_lastSpans.at(i));
 }
 
 int SubTopicFile::lineNumber(const QString &tag, qsizetype i) const
@@ -377,6 +391,7 @@ int SubTopicFile::lineNumber(const QString &tag, qsizetype i) const
 bool SubTopicFile::parse(const QByteArray &bytes)
 {
     m_sections.clear();
+    forgetLastSection();
     m_error.clear();
     m_errorLine = 0;
     if (bytes.size() > MaxSize) {

@@ -163,6 +163,9 @@ private:
     QByteArray m_bytes;
     bool m_utf8 = true;
     QHash<QString, QList<Span>> m_sections;
+    void forgetLastSection();
+    mutable QString m_lastTag;   // the section text() read last, and its lines
+    mutable QList<Span> m_lastSpans;
     QString m_error;
     int m_errorLine = 0;
 };

@@ -172,7 +172,16 @@ bool SubTopicImport::readLinks()
         categories.add(m_fileRoot, -1);
     for (qsizetype i = 0; i < m_categoryCount; ++i)
         categories.add(categoryPath(i + 1), int(i));
-    const auto pathOf = [this](int value) { return value < 0 ? m_fileRoot : categoryPath(value + 1); };
+    // A category's links follow one another: the path asked for last is kept.
+    int lastValue = -1;
+    QString lastPath = m_fileRoot;
+    const auto pathOf = [&](int value) {
+        if (value != lastValue) {
+            lastValue = value;
+            lastPath = value < 0 ? m_fileRoot : categoryPath(value + 1);
+        }
+        return lastPath;
+    };
 
     m_sites.reserve(count);
     for (qsizetype i = 0; i < count; ++i) {
@@ -186,8 +195,13 @@ bool SubTopicImport::readLinks()
         QStringView name;
         QStringView url;
         splitSite(QStringView(line).sliced(bar + 1), &name, &url);
-        if (!storable(name.toString(), QStringLiteral("the link name"), links, i)
-            || !storable(url.toString(), QStringLiteral("the address"), links, i))
+        // Most lines hold neither a line break nor a mark; the others are judged in full.
+        const auto plain = [](QStringView value) {
+            return !value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n'))
+                   && (value.isEmpty() || (value.front() != QChar(0xFEFF) && value.front() != QChar(0xFFFE)));
+        };
+        if ((!plain(name) && !storable(name.toString(), QStringLiteral("the link name"), links, i))
+            || (!plain(url) && !storable(url.toString(), QStringLiteral("the address"), links, i)))
             return false;
         m_sites.append(site);
     }
