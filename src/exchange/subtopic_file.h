@@ -159,11 +159,11 @@ private:
         quint32 length;  // without the line end
     };
     QString textOf(Span span) const;
+    void forgetLastSection();
 
     QByteArray m_bytes;
     bool m_utf8 = true;
     QHash<QString, QList<Span>> m_sections;
-    void forgetLastSection();
     mutable QString m_lastTag;   // the section text() read last, and its lines
     mutable QList<Span> m_lastSpans;
     QString m_error;
