@@ -5,11 +5,9 @@
 #include "fuzz_support.h"
 
 #include "editions/edition_list.h"
-#include "shared/text_codec.h"
 
 #include <QDir>
 #include <QFile>
-#include <QHash>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -34,12 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 "activeIndex names an active entry");
 
     // The lines read, written back, are the bytes read with every line ended by CR LF: lines
-    // in UTF-8 and older lines in Windows-1252 alike keep their bytes.
+    // in UTF-8 and older lines in Windows-1252 alike keep their bytes, also when one list
+    // holds the same text in both.
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QStringList all = EditionList::readAllLines(path);
+    const QList<QByteArray> raw = EditionList::readRawLines(path);
     const QString copy = folder + QStringLiteral("rewritten/dbnames.txt");
     QDir().mkpath(folder + QStringLiteral("rewritten"));
-    Fuzz::check(EditionList::write(copy, all), "the lines can be written back");
+    Fuzz::check(EditionList::writeRaw(copy, raw), "the lines can be written back");
     QFile rewritten(copy);
     Fuzz::check(rewritten.open(QIODevice::ReadOnly), "the written list can be read");
     const QByteArray output = rewritten.readAll();
@@ -54,20 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (input.isEmpty())
         expected.clear();
-    // Lines are kept by their text: one list holding the same text in both encodings (a
-    // line in UTF-8 and one in Windows-1252) writes both in one of them.
-    QHash<QString, QByteArray> bytesOfText;
-    bool sameTextTwoWays = false;
-    for (QByteArray line : body.split('\n')) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (line.startsWith('*'))
-            line.remove(0, 1);
-        const QString text = DecodeUtf8OrCp1252(line);
-        sameTextTwoWays = sameTextTwoWays || (bytesOfText.contains(text) && bytesOfText.value(text) != line);
-        bytesOfText.insert(text, line);
-    }
-    Fuzz::check(sameTextTwoWays || output == expected, "the lines written back are the bytes read", QString::fromLatin1(output.toHex(' ')));
+    Fuzz::check(output == expected, "the lines written back are the bytes read", QString::fromLatin1(output.toHex(' ')));
+    QStringList texts;
+    for (const QByteArray &line : raw)
+        texts.append(EditionList::lineText(line));
+    Fuzz::check(texts == EditionList::readAllLines(path), "the text of the bytes is the text read");
 
     // Every entry the line format can carry reads back the same once written.
     for (const QString &line : lines) {
@@ -78,6 +68,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const EditionEntry again = EditionList::parseLine(written);
         Fuzz::check(again.file == e.file && again.title == e.title && again.active == e.active,
                     "a written entry reads back the same", line + QStringLiteral(" -> ") + written);
+    }
+
+    // Moving the mark among the bytes changes no other byte of any line.
+    QList<QByteArray> movedRaw = raw;
+    if (EditionList::moveMark(movedRaw, lines.isEmpty() ? 0 : int(size % size_t(lines.size())))) {
+        for (qsizetype i = 0; i < raw.size(); ++i) {
+            const QByteArray was = raw.at(i).startsWith('*') ? raw.at(i).mid(1) : raw.at(i);
+            const QByteArray now = movedRaw.at(i).startsWith('*') ? movedRaw.at(i).mid(1) : movedRaw.at(i);
+            Fuzz::check(was == now || (raw.at(i).startsWith("**") != movedRaw.at(i).startsWith("**")),
+                        "moving the mark keeps the bytes of the lines");
+        }
     }
 
     // Moving the mark changes nothing but the mark of a well-formed line.

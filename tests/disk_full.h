@@ -1,10 +1,19 @@
 #pragma once
 // A full disk for the tests: while a DiskFull lives, no file of this process may grow past
 // a given size (a few bytes unless told); past it a write fails as it does with no space
-// left.
+// left. And a folder that takes no new file: while a ReadOnlyFolder lives, no entry of the
+// folder can be made, renamed or removed, by root too.
+
+#include <QFile>
+#include <QString>
 
 #include <csignal>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class DiskFull
 {
@@ -23,4 +32,41 @@ public:
 
 private:
     rlimit m_saved{};
+};
+
+class ReadOnlyFolder
+{
+public:
+    // Root writes past the mode bits, not past the immutable flag; others are held by the mode.
+    explicit ReadOnlyFolder(const QString &folder)
+        : m_path(QFile::encodeName(folder))
+    {
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags |= FS_IMMUTABLE_FL;
+            m_immutable = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        ::chmod(m_path.constData(), 0555);
+    }
+    ~ReadOnlyFolder()
+    {
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (m_immutable && fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags &= ~FS_IMMUTABLE_FL;
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        }
+        if (fd >= 0)
+            ::close(fd);
+        ::chmod(m_path.constData(), 0755);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder &) = delete;
+    ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
+
+private:
+    QByteArray m_path;
+    bool m_immutable = false;
 };

@@ -221,6 +221,27 @@ void TestEditionCommands::deleteRefusesActiveAndDeletesChosenFile()
     QCOMPARE(DialogScript::last().prompt, QStringLiteral("You have successfully deleted the edition 'Arts -Music'."));
     QCOMPARE(listedFiles(*m_app), (QStringList{"*Sample_Links.mdb", "garden.mdb"}));
     QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("Arts_Music.mdb"))));
+
+    // An edition whose file is already gone is deleted all the same; the active edition's
+    // file under another line and name is refused, though its text is not the one shown.
+    QVERIFY(QFile::remove(m_app->file(QStringLiteral("garden.mdb"))));
+    m_app->writeFile(QStringLiteral("dbnames.txt"), "*Sample_Links.mdb,Sample Links\r\ngarden.mdb,Garden\r\n"
+                                                    "SAMPLE_LINKS.mdb,Old Copy\r\n");
+    for (const int row : {1, 1}) {
+        Form15 third(m_host);
+        third.Form_Load();
+        third.show();
+        clickRow(third.List1, row);
+        if (third.List1->currentItem()->text() == QStringLiteral("Garden"))
+            DialogScript::answer(vbYes);
+        DialogScript::answer(vbOK);
+        QTest::mouseClick(third.Command1, Qt::LeftButton);
+    }
+    QCOMPARE(DialogScript::shown().at(DialogScript::shown().size() - 2).prompt,
+             QStringLiteral("You have successfully deleted the edition 'Garden'."));
+    QVERIFY(DialogScript::last().prompt.startsWith(QStringLiteral("You have selected an 'active' Edition.")));
+    QCOMPARE(listedFiles(*m_app), (QStringList{"*Sample_Links.mdb", "SAMPLE_LINKS.mdb"}));
+    QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("Sample_Links.mdb"))));
 }
 
 void TestEditionCommands::renameWritesLowerCaseFileOfChosenEntry()

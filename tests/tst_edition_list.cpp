@@ -2,9 +2,11 @@
 // appending, and the rebuild at start-up choosing an edition that opens.
 #include "testhelper.h"
 
+#include "editions/edition_commands.h"
 #include "editions/edition_discovery.h"
 #include "editions/edition_list.h"
 #include "editions/edition_loader.h"
+#include "platform/dialogs.h"
 #include "shared/globals.h"
 
 #include <QDir>
@@ -142,6 +144,15 @@ void TestEditionList::olderListLinesKeepTheirBytes()
              QByteArray("Sample_Links.mdb,Sample Links\r\n*W\xfcrzburg.mdb,W\xfcrzburg \x80\r\n\xef\xbb\xbf"
                         "b.mdb,B\r\n\r\nc.mdb,Caf\xe9\r\n\xc3\xa9t\xc3\xa9.mdb,\xc3\x89t\xc3\xa9\r\n"));
     QCOMPARE(CurrentDatabaseFile, QStringLiteral("W\u00fcrzburg.mdb"));
+
+    // One text in both encodings: renaming the line in UTF-8 leaves the other its bytes.
+    app.writeFile(QStringLiteral("dbnames.txt"), "*Sample_Links.mdb,Sample Links\r\n\xd9.mdb,\xd9\r\n\xc3\x99.mdb,\xc3\x99\r\n");
+    app.makeEdition(QStringLiteral("\u00d9.mdb"));
+    DialogScript::input(QStringLiteral("Plain"));
+    DialogScript::answer(vbOK);
+    EditionCommands(nullptr, app.path()).renameEdition(2, QStringLiteral("\u00d9"), QStringLiteral("Sample Links"));
+    QCOMPARE(app.readFile(QStringLiteral("dbnames.txt")),
+             QByteArray("*Sample_Links.mdb,Sample Links\r\n\xd9.mdb,\xd9\r\nplain.mdb,Plain\r\n"));
 }
 
 void TestEditionList::rebuildListsEveryFile()

@@ -283,48 +283,104 @@ void TestFullDisk::compactionSaysTheDiskIsFull()
 void TestFullDisk::editionCommandsChangeNothing_data()
 {
     QTest::addColumn<std::function<void()>>("command");
-    QTest::addColumn<QString>("told");
+    QTest::addColumn<QString>("fault");   // full, read-only, or the last write refused
+    QTest::addColumn<QString>("told");    // %1: the program folder
 
-    QTest::newRow("create") << std::function<void()>([] {
+    const std::function<void()> create = [] {
         DialogScript::input("Fresh");
         DialogScript::answer(vbOK);
         EditionCreator(nullptr).createEdition();
-    }) << "The new edition could not be made from the template untitled.mdb.";
-    QTest::newRow("copy") << std::function<void()>([] {
+    };
+    const std::function<void()> copy = [] {
         DialogScript::answer(vbOK);
         EditionCommands(nullptr).copyEdition(1, "Spare");
-    })
-                          << "The database file garden.mdb could not be copied.";
-    QTest::newRow("restore") << std::function<void()>([] {
+    };
+    const std::function<void()> rename = [] {
+        DialogScript::input("Shed");
+        DialogScript::answer(vbOK);
+        EditionCommands(nullptr).renameEdition(1, "Garden", "Sample Links");
+    };
+    const std::function<void()> remove = [] {
+        DialogScript::answer(vbYes);
+        DialogScript::answer(vbOK);
+        EditionCommands(nullptr).deleteEdition(1, "Garden", "Sample Links");
+    };
+    const std::function<void()> goTo = [] {
+        DialogScript::answer(vbOK);
+        EditionCommands(nullptr).goTo(1);
+    };
+    const std::function<void()> restore = [] {
         for (const int answer : {vbYes, vbOK, vbOK})
             DialogScript::answer(answer);
         const EditionRestore restore(nullptr);
         const QList<BackupEntry> backups = restore.backups();
         restore.restore(&backups.first());
-    }) << "The backup garden.mdb could not be copied back, so nothing was restored.";
+    };
+    const std::function<void()> exportEdition = [] {
+        DialogScript::answer(vbOK);
+        EditionExport().exportEdition({"garden.mdb", "Garden", false}, "Garden");
+    };
+    const QString list = "The edition list dbnames.txt could not be rewritten";
+    for (const auto &[fault, why] : {std::pair{"full", ": the disk is full"},
+                                     std::pair{"read-only", ": the program folder cannot be written"}}) {
+        const QString w = QString::fromUtf8(why);
+        const auto row = [fault](const char *what) { return QByteArray(what) + ' ' + fault; };
+        QTest::newRow(row("create")) << create << fault
+                                     << "The new edition could not be made from the template untitled.mdb" + w + ".";
+        QTest::newRow(row("copy")) << copy << fault << "The database file garden.mdb could not be copied" + w + ".";
+        QTest::newRow(row("restore")) << restore << fault
+                                      << "The backup garden.mdb could not be copied back" + w + ", so nothing was restored.";
+        QTest::newRow(row("delete")) << remove << fault << list + w + ", so the edition 'Garden' was not deleted.";
+        QTest::newRow(row("go to")) << goTo << fault << list + w + ", so the active edition stays as it was.";
+        QTest::newRow(row("export")) << exportEdition << fault
+                                     << "The Edition 'Garden' could not be exported: its copy could not be written into "
+                                        "the directory %1/export"
+                                            + w + ".";
+    }
+    // A full disk lets the file be renamed and refuses the list; a read-only folder refuses both.
+    QTest::newRow("rename full") << rename << "full" << list + ": the disk is full, so the edition keeps its name.";
+    QTest::newRow("rename read-only") << rename << "read-only"
+                                      << "The database file garden.mdb could not be renamed: the program folder cannot "
+                                         "be written, so the edition keeps its name.";
+    // The last write of a command refused (its scratch file's name taken by a folder): what
+    // was done before is undone, and no reason is made up.
+    QTest::newRow("create last step") << create << "last" << "The edition list dbnames.txt could not be written, so the "
+                                                             "edition 'Fresh' was not added.";
+    QTest::newRow("copy last step") << copy << "last" << list + ", so no copy was made.";
+    QTest::newRow("rename last step") << rename << "last" << list + ", so the edition keeps its name.";
+    QTest::newRow("export last step") << exportEdition << "last"
+                                      << "The Edition 'Garden' could not be exported: its copy could not be written into "
+                                         "the directory %1/export.";
 }
 
 void TestFullDisk::editionCommandsChangeNothing()
 {
     QFETCH(std::function<void()>, command);
+    QFETCH(QString, fault);
     QFETCH(QString, told);
     m_folder->makeEdition("garden.mdb");
     m_folder->writeFile("dbnames.txt", "*Sample_Links.mdb,Sample Links\r\ngarden.mdb,Garden\r\n");
     QDir().mkpath(m_folder->file("Backup"));
     QVERIFY(QFile::copy(m_folder->file("Sample_Links.mdb"), m_folder->file("Backup/garden.mdb")));
     QVERIFY(OpenEdition("Sample_Links.mdb"));
+    if (fault == "last") {
+        QVERIFY(QDir().mkpath(m_folder->file("tmpdbnames.txt")));
+        QVERIFY(QDir().mkpath(m_folder->file("export/garden.mdb/in the way")));
+    }
     const QStringList rows = EditionSnapshot();
     const QByteArray garden = m_folder->readFile("garden.mdb");
     const QStringList files = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
     {
-        DiskFull full;
+        DiskFull full(fault == "full" ? 8 : RLIM_INFINITY);
+        ReadOnlyFolder readOnly(fault == "read-only" ? m_folder->path() : QString());
         command();
     }
-    QCOMPARE(DialogScript::last().prompt, told);
+    QCOMPARE(DialogScript::last().prompt, told.arg(QDir::toNativeSeparators(QDir::cleanPath(m_folder->path()))));
     QCOMPARE(m_folder->readFile("dbnames.txt"), QByteArray("*Sample_Links.mdb,Sample Links\r\ngarden.mdb,Garden\r\n"));
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), files);
     QCOMPARE(m_folder->readFile("garden.mdb"), garden);
     QVERIFY(QDir(m_folder->file("temp")).isEmpty());
+    QCOMPARE(QDir(m_folder->file("export")).entryList(QDir::Files | QDir::Hidden), QStringList());
     QCOMPARE(EditionSnapshot(), rows);
 }
 

@@ -68,15 +68,22 @@ EditionEntry EditionCommands::entryAt(int index) const
 bool EditionCommands::rewriteEntry(int index, const QString *newLine) const
 {
     bool ok = false;
-    QStringList lines = EditionList::readAllLines(listPath(), &ok);
+    // Every other line is written back in its own bytes.
+    QList<QByteArray> lines = EditionList::readRawLines(listPath(), &ok);
     const int at = EditionList::lineOfEntry(lines, index);
     if (!ok || at < 0)
         return false;
     if (newLine)
-        lines[at] = *newLine;
+        lines[at] = newLine->toUtf8();
     else
         lines.removeAt(at);
-    return EditionList::write(listPath(), lines);
+    return EditionList::writeRaw(listPath(), lines);
+}
+
+QString EditionCommands::listNotWritten(const QString &consequence) const
+{
+    return WithReason(ListNotWritten, WriteFailureReason(m_folder, m_folder, QFileInfo(listPath()).size() + 1024))
+           + consequence;
 }
 
 void EditionCommands::refresh() const
@@ -94,7 +101,7 @@ bool EditionCommands::goTo(int index) const
         return false;
     }
     if (!loader.makeActive(index)) {
-        MsgBox(ListNotWritten + QStringLiteral(", so the active edition stays as it was."), vbExclamation,
+        MsgBox(listNotWritten(QStringLiteral(", so the active edition stays as it was.")), vbExclamation,
                QStringLiteral("Edition List"));
         return false;
     }
@@ -118,21 +125,19 @@ EditionCommands::After EditionCommands::deleteEdition(int index, const QString &
                vbYesNo | vbQuestion, DeleteTitle)
         == vbYes) {
         if (!rewriteEntry(index, nullptr)) {
-            MsgBox(ListNotWritten + QStringLiteral(", so the edition '") + name + QStringLiteral("' was not deleted."),
+            MsgBox(listNotWritten(QStringLiteral(", so the edition '") + name + QStringLiteral("' was not deleted.")),
                    vbExclamation, DeleteTitle);
         } else {
             DeletePageFiles(m_folder);
             const QString path = entry.file.isEmpty() ? QString() : ExistingFileNoCase(m_folder, entry.file);
-            if (path.isEmpty()) {
-                MsgBox(QStringLiteral("The edition '") + name + QStringLiteral("' has been removed from the list. Its database file ")
-                           + entry.file + QStringLiteral(" was not found."),
-                       vbExclamation, DeleteTitle);
-            } else if (!QFile::remove(path)) {
+            // A database file already gone leaves nothing more to delete.
+            if (!path.isEmpty() && !QFile::remove(path)) {
                 MsgBox(QStringLiteral("The edition '") + name + QStringLiteral("' has been removed from the list, but its database file ")
                            + entry.file + QStringLiteral(" could not be deleted."),
                        vbExclamation, DeleteTitle);
             } else {
-                KillPoint("file-deleted");
+                if (!path.isEmpty())
+                    KillPoint("file-deleted");
                 MsgBox(QStringLiteral("You have successfully deleted the edition '") + name + QStringLiteral("'."),
                        vbOKOnly, DeleteTitle);
             }
@@ -184,8 +189,10 @@ EditionCommands::After EditionCommands::renameEdition(int index, const QString &
     const QString oldPath = entry.file.isEmpty() ? QString() : ExistingFileNoCase(m_folder, entry.file);
     if (oldPath.isEmpty() || !QFile::rename(oldPath, m_folder + newFile)) {
         MsgBox(oldPath.isEmpty() ? fileNotFound(entry.file, oldName, QStringLiteral("renamed"))
-                                 : QStringLiteral("The database file ") + entry.file
-                                       + QStringLiteral(" could not be renamed, so the edition keeps its name."),
+                                 : WithReason(QStringLiteral("The database file ") + entry.file
+                                                  + QStringLiteral(" could not be renamed"),
+                                              WriteFailureReason(m_folder, m_folder, 0))
+                                       + QStringLiteral(", so the edition keeps its name."),
                vbExclamation, RenameTitle);
         return After::StayOpen;
     }
@@ -193,7 +200,7 @@ EditionCommands::After EditionCommands::renameEdition(int index, const QString &
     const QString line = EditionList::formatLine(EditionEntry{newFile, ProperCase(newName)});
     if (!rewriteEntry(index, &line)) {
         QFile::rename(m_folder + newFile, oldPath);
-        MsgBox(ListNotWritten + QStringLiteral(", so the edition keeps its name."), vbExclamation, RenameTitle);
+        MsgBox(listNotWritten(QStringLiteral(", so the edition keeps its name.")), vbExclamation, RenameTitle);
         return After::StayOpen;
     }
     DeletePageFiles(m_folder);
@@ -232,13 +239,16 @@ EditionCommands::After EditionCommands::copyEdition(int index, const QString &co
     const QString source = entry.file.isEmpty() ? QString() : ExistingFileNoCase(m_folder, entry.file);
     if (source.isEmpty() || !CopyEditionFile(source, m_folder + newFile)) {
         MsgBox(source.isEmpty() ? fileNotFound(entry.file, entry.title, QStringLiteral("copied"))
-                                : QStringLiteral("The database file ") + entry.file + QStringLiteral(" could not be copied."),
+                                : WithReason(QStringLiteral("The database file ") + entry.file
+                                                 + QStringLiteral(" could not be copied"),
+                                             WriteFailureReason(m_folder, m_folder, QFileInfo(source).size()))
+                                      + QLatin1Char('.'),
                vbExclamation, CopyTitle);
         return After::StayOpen;
     }
     if (!EditionList::append(listPath(), EditionEntry{newFile, ProperCase(copyName)})) {
         QFile::remove(m_folder + newFile);
-        MsgBox(ListNotWritten + QStringLiteral(", so no copy was made."), vbExclamation, CopyTitle);
+        MsgBox(listNotWritten(QStringLiteral(", so no copy was made.")), vbExclamation, CopyTitle);
         return After::StayOpen;
     }
     refresh();

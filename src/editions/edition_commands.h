@@ -53,6 +53,8 @@ private:
     // Replaces (newLine set) or removes the index-th entry's line; answers false, the list
     // untouched, when that fails.
     bool rewriteEntry(int index, const QString *newLine) const;
+    // "The edition list ... could not be rewritten", why, and then consequence.
+    QString listNotWritten(const QString &consequence) const;
     void refresh() const;
 
     EditionHost *m_host = nullptr;

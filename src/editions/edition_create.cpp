@@ -86,8 +86,11 @@ void EditionCreator::createEdition()
     if (made)
         addEdition(1);
     else
-        MsgBox(QStringLiteral("The new edition could not be made from the template untitled.mdb."), vbExclamation,
-               CreateTitle);
+        MsgBox(WithReason(QStringLiteral("The new edition could not be made from the template untitled.mdb"),
+                          WriteFailureReason(m_folder, tempFolder(),
+                                             QFileInfo(m_folder + QStringLiteral("untitled.mdb")).size()))
+                   + QLatin1Char('.'),
+               vbExclamation, CreateTitle);
     const QStringList left = QDir(tempFolder()).entryList(QDir::Files | QDir::Hidden);
     for (const QString &name : left)
         QFile::remove(tempFolder() + name);
@@ -166,7 +169,10 @@ void EditionCreator::addEdition(int mode)
         return;
     }
     if (!CopyEditionFile(source, m_folder + file)) {
-        MsgBox(QStringLiteral("The database file ") + file + QStringLiteral(" could not be copied into the program folder."),
+        MsgBox(WithReason(QStringLiteral("The database file ") + file
+                              + QStringLiteral(" could not be copied into the program folder"),
+                          WriteFailureReason(m_folder, m_folder, QFileInfo(source).size()))
+                   + QLatin1Char('.'),
                vbExclamation, title);
         refresh();
         return;
@@ -175,8 +181,9 @@ void EditionCreator::addEdition(int mode)
     if (FileExistsNonEmpty(listPath)) {
         if (!EditionList::append(listPath, EditionEntry{file, name})) {
             QFile::remove(m_folder + file);
-            MsgBox(QStringLiteral("The edition list dbnames.txt could not be written, so the edition '") + name
-                       + QStringLiteral("' was not added."),
+            MsgBox(WithReason(QStringLiteral("The edition list dbnames.txt could not be written"),
+                              WriteFailureReason(m_folder, m_folder, QFileInfo(listPath).size() + 1024))
+                       + QStringLiteral(", so the edition '") + name + QStringLiteral("' was not added."),
                    vbExclamation, title);
             refresh();
             return;

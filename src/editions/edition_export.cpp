@@ -52,8 +52,10 @@ bool EditionExport::exportEdition(const EditionEntry &entry, const QString &name
         if (WriteCopy(source, partial, source) && !removeLogins(partial))
             return QStringLiteral("the stored web-account logins could not be left out of its copy.");
         if (!QFileInfo::exists(partial) || !ReplaceFileKeepingMode(partial, target, source))
-            return QStringLiteral("its copy could not be written into the directory ")
-                   + QDir::toNativeSeparators(exportFolder()) + QStringLiteral(" (the disk may be full or read-only).");
+            return WithReason(QStringLiteral("its copy could not be written into the directory ")
+                                  + QDir::toNativeSeparators(QDir::cleanPath(exportFolder())),
+                              WriteFailureReason(m_folder, exportFolder(), QFileInfo(source).size()))
+                   + QLatin1Char('.');
         return QString();
     };
     const QString reason = copy();

@@ -1,6 +1,7 @@
 #include "editions/edition_files.h"
 
 #include "editions/edition_list.h"
+#include "platform/disk_space.h"
 #include "platform/kill_point.h"
 #include "platform/programfolder.h"
 
@@ -144,4 +145,25 @@ bool CopyEditionFile(const QString &from, const QString &to)
     if (!twin.isEmpty() && QFileInfo(twin).fileName() != target.fileName())
         QFile::remove(twin);
     return true;
+}
+
+QString WriteFailureReason(const QString &app, const QString &folder, qint64 bytes)
+{
+    QString unwritable;
+    switch (WhyWriteFailed(folder, bytes, &unwritable)) {
+    case WriteFault::DiskFull:
+        return QStringLiteral("the disk is full");
+    case WriteFault::FolderReadOnly:
+        if (QDir::cleanPath(unwritable) == QDir::cleanPath(QFileInfo(app).absoluteFilePath()))
+            return QStringLiteral("the program folder cannot be written");
+        return QStringLiteral("the folder ") + QDir::toNativeSeparators(unwritable) + QStringLiteral(" cannot be written");
+    case WriteFault::Unknown:
+        break;
+    }
+    return QString();
+}
+
+QString WithReason(const QString &text, const QString &reason)
+{
+    return reason.isEmpty() ? text : text + QStringLiteral(": ") + reason;
 }

@@ -49,3 +49,10 @@ bool CopyEditionFile(const QString &from, const QString &to);
 
 // The file of folder named name without regard to letter case, or "" when there is none.
 QString ExistingFileNoCase(const QString &folder, const QString &name);
+
+// Why a write of bytes into folder failed, in words for a message: "the disk is full", "the
+// program folder cannot be written" (app being the program folder), "the folder <path>
+// cannot be written", or "" when neither is the cause.
+QString WriteFailureReason(const QString &app, const QString &folder, qint64 bytes);
+// "<text>: <reason>", or text alone when reason is "".
+QString WithReason(const QString &text, const QString &reason);

@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 
 namespace {
 
@@ -20,26 +19,34 @@ bool holdsLineBreak(const QString &text)
     return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
 }
 
-// Lines of older lists are in Windows-1252. Such a line is written back in the bytes it
-// was read in, so that it still names its file: the bytes of each one read, by its text
-// after a leading "*" (which a switch puts on or takes off).
-QHash<QString, QByteArray> &cp1252Lines()
+// Lines of text or of bytes alike: the "*" is one byte.
+template <typename Lines>
+int lineOfEntryIn(const Lines &lines, int index)
 {
-    static QHash<QString, QByteArray> lines;
-    return lines;
+    for (int i = 0, n = 0; index >= 0 && i < lines.size(); ++i) {
+        if (lines.at(i).isEmpty())
+            continue;
+        if (n++ == index)
+            return i;
+    }
+    return -1;
 }
 
-QString withoutMark(const QString &line)
+template <typename Lines>
+bool moveMarkIn(Lines &lines, int index)
 {
-    return line.startsWith(QLatin1Char('*')) ? line.mid(1) : line;
-}
-
-QByteArray encodeLine(const QString &line)
-{
-    const auto legacy = cp1252Lines().constFind(withoutMark(line));
-    if (legacy == cp1252Lines().constEnd())
-        return line.toUtf8();
-    return (line.startsWith(QLatin1Char('*')) ? QByteArray("*") : QByteArray()) + legacy.value();
+    const int target = lineOfEntryIn(lines, index);
+    if (target < 0)
+        return false;
+    for (int i = 0; i < lines.size(); ++i) {
+        auto &line = lines[i];
+        const bool marked = line.startsWith('*');
+        if (i == target && !marked)
+            line.prepend('*');
+        else if (i != target && marked)
+            line.remove(0, 1);
+    }
+    return true;
 }
 
 } // namespace
@@ -85,9 +92,9 @@ bool EditionList::canCarry(const EditionEntry &entry)
     return canCarryFileName(entry.file) && !holdsLineBreak(entry.title);
 }
 
-QStringList EditionList::readAllLines(const QString &path, bool *ok)
+QList<QByteArray> EditionList::readRawLines(const QString &path, bool *ok)
 {
-    QStringList lines;
+    QList<QByteArray> lines;
     QFile f(path);
     const bool opened = f.open(QIODevice::ReadOnly);
     if (ok)
@@ -104,20 +111,23 @@ QStringList EditionList::readAllLines(const QString &path, bool *ok)
         return lines;
     if (data.endsWith('\n'))
         data.chop(1);
-    const QList<QByteArray> raw = data.split('\n');
-    for (QByteArray line : raw) {
+    lines = data.split('\n');
+    for (QByteArray &line : lines)
         if (line.endsWith('\r'))
             line.chop(1);
-        bool utf8 = true;
-        const QString text = DecodeUtf8OrCp1252(line, &utf8);
-        // The list read last decides: a line now in UTF-8 is no longer written back in the
-        // bytes an earlier read of the same text had.
-        if (!utf8)
-            cp1252Lines().insert(withoutMark(text), line.startsWith('*') ? line.mid(1) : line);
-        else
-            cp1252Lines().remove(withoutMark(text));
-        lines.append(text);
-    }
+    return lines;
+}
+
+QString EditionList::lineText(const QByteArray &bytes)
+{
+    return DecodeUtf8OrCp1252(bytes);
+}
+
+QStringList EditionList::readAllLines(const QString &path, bool *ok)
+{
+    QStringList lines;
+    for (const QByteArray &line : readRawLines(path, ok))
+        lines.append(lineText(line));
     return lines;
 }
 
@@ -155,10 +165,18 @@ int EditionList::activeIndex(const QList<EditionEntry> &entries)
 
 bool EditionList::write(const QString &path, const QStringList &lines)
 {
+    QList<QByteArray> bytes;
+    for (const QString &line : lines)
+        bytes.append(line.toUtf8());
+    return writeRaw(path, bytes);
+}
+
+bool EditionList::writeRaw(const QString &path, const QList<QByteArray> &lines)
+{
     const QString scratch = scratchPath(QFileInfo(path).absolutePath());
     QByteArray data;
-    for (const QString &line : lines)
-        data += encodeLine(line) + "\r\n";
+    for (const QByteArray &line : lines)
+        data += line + "\r\n";
     if (!WriteWholeFile(scratch, data))
         return false;
     KillPoint("list-written");
@@ -173,38 +191,31 @@ bool EditionList::append(const QString &path, const EditionEntry &entry)
     if (!canCarry(e))
         return false;
     bool ok = false;
-    QStringList lines = readAllLines(path, &ok);
+    QList<QByteArray> lines = readRawLines(path, &ok);
     if (!ok && QFileInfo::exists(path))
         return false;   // a list that is there but cannot be read is not replaced
-    lines.append(formatLine(e));
-    return write(path, lines);
+    lines.append(formatLine(e).toUtf8());
+    return writeRaw(path, lines);
 }
 
 int EditionList::lineOfEntry(const QStringList &lines, int index)
 {
-    for (int i = 0, n = 0; index >= 0 && i < lines.size(); ++i) {
-        if (lines.at(i).isEmpty())
-            continue;
-        if (n++ == index)
-            return i;
-    }
-    return -1;
+    return lineOfEntryIn(lines, index);
+}
+
+int EditionList::lineOfEntry(const QList<QByteArray> &lines, int index)
+{
+    return lineOfEntryIn(lines, index);
 }
 
 bool EditionList::moveMark(QStringList &lines, int index)
 {
-    const int target = lineOfEntry(lines, index);
-    if (target < 0)
-        return false;
-    for (int i = 0; i < lines.size(); ++i) {
-        QString &line = lines[i];
-        const bool marked = line.startsWith(QLatin1Char('*'));
-        if (i == target && !marked)
-            line.prepend(QLatin1Char('*'));
-        else if (i != target && marked)
-            line.remove(0, 1);
-    }
-    return true;
+    return moveMarkIn(lines, index);
+}
+
+bool EditionList::moveMark(QList<QByteArray> &lines, int index)
+{
+    return moveMarkIn(lines, index);
 }
 
 bool EditionList::displayNameListed(const QString &path, const QString &name)

@@ -8,6 +8,7 @@
 // This is the one reader and the one writer of list lines: every window and command
 // reads and writes the list through it.
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -39,8 +40,12 @@ public:
     // The same test for a database file name alone.
     static bool canCarryFileName(const QString &file);
 
-    // Every line of a list file, empty lines included, without line ends (CR LF or LF).
-    // A missing or unreadable file gives an empty list and ok = false.
+    // Every line of a list file as its bytes, empty lines included, without line ends (CR
+    // LF or LF). A missing or unreadable file gives an empty list and ok = false.
+    static QList<QByteArray> readRawLines(const QString &path, bool *ok = nullptr);
+    // The text of a line: UTF-8, or Windows-1252 for lines of older lists.
+    static QString lineText(const QByteArray &bytes);
+    // readRawLines as text.
     static QStringList readAllLines(const QString &path, bool *ok = nullptr);
     // The non-empty lines of a list file, in order.
     static QStringList readLines(const QString &path, bool *ok = nullptr);
@@ -51,18 +56,24 @@ public:
 
     // Writes the list whole into the scratch file beside path, then renames the scratch
     // file over path in one step. Answers false, the old list untouched, when that fails.
+    // Lines of text are written in UTF-8.
     static bool write(const QString &path, const QStringList &lines);
+    // Writes lines as the bytes given, so that a line no command changed keeps its own
+    // (an older line in Windows-1252 still names its file).
+    static bool writeRaw(const QString &path, const QList<QByteArray> &lines);
     // Adds the line of entry (never marked) at the end of the list, creating the list when
-    // it is missing. The list is rewritten whole, so a failure leaves it as it was.
+    // it is missing; the other lines keep their bytes. The list is rewritten whole, so a failure leaves it as it was.
     // Answers false, without writing, for an entry the line format cannot carry.
     static bool append(const QString &path, const EditionEntry &entry);
 
     // The position in lines of the index-th non-empty line, or -1 when there is none.
     static int lineOfEntry(const QStringList &lines, int index);
+    static int lineOfEntry(const QList<QByteArray> &lines, int index);
     // Moves the mark to the index-th non-empty line of lines: the line gets a leading "*"
     // unless it has one, every other marked line loses its first character, and nothing
     // else changes. Answers false, changing nothing, when there is no such line.
     static bool moveMark(QStringList &lines, int index);
+    static bool moveMark(QList<QByteArray> &lines, int index);
 
     // True when the display name of some line, trimmed and upper-cased, equals name
     // trimmed and upper-cased. False when the list cannot be read.

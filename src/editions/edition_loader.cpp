@@ -120,11 +120,11 @@ bool EditionLoader::makeActive(int index) const
 {
     const QString path = listPath();
     bool ok = false;
-    QStringList lines = EditionList::readAllLines(path, &ok);
+    QList<QByteArray> lines = EditionList::readRawLines(path, &ok);
     if (!ok || !EditionList::moveMark(lines, index))
         return false;
     const QString file = EditionList::read(path).at(index).file;
-    if (!EditionList::write(path, lines))
+    if (!EditionList::writeRaw(path, lines))
         return false;
     CurrentDatabaseFile = file;
     deletePageFiles();

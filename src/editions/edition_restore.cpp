@@ -140,12 +140,16 @@ EditionRestore::After EditionRestore::restore(const BackupEntry *entry) const
                                       : CopyFileKeepingMode(backupFolder() + entry->file, target);
         }
         if (!copied) {
-            MsgBox(QStringLiteral("The backup ") + entry->file + QStringLiteral(" could not be copied back, so nothing was restored."),
+            MsgBox(WithReason(QStringLiteral("The backup ") + entry->file + QStringLiteral(" could not be copied back"),
+                              WriteFailureReason(m_folder, m_folder, QFileInfo(backupFolder() + entry->file).size()))
+                       + QStringLiteral(", so nothing was restored."),
                    vbExclamation, RestoreTitle);
         } else if (listed.isEmpty() && FileExistsNonEmpty(listPath)
                    && !EditionList::append(listPath, EditionEntry{file, ProperCase(text).replace(QLatin1Char('_'), QLatin1Char(' '))})) {
-            MsgBox(QStringLiteral("The edition has been copied back, but the edition list dbnames.txt could not be "
-                                  "written; the edition is listed at the next start."),
+            MsgBox(WithReason(QStringLiteral("The edition has been copied back, but the edition list dbnames.txt "
+                                             "could not be written"),
+                              WriteFailureReason(m_folder, m_folder, QFileInfo(listPath).size() + 1024))
+                       + QStringLiteral("; the edition is listed at the next start."),
                    vbExclamation, RestoreTitle);
         } else {
             MsgBox(QStringLiteral("Your Edition has been successfuly restored."), vbOKOnly, RestoreTitle);
@@ -164,7 +168,14 @@ bool EditionRestore::deleteBackup(const BackupEntry *entry) const
                vbYesNo | vbQuestion, QStringLiteral("Delete Backup Edition"))
         != vbYes)
         return false;
-    const bool removed = QFile::remove(backupFolder() + entry->file);
+    // A backup already gone is as good as deleted.
+    const QString path = backupFolder() + entry->file;
+    const bool removed = QFile::remove(path) || !QFileInfo::exists(path);
     QDir::setCurrent(m_folder);
+    if (!removed)
+        MsgBox(WithReason(QStringLiteral("The backup ") + entry->file + QStringLiteral(" could not be deleted"),
+                          WriteFailureReason(m_folder, backupFolder(), 0))
+                   + QLatin1Char('.'),
+               vbExclamation, QStringLiteral("Delete Backup Edition"));
     return removed;
 }

@@ -43,6 +43,7 @@ Form12::Form12(EditionHost &host, QWidget *parent)
 void Form12::Form_Load()
 {
     LoadBackupList();
+    selectFirst();
     adjustSize();
     CenterForm(this);
 }
@@ -75,6 +76,11 @@ void Form12::Command3_Click()
     if (!m_restore.deleteBackup(selectedBackup()))
         return;
     LoadBackupList();
+    selectFirst();
+}
+
+void Form12::selectFirst()
+{
     if (ListView1->topLevelItemCount() > 0) {
         ListView1->setCurrentItem(ListView1->topLevelItem(0));
         ListView1->scrollToItem(ListView1->currentItem());

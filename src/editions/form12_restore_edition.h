@@ -32,6 +32,8 @@ public:
 
 private:
     const BackupEntry *selectedBackup() const;
+    // Selects the first backup, when there is one, and shows it.
+    void selectFirst();
 
     EditionRestore m_restore;
     QList<BackupEntry> m_backups;
