@@ -204,9 +204,17 @@ void TestFavorites::dialogListsSortsAndDrags()
 
 void TestFavorites::dialogWithoutFavorites()
 {
-    QDir().mkpath(m_favorites);
+    // No folder, then an empty one: the user is told where favorites are read from.
     Form17 *form = Form17::open(nullptr);
+    const QString read = "Favorites are read from the internet shortcut files (*.url) of the folder " + m_favorites
+                         + " and its subfolders.";
+    DialogScript::answer(vbOK);
     QTest::mouseClick(form->Command1, Qt::LeftButton);
+    QCOMPARE(DialogScript::last().prompt, "No favorites were found: the folder " + m_favorites + " does not exist.\n\n" + read);
+    QDir().mkpath(m_favorites);
+    DialogScript::answer(vbOK);
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+    QCOMPARE(DialogScript::last().prompt, "No favorites were found in the folder " + m_favorites + ".\n\n" + read);
     QCOMPARE(form->ListView1->topLevelItemCount(), 0);
     QVERIFY(!form->Command4->isEnabled());
     QTest::mouseClick(form->Command4, Qt::LeftButton);   // nothing to open

@@ -2,11 +2,14 @@
 
 #include "editing/link_drop.h"
 #include "platform/browser_window.h"
+#include "platform/dialogs.h"
 #include "platform/webbrowser.h"
 #include "shared/dialog_layout.h"
 #include "shared/fileroutines.h"
 #include "webtools/favorites_reader.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMimeData>
@@ -137,6 +140,8 @@ void Form17::Command1_Click()
             for (const FavoriteLink &link : FavoritesReader::WalkFolders(folder))
                 addRow(link.name, link.address);
         finishCollecting();
+        if (ListView1->topLevelItemCount() == 0)
+            MsgBox(noFavoritesMessage(folder), vbOKOnly | vbInformation, windowTitle());
         return;
     }
 
@@ -163,6 +168,19 @@ void Form17::Command1_Click()
             }
             self->finishCollecting();
         });
+}
+
+QString Form17::noFavoritesMessage(const QString &folder)
+{
+    const QString read = QStringLiteral("Favorites are read from the internet shortcut files (*.url) of the folder ");
+    if (folder.isEmpty())
+        return QStringLiteral("No Favorites folder is set, so no favorites can be read.");
+    const QString shown = QDir::toNativeSeparators(folder);
+    if (!QFileInfo(folder).isDir())
+        return QStringLiteral("No favorites were found: the folder ") + shown + QStringLiteral(" does not exist.\n\n") + read
+               + shown + QStringLiteral(" and its subfolders.");
+    return QStringLiteral("No favorites were found in the folder ") + shown + QStringLiteral(".\n\n") + read + shown
+           + QStringLiteral(" and its subfolders.");
 }
 
 void Form17::finishCollecting()

@@ -63,6 +63,8 @@ private:
     Form17(WebBrowser *browser, QWidget *parent);
     void addRow(const QString &name, const QString &address);
     void finishCollecting();
+    // What the user is told when Get Favorites finds none in folder: where they are read from.
+    static QString noFavoritesMessage(const QString &folder);
 
     QPointer<WebBrowser> m_browser;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
