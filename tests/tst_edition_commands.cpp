@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <functional>
@@ -430,6 +431,12 @@ void TestEditionCommands::nameChecks_data()
     QTest::newRow("create too long") << "create" << longest + "a" << tooLong << "";
     QTest::newRow("create longest") << "create" << longest << "" << "*" + longest + ".mdb," + longest;
     QTest::newRow("create beside template") << "create" << "Untitled (2)" << "" << "*Untitled_(2).mdb,Untitled (2)";
+    // The help guide's example of an edition name is one that Create takes.
+    QFile guide(BuiltProgramFolder() + QStringLiteral("help/index.html"));
+    QVERIFY(guide.open(QIODevice::ReadOnly));
+    const QString example = QRegularExpression(QStringLiteral("<i>([^<]*)</i> and <i>[^<]*</i>\\s+are the same name"))
+                                .match(QString::fromUtf8(guide.readAll())).captured(1);
+    QTest::newRow("create the guide's example") << "create" << example << "" << "*" + example + ".mdb," + example;
 
     for (const QString &command : {QStringLiteral("rename"), QStringLiteral("copy")}) {
         const auto row = [&command](const char *what) { return (command + QLatin1Char(' ') + QLatin1String(what)).toUtf8(); };

@@ -547,6 +547,18 @@ void TestForm1Window::helpAndAbout()
             }
     QVERIFY(guide.contains(QLatin1String("~/Favorites")));
     QVERIFY(!guide.contains(QLatin1String("not available"), Qt::CaseInsensitive));
+    // Esc and Ctrl+W close it.
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
+        help->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        QTest::keyClick(static_cast<QTextBrowser *>(help.data())->viewport(), key.key(), key.keyboardModifiers());
+        QTRY_VERIFY(help.isNull());
+        form->mnuHelpGuide->trigger();
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("HelpGuide") && w->isVisible())
+                help = w;
+        QVERIFY(help && help->isVisible());
+    }
 
     // The help window is one of the windows the main window closes on its way out.
     QVERIFY(form->close());

@@ -312,6 +312,11 @@ void Form1::mnuHelpGuide_Click()
         s_helpWindow->setOpenExternalLinks(true);
         s_helpWindow->resize(640, 560);
         CenterForm(s_helpWindow);
+        // Esc and Ctrl+W close it, as they close the link windows.
+        auto *closeGuide = new QAction(s_helpWindow);
+        closeGuide->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+        connect(closeGuide, &QAction::triggered, s_helpWindow, &QWidget::close);
+        s_helpWindow->addAction(closeGuide);
     }
     s_helpWindow->setSource(QUrl::fromLocalFile(QFileInfo(guide).absoluteFilePath()));
     s_helpWindow->show();
