@@ -1,7 +1,7 @@
 -- The sample edition "Sample Links": three Topics with a few Sub-Topics each.
 -- Rows look as the program writes them: each Sub-Topic has its SubTopics row with the
--- default section captions, its ColorLinks row with the default colours and its root row
--- in Lks (the Sub-Topic's first Lks row). Categories were made with the tree's Add command
+-- default section captions, its ColorLinks row (white text on violet, which stands out
+-- from it) and its root row in Lks (the Sub-Topic's first Lks row). Categories were made with the tree's Add command
 -- and are marked IsLeaf once they hold links; every link has one Sit and one LksSit row.
 -- Ids are the largest id plus 1 at the time of writing, so they ascend in tree order.
 
@@ -11,7 +11,7 @@ INSERT INTO Topics (MainTopicId, TopicName) VALUES (1, 'Computing');
 -- Sub-Topic Computing / Programming
 INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName, Header1, Header2, Header3, Header4, Header5, Header6)
     VALUES (1, 1, 'Programming', 'Information Websites', 'Search Websites', 'Organization Websites', 'Related Websites', 'Popular Websites', 'Local Websites');
-INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (1, 'bb99bb', 'aa33ee', '8a2be2', 'Programming');
+INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (1, 'ffffff', 'aa33ee', '6a1fb8', 'Programming');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (1, 'Programming', 'Programming', 1, 1, 0, 'N', '|programming|languages');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (2, 'Languages/Programming', 'Programming/Languages', 1, 1, 0, 'N', NULL);
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (3, 'Python/Languages/Programming', 'Programming/Languages/Python', 1, 1, 1, 'N', NULL);
@@ -55,7 +55,7 @@ INSERT INTO FavoriteLinks (topicid, LinkName, LinkUrl, FieldName1, FieldName2) V
 -- Sub-Topic Computing / Open Source
 INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName, Header1, Header2, Header3, Header4, Header5, Header6)
     VALUES (2, 1, 'Open Source', 'Information Websites', 'Search Websites', 'Organization Websites', 'Related Websites', 'Popular Websites', 'Local Websites');
-INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (2, 'bb99bb', 'aa33ee', '8a2be2', 'Open Source');
+INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (2, 'ffffff', 'aa33ee', '6a1fb8', 'Open Source');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (7, 'Open Source', 'Open Source', 2, 1, 0, 'N', '|open source|free software');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (8, 'Projects/Open Source', 'Open Source/Projects', 2, 1, 1, 'N', NULL);
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (9, 'Licences/Open Source', 'Open Source/Licences', 2, 1, 1, 'N', NULL);
@@ -73,7 +73,7 @@ INSERT INTO LksSit (LksId, SitId, Seq) VALUES (9, 14, 14);
 -- Sub-Topic Computing / Web Standards
 INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName, Header1, Header2, Header3, Header4, Header5, Header6)
     VALUES (3, 1, 'Web Standards', 'Information Websites', 'Search Websites', 'Organization Websites', 'Related Websites', 'Popular Websites', 'Local Websites');
-INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (3, 'bb99bb', 'aa33ee', '8a2be2', 'Web Standards');
+INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (3, 'ffffff', 'aa33ee', '6a1fb8', 'Web Standards');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (10, 'Web Standards', 'Web Standards', 3, 1, 0, 'N', '|html|standards');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (11, 'Specifications/Web Standards', 'Web Standards/Specifications', 3, 1, 1, 'N', NULL);
 INSERT INTO Sit (SitId, SitName, SitUrl, Summary) VALUES (15, 'World Wide Web Consortium', 'https://www.w3.org/', '');
@@ -89,7 +89,7 @@ INSERT INTO Topics (MainTopicId, TopicName) VALUES (2, 'Science');
 -- Sub-Topic Science / Astronomy
 INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName, Header1, Header2, Header3, Header4, Header5, Header6)
     VALUES (4, 2, 'Astronomy', 'Information Websites', 'Search Websites', 'Organization Websites', 'Related Websites', 'Popular Websites', 'Local Websites');
-INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (4, 'bb99bb', 'aa33ee', '8a2be2', 'Astronomy');
+INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (4, 'ffffff', 'aa33ee', '6a1fb8', 'Astronomy');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (12, 'Astronomy', 'Astronomy', 4, 1, 0, 'N', '|astronomy|space');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (13, 'Space Agencies/Astronomy', 'Astronomy/Space Agencies', 4, 1, 1, 'N', NULL);
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (14, 'Observatories/Astronomy', 'Astronomy/Observatories', 4, 1, 0, 'N', NULL);
@@ -116,7 +116,7 @@ INSERT INTO OrganizationLinks (topicid, LinkName, LinkUrl, FieldName1, FieldName
 -- Sub-Topic Science / Physics
 INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName, Header1, Header2, Header3, Header4, Header5, Header6)
     VALUES (5, 2, 'Physics', 'Information Websites', 'Search Websites', 'Organization Websites', 'Related Websites', 'Popular Websites', 'Local Websites');
-INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (5, 'bb99bb', 'aa33ee', '8a2be2', 'Physics');
+INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (5, 'ffffff', 'aa33ee', '6a1fb8', 'Physics');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (16, 'Physics', 'Physics', 5, 1, 0, 'N', '|physics|particles');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (17, 'Research/Physics', 'Physics/Research', 5, 1, 1, 'N', NULL);
 INSERT INTO Sit (SitId, SitName, SitUrl, Summary) VALUES (22, 'CERN', 'https://home.cern/', 'European Organization for Nuclear Research');
@@ -130,7 +130,7 @@ INSERT INTO Topics (MainTopicId, TopicName) VALUES (3, 'Travel');
 -- Sub-Topic Travel / Planning
 INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName, Header1, Header2, Header3, Header4, Header5, Header6)
     VALUES (6, 3, 'Planning', 'Information Websites', 'Search Websites', 'Organization Websites', 'Related Websites', 'Popular Websites', 'Local Websites');
-INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (6, 'bb99bb', 'aa33ee', '8a2be2', 'Planning');
+INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (6, 'ffffff', 'aa33ee', '6a1fb8', 'Planning');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (18, 'Planning', 'Planning', 6, 1, 0, 'N', '|travel|maps');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (19, 'Guides/Planning', 'Planning/Guides', 6, 1, 1, 'N', NULL);
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (20, 'Maps/Planning', 'Planning/Maps', 6, 1, 1, 'N', NULL);
@@ -149,7 +149,7 @@ INSERT INTO NewsLinks (topicid, LinkName, LinkUrl, FieldName1, FieldName2) VALUE
 -- Sub-Topic Travel / Europe
 INSERT INTO SubTopics (SubTopicId, GlobalTopicId, SubTopicName, Header1, Header2, Header3, Header4, Header5, Header6)
     VALUES (7, 3, 'Europe', 'Information Websites', 'Search Websites', 'Organization Websites', 'Related Websites', 'Popular Websites', 'Local Websites');
-INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (7, 'bb99bb', 'aa33ee', '8a2be2', 'Europe');
+INSERT INTO ColorLinks (TopicId, color1, color2, color3, TopicName) VALUES (7, 'ffffff', 'aa33ee', '6a1fb8', 'Europe');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (21, 'Europe', 'Europe', 7, 1, 0, 'N', '|europe|rail');
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (22, 'Rail/Europe', 'Europe/Rail', 7, 1, 1, 'N', NULL);
 INSERT INTO Lks (LksId, LksName, LksUrl, TopicId, IsTop, IsLeaf, LksDesc, Keyword) VALUES (23, 'Official/Europe', 'Europe/Official', 7, 1, 1, 'N', NULL);
