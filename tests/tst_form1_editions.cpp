@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <sys/stat.h>
 
 class TestForm1Editions : public QObject
 {
@@ -195,6 +196,13 @@ void TestForm1Editions::backupIsMadeAndReplaced()
     QCOMPARE(app.readFile(QStringLiteral("Backup/Sample_Links.mdb")), app.readFile(QStringLiteral("Sample_Links.mdb")));
     QCOMPARE(QDir(app.file(QStringLiteral("Backup"))).entryList(QDir::Files), QStringList{"Sample_Links.mdb"});
     QCOMPARE(QDir::currentPath() + QLatin1Char('/'), app.path());
+
+    // An edition unchanged since its backup keeps that very file (nothing is written).
+    struct stat before {}, after {};
+    QCOMPARE(::stat(QFile::encodeName(backup).constData(), &before), 0);
+    QVERIFY(loader.backupEdition());
+    QCOMPARE(::stat(QFile::encodeName(backup).constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
 }
 
 void TestForm1Editions::failedBackupKeepsOldBackup()

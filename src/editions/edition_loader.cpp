@@ -163,6 +163,12 @@ bool EditionLoader::backupEdition(bool *damaged) const
         return false;
 
     const QString target = backupPathOf(sourceInfo);
+    // A backup carries the write time of the edition it was copied from: one that still
+    // has it, and the edition's size, is the edition as it stands and is not made again.
+    const QFileInfo backupInfo(target);
+    if (backupInfo.isFile() && backupInfo.size() == sourceInfo.size()
+        && backupInfo.lastModified() == sourceInfo.lastModified())
+        return true;
     const QString partial = target + QLatin1String(".tmp");
     QFile::remove(partial);
     if (!QFile::copy(source, partial) || QFileInfo(partial).size() != sourceInfo.size()) {
@@ -175,6 +181,15 @@ bool EditionLoader::backupEdition(bool *damaged) const
         if (damaged)
             *damaged = true;
         return false;
+    }
+    {
+        QFile copy(partial);
+        if (!copy.open(QIODevice::ReadWrite)
+            || !copy.setFileTime(sourceInfo.lastModified(), QFileDevice::FileModificationTime)) {
+            copy.close();
+            QFile::remove(partial);
+            return false;
+        }
     }
     // rename() replaces the old backup in one step: it is either the old or the new copy.
     if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) != 0) {

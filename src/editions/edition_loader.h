@@ -74,7 +74,9 @@ public:
     // Copies the active edition's database into the folder's Backup folder. The copy is
     // made under a temporary name and replaces the previous backup only once it is whole
     // and passes SQLite's quick check as an edition database; when anything fails the
-    // previous backup stays as it was. Answers whether a new backup was made; damaged,
+    // previous backup stays as it was. A backup that still has the edition's size and
+    // write time (each backup takes them) is the edition as it stands and is kept.
+    // Answers whether the backup is the edition now; damaged,
     // when given, tells whether it was refused because the edition is damaged.
     bool backupEdition(bool *damaged = nullptr) const;
     // What the user is told when the active edition's file is damaged (opens says

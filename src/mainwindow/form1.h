@@ -263,6 +263,8 @@ public:
     void mnuAbout_Click();
     void mnuISon_Click();
     void mnuIsOff_Click();
+    // Stores the search mode chosen, when it differs from the one stored.
+    void saveSearchMode();
     void Command2_Click() {}
 
     // Commands whose windows come with the edition, editing and web-tool windows.

@@ -213,14 +213,25 @@ void Form1::mnuISon_Click()
 {
     mnuISon->setChecked(true);
     mnuIsOff->setChecked(false);
+    saveSearchMode();
 }
 
 void Form1::mnuIsOff_Click()
 {
     mnuISon->setChecked(false);
     mnuIsOff->setChecked(true);
+    saveSearchMode();
     cb1->clear();
     cb1->setEditText(QString());
+}
+
+// The settings file is written only when the mode changed: each write is flushed to the
+// disk, which on a busy disk can hold up the exit for seconds.
+void Form1::saveSearchMode()
+{
+    const QString mode = mnuISon->isChecked() ? QStringLiteral("On") : QStringLiteral("Off");
+    if (GetSetting(AppTitle, QStringLiteral("Search"), QStringLiteral("Mode"), QString()) != mode)
+        SaveSetting(AppTitle, QStringLiteral("Search"), QStringLiteral("Mode"), mode);
 }
 
 // ---- Close and unload ------------------------------------------------------------------------
@@ -253,8 +264,7 @@ void Form1::Form_Unload()
         return;
     m_unloaded = true;
     tmrWindowTrack->stop();
-    SaveSetting(AppTitle, QStringLiteral("Search"), QStringLiteral("Mode"),
-                mnuISon->isChecked() ? QStringLiteral("On") : QStringLiteral("Off"));
+    saveSearchMode();
     BackupEdition();
     EditionLoader().deletePageFiles();
     ReleaseDatabase();
