@@ -148,6 +148,25 @@ QString EditionLoader::backupPathOf(const QFileInfo &source) const
     return m_folder + QLatin1String(kBackupFolder) + QLatin1Char('/') + source.fileName();
 }
 
+namespace {
+
+// True when the two files hold the same bytes.
+bool sameBytes(const QString &a, const QString &b)
+{
+    QFile one(a);
+    QFile two(b);
+    if (!one.open(QIODevice::ReadOnly) || !two.open(QIODevice::ReadOnly) || one.size() != two.size())
+        return false;
+    while (!one.atEnd()) {
+        const QByteArray chunk = one.read(1 << 20);
+        if (chunk.isEmpty() || chunk != two.read(chunk.size()))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool EditionLoader::backupEdition(bool *damaged) const
 {
     if (damaged)
@@ -164,10 +183,12 @@ bool EditionLoader::backupEdition(bool *damaged) const
 
     const QString target = backupPathOf(sourceInfo);
     // A backup carries the write time of the edition it was copied from: one that still
-    // has it, and the edition's size, is the edition as it stands and is not made again.
+    // has it, the edition's size and its bytes is the edition as it stands and is not made
+    // again (reading it costs far less than writing, which a busy disk holds up). The
+    // bytes are compared too: a write within the clock's granularity keeps the time.
     const QFileInfo backupInfo(target);
     if (backupInfo.isFile() && backupInfo.size() == sourceInfo.size()
-        && backupInfo.lastModified() == sourceInfo.lastModified())
+        && backupInfo.lastModified() == sourceInfo.lastModified() && sameBytes(source, target))
         return true;
     const QString partial = target + QLatin1String(".tmp");
     QFile::remove(partial);
