@@ -38,35 +38,23 @@ class ReadOnlyFolder
 {
 public:
     // Root writes past the mode bits, not past the immutable flag; others are held by the mode.
-    explicit ReadOnlyFolder(const QString &folder)
-        : m_path(QFile::encodeName(folder))
-    {
-        const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
-        int flags = 0;
-        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags |= FS_IMMUTABLE_FL;
-            m_immutable = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        }
-        if (fd >= 0)
-            ::close(fd);
-        ::chmod(m_path.constData(), 0555);
-    }
-    ~ReadOnlyFolder()
-    {
-        const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
-        int flags = 0;
-        if (m_immutable && fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
-            flags &= ~FS_IMMUTABLE_FL;
-            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
-        }
-        if (fd >= 0)
-            ::close(fd);
-        ::chmod(m_path.constData(), 0755);
-    }
+    explicit ReadOnlyFolder(const QString &folder) : m_path(QFile::encodeName(folder)) { set(true); }
+    ~ReadOnlyFolder() { set(false); }
     ReadOnlyFolder(const ReadOnlyFolder &) = delete;
     ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
 
 private:
+    void set(bool on)
+    {
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
+        int flags = 0;
+        if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        }
+        if (fd >= 0)
+            ::close(fd);
+        ::chmod(m_path.constData(), on ? 0555 : 0755);
+    }
     QByteArray m_path;
-    bool m_immutable = false;
 };
