@@ -375,7 +375,7 @@ void TestFullDisk::editionCommandsChangeNothing()
         ReadOnlyFolder readOnly(fault == "read-only" ? m_folder->path() : QString());
         command();
     }
-    QCOMPARE(DialogScript::last().prompt, told.arg(QDir::toNativeSeparators(QDir::cleanPath(m_folder->path()))));
+    QCOMPARE(DialogScript::last().prompt, told.replace("%1", QDir::toNativeSeparators(QDir::cleanPath(m_folder->path()))));
     QCOMPARE(m_folder->readFile("dbnames.txt"), QByteArray("*Sample_Links.mdb,Sample Links\r\ngarden.mdb,Garden\r\n"));
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), files);
     QCOMPARE(m_folder->readFile("garden.mdb"), garden);
