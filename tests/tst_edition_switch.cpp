@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
@@ -178,8 +179,20 @@ void TestEditionSwitch::compactFromMenuRepairsDamagedEdition()
     Form1 *form = showMainWindow();
     QVERIFY(DialogScript::last().prompt.contains(QStringLiteral("is damaged: part of it cannot be read")));
 
-    DialogScript::answer(vbOK);
+    // The real box: the kept file's path stands whole on a line of its own.
+    QString keptLine;
+    int pathWidth = 0;
+    int labelWidth = 0;
+    DialogScript::interact([&](QDialog *box) {
+        const QLabel *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        keptLine = label->text().section(QLatin1Char('\n'), -1);
+        pathWidth = label->fontMetrics().horizontalAdvance(keptLine);
+        labelWidth = label->contentsRect().width();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
     form->mnuCompact->trigger();
+    QVERIFY(keptLine.startsWith(m_app->file(QStringLiteral("Backup/Sample_Links.mdb.damaged-"))));
+    QVERIFY2(pathWidth <= labelWidth, qPrintable(QStringLiteral("%1 > %2").arg(pathWidth).arg(labelWidth)));
     const QString told = DialogScript::last().prompt;
     QVERIFY2(told.startsWith(QStringLiteral("The edition database Sample_Links.mdb was damaged. Its readable rows were "
                                             "recovered")), qPrintable(told));

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQueue>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -147,6 +148,24 @@ int titleBarWidth(const QString &caption)
     return QFontMetrics(font).horizontalAdvance(caption) + FrameAllowance;
 }
 
+// Keeps a line without blanks (a file's path, an address) whole in a message box's label:
+// word wrapping would otherwise break it at a "/" in the middle. No wider than most of the
+// screen; a longer line still wraps.
+void keepUnbrokenLinesWhole(QMessageBox &box)
+{
+    auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+    if (!label)
+        return;
+    const QFontMetrics metrics(label->font());
+    int widest = 0;
+    for (const QString &line : box.text().split(QLatin1Char('\n')))
+        for (const QString &word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            widest = qMax(widest, metrics.horizontalAdvance(word));
+    const QScreen *screen = box.screen();
+    const int most = screen ? screen->availableGeometry().width() * 3 / 4 : 900;
+    label->setMinimumWidth(qMin(widest + 2 * label->margin() + metrics.averageCharWidth(), most));
+}
+
 } // namespace
 
 void FitWindowTitle(QWidget *window)
@@ -209,6 +228,7 @@ int MsgBox(const QString &prompt, int buttons, const QString &title)
     if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
         grid->addItem(new QSpacerItem(titleBarWidth(box.windowTitle()), 0, QSizePolicy::Minimum),
                       grid->rowCount(), 0, 1, grid->columnCount());
+    keepUnbrokenLinesWhole(box);
     const int pressed = execBox(box, handler);
     for (const Btn &b : list)
         if (b.qt == pressed)
