@@ -39,7 +39,7 @@ bool EditNames::HasProhibitedAddressCharacter(const QString &text)
     return holdsAny(text, kProhibitedInAddress);
 }
 
-bool EditNames::BeginsWithByteOrderMark(const QString &text)
+bool EditNames::BeginsWithByteOrderMark(QStringView text)
 {
     return !text.isEmpty() && (text.front() == QChar(0xFEFF) || text.front() == QChar(0xFFFE));
 }

@@ -22,7 +22,7 @@ public:
 
     // True when text begins with U+FEFF or U+FFFE: the edition's database takes either for a
     // byte order mark, drops it, and after U+FFFE reads the rest byte-swapped.
-    static bool BeginsWithByteOrderMark(const QString &text);
+    static bool BeginsWithByteOrderMark(QStringView text);
 
     // The name as typed without its line breaks (a pasted CR LF, CR or LF): dropped at
     // either end, a blank in their place inside ("News\r\n" gives "News", "A\nB" "A B").

@@ -198,7 +198,7 @@ bool SubTopicImport::readLinks()
         // Most lines hold neither a line break nor a mark; the others are judged in full.
         const auto plain = [](QStringView value) {
             return !value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n'))
-                   && (value.isEmpty() || (value.front() != QChar(0xFEFF) && value.front() != QChar(0xFFFE)));
+                   && !EditNames::BeginsWithByteOrderMark(value);
         };
         if ((!plain(name) && !storable(name.toString(), QStringLiteral("the link name"), links, i))
             || (!plain(url) && !storable(url.toString(), QStringLiteral("the address"), links, i)))
