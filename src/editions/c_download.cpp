@@ -177,6 +177,14 @@ void cDownload::fail(Failure failure, const QString &text)
         m_reply->abort();
 }
 
+void cDownload::failWrite(int error)
+{
+    if (noSpaceLeft(error))
+        fail(Failure::DiskFull, tr("The file %1 could not be written: the disk is full.").arg(m_destFile));
+    else
+        fail(Failure::WriteFailed, tr("The file %1 could not be written.").arg(m_destFile));
+}
+
 bool cDownload::wait(QNetworkReply *reply)
 {
     if (reply->isFinished())
@@ -264,10 +272,7 @@ void cDownload::takeChunks(QNetworkReply *reply, QIODevice *file, QByteArray &te
         }
         if (m_bodyWanted) {
             if (file && file->write(chunk) != chunk.size()) {
-                const int error = errno;
-                fail(noSpaceLeft(error) ? Failure::DiskFull : Failure::WriteFailed,
-                     noSpaceLeft(error) ? tr("The file %1 could not be written: the disk is full.").arg(m_destFile)
-                                        : tr("The file %1 could not be written.").arg(m_destFile));
+                failWrite(errno);
                 return;
             }
             if (keepText)
@@ -388,9 +393,7 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
     if (fileMode && m_completed && !(file.flush() && SyncToDisk(file.handle()))) {
         const int error = errno;
         m_completed = false;
-        fail(noSpaceLeft(error) ? Failure::DiskFull : Failure::WriteFailed,
-             noSpaceLeft(error) ? tr("The file %1 could not be written: the disk is full.").arg(m_destFile)
-                                : tr("The file %1 could not be written.").arg(m_destFile));
+        failWrite(error);
     }
     // The last, empty read.
     emit Progress(m_count, m_fileLength);

@@ -119,6 +119,8 @@ private:
     bool wait(QNetworkReply *reply);
     // Ends the transfer under way for the reason given.
     void fail(Failure failure, const QString &text);
+    // The destination file refused a write with the system's error number error.
+    void failWrite(int error);
 
     QString m_url;
     QString m_destFile;
