@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QVariant>
 #include <QVector>
 #include <algorithm>
@@ -241,20 +242,48 @@ inline void printRuns(const char *label, const QVector<double> &runs)
     std::printf("%-44s %9.2f ms median (runs: %s)\n", label, median(runs), qPrintable(list(runs)));
 }
 
-// Times the program's side and the bare side over runs, taking turns: every other run
-// starts with the bare side, so that a slow moment of the machine falls on both.
+// One run of a side: its time in ms, or a negative number when its work failed. A run
+// may do untimed work of its own around the part it times (see timedRun).
+using Run = std::function<double()>;
+
+// A run that prepares untimed, then times work (which answers false when it failed) and
+// then, untimed again, takes note of what the work left (may be empty).
+inline Run timedRun(const std::function<bool()> &work, const std::function<void()> &prepare = {},
+                    const std::function<void()> &afterwards = {})
+{
+    return [=] {
+        if (prepare)
+            prepare();
+        bool ok = false;
+        const double ms = timed([&] { ok = work(); });
+        if (afterwards)
+            afterwards();
+        return ok ? ms : -1.0;
+    };
+}
+
+// Times the program's side and the bare side over runs, taking turns: the program's side
+// runs first on even runs and the bare side first on odd runs, so that a slow moment of
+// the machine, a warm cache or a first-run cost falls on both. False when a run failed.
+inline bool alternateRuns(int runs, const Run &program, const Run &bare, QVector<double> *programTimes,
+                          QVector<double> *bareTimes)
+{
+    bool ok = true;
+    for (int run = 0; run < runs; ++run) {
+        for (const bool programSide : {run % 2 == 0, run % 2 != 0}) {
+            const double ms = programSide ? program() : bare();
+            ok = ok && ms >= 0;
+            (programSide ? programTimes : bareTimes)->append(ms);
+        }
+    }
+    return ok;
+}
+
 inline void alternate(int runs, const std::function<void()> &program, const std::function<void()> &bare,
                       QVector<double> *programTimes, QVector<double> *bareTimes)
 {
-    for (int run = 0; run < runs; ++run) {
-        if (run % 2 == 0) {
-            programTimes->append(timed(program));
-            bareTimes->append(timed(bare));
-        } else {
-            bareTimes->append(timed(bare));
-            programTimes->append(timed(program));
-        }
-    }
+    alternateRuns(runs, timedRun([&] { program(); return true; }), timedRun([&] { bare(); return true; }),
+                  programTimes, bareTimes);
 }
 
 // Prints both sides' runs and answers the ratio of their medians.
@@ -265,5 +294,91 @@ inline double compared(const char *program, const QVector<double> &programTimes,
     printRuns(bare, bareTimes);
     return median(programTimes) / median(bareTimes);
 }
+
+// Whether both sides ended with the same rows, bytes or nodes (a list of them, in order);
+// when not, says on stderr what and where they part.
+template <typename List>
+bool sameEnd(const char *what, const List &program, const List &bare)
+{
+    if (program == bare)
+        return true;
+    qsizetype at = 0;
+    while (at < program.size() && at < bare.size() && program.at(at) == bare.at(at))
+        ++at;
+    std::fprintf(stderr, "%s: the program's side and the bare side end differently (%lld against %lld items,"
+                 " first difference at item %lld)\n",
+                 what, qlonglong(program.size()), qlonglong(bare.size()), qlonglong(at));
+    return false;
+}
+
+// Every node of a tree as the path of texts from the root to it; onlyShown keeps the nodes
+// an expanded parent shows, in the order they are shown, else every node is listed, sorted,
+// so that two trees holding the same nodes under the same parents give the same list.
+inline QStringList nodePaths(const QTreeWidget &tree, bool onlyShown = false)
+{
+    QStringList paths;
+    const std::function<void(const QTreeWidgetItem *, const QString &)> walk = [&](const QTreeWidgetItem *item,
+                                                                                   const QString &above) {
+        const QString path = above + QLatin1Char('\\') + item->text(0);
+        paths.append(path);
+        if (!onlyShown || item->isExpanded())
+            for (int i = 0; i < item->childCount(); ++i)
+                walk(item->child(i), path);
+    };
+    for (int i = 0; i < tree.topLevelItemCount(); ++i)
+        walk(tree.topLevelItem(i), QString());
+    if (!onlyShown)
+        paths.sort();
+    return paths;
+}
+
+// The ratios of the rows a bench measures and the one it ends with: the worst row against
+// its goal, put in terms of the bench's goal (for rows sharing that goal, simply the
+// largest ratio). A failed run or check makes the bench end with exit code 1.
+class Headline
+{
+public:
+    explicit Headline(double goal) : m_goal(goal) {}
+
+    // Prints a row's two sides and its ratio, counts it and answers the ratio; rowGoal 0
+    // stands for the bench's goal.
+    double row(const char *what, const char *program, const QVector<double> &programTimes, const char *bare,
+               const QVector<double> &bareTimes, double rowGoal = 0)
+    {
+        std::printf("%s\n", what);
+        const double ratio = compared(program, programTimes, bare, bareTimes);
+        std::printf("  ratio %.2f (goal: at most %.2f)\n", ratio, rowGoal > 0 ? rowGoal : m_goal);
+        count(ratio, rowGoal);
+        return ratio;
+    }
+    void count(double ratio, double rowGoal = 0)
+    {
+        m_worst = std::max(m_worst, ratio / (rowGoal > 0 ? rowGoal : m_goal) * m_goal);
+        ++m_rows;
+    }
+    // Notes a failed run or check (which says on stderr what failed); answers ok.
+    bool check(bool ok)
+    {
+        m_failed = m_failed || !ok;
+        return ok;
+    }
+    bool failed() const { return m_failed; }
+
+    // Prints the last line and answers the exit code.
+    int finish() const
+    {
+        if (m_failed)
+            std::fprintf(stderr, "FAILED: a run failed or the two sides did not end the same\n");
+        std::printf("ratio: %.2f (the worst of %d rows against its goal; goal: at most %.2f)\n", m_worst, m_rows,
+                    m_goal);
+        return m_failed ? 1 : 0;
+    }
+
+private:
+    double m_goal;
+    double m_worst = 0;
+    int m_rows = 0;
+    bool m_failed = false;
+};
 
 } // namespace bench
