@@ -1,9 +1,10 @@
-// Times the import of a Sub-Topic file of 10,000 links in 1,000 categories (or as many
-// links as --links= asks for; reading and checking the file included) against two floors
-// for the same rows, inserted through the SQLite C API in one transaction: with every value
+// Compares the import of a Sub-Topic file of 10,000 links in 1,000 categories (or as many
+// links as --links= asks for; reading and checking the file included) with two floors for
+// the same rows, inserted through the SQLite C API in one transaction: with every value
 // made before the clock starts, and with the file read and split by a bare parser on the
-// clock too. Each run works on a fresh copy of the empty edition; the sides take turns. The
-// rows the import writes must equal the floors' rows.
+// clock too. Each run works on a fresh copy of the empty edition; the three sides take
+// turns, each starting a third of the runs. The rows the import writes must equal both
+// floors' rows.
 //
 //   bench_subtopic_import [--links=N] [program folder to copy from]
 //
@@ -284,57 +285,52 @@ int main(int argc, char *argv[])
     QVector<double> importTimes;
     QVector<double> bareTimes;
     QVector<double> parsedTimes;
-    qint64 links = 0;
-    for (int run = 0; run < Runs; ++run) {
-        if (!freshEdition(folder, QStringLiteral("Import.mdb")))
-            return 2;
+    const QString importFile = QStringLiteral("Import.mdb");
+    const QString bareFile = QStringLiteral("Bare.mdb");
+    const QString parsedFile = QStringLiteral("Parsed.mdb");
+    bench::Headline headline(2.0);
+    const bench::Run import = [&] {
+        if (!freshEdition(folder, importFile))
+            return -1.0;
+        SubTopicImport importer;
+        bool ok = false;
+        const double ms = bench::timed([&] {
+            ok = importer.load(file) && importer.ImportSubTopicFile(1, Name) == SubTopicImport::Status::Done;
+        });
+        if (!ok)
+            std::fprintf(stderr, "import failed: %s\n", qPrintable(importer.lastError()));
+        ReleaseDatabase();
+        return ok ? ms : -1.0;
+    };
+    const bench::Run bare = [&] {
+        if (!freshEdition(folder, bareFile))
+            return -1.0;
+        ReleaseDatabase();
+        return bareInserts(folder + bareFile, rows);
+    };
+    const bench::Run parsedBare = [&] {
+        if (!freshEdition(folder, parsedFile))
+            return -1.0;
+        ReleaseDatabase();
         QElapsedTimer clock;
         clock.start();
-        SubTopicImport importer;
-        if (!importer.load(file) || importer.ImportSubTopicFile(1, Name) != SubTopicImport::Status::Done) {
-            std::fprintf(stderr, "import failed: %s\n", qPrintable(importer.lastError()));
-            return 1;
-        }
-        importTimes.append(clock.nsecsElapsed() / 1e6);
-        links = QueryValue(QStringLiteral("SELECT count(*) FROM LksSit")).toLongLong();
-
-        if (!freshEdition(folder, QStringLiteral("Bare.mdb")))
-            return 2;
-        ReleaseDatabase();
-        const double bare = bareInserts(folder + QStringLiteral("Bare.mdb"), rows);
-
-        if (!freshEdition(folder, QStringLiteral("Parsed.mdb")))
-            return 2;
-        ReleaseDatabase();
-        clock.restart();
         const QList<Statement> fromFile = parsed();
         const double parsing = clock.nsecsElapsed() / 1e6;
-        const double inserts = bareInserts(folder + QStringLiteral("Parsed.mdb"), fromFile);
-        if (bare < 0 || inserts < 0) {
-            std::fprintf(stderr, "bare inserts failed\n");
-            return 1;
-        }
-        bareTimes.append(bare);
-        parsedTimes.append(parsing + inserts);
-        if (run == 0 && (tableRows(folder + QStringLiteral("Import.mdb")) != tableRows(folder + QStringLiteral("Bare.mdb"))
-                         || tableRows(folder + QStringLiteral("Parsed.mdb")) != tableRows(folder + QStringLiteral("Bare.mdb")))) {
-            std::fprintf(stderr, "the import's rows differ from the bare inserts' rows\n");
-            return 1;
-        }
-    }
-    ReleaseDatabase();
+        const double inserts = bareInserts(folder + parsedFile, fromFile);
+        return inserts < 0 ? -1.0 : parsing + inserts;
+    };
+    headline.check(bench::takeTurns(Runs, {import, bare, parsedBare}, {&importTimes, &bareTimes, &parsedTimes}));
+    const QStringList imported = tableRows(folder + importFile);
+    headline.check(bench::sameEnd("the import's rows and the bare inserts' rows", imported, tableRows(folder + bareFile))
+                   && bench::sameEnd("the import's rows and the parsed inserts' rows", imported,
+                                     tableRows(folder + parsedFile)));
 
-    const double imported = bench::median(importTimes);
-    const double bare = bench::median(bareTimes);
-    const double parsedBare = bench::median(parsedTimes);
-    std::printf("file:                   %lld bytes, %lld categories, %lld links (rows equal)\n",
-                QFileInfo(file).size(), qlonglong(tree.size()), links);
-    std::printf("import (file read too): %.1f ms median (runs: %s)\n", imported, qPrintable(bench::list(importTimes)));
-    std::printf("SQLite C API inserts:   %.1f ms median (runs: %s)\n", bare, qPrintable(bench::list(bareTimes)));
-    std::printf("bare read, split and C API inserts: %.1f ms median (runs: %s)\n", parsedBare,
-                qPrintable(bench::list(parsedTimes)));
-    std::printf("ratio to the read and split inserts: %.2f\n", imported / parsedBare);
-    std::printf("ratio:                  %.2f (target: at most 2.00, and the import under 1000 ms)\n",
-                imported / bare);
-    return 0;
+    std::printf("file: %lld bytes, %lld categories, %lld links; %lld rows written\n", QFileInfo(file).size(),
+                qlonglong(tree.size()), qlonglong(tree.size()) * LinksEach, qlonglong(imported.size()));
+    headline.row("against the inserts of values made beforehand", "  import (file read too)", importTimes,
+                 "  SQLite C API inserts", bareTimes);
+    headline.row("against the file read and split by a bare parser", "  import (file read too)", importTimes,
+                 "  bare read, split and C API inserts", parsedTimes);
+    std::printf("  import %.1f ms (goal: under 1000 ms)\n", bench::median(importTimes));
+    return headline.finish();
 }

@@ -262,21 +262,29 @@ inline Run timedRun(const std::function<bool()> &work, const std::function<void(
     };
 }
 
-// Times the program's side and the bare side over runs, taking turns: the program's side
-// runs first on even runs and the bare side first on odd runs, so that a slow moment of
-// the machine, a warm cache or a first-run cost falls on both. False when a run failed.
-inline bool alternateRuns(int runs, const Run &program, const Run &bare, QVector<double> *programTimes,
-                          QVector<double> *bareTimes)
+// Times sides over runs, taking turns: run r starts with side r modulo their number and
+// goes round from there, so that a slow moment of the machine, a warm cache or a first-run
+// cost falls on every side. times holds one list per side. False when a run failed.
+inline bool takeTurns(int runs, const QVector<Run> &sides, const QVector<QVector<double> *> &times)
 {
     bool ok = true;
     for (int run = 0; run < runs; ++run) {
-        for (const bool programSide : {run % 2 == 0, run % 2 != 0}) {
-            const double ms = programSide ? program() : bare();
+        for (qsizetype k = 0; k < sides.size(); ++k) {
+            const qsizetype side = (run + k) % sides.size();
+            const double ms = sides.at(side)();
             ok = ok && ms >= 0;
-            (programSide ? programTimes : bareTimes)->append(ms);
+            times.at(side)->append(ms);
         }
     }
     return ok;
+}
+
+// The program's side and the bare side taking turns: the program's side first on even
+// runs, the bare side first on odd runs.
+inline bool alternateRuns(int runs, const Run &program, const Run &bare, QVector<double> *programTimes,
+                          QVector<double> *bareTimes)
+{
+    return takeTurns(runs, {program, bare}, {programTimes, bareTimes});
 }
 
 inline void alternate(int runs, const std::function<void()> &program, const std::function<void()> &bare,
