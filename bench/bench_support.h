@@ -16,6 +16,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -317,6 +319,28 @@ bool sameEnd(const char *what, const List &program, const List &bare)
                  " first difference at item %lld)\n",
                  what, qlonglong(program.size()), qlonglong(bare.size()), qlonglong(at));
     return false;
+}
+
+// Every row of the Topic, Sub-Topic, link and section link tables of the open edition, in
+// the order of their row ids, each as its table's name and its values: what two sides that
+// changed the edition must both have left.
+inline QStringList editionRows()
+{
+    QStringList rows;
+    for (const char *table : {"Topics", "SubTopics", "ColorLinks", "Lks", "Sit", "LksSit", "NewsLinks", "SearchLinks",
+                              "OrganizationLinks", "RelatedLinks", "FavoriteLinks", "LocalLinks"}) {
+        QSqlQuery query(DbConnection());
+        query.setForwardOnly(true);
+        if (!query.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(QLatin1String(table))))
+            rows.append(QLatin1String(table) + QStringLiteral(" cannot be read"));
+        while (query.next()) {
+            QString row = QLatin1String(table);
+            for (int i = 0; i < query.record().count(); ++i)
+                row += QLatin1Char('|') + (query.isNull(i) ? QStringLiteral("NULL") : query.value(i).toString());
+            rows.append(row);
+        }
+    }
+    return rows;
 }
 
 // Every node of a tree as the path of texts from the root to it; onlyShown keeps the nodes
