@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr int Runs = 15;
+constexpr int Runs = 31;
 const QStringList Captions = {"News", "Search", "Groups", "Related", "Popular", "Local", "Sponsor"};
 
 // The captions of a run: the same every run, or changed every run.
