@@ -3,8 +3,10 @@
 // generated Sub-Topic of categories and links, medians and the printing of runs.
 //
 // Every program prints its figures and, as its last line, the ratio to a bare baseline
-// measured in the same run. Nothing of the user's is touched: the program folder, the
-// configuration folder and the edition live in temporary folders.
+// measured in the same run, the sides taking turns; both sides must end with the same
+// rows, bytes or nodes, else the program fails (exit code 1). Nothing of the user's is
+// touched: the program folder, the configuration folder and the edition live in temporary
+// folders.
 
 #include "platform/dialogs.h"
 #include "shared/database.h"
@@ -289,6 +291,7 @@ inline bool alternateRuns(int runs, const Run &program, const Run &bare, QVector
     return takeTurns(runs, {program, bare}, {programTimes, bareTimes});
 }
 
+// The same for sides that cannot fail and time all they do.
 inline void alternate(int runs, const std::function<void()> &program, const std::function<void()> &bare,
                       QVector<double> *programTimes, QVector<double> *bareTimes)
 {
@@ -394,7 +397,6 @@ public:
         m_failed = m_failed || !ok;
         return ok;
     }
-    bool failed() const { return m_failed; }
 
     // Prints the last line and answers the exit code.
     int finish() const
