@@ -12,7 +12,7 @@
 //     end holding the same nodes.
 // The goal is 1.50 for the edits against set-based SQL, 2.00 for the tree test against the
 // plain scan and for adding a link (as for the tree rebuild against the same plain build);
-// the last line gives the worst row in terms of the 1.50 goal.
+// the last line gives the largest ratio of every row and how many are over their goal.
 //
 //   bench_edits [program folder to copy from]
 
