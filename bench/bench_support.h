@@ -241,20 +241,25 @@ inline void printRuns(const char *label, const QVector<double> &runs)
     std::printf("%-44s %9.2f ms median (runs: %s)\n", label, median(runs), qPrintable(list(runs)));
 }
 
-// Times the program's side and the bare side over runs, taking turns: every other run
-// starts with the bare side, so that a slow moment of the machine falls on both.
+// Run run of both sides: every other run starts with the bare side, so that a slow
+// moment of the machine falls on both. Each side times itself.
+inline void inTurn(int run, const std::function<void()> &program, const std::function<void()> &bare)
+{
+    if (run % 2 == 0) {
+        program();
+        bare();
+    } else {
+        bare();
+        program();
+    }
+}
+
+// Times the program's side and the bare side over runs, taking turns as inTurn does.
 inline void alternate(int runs, const std::function<void()> &program, const std::function<void()> &bare,
                       QVector<double> *programTimes, QVector<double> *bareTimes)
 {
-    for (int run = 0; run < runs; ++run) {
-        if (run % 2 == 0) {
-            programTimes->append(timed(program));
-            bareTimes->append(timed(bare));
-        } else {
-            bareTimes->append(timed(bare));
-            programTimes->append(timed(program));
-        }
-    }
+    for (int run = 0; run < runs; ++run)
+        inTurn(run, [&] { programTimes->append(timed(program)); }, [&] { bareTimes->append(timed(bare)); });
 }
 
 // Prints both sides' runs and answers the ratio of their medians.
