@@ -299,6 +299,19 @@ inline void alternate(int runs, const std::function<void()> &program, const std:
                   programTimes, bareTimes);
 }
 
+// Run run of both sides, each timing itself: the program's side first on even runs, the
+// bare side first on odd runs, as alternateRuns does.
+inline void inTurn(int run, const std::function<void()> &program, const std::function<void()> &bare)
+{
+    if (run % 2 == 0) {
+        program();
+        bare();
+    } else {
+        bare();
+        program();
+    }
+}
+
 // Prints both sides' runs and answers the ratio of their medians.
 inline double compared(const char *program, const QVector<double> &programTimes, const char *bare,
                        const QVector<double> &bareTimes)

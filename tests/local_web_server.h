@@ -51,6 +51,7 @@ struct Resource {
     bool stallHalfway = false;   // sends half the body, then nothing more
     int dripMs = 0;              // sends the body 256 bytes at a time, one piece every dripMs
     QByteArray length = {};      // the Content-Length sent in place of the body's size
+    QByteArray headers = {};     // more header lines, each ended by CR LF ("Location: ...")
 };
 
 class Server : public QTcpServer
@@ -95,7 +96,7 @@ private:
             status = 206;
         }
         QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Type: application/octet-stream\r\n"
-                          + extra + "Connection: close\r\n";
+                          + extra + resource.headers + "Connection: close\r\n";
         if (resource.sendLength)
             head += "Content-Length: " + (resource.length.isEmpty() ? QByteArray::number(body.size()) : resource.length)
                     + "\r\n";

@@ -66,6 +66,7 @@ private slots:
     void restoreWritesTheListedFileOnly();
     void deleteBackup();
     void compactKeepsRowsAndShrinks();
+    void exportCopiesWithoutLogins_data();
     void exportCopiesWithoutLogins();
     void exportTakesAnyListedFile();
     void exportRefusedHalfWayLeavesNothing();
@@ -272,11 +273,31 @@ void TestEditionBackups::compactKeepsRowsAndShrinks()
     QCOMPARE(QFile::permissions(file), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
 }
 
+void TestEditionBackups::exportCopiesWithoutLogins_data()
+{
+    // The logins table as the edition spells it (SQLite's names ignore letter case), and
+    // a trigger of the edition's own that keeps its rows from being deleted.
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<bool>("keptByTrigger");
+    QTest::newRow("as made") << "PersonalInformation" << false;
+    QTest::newRow("upper case") << "PERSONALINFORMATION" << false;
+    QTest::newRow("lower case") << "personalinformation" << false;
+    QTest::newRow("mixed case") << "pERSONALiNFORMATIOn" << false;
+    QTest::newRow("rows kept by a trigger") << "PersonalInformation" << true;
+}
+
 void TestEditionBackups::exportCopiesWithoutLogins()
 {
+    QFETCH(QString, table);
+    QFETCH(bool, keptByTrigger);
     QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+    QVERIFY(ExecSql(QStringLiteral("ALTER TABLE PersonalInformation RENAME TO Renamed")));
+    QVERIFY(ExecSql(QStringLiteral("ALTER TABLE Renamed RENAME TO ") + table));
     QVERIFY(ExecSql(QStringLiteral("INSERT INTO PersonalInformation (Title, URL, FieldName, FieldValue) "
                                    "VALUES ('Bank', 'https://bank.example', 'password', 'secret-word')")));
+    if (keptByTrigger)
+        QVERIFY(ExecSql(QStringLiteral("CREATE TRIGGER Keep BEFORE DELETE ON PersonalInformation "
+                                       "BEGIN SELECT RAISE(IGNORE); END")));
     m_app->writeFile(QStringLiteral("dbnames.txt"), "*Sample_Links.mdb,health and fitness\r\n");
     for (int round = 0; round < 2; ++round) {
         Form29 form(m_host);
@@ -287,14 +308,18 @@ void TestEditionBackups::exportCopiesWithoutLogins()
         DialogScript::answer(vbOK);
         QTest::mouseClick(form.Command1, Qt::LeftButton);
         QCOMPARE(DialogScript::last().prompt,
-                 QStringLiteral("The Edition 'Health And Fitness' has been successfully exported to the directory ")
-                     + m_app->path() + QStringLiteral("export/."));
+                 keptByTrigger ? QStringLiteral("The Edition 'Health And Fitness' could not be exported: the stored "
+                                                "web-account logins could not be left out of its copy.")
+                               : QStringLiteral("The Edition 'Health And Fitness' has been successfully exported to "
+                                                "the directory ")
+                                     + m_app->path() + QStringLiteral("export/."));
         QVERIFY(!form.isVisible());
     }
+    const QStringList exported = QDir(m_app->file(QStringLiteral("export"))).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(exported, keptByTrigger ? QStringList() : QStringList{"Sample_Links.mdb"});
     const QByteArray copy = m_app->readFile(QStringLiteral("export/Sample_Links.mdb"));
-    QVERIFY(copy.startsWith("SQLite format 3"));
+    QVERIFY(copy.startsWith("SQLite format 3") != keptByTrigger);
     QVERIFY(!copy.contains("secret-word"));
-    QCOMPARE(QDir(m_app->file(QStringLiteral("export"))).entryList(QDir::Files), QStringList{"Sample_Links.mdb"});
     // The edition itself keeps its logins.
     QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM PersonalInformation")), 1);
 }

@@ -304,22 +304,45 @@ void TestPluginEditions::errorPageClosesDialog()
         QStringLiteral("An error has occured during the connection to the Quorvane server. Please try again later.");
     LocalWeb::Resource steady{QByteArray(1024 * 1024, 'x'), 200, false};
     steady.dripMs = 50;    // 5 KB a second, above the lowest rate
-    const QList<QPair<LocalWeb::Resource, QString>> cases = {
+    const QByteArray list = "x,Travel\r\ny,Health and Fitness, Sports and Wellbeing\r\n";
+    const auto moved = [&list](const QByteArray &to) { return LocalWeb::Resource{list, 302, true, false, false, false, 0, {}, "Location: " + to + "\r\n"}; };
+    m_app->writeFile(QStringLiteral("local.txt"), list);
+    QString unreachable;    // a port nothing listens on
+    {
+        QTcpServer gone;
+        QVERIFY(gone.listen(QHostAddress::LocalHost));
+        unreachable = QStringLiteral("http://127.0.0.1:%1").arg(gone.serverPort());
+    }
+    struct Case { LocalWeb::Resource catalogue; QString message; QString server = {}; };
+    const QList<Case> cases = {
         {{"Error page\r\n"}, connectionError},
         // An error status whatever the text, also one that is not followed.
         {{"x,Travel\r\n", 500}, connectionError},
         {{"x,Travel\r\n", 300}, connectionError},
+        {{"x,Travel\r\n", 404}, connectionError},
+        {{list}, connectionError, unreachable},
+        {moved("/data/editions.txt"), connectionError},
+        {moved(QUrl::fromLocalFile(m_app->file("local.txt")).toEncoded()), connectionError},
+        {moved("ftp://127.0.0.1:" + QByteArray::number(m_server->serverPort()) + "/data/list.txt"), connectionError},
+        {{list, 200, true, false, true}, connectionError},    // cut short after its first line
         {{QByteArray(5 * 1024 * 1024, 'x') + ",Huge\r\n"}, "The list of Plug-In Editions is larger than 4 MB and was not read."},
         {steady, "The list of Plug-In Editions came too slowly and was not read."},
     };
     cDownload::SetTextTimeLimit(2000);
-    const auto restore = qScopeGuard([] { cDownload::SetTextTimeLimit(0); });
-    for (const auto &[catalogue, message] : cases) {
+    const auto restore = qScopeGuard([this] {
+        cDownload::SetTextTimeLimit(0);
+        qputenv("QUORVANE_DATA_SERVER", m_server->base().toLatin1());
+    });
+    m_server->put("/data/list.txt", {list});
+    int row = 0;
+    for (const auto &[catalogue, message, server] : cases) {
+        ++row;
         DialogScript::answer(vbOK);
         m_server->put("/data/editions.txt", catalogue);
+        qputenv("QUORVANE_DATA_SERVER", (server.isEmpty() ? m_server->base() : server).toLatin1());
         bool loaded = true;
         QPointer<Form9> form = loadDialog(&loaded);
-        QVERIFY(!loaded);
+        QVERIFY2(!loaded, qPrintable(QStringLiteral("case %1").arg(row)));
         QCOMPARE(DialogScript::last().prompt, message);
         QCOMPARE(DialogScript::last().title, QStringLiteral("Connection error"));
         QTRY_VERIFY(form.isNull());

@@ -15,16 +15,25 @@ namespace {
 const QString ExportTitle = QStringLiteral("Export Edition");
 
 // Empties the logins table of the copy at path and compacts it, so that nothing of them
-// stays in the file's free pages.
+// stays in the file's free pages. The table is found as SQLite finds it, whatever the
+// letter case of its name; a delete that left rows behind (a trigger can do that) fails.
 bool removeLogins(const QString &path)
 {
     ScratchConnection copy(path);
     const bool hasLogins = copy.value(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                                                     "AND name = 'PersonalInformation'"))
+                                                     "AND name = 'PersonalInformation' COLLATE NOCASE"))
                                .toInt()
                            > 0;
-    return copy.isOpen() && (!hasLogins || copy.exec(QStringLiteral("DELETE FROM PersonalInformation")))
-           && copy.exec(QStringLiteral("VACUUM"));
+    if (!copy.isOpen())
+        return false;
+    if (hasLogins) {
+        bool counted = false;
+        if (!copy.exec(QStringLiteral("DELETE FROM PersonalInformation"))
+            || copy.value(QStringLiteral("SELECT count(*) FROM PersonalInformation")).toLongLong(&counted) != 0
+            || !counted)
+            return false;
+    }
+    return copy.exec(QStringLiteral("VACUUM"));
 }
 
 } // namespace

@@ -163,16 +163,14 @@ bool Form9::Form_Load()
         close();
         return false;
     }
-    // An answer whose status is no success is an error page, whatever its text.
-    const int status = down->HttpStatus();
-    if (PluginEditions::IsErrorReply(reply) || (status != 0 && (status < 200 || status >= 300))) {
+    // A list that did not arrive whole with a success status (no connection, a redirection
+    // that was not followed, an error status whatever its text, a body cut short) is a
+    // connection error, never an empty list; so is an error page.
+    if (!down->Completed() || PluginEditions::IsErrorReply(reply)) {
         MsgBox(ConnectionErrorText, vbOKOnly, ConnectionErrorTitle);
         close();
         return false;
     }
-    // No connection, or a list cut short: nothing is offered.
-    if (!down->Completed())
-        reply.clear();
     m_names = PluginEditions::ParseCatalogue(reply);
     List1->addItems(m_names);
     Command1->setEnabled(!m_names.isEmpty());

@@ -1,9 +1,15 @@
 #include "platform/whole_file.h"
 
-#include <QSaveFile>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -11,25 +17,99 @@ namespace {
 int g_syncError = 0;
 int g_syncCallsLeft = 0;   // successful calls before the failures begin
 
+// A name beside target that nothing has yet: "<target>.<6 letters>.part", the target's
+// name cut short where the whole would be longer than a name may be.
+QByteArray scratchName(const QByteArray &target)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    constexpr qsizetype Added = 12;    // ".<6 letters>.part"
+    const qsizetype nameStart = target.lastIndexOf('/') + 1;
+    QByteArray name = target.left(qMin(target.size(), nameStart + NAME_MAX - Added)) + '.';
+    for (int i = 0; i < 6; ++i)
+        name += letters[QRandomGenerator::global()->bounded(int(sizeof letters) - 1)];
+    return name + ".part";
+}
+
+// Gives the unnamed file fd the scratch name beside target; the name given, or "" (errno
+// set) when none could be.
+QByteArray nameUnnamed(int fd, const QByteArray &target)
+{
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const QByteArray name = scratchName(target);
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0)
+            return name;
+        if (errno != EEXIST)
+            break;
+    }
+    return QByteArray();
+}
+
+// Writes all of data to fd; false (errno set) when the disk refused part of it.
+bool writeAll(int fd, const QByteArray &data)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
 } // namespace
 
 bool SaveWholeFile(const QString &path, const QByteArray &data, QString *errorString)
 {
-    QSaveFile file(path);
-    // write() only fills a buffer: flush() is where a full disk shows, and commit() would
-    // otherwise rename the cut-short file over the earlier one.
-    errno = 0;
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.flush()
-                         && SyncToDisk(file.handle());
-    const int writeErrno = errno;
-    if (written && file.commit())
-        return true;
-    if (errorString) {
-        // A failed flush leaves no text of its own, only the system's error number.
-        *errorString = !written && writeErrno != 0 ? QString::fromLocal8Bit(std::strerror(writeErrno))
-                                                   : file.errorString();
+    // Through a link, the file it names is replaced and the link stays.
+    const QFileInfo info(path);
+    const QByteArray target = QFile::encodeName(info.isSymLink() && info.exists() ? info.canonicalFilePath() : path);
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
+
+    // The new content goes into a file without a name in the target's folder, so that a
+    // program stopped half-way leaves nothing; where the file system has no such files, into
+    // one under a scratch name. It is put on the disk once, and only then renamed over the
+    // target.
+    // A file that may not be written is not replaced either; one that is replaced keeps its
+    // permissions, and a new one has the usual ones.
+    struct stat earlier {};
+    const bool replacing = ::stat(target.constData(), &earlier) == 0;
+    if (replacing && ::access(target.constData(), W_OK) != 0) {
+        if (errorString)
+            *errorString = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
     }
-    file.cancelWriting();
+    QByteArray named;
+    int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    for (int attempt = 0; fd < 0 && attempt < 16 && (attempt == 0 || errno == EEXIST); ++attempt) {
+        named = scratchName(target);
+        fd = ::open(named.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    }
+    bool ok = fd >= 0;
+    if (ok && replacing)
+        ok = ::fchmod(fd, earlier.st_mode & 07777) == 0;
+    ok = ok && writeAll(fd, data) && SyncToDisk(fd);
+    if (ok && named.isEmpty()) {
+        named = nameUnnamed(fd, target);
+        ok = !named.isEmpty();
+    }
+    ok = ok && std::rename(named.constData(), target.constData()) == 0;
+    const int error = errno;
+    if (fd >= 0)
+        ::close(fd);
+    if (ok)
+        return true;
+    if (!named.isEmpty())
+        ::unlink(named.constData());
+    if (errorString)
+        *errorString = QString::fromLocal8Bit(std::strerror(error != 0 ? error : EIO));
     return false;
 }
 

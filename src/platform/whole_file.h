@@ -1,7 +1,7 @@
 #pragma once
 // Writing a file all at once: the data goes to a temporary file beside the target, which
-// replaces the target only once every byte has reached the disk. A full disk or a size
-// limit leaves the earlier file as it was.
+// is put on the disk once (through SyncToDisk) and replaces the target only then. A full
+// disk, a size limit or a failed sync leaves the earlier file as it was.
 
 #include <QByteArray>
 #include <QString>
