@@ -335,7 +335,7 @@ void TestDialogKeys::boxShowsWholeText_data()
         "reverse order, just to be sure that the box has to wrap it at its blanks more than once.");
     QTest::newRow("several lines") << "Note" << "One.\nA second, longer line of the message.\n\nThe last line.";
     QTest::newRow("a path that fits") << "Compact/Repair Database"
-                                      << "The damaged file was kept as:\n" + home + "Backup/" + file;
+                                      << "The damaged file was kept as:\n/home/margarethe/Backup/Sample_Links.mdb.damaged-1";
     QTest::newRow("a path wider than the screen")
         << "Note" << "The damaged file was kept as:\n" + QString("/home/margarethe.vandenberghe/Backup").repeated(5) + file;
     QTest::newRow("a name without blanks wider than the screen") << "Note" << "The file " + file.repeated(3) + " is gone.";

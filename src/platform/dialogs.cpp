@@ -200,8 +200,13 @@ private:
                     qsizetype n = 1;
                     while (n < rest.size() && fits(rest.left(n + 1)))
                         ++n;
-                    if (n < rest.size() && rest.at(n).isLowSurrogate())
-                        ++n;
+                    if (n > 1 && n < rest.size() && rest.at(n).isLowSurrogate())
+                        --n;   // a character in two halves stays whole
+                    // A path is better read broken after a folder's name.
+                    const QString piece = rest.left(n);
+                    const qsizetype slash = qMax(piece.lastIndexOf(QLatin1Char('/')), piece.lastIndexOf(QLatin1Char('\\')));
+                    if (slash > 0)
+                        n = slash + 1;
                     lines.append(rest.left(n));
                     rest = rest.mid(n);
                 }
@@ -223,6 +228,10 @@ int titleBarWidth(const QString &caption)
     constexpr int FrameAllowance = 160;
     return QFontMetrics(font).horizontalAdvance(caption) + FrameAllowance;
 }
+
+// A box of a fixed size: a title bar with a close button, nothing to maximise.
+constexpr Qt::WindowFlags BoxFlags = Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                                     | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 // Sizes a box to its message: the label as wide as the message's longest line, but the
 // box no wider than three quarters of the screen, where the message wraps instead; the
@@ -249,7 +258,7 @@ class InputBoxDialog : public QDialog
 {
 public:
     InputBoxDialog(const QString &prompt, const QString &title, const QString &defaultText)
-        : QDialog(QApplication::activeWindow())
+        : QDialog(QApplication::activeWindow(), BoxFlags)
     {
         setObjectName(QStringLiteral("InputBox"));
         setWindowTitle(::windowTitle(title));
@@ -298,7 +307,7 @@ int MsgBox(const QString &prompt, int buttons, const QString &title)
         return a.button;
     }
 
-    QDialog box(QApplication::activeWindow());
+    QDialog box(QApplication::activeWindow(), BoxFlags);
     box.setObjectName(QStringLiteral("MsgBox"));
     box.setWindowTitle(windowTitle(title));
     auto *grid = new QGridLayout(&box);
