@@ -1,6 +1,6 @@
 // What the keyboard does in the program's dialogs: Tab visits the controls in the order
-// they stand on screen, Enter presses the button a user expects. And what a message and
-// an input box show: their whole text.
+// they stand on screen, Enter presses the button a user expects. And that a message, an
+// input box and a window's status show their whole text.
 #include "testhelper.h"
 #include "webtools_support.h"
 
@@ -374,14 +374,15 @@ void TestDialogKeys::boxShowsWholeText_data()
         "of your account, complete its login details, then store them. Nothing was stored.");
     QTest::newRow("login, stored") << "Account Information Stored"
                                    << "Your Membership/Account Information has been successfully stored.";
+    QTest::newRow("download status") << "Download Progress" << "The server does not support file download resume";
     QTest::newRow("second instance") << "Quorvane"
                                      << "You are currently running an instance of Quorvane. Please close this instance first.";
 }
 
-// The real message and input box, for each text: the label is as tall as its text
-// wrapped at blanks (a word wider than the label broken anywhere) and every line of it
-// within the label's width; a text narrower than half the screen is not wrapped at all;
-// the box is no wider than three quarters of the screen.
+// The real message and input box, and the download progress window's status, for each
+// text: the label is as tall as its text wrapped at blanks (a word wider than the label
+// broken anywhere) and every line of it within the label's width. A box's label is no
+// wider than three quarters of the screen and does not wrap a text narrower than half of it.
 void TestDialogKeys::boxShowsWholeText()
 {
     QFETCH(QString, title);
@@ -393,40 +394,48 @@ void TestDialogKeys::boxShowsWholeText()
         joined += c == QLatin1Char('\n') ? QString(QChar::LineSeparator)
                   : c == QLatin1Char(' ') ? QString(c) : QString(c) + QChar(0x2060);
     QStringList cut;
-    const auto check = [&](QDialog *box) {
-        const QLabel *label = LabelWith(box, prompt.left(20));
-        if (!label || label->text() != prompt || box->width() > screenWidth * 3 / 4) {
-            cut << box->objectName() + ": text changed or box too wide";
-        } else {
-            const int width = label->contentsRect().width();
-            const QFontMetrics metrics(label->font());
-            QTextLayout layout(joined, label->font());
-            QTextOption option;
-            option.setWrapMode(label->wordWrap() ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::ManualWrap);
-            layout.setTextOption(option);
-            layout.beginLayout();
-            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
-                line.setLineWidth(width);
-            layout.endLayout();
-            int widest = 0;
-            for (const QString &line : prompt.split(QLatin1Char('\n')))
-                widest = qMax(widest, metrics.horizontalAdvance(line));
-            const int lines = layout.lineCount();
-            if (widest < screenWidth / 2 && lines != prompt.count(QLatin1Char('\n')) + 1)
-                cut << box->objectName() + ": wrapped though narrow";
-            if (label->contentsRect().height() < lines * metrics.height()
-                || label->height() < label->heightForWidth(label->width()))
-                cut << box->objectName() + ": lower than its text";
-            for (int i = 0; i < lines; ++i)
-                if (layout.lineAt(i).naturalTextWidth() > width)
-                    cut << box->objectName() + ": line cut at " + QString::number(i);
+    const auto check = [&](QWidget *window, bool box) {
+        const QLabel *label = LabelWith(window, prompt.left(20));
+        if (!label || label->text() != prompt || (box && label->width() > screenWidth * 3 / 4)) {
+            cut << window->objectName() + ": text changed or box too wide";
+            return;
         }
+        const int width = label->contentsRect().width();
+        const QFontMetrics metrics(label->font());
+        QTextLayout layout(joined, label->font());
+        QTextOption option;
+        option.setWrapMode(label->wordWrap() ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::ManualWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+            line.setLineWidth(width);
+        layout.endLayout();
+        int widest = 0;
+        for (const QString &line : prompt.split(QLatin1Char('\n')))
+            widest = qMax(widest, metrics.horizontalAdvance(line));
+        const int lines = layout.lineCount();
+        if (box && widest < screenWidth / 2 && lines != prompt.count(QLatin1Char('\n')) + 1)
+            cut << window->objectName() + ": wrapped though narrow";
+        if (label->contentsRect().height() < lines * metrics.height()
+            || label->height() < label->heightForWidth(label->width()))
+            cut << window->objectName() + ": lower than its text";
+        for (int i = 0; i < lines; ++i)
+            if (layout.lineAt(i).naturalTextWidth() > width)
+                cut << window->objectName() + ": line cut at " + QString::number(i);
+    };
+    const auto checkBox = [&](QDialog *box) {
+        check(box, true);
         QTest::keyClick(box, Qt::Key_Escape);
     };
-    DialogScript::interact(check);
+    DialogScript::interact(checkBox);
     MsgBox(prompt, vbYesNo | vbQuestion, title);
-    DialogScript::interact(check);
+    DialogScript::interact(checkBox);
     InputBox(prompt, title);
+    Form30 progress;
+    QVERIFY(showActive(&progress));
+    progress.Label3->setText(prompt);
+    QTRY_VERIFY(progress.Label3->height() >= progress.Label3->heightForWidth(progress.Label3->width()));
+    check(&progress, false);
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
 }
 

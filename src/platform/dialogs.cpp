@@ -233,22 +233,17 @@ int titleBarWidth(const QString &caption)
 constexpr Qt::WindowFlags BoxFlags = Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                                      | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
-// Sizes a box to its message: the label as wide as the message's longest line, but the
-// box no wider than three quarters of the screen, where the message wraps instead; the
-// box as tall as the wrapped message and wide enough for its caption. The size is fixed,
-// so no later resize can cut the message.
+// Sizes a box to its message: the label as wide as the message's longest line, but no
+// wider than three quarters of the screen, where the message wraps instead; the box as
+// tall as the wrapped message and wide enough for its caption. The size is fixed, so no
+// later resize can cut the message.
 void fitToMessage(QDialog &box, MessageLabel *label)
 {
     const QScreen *screen = box.screen();
     const int most = (screen ? screen->availableGeometry().width() : 1280) * 3 / 4;
+    label->setMinimumWidth(qMin(label->unwrappedWidth(), most));
     QLayout *layout = box.layout();
-    label->setMinimumWidth(label->unwrappedWidth());
     layout->invalidate();
-    const int over = layout->totalMinimumSize().width() - most;
-    if (over > 0) {
-        label->setMinimumWidth(qMax(label->minimumWidth() - over, label->fontMetrics().averageCharWidth() * 20));
-        layout->invalidate();
-    }
     const int width = std::max({layout->totalMinimumSize().width(), titleBarWidth(box.windowTitle()), box.minimumWidth()});
     box.setFixedSize(width, layout->totalHeightForWidth(width));
 }
@@ -285,6 +280,11 @@ private:
 };
 
 } // namespace
+
+QLabel *NewMessageLabel(const QString &text, QWidget *parent)
+{
+    return new MessageLabel(text, parent);
+}
 
 void FitWindowTitle(QWidget *window)
 {
