@@ -229,7 +229,7 @@ int titleBarWidth(const QString &caption)
     return QFontMetrics(font).horizontalAdvance(caption) + FrameAllowance;
 }
 
-// A box of a fixed size: a title bar with a close button, nothing to maximise.
+// A box of a fixed size: its title bar asks for a close button only.
 constexpr Qt::WindowFlags BoxFlags = Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                                      | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
