@@ -1,5 +1,6 @@
 // What the keyboard does in the program's dialogs: Tab visits the controls in the order
-// they stand on screen, Enter presses the button a user expects.
+// they stand on screen, Enter presses the button a user expects. And that a message, an
+// input box and a window's status show their whole text.
 #include "testhelper.h"
 #include "webtools_support.h"
 
@@ -43,8 +44,11 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
+#include <QTextLayout>
 #include <QDialog>
 #include <QtTest>
 
@@ -162,6 +166,8 @@ private slots:
     void tabFollowsScreen();
     void enterPressesDefault_data();
     void enterPressesDefault();
+    void boxShowsWholeText_data();
+    void boxShowsWholeText();
 
 private:
     std::unique_ptr<TestProgramFolder> m_app;
@@ -313,6 +319,124 @@ void TestDialogKeys::enterPressesDefault()
         QVERIFY(list->currentItem() && list->currentItem()->isSelected());
     QCOMPARE(dialog->result() == QDialog::Accepted, accepted);
     QCOMPARE(dialog->isVisible(), open);
+}
+
+void TestDialogKeys::boxShowsWholeText_data()
+{
+    const QString home = QStringLiteral("/home/margarethe.vandenberghe-oosterhuis/Documents/Quorvane Desktop 2/");
+    const QString name = QStringLiteral("Computing and Programming Languages of the Twentieth Century Collection");
+    const QString file = QStringLiteral("Computing_and_Programming_Languages_of_the_Twentieth_Century_Collection.mdb");
+    const QString kept = home + QStringLiteral("Backup/") + file + QStringLiteral(".damaged-20261208-043012");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("prompt");
+    QTest::newRow("a short title, a long sentence") << "Note" << QString(
+        "A sentence far longer than a line of any box ever is, which goes on and on about nothing at all: it names "
+        "every edition, every topic and every sub-topic the user has ever made, and then it names them all again in "
+        "reverse order, just to be sure that the box has to wrap it at its blanks more than once.");
+    QTest::newRow("several lines") << "Note" << "One.\nA second, longer line of the message.\n\nThe last line.";
+    QTest::newRow("a path that fits") << "Compact/Repair Database"
+                                      << "The damaged file was kept as:\n/home/margarethe/Backup/Sample_Links.mdb.damaged-1";
+    QTest::newRow("a path wider than the screen")
+        << "Note" << "The damaged file was kept as:\n" + QString("/home/margarethe.vandenberghe/Backup").repeated(5) + file;
+    QTest::newRow("a name without blanks wider than the screen") << "Note" << "The file " + file.repeated(3) + " is gone.";
+    QTest::newRow("Get Favorites, no folder") << "IE Favorites" << "No favorites were found: the folder " + home
+        + "Favorites does not exist.\n\nFavorites are read from the internet shortcut files (*.url) of the folder "
+        + home + "Favorites and its subfolders.";
+    QTest::newRow("Delete Edition") << "Delete Edition" << "Are you sure you want to delete the Edition \"" + name + "\"?";
+    QTest::newRow("Restore, active") << "Restore Edition" << QString(
+        "You have selected an edition which is currently active. An 'active' edition cannot be restored. \nPlease "
+        "make another Edition 'active' first before restoring this Edition.");
+    QTest::newRow("Restore, question") << "Restore Edition" << "Are you sure you want to restore this Edition? ";
+    QTest::newRow("Restore, overwrite") << "Quorvane"
+                                        << "The Edition '" + name + "' already exists. Do you want to overwrite it?";
+    QTest::newRow("Restore, done") << "Restore Edition" << "Your Edition has been successfuly restored.";
+    QTest::newRow("Copy") << "Copy Edition" << "Your edition has been successfully copied.";
+    QTest::newRow("Rename") << "Rename Edition" << "Your edition has been successfully renamed.";
+    QTest::newRow("Create") << "Create Edition" << "The Edition '" + name + "' has been successfully created.";
+    QTest::newRow("Create, refused") << "Create Edition"
+                                     << "The Edition '" + name + "' already exists. Please select an alternate name.";
+    QTest::newRow("Export") << "Export Edition" << "The Edition '" + name
+        + "' has been successfully exported to the directory " + home + "Exported Editions.";
+    QTest::newRow("Import, exists") << "Quorvane" << "The Edition with this name already exists";
+    QTest::newRow("Add Topic") << "Add Topic" << "The Topic '" + name + "' has been successfully added to your edition.";
+    QTest::newRow("Add Sub-Topic") << "Add Sub-Topic" << "The Sub-Topic '" + name + "' has been successfully added.";
+    QTest::newRow("Delete Topic") << "Delete Topic" << "Are you sure you want to delete the Topic '" + name + "'?";
+    QTest::newRow("damaged edition") << "Edition" << "The edition database " + file
+        + " is damaged: part of it cannot be read.\nIts backup " + home + "Backup/" + file
+        + " was kept as it was; the damaged file does not replace it.\nCompact / Repair Topics Database in the Options "
+          "menu recovers what can still be read, or make another edition active and bring the backup back with Restore "
+          "Edition.";
+    QTest::newRow("Add Plug-In") << "Quorvane" << QString(
+        "Quorvane will now display an online list of all Plug-In Editions, available for download.\nPlease note you "
+        "must be logged onto the Internet to access this list.\n\nSelect 'Yes' to display this list now.");
+    QTest::newRow("login, program page") << "Storing Personal Account Information" << QString(
+        "The page shown is a page of this program, not a web page: it holds no web account login. Open the web page "
+        "of your account, complete its login details, then store them. Nothing was stored.");
+    QTest::newRow("login, stored") << "Account Information Stored"
+                                   << "Your Membership/Account Information has been successfully stored.";
+    QTest::newRow("download status") << "Download Progress" << "The server does not support file download resume";
+    QTest::newRow("second instance") << "Quorvane"
+                                     << "You are currently running an instance of Quorvane. Please close this instance first.";
+}
+
+// The real message and input box, and the download progress window's status, for each
+// text: the label is as tall as its text wrapped at blanks (a word wider than the label
+// broken anywhere) and every line of it within the label's width. A box's label is no
+// wider than three quarters of the screen and does not wrap a text narrower than half of it.
+void TestDialogKeys::boxShowsWholeText()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, prompt);
+    const int screenWidth = QGuiApplication::primaryScreen()->availableGeometry().width();
+    // Breaks only at blanks and newlines: a word joiner after every other character.
+    QString joined;
+    for (const QChar c : prompt)
+        joined += c == QLatin1Char('\n') ? QString(QChar::LineSeparator)
+                  : c == QLatin1Char(' ') ? QString(c) : QString(c) + QChar(0x2060);
+    QStringList cut;
+    const auto check = [&](QWidget *window, bool box) {
+        const QLabel *label = LabelWith(window, prompt.left(20));
+        if (!label || label->text() != prompt || (box && label->width() > screenWidth * 3 / 4)) {
+            cut << window->objectName() + ": text changed or box too wide";
+            return;
+        }
+        const int width = label->contentsRect().width();
+        const QFontMetrics metrics(label->font());
+        QTextLayout layout(joined, label->font());
+        QTextOption option;
+        option.setWrapMode(label->wordWrap() ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::ManualWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+            line.setLineWidth(width);
+        layout.endLayout();
+        int widest = 0;
+        for (const QString &line : prompt.split(QLatin1Char('\n')))
+            widest = qMax(widest, metrics.horizontalAdvance(line));
+        const int lines = layout.lineCount();
+        if (box && widest < screenWidth / 2 && lines != prompt.count(QLatin1Char('\n')) + 1)
+            cut << window->objectName() + ": wrapped though narrow";
+        if (label->contentsRect().height() < lines * metrics.height()
+            || label->height() < label->heightForWidth(label->width()))
+            cut << window->objectName() + ": lower than its text";
+        for (int i = 0; i < lines; ++i)
+            if (layout.lineAt(i).naturalTextWidth() > width)
+                cut << window->objectName() + ": line cut at " + QString::number(i);
+    };
+    const auto checkBox = [&](QDialog *box) {
+        check(box, true);
+        QTest::keyClick(box, Qt::Key_Escape);
+    };
+    DialogScript::interact(checkBox);
+    MsgBox(prompt, vbYesNo | vbQuestion, title);
+    DialogScript::interact(checkBox);
+    InputBox(prompt, title);
+    Form30 progress;
+    QVERIFY(showActive(&progress));
+    progress.Label3->setText(prompt);
+    QTRY_VERIFY(progress.Label3->height() >= progress.Label3->heightForWidth(progress.Label3->width()));
+    check(&progress, false);
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(TestDialogKeys)

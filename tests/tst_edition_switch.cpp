@@ -184,7 +184,7 @@ void TestEditionSwitch::compactFromMenuRepairsDamagedEdition()
     int pathWidth = 0;
     int labelWidth = 0;
     DialogScript::interact([&](QDialog *box) {
-        const QLabel *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        const QLabel *label = box->findChild<QLabel *>(QStringLiteral("Prompt"));
         keptLine = label->text().section(QLatin1Char('\n'), -1);
         pathWidth = label->fontMetrics().horizontalAdvance(keptLine);
         labelWidth = label->contentsRect().width();

@@ -1,5 +1,7 @@
 #include "editions/form30_download_progress.h"
 
+#include "platform/dialogs.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -13,7 +15,7 @@ Form30::Form30(QWidget *parent)
     setWindowTitle(QStringLiteral("Download Progress"));
     setModal(false);
 
-    Label3 = new QLabel(QStringLiteral("Status:"), this);
+    Label3 = NewMessageLabel(QStringLiteral("Status:"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label4 = new QLabel(QStringLiteral("0 Kb/s"), this);
     Label4->setObjectName(QStringLiteral("Label4"));
@@ -25,13 +27,14 @@ Form30::Form30(QWidget *parent)
     PB->setTextVisible(false);
 
     const int charWidth = fontMetrics().averageCharWidth();
-    Label3->setMinimumWidth(charWidth * 44);
+    Label3->setFixedWidth(charWidth * 44);
     auto *grid = new QGridLayout(this);
     grid->addWidget(Label3, 0, 0, 1, 2);
     grid->addWidget(PB, 1, 0, 1, 2);
     grid->addWidget(Label4, 2, 0);
     grid->addWidget(Label5, 2, 1);
-    setFixedSize(sizeHint());
+    // A status longer than the label takes another line: the window grows to show it.
+    grid->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void Form30::Form_Load()

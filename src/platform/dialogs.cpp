@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialogButtonBox>
@@ -8,12 +9,16 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QQueue>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -100,20 +105,159 @@ int execBox(QDialog &box, const std::function<void(QDialog *)> &handler)
     return box.exec();
 }
 
-// The input box: a prompt shown exactly as given (an "&" in a name is an "&", not a
-// keyboard shortcut), a text field, OK and Cancel.
+// A message shown whole and exactly as given (an "&" in a name is an "&", not a keyboard
+// shortcut, and no name is taken for markup). Where a line is wider than the label, it
+// wraps at blanks only, never at a "/" inside a path; a word wider than the label on its
+// own, such as a long path, is broken where the line is full instead of running out of
+// sight. A label wide enough for every line draws as any plain label does.
+class MessageLabel : public QLabel
+{
+public:
+    MessageLabel(const QString &text, QWidget *parent) : QLabel(parent)
+    {
+        setObjectName(QStringLiteral("Prompt"));
+        setTextFormat(Qt::PlainText);
+        setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        setText(text);
+        setWordWrap(true);
+    }
+
+    // The width that shows every line of the text without wrapping.
+    int unwrappedWidth()
+    {
+        setWordWrap(false);
+        const int width = sizeHint().width();
+        setWordWrap(true);
+        return width;
+    }
+
+    int heightForWidth(int width) const override
+    {
+        const int inner = width - horizontalChrome();
+        if (!wraps(inner))
+            return QLabel::heightForWidth(width);
+        return int(std::ceil(wrapped(inner).size() * QFontMetricsF(font()).lineSpacing())) + verticalChrome();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        const QRect inner = contentsRect().marginsRemoved(QMargins(margin(), margin(), margin(), margin()));
+        if (!wraps(inner.width())) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+        const QFontMetricsF metrics(font());
+        qreal y = inner.top() + metrics.ascent();
+        for (const QString &line : wrapped(inner.width())) {
+            painter.drawText(QPointF(inner.left(), y), line);
+            y += metrics.lineSpacing();
+        }
+    }
+
+private:
+    int horizontalChrome() const
+    {
+        const QMargins m = contentsMargins();
+        return m.left() + m.right() + 2 * (frameWidth() + margin());
+    }
+    int verticalChrome() const
+    {
+        const QMargins m = contentsMargins();
+        return m.top() + m.bottom() + 2 * (frameWidth() + margin());
+    }
+
+    bool wraps(int width) const
+    {
+        const QFontMetricsF metrics(font());
+        const QStringList lines = text().split(QLatin1Char('\n'));
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const QString &line) { return metrics.horizontalAdvance(line) > width; });
+    }
+
+    // The lines the text stands in at width.
+    QStringList wrapped(int width) const
+    {
+        const QFontMetricsF metrics(font());
+        const auto fits = [&](const QString &part) { return metrics.horizontalAdvance(part) <= qMax(width, 1); };
+        QStringList lines;
+        for (const QString &paragraph : text().split(QLatin1Char('\n'))) {
+            QString line;
+            bool started = false;
+            for (const QString &word : paragraph.split(QLatin1Char(' '))) {
+                const QString longer = started ? line + QLatin1Char(' ') + word : word;
+                if (fits(longer)) {
+                    line = longer;
+                    started = true;
+                    continue;
+                }
+                if (started)
+                    lines.append(line);
+                QString rest = word;
+                while (!fits(rest)) {
+                    qsizetype n = 1;
+                    while (n < rest.size() && fits(rest.left(n + 1)))
+                        ++n;
+                    if (n > 1 && n < rest.size() && rest.at(n).isLowSurrogate())
+                        --n;   // a character in two halves stays whole
+                    // A path is better read broken after a folder's name.
+                    const QString piece = rest.left(n);
+                    const qsizetype slash = qMax(piece.lastIndexOf(QLatin1Char('/')), piece.lastIndexOf(QLatin1Char('\\')));
+                    if (slash > 0)
+                        n = slash + 1;
+                    lines.append(rest.left(n));
+                    rest = rest.mid(n);
+                }
+                line = rest;
+                started = true;
+            }
+            lines.append(line);
+        }
+        return lines;
+    }
+};
+
+// The width a title bar needs for a caption: title bars draw it in a bold face beside the
+// window's icon and its three buttons.
+int titleBarWidth(const QString &caption)
+{
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    constexpr int FrameAllowance = 160;
+    return QFontMetrics(font).horizontalAdvance(caption) + FrameAllowance;
+}
+
+// A box of a fixed size: its title bar asks for a close button only.
+constexpr Qt::WindowFlags BoxFlags = Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                                     | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+
+// Sizes a box to its message: the label as wide as the message's longest line, but no
+// wider than three quarters of the screen, where the message wraps instead; the box as
+// tall as the wrapped message and wide enough for its caption. The size is fixed, so no
+// later resize can cut the message.
+void fitToMessage(QDialog &box, MessageLabel *label)
+{
+    const QScreen *screen = box.screen();
+    const int most = (screen ? screen->availableGeometry().width() : 1280) * 3 / 4;
+    label->setMinimumWidth(qMin(label->unwrappedWidth(), most));
+    QLayout *layout = box.layout();
+    layout->invalidate();
+    const int width = std::max({layout->totalMinimumSize().width(), titleBarWidth(box.windowTitle()), box.minimumWidth()});
+    box.setFixedSize(width, layout->totalHeightForWidth(width));
+}
+
+// The input box: a prompt, a text field, OK and Cancel.
 class InputBoxDialog : public QDialog
 {
 public:
     InputBoxDialog(const QString &prompt, const QString &title, const QString &defaultText)
-        : QDialog(QApplication::activeWindow())
+        : QDialog(QApplication::activeWindow(), BoxFlags)
     {
         setObjectName(QStringLiteral("InputBox"));
         setWindowTitle(::windowTitle(title));
-        auto *label = new QLabel(prompt, this);
-        label->setObjectName(QStringLiteral("Prompt"));
-        label->setTextFormat(Qt::PlainText);
-        label->setWordWrap(true);
+        auto *label = new MessageLabel(prompt, this);
         m_edit = new QLineEdit(defaultText, this);
         m_edit->setObjectName(QStringLiteral("Text"));
         m_edit->selectAll();
@@ -126,6 +270,7 @@ public:
         layout->addWidget(m_edit);
         layout->addWidget(buttons);
         setMinimumWidth(320);
+        fitToMessage(*this, label);
     }
 
     QString text() const { return m_edit->text(); }
@@ -136,37 +281,10 @@ private:
 
 } // namespace
 
-namespace {
-
-// The width a title bar needs for a caption: title bars draw it in a bold face beside the
-// window's icon and its three buttons.
-int titleBarWidth(const QString &caption)
+QLabel *NewMessageLabel(const QString &text, QWidget *parent)
 {
-    QFont font = QApplication::font("QMdiSubWindowTitleBar");
-    font.setBold(true);
-    constexpr int FrameAllowance = 160;
-    return QFontMetrics(font).horizontalAdvance(caption) + FrameAllowance;
+    return new MessageLabel(text, parent);
 }
-
-// Keeps a line without blanks (a file's path, an address) whole in a message box's label:
-// word wrapping would otherwise break it at a "/" in the middle. No wider than most of the
-// screen; a longer line still wraps.
-void keepUnbrokenLinesWhole(QMessageBox &box)
-{
-    auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
-    if (!label)
-        return;
-    const QFontMetrics metrics(label->font());
-    int widest = 0;
-    for (const QString &line : box.text().split(QLatin1Char('\n')))
-        for (const QString &word : line.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            widest = qMax(widest, metrics.horizontalAdvance(word));
-    const QScreen *screen = box.screen();
-    const int most = screen ? screen->availableGeometry().width() * 3 / 4 : 900;
-    label->setMinimumWidth(qMin(widest + 2 * label->margin() + metrics.averageCharWidth(), most));
-}
-
-} // namespace
 
 void FitWindowTitle(QWidget *window)
 {
@@ -189,46 +307,56 @@ int MsgBox(const QString &prompt, int buttons, const QString &title)
         return a.button;
     }
 
-    QMessageBox box(QApplication::activeWindow());
+    QDialog box(QApplication::activeWindow(), BoxFlags);
     box.setObjectName(QStringLiteral("MsgBox"));
     box.setWindowTitle(windowTitle(title));
-    // Shown exactly as given: names in a message are never taken for markup.
-    box.setTextFormat(Qt::PlainText);
-    box.setText(prompt);
+    auto *grid = new QGridLayout(&box);
+    QStyle::StandardPixmap icon = QStyle::SP_CustomBase;
     switch (buttons & 0x70) {
-    case vbCritical: box.setIcon(QMessageBox::Critical); break;
-    case vbQuestion: box.setIcon(QMessageBox::Question); break;
-    case vbExclamation: box.setIcon(QMessageBox::Warning); break;
-    case vbInformation: box.setIcon(QMessageBox::Information); break;
-    default: box.setIcon(QMessageBox::NoIcon); break;
+    case vbCritical: icon = QStyle::SP_MessageBoxCritical; break;
+    case vbQuestion: icon = QStyle::SP_MessageBoxQuestion; break;
+    case vbExclamation: icon = QStyle::SP_MessageBoxWarning; break;
+    case vbInformation: icon = QStyle::SP_MessageBoxInformation; break;
+    default: break;
     }
-    struct Btn { QMessageBox::StandardButton qt; int vb; };
+    if (icon != QStyle::SP_CustomBase) {
+        auto *picture = new QLabel(&box);
+        picture->setObjectName(QStringLiteral("Icon"));
+        const int size = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+        picture->setPixmap(box.style()->standardIcon(icon, nullptr, &box).pixmap(size, size));
+        grid->addWidget(picture, 0, 0, Qt::AlignTop);
+        grid->setHorizontalSpacing(2 * grid->horizontalSpacing());
+    }
+    auto *label = new MessageLabel(prompt, &box);
+    grid->addWidget(label, 0, 1);
+    struct Btn { QDialogButtonBox::StandardButton qt; int vb; };
     QList<Btn> list;
     switch (buttons & 7) {
-    case vbOKCancel: list = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}}; break;
+    case vbOKCancel: list = {{QDialogButtonBox::Ok, vbOK}, {QDialogButtonBox::Cancel, vbCancel}}; break;
     case vbAbortRetryIgnore:
-        list = {{QMessageBox::Abort, vbAbort}, {QMessageBox::Retry, vbRetry}, {QMessageBox::Ignore, vbIgnore}};
+        list = {{QDialogButtonBox::Abort, vbAbort}, {QDialogButtonBox::Retry, vbRetry}, {QDialogButtonBox::Ignore, vbIgnore}};
         break;
     case vbYesNoCancel:
-        list = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}};
+        list = {{QDialogButtonBox::Yes, vbYes}, {QDialogButtonBox::No, vbNo}, {QDialogButtonBox::Cancel, vbCancel}};
         break;
-    case vbYesNo: list = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}}; break;
-    case vbRetryCancel: list = {{QMessageBox::Retry, vbRetry}, {QMessageBox::Cancel, vbCancel}}; break;
-    default: list = {{QMessageBox::Ok, vbOK}}; break;
+    case vbYesNo: list = {{QDialogButtonBox::Yes, vbYes}, {QDialogButtonBox::No, vbNo}}; break;
+    case vbRetryCancel: list = {{QDialogButtonBox::Retry, vbRetry}, {QDialogButtonBox::Cancel, vbCancel}}; break;
+    default: list = {{QDialogButtonBox::Ok, vbOK}}; break;
     }
-    QMessageBox::StandardButtons set;
+    auto *buttonBox = new QDialogButtonBox(&box);
+    buttonBox->setCenterButtons(box.style()->styleHint(QStyle::SH_MessageBox_CenterButtons, nullptr, &box));
     for (const Btn &b : list)
-        set |= b.qt;
-    box.setStandardButtons(set);
-    int defaultIndex = (buttons & vbDefaultButton3) ? 2 : (buttons & vbDefaultButton2) ? 1 : 0;
-    if (defaultIndex < list.size())
-        box.setDefaultButton(list.at(defaultIndex).qt);
-    // A message box sizes itself to its text when it shows: a strut in its layout keeps
-    // it wide enough for its caption.
-    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
-        grid->addItem(new QSpacerItem(titleBarWidth(box.windowTitle()), 0, QSizePolicy::Minimum),
-                      grid->rowCount(), 0, 1, grid->columnCount());
-    keepUnbrokenLinesWhole(box);
+        buttonBox->addButton(b.qt);
+    QObject::connect(buttonBox, &QDialogButtonBox::clicked, &box,
+                     [&box, buttonBox](QAbstractButton *b) { box.done(buttonBox->standardButton(b)); });
+    grid->addWidget(buttonBox, 1, 0, 1, 2);
+    const int defaultIndex = (buttons & vbDefaultButton3) ? 2 : (buttons & vbDefaultButton2) ? 1 : 0;
+    if (defaultIndex < list.size()) {
+        QPushButton *chosen = buttonBox->button(list.at(defaultIndex).qt);
+        chosen->setDefault(true);
+        chosen->setFocus();
+    }
+    fitToMessage(box, label);
     const int pressed = execBox(box, handler);
     for (const Btn &b : list)
         if (b.qt == pressed)

@@ -14,8 +14,7 @@
 #include <functional>
 
 class QDialog;
-class QWidget;
-
+class QLabel;
 class QWidget;
 
 // Buttons, icons and answers of a message box, with their classic numeric values.
@@ -55,6 +54,11 @@ QString InputBox(const QString &prompt, const QString &title = QString(),
 // Makes a window at least as wide as its caption needs, so that a title bar shows the
 // caption whole. Every box below and every dialog of the program is fitted this way.
 void FitWindowTitle(QWidget *window);
+
+// A label that shows a message whole and exactly as given, as the boxes above do: it wraps
+// at blanks where it is narrower than a line and breaks a word wider than itself (a long
+// path) where the line is full. Its height follows its width.
+QLabel *NewMessageLabel(const QString &text, QWidget *parent);
 
 // File dialogs: answer the chosen path, or an empty text when cancelled.
 QString GetOpenFileName(QWidget *parent, const QString &title, const QString &folder,
