@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <algorithm>
 #include <limits>
 
 Form30::Form30(QWidget *parent)
@@ -27,8 +28,10 @@ Form30::Form30(QWidget *parent)
     PB->setTextVisible(false);
 
     const int charWidth = fontMetrics().averageCharWidth();
-    Label3->setFixedWidth(charWidth * 44);
     auto *grid = new QGridLayout(this);
+    // As wide as 44 characters of status, or as the caption needs when that is wider.
+    const QMargins margins = grid->contentsMargins();
+    Label3->setFixedWidth(std::max(charWidth * 44, TitleBarWidth(windowTitle()) - margins.left() - margins.right()));
     grid->addWidget(Label3, 0, 0, 1, 2);
     grid->addWidget(PB, 1, 0, 1, 2);
     grid->addWidget(Label4, 2, 0);

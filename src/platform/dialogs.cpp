@@ -219,15 +219,23 @@ private:
     }
 };
 
-// The width a title bar needs for a caption: title bars draw it in a bold face beside the
-// window's icon and its three buttons.
-int titleBarWidth(const QString &caption)
+} // namespace
+
+// Title bars draw the caption, followed by " — " and the program's name as the window system
+// is given it, in a bold face beside the window's icon and its three buttons.
+int TitleBarWidth(const QString &caption)
 {
+    QString shown = caption;
+    const QString name = QGuiApplication::applicationDisplayName();
+    if (!name.isEmpty() && !caption.endsWith(name))
+        shown += (caption.isEmpty() ? QString() : QStringLiteral(" \u2014 ")) + name;
     QFont font = QApplication::font("QMdiSubWindowTitleBar");
     font.setBold(true);
-    constexpr int FrameAllowance = 160;
-    return QFontMetrics(font).horizontalAdvance(caption) + FrameAllowance;
+    constexpr int FrameAllowance = 120;
+    return QFontMetrics(font).horizontalAdvance(shown) + FrameAllowance;
 }
+
+namespace {
 
 // A box of a fixed size: its title bar asks for a close button only.
 constexpr Qt::WindowFlags BoxFlags = Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
@@ -244,7 +252,7 @@ void fitToMessage(QDialog &box, MessageLabel *label)
     label->setMinimumWidth(qMin(label->unwrappedWidth(), most));
     QLayout *layout = box.layout();
     layout->invalidate();
-    const int width = std::max({layout->totalMinimumSize().width(), titleBarWidth(box.windowTitle()), box.minimumWidth()});
+    const int width = std::max({layout->totalMinimumSize().width(), TitleBarWidth(box.windowTitle()), box.minimumWidth()});
     box.setFixedSize(width, layout->totalHeightForWidth(width));
 }
 
@@ -290,7 +298,7 @@ void FitWindowTitle(QWidget *window)
 {
     if (!window || window->windowFlags().testFlag(Qt::FramelessWindowHint))
         return;
-    const int needed = titleBarWidth(window->windowTitle());
+    const int needed = TitleBarWidth(window->windowTitle());
     if (window->minimumWidth() < needed)
         window->setMinimumWidth(needed);
     if (window->width() < needed)

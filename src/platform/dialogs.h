@@ -54,6 +54,8 @@ QString InputBox(const QString &prompt, const QString &title = QString(),
 // Makes a window at least as wide as its caption needs, so that a title bar shows the
 // caption whole. Every box below and every dialog of the program is fitted this way.
 void FitWindowTitle(QWidget *window);
+// The width a title bar needs to show caption whole.
+int TitleBarWidth(const QString &caption);
 
 // A label that shows a message whole and exactly as given, as the boxes above do: it wraps
 // at blanks where it is narrower than a line and breaks a word wider than itself (a long
