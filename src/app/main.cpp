@@ -1,7 +1,6 @@
 #include "mainwindow/start.h"
 #include "platform/settings.h"
 #include "platform/shutdown.h"
-#include "platform/single_instance.h"
 #include "shared/fileroutines.h"
 
 #include <QApplication>
@@ -26,8 +25,5 @@ int main(int argc, char *argv[])
     CenterForm(start);
     start->show();
     start->Timer1->start();
-    const int rc = app.exec();
-    DeleteAllWindows();
-    ReleaseInstanceLock();
-    return rc;
+    return EndRun(app.exec());
 }
