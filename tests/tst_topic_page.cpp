@@ -71,6 +71,8 @@ private slots:
     void pageShowsLinksAndColours();
     void pageSurvivesAwkwardText();
     void pageDrawsOnlySchemeColours();
+    void headersHoldTheirButtons_data();
+    void headersHoldTheirButtons();
     void failedTransformKeepsPreviousPage();
     void missingTemplateIsReported();
     void stylesheetCannotWriteFiles();
@@ -423,6 +425,46 @@ void TestTopicPage::pageDrawsOnlySchemeColours()
     QCOMPARE(drawn.value(1), QStringLiteral("rgb(17, 34, 51)"));
     QCOMPARE(drawn.value(2), QStringLiteral("rgb(17, 34, 51) ; rgb(255, 238, 221)"));
     QCOMPARE(drawn.value(3), QStringLiteral("underline pointer rgb(255, 238, 221)"));
+}
+
+// Every section header holds its caption whole and its Edit button clear of it, at each
+// text size of the main window's browser pane (712 pixels wide at the window's first size).
+void TestTopicPage::headersHoldTheirButtons_data()
+{
+    QTest::addColumn<double>("zoom");
+    for (const double zoom : {0.8, 0.9, 1.0, 1.2, 1.4})
+        QTest::addRow("text size at %.1f", zoom) << zoom;
+}
+
+void TestTopicPage::headersHoldTheirButtons()
+{
+    QFETCH(double, zoom);
+    PageFixture f;
+    QVERIFY(f.builder.BuildPageStylesheet("tpmaster.xsl", "Information Websites", "Search Websites",
+                                          "Organization Websites", "Related Websites", "Popular Websites",
+                                          "Local Websites", ""));
+    QVERIFY(f.builder.PrepareTopicHomePage(7));
+    WebBrowser results;
+    QSignalSpy loaded(&results, &WebBrowser::DocumentComplete);
+    results.resize(712, 540);
+    results.show();
+    results.setZoomFactor(zoom);
+    results.Navigate(GetAppPath() + CurrentPageFile);
+    QVERIFY(loaded.wait(PageLoadTimeoutMs));
+    // Each header that fails: its caption, and how it fails.
+    const QString script = QStringLiteral(R"(
+        Array.prototype.map.call(document.querySelectorAll('.section h2'), function (h) {
+          var caption = h.querySelector('.caption'), c = caption.getBoundingClientRect();
+          var b = h.querySelector('button.edit').getBoundingClientRect(), r = h.getBoundingClientRect();
+          if (caption.scrollWidth > caption.clientWidth) return caption.textContent + ' is cut';
+          if (c.right + 4 > b.left) return caption.textContent + ' touches its button';
+          if (b.left < r.left || b.right > r.right) return caption.textContent + ': button outside';
+          return '';
+        }).filter(String).concat([document.querySelectorAll('.section h2').length]))");
+    QVariant answer;
+    results.page()->runJavaScript(script, [&](const QVariant &v) { answer = v; });
+    QTRY_VERIFY_WITH_TIMEOUT(answer.isValid(), PageLoadTimeoutMs);
+    QCOMPARE(answer.toStringList(), QStringList{QStringLiteral("6")});
 }
 
 void TestTopicPage::failedTransformKeepsPreviousPage()
