@@ -1,6 +1,7 @@
 #include "mainwindow/start.h"
 #include "platform/settings.h"
 #include "platform/shutdown.h"
+#include "platform/single_instance.h"
 #include "shared/fileroutines.h"
 
 #include <QApplication>
@@ -25,5 +26,8 @@ int main(int argc, char *argv[])
     CenterForm(start);
     start->show();
     start->Timer1->start();
-    return EndRun(app.exec());
+    const int rc = app.exec();
+    DeleteAllWindows();
+    ReleaseInstanceLock();
+    return rc;
 }

@@ -1,14 +1,8 @@
 #include "platform/shutdown.h"
 
-#include "platform/single_instance.h"
-
 #include <QApplication>
-#include <QClipboard>
 #include <QPointer>
 #include <QWidget>
-
-#include <cstdio>
-#include <cstdlib>
 
 void DeleteAllWindows()
 {
@@ -20,16 +14,4 @@ void DeleteAllWindows()
     for (const QPointer<QWidget> &w : std::as_const(alive))
         delete w.data();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-int EndRun(int exitCode)
-{
-    ReleaseInstanceLock();
-    const QClipboard *clipboard = QGuiApplication::clipboard();
-    if (clipboard && clipboard->ownsClipboard()) {
-        DeleteAllWindows();
-        return exitCode;
-    }
-    std::fflush(nullptr);
-    std::_Exit(exitCode);
 }
