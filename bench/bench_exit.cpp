@@ -13,6 +13,7 @@
 #include "bench_runs.h"
 
 #include "platform/shutdown.h"
+#include "platform/single_instance.h"
 
 #include <array>
 #include <cstdlib>
@@ -43,7 +44,11 @@ int child(int argc, char *argv[])
         (program ? form->mnuExit : bare->exit)->trigger();
     });
     const int rc = app.exec();
-    return program ? EndRun(rc) : rc;
+    if (program) {   // as the program's main() ends
+        DeleteAllWindows();
+        ReleaseInstanceLock();
+    }
+    return rc;
 }
 
 // The setting each side writes at its exit.
