@@ -1,118 +1,47 @@
-// Times the start-up from process start until the main window shows with its page loaded,
-// on an edition of 100,000 links, against a bare Qt Widgets + WebEngine program started
-// the same way on the same edition: it opens the edition, lists its Topics and Sub-Topics
-// as the main window does at its start, and shows them over an empty tree beside a web
-// view that loads a page. Both run as processes of their own, started from here in turns;
-// each tells this one on its output when it is ready.
+// Times the start-up, from process start until the main window shows the home page that
+// comes with the program, with 50 editions listed and the active one holding 100,000
+// links, against a bare Qt Widgets + WebEngine program started the same way in the same
+// folder: it lists the 50 editions of dbnames.txt, opens the active one and lists its
+// Topics, and shows them with an empty Sub-Topic list and an empty tree beside a web view
+// that loads the same home page. Both run as processes of their own, started from here in
+// turns, the first side switching run by run; each says on its output when it is ready and
+// what it shows, and the two must show the same.
 //
 //   bench_startup [program folder to copy from]
 
-#include "bench_support.h"
+#include "bench_runs.h"
 
-#include "mainwindow/form1.h"
-#include "mainwindow/start.h"
 #include "platform/single_instance.h"
-#include "platform/webbrowser.h"
 
-#include <QEventLoop>
-#include <QComboBox>
-#include <QMainWindow>
-#include <QProcess>
-#include <QSplitter>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QTimer>
-#include <QTreeWidget>
-#include <QVBoxLayout>
-#include <QWebEngineView>
-
+#include <array>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
-constexpr int Runs = 5;
-constexpr int WaitMs = 60000;
-
-// Waits until done() holds or the time is up.
-bool waitFor(const std::function<bool()> &done)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer::singleShot(WaitMs, &loop, &QEventLoop::quit);
-    poll.start(1);
-    loop.exec();
-    return done();
-}
-
-// The program's own start: the splash, then the main window with its page.
-bool programStart()
-{
-    DialogScript::begin();
-    auto *start = new Start;
-    if (!start->Form_Load())
-        return false;
-    start->adjustSize();
-    start->show();
-    start->Timer1->start();
-    return waitFor([] {
-        const Form1 *form = Form1::existing();
-        return form && form->isVisible() && form->results->ReadyState() == 4;
-    });
-}
-
-// The bare program: the edition's Topics and Sub-Topics in two lists above an empty tree,
-// a web view with a page beside it.
-bool bareStart(const QString &folder)
-{
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bare"));
-    db.setDatabaseName(folder + QStringLiteral("Bench.mdb"));
-    if (!db.open())
-        return false;
-    QMainWindow window;
-    auto *client = new QWidget;
-    auto *layout = new QVBoxLayout(client);
-    auto *topics = new QComboBox;
-    auto *subTopics = new QComboBox;
-    auto *split = new QSplitter;
-    auto *view = new QWebEngineView;
-    split->addWidget(new QTreeWidget);
-    split->addWidget(view);
-    layout->addWidget(topics);
-    layout->addWidget(subTopics);
-    layout->addWidget(split, 1);
-    window.setCentralWidget(client);
-    QSqlQuery query(db);
-    query.exec(QStringLiteral("SELECT TopicName FROM Topics ORDER BY TopicName"));
-    while (query.next())
-        topics->addItem(query.value(0).toString());
-    query.exec(QStringLiteral("SELECT SubTopicName FROM SubTopics ORDER BY SubTopicName"));
-    while (query.next())
-        subTopics->addItem(query.value(0).toString());
-    bool loaded = false;
-    QObject::connect(view, &QWebEngineView::loadFinished, view, [&loaded] { loaded = true; });
-    view->load(QUrl::fromLocalFile(folder + QStringLiteral("bare.html")));
-    window.resize(900, 600);
-    window.show();
-    return waitFor([&] { return loaded && window.isVisible(); });
-}
+constexpr int Runs = 6;
+constexpr int Editions = 50;
 
 int child(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    const QString mode = QString::fromLocal8Bit(argv[2]);
-    const bool ok = mode == QLatin1String("program") ? programStart() : bareStart(QString::fromLocal8Bit(argv[3]));
-    std::printf(ok ? "ready\n" : "failed\n");
+    QString state;
+    std::optional<bench::BareWindow> bare;
+    if (qstrcmp(argv[2], "program") == 0) {
+        if (const Form1 *form = bench::programStart())
+            state = bench::programState(form);
+    } else if (bare.emplace().start(QString::fromLocal8Bit(argv[3]))) {
+        state = bare->state();
+    }
+    std::printf(state.isEmpty() ? "failed\n" : "ready %s\n", qPrintable(state));
     std::fflush(stdout);
     ReleaseInstanceLock();
     std::_Exit(0);   // the time to end is not measured here
 }
 
-// Starts this program in mode and answers the milliseconds until it said it was ready.
-double timedStart(const QString &mode, const QString &folder, bool &ok)
+// Starts this program in mode and answers the milliseconds until it said it was ready;
+// *state is what it showed then, empty when it did not come up.
+double timedStart(const QString &mode, const QString &folder, QString *state)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -120,12 +49,26 @@ double timedStart(const QString &mode, const QString &folder, bool &ok)
     clock.start();
     process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), mode, folder});
     QByteArray said;
-    while (!said.contains('\n') && process.waitForReadyRead(WaitMs))
-        said += process.readAllStandardOutput();
+    *state = bench::readUntil(process, "ready ", &said);
     const double ms = bench::msSince(clock);
-    ok = said.startsWith("ready") && ok;
-    process.waitForFinished(WaitMs);
+    process.waitForFinished(bench::ChildWaitMs);
     return ms;
+}
+
+// The editions besides Bench.mdb: empty ones, under names the start-up keeps as they are.
+bool addEditions(const QString &folder, QStringList *lines)
+{
+    for (const QString &other : QDir(folder).entryList({QStringLiteral("*.mdb")}, QDir::Files))
+        if (other != QLatin1String("untitled.mdb") && other != QLatin1String("Bench.mdb") && !QFile::remove(folder + other))
+            return false;
+    lines->append(QStringLiteral("*Bench.mdb,Bench"));
+    for (int i = 1; i < Editions; ++i) {
+        const QString name = QStringLiteral("Edition_%1").arg(i, 2, 10, QLatin1Char('0'));
+        if (!QFile::copy(folder + QStringLiteral("untitled.mdb"), folder + name + QStringLiteral(".mdb")))
+            return false;
+        lines->append(name + QStringLiteral(".mdb,") + QString(name).replace(QLatin1Char('_'), QLatin1Char(' ')));
+    }
+    return true;
 }
 
 } // namespace
@@ -144,23 +87,38 @@ int main(int argc, char *argv[])
     bench::Edition edition;
     if (!bench::makeSubTopic(&edition, 50, 39, 50))   // 2,000 categories, 100,000 links
         return 2;
-    bench::writeFile(folder.folder() + QStringLiteral("bare.html"),
-                     "<html><head><title>Bench</title></head><body><h1>Bench</h1><p>A page.</p></body></html>");
     bench::ProgramFolder::finish();
+    QStringList lines;
+    if (!addEditions(folder.folder(), &lines))
+        return 2;
+    bench::writeFile(folder.folder() + QStringLiteral("dbnames.txt"), lines.join(QStringLiteral("\r\n")).toLatin1() + "\r\n");
 
     QVector<double> starts;
     QVector<double> bares;
+    QString programState;
+    QString bareState;
     bool ok = true;
     for (int run = 0; run < Runs; ++run) {
-        starts.append(timedStart(QStringLiteral("program"), folder.folder(), ok));
-        bares.append(timedStart(QStringLiteral("bare"), folder.folder(), ok));
+        for (const bool program : run % 2 == 0 ? std::array{true, false} : std::array{false, true}) {
+            QString state;
+            (program ? starts : bares).append(timedStart(program ? QStringLiteral("program") : QStringLiteral("bare"),
+                                                         folder.folder(), &state));
+            QString &seen = program ? programState : bareState;
+            if (state.isEmpty() || (!seen.isEmpty() && state != seen))
+                ok = false;
+            if (seen.isEmpty())
+                seen = state;
+        }
     }
-    if (!ok)
-        std::fprintf(stderr, "a start did not come up\n");
-    std::printf("edition: %lld categories, %lld links; splash: 100 ticks of %d ms\n",
-                qlonglong(edition.categories.size()), qlonglong(edition.links.size()), Start::kTickMs);
+    if (!ok || programState != bareState)
+        std::fprintf(stderr, "the sides did not come up alike:\n  program: %s\n  bare:    %s\n", qPrintable(programState),
+                     qPrintable(bareState));
+    ok = ok && programState == bareState;
+    std::printf("edition: %lld categories, %lld links; %d editions listed; splash: 100 ticks of %d ms\n",
+                qlonglong(edition.categories.size()), qlonglong(edition.links.size()), Editions, Start::kTickMs);
+    std::printf("both showed: %s\n", qPrintable(programState.left(160)));
     bench::printRuns("process start to the main window and page", starts);
-    bench::printRuns("process start to a bare tree and web view", bares);
+    bench::printRuns("process start to the bare window and page", bares);
     std::printf("ratio:      %.2f (start-up against the bare program)\n", bench::median(starts) / bench::median(bares));
     return ok ? 0 : 1;
 }

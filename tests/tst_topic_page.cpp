@@ -71,6 +71,8 @@ private slots:
     void pageShowsLinksAndColours();
     void pageSurvivesAwkwardText();
     void pageDrawsOnlySchemeColours();
+    void headersHoldTheirButtons_data();
+    void headersHoldTheirButtons();
     void failedTransformKeepsPreviousPage();
     void missingTemplateIsReported();
     void stylesheetCannotWriteFiles();
@@ -423,6 +425,44 @@ void TestTopicPage::pageDrawsOnlySchemeColours()
     QCOMPARE(drawn.value(1), QStringLiteral("rgb(17, 34, 51)"));
     QCOMPARE(drawn.value(2), QStringLiteral("rgb(17, 34, 51) ; rgb(255, 238, 221)"));
     QCOMPARE(drawn.value(3), QStringLiteral("underline pointer rgb(255, 238, 221)"));
+}
+
+// Every section header holds its caption whole and its Edit button clear of it, at each
+// text size of the main window's browser pane (712 pixels wide at the window's first size).
+void TestTopicPage::headersHoldTheirButtons_data()
+{
+    QTest::addColumn<double>("zoom");
+    for (const double zoom : {0.8, 0.9, 1.0, 1.2, 1.4})
+        QTest::addRow("text size at %.1f", zoom) << zoom;
+}
+
+void TestTopicPage::headersHoldTheirButtons()
+{
+    QFETCH(double, zoom);
+    PageFixture f;
+    QVERIFY(f.builder.BuildPageStylesheet("tpmaster.xsl", "Information Websites", "Search Websites",
+                                          "Organization Websites", "Related Websites", "Popular Websites",
+                                          "Local Websites", ""));
+    QVERIFY(f.builder.PrepareTopicHomePage(7));
+    WebBrowser results;
+    QSignalSpy loaded(&results, &WebBrowser::DocumentComplete);
+    results.resize(712, 540);
+    results.show();
+    results.setZoomFactor(zoom);
+    results.Navigate(GetAppPath() + CurrentPageFile);
+    QVERIFY(loaded.wait(PageLoadTimeoutMs));
+    // The captions that are cut or come within 4 pixels of their button, then the count of headers.
+    const QString script = QStringLiteral(R"(
+        var headers = document.querySelectorAll('.section h2');
+        Array.prototype.filter.call(headers, function (h) {
+          var caption = h.querySelector('.caption'), button = h.querySelector('button.edit');
+          return caption.scrollWidth > caption.clientWidth
+              || caption.getBoundingClientRect().right + 4 > button.getBoundingClientRect().left;
+        }).map(function (h) { return h.textContent; }).concat([headers.length]))");
+    QVariant answer;
+    results.page()->runJavaScript(script, [&](const QVariant &v) { answer = v; });
+    QTRY_VERIFY_WITH_TIMEOUT(answer.isValid(), PageLoadTimeoutMs);
+    QCOMPARE(answer.toStringList(), QStringList{QStringLiteral("6")});
 }
 
 void TestTopicPage::failedTransformKeepsPreviousPage()

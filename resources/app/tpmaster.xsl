@@ -146,8 +146,10 @@
          display: flex; flex-direction: column; }
   .section h2 { margin: 0; padding: 9px 12px 9px 14px; font-size: 15px; font-weight: 600;
          background: <xsl:value-of select="$textColour"/>; color: <xsl:value-of select="$backColour"/>;
-         display: flex; align-items: center; justify-content: space-between; min-height: 22px; }
-  .section h2 .caption { overflow: hidden; text-overflow: ellipsis; white-space: nowrap; }
+         display: flex; align-items: center; justify-content: space-between; gap: 10px; min-height: 22px; }
+  /* A caption too long for its header wraps, at blanks first; the Edit button keeps its
+     size and its distance at every text size. */
+  .section h2 .caption { flex: 1 1 auto; min-width: 0; overflow-wrap: anywhere; }
   .section ul.links { list-style: none; margin: 0; padding: 6px 0; flex: 1; }
   .section li { padding: 5px 14px 5px 11px; border-left: 3px solid transparent;
          overflow: hidden; text-overflow: ellipsis; white-space: nowrap; }
@@ -159,7 +161,7 @@
   .section li .empty { font-style: italic; opacity: 0.85; }
   button { font: inherit; color: inherit; background: transparent; border: 1px solid currentColor;
          border-radius: 4px; cursor: pointer; }
-  button.edit { font-size: 11px; font-weight: 400; padding: 1px 8px; opacity: 0.75; }
+  button.edit { flex: none; white-space: nowrap; font-size: 11px; font-weight: 400; padding: 1px 8px; opacity: 0.75; }
   button.edit:hover { opacity: 1; }
   form.editor { display: none; padding: 10px 12px; border-top: 1px solid currentColor; }
   form.editor.open { display: block; }
