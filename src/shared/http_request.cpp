@@ -3,6 +3,7 @@
 #include "platform/connection_state.h"
 #include "platform/dialogs.h"
 #include "shared/globals.h"
+#include "shared/header_guard.h"
 #include "shared/proxy_logon_dialog.h"
 #include "shared/routines.h"
 #include "shared/wait_cursor.h"
@@ -306,6 +307,7 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     QNetworkReply *reply = post ? manager.post(request, data.toUtf8())
                                 : manager.get(request);
     QPointer<QNetworkReply> guard(reply);
+    const HeaderGuard headerGuard(reply, proxy);
 
 #if QT_CONFIG(ssl)
     QObject::connect(reply, &QNetworkReply::sslErrors, reply, [reply](const QList<QSslError> &errors) {
