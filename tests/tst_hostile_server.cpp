@@ -1,6 +1,7 @@
 // Hostile web servers on 127.0.0.1 against the download (text and file mode) and the link
 // check: an endless body, a trickle, a steady flow above the lowest rate, a burst followed
-// by a trickle, a size that lies, a redirect loop and a header that never ends; and a
+// by a trickle, a size that lies, a redirect loop, a header that never ends and interim
+// answers without end (also against the plug-in download's three attempts); and a
 // download of 1 GiB. Each client runs in a child process whose memory is limited, and must
 // end with its answer before a deadline.
 
