@@ -22,6 +22,7 @@ class HeldSocket
 {
 public:
     HeldSocket(int fd, quint64 inode)
+        : descriptor(fd)
     {
         const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
         struct stat info {};
@@ -75,6 +76,8 @@ public:
 
     void end() const { shutdown(m_fd, SHUT_RDWR); }
 
+    const int descriptor;   // the owner's
+
 private:
     int m_fd = -1;
 };
@@ -115,9 +118,18 @@ QList<TcpConnection> TcpConnectionsTo(const QList<QHostAddress> &addresses, quin
     QList<TcpConnection> found;
     forEachSocket([&](const HeldSocket &socket, quint64 inode) {
         if (socket.connectedTo(addresses, port))
-            found.append({inode, socket.bytesTaken()});
+            found.append({inode, socket.descriptor, socket.bytesTaken()});
     });
     return found;
+}
+
+bool LookAgain(TcpConnection &connection, const QList<QHostAddress> &addresses, quint16 port)
+{
+    const HeldSocket socket(connection.fd, connection.id);
+    if (!socket.connectedTo(addresses, port))
+        return false;
+    connection.bytesTaken = socket.bytesTaken();
+    return true;
 }
 
 int EndTcpConnections(const QList<QHostAddress> &addresses, quint16 port, const QList<quint64> &ids)

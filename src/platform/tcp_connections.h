@@ -10,11 +10,17 @@
 
 struct TcpConnection {
     quint64 id = 0;            // the socket's inode: the same connection keeps it
+    int fd = -1;               // the owner's descriptor of it when last seen
     qint64 bytesTaken = 0;     // received and read by the owner
 };
 
-// The connected TCP sockets of this process whose peer is one of addresses at port.
+// The connected TCP sockets of this process whose peer is one of addresses at port: a
+// look through every descriptor of the process.
 QList<TcpConnection> TcpConnectionsTo(const QList<QHostAddress> &addresses, quint16 port);
+// Looks at one connection found earlier again, through its descriptor alone: updates its
+// bytes, or answers false when the descriptor no longer holds that connection to
+// addresses at port.
+bool LookAgain(TcpConnection &connection, const QList<QHostAddress> &addresses, quint16 port);
 
 // Ends the connections to addresses at port whose ids are given (every one of them when
 // ids is empty); answers how many were ended.

@@ -1,12 +1,12 @@
 #include "shared/header_guard.h"
 
-#include "platform/tcp_connections.h"
-
 #include <QCoreApplication>
 #include <QHostInfo>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -83,8 +83,14 @@ void HeaderGuard::check()
     quint16 port = 0;
     if (!endpoint(addresses, port))
         return;
+    if (m_looks++ % SearchEvery == 0 || m_connections.isEmpty())
+        m_connections = TcpConnectionsTo(addresses, port);
+    else
+        m_connections.erase(std::remove_if(m_connections.begin(), m_connections.end(),
+                                           [&](TcpConnection &c) { return !LookAgain(c, addresses, port); }),
+                            m_connections.end());
     QList<quint64> over;
-    for (const TcpConnection &connection : TcpConnectionsTo(addresses, port)) {
+    for (const TcpConnection &connection : std::as_const(m_connections)) {
         const auto seen = m_bytesAtFirstSight.constFind(connection.id);
         if (seen == m_bytesAtFirstSight.cend())
             m_bytesAtFirstSight.insert(connection.id, connection.bytesTaken);

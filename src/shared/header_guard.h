@@ -12,6 +12,8 @@
 // and the reply fails at once as a dropped connection would. The network layer is then
 // free again to hear that a request was given up, and to serve the next one.
 
+#include "platform/tcp_connections.h"
+
 #include <QHostAddress>
 #include <QHash>
 #include <QList>
@@ -30,8 +32,10 @@ public:
     // The most a server may send before the header of its final answer is complete:
     // interim answers, refused log-ons and followed redirects included.
     static constexpr qint64 MaxHeaderBytes = 64 * 1024;
-    // How often the guards look.
+    // How often the guards look, and how many looks go by between two searches for the
+    // reply's connections (between them, the ones found are looked at again).
     static constexpr int CheckIntervalMs = 10;
+    static constexpr int SearchEvery = 10;
 
     // Watches reply, sent directly (proxy NoProxy) or through proxy, for as long as the
     // guard lives.
@@ -56,6 +60,8 @@ private:
     QNetworkProxy m_proxy;
     bool m_headerDone = false;
     bool m_overran = false;
+    int m_looks = 0;
+    QList<TcpConnection> m_connections;          // found at the last search
     QHash<quint64, qint64> m_bytesAtFirstSight;   // by connection
     QString m_lookedUpHost;
     QList<QHostAddress> m_lookedUpAddresses;
