@@ -74,7 +74,17 @@ public:
         return qint64(info.tcpi_bytes_received) - waiting;
     }
 
-    void end() const { shutdown(m_fd, SHUT_RDWR); }
+    // Shuts the socket down and drops what it received that the owner has not read: the
+    // owner's next read sees the end at once, not after what is queued, read byte by byte.
+    // Its receive buffer shrinks to the least, so that little more can come in meanwhile.
+    void end() const
+    {
+        shutdown(m_fd, SHUT_RDWR);
+        const int least = 1;
+        setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &least, sizeof least);
+        for (int i = 0; i < 1024 && recv(m_fd, nullptr, 1 << 20, MSG_TRUNC | MSG_DONTWAIT) > 0; ++i) {
+        }
+    }
 
     const int descriptor;   // the owner's
 

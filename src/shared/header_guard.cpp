@@ -46,6 +46,13 @@ bool finalHeaderArrived(const QNetworkReply *reply)
     return status < 300 || status >= 400 || !reply->hasRawHeader("Location");
 }
 
+// A reply ended before its answer did: it timed out, was stopped, or is still running.
+bool givenUp(const QNetworkReply *reply)
+{
+    return !reply->isFinished() || reply->error() == QNetworkReply::OperationCanceledError
+           || reply->error() == QNetworkReply::TimeoutError;
+}
+
 } // namespace
 
 HeaderGuard::HeaderGuard(QNetworkReply *reply, const QNetworkProxy &proxy)
@@ -59,6 +66,14 @@ HeaderGuard::HeaderGuard(QNetworkReply *reply, const QNetworkProxy &proxy)
 HeaderGuard::~HeaderGuard()
 {
     guards().removeOne(this);
+    if (!m_reply || m_headerDone || finalHeaderArrived(m_reply) || !givenUp(m_reply))
+        return;
+    // Given up before its header: the network layer may be too busy reading it to hear of
+    // that, so its connections end here.
+    QList<QHostAddress> addresses;
+    quint16 port = 0;
+    if (endpoint(addresses, port))
+        EndTcpConnections(addresses, port);
 }
 
 void HeaderGuard::checkAll()

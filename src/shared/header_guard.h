@@ -9,8 +9,9 @@
 // A HeaderGuard watches one reply from the program's thread. While the header of the
 // reply's final answer has not arrived, it counts the bytes its connections to the
 // server (or the proxy) have delivered; past MaxHeaderBytes it ends those connections,
-// and the reply fails at once as a dropped connection would. The network layer is then
-// free again to hear that a request was given up, and to serve the next one.
+// and the reply fails at once as a dropped connection would. A reply given up before its
+// header (time-out, stop) has its connections ended when its guard goes. Either way the
+// network layer is free again to serve the next request.
 
 #include "platform/tcp_connections.h"
 
