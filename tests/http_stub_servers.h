@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <memory>
+
 namespace HttpStubs {
 
 
@@ -46,6 +48,24 @@ inline bool takeRequest(QByteArray &buffer, SeenRequest &request)
     buffer.remove(0, end + 4 + length);
     return true;
 }
+
+// Keeps writing block to socket for as long as the peer reads (or until total bytes went),
+// never holding more than 8 MiB unsent.
+inline void pourEndlessly(QTcpSocket *socket, const QByteArray &block, qint64 total = -1)
+{
+    const auto sent = std::make_shared<qint64>(0);
+    const auto topUp = [socket, block, total, sent] {
+        while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 8 * 1024 * 1024
+               && (total < 0 || *sent < total))
+            *sent += socket->write(total < 0 ? block : block.left(total - *sent));
+    };
+    QObject::connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
+    topUp();
+}
+
+// The start of an answer whose header line never ends, and interim answers without end.
+inline const QByteArray EndlessHeaderStart = "HTTP/1.1 200 OK\r\nX-Filler: ";
+inline const QByteArray InterimAnswer = "HTTP/1.1 100 Continue\r\n\r\n";
 
 inline QByteArray answer(int status, const QByteArray &extraHeaders = QByteArray())
 {
@@ -89,7 +109,8 @@ protected:
 // An origin server: /status/<n> answers n, /logon asks for a log-on that only
 // kelp/wisp passes, /refuse asks for one that nothing passes, /silent never answers,
 // /moved/<path> sends a 301 to <path> on this server, /slow/<ms> answers 200 after <ms>
-// milliseconds, /cookie answers 200 with a cookie, anything else 200.
+// milliseconds, /cookie answers 200 with a cookie, /header sends a header line that never
+// ends, /interim interim answers without end, anything else 200.
 class OriginServer : public StubServer
 {
 protected:
@@ -106,6 +127,11 @@ protected:
             reply = answer(401, challenge);
         else if (path == "/silent")
             return;
+        else if (path == "/header") {
+            socket->write(EndlessHeaderStart);
+            return pourEndlessly(socket, QByteArray(64 * 1024, 'x'));
+        } else if (path == "/interim")
+            return pourEndlessly(socket, InterimAnswer.repeated(2000));
         else if (path == "/cookie")
             reply = answer(200, "Set-Cookie: seen=1; Path=/\r\n");
         else if (path.startsWith("/moved/"))

@@ -229,6 +229,9 @@ void TestLinkCheck::statusClasses_data()
     QTest::newRow("no answer") << "/silent" << "NO";
     QTest::newRow("nobody listening") << "" << "NO";
     QTest::newRow("a cookie is not sent again") << "/cookie /silent /moved/status/200" << "OK NO OK";
+    // A server that never gets past its header leaves nothing behind for the next link.
+    QTest::newRow("a header that never ends") << "/header /status/200" << "NO OK";
+    QTest::newRow("interim answers without end") << "/interim /moved/status/200" << "NO OK";
 }
 
 void TestLinkCheck::statusClasses()

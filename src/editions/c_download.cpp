@@ -1,6 +1,7 @@
 #include "editions/c_download.h"
 
 #include "platform/whole_file.h"
+#include "shared/header_guard.h"
 #include "shared/text_codec.h"
 
 #include <QAuthenticator>
@@ -240,6 +241,7 @@ qint64 cDownload::sizeRequest()
     QPointer<QNetworkReply> reply = m_manager->head(request);
     reply->setReadBufferSize(ReadBufferSize);
     m_reply = reply;
+    const HeaderGuard headerGuard(reply, m_manager->proxy());
     emit Stat(QStringLiteral("Download has started"));
     wait(reply);
     m_reply = nullptr;
@@ -369,8 +371,11 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
         if (reply)
             takeChunks(reply, fileMode ? &file : nullptr, text, keepText);
     });
+    const HeaderGuard headerGuard(reply, m_manager->proxy());
     wait(reply);
     m_reply = nullptr;
+    if (headerGuard.overran())
+        fail(Failure::Network, tr("The server's answer header is larger than %1 KiB.").arg(HeaderGuard::MaxHeaderBytes / 1024));
     // The handlers above refer to this call's own variables: a signal the reply still has
     // queued (a stopped transfer) must not reach them once the call has returned.
     if (reply)

@@ -3,14 +3,15 @@
 #include "platform/connection_state.h"
 #include "platform/dialogs.h"
 #include "shared/globals.h"
+#include "shared/header_guard.h"
 #include "shared/proxy_logon_dialog.h"
 #include "shared/routines.h"
-#include "shared/wait_cursor.h"
 
 #include <QAuthenticator>
 #include <QEventLoop>
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
+#include <QNetworkCookie>
 #include <QNetworkCookieJar>
 #include <QNetworkProxy>
 #include <QNetworkReply>
@@ -102,35 +103,154 @@ bool acceptableSslError(const QSslError &error)
 }
 #endif
 
+// What the waiting request hears from the shared manager's signals.
+struct WaitingState {
+    QNetworkReply *reply = nullptr;
+    QEventLoop *loop = nullptr;
+    QString proxyKey;
+    int serverLogons = 0;
+    int proxyLogons = 0;
+    bool usedTypedLogon = false;
+    TypedProxyLogon typed;
+};
+WaitingState *g_waiting = nullptr;
+
+// The time limit of the whole request, log-on answers included; one timer for every request.
+QTimer *deadlineTimer()
+{
+    static QPointer<QTimer> timer;
+    if (!timer) {
+        timer = new QTimer(QCoreApplication::instance());
+        timer->setSingleShot(true);
+        QObject::connect(timer, &QTimer::timeout, [] {
+            if (g_waiting && g_waiting->loop)
+                g_waiting->loop->quit();
+        });
+    }
+    return timer;
+}
+
+// A cookie jar that keeps nothing: no cookie passes from one request to the next.
+class NoCookies : public QNetworkCookieJar
+{
+public:
+    using QNetworkCookieJar::QNetworkCookieJar;
+    QList<QNetworkCookie> cookiesForUrl(const QUrl &) const override { return {}; }
+    bool setCookiesFromUrl(const QList<QNetworkCookie> &, const QUrl &) override { return false; }
+};
+
+// A server that asks for a log-on gets the program's fixed one, once.
+void answerServerLogon(QNetworkReply *, QAuthenticator *authenticator)
+{
+    if (!g_waiting || g_waiting->serverLogons++ > 0)
+        return;
+    authenticator->setUser(QString::fromLatin1(kServerUser));
+    authenticator->setPassword(QString::fromLatin1(kServerPassword));
+}
+
+// A proxy that asks for a log-on gets the one of the connection settings, or, when they
+// hold no password, the one the user typed earlier in the run or types now; once. The
+// time the user takes does not count.
+void answerProxyLogon(const QNetworkProxy &asking, QAuthenticator *authenticator)
+{
+    if (!g_waiting || g_waiting->proxyLogons++ > 0)
+        return;
+    WaitingState &waiting = *g_waiting;
+    QString user = ProxyUserId;
+    QString password = ProxyPassword;
+    if (password.isEmpty() && g_typedProxyLogon.proxy == waiting.proxyKey) {
+        user = g_typedProxyLogon.user;
+        password = g_typedProxyLogon.password;
+        waiting.usedTypedLogon = true;
+    } else if (password.isEmpty()) {
+        QTimer *deadline = deadlineTimer();
+        const bool timing = deadline->isActive();
+        deadline->stop();
+        const bool answered = askProxyCredentials(asking.hostName(), user, password);
+        if (timing)
+            deadline->start();
+        if (!answered)
+            return;
+        waiting.typed = {waiting.proxyKey, user, password};
+    }
+    authenticator->setUser(user);
+    authenticator->setPassword(password);
+}
+
 // The network manager of every request of the run: one thread and, for a server that
-// keeps its connections, one connection for many requests. Made on first use; goes with
-// the application.
+// keeps its connections, one connection for many requests; its signals are connected
+// once. Made on first use; goes with the application.
 QNetworkAccessManager *sharedManager()
 {
     static QPointer<QNetworkAccessManager> manager;
-    if (!manager)
-        manager = new QNetworkAccessManager(QCoreApplication::instance());
+    if (manager)
+        return manager;
+    manager = new QNetworkAccessManager(QCoreApplication::instance());
+    manager->setCookieJar(new NoCookies(manager));
+    QObject::connect(manager, &QNetworkAccessManager::authenticationRequired, &answerServerLogon);
+    QObject::connect(manager, &QNetworkAccessManager::proxyAuthenticationRequired, &answerProxyLogon);
+    QObject::connect(manager, &QNetworkAccessManager::finished, [](QNetworkReply *reply) {
+        if (g_waiting && g_waiting->reply == reply && g_waiting->loop)
+            g_waiting->loop->quit();
+    });
+#if QT_CONFIG(ssl)
+    QObject::connect(manager, &QNetworkAccessManager::sslErrors, [](QNetworkReply *reply, const QList<QSslError> &errors) {
+        for (const QSslError &e : errors) {
+            if (!acceptableSslError(e))
+                return;
+        }
+        reply->ignoreSslErrors(errors);
+    });
+#endif
     return manager;
+}
+
+// The request every call sends, but for its address and time-out: made once.
+QNetworkRequest &requestTemplate()
+{
+    static QNetworkRequest request = [] {
+        QNetworkRequest r;
+        r.setRawHeader("Accept-Language", "en");
+        r.setRawHeader("Connection", "Keep-Alive");
+        r.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
+        r.setRawHeader("User-Agent", "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)");
+        r.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+        r.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+        // Redirects are followed (never from a secure address to a plain one), at most a few.
+        r.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+        r.setMaximumRedirectsAllowed(kMaxRedirects);
+        return r;
+    }();
+    return request;
 }
 
 // Whether the last request was asked for a log-on (by the server or the proxy).
 bool g_lastAskedLogon = false;
 
+// The settings a kept connection was made under.
+struct ConnectionSettings {
+    QNetworkProxy::ProxyType type = QNetworkProxy::DefaultProxy;
+    QString host;
+    quint16 port = 0;
+    QString user;
+    QString password;
+    QString typedFor;
+    bool operator==(const ConnectionSettings &) const = default;
+};
+
 // Forgets what the shared manager remembers between requests (connections and the log-ons
 // given on them) when the last request was asked for a log-on or the proxy settings
-// changed, so that every request answers a log-on as a first one would; cookies never
-// outlive a request.
-void startAfresh(QNetworkAccessManager *manager, const QNetworkProxy &proxy, const QString &proxyKey)
+// changed, so that every request answers a log-on as a first one would.
+void startAfresh(QNetworkAccessManager *manager, const QNetworkProxy &proxy)
 {
-    static QString lastSettings;
-    const QString settings = proxyKey + QLatin1Char('\n') + ProxyUserId + QLatin1Char('\n') + ProxyPassword
-                             + QLatin1Char('\n') + g_typedProxyLogon.proxy;
-    if (settings != lastSettings || g_lastAskedLogon) {
+    static ConnectionSettings last;
+    const ConnectionSettings now{proxy.type(), proxy.hostName(), proxy.port(), ProxyUserId, ProxyPassword,
+                                 g_typedProxyLogon.proxy};
+    if (!(now == last) || g_lastAskedLogon) {
         manager->clearAccessCache();
-        lastSettings = settings;
+        manager->setProxy(proxy);
+        last = now;
     }
-    manager->setProxy(proxy);
-    manager->setCookieJar(new QNetworkCookieJar);
 }
 
 bool isFollowedRedirect(QNetworkReply *reply, int status)
@@ -229,7 +349,6 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     g_lastStatus = 0;
     g_abortWanted = false;
     const WaitingRequest waiting;
-    const WaitCursor cursor;
 
     const bool post = verb == QLatin1String("POST");
     const QString scheme = secure == 1 ? QStringLiteral("https://") : QStringLiteral("http://");
@@ -238,84 +357,25 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     if (!url.isValid() || url.host().isEmpty())
         return false;
 
-    QNetworkRequest request(url);
-    request.setRawHeader("Accept-Language", "en");
-    request.setRawHeader("Connection", "Keep-Alive");
-    request.setRawHeader("Content-Type", "application/x-www-form-urlencoded");
-    request.setRawHeader("User-Agent", "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)");
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    // Redirects are followed (never from a secure address to a plain one), at most a few.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(kMaxRedirects);
+    QNetworkRequest &request = requestTemplate();
+    request.setUrl(url);
     request.setTransferTimeout(g_timeoutMs);
 
-    // The whole request, log-on answers included, never waits longer than this.
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setInterval(g_timeoutMs * 3);
     QEventLoop loop;
     int status = 0;
-    bool timedOut = false;
-    int serverLogons = 0;
-    int proxyLogons = 0;
-    bool usedTypedLogon = false;
-    TypedProxyLogon typed;
-
+    WaitingState state;
+    state.loop = &loop;
     const QNetworkProxy proxy = connectionProxy();
-    const QString proxyKey = proxy.hostName() + QLatin1Char(':') + QString::number(proxy.port());
+    state.proxyKey = proxy.hostName() + QLatin1Char(':') + QString::number(proxy.port());
     QNetworkAccessManager &manager = *sharedManager();
-    startAfresh(&manager, proxy, proxyKey);
+    startAfresh(&manager, proxy);
 
-    // A server that asks for a log-on gets the program's fixed one, once.
-    const auto serverLogon = QObject::connect(&manager, &QNetworkAccessManager::authenticationRequired,
-                                              [&serverLogons](QNetworkReply *, QAuthenticator *authenticator) {
-                                                  if (serverLogons++ > 0)
-                                                      return;
-                                                  authenticator->setUser(QString::fromLatin1(kServerUser));
-                                                  authenticator->setPassword(QString::fromLatin1(kServerPassword));
-                                              });
-    // A proxy that asks for a log-on gets the one of the connection settings, or, when
-    // they hold no password, the one the user typed earlier in the run or types now;
-    // once. The time the user takes does not count.
-    const auto proxyLogon = QObject::connect(&manager, &QNetworkAccessManager::proxyAuthenticationRequired,
-                                             [&](const QNetworkProxy &asking, QAuthenticator *authenticator) {
-                                                 if (proxyLogons++ > 0)
-                                                     return;
-                                                 QString user = ProxyUserId;
-                                                 QString password = ProxyPassword;
-                                                 if (password.isEmpty() && g_typedProxyLogon.proxy == proxyKey) {
-                                                     user = g_typedProxyLogon.user;
-                                                     password = g_typedProxyLogon.password;
-                                                     usedTypedLogon = true;
-                                                 } else if (password.isEmpty()) {
-                                                     const bool timing = deadline.isActive();
-                                                     deadline.stop();
-                                                     const bool answered =
-                                                         askProxyCredentials(asking.hostName(), user, password);
-                                                     if (timing)
-                                                         deadline.start();
-                                                     if (!answered)
-                                                         return;
-                                                     typed = {proxyKey, user, password};
-                                                 }
-                                                 authenticator->setUser(user);
-                                                 authenticator->setPassword(password);
-                                             });
-
-    QNetworkReply *reply = post ? manager.post(request, data.toUtf8())
-                                : manager.get(request);
+    QNetworkReply *reply = post ? manager.post(request, data.toUtf8()) : manager.get(request);
+    state.reply = reply;
+    g_waiting = &state;
     QPointer<QNetworkReply> guard(reply);
+    const HeaderGuard headerGuard(reply, proxy);
 
-#if QT_CONFIG(ssl)
-    QObject::connect(reply, &QNetworkReply::sslErrors, reply, [reply](const QList<QSslError> &errors) {
-        for (const QSslError &e : errors) {
-            if (!acceptableSslError(e))
-                return;
-        }
-        reply->ignoreSslErrors(errors);
-    });
-#endif
     // Once the status of the final answer is known, nothing more is read.
     const QMetaObject::Connection statusSeen =
         QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [reply, &status]() {
@@ -332,29 +392,26 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
             },
             Qt::QueuedConnection);
     });
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, [&]() {
-        timedOut = true;
-        loop.quit();
-    });
 
+    // The whole request, log-on answers included, never waits longer than three time-outs.
+    QTimer *deadline = deadlineTimer();
     if (!reply->isFinished()) {
-        deadline.start();
+        deadline->setInterval(g_timeoutMs * 3);
+        deadline->start();
         g_waitLoop = &loop;
         if (!g_abortWanted)
             loop.exec(g_interruptible ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
         g_waitLoop = nullptr;
     }
-    deadline.stop();
-    if (g_abortWanted) {
-        timedOut = true;   // no answer counts
-        status = 0;
-    }
+    // Not finished: the deadline passed or the request was stopped.
+    const bool timedOut = g_abortWanted || (guard && !reply->isFinished());
+    deadline->stop();
+    g_waiting = nullptr;
+    if (g_abortWanted)
+        status = 0;   // no answer counts
 
-    if (guard && !reply->isFinished()) {
-        QObject::disconnect(reply, nullptr, &loop, nullptr);
+    if (guard && !reply->isFinished())
         reply->abort();
-    }
     if (status == 0 && !timedOut && guard) {
         const QVariant code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (code.isValid())
@@ -365,15 +422,13 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
         QObject::disconnect(statusSeen);
         reply->deleteLater();
     }
-    QObject::disconnect(serverLogon);
-    QObject::disconnect(proxyLogon);
-    g_lastAskedLogon = serverLogons > 0 || proxyLogons > 0 || status == 401 || status == 407;
+    g_lastAskedLogon = state.serverLogons > 0 || state.proxyLogons > 0 || status == 401 || status == 407;
 
     g_lastStatus = status;
     const bool proxyAccepted = status > 0 && status != 407;
-    if (!typed.proxy.isEmpty() && proxyAccepted)
-        g_typedProxyLogon = typed;
-    else if (usedTypedLogon && !proxyAccepted)
+    if (!state.typed.proxy.isEmpty() && proxyAccepted)
+        g_typedProxyLogon = state.typed;
+    else if (state.usedTypedLogon && !proxyAccepted)
         g_typedProxyLogon = TypedProxyLogon();
     return status > 0;
 }

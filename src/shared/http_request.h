@@ -31,7 +31,7 @@ extern const char *const kDefaultHttpHost;
 // Every request of the run goes through one network manager: a server that keeps its
 // connection open is asked again on it. Cookies are not kept from one request to the
 // next, nor log-ons once refused or given under other proxy settings.
-// Shows the wait cursor meanwhile. Answers false, showing nothing, when the request could
+// The caller shows the wait cursor for its work. Answers false, showing nothing, when the request could
 // not be sent, no answer came within the time-out, or another request is still waiting
 // (a request started from the event loop while one runs is refused, not nested).
 bool HttpRequest(QString &target, const QString &objectPath, const QString &verb, const QString &data,

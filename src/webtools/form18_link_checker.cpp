@@ -8,6 +8,7 @@
 #include "shared/http_request.h"
 #include "shared/listview_helpers.h"
 #include "shared/tree_nodes.h"
+#include "shared/wait_cursor.h"
 #include "webtools/result_list.h"
 #include "webtools/webtools_host.h"
 
@@ -27,8 +28,8 @@ namespace {
 const char *const kColumnHint = "Click again to change from ascending to descending and vice versa.";
 constexpr int RowRole = Qt::UserRole;
 
-// Lets the program handle the user's input for as long as it lives during a check, so
-// that Stop can be clicked while a request waits.
+// Shows the wait cursor and lets the program handle the user's input for as long as it
+// lives during a check, so that Stop can be clicked while a request waits.
 class InterruptibleRequests
 {
 public:
@@ -36,6 +37,9 @@ public:
     ~InterruptibleRequests() { SetHttpRequestInterruptible(false); }
     InterruptibleRequests(const InterruptibleRequests &) = delete;
     InterruptibleRequests &operator=(const InterruptibleRequests &) = delete;
+
+private:
+    const WaitCursor m_cursor;
 };
 
 } // namespace
