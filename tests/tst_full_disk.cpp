@@ -22,6 +22,7 @@
 #include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "platform/history_index_file.h"
+#include "platform/programfolder.h"
 #include "platform/registry.h"
 #include "platform/url_history.h"
 #include "shared/fileroutines.h"
@@ -320,6 +321,13 @@ void TestFullDisk::editionCommandsChangeNothing_data()
         DialogScript::answer(vbOK);
         EditionExport().exportEdition({"garden.mdb", "Garden", false}, "Garden");
     };
+    const auto import = [](const char *descriptor) {
+        return std::function<void()>([descriptor] {
+            DialogScript::input(QDir(ProgramFolder()).filePath(QLatin1String("outside/") + descriptor));
+            DialogScript::answer(vbOK);
+            EditionCreator(nullptr).addEdition(0);
+        });
+    };
     const QString list = "The edition list dbnames.txt could not be rewritten";
     for (const auto &[fault, why] : {std::pair{"full", ": the disk is full"},
                                      std::pair{"read-only", ": the program folder cannot be written"}}) {
@@ -332,6 +340,8 @@ void TestFullDisk::editionCommandsChangeNothing_data()
                                       << "The backup garden.mdb could not be copied back" + w + ", so nothing was restored.";
         QTest::newRow(row("delete")) << remove << fault << list + w + ", so the edition 'Garden' was not deleted.";
         QTest::newRow(row("go to")) << goTo << fault << list + w + ", so the active edition stays as it was.";
+        QTest::newRow(row("import")) << import("import.ddb") << fault
+                                     << "The database file import.mdb could not be copied into the program folder" + w + ".";
         QTest::newRow(row("export")) << exportEdition << fault
                                      << "The Edition 'Garden' could not be exported: its copy could not be written into "
                                         "the directory %1/export"
@@ -348,6 +358,9 @@ void TestFullDisk::editionCommandsChangeNothing_data()
                                                              "edition 'Fresh' was not added.";
     QTest::newRow("copy last step") << copy << "last" << list + ", so no copy was made.";
     QTest::newRow("rename last step") << rename << "last" << list + ", so the edition keeps its name.";
+    QTest::newRow("import, its file missing") << import("gone.ddb") << "none"
+                                              << "The database file gone.mdb named by the edition descriptor was not "
+                                                 "found beside it.";
     QTest::newRow("export last step") << exportEdition << "last"
                                       << "The Edition 'Garden' could not be exported: its copy could not be written into "
                                          "the directory %1/export.";
@@ -363,6 +376,10 @@ void TestFullDisk::editionCommandsChangeNothing()
     QDir().mkpath(m_folder->file("Backup"));
     QVERIFY(QFile::copy(m_folder->file("Sample_Links.mdb"), m_folder->file("Backup/garden.mdb")));
     QVERIFY(OpenEdition("Sample_Links.mdb"));
+    QVERIFY(QDir().mkpath(m_folder->file("outside")));
+    QVERIFY(QFile::copy(m_folder->file("garden.mdb"), m_folder->file("outside/import.mdb")));
+    m_folder->writeFile("outside/import.ddb", "import.mdb,Imported\r\n");
+    m_folder->writeFile("outside/gone.ddb", "gone.mdb,Gone\r\n");
     if (fault == "last") {
         QVERIFY(QDir().mkpath(m_folder->file("tmpdbnames.txt")));
         QVERIFY(QDir().mkpath(m_folder->file("export/garden.mdb/in the way")));
