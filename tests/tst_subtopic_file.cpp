@@ -727,6 +727,10 @@ void TestSubTopicFile::importRefusedHalfWayChangesNothing_data()
     QTest::newRow("second link") << "Sit" << 1 << int(WriteFault::Insert);
     QTest::newRow("last filing") << "LksSit" << 3 << int(WriteFault::Insert);
     QTest::newRow("root holds links") << "Lks" << 0 << int(WriteFault::Update);
+    QTest::newRow("refused at the commit") << "Sit" << -1 << int(WriteFault::Insert);
+    // No operations: the table is a view, which takes no rows.
+    for (const char *table : {"NewsLinks", "Sit"})
+        QTest::addRow("%s a view", table) << table << 0 << 0;
 }
 
 void TestSubTopicFile::importRefusedHalfWayChangesNothing()
@@ -738,12 +742,17 @@ void TestSubTopicFile::importRefusedHalfWayChangesNothing()
     file.insert(file.indexOf("</links>") - 1, "Jazz Clubs|Root link|http://root.example/");
     m_app->writeFile("Jazz_Clubs.qvs", crLf(file));
     openTarget();
+    if (!operations)
+        for (const QString &sql : {"ALTER TABLE " + table + " RENAME TO Kept", "CREATE VIEW " + table + " AS SELECT * FROM Kept"})
+            QVERIFY(ExecSql(sql));
     const QStringList before = EditionSnapshot();
-    QVERIFY(WriteFault::arm(table, allowed, operations));
+    QVERIFY(!operations || (allowed < 0 ? WriteFault::armCommit(table) : WriteFault::arm(table, allowed, operations)));
     SubTopicImport importer;
     QCOMPARE(import("Jazz_Clubs.qvs", 1, QString(), &importer), SubTopicImport::Status::Failed);
     WriteFault::disarm();
-    QVERIFY2(importer.lastError().contains(WriteFault::message()), qPrintable(importer.lastError()));
+    const QString message = !operations ? "cannot modify " + table + " because it is a view"
+                            : allowed < 0 ? WriteFault::commitMessage() : WriteFault::message();
+    QVERIFY2(importer.lastError().contains(message), qPrintable(importer.lastError()));
     QCOMPARE(EditionSnapshot(), before);
 }
 
