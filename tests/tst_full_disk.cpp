@@ -254,28 +254,48 @@ void TestFullDisk::downloadSaysTheFileIsIncomplete()
 void TestFullDisk::compactionSaysTheDiskIsFull_data()
 {
     QTest::addColumn<bool>("damaged");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("compaction") << false << "The Database could not be compacted: the disk is full.\nIt stays as it was.";
-    QTest::newRow("repair") << true << "The damaged Database could not be repaired: the disk is full.\nIt stays as it was.";
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");   // %1: the program folder
+    const QString compaction = "The Database could not be compacted: ";
+    const QString repair = "The damaged Database could not be repaired: ";
+    const QString refused = "the edition file, or the folder it is in, may not be written to.\nIt stays as it was.";
+    QTest::newRow("compaction") << false << "full" << compaction + "the disk is full.\nIt stays as it was.";
+    QTest::newRow("repair") << true << "full" << repair + "the disk is full.\nIt stays as it was.";
+    QTest::newRow("compaction, read-only") << false << "read-only" << compaction + refused;
+    QTest::newRow("repair, read-only") << true << "read-only"
+                                       << repair + "the new copy of the edition could not be written.\nIt stays as it was.";
+    QTest::newRow("compaction, scratch name taken") << false << "scratch taken" << compaction + refused;
+    QTest::newRow("compaction, file gone") << false << "missing"
+                                           << compaction + "its file was not found.\nIt stays as it was.";
+    QTest::newRow("repair, no folder for the damaged file")
+        << true << "no backup folder"
+        << repair + "the damaged file could not be kept in the folder %1/Sample_Links.mdb/Backup.\nIt stays as it was.";
 }
 
 void TestFullDisk::compactionSaysTheDiskIsFull()
 {
     QFETCH(bool, damaged);
+    QFETCH(QString, fault);
     QFETCH(QString, message);
     const QString path = m_folder->file("Sample_Links.mdb");
     if (damaged)
         QVERIFY(Damage::overwritePage(path, Damage::middleLeaf(path, "Sit")));
+    if (fault == "missing")
+        QVERIFY(QFile::remove(path));
+    if (fault == "scratch taken")
+        QVERIFY(QDir().mkpath(EditionCompaction::scratchPath(path) + "/in the way"));
     const QByteArray before = m_folder->readFile("Sample_Links.mdb");
     const QStringList files = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
-    EditionCompaction compaction(path, m_folder->file("untitled.mdb"), m_folder->file("Backup"));
+    EditionCompaction compaction(path, m_folder->file("untitled.mdb"),
+                                 fault == "no backup folder" ? path + "/Backup" : m_folder->file("Backup"));
     EditionCompaction::Result result = EditionCompaction::Result::Compacted;
     {
-        DiskFull full;
+        DiskFull full(fault == "full" ? 8 : RLIM_INFINITY);
+        ReadOnlyFolder readOnly(fault == "read-only" ? m_folder->path() : QString());
         result = compaction.run();
     }
     QCOMPARE(result, EditionCompaction::Result::Failed);
-    QCOMPARE(compaction.message(), message);
+    QCOMPARE(compaction.message(), message.replace("%1", QDir::toNativeSeparators(QDir::cleanPath(m_folder->path()))));
     QCOMPARE(m_folder->readFile("Sample_Links.mdb"), before);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), files);
     QVERIFY(!QFileInfo::exists(m_folder->file("Backup")));
