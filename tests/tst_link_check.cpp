@@ -174,6 +174,9 @@ void TestLinkCheck::requestTargets()
     QCOMPARE(target, QStringLiteral("www.plain.test/page"));
     QCOMPARE(secure, 0);
     QVERIFY(!LinkCheck::requestTarget(QStringLiteral("mailto:a@b.test"), target, secure));
+    for (const QString address : {"", "/tmp/a.htm", "ftp://files.test/", "http:///a"})
+        QVERIFY2(!LinkCheck::requestTarget(address, target, secure) && !LinkCheck::check(address),
+                 qPrintable(address));
     // A local file is there or not.
     QVERIFY(LinkCheck::check(m_folder->file(QStringLiteral("links.mdb"))));
     QVERIFY(!LinkCheck::check(m_folder->file(QStringLiteral("missing.txt"))));
