@@ -22,6 +22,7 @@
 #include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "platform/history_index_file.h"
+#include "platform/programfolder.h"
 #include "platform/registry.h"
 #include "platform/url_history.h"
 #include "shared/fileroutines.h"
@@ -253,28 +254,48 @@ void TestFullDisk::downloadSaysTheFileIsIncomplete()
 void TestFullDisk::compactionSaysTheDiskIsFull_data()
 {
     QTest::addColumn<bool>("damaged");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("compaction") << false << "The Database could not be compacted: the disk is full.\nIt stays as it was.";
-    QTest::newRow("repair") << true << "The damaged Database could not be repaired: the disk is full.\nIt stays as it was.";
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");   // %1: the program folder
+    const QString compaction = "The Database could not be compacted: ";
+    const QString repair = "The damaged Database could not be repaired: ";
+    const QString refused = "the edition file, or the folder it is in, may not be written to.\nIt stays as it was.";
+    QTest::newRow("compaction") << false << "full" << compaction + "the disk is full.\nIt stays as it was.";
+    QTest::newRow("repair") << true << "full" << repair + "the disk is full.\nIt stays as it was.";
+    QTest::newRow("compaction, read-only") << false << "read-only" << compaction + refused;
+    QTest::newRow("repair, read-only") << true << "read-only"
+                                       << repair + "the new copy of the edition could not be written.\nIt stays as it was.";
+    QTest::newRow("compaction, scratch name taken") << false << "scratch taken" << compaction + refused;
+    QTest::newRow("compaction, file gone") << false << "missing"
+                                           << compaction + "its file was not found.\nIt stays as it was.";
+    QTest::newRow("repair, no folder for the damaged file")
+        << true << "no backup folder"
+        << repair + "the damaged file could not be kept in the folder %1/Sample_Links.mdb/Backup.\nIt stays as it was.";
 }
 
 void TestFullDisk::compactionSaysTheDiskIsFull()
 {
     QFETCH(bool, damaged);
+    QFETCH(QString, fault);
     QFETCH(QString, message);
     const QString path = m_folder->file("Sample_Links.mdb");
     if (damaged)
         QVERIFY(Damage::overwritePage(path, Damage::middleLeaf(path, "Sit")));
+    if (fault == "missing")
+        QVERIFY(QFile::remove(path));
+    if (fault == "scratch taken")
+        QVERIFY(QDir().mkpath(EditionCompaction::scratchPath(path) + "/in the way"));
     const QByteArray before = m_folder->readFile("Sample_Links.mdb");
     const QStringList files = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
-    EditionCompaction compaction(path, m_folder->file("untitled.mdb"), m_folder->file("Backup"));
+    EditionCompaction compaction(path, m_folder->file("untitled.mdb"),
+                                 fault == "no backup folder" ? path + "/Backup" : m_folder->file("Backup"));
     EditionCompaction::Result result = EditionCompaction::Result::Compacted;
     {
-        DiskFull full;
+        DiskFull full(fault == "full" ? 8 : RLIM_INFINITY);
+        ReadOnlyFolder readOnly(fault == "read-only" ? m_folder->path() : QString());
         result = compaction.run();
     }
     QCOMPARE(result, EditionCompaction::Result::Failed);
-    QCOMPARE(compaction.message(), message);
+    QCOMPARE(compaction.message(), message.replace("%1", QDir::toNativeSeparators(QDir::cleanPath(m_folder->path()))));
     QCOMPARE(m_folder->readFile("Sample_Links.mdb"), before);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), files);
     QVERIFY(!QFileInfo::exists(m_folder->file("Backup")));
@@ -320,6 +341,13 @@ void TestFullDisk::editionCommandsChangeNothing_data()
         DialogScript::answer(vbOK);
         EditionExport().exportEdition({"garden.mdb", "Garden", false}, "Garden");
     };
+    const auto import = [](const char *descriptor) {
+        return std::function<void()>([descriptor] {
+            DialogScript::input(QDir(ProgramFolder()).filePath(QLatin1String("outside/") + descriptor));
+            DialogScript::answer(vbOK);
+            EditionCreator(nullptr).addEdition(0);
+        });
+    };
     const QString list = "The edition list dbnames.txt could not be rewritten";
     for (const auto &[fault, why] : {std::pair{"full", ": the disk is full"},
                                      std::pair{"read-only", ": the program folder cannot be written"}}) {
@@ -332,6 +360,8 @@ void TestFullDisk::editionCommandsChangeNothing_data()
                                       << "The backup garden.mdb could not be copied back" + w + ", so nothing was restored.";
         QTest::newRow(row("delete")) << remove << fault << list + w + ", so the edition 'Garden' was not deleted.";
         QTest::newRow(row("go to")) << goTo << fault << list + w + ", so the active edition stays as it was.";
+        QTest::newRow(row("import")) << import("import.ddb") << fault
+                                     << "The database file import.mdb could not be copied into the program folder" + w + ".";
         QTest::newRow(row("export")) << exportEdition << fault
                                      << "The Edition 'Garden' could not be exported: its copy could not be written into "
                                         "the directory %1/export"
@@ -348,6 +378,9 @@ void TestFullDisk::editionCommandsChangeNothing_data()
                                                              "edition 'Fresh' was not added.";
     QTest::newRow("copy last step") << copy << "last" << list + ", so no copy was made.";
     QTest::newRow("rename last step") << rename << "last" << list + ", so the edition keeps its name.";
+    QTest::newRow("import, its file missing") << import("gone.ddb") << "none"
+                                              << "The database file gone.mdb named by the edition descriptor was not "
+                                                 "found beside it.";
     QTest::newRow("export last step") << exportEdition << "last"
                                       << "The Edition 'Garden' could not be exported: its copy could not be written into "
                                          "the directory %1/export.";
@@ -363,6 +396,10 @@ void TestFullDisk::editionCommandsChangeNothing()
     QDir().mkpath(m_folder->file("Backup"));
     QVERIFY(QFile::copy(m_folder->file("Sample_Links.mdb"), m_folder->file("Backup/garden.mdb")));
     QVERIFY(OpenEdition("Sample_Links.mdb"));
+    QVERIFY(QDir().mkpath(m_folder->file("outside")));
+    QVERIFY(QFile::copy(m_folder->file("garden.mdb"), m_folder->file("outside/import.mdb")));
+    m_folder->writeFile("outside/import.ddb", "import.mdb,Imported\r\n");
+    m_folder->writeFile("outside/gone.ddb", "gone.mdb,Gone\r\n");
     if (fault == "last") {
         QVERIFY(QDir().mkpath(m_folder->file("tmpdbnames.txt")));
         QVERIFY(QDir().mkpath(m_folder->file("export/garden.mdb/in the way")));

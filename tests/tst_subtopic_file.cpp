@@ -547,6 +547,22 @@ void TestSubTopicFile::exportReadsBackOrRefusesByName_data()
     QTest::newRow("header with a line break")
         << QStringList{"UPDATE SubTopics SET Header2 = 'two' || char(10) || 'lines' WHERE SubTopicId = 9"}
         << "The section header 2 'two\nlines" + cannot + "it holds a line break.";
+    // A table or a row that cannot be read refuses the export, never writes less.
+    for (const char *table : {"SubTopics", "NewsLinks", "ColorLinks", "Lks"})
+        QTest::addRow("%s unreadable", table) << QStringList{QString("ALTER TABLE %1 RENAME TO Kept").arg(table)}
+                                              << QString("no such table: %1 Unable to execute statement").arg(table);
+    const QStringList twoLinks = {"INSERT INTO Lks VALUES (51, 'News/Sport', 'Sport/News', 9, 1, 1, '', '')",
+                                  "INSERT INTO Sit VALUES (600, 'One', 'http://1.example/', '')",
+                                  "INSERT INTO Sit VALUES (601, 'Two', 'http://2.example/', '')",
+                                  "INSERT INTO LksSit VALUES (51, 600, 1)", "INSERT INTO LksSit VALUES (51, 601, 2)",
+                                  "ALTER TABLE Sit RENAME TO SitRows"};
+    QTest::newRow("links unreadable") << twoLinks << "no such table: Sit Unable to execute statement";
+    QTest::newRow("second link unreadable")
+        << twoLinks + QStringList{"CREATE VIEW Sit AS SELECT SitId, CASE WHEN SitId = 601 THEN "
+                                  "abs(-9223372036854775807 - 1) ELSE SitName END AS SitName, SitUrl FROM SitRows"}
+        << "integer overflow Unable to fetch row";
+    QTest::newRow("colour with a line break") << QStringList{"UPDATE ColorLinks SET color1 = 'AA' || char(10)"}
+                                              << "The colour 'AA\n" + cannot + "it holds a line break.";
     QTest::newRow("colour holding |") << QStringList{"UPDATE ColorLinks SET color2 = 'AA|BB' WHERE TopicId = 9"}
                                       << "The colour 'AA|BB" + cannot + "it holds \"|\".";
     QTest::newRow("section link name with a line break")
@@ -711,6 +727,11 @@ void TestSubTopicFile::importRefusedHalfWayChangesNothing_data()
     QTest::newRow("second link") << "Sit" << 1 << int(WriteFault::Insert);
     QTest::newRow("last filing") << "LksSit" << 3 << int(WriteFault::Insert);
     QTest::newRow("root holds links") << "Lks" << 0 << int(WriteFault::Update);
+    QTest::newRow("refused at the commit") << "Sit" << -1 << int(WriteFault::Insert);
+    // No operations: the table is a view, which takes no rows, or none at all.
+    for (const char *table : {"NewsLinks", "Sit"})
+        QTest::addRow("%s a view", table) << table << 0 << 0;
+    QTest::newRow("LksSit gone") << "LksSit" << -1 << 0;
 }
 
 void TestSubTopicFile::importRefusedHalfWayChangesNothing()
@@ -722,12 +743,17 @@ void TestSubTopicFile::importRefusedHalfWayChangesNothing()
     file.insert(file.indexOf("</links>") - 1, "Jazz Clubs|Root link|http://root.example/");
     m_app->writeFile("Jazz_Clubs.qvs", crLf(file));
     openTarget();
+    if (!operations)
+        QVERIFY(ExecSql("ALTER TABLE " + table + " RENAME TO Kept")
+                && (allowed < 0 || ExecSql("CREATE VIEW " + table + " AS SELECT * FROM Kept")));
     const QStringList before = EditionSnapshot();
-    QVERIFY(WriteFault::arm(table, allowed, operations));
+    QVERIFY(!operations || (allowed < 0 ? WriteFault::armCommit(table) : WriteFault::arm(table, allowed, operations)));
     SubTopicImport importer;
     QCOMPARE(import("Jazz_Clubs.qvs", 1, QString(), &importer), SubTopicImport::Status::Failed);
     WriteFault::disarm();
-    QVERIFY2(importer.lastError().contains(WriteFault::message()), qPrintable(importer.lastError()));
+    const QString message = !operations ? (allowed < 0 ? "no such table: " : "cannot modify ") + table
+                            : allowed < 0 ? WriteFault::commitMessage() : WriteFault::message();
+    QVERIFY2(importer.lastError().contains(message), qPrintable(importer.lastError()));
     QCOMPARE(EditionSnapshot(), before);
 }
 
