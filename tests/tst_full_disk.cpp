@@ -253,31 +253,48 @@ void TestFullDisk::downloadSaysTheFileIsIncomplete()
 void TestFullDisk::compactionSaysTheDiskIsFull_data()
 {
     QTest::addColumn<bool>("damaged");
+    QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
-    QTest::newRow("compaction") << false << "The Database could not be compacted: the disk is full.\nIt stays as it was.";
-    QTest::newRow("repair") << true << "The damaged Database could not be repaired: the disk is full.\nIt stays as it was.";
+    const QString compact = "The Database could not be compacted: ", repair = "The damaged Database could not be repaired: ";
+    const QString stays = ".\nIt stays as it was.", unwritable = "the edition file, or the folder it is in, may not be written to";
+    QTest::newRow("compaction") << false << "full" << compact + "the disk is full" + stays;
+    QTest::newRow("repair") << true << "full" << repair + "the disk is full" + stays;
+    QTest::newRow("compaction of a file gone") << false << "gone" << compact + "its file was not found" + stays;
+    QTest::newRow("compaction, its scratch file kept") << false << "scratch" << compact + unwritable + stays;
+    QTest::newRow("compaction of a file that cannot be replaced") << false << "fixed" << compact + unwritable + stays;
+    QTest::newRow("repair of a file that cannot be replaced") << true << "fixed" << repair + unwritable + stays;
+    QTest::newRow("repair, its backup folder's name taken")
+        << true << "backup" << repair + "the damaged file could not be kept in the folder %1/Backup" + stays;
 }
 
 void TestFullDisk::compactionSaysTheDiskIsFull()
 {
     QFETCH(bool, damaged);
+    QFETCH(QString, fault);
     QFETCH(QString, message);
     const QString path = m_folder->file("Sample_Links.mdb");
     if (damaged)
         QVERIFY(Damage::overwritePage(path, Damage::middleLeaf(path, "Sit")));
+    if (fault == "gone")
+        QVERIFY(QFile::remove(path));
+    if (fault == "scratch")   // left by an earlier run, and not to be removed
+        m_folder->writeFile("Sample_Links.mdb.compact.part", "left over");
+    if (fault == "backup")
+        m_folder->writeFile("Backup", "in the way");
     const QByteArray before = m_folder->readFile("Sample_Links.mdb");
     const QStringList files = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
     EditionCompaction compaction(path, m_folder->file("untitled.mdb"), m_folder->file("Backup"));
     EditionCompaction::Result result = EditionCompaction::Result::Compacted;
     {
-        DiskFull full;
+        DiskFull full(fault == "full" ? 8 : RLIM_INFINITY);
+        ReadOnlyFolder fixed(fault == "fixed" ? path : fault == "scratch" ? path + ".compact.part" : QString());
         result = compaction.run();
     }
     QCOMPARE(result, EditionCompaction::Result::Failed);
-    QCOMPARE(compaction.message(), message);
+    QCOMPARE(compaction.message(), message.replace("%1", QDir::toNativeSeparators(QDir::cleanPath(m_folder->path()))));
     QCOMPARE(m_folder->readFile("Sample_Links.mdb"), before);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), files);
-    QVERIFY(!QFileInfo::exists(m_folder->file("Backup")));
+    QVERIFY(QDir(m_folder->file("Backup")).isEmpty());
 }
 
 void TestFullDisk::editionCommandsChangeNothing_data()
@@ -351,6 +368,12 @@ void TestFullDisk::editionCommandsChangeNothing_data()
     QTest::newRow("export last step") << exportEdition << "last"
                                       << "The Edition 'Garden' could not be exported: its copy could not be written into "
                                          "the directory %1/export.";
+    // The database file gone before the command.
+    const QString gone = "The database file garden.mdb of the edition 'Garden' was not found, so it cannot be ";
+    QTest::newRow("copy gone") << copy << "gone" << gone + "copied.";
+    QTest::newRow("rename gone") << rename << "gone" << gone + "renamed.";
+    QTest::newRow("go to gone") << goTo << "gone" << "The edition 'Garden' cannot be opened: its database file garden.mdb "
+                                                     "is missing or is not an edition database.\nThe active edition stays as it was.";
 }
 
 void TestFullDisk::editionCommandsChangeNothing()
@@ -362,6 +385,8 @@ void TestFullDisk::editionCommandsChangeNothing()
     m_folder->writeFile("dbnames.txt", "*Sample_Links.mdb,Sample Links\r\ngarden.mdb,Garden\r\n");
     QDir().mkpath(m_folder->file("Backup"));
     QVERIFY(QFile::copy(m_folder->file("Sample_Links.mdb"), m_folder->file("Backup/garden.mdb")));
+    if (fault == "gone")
+        QVERIFY(QFile::remove(m_folder->file("garden.mdb")));
     QVERIFY(OpenEdition("Sample_Links.mdb"));
     if (fault == "last") {
         QVERIFY(QDir().mkpath(m_folder->file("tmpdbnames.txt")));
