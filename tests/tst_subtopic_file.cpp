@@ -376,6 +376,7 @@ void TestSubTopicFile::brokenFileAddsNothingAndNamesTheLine_data()
          u"the link name '\uFFFETom' begins with U+FFFE, which the edition would not keep"},
         {"U+FEFF first in a link name", 38, u"Jazz Clubs/Jazzmen|\uFEFFElla|http://ella.example/",
          u"the link name '\uFEFFElla' begins with U+FEFF, which the edition would not keep"},
+        {"CR in a colour", 28, u"FF0000|00\rFF00|0000FF|Jazz Clubs", u"the colour '00\rFF00' holds a line break"},
         {"U+FEFF first in a header", 7, u"\uFEFFH6", u"the section header '\uFEFFH6' begins with U+FEFF, which the "
                                                   u"edition would not keep"},
     };
@@ -553,6 +554,21 @@ void TestSubTopicFile::exportReadsBackOrRefusesByName_data()
         << QStringList{"INSERT INTO NewsLinks VALUES (9, 'Two' || char(13) || 'lines', 'http://n.example/', 'name1', "
                        "'url1')"}
         << "The link name 'Two\rlines" + cannot + "it holds a line break.";
+    QTest::newRow("colour with a line break") << QStringList{"UPDATE ColorLinks SET color3 = '00' || char(10) || 'FF'"}
+                                              << "The colour '00\nFF" + cannot + "it holds a line break.";
+    // A table the export reads that lacks a column: the export stops and names the failure.
+    const QString noColumn = "no such column: %1 Unable to execute statement";
+    QTest::newRow("headers unreadable") << QStringList{"ALTER TABLE SubTopics RENAME COLUMN Header4 TO H4"}
+                                        << noColumn.arg("Header4");
+    QTest::newRow("section links unreadable") << QStringList{"ALTER TABLE LocalLinks RENAME COLUMN LinkUrl TO Url"}
+                                              << noColumn.arg("LinkUrl");
+    QTest::newRow("colours unreadable") << QStringList{"ALTER TABLE ColorLinks RENAME COLUMN color2 TO c2"}
+                                        << noColumn.arg("color2");
+    QTest::newRow("categories unreadable") << QStringList{"ALTER TABLE Lks RENAME COLUMN IsLeaf TO Leaf"}
+                                           << noColumn.arg("IsLeaf");
+    QTest::newRow("links unreadable") << QStringList{"INSERT INTO Lks VALUES (51, 'News/Sport', 'Sport/News', 9, 1, 1, '', '')",
+                                                     "ALTER TABLE Sit RENAME COLUMN SitName TO Name"}
+                                      << noColumn.arg("Sit.SitName");
     QTest::newRow("address with a line break")
         << QStringList{"INSERT INTO Lks VALUES (51, 'News/Sport', 'Sport/News', 9, 1, 1, '', '')",
                        "INSERT INTO Sit VALUES (600, 'Scores', 'http://s.example/' || char(10), '')",
