@@ -715,7 +715,7 @@ void TestSubTopicFile::importAtTheIdLimit()
 
 void TestSubTopicFile::importRefusedHalfWayChangesNothing_data()
 {
-    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("table");   // or, with no operations, a change the edition gets first
     QTest::addColumn<int>("allowed");
     QTest::addColumn<int>("operations");
 
@@ -727,6 +727,11 @@ void TestSubTopicFile::importRefusedHalfWayChangesNothing_data()
     QTest::newRow("second link") << "Sit" << 1 << int(WriteFault::Insert);
     QTest::newRow("last filing") << "LksSit" << 3 << int(WriteFault::Insert);
     QTest::newRow("root holds links") << "Lks" << 0 << int(WriteFault::Update);
+    // A table the import writes that lacks a column: it stops before its first row.
+    for (const char *column : {"SearchLinks.FieldName2", "Sit.SitUrl", "LksSit.Seq", "LksSit.SitId"}) {
+        const QStringList name = QString(column).split('.');
+        QTest::newRow(column) << "ALTER TABLE " + name[0] + " RENAME COLUMN " + name[1] + " TO Other" << 0 << 0;
+    }
 }
 
 void TestSubTopicFile::importRefusedHalfWayChangesNothing()
@@ -738,12 +743,15 @@ void TestSubTopicFile::importRefusedHalfWayChangesNothing()
     file.insert(file.indexOf("</links>") - 1, "Jazz Clubs|Root link|http://root.example/");
     m_app->writeFile("Jazz_Clubs.qvs", crLf(file));
     openTarget();
+    if (operations == 0)
+        QVERIFY(ExecSql(table));
     const QStringList before = EditionSnapshot();
-    QVERIFY(WriteFault::arm(table, allowed, operations));
+    QVERIFY(operations == 0 || WriteFault::arm(table, allowed, operations));
     SubTopicImport importer;
     QCOMPARE(import("Jazz_Clubs.qvs", 1, QString(), &importer), SubTopicImport::Status::Failed);
     WriteFault::disarm();
-    QVERIFY2(importer.lastError().contains(WriteFault::message()), qPrintable(importer.lastError()));
+    const QString told = operations ? WriteFault::message() : table.section(' ', 5, 5) + " Unable to execute statement";
+    QVERIFY2(importer.lastError().contains(told), qPrintable(importer.lastError()));
     QCOMPARE(EditionSnapshot(), before);
 }
 
