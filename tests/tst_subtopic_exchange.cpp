@@ -244,18 +244,21 @@ void TestSubTopicExchange::importDialogDeletesAndRefuses()
                                       "Delete Sub-Topic|The file " + m_app->file("old/Zulu.qvs") + " could not be deleted.",
                                       question}));
 
-    // A broken file, a name the Topic has already, and a file gone since it was listed:
-    // nothing is added.
+    // A broken file, a name the Topic has already, a file gone since it was listed, and
+    // an edition that refuses the write: nothing is added.
     m_app->writeFile("Gone.qvs", "<page>\r\n</page>\r\n");
-    for (const QString &entry : {QString("Broken"), QString("Programming"), QString("Gone")}) {
+    QVERIFY(QFile::copy(m_app->file("Programming.qvs"), m_app->file("Second.qvs")));
+    for (const QString &entry : {QString("Broken"), QString("Programming"), QString("Gone"), QString("Second")}) {
         choose(form->Combo1, "Computing");
         DialogScript::answer(vbOK);
+        QVERIFY(entry != "Second" || WriteFault::arm("SubTopics", 0, WriteFault::Insert));
         runImportDialog(form, [&](Form35 *dialog) {
             clickEntry(dialog->List1, entry);
             if (entry == "Gone")
                 QVERIFY(QFile::remove(m_app->file("Gone.qvs")));
             QTest::mouseClick(dialog->Command1, Qt::LeftButton);
         });
+        WriteFault::disarm();
     }
     QCOMPARE(messages(),
              (QStringList{"Import Sub-Topic|The Sub-Topic 'Broken' has not been imported.\n\nLine 3 of the file "
@@ -263,7 +266,9 @@ void TestSubTopicExchange::importDialogDeletesAndRefuses()
                           "Select Alternate Name|The Sub-Topic \"Programming\" already exists under the Topic "
                           "\"Computing\". Please select an alternate name.",
                           "Import Sub-Topic|The Sub-Topic 'Gone' has not been imported.\n\nThe file Gone.qvs could not "
-                          "be read: No such file or directory."}));
+                          "be read: No such file or directory.",
+                          "Import Sub-Topic|The Sub-Topic 'Second' has not been imported.\n\n" + WriteFault::message()
+                              + " Unable to fetch row"}));
     QCOMPARE(QueryCount("SELECT count(*) FROM SubTopics"), subTopics);
 
     // Without a chosen Topic the dialog says so instead of filing the Sub-Topic nowhere.
