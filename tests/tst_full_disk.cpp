@@ -28,6 +28,8 @@
 #include "shared/globals.h"
 
 #include <QDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 
 #include <functional>
@@ -263,6 +265,8 @@ void TestFullDisk::compactionSaysTheDiskIsFull_data()
     QTest::newRow("compaction, its scratch file kept") << false << "scratch" << compact + unwritable + stays;
     QTest::newRow("compaction of a file that cannot be replaced") << false << "fixed" << compact + unwritable + stays;
     QTest::newRow("repair of a file that cannot be replaced") << true << "fixed" << repair + unwritable + stays;
+    QTest::newRow("compaction while another program writes")
+        << false << "busy" << compact + "another program is using the edition file" + stays;
     QTest::newRow("repair, its backup folder's name taken")
         << true << "backup" << repair + "the damaged file could not be kept in the folder %1/Backup" + stays;
 }
@@ -285,11 +289,17 @@ void TestFullDisk::compactionSaysTheDiskIsFull()
     const QStringList files = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
     EditionCompaction compaction(path, m_folder->file("untitled.mdb"), m_folder->file("Backup"));
     EditionCompaction::Result result = EditionCompaction::Result::Compacted;
+    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other program");
+    other.setDatabaseName(path);
+    QVERIFY(fault != "busy" || (other.open() && QSqlQuery(other).exec("BEGIN EXCLUSIVE")));
     {
         DiskFull full(fault == "full" ? 8 : RLIM_INFINITY);
         ReadOnlyFolder fixed(fault == "fixed" ? path : fault == "scratch" ? path + ".compact.part" : QString());
         result = compaction.run();
     }
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase("other program");
     QCOMPARE(result, EditionCompaction::Result::Failed);
     QCOMPARE(compaction.message(), message.replace("%1", QDir::toNativeSeparators(QDir::cleanPath(m_folder->path()))));
     QCOMPARE(m_folder->readFile("Sample_Links.mdb"), before);
