@@ -378,6 +378,10 @@ void TestFullDisk::editionCommandsChangeNothing_data()
     QTest::newRow("export last step") << exportEdition << "last"
                                       << "The Edition 'Garden' could not be exported: its copy could not be written into "
                                          "the directory %1/export.";
+    // A file of the new edition cannot be made in temp (its name taken by a folder).
+    const QString template_ = "The new edition could not be made from the template untitled.mdb.";
+    QTest::newRow("create, its database's name taken") << create << "in the way:temp/Fresh.mdb" << template_;
+    QTest::newRow("create, its descriptor's name taken") << create << "in the way:temp/Fresh.ddb" << template_;
     // The database file gone before the command.
     const QString gone = "The database file garden.mdb of the edition 'Garden' was not found, so it cannot be ";
     QTest::newRow("copy gone") << copy << "gone" << gone + "copied.";
@@ -397,6 +401,8 @@ void TestFullDisk::editionCommandsChangeNothing()
     QVERIFY(QFile::copy(m_folder->file("Sample_Links.mdb"), m_folder->file("Backup/garden.mdb")));
     if (fault == "gone")
         QVERIFY(QFile::remove(m_folder->file("garden.mdb")));
+    if (fault.startsWith("in the way:"))
+        QVERIFY(QDir().mkpath(m_folder->file(fault.mid(11) + "/in the way")));
     QVERIFY(OpenEdition("Sample_Links.mdb"));
     if (fault == "last") {
         QVERIFY(QDir().mkpath(m_folder->file("tmpdbnames.txt")));
@@ -414,7 +420,7 @@ void TestFullDisk::editionCommandsChangeNothing()
     QCOMPARE(m_folder->readFile("dbnames.txt"), QByteArray("*Sample_Links.mdb,Sample Links\r\ngarden.mdb,Garden\r\n"));
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), files);
     QCOMPARE(m_folder->readFile("garden.mdb"), garden);
-    QVERIFY(QDir(m_folder->file("temp")).isEmpty());
+    QCOMPARE(QDir(m_folder->file("temp")).entryList(QDir::Files | QDir::Hidden), QStringList());
     QCOMPARE(QDir(m_folder->file("export")).entryList(QDir::Files | QDir::Hidden), QStringList());
     QCOMPARE(EditionSnapshot(), rows);
 }
