@@ -569,6 +569,15 @@ void TestSubTopicFile::exportReadsBackOrRefusesByName_data()
     QTest::newRow("links unreadable") << QStringList{"INSERT INTO Lks VALUES (51, 'News/Sport', 'Sport/News', 9, 1, 1, '', '')",
                                                      "ALTER TABLE Sit RENAME COLUMN SitName TO Name"}
                                       << noColumn.arg("Sit.SitName");
+    // The sites' rows on a page of an index: the export stops at the first one.
+    QTest::newRow("a link unreadable")
+        << QStringList{"INSERT INTO Lks VALUES (51, 'News/Sport', 'Sport/News', 9, 1, 1, '', '')",
+                       "INSERT INTO Sit VALUES (600, 'Scores', 'http://s.example/', '')",
+                       "INSERT INTO LksSit VALUES (51, 600, 1)", "PRAGMA writable_schema = ON",
+                       "UPDATE sqlite_master SET rootpage = (SELECT rootpage FROM sqlite_master WHERE name = "
+                       "'LksSitSitId') WHERE name = 'Sit'",
+                       "PRAGMA writable_schema = RESET"}
+        << "database disk image is malformed Unable to fetch row";
     QTest::newRow("address with a line break")
         << QStringList{"INSERT INTO Lks VALUES (51, 'News/Sport', 'Sport/News', 9, 1, 1, '', '')",
                        "INSERT INTO Sit VALUES (600, 'Scores', 'http://s.example/' || char(10), '')",
