@@ -244,11 +244,12 @@ void TestSubTopicExchange::importDialogDeletesAndRefuses()
                                       "Delete Sub-Topic|The file " + m_app->file("old/Zulu.qvs") + " could not be deleted.",
                                       question}));
 
-    // A broken file, a name the Topic has already, a file gone since it was listed, and
-    // an edition that refuses the write: nothing is added.
+    // A broken file, a name the Topic has already, a file gone since it was listed, an
+    // edition that refuses the write, and a name a Sub-Topic may not have: nothing is added.
     m_app->writeFile("Gone.qvs", "<page>\r\n</page>\r\n");
     QVERIFY(QFile::copy(m_app->file("Programming.qvs"), m_app->file("Second.qvs")));
-    for (const QString &entry : {QString("Broken"), QString("Programming"), QString("Gone"), QString("Second")}) {
+    QVERIFY(QFile::copy(m_app->file("Programming.qvs"), m_app->file("Pipe|Name.qvs")));
+    for (const QString &entry : QStringList{"Broken", "Programming", "Gone", "Second", "Pipe|Name"}) {
         choose(form->Combo1, "Computing");
         DialogScript::answer(vbOK);
         QVERIFY(entry != "Second" || WriteFault::arm("SubTopics", 0, WriteFault::Insert));
@@ -268,7 +269,10 @@ void TestSubTopicExchange::importDialogDeletesAndRefuses()
                           "Import Sub-Topic|The Sub-Topic 'Gone' has not been imported.\n\nThe file Gone.qvs could not "
                           "be read: No such file or directory.",
                           "Import Sub-Topic|The Sub-Topic 'Second' has not been imported.\n\n" + WriteFault::message()
-                              + " Unable to fetch row"}));
+                              + " Unable to fetch row",
+                          "Import Sub-Topic|The Sub-Topic 'Pipe|Name' has not been imported: a Sub-Topic name may not be "
+                          "empty, hold any of ' < > \" / \\ | or a control character, or begin with U+FEFF or U+FFFE.\n\n"
+                          "Please rename the file Pipe|Name.qvs and import it again."}));
     QCOMPARE(QueryCount("SELECT count(*) FROM SubTopics"), subTopics);
 
     // Without a chosen Topic the dialog says so instead of filing the Sub-Topic nowhere.
