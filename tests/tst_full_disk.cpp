@@ -399,15 +399,15 @@ void TestFullDisk::editionCommandsChangeNothing()
     m_folder->writeFile("dbnames.txt", "*Sample_Links.mdb,Sample Links\r\ngarden.mdb,Garden\r\n");
     QDir().mkpath(m_folder->file("Backup"));
     QVERIFY(QFile::copy(m_folder->file("Sample_Links.mdb"), m_folder->file("Backup/garden.mdb")));
-    if (fault == "gone")
-        QVERIFY(QFile::remove(m_folder->file("garden.mdb")));
-    if (fault.startsWith("in the way:"))
-        QVERIFY(QDir().mkpath(m_folder->file(fault.mid(11) + "/in the way")));
     QVERIFY(OpenEdition("Sample_Links.mdb"));
     if (fault == "last") {
         QVERIFY(QDir().mkpath(m_folder->file("tmpdbnames.txt")));
         QVERIFY(QDir().mkpath(m_folder->file("export/garden.mdb/in the way")));
     }
+    if (fault == "gone")
+        QVERIFY(QFile::remove(m_folder->file("garden.mdb")));
+    if (fault.startsWith("in the way:"))
+        QVERIFY(QDir().mkpath(m_folder->file(fault.mid(11) + "/in the way")));
     const QStringList rows = EditionSnapshot();
     const QByteArray garden = m_folder->readFile("garden.mdb");
     const QStringList files = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
