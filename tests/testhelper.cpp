@@ -273,6 +273,24 @@ bool arm(const QString &table, int allowed, int operations)
     return runAll(db, sql);
 }
 
+bool armCommit(const QString &table)
+{
+    QStringList sql{QStringLiteral("PRAGMA foreign_keys = ON"),
+                    QStringLiteral("CREATE TABLE IF NOT EXISTS temp.fault_parent(id INTEGER PRIMARY KEY)"),
+                    QStringLiteral("CREATE TABLE IF NOT EXISTS temp.fault_child(parent INTEGER REFERENCES "
+                                   "fault_parent(id) DEFERRABLE INITIALLY DEFERRED)")};
+    for (const char *kind : {"INSERT", "UPDATE", "DELETE"})
+        sql.append(QStringLiteral("CREATE TEMP TRIGGER \"fault_commit_%1_%2\" AFTER %1 ON main.\"%2\" BEGIN "
+                                  "INSERT INTO fault_child VALUES (0); END")
+                       .arg(QLatin1String(kind), table));
+    return runAll(DbConnection(), sql);
+}
+
+QString commitMessage()
+{
+    return QStringLiteral("FOREIGN KEY constraint failed");
+}
+
 bool armAll(int allowed, int operations)
 {
     for (const QString &table : userTables(DbConnection()))

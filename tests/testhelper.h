@@ -80,6 +80,10 @@ QString message();
 // From now on, table of the open edition accepts `allowed` writes of the given kinds and
 // refuses the next one (and every one after it). Answers false when it could not be armed.
 bool arm(const QString &table, int allowed, int operations = AnyWrite);
+// From now on, every write to table of the open edition is taken, but the transaction it
+// is in cannot be committed (a deferred check fails with commitMessage()).
+bool armCommit(const QString &table);
+QString commitMessage();
 // The same for every table of the open edition.
 bool armAll(int allowed, int operations = AnyWrite);
 // Removes every fault armed on the program's connection.

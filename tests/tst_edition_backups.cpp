@@ -1,6 +1,7 @@
 // Restoring editions from their backups, compacting the active edition and exporting an
 // edition.
 
+#include "disk_full.h"
 #include "testhelper.h"
 
 #include "editions/edition_compact.h"
@@ -258,6 +259,20 @@ void TestEditionBackups::deleteBackup()
     QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("Backup/Sample_Links.mdb"))));
     QCOMPARE(form.ListView1->topLevelItemCount(), 1);
     QCOMPARE(form.ListView1->currentItem(), form.ListView1->topLevelItem(0));
+
+    // No keeps the backup; a Backup folder that takes no change keeps it and says why.
+    DialogScript::answer(vbNo);
+    QTest::mouseClick(form.Command3, Qt::LeftButton);
+    QCOMPARE(form.ListView1->topLevelItemCount(), 1);
+    {
+        const ReadOnlyFolder readOnly(m_app->file(QStringLiteral("Backup")));
+        DialogScript::answer(vbYes);
+        DialogScript::answer(vbOK);
+        QTest::mouseClick(form.Command3, Qt::LeftButton);
+    }
+    QCOMPARE(DialogScript::last().prompt, "The backup health_and_fitness.mdb could not be deleted: the folder "
+                                              + QDir::cleanPath(m_app->file(QStringLiteral("Backup"))) + " cannot be written.");
+    QCOMPARE(form.ListView1->topLevelItemCount(), 1);
 
     // A backup already gone is no failure: it leaves the list without a word.
     QVERIFY(QFile::remove(m_app->file(QStringLiteral("Backup/health_and_fitness.mdb"))));

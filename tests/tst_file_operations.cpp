@@ -2,6 +2,7 @@
 // overwrite question, the user's special folders, folder tests, and copying, moving,
 // renaming and deleting files without overwriting anything.
 
+#include "disk_full.h"
 #include "testhelper.h"
 
 #include "platform/dialogs.h"
@@ -189,6 +190,20 @@ void TestFileOperations::fileTransfers()
     QVERIFY(files.RenameFile(b, QStringLiteral("c.txt")));
     QCOMPARE(m_app->readFile(QStringLiteral("src/c.txt")), QByteArray("B"));
     QVERIFY(!files.RenameFile(m_app->file(QStringLiteral("src/c.txt")), m_app->file(QStringLiteral("dst/b.txt"))));
+
+    QVERIFY(!files.RenameFile(QString(), QStringLiteral("d.txt")));
+
+    // A folder that takes no file, or a link to nothing met inside a folder, fails the copy.
+    const QString readOnlyPath = m_app->file(QStringLiteral("ro"));
+    const QString broken = m_app->file(QStringLiteral("src/tree/deep/broken"));
+    QVERIFY(QDir().mkpath(readOnlyPath) && QFile::link(m_app->file(QStringLiteral("nowhere")), broken));
+    {
+        const ReadOnlyFolder readOnly(readOnlyPath);
+        QVERIFY(!files.Copyfiles(m_app->file(QStringLiteral("src/tree")), readOnlyPath));
+        QVERIFY(!files.Copyfiles(m_app->file(QStringLiteral("src/c.txt")), readOnlyPath + QStringLiteral("/new/")));
+    }
+    QVERIFY(!files.Copyfiles(m_app->file(QStringLiteral("src/tree")), m_app->file(QStringLiteral("copy/"))));
+    QVERIFY(QFile::remove(broken));
 
     QVERIFY(files.DeleteFiles(m_app->file(QStringLiteral("src/c.txt")) + QLatin1Char('|')
                                   + m_app->file(QStringLiteral("src/tree")), false));

@@ -22,6 +22,7 @@
 #include "pages/topic_page_builder.h"
 #include "platform/dialogs.h"
 #include "platform/history_index_file.h"
+#include "platform/programfolder.h"
 #include "platform/registry.h"
 #include "platform/url_history.h"
 #include "shared/fileroutines.h"
@@ -256,19 +257,28 @@ void TestFullDisk::compactionSaysTheDiskIsFull_data()
 {
     QTest::addColumn<bool>("damaged");
     QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("message");
-    const QString compact = "The Database could not be compacted: ", repair = "The damaged Database could not be repaired: ";
-    const QString stays = ".\nIt stays as it was.", unwritable = "the edition file, or the folder it is in, may not be written to";
-    QTest::newRow("compaction") << false << "full" << compact + "the disk is full" + stays;
-    QTest::newRow("repair") << true << "full" << repair + "the disk is full" + stays;
-    QTest::newRow("compaction of a file gone") << false << "gone" << compact + "its file was not found" + stays;
-    QTest::newRow("compaction, its scratch file kept") << false << "scratch" << compact + unwritable + stays;
-    QTest::newRow("compaction of a file that cannot be replaced") << false << "fixed" << compact + unwritable + stays;
-    QTest::newRow("repair of a file that cannot be replaced") << true << "fixed" << repair + unwritable + stays;
-    QTest::newRow("compaction while another program writes")
-        << false << "busy" << compact + "another program is using the edition file" + stays;
-    QTest::newRow("repair, its backup folder's name taken")
-        << true << "backup" << repair + "the damaged file could not be kept in the folder %1/Backup" + stays;
+    QTest::addColumn<QString>("message");   // %1: the program folder
+    const QString compaction = "The Database could not be compacted: ";
+    const QString repair = "The damaged Database could not be repaired: ";
+    const QString refused = "the edition file, or the folder it is in, may not be written to.\nIt stays as it was.";
+    QTest::newRow("compaction") << false << "full" << compaction + "the disk is full.\nIt stays as it was.";
+    QTest::newRow("repair") << true << "full" << repair + "the disk is full.\nIt stays as it was.";
+    QTest::newRow("compaction, read-only") << false << "read-only" << compaction + refused;
+    QTest::newRow("repair, read-only") << true << "read-only"
+                                       << repair + "the new copy of the edition could not be written.\nIt stays as it was.";
+    QTest::newRow("compaction, scratch name taken") << false << "scratch taken" << compaction + refused;
+    QTest::newRow("compaction, file gone") << false << "missing"
+                                           << compaction + "its file was not found.\nIt stays as it was.";
+    QTest::newRow("repair, no folder for the damaged file")
+        << true << "no backup folder"
+        << repair + "the damaged file could not be kept in the folder %1/Sample_Links.mdb/Backup.\nIt stays as it was.";
+    // A scratch file that cannot be removed, an edition that cannot be replaced, and an
+    // edition another program holds.
+    QTest::newRow("compaction, scratch file kept") << false << "scratch kept" << compaction + refused;
+    QTest::newRow("compaction, file fixed") << false << "fixed" << compaction + refused;
+    QTest::newRow("repair, file fixed") << true << "fixed" << repair + refused;
+    QTest::newRow("compaction, file held")
+        << false << "busy" << compaction + "another program is using the edition file.\nIt stays as it was.";
 }
 
 void TestFullDisk::compactionSaysTheDiskIsFull()
@@ -279,22 +289,24 @@ void TestFullDisk::compactionSaysTheDiskIsFull()
     const QString path = m_folder->file("Sample_Links.mdb");
     if (damaged)
         QVERIFY(Damage::overwritePage(path, Damage::middleLeaf(path, "Sit")));
-    if (fault == "gone")
+    if (fault == "missing")
         QVERIFY(QFile::remove(path));
-    if (fault == "scratch")   // left by an earlier run, and not to be removed
+    if (fault == "scratch taken")
+        QVERIFY(QDir().mkpath(EditionCompaction::scratchPath(path) + "/in the way"));
+    if (fault == "scratch kept")
         m_folder->writeFile("Sample_Links.mdb.compact.part", "left over");
-    if (fault == "backup")
-        m_folder->writeFile("Backup", "in the way");
     const QByteArray before = m_folder->readFile("Sample_Links.mdb");
     const QStringList files = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
-    EditionCompaction compaction(path, m_folder->file("untitled.mdb"), m_folder->file("Backup"));
+    EditionCompaction compaction(path, m_folder->file("untitled.mdb"),
+                                 fault == "no backup folder" ? path + "/Backup" : m_folder->file("Backup"));
     EditionCompaction::Result result = EditionCompaction::Result::Compacted;
     QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other program");
     other.setDatabaseName(path);
     QVERIFY(fault != "busy" || (other.open() && QSqlQuery(other).exec("BEGIN EXCLUSIVE")));
     {
         DiskFull full(fault == "full" ? 8 : RLIM_INFINITY);
-        ReadOnlyFolder fixed(fault == "fixed" ? path : fault == "scratch" ? path + ".compact.part" : QString());
+        ReadOnlyFolder readOnly(fault == "read-only" ? m_folder->path() : QString());
+        ReadOnlyFolder fixed(fault == "fixed" ? path : fault == "scratch kept" ? path + ".compact.part" : QString());
         result = compaction.run();
     }
     other.close();
@@ -347,6 +359,13 @@ void TestFullDisk::editionCommandsChangeNothing_data()
         DialogScript::answer(vbOK);
         EditionExport().exportEdition({"garden.mdb", "Garden", false}, "Garden");
     };
+    const auto import = [](const char *descriptor) {
+        return std::function<void()>([descriptor] {
+            DialogScript::input(QDir(ProgramFolder()).filePath(QLatin1String("outside/") + descriptor));
+            DialogScript::answer(vbOK);
+            EditionCreator(nullptr).addEdition(0);
+        });
+    };
     const QString list = "The edition list dbnames.txt could not be rewritten";
     for (const auto &[fault, why] : {std::pair{"full", ": the disk is full"},
                                      std::pair{"read-only", ": the program folder cannot be written"}}) {
@@ -359,6 +378,8 @@ void TestFullDisk::editionCommandsChangeNothing_data()
                                       << "The backup garden.mdb could not be copied back" + w + ", so nothing was restored.";
         QTest::newRow(row("delete")) << remove << fault << list + w + ", so the edition 'Garden' was not deleted.";
         QTest::newRow(row("go to")) << goTo << fault << list + w + ", so the active edition stays as it was.";
+        QTest::newRow(row("import")) << import("import.ddb") << fault
+                                     << "The database file import.mdb could not be copied into the program folder" + w + ".";
         QTest::newRow(row("export")) << exportEdition << fault
                                      << "The Edition 'Garden' could not be exported: its copy could not be written into "
                                         "the directory %1/export"
@@ -375,6 +396,9 @@ void TestFullDisk::editionCommandsChangeNothing_data()
                                                              "edition 'Fresh' was not added.";
     QTest::newRow("copy last step") << copy << "last" << list + ", so no copy was made.";
     QTest::newRow("rename last step") << rename << "last" << list + ", so the edition keeps its name.";
+    QTest::newRow("import, its file missing") << import("gone.ddb") << "none"
+                                              << "The database file gone.mdb named by the edition descriptor was not "
+                                                 "found beside it.";
     QTest::newRow("export last step") << exportEdition << "last"
                                       << "The Edition 'Garden' could not be exported: its copy could not be written into "
                                          "the directory %1/export.";
@@ -400,6 +424,10 @@ void TestFullDisk::editionCommandsChangeNothing()
     QDir().mkpath(m_folder->file("Backup"));
     QVERIFY(QFile::copy(m_folder->file("Sample_Links.mdb"), m_folder->file("Backup/garden.mdb")));
     QVERIFY(OpenEdition("Sample_Links.mdb"));
+    QVERIFY(QDir().mkpath(m_folder->file("outside")));
+    QVERIFY(QFile::copy(m_folder->file("garden.mdb"), m_folder->file("outside/import.mdb")));
+    m_folder->writeFile("outside/import.ddb", "import.mdb,Imported\r\n");
+    m_folder->writeFile("outside/gone.ddb", "gone.mdb,Gone\r\n");
     if (fault == "last") {
         QVERIFY(QDir().mkpath(m_folder->file("tmpdbnames.txt")));
         QVERIFY(QDir().mkpath(m_folder->file("export/garden.mdb/in the way")));

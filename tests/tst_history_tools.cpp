@@ -1,6 +1,7 @@
 // The history tools: reading history index files, the index our browsers leave, the
 // registry as text, and the "Internet History" dialog with its typed addresses.
 
+#include "disk_full.h"
 #include "form1_support.h"
 #include "testhelper.h"
 
@@ -174,6 +175,13 @@ void TestHistoryTools::browsersLeaveAnIndex()
     QCOMPARE(ReadHistoryIndex(index), 2);
     QCOMPARE(HistoryUrls, (QStringList{"", "http://a.example/", "https://b.example/p?q=1"}));
 
+    // A history that cannot be written stays whole; an address that is none is not kept.
+    {
+        const ReadOnlyFolder readOnly(QFileInfo(UrlHistory::filePath()).path());
+        QVERIFY(!ClearUrlHistory(nullptr));
+    }
+    QVERIFY(UrlHistory::recordVisit(QUrl(), QStringLiteral("None")));
+    QCOMPARE(UrlHistory::entries().size(), 2);
     QVERIFY(ClearUrlHistory(nullptr));
     QVERIFY(!QFile::exists(index));
     QVERIFY(UrlHistory::entries().isEmpty());

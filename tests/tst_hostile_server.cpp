@@ -101,6 +101,17 @@ private:
                 socket->write(plain + "\r\n");
                 pourEndlessly(socket, block);
             }
+        } else if (m_behaviour.startsWith("announces ")) {
+            // "announces N": an answer of N bytes, of which at most 4 MiB are sent.
+            const qint64 size = m_behaviour.mid(10).toLongLong();
+            socket->write(plain + "Content-Length: " + QByteArray::number(size) + "\r\n\r\n");
+            if (!head)
+                pourEndlessly(socket, block, qMin<qint64>(size, 4 << 20));
+        } else if (m_behaviour == "size grows") {
+            // The size request hears of 1000 bytes, the download of 2000.
+            socket->write(plain + "Content-Length: " + (head ? "1000" : "2000") + "\r\n\r\n");
+            if (!head)
+                socket->write(QByteArray(2000, 'x'));
         } else if (m_behaviour == "redirect loop") {
             socket->write("HTTP/1.1 302 Found\r\nLocation: /file\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
             socket->disconnectFromHost();
@@ -164,7 +175,7 @@ int runClient(int argc, char *argv[])
         down.setMaxFileBytes(ChildFileLimit);
     const QString text =
         down.Download(QString(), QString(), QString(), cDownload::Direct, client == QLatin1String("text") ? 0 : 1);
-    if (down.Completed() && QFileInfo(down.DestFile()).size() != down.BytesRead())
+    if (down.Completed() && client != QLatin1String("text") && QFileInfo(down.DestFile()).size() != down.BytesRead())
         return 4;
     std::printf("%s %s %lld: %s\n", down.Completed() ? "complete" : "incomplete", failureName(down.LastFailure()),
                 static_cast<long long>(text.size()), qPrintable(down.ErrorText()));
@@ -195,6 +206,11 @@ void TestHostileServer::boundedInMemoryAndTime_data()
         {"trickle", "incomplete TooSlow ", slow, "OK"},
         {"lying size", "incomplete TooLarge 0: The answer is larger than 4194304 bytes.",
          "incomplete TooLarge 0: The server sent more than the 1000 bytes it announced.", "OK"},
+        // A size announced past the limit is refused before any of the body is read.
+        {"announces 4194304", "complete None 4194304:", "incomplete TooLarge 0: The answer is larger than 1048576 bytes.",
+         nullptr},
+        {"announces 4194305", "incomplete TooLarge 0: The answer is larger than 4194304 bytes.", nullptr, nullptr},
+        {"size grows", nullptr, "incomplete TooLarge 0: The server sent more than the 1000 bytes it announced.", nullptr},
         {"redirect loop", "incomplete Network 0: ", "incomplete Network 0: ", "NO"},
         {"huge header", slow, slow, "NO"},
         // What came before the time limit is the text answer.

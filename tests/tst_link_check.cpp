@@ -147,6 +147,17 @@ void TestLinkCheck::rowsOfTheSubTopic()
     for (QWidget *w : std::initializer_list<QWidget *>{m_dialog->Command1, m_dialog->Command3, m_dialog->Command4,
                                                        m_dialog->Command5, m_dialog->Check1})
         QVERIFY(!w->isEnabled());
+
+    // A table that cannot be read is said, not taken for a shorter list.
+    CurrentSubTopicId = 1;
+    for (const QString table : {"RelatedLinks", "LksSit"}) {
+        QVERIFY(ExecSql("DROP TABLE " + table));
+        DialogScript::answer(vbOK);
+        m_dialog->LoadLinks();
+        QVERIFY2(DialogScript::last().prompt.startsWith("The links of this Sub-Topic could not be read.\n\nno such table: "
+                                                        + table),
+                 qPrintable(DialogScript::last().prompt));
+    }
 }
 
 void TestLinkCheck::requestTargets()
@@ -163,6 +174,9 @@ void TestLinkCheck::requestTargets()
     QCOMPARE(target, QStringLiteral("www.plain.test/page"));
     QCOMPARE(secure, 0);
     QVERIFY(!LinkCheck::requestTarget(QStringLiteral("mailto:a@b.test"), target, secure));
+    for (const QString address : {"", "/tmp/a.htm", "ftp://files.test/", "http:///a"})
+        QVERIFY2(!LinkCheck::requestTarget(address, target, secure) && !LinkCheck::check(address),
+                 qPrintable(address));
     // A local file is there or not.
     QVERIFY(LinkCheck::check(m_folder->file(QStringLiteral("links.mdb"))));
     QVERIFY(!LinkCheck::check(m_folder->file(QStringLiteral("missing.txt"))));

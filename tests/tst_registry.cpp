@@ -25,6 +25,8 @@ private slots:
     void deletion();
     void valuesSurviveTheFile_data();
     void valuesSurviveTheFile();
+    void damagedLinesAreSkipped_data();
+    void damagedLinesAreSkipped();
     void setValueEx_data();
     void setValueEx();
     void failedWriteChangesNothing();
@@ -195,6 +197,38 @@ void TestRegistry::valuesSurviveTheFile()
     QCOMPARE(readType, type);
     QCOMPARE(readData, data);
     QCOMPARE(Registry::valueNames(key), (QStringList{QStringLiteral("before"), name, QStringLiteral("after")}));
+}
+
+// A damaged value line in the file adds no value; the lines around it still count.
+void TestRegistry::damagedLinesAreSkipped_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("name without quotes") << QByteArray("v\"=\"x\"");
+    QTest::newRow("no name") << QByteArray("=\"x\"");
+    QTest::newRow("name ends in a backslash") << QByteArray("\"v\\");
+    QTest::newRow("name never closed") << QByteArray("\"v=1");
+    QTest::newRow("bad escape in the name") << QByteArray("\"v\\xzz\"=\"x\"");
+    QTest::newRow("no equals sign") << QByteArray("\"v\"x\"y\"");
+    QTest::newRow("text never closed") << QByteArray("\"v\"=\"x");
+    QTest::newRow("bad number") << QByteArray("\"v\"=dword:zz");
+    QTest::newRow("bad byte") << QByteArray("\"v\"=hex:01,zz");
+    QTest::newRow("byte too large") << QByteArray("\"v\"=hex:100");
+    QTest::newRow("bad type") << QByteArray("\"v\"=hex(zz):01");
+    QTest::newRow("unknown kind") << QByteArray("\"v\"=text");
+}
+
+void TestRegistry::damagedLinesAreSkipped()
+{
+    QFETCH(QByteArray, line);
+    QVERIFY(QDir().mkpath(QFileInfo(Registry::filePath()).path()));
+    QFile file(Registry::filePath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[HKEY_CURRENT_USER\\Software\\Damaged]\n\"before\"=\"1\"\n" + line + "\n\"after\"=\"2\"\n");
+    file.close();
+    Registry::reload();
+    RegKey key;
+    QCOMPARE(Registry::openKey(HKEY_CURRENT_USER, QStringLiteral("Software\\Damaged"), &key), ERROR_SUCCESS);
+    QCOMPARE(Registry::valueNames(key), (QStringList{QStringLiteral("before"), QStringLiteral("after")}));
 }
 
 void TestRegistry::setValueEx_data()

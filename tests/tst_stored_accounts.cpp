@@ -210,6 +210,25 @@ void TestStoredAccounts::listAndDelete()
     AccountPageUrl = QStringLiteral("kept");
     QTest::mouseClick(dialog.Command3, Qt::LeftButton);
     QCOMPARE(AccountPageUrl, QStringLiteral("kept"));
+
+    // A store refused at its commit stores nothing; a table that cannot be read is said,
+    // never taken for no accounts.
+    QVERIFY(WriteFault::armCommit(QStringLiteral("PersonalInformation")));
+    QVERIFY(!accounts.store({{QStringLiteral("Shop"), QStringLiteral("user"), QStringLiteral("cy"), 1,
+                              QStringLiteral("http://shop.test/")}}));
+    QVERIFY(accounts.lastError().contains(WriteFault::commitMessage()));
+    WriteFault::disarm();
+    QCOMPARE(QueryCount(QStringLiteral("SELECT count(*) FROM PersonalInformation")), 0);
+    QVERIFY(ExecSql(QStringLiteral("ALTER TABLE PersonalInformation RENAME TO Kept")));
+    QVector<AccountRow> rows;
+    QVERIFY(!accounts.titleExists(QStringLiteral("Shop")));
+    QVERIFY(accounts.lastError().startsWith(QStringLiteral("no such table: PersonalInformation")));
+    QVERIFY(!accounts.rowsFor(QStringLiteral("Shop"), QStringLiteral("http://shop.test/"), rows));
+    QVERIFY(accounts.lastError().startsWith(QStringLiteral("no such table: PersonalInformation")));
+    DialogScript::answer(vbOK);
+    dialog.UpdatePrivateInfo();
+    QVERIFY(DialogScript::last().prompt.startsWith(
+        QStringLiteral("The stored accounts could not be read.\n\nno such table: PersonalInformation")));
 }
 
 void TestStoredAccounts::storeAndFillInTheBrowser()
