@@ -2,9 +2,10 @@
 // A full disk for the tests: while a DiskFull lives, no file of this process may grow past
 // a given size (a few bytes unless told); past it a write fails as it does with no space
 // left. And a folder that takes no new file: while a ReadOnlyFolder lives, no entry of the
-// folder can be made, renamed or removed, by root too.
+// folder can be made, renamed or removed, by root too; given a file, it cannot be replaced.
 
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 #include <csignal>
@@ -46,7 +47,7 @@ public:
 private:
     void set(bool on)
     {
-        const int fd = ::open(m_path.constData(), O_RDONLY | O_DIRECTORY);
+        const int fd = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK);
         int flags = 0;
         if (fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
             flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
@@ -54,7 +55,8 @@ private:
         }
         if (fd >= 0)
             ::close(fd);
-        ::chmod(m_path.constData(), on ? 0555 : 0755);
+        if (QFileInfo(QFile::decodeName(m_path)).isDir())
+            ::chmod(m_path.constData(), on ? 0555 : 0755);
     }
     QByteArray m_path;
 };

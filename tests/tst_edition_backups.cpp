@@ -8,6 +8,7 @@
 #include "editions/edition_export.h"
 #include "editions/edition_host.h"
 #include "editions/edition_list.h"
+#include "editions/edition_restore.h"
 #include "editions/form12_restore_edition.h"
 #include "editions/form29_export_edition.h"
 #include "platform/dialogs.h"
@@ -149,6 +150,22 @@ void TestEditionBackups::restoreAppendsUnlistedEdition()
     QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("health_and_fitness.mdb"))));
     QCOMPARE(m_host.refreshes, 1);
     QVERIFY(!form.isVisible());
+
+    // The list refused (its scratch file's name taken): the edition is back and said to be
+    // listed at the next start.
+    const QByteArray list = m_app->readFile(QStringLiteral("dbnames.txt"));
+    QVERIFY(QFile::copy(m_app->file(QStringLiteral("untitled.mdb")), m_app->file(QStringLiteral("Backup/travel.mdb"))));
+    QVERIFY(QDir().mkpath(m_app->file(QStringLiteral("tmpdbnames.txt"))));
+    DialogScript::answer(vbYes);
+    DialogScript::answer(vbOK);
+    const EditionRestore restore(&m_host);
+    const BackupEntry travel{QStringLiteral("travel.mdb"), QStringLiteral("Travel"), QString()};
+    QCOMPARE(restore.restore(&travel), EditionRestore::After::Close);
+    QCOMPARE(DialogScript::last().prompt, QStringLiteral("The edition has been copied back, but the edition list "
+                                                         "dbnames.txt could not be written; the edition is listed at "
+                                                         "the next start."));
+    QCOMPARE(m_app->readFile(QStringLiteral("Backup/travel.mdb")), m_app->readFile(QStringLiteral("travel.mdb")));
+    QCOMPARE(m_app->readFile(QStringLiteral("dbnames.txt")), list);
 }
 
 void TestEditionBackups::overwriteCancelChangesNothing()

@@ -1,6 +1,7 @@
 // The edition dialogs and commands: Go To, Create and Import, Delete, Rename and Copy,
 // each against its refusals and texts, driven through the dialogs' own controls.
 
+#include "disk_full.h"
 #include "testhelper.h"
 
 #include "editions/edition_commands.h"
@@ -243,6 +244,23 @@ void TestEditionCommands::deleteRefusesActiveAndDeletesChosenFile()
     QVERIFY(DialogScript::last().prompt.startsWith(QStringLiteral("You have selected an 'active' Edition.")));
     QCOMPARE(listedFiles(*m_app), (QStringList{"*Sample_Links.mdb", "SAMPLE_LINKS.mdb"}));
     QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("Sample_Links.mdb"))));
+
+    // A file that cannot be removed: the line goes and the file is named. A line gone
+    // since the dialog was opened: nothing is deleted.
+    m_app->writeFile(QStringLiteral("dbnames.txt"), "*Sample_Links.mdb,Sample Links\r\ngarden.mdb,Garden\r\n");
+    m_app->makeEdition(QStringLiteral("garden.mdb"));
+    for (const QString &told : {QStringLiteral("The edition 'Garden' has been removed from the list, but its database file "
+                                               "garden.mdb could not be deleted."),
+                                QStringLiteral("The edition list dbnames.txt could not be rewritten, so the edition "
+                                               "'Garden' was not deleted.")}) {
+        const ReadOnlyFolder fixed(m_app->file(QStringLiteral("garden.mdb")));
+        DialogScript::answer(vbYes);
+        DialogScript::answer(vbOK);
+        EditionCommands(&m_host, m_app->path()).deleteEdition(1, QStringLiteral("Garden"), QStringLiteral("Sample Links"));
+        QCOMPARE(DialogScript::last().prompt, told);
+        QCOMPARE(listedFiles(*m_app), QStringList{"*Sample_Links.mdb"});
+        QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("garden.mdb"))));
+    }
 }
 
 void TestEditionCommands::renameWritesLowerCaseFileOfChosenEntry()

@@ -203,6 +203,15 @@ void TestForm1Editions::backupIsMadeAndReplaced()
     QVERIFY(loader.backupEdition());
     QCOMPARE(::stat(QFile::encodeName(backup).constData(), &after), 0);
     QCOMPARE(after.st_ino, before.st_ino);
+
+    // A backup of the same size and time whose bytes differ is made again.
+    const QDateTime time = QFileInfo(backup).lastModified();
+    app.writeFile(QStringLiteral("Backup/Sample_Links.mdb"), QByteArray(int(QFileInfo(backup).size()), 'x'));
+    QFile stale(backup);
+    QVERIFY(stale.open(QIODevice::ReadWrite) && stale.setFileTime(time, QFileDevice::FileModificationTime));
+    stale.close();
+    QVERIFY(loader.backupEdition());
+    QCOMPARE(app.readFile(QStringLiteral("Backup/Sample_Links.mdb")), app.readFile(QStringLiteral("Sample_Links.mdb")));
 }
 
 void TestForm1Editions::failedBackupKeepsOldBackup()
@@ -222,6 +231,13 @@ void TestForm1Editions::failedBackupKeepsOldBackup()
     CurrentDatabaseFile.clear();
     QVERIFY(!EditionLoader().backupEdition());
     QCOMPARE(app.readFile(QStringLiteral("Backup/Sample_Links.mdb")), QByteArray("old backup"));
+
+    // The backup's name taken by a folder: no backup, and no partial copy left.
+    QVERIFY(QDir(app.file(QStringLiteral("Backup"))).removeRecursively());
+    QVERIFY(QDir().mkpath(app.file(QStringLiteral("Backup/Sample_Links.mdb/in the way"))));
+    CurrentDatabaseFile = QStringLiteral("Sample_Links.mdb");
+    QVERIFY(!EditionLoader().backupEdition());
+    QCOMPARE(QDir(app.file(QStringLiteral("Backup"))).entryList(QDir::Files), QStringList());
 }
 
 void TestForm1Editions::topicsSortedWithoutRegardToCase()

@@ -29,6 +29,8 @@
 #include "shared/globals.h"
 
 #include <QDir>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 
 #include <functional>
@@ -270,6 +272,13 @@ void TestFullDisk::compactionSaysTheDiskIsFull_data()
     QTest::newRow("repair, no folder for the damaged file")
         << true << "no backup folder"
         << repair + "the damaged file could not be kept in the folder %1/Sample_Links.mdb/Backup.\nIt stays as it was.";
+    // A scratch file that cannot be removed, an edition that cannot be replaced, and an
+    // edition another program holds.
+    QTest::newRow("compaction, scratch file kept") << false << "scratch kept" << compaction + refused;
+    QTest::newRow("compaction, file fixed") << false << "fixed" << compaction + refused;
+    QTest::newRow("repair, file fixed") << true << "fixed" << repair + refused;
+    QTest::newRow("compaction, file held")
+        << false << "busy" << compaction + "another program is using the edition file.\nIt stays as it was.";
 }
 
 void TestFullDisk::compactionSaysTheDiskIsFull()
@@ -284,21 +293,30 @@ void TestFullDisk::compactionSaysTheDiskIsFull()
         QVERIFY(QFile::remove(path));
     if (fault == "scratch taken")
         QVERIFY(QDir().mkpath(EditionCompaction::scratchPath(path) + "/in the way"));
+    if (fault == "scratch kept")
+        m_folder->writeFile("Sample_Links.mdb.compact.part", "left over");
     const QByteArray before = m_folder->readFile("Sample_Links.mdb");
     const QStringList files = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
     EditionCompaction compaction(path, m_folder->file("untitled.mdb"),
                                  fault == "no backup folder" ? path + "/Backup" : m_folder->file("Backup"));
     EditionCompaction::Result result = EditionCompaction::Result::Compacted;
+    QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other program");
+    other.setDatabaseName(path);
+    QVERIFY(fault != "busy" || (other.open() && QSqlQuery(other).exec("BEGIN EXCLUSIVE")));
     {
         DiskFull full(fault == "full" ? 8 : RLIM_INFINITY);
         ReadOnlyFolder readOnly(fault == "read-only" ? m_folder->path() : QString());
+        ReadOnlyFolder fixed(fault == "fixed" ? path : fault == "scratch kept" ? path + ".compact.part" : QString());
         result = compaction.run();
     }
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase("other program");
     QCOMPARE(result, EditionCompaction::Result::Failed);
     QCOMPARE(compaction.message(), message.replace("%1", QDir::toNativeSeparators(QDir::cleanPath(m_folder->path()))));
     QCOMPARE(m_folder->readFile("Sample_Links.mdb"), before);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), files);
-    QVERIFY(!QFileInfo::exists(m_folder->file("Backup")));
+    QVERIFY(QDir(m_folder->file("Backup")).isEmpty());
 }
 
 void TestFullDisk::editionCommandsChangeNothing_data()
@@ -384,6 +402,16 @@ void TestFullDisk::editionCommandsChangeNothing_data()
     QTest::newRow("export last step") << exportEdition << "last"
                                       << "The Edition 'Garden' could not be exported: its copy could not be written into "
                                          "the directory %1/export.";
+    // A file of the new edition cannot be made in temp (its name taken by a folder).
+    const QString template_ = "The new edition could not be made from the template untitled.mdb.";
+    QTest::newRow("create, its database's name taken") << create << "in the way:temp/Fresh.mdb" << template_;
+    QTest::newRow("create, its descriptor's name taken") << create << "in the way:temp/Fresh.ddb" << template_;
+    // The database file gone before the command.
+    const QString gone = "The database file garden.mdb of the edition 'Garden' was not found, so it cannot be ";
+    QTest::newRow("copy gone") << copy << "gone" << gone + "copied.";
+    QTest::newRow("rename gone") << rename << "gone" << gone + "renamed.";
+    QTest::newRow("go to gone") << goTo << "gone" << "The edition 'Garden' cannot be opened: its database file garden.mdb "
+                                                     "is missing or is not an edition database.\nThe active edition stays as it was.";
 }
 
 void TestFullDisk::editionCommandsChangeNothing()
@@ -404,6 +432,10 @@ void TestFullDisk::editionCommandsChangeNothing()
         QVERIFY(QDir().mkpath(m_folder->file("tmpdbnames.txt")));
         QVERIFY(QDir().mkpath(m_folder->file("export/garden.mdb/in the way")));
     }
+    if (fault == "gone")
+        QVERIFY(QFile::remove(m_folder->file("garden.mdb")));
+    if (fault.startsWith("in the way:"))
+        QVERIFY(QDir().mkpath(m_folder->file(fault.mid(11) + "/in the way")));
     const QStringList rows = EditionSnapshot();
     const QByteArray garden = m_folder->readFile("garden.mdb");
     const QStringList files = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
@@ -416,7 +448,7 @@ void TestFullDisk::editionCommandsChangeNothing()
     QCOMPARE(m_folder->readFile("dbnames.txt"), QByteArray("*Sample_Links.mdb,Sample Links\r\ngarden.mdb,Garden\r\n"));
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), files);
     QCOMPARE(m_folder->readFile("garden.mdb"), garden);
-    QVERIFY(QDir(m_folder->file("temp")).isEmpty());
+    QCOMPARE(QDir(m_folder->file("temp")).entryList(QDir::Files | QDir::Hidden), QStringList());
     QCOMPARE(QDir(m_folder->file("export")).entryList(QDir::Files | QDir::Hidden), QStringList());
     QCOMPARE(EditionSnapshot(), rows);
 }

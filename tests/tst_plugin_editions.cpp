@@ -544,7 +544,7 @@ void TestPluginEditions::catalogueTextAndArchiveAddress()
 
 void TestPluginEditions::localFailuresAreToldOnce_data()
 {
-    QTest::addColumn<int>("fileLimit");
+    QTest::addColumn<int>("fileLimit");      // -1: the edition's file name taken by a folder
     QTest::addColumn<int>("failingSync");    // the disk fails to keep the nth file written (1: the archive)
     QTest::addColumn<QString>("message");
     const QString full = QStringLiteral("The Edition 'Travel' could not be added: the disk is full.");
@@ -554,6 +554,7 @@ void TestPluginEditions::localFailuresAreToldOnce_data()
     QTest::newRow("full while unpacking") << 64 * 1024 << 0 << full;
     QTest::newRow("disk fails the database") << 0 << 2 << unwritten;
     QTest::newRow("disk fails the list, the last step") << 0 << 3 << unwritten;
+    QTest::newRow("edition's name taken by a folder") << -1 << 0 << unwritten;
 }
 
 void TestPluginEditions::localFailuresAreToldOnce()
@@ -563,6 +564,8 @@ void TestPluginEditions::localFailuresAreToldOnce()
     QFETCH(QString, message);
     m_server->put("/data/travel.zip", {editionArchive(m_scratch.path(), "travel.mdb")});
     QVERIFY(m_server->resources.value("/data/travel.zip").body.size() < fileLimit || fileLimit < 1024);
+    if (fileLimit < 0)
+        QVERIFY(QDir().mkpath(m_app->file("travel.mdb/in the way")));
     Form9 *form = loadDialog();
     QVERIFY(form);
     const QStringList before = entriesOf(m_app->path());

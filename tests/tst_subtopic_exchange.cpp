@@ -2,6 +2,7 @@
 // menu: the texts the user is asked and told, the files written, and the import dialog
 // driven with the mouse and keyboard.
 
+#include "disk_full.h"
 #include "form1_support.h"
 #include "testhelper.h"
 
@@ -216,9 +217,10 @@ void TestSubTopicExchange::importDialogDeletesAndRefuses()
     DialogScript::clearShown();
     const qint64 subTopics = QueryCount("SELECT count(*) FROM SubTopics");
 
-    // Delete asks first; the entry picked with the keyboard goes with its own file.
-    DialogScript::answer(vbNo);
-    DialogScript::answer(vbYes);
+    // Delete asks first; the entry picked with the keyboard goes with its own file, once
+    // its folder lets it go.
+    for (const int answer : {vbNo, vbYes, vbOK, vbYes})
+        DialogScript::answer(answer);
     runImportDialog(form, [&](Form35 *dialog) {
         QCOMPARE(entries(dialog->List1), (QStringList{"Broken", "Programming", "Zulu"}));
         QTest::keyClick(dialog->List1, Qt::Key_Home);
@@ -227,29 +229,50 @@ void TestSubTopicExchange::importDialogDeletesAndRefuses()
         QCOMPARE(dialog->List1->currentItem()->text(), "Zulu");
         QTest::mouseClick(dialog->Command3, Qt::LeftButton);
         QCOMPARE(entries(dialog->List1).size(), 3);
+        {
+            const ReadOnlyFolder readOnly(m_app->file("old"));
+            QTest::mouseClick(dialog->Command3, Qt::LeftButton);
+        }
+        QCOMPARE(entries(dialog->List1).size(), 3);
         QTest::mouseClick(dialog->Command3, Qt::LeftButton);
         QCOMPARE(entries(dialog->List1), (QStringList{"Broken", "Programming"}));
     });
     QVERIFY(!QFile::exists(m_app->file("old/Zulu.qvs")));
-    QCOMPARE(messages(), (QStringList{"Delete Sub-Topic|Are you sure you want to delete the Sub-Topic 'Zulu' from the "
-                                      "Sub-Topic Import List ?",
-                                      "Delete Sub-Topic|Are you sure you want to delete the Sub-Topic 'Zulu' from the "
-                                      "Sub-Topic Import List ?"}));
+    const QString question = "Delete Sub-Topic|Are you sure you want to delete the Sub-Topic 'Zulu' from the "
+                             "Sub-Topic Import List ?";
+    QCOMPARE(messages(), (QStringList{question, question,
+                                      "Delete Sub-Topic|The file " + m_app->file("old/Zulu.qvs") + " could not be deleted.",
+                                      question}));
 
-    // A broken file and a name the Topic has already: nothing is added.
-    for (const QString &entry : {QString("Broken"), QString("Programming")}) {
+    // A broken file, a name the Topic has already, a file gone since it was listed, an
+    // edition that refuses the write, and a name a Sub-Topic may not have: nothing is added.
+    m_app->writeFile("Gone.qvs", "<page>\r\n</page>\r\n");
+    QVERIFY(QFile::copy(m_app->file("Programming.qvs"), m_app->file("Second.qvs")));
+    QVERIFY(QFile::copy(m_app->file("Programming.qvs"), m_app->file("Pipe|Name.qvs")));
+    for (const QString &entry : QStringList{"Broken", "Programming", "Gone", "Second", "Pipe|Name"}) {
         choose(form->Combo1, "Computing");
         DialogScript::answer(vbOK);
+        QVERIFY(entry != "Second" || WriteFault::arm("SubTopics", 0, WriteFault::Insert));
         runImportDialog(form, [&](Form35 *dialog) {
             clickEntry(dialog->List1, entry);
+            if (entry == "Gone")
+                QVERIFY(QFile::remove(m_app->file("Gone.qvs")));
             QTest::mouseClick(dialog->Command1, Qt::LeftButton);
         });
+        WriteFault::disarm();
     }
     QCOMPARE(messages(),
              (QStringList{"Import Sub-Topic|The Sub-Topic 'Broken' has not been imported.\n\nLine 3 of the file "
                           "Broken.qvs could not be read: the file ends inside its <page> section.",
                           "Select Alternate Name|The Sub-Topic \"Programming\" already exists under the Topic "
-                          "\"Computing\". Please select an alternate name."}));
+                          "\"Computing\". Please select an alternate name.",
+                          "Import Sub-Topic|The Sub-Topic 'Gone' has not been imported.\n\nThe file Gone.qvs could not "
+                          "be read: No such file or directory.",
+                          "Import Sub-Topic|The Sub-Topic 'Second' has not been imported.\n\n" + WriteFault::message()
+                              + " Unable to fetch row",
+                          "Import Sub-Topic|The Sub-Topic 'Pipe|Name' has not been imported: a Sub-Topic name may not be "
+                          "empty, hold any of ' < > \" / \\ | or a control character, or begin with U+FEFF or U+FFFE.\n\n"
+                          "Please rename the file Pipe|Name.qvs and import it again."}));
     QCOMPARE(QueryCount("SELECT count(*) FROM SubTopics"), subTopics);
 
     // Without a chosen Topic the dialog says so instead of filing the Sub-Topic nowhere.

@@ -376,6 +376,7 @@ void TestSubTopicFile::brokenFileAddsNothingAndNamesTheLine_data()
          u"the link name '\uFFFETom' begins with U+FFFE, which the edition would not keep"},
         {"U+FEFF first in a link name", 38, u"Jazz Clubs/Jazzmen|\uFEFFElla|http://ella.example/",
          u"the link name '\uFEFFElla' begins with U+FEFF, which the edition would not keep"},
+        {"CR in a colour", 28, u"FF0000|00\rFF00|0000FF|Jazz Clubs", u"the colour '00\rFF00' holds a line break"},
         {"U+FEFF first in a header", 7, u"\uFEFFH6", u"the section header '\uFEFFH6' begins with U+FEFF, which the "
                                                   u"edition would not keep"},
     };
@@ -729,7 +730,7 @@ void TestSubTopicFile::importRefusedHalfWayChangesNothing_data()
     QTest::newRow("root holds links") << "Lks" << 0 << int(WriteFault::Update);
     QTest::newRow("refused at the commit") << "Sit" << -1 << int(WriteFault::Insert);
     // No operations: the table is a view, which takes no rows, or none at all.
-    for (const char *table : {"NewsLinks", "Sit"})
+    for (const char *table : {"NewsLinks", "Sit", "LksSit"})
         QTest::addRow("%s a view", table) << table << 0 << 0;
     QTest::newRow("LksSit gone") << "LksSit" << -1 << 0;
 }

@@ -299,6 +299,7 @@ void TestUnzip::damagedArchives()
         {made, 199999, 0, cUnzip::UnzipTooLarge, 0},
         {ZipFixtures::declaringSize(made, 0xFFFFFFF0), qint64(2) << 30, 0, cUnzip::UnzipTooLarge, 0},
         {made, 0, 100000, cUnzip::UnzipDiskFull, 0},
+        {ZipFixtures::withMethod(made, 6), 0, 0, cUnzip::UnzipUnsupported, 1},   // imploded
         {made, 200000, 200000, cUnzip::UnzipOk, 1},
     };
     for (const auto &[archive, limit, room, status, entries] : sizes) {

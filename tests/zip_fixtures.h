@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 #include <sys/stat.h>
 #include <zip.h>
 
@@ -59,6 +61,17 @@ inline QByteArray declaringSize(QByteArray archive, quint32 size)
     const qsizetype entry = archive.indexOf("PK\x01\x02");
     for (int i = 0; entry >= 0 && i < 4; ++i)
         archive[entry + 24 + i] = char((size >> (8 * i)) & 0xff);
+    return archive;
+}
+
+// The archive with the compression method of its first entry changed to method.
+inline QByteArray withMethod(QByteArray archive, quint16 method)
+{
+    for (const auto &[signature, at] : {std::pair{"PK\x03\x04", 8}, std::pair{"PK\x01\x02", 10}}) {
+        const qsizetype header = archive.indexOf(signature);
+        archive[header + at] = char(method & 0xff);
+        archive[header + at + 1] = char(method >> 8);
+    }
     return archive;
 }
 
