@@ -57,11 +57,12 @@ struct Columns {
     int rowidAlias = -1;
 
     // Whether a record of these values can be a row of the table: as many values as
-    // columns, each of a kind its column keeps (a text column turns numbers into text, a
-    // numeric one keeps text only when it is no number; the row id is never stored).
-    bool fits(const QVariantList &values) const
+    // columns (or, with older, fewer: a row written before columns were added), each of a
+    // kind its column keeps (a text column turns numbers into text, a numeric one keeps
+    // text only when it is no number; the row id is never stored).
+    bool fits(const QVariantList &values, bool older = false) const
     {
-        if (values.size() != names.size())
+        if (values.size() != names.size() && (!older || values.isEmpty() || values.size() > names.size()))
             return false;
         for (int i = 0; i < values.size(); ++i) {
             const QVariant &v = values.at(i);
@@ -239,7 +240,7 @@ QList<SchemaEntry> readSchema(DatabasePages &pages, bool *lost)
             schema.append(SchemaEntry{v.at(0).toString(), v.at(1).toString(), v.at(2).toString(),
                                       v.at(3).toLongLong(), v.at(4).toString()});
     };
-    *lost = !pages.readTable(1, take).whole();
+    *lost = !pages.readTable(1, take, -1, isSchemaRow).whole();
     // Lines of a damaged schema may still lie on pages its tree no longer reaches.
     if (*lost)
         pages.scanUnreached([&take](qint64 rowid, const QVariantList &v, int, int) {
@@ -381,15 +382,16 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
     const QList<SchemaEntry> schema = readSchema(pages, &result.schemaLost);
     QList<SchemaEntry> tables;
     QSet<QString> names;
+    // SQLite's own tables are made afresh, and a table that is not made again is still
+    // read, so that its pages are taken for no other table's.
+    QList<qint64> unmade;
     for (const SchemaEntry &entry : schema) {
         if (entry.type != QLatin1String("table"))
             continue;
-        // SQLite's own tables are made afresh, and a table that is not made again is
-        // still read, so that its pages are taken for no other table's. A damaged schema
-        // may name a table twice, and then its first line is taken.
+        // A damaged schema may name a table twice, and then its first line is taken.
         if (entry.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) || names.contains(entry.name.toLower())
             || !isTable(entry)) {
-            pages.readTable(entry.root, [](qint64, const QVariantList &) {});
+            unmade.append(entry.root);
             if (!entry.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) && !names.contains(entry.name.toLower()))
                 result.lost[entry.name].unknown = true;
             names.insert(entry.name.toLower());
@@ -424,7 +426,7 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             Columns target = columnsOf(db, entry.name);
             const Columns declared = entry.root > 0 ? layouts.of(entry) : target;
             if (declared.names.isEmpty()) {
-                pages.readTable(entry.root, [](qint64, const QVariantList &) {});
+                unmade.append(entry.root);
                 result.lost[entry.name].unknown = true;
                 continue;
             }
@@ -436,7 +438,7 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 target = columnsOf(db, entry.name);
             }
             if (target.names.isEmpty()) {
-                pages.readTable(entry.root, [](qint64, const QVariantList &) {});
+                unmade.append(entry.root);
                 result.lost[entry.name].unknown = true;
                 continue;
             }
@@ -444,7 +446,14 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                                         std::make_unique<TableCopy>(db, entry.name, declared, target.names), {},
                                         entry.root});
         }
-        // Each tree first: its rows are the table's for certain.
+        // Each tree first: its rows are the table's for certain. A page that more than one
+        // tree reaches belongs to none of them.
+        QList<qint64> roots = unmade;
+        for (const Salvaged &table : salvaged)
+            roots.append(table.root);
+        pages.mapTrees(roots);
+        for (const qint64 root : std::as_const(unmade))
+            pages.readTable(root, [](qint64, const QVariantList &) {});
         const TableCopy *refused = nullptr;
         const auto insert = [&refused](TableCopy *copy, qint64 rowid, const QVariantList &values) {
             if (!refused && !copy->insert(rowid, values))
@@ -457,8 +466,10 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 continue;
             }
             TableCopy *copy = table.copy.get();
+            const Columns &declared = table.declared;
             table.losses = pages.readTable(
-                table.root, [&](qint64 rowid, const QVariantList &values) { insert(copy, rowid, values); }, i);
+                table.root, [&](qint64 rowid, const QVariantList &values) { insert(copy, rowid, values); }, i,
+                [&declared](const QVariantList &values) { return declared.fits(values, true); });
             table.joinLosses();
             if (refused)
                 return failed(result, refused->error, destination);
