@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -15,6 +16,8 @@
 #include <map>
 #include <memory>
 #include <vector>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -151,32 +154,50 @@ private:
 };
 
 // Copies the rows of one table into the new file with statements prepared once for each
-// number of values a row holds (older rows may hold fewer).
+// number of values a row holds (older rows may hold fewer), on the connection's own SQLite
+// handle: values pass as the driver would pass them (a null text or blob as NULL), without
+// its conversions.
 class TableCopy
 {
 public:
     TableCopy(const QSqlDatabase &db, const QString &table, const Columns &declared, const QStringList &target)
-        : m_db(db)
-        , m_table(table)
+        : m_table(table)
         , m_declared(declared)
     {
+        const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            m_db = *static_cast<sqlite3 *const *>(handle.constData());
         for (const QString &column : target)
             m_target.insert(column.toLower());
     }
+    ~TableCopy()
+    {
+        for (auto &statement : m_statements)
+            sqlite3_finalize(statement.second.stmt);
+    }
+    TableCopy(const TableCopy &) = delete;
+    TableCopy &operator=(const TableCopy &) = delete;
 
     // Answers false when the new file refused the row.
     bool insert(qint64 rowid, const QVariantList &values)
     {
         const int count = int(qMin(values.size(), m_declared.names.size()));
         Statement &statement = statementFor(count);
-        if (!statement.prepared)
-            return fail(statement.query);
-        statement.query.bindValue(0, rowid);
-        for (int i = 0; i < statement.columns.size(); ++i)
-            statement.query.bindValue(i + 1, values.at(statement.columns.at(i)));
-        if (!statement.query.exec())
-            return fail(statement.query);
-        if (statement.query.numRowsAffected() > 0)
+        if (!statement.stmt)
+            return fail(QStringLiteral("Unable to execute statement"), QSqlError::StatementError, statement.prepareCode);
+        sqlite3_stmt *stmt = statement.stmt;
+        int code = sqlite3_bind_int64(stmt, 1, rowid);
+        for (int i = 0; i < statement.columns.size() && code == SQLITE_OK; ++i)
+            code = bind(stmt, i + 2, values.at(statement.columns.at(i)));
+        if (code != SQLITE_OK) {
+            sqlite3_clear_bindings(stmt);
+            return fail(QStringLiteral("Unable to bind parameters"), QSqlError::StatementError, code);
+        }
+        code = sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+        if (code != SQLITE_DONE)
+            return fail(QStringLiteral("Unable to fetch row"), QSqlError::ConnectionError, code);
+        if (sqlite3_changes(m_db) > 0)
             ++copied;
         return true;
     }
@@ -186,17 +207,44 @@ public:
 
 private:
     struct Statement {
-        QSqlQuery query;
+        sqlite3_stmt *stmt = nullptr;
         QList<int> columns;   // which values are bound, after the row id
-        bool prepared = false;
+        int prepareCode = SQLITE_OK;
     };
+
+    int bind(sqlite3_stmt *stmt, int parameter, const QVariant &value)
+    {
+        switch (value.typeId()) {
+        case QMetaType::LongLong:
+            return sqlite3_bind_int64(stmt, parameter, value.toLongLong());
+        case QMetaType::Double:
+            return sqlite3_bind_double(stmt, parameter, value.toDouble());
+        case QMetaType::QString: {
+            const QString &text = *static_cast<const QString *>(value.constData());
+            if (text.isNull())
+                return sqlite3_bind_null(stmt, parameter);
+            // Kept until the row is written: the statement reads the bytes in place.
+            m_texts[parameter] = text.toUtf8();
+            return sqlite3_bind_text(stmt, parameter, m_texts[parameter].constData(), int(m_texts[parameter].size()), SQLITE_STATIC);
+        }
+        case QMetaType::QByteArray: {
+            const QByteArray &bytes = *static_cast<const QByteArray *>(value.constData());
+            if (bytes.isNull())
+                return sqlite3_bind_null(stmt, parameter);
+            return bytes.isEmpty() ? sqlite3_bind_zeroblob(stmt, parameter, 0)
+                                   : sqlite3_bind_blob(stmt, parameter, bytes.constData(), int(bytes.size()), SQLITE_STATIC);
+        }
+        default:
+            return sqlite3_bind_null(stmt, parameter);
+        }
+    }
 
     Statement &statementFor(int count)
     {
         const auto found = m_statements.find(count);
         if (found != m_statements.end())
             return found->second;
-        Statement &statement = m_statements.emplace(count, Statement{QSqlQuery(m_db), {}, false}).first->second;
+        Statement &statement = m_statements[count];
         QStringList names{QStringLiteral("rowid")};
         for (int i = 0; i < count; ++i) {
             if (i != m_declared.rowidAlias && m_target.contains(m_declared.names.at(i).toLower())) {
@@ -204,23 +252,29 @@ private:
                 names.append(quoted(m_declared.names.at(i)));
             }
         }
+        if (m_texts.size() < names.size() + 1)
+            m_texts.resize(names.size() + 1);
         const QString marks = QStringLiteral("?,").repeated(names.size()).chopped(1);
-        statement.prepared = statement.query.prepare(QStringLiteral("INSERT OR IGNORE INTO %1 (%2) VALUES (%3)")
-                                                         .arg(quoted(m_table), names.join(QLatin1Char(',')), marks));
+        const QByteArray sql = QStringLiteral("INSERT OR IGNORE INTO %1 (%2) VALUES (%3)")
+                                   .arg(quoted(m_table), names.join(QLatin1Char(',')), marks)
+                                   .toUtf8();
+        statement.prepareCode = m_db ? sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &statement.stmt, nullptr)
+                                     : SQLITE_MISUSE;
         return statement;
     }
 
-    bool fail(const QSqlQuery &query)
+    bool fail(const QString &what, QSqlError::ErrorType type, int code)
     {
-        error = query.lastError();
+        error = QSqlError(what, m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString(), type, QString::number(code));
         return false;
     }
 
-    QSqlDatabase m_db;
+    sqlite3 *m_db = nullptr;
     QString m_table;
     Columns m_declared;
     QSet<QString> m_target;
     std::map<int, Statement> m_statements;
+    QVector<QByteArray> m_texts;   // the texts of the row being written, by parameter
 };
 
 // Whether a record is a line of a schema table.
