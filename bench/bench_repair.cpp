@@ -101,12 +101,13 @@ bool apiCopy(const QVector<TableRows> &tables, const QString &templateFile, cons
     bool ok = QFile::copy(templateFile, destination)
               && sqlite3_open_v2(QFile::encodeName(destination).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK
               && sqlite3_exec(db, "PRAGMA journal_mode = OFF; BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
-    QByteArray text;
+    QVector<QByteArray> texts;   // kept until the row is written: the statement reads them in place
     for (int t = 0; ok && t < tables.size(); ++t) {
         sqlite3_stmt *stmt = nullptr;
         const QByteArray sql = insertOf(tables.at(t)).toUtf8();
         ok = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) == SQLITE_OK;
         for (const QVariantList &row : tables.at(t).rows) {
+            texts.resize(row.size());
             for (int i = 0; ok && i < row.size(); ++i) {
                 const QVariant &v = row.at(i);
                 if (v.isNull()) {
@@ -116,11 +117,11 @@ bool apiCopy(const QVector<TableRows> &tables, const QString &templateFile, cons
                 } else if (v.typeId() == QMetaType::Double) {
                     sqlite3_bind_double(stmt, i + 1, v.toDouble());
                 } else if (v.typeId() == QMetaType::QByteArray) {
-                    const QByteArray blob = v.toByteArray();
-                    sqlite3_bind_blob(stmt, i + 1, blob.constData(), int(blob.size()), SQLITE_TRANSIENT);
+                    texts[i] = v.toByteArray();
+                    sqlite3_bind_blob(stmt, i + 1, texts[i].constData(), int(texts[i].size()), SQLITE_STATIC);
                 } else {
-                    text = v.toString().toUtf8();
-                    sqlite3_bind_text(stmt, i + 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+                    texts[i] = v.toString().toUtf8();
+                    sqlite3_bind_text(stmt, i + 1, texts[i].constData(), int(texts[i].size()), SQLITE_STATIC);
                 }
             }
             ok = ok && sqlite3_step(stmt) == SQLITE_DONE && sqlite3_reset(stmt) == SQLITE_OK;
