@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QtEndian>
 
 #include <functional>
 
@@ -17,10 +18,12 @@ struct Page {
     int number = 0;   // counted from 1
     int cells = 0;    // rows on a table's leaf page
     int size = 0;     // bytes
+    QString path;     // where the tree reaches it, as "/001/00a/"
 };
 
-// Runs sql on the page statistics of the database file at path, handing each row to take.
-inline void pageStatistics(const QString &path, const QString &sql, const std::function<void(const QSqlQuery &)> &take)
+// Runs sql (on the page statistics, say) on the database file at path, handing each row to
+// take.
+inline void runSql(const QString &path, const QString &sql, const std::function<void(const QSqlQuery &)> &take = {})
 {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("damage"));
@@ -36,42 +39,41 @@ inline void pageStatistics(const QString &path, const QString &sql, const std::f
     QSqlDatabase::removeDatabase(QStringLiteral("damage"));
 }
 
-// The leaf pages of table (or index) in the order of its tree.
-inline QList<Page> leaves(const QString &path, const QString &name)
+// The pages of table (or index) of a type ("leaf", "internal", "overflow") in the order of
+// its tree.
+inline QList<Page> pages(const QString &path, const QString &name, const QString &type = QStringLiteral("leaf"))
 {
-    QList<Page> leaves;
-    pageStatistics(path,
-                   QStringLiteral("SELECT pageno, ncell, pgsize FROM dbstat WHERE name = '%1' AND pagetype = 'leaf' "
-                                  "ORDER BY path").arg(name),
-                   [&leaves](const QSqlQuery &q) {
-                       leaves.append(Page{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt()});
+    QList<Page> pages;
+    runSql(path,
+                   QStringLiteral("SELECT pageno, ncell, pgsize, path FROM dbstat WHERE name = '%1' AND pagetype = '%2' "
+                                  "ORDER BY path").arg(name, type),
+                   [&pages](const QSqlQuery &q) {
+                       pages.append(Page{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt(), q.value(3).toString()});
                    });
-    return leaves;
+    return pages;
 }
+
 
 // The leaf page of table (or index) that lies in the middle of its leaves.
 inline Page middleLeaf(const QString &path, const QString &name)
 {
-    const QList<Page> all = leaves(path, name);
+    const QList<Page> all = pages(path, name);
     return all.isEmpty() ? Page() : all.at(all.size() / 2);
 }
 
 // The interior pages of table below its root, in the order of its tree.
 inline QList<Page> interiorPages(const QString &path, const QString &name)
 {
-    QList<Page> pages;
-    pageStatistics(path,
-                   QStringLiteral("SELECT pageno, pgsize FROM dbstat WHERE name = '%1' AND pagetype = 'internal' "
-                                  "AND path <> '/' ORDER BY path").arg(name),
-                   [&pages](const QSqlQuery &q) { pages.append(Page{q.value(0).toInt(), 0, q.value(1).toInt()}); });
-    return pages;
+    QList<Page> below = pages(path, name, QStringLiteral("internal"));
+    below.removeIf([](const Page &page) { return page.path == QLatin1String("/"); });
+    return below;
 }
 
 // Rows of each table that lie on leaf pages after the first pages of the file.
 inline QMap<QString, int> rowsBeyond(const QString &path, qint64 pages)
 {
     QMap<QString, int> rows;
-    pageStatistics(path,
+    runSql(path,
                    QStringLiteral("SELECT d.name, sum(d.ncell) FROM dbstat d JOIN sqlite_master m ON m.name = d.name "
                                   "WHERE m.type = 'table' AND d.pagetype = 'leaf' AND d.pageno > %1 GROUP BY d.name")
                        .arg(pages),
@@ -79,13 +81,49 @@ inline QMap<QString, int> rowsBeyond(const QString &path, qint64 pages)
     return rows;
 }
 
+// Writes bytes over the page's own from its byte at (or reads them, with read set).
+inline bool onPage(const QString &path, const Page &page, int at, QByteArray *bytes, bool read = false)
+{
+    QFile f(path);
+    if (page.number <= 0 || !f.open(QIODevice::ReadWrite) || !f.seek(qint64(page.number - 1) * page.size + at))
+        return false;
+    if (read)
+        *bytes = f.read(page.size - at);
+    return read ? bytes->size() == page.size - at : f.write(*bytes) == bytes->size();
+}
+
 // Fills the page with bytes that are no page of a database (a page of 100 bytes is the
 // file's header).
 inline bool overwritePage(const QString &path, const Page &page)
 {
-    QFile f(path);
-    return page.number > 0 && f.open(QIODevice::ReadWrite) && f.seek(qint64(page.number - 1) * page.size)
-           && f.write(QByteArray(page.size, '\xa5')) == page.size;
+    QByteArray bytes(page.size, '\xa5');
+    return onPage(path, page, 0, &bytes);
+}
+
+// Writes the bytes of page from of the file source over page to.
+inline bool copyPage(const QString &source, const Page &from, const QString &path, const Page &to)
+{
+    QByteArray bytes;
+    return onPage(source, from, 0, &bytes, true) && onPage(path, to, 0, &bytes);
+}
+
+// Points the interior page parent's pointer to child from at page to instead.
+inline bool repoint(const QString &path, const Page &parent, const Page &from, const Page &to)
+{
+    QByteArray bytes;
+    if (!onPage(path, parent, 0, &bytes, true))
+        return false;
+    QList<int> pointers{8};   // the right-most child's, then one in each cell
+    for (int i = 0; i < qFromBigEndian<quint16>(bytes.constData() + 3); ++i)
+        pointers.append(qFromBigEndian<quint16>(bytes.constData() + 12 + 2 * i));
+    for (const int at : pointers) {
+        if (qFromBigEndian<quint32>(bytes.constData() + at) == quint32(from.number)) {
+            QByteArray number(4, 0);
+            qToBigEndian<quint32>(to.number, number.data());
+            return onPage(path, parent, at, &number);
+        }
+    }
+    return false;
 }
 
 // Cuts the file to its first bytes.

@@ -83,7 +83,8 @@ void TestEditionRepair::init()
 void TestEditionRepair::repairRecoversEveryReadableRow_data()
 {
     // What is lost is told with %1 for the links that lay on the pages cut off or
-    // overwritten; an edition that cannot be read is left with the message given.
+    // overwritten and %2 for the rows of a page put in their place; an edition that
+    // cannot be read is left with the message given.
     QTest::addColumn<QString>("damage");
     QTest::addColumn<QString>("lostText");
     QTest::addColumn<QString>("unreadable");
@@ -104,6 +105,13 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         << none;
     QTest::newRow("deleted links, then their tree damaged") << "deleted" << "\n  links: an unknown number" << none;
     QTest::newRow("a database without the edition's tables") << "tables" << none << none;
+    QTest::newRow("a leaf of links that says it holds no rows") << "no cells" << "\n  links: up to %1" << none;
+    QTest::newRow("a leaf of links that says it holds half its rows") << "half cells" << "\n  links: up to %1" << none;
+    QTest::newRow("overflow pages of links overwritten") << "overflow" << "\n  links: %1" << none;
+    QTest::newRow("a section list's child pointer moved to another's leaf") << "cross-link" << none << none;
+    const QString foreign = QStringLiteral("\n  links: up to %1\n  rows of which it cannot be told what they were: %2");
+    QTest::newRow("a leaf of links replaced by one of categories") << "other table" << foreign << none;
+    QTest::newRow("a leaf of links replaced by one of another edition") << "other edition" << foreign << none;
     QTest::newRow("nothing readable")
         << "text" << none
         << "The edition database Sample_Links.mdb is damaged so badly that nothing in it can be read, so it could not be "
@@ -120,22 +128,23 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     QFETCH(QString, lostText);
     QFETCH(QString, unreadable);
     const QString big = QStringLiteral("hex(randomblob(700))");
-    if (damage == QLatin1String("sections")) {
+    if (damage == QLatin1String("sections") || damage == QLatin1String("cross-link")) {
         // Two lists of the same columns and row ids, of two rows to a page, holding
         // negative numbers and reals.
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         for (const char *table : {"NewsLinks", "SearchLinks"})
             QVERIFY(ExecSql(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                                           "INSERT INTO %1 SELECT %2, 'Link ' || i, %3, 'name1', 'url1' FROM n")
+                                           "INSERT INTO %1 (rowid, topicid, LinkName, LinkUrl, FieldName1, FieldName2) "
+                                           "SELECT 1000 + i, %2, 'Link ' || i, %3, 'name1', 'url1' FROM n")
                                 .arg(table, table == QLatin1String("NewsLinks") ? "-1000003 * i" : "i / 3.0", big)));
         CloseDatabase();
     }
-    if (QStringList{"interior", "cut", "deleted"}.contains(damage)) {
+    if (QStringList{"interior", "cut", "deleted", "overflow"}.contains(damage)) {
         // Sites of two to a page: their tree has interior pages below its root.
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = %1 WHERE SitId > 100000").arg(big)));
         // Some too long for a page: the rest of each is on pages of its own.
-        if (damage == QLatin1String("interior"))
+        if (damage == QLatin1String("interior") || damage == QLatin1String("overflow"))
             QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = Summary || Summary || Summary || Summary "
                                            "WHERE SitId > 100000 AND SitId % 50 = 0")));
         if (damage == QLatin1String("deleted")) {
@@ -150,8 +159,11 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         }
         CloseDatabase();
     }
+    if (damage == QLatin1String("other table"))
+        Damage::runSql(edition(), QStringLiteral("UPDATE Lks SET LksDesc = hex(randomblob(150))"));
     const QStringList before = EditionSnapshot(edition());
     QMap<QString, int> lost;
+    int unplaced = 0;
     if (damage == QLatin1String("page")) {
         const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
         lost.insert(QStringLiteral("Sit"), page.cells);
@@ -173,12 +185,77 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         }
     } else if (damage == QLatin1String("header") || damage == QLatin1String("first") || damage == QLatin1String("schema")) {
         if (damage == QLatin1String("schema"))
-            for (const Damage::Page &page : Damage::leaves(edition(), QStringLiteral("sqlite_schema")))
+            for (const Damage::Page &page : Damage::pages(edition(), QStringLiteral("sqlite_schema")))
                 QVERIFY(Damage::overwritePage(edition(), page));
-        QVERIFY(Damage::overwritePage(edition(), Damage::Page{1, 0, damage == QLatin1String("header") ? 100 : 4096}));
+        QVERIFY(Damage::overwritePage(edition(), Damage::Page{1, 0, damage == QLatin1String("header") ? 100 : 4096, {}}));
         if (damage == QLatin1String("schema"))
             for (const char *table : {"ColorLinks", "NewsLinks", "SearchLinks", "OrganizationLinks", "FavoriteLinks"})
                 lost.insert(table, countsOf(before).value(table));
+    } else if (damage.endsWith(QLatin1String(" cells"))) {
+        // The count of cells in the page's header.
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
+        const int says = damage == QLatin1String("no cells") ? 0 : page.cells / 2;
+        lost.insert(QStringLiteral("Sit"), page.cells - says);
+        QByteArray count(2, 0);
+        qToBigEndian<quint16>(says, count.data());
+        QVERIFY(Damage::onPage(edition(), page, 3, &count));
+    } else if (damage == QLatin1String("overflow")) {
+        // The one overflow page of each of ten links: half of them with text that goes on
+        // to another page, half with bytes that are no text after the pointer that ends
+        // the chain.
+        const QList<Damage::Page> overflow = Damage::pages(edition(), QStringLiteral("Sit"), QStringLiteral("overflow"));
+        QVERIFY(overflow.size() > 10);
+        for (int i = 0; i < 10; ++i) {
+            QByteArray bytes(overflow.at(i).size - 4 * (i % 2), i % 2 ? '\xa5' : 'A');
+            QVERIFY(Damage::onPage(edition(), overflow.at(i), 4 * (i % 2), &bytes));
+        }
+        lost.insert(QStringLiteral("Sit"), 10);
+    } else if (damage == QLatin1String("cross-link")) {
+        // The leaf of the other list in the same place holds the same row ids.
+        const Damage::Page from = Damage::middleLeaf(edition(), QStringLiteral("NewsLinks"));
+        const QString parent = from.path.section(QLatin1Char('/'), 0, -3) + QLatin1Char('/');
+        const auto at = [&](const char *table, const QString &path, const char *type) {
+            const QList<Damage::Page> pages = Damage::pages(edition(), table, type);
+            const auto it = std::find_if(pages.cbegin(), pages.cend(), [&](const Damage::Page &p) { return p.path == path; });
+            return it == pages.cend() ? Damage::Page() : *it;
+        };
+        QVERIFY(Damage::repoint(edition(), at("NewsLinks", parent, "internal"), from, at("SearchLinks", from.path, "leaf")));
+    } else if (damage.startsWith(QLatin1String("other "))) {
+        QString source = edition();
+        if (damage == QLatin1String("other edition")) {
+            source = m_app->makeEdition(QStringLiteral("Other.mdb"));
+            Damage::runSql(source, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                                  "INSERT INTO Sit SELECT 200000 + i, 'Other ' || i, 'http://other/', '' FROM n"));
+        }
+        const Damage::Page to = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
+        Damage::Page from = Damage::middleLeaf(source, QStringLiteral("Sit"));
+        if (damage == QLatin1String("other table")) {
+            // A leaf of the larger categories whose row ids lie among those of the leaf of
+            // links, found by the rows before each leaf.
+            const auto value = [&](const QString &sql) {
+                qint64 id = 0;
+                Damage::runSql(source, sql, [&id](const QSqlQuery &q) { id = q.value(0).toLongLong(); });
+                return id;
+            };
+            int rank = 0;
+            for (const Damage::Page &page : Damage::pages(source, QStringLiteral("Sit")))
+                rank += page.path < to.path ? page.cells : 0;
+            const QString sit = QStringLiteral("SELECT rowid FROM Sit ORDER BY rowid LIMIT 1 OFFSET %1");
+            const QString lks = QStringLiteral("SELECT count(*) FROM Lks WHERE rowid %1 %2");
+            const qint64 low = value(lks.arg("<=").arg(value(sit.arg(rank))));
+            const qint64 high = value(lks.arg("<").arg(value(sit.arg(rank + to.cells - 1))));
+            from = Damage::Page();
+            rank = 0;
+            for (const Damage::Page &page : Damage::pages(source, QStringLiteral("Lks"))) {
+                if (rank >= low && rank + page.cells <= high)
+                    from = page;
+                rank += page.cells;
+            }
+            QVERIFY(from.number > 0);
+        }
+        lost.insert(QStringLiteral("Sit"), to.cells);
+        unplaced = from.cells;
+        QVERIFY(Damage::copyPage(source, from, edition(), to));
     } else if (damage == QLatin1String("tables")) {
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         QVERIFY(ExecSql(QStringLiteral("DROP TABLE LocalLinks")));
@@ -221,7 +298,8 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     QString recovered = QStringLiteral("\n  Topics: 3\n  Sub-Topics: 7\n  categories: 3023\n  links: %1\n  places of links in "
                                        "categories: 29").arg(links);
     if (damage != QLatin1String("schema"))
-        recovered += QStringLiteral("\n  section links: %1\n  colour schemes: 7").arg(damage == QLatin1String("sections") ? 6030 : 30);
+        recovered += QStringLiteral("\n  section links: %1\n  colour schemes: 7")
+                        .arg(QStringList{"sections", "cross-link"}.contains(damage) ? 6030 : 30);
     const QString opening = damage == QLatin1String("tables") ? QStringLiteral("lacked tables that an edition has.")
                                                                 : QStringLiteral("was damaged.");
     QCOMPARE(repair.message(),
@@ -229,7 +307,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
                  + (lostText.isEmpty() ? QStringLiteral(" Every row that could still be read was recovered")
                                        : QStringLiteral(" Its readable rows were recovered"))
                  + QStringLiteral(" into a fresh copy of the edition, which is now in use.\nRecovered:") + recovered
-                 + (lostText.isEmpty() ? QString() : QStringLiteral("\nCould not be read:") + lostText.replace(QLatin1String("%1"), QString::number(lost.value("Sit"))))
+                 + (lostText.isEmpty() ? QString() : QStringLiteral("\nCould not be read:") + lostText.replace(QLatin1String("%1"), QString::number(lost.value("Sit"))).replace(QLatin1String("%2"), QString::number(unplaced)))
                  + QStringLiteral("\nThe damaged file was kept as:\n") + repair.damagedCopy());
     QCOMPARE(leftovers(m_app->path()), QStringList());
 }

@@ -1,5 +1,9 @@
 #include "editions/database_pages.h"
 
+#include <QSet>
+#include <QUtf8StringView>
+
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -96,6 +100,7 @@ DatabasePages::DatabasePages(const QString &path)
     m_reached.resize(int(m_pageCount + 1));
     m_free.resize(int(m_pageCount + 1));
     m_owner.fill(-1, int(m_pageCount + 1));
+    m_claims.fill(0, m_pageCount + 1);
     if (m_headerSound)
         markFreePages();
 }
@@ -123,6 +128,102 @@ const uchar *DatabasePages::cellPointers(qint64 number, uchar kind1, uchar kind2
     const uchar *pointers = head + (head[0] == kInteriorTable || head[0] == kInteriorIndex ? 12 : 8);
     *cells = be16(head + 3);
     return pointers + 2 * *cells <= page(number) + m_usable ? pointers : nullptr;
+}
+
+qint64 DatabasePages::localSize(qint64 size) const
+{
+    const qint64 maxLocal = m_usable - 35;
+    const qint64 minLocal = (m_usable - 12) * 32 / 255 - 23;
+    if (size <= maxLocal)
+        return size;
+    const qint64 k = minLocal + (size - minLocal) % (m_usable - 4);
+    return k <= maxLocal ? k : minLocal;
+}
+
+bool DatabasePages::spaceAccounted(qint64 number, const uchar *pointers, qint64 cells)
+{
+    const uchar *p = page(number);
+    const uchar *end = p + m_usable;
+    const uchar *head = treeHeader(number);
+    const qint64 contentStart = be16(head + 5) == 0 ? 65536 : be16(head + 5);
+    if (contentStart < pointers + 2 * cells - p || contentStart > m_usable)
+        return false;
+    m_spans.clear();
+    for (qint64 i = 0; i < cells; ++i) {
+        const qint64 offset = be16(pointers + 2 * i);
+        if (offset < contentStart || offset >= m_usable)
+            return false;
+        const uchar *cell = p + offset;
+        qint64 size = 0;
+        if (head[0] == kLeafTable) {
+            qint64 payload = 0;
+            qint64 rowid = 0;
+            const int n = varint(cell, end, &payload);
+            const int m = n > 0 ? varint(cell + n, end, &rowid) : 0;
+            if (m == 0 || payload < 0)
+                return false;
+            const qint64 local = localSize(payload);
+            size = qMax<qint64>(n + m + local + (local < payload ? 4 : 0), 4);
+        } else {
+            qint64 key = 0;
+            const int n = offset + 4 < m_usable ? varint(cell + 4, end, &key) : 0;
+            if (n == 0)
+                return false;
+            size = 4 + n;
+        }
+        if (size > m_usable - offset)
+            return false;
+        m_spans.append({offset, offset + size});
+    }
+    // Free blocks follow each other up the page.
+    for (qint64 block = be16(head + 1), previous = 0; block != 0; previous = block, block = be16(p + block)) {
+        if (block < contentStart || block <= previous || block + 4 > m_usable)
+            return false;
+        const qint64 size = be16(p + block + 2);
+        if (size < 4 || size > m_usable - block)
+            return false;
+        m_spans.append({block, block + size});
+    }
+    std::sort(m_spans.begin(), m_spans.end());
+    qint64 used = 0;
+    qint64 last = contentStart;
+    for (const auto &span : std::as_const(m_spans)) {
+        if (span.first < last)
+            return false;
+        used += span.second - span.first;
+        last = span.second;
+    }
+    return m_usable - contentStart - used == head[7];
+}
+
+bool DatabasePages::childrenOf(qint64 number, const Range &range, QVector<Pending> *children)
+{
+    qint64 cells = 0;
+    const uchar *pointers = cellPointers(number, kInteriorTable, kInteriorTable, &cells);
+    if (!pointers || !spaceAccounted(number, pointers, cells))
+        return false;
+    // Child i holds the row ids after key i - 1 up to key i; the right-most child those
+    // after the last key. Each holds some.
+    const uchar *p = page(number);
+    children->clear();
+    Range child = range;
+    for (qint64 i = 0; i < cells; ++i) {
+        const uchar *cell = p + be16(pointers + 2 * i);
+        qint64 key = 0;
+        varint(cell + 4, p + m_usable, &key);
+        if ((child.hasFirst && key < child.first) || (range.hasLast && key >= range.last)
+            || key == std::numeric_limits<qint64>::max())
+            return false;
+        child.last = key;
+        child.hasLast = true;
+        children->append({be32(cell), child});
+        child.first = key + 1;
+        child.hasFirst = true;
+    }
+    child.last = range.last;
+    child.hasLast = range.hasLast;
+    children->append({be32(treeHeader(number) + 8), child});
+    return true;
 }
 
 qint64 DatabasePages::guessPageSize() const
@@ -175,77 +276,97 @@ void DatabasePages::markFreePages()
     }
 }
 
-DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &handler, int owner)
+void DatabasePages::mapTrees(const QList<qint64> &roots)
+{
+    if (!isOpen())
+        return;
+    QSet<qint64> mapped;
+    QVector<Pending> pending;
+    QVector<Pending> children;
+    for (const qint64 root : roots) {
+        if (!page(root) || mapped.contains(root))
+            continue;
+        mapped.insert(root);
+        pending = {{root, Range()}};
+        while (!pending.isEmpty()) {
+            const Pending next = pending.takeLast();
+            if (!page(next.number))
+                continue;
+            // A page an earlier read took counts as reached twice.
+            char &claims = m_claims[next.number];
+            const bool first = claims == 0 && !m_reached.testBit(int(next.number));
+            claims = char(qMin(claims + (first ? 1 : 2), 2));
+            if (first && childrenOf(next.number, next.range, &children))
+                pending.append(children);
+        }
+    }
+}
+
+DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &handler, int owner, const RowCheck &fits)
 {
     Losses losses;
     if (!isOpen()) {
         losses.ranges.append(Range());
         return losses;
     }
-    // Each page waits with the row ids its parent gave it.
-    struct Pending {
-        qint64 number;
-        Range range;
-    };
     QVector<Pending> pending{{root, Range()}};
-    QVariantList values;
+    QVector<Pending> children;
     while (!pending.isEmpty()) {
         const Pending next = pending.takeLast();
         const qint64 number = next.number;
-        qint64 cells = 0;
-        const uchar *pointers = page(number) && !m_reached.testBit(int(number))
-                                    ? cellPointers(number, kInteriorTable, kLeafTable, &cells)
-                                    : nullptr;
-        if (!pointers) {
-            losses.ranges.append(next.range);
-            continue;
-        }
-        m_reached.setBit(int(number));
-        const uchar *p = page(number);
-        const uchar *end = p + m_usable;
-        const uchar *contentStart = pointers + 2 * cells;
-        const uchar *head = treeHeader(number);
-        if (head[0] == kInteriorTable) {
-            // Child i holds the row ids after key i - 1 up to key i; the right-most child
-            // those after the last key. Children are taken from the end of the list, so
-            // they go in from the right.
-            QVector<Pending> children;
-            Range range = next.range;
-            for (qint64 i = 0; i < cells; ++i) {
-                const uchar *cell = p + be16(pointers + 2 * i);
-                qint64 key = 0;
-                if (cell < contentStart || cell + 4 > end || varint(cell + 4, end, &key) == 0) {
-                    // Its child is lost, and what it held is known only up to the next key.
-                    range.hasLast = false;
-                    losses.ranges.append(range);
-                    continue;
-                }
-                range.last = key;
-                range.hasLast = true;
-                children.append({be32(cell), range});
-                range.first = key + (key < std::numeric_limits<qint64>::max() ? 1 : 0);
-                range.hasFirst = true;
-            }
-            range.last = next.range.last;
-            range.hasLast = next.range.hasLast;
-            children.append({be32(head + 8), range});
+        const bool taken = !page(number) || m_reached.testBit(int(number)) || m_claims.at(number) > 1;
+        const uchar *head = taken ? nullptr : treeHeader(number);
+        if (head && head[0] == kInteriorTable && childrenOf(number, next.range, &children)) {
+            m_reached.setBit(int(number));
+            // Children are taken from the end of the list, so they go in from the right.
             for (auto it = children.crbegin(); it != children.crend(); ++it)
                 pending.append(*it);
             continue;
         }
+        const int rows = head && head[0] == kLeafTable ? readLeaf(number, next.range, number == root, fits, &losses.rows) : -1;
+        if (rows < 0) {
+            losses.ranges.append(next.range);
+            continue;
+        }
         if (owner >= 0)
             m_owner[int(number)] = owner;
-        for (qint64 i = 0; i < cells; ++i) {
-            const uchar *cell = p + be16(pointers + 2 * i);
-            qint64 rowid = 0;
-            values.clear();
-            if (cell < contentStart || cell >= end || !readCell(cell, end, &rowid, &values, &m_reached))
-                ++losses.rows;
-            else
-                handler(rowid, values);
-        }
+        for (int i = 0; i < rows; ++i)
+            handler(m_rows.at(i).rowid, m_rows.at(i).values);
     }
     return losses;
+}
+
+int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const RowCheck &fits, int *damaged)
+{
+    qint64 cells = 0;
+    const uchar *pointers = cellPointers(number, kLeafTable, kLeafTable, &cells);
+    if (!pointers || (cells == 0 && !root) || !spaceAccounted(number, pointers, cells))
+        return -1;
+    if (m_rows.size() < cells)
+        m_rows.resize(cells);
+    const uchar *p = page(number);
+    m_chain.clear();
+    int rows = 0;
+    int lost = 0;
+    bool sound = true;
+    for (qint64 i = 0; i < cells && sound; ++i) {
+        Row &row = m_rows[rows];
+        row.values.clear();
+        const Cell cell = readCell(p + be16(pointers + 2 * i), p + m_usable, &row.rowid, &row.values, &m_reached, &m_chain);
+        sound = cell != Cell::Unreadable && range.contains(row.rowid) && (cell == Cell::Damaged || !fits || fits(row.values));
+        if (cell == Cell::Damaged)
+            ++lost;
+        else
+            ++rows;
+    }
+    if (!sound) {
+        for (const qint64 overflow : std::as_const(m_chain))
+            m_reached.clearBit(int(overflow));
+        return -1;
+    }
+    m_reached.setBit(int(number));
+    *damaged += lost;
+    return rows;
 }
 
 int DatabasePages::scanUnreached(const ScanHandler &handler) const
@@ -257,6 +378,7 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
     for (qint64 n = m_pageCount; n >= 1; --n)
         after[int(n)] = m_owner.at(int(n)) >= 0 ? m_owner.at(int(n)) : after.at(int(n + 1));
     QBitArray taken = m_reached;
+    QVector<qint64> chain;
     int unreadable = 0;
     int before = -1;
     QVariantList values;
@@ -275,7 +397,7 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
             const uchar *cell = page(number) + be16(pointers + 2 * i);
             qint64 rowid = 0;
             values.clear();
-            if (cell < pointers + 2 * cells || cell >= end || !readCell(cell, end, &rowid, &values, &taken))
+            if (cell < pointers + 2 * cells || cell >= end || readCell(cell, end, &rowid, &values, &taken, &chain) != Cell::Read)
                 ++unreadable;
             else
                 handler(rowid, values, before, after.at(int(number + 1)));
@@ -284,55 +406,55 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
     return unreadable;
 }
 
-bool DatabasePages::readCell(const uchar *cell, const uchar *end, qint64 *rowid, QVariantList *values,
-                             QBitArray *taken) const
+DatabasePages::Cell DatabasePages::readCell(const uchar *cell, const uchar *end, qint64 *rowid, QVariantList *values,
+                                            QBitArray *taken, QVector<qint64> *chain) const
 {
     qint64 size = 0;
     int n = varint(cell, end, &size);
     if (n == 0 || size < 0 || size > m_size)
-        return false;
+        return Cell::Unreadable;
     cell += n;
     n = varint(cell, end, rowid);
     if (n == 0)
-        return false;
+        return Cell::Unreadable;
     cell += n;
 
     // How much of the payload lies on the page itself; the rest follows in a chain of
     // overflow pages.
-    const qint64 maxLocal = m_usable - 35;
-    const qint64 minLocal = (m_usable - 12) * 32 / 255 - 23;
-    qint64 local = size;
-    if (size > maxLocal) {
-        const qint64 k = minLocal + (size - minLocal) % (m_usable - 4);
-        local = k <= maxLocal ? k : minLocal;
-    }
+    const qint64 local = localSize(size);
     if (cell + local + (local < size ? 4 : 0) > end)
-        return false;
+        return Cell::Unreadable;
+    if (local == size)
+        return decodeRecord(QByteArray::fromRawData(reinterpret_cast<const char *>(cell), local), values);
+    // An overflow page belongs to one chain only, and to no tree; the last ends the chain.
     QByteArray payload(reinterpret_cast<const char *>(cell), local);
-    if (local < size) {
-        // An overflow page belongs to one chain only: a page taken before ends the chain.
-        qint64 next = be32(cell + local);
-        while (payload.size() < size) {
-            const uchar *overflow = page(next);
-            if (!overflow || taken->testBit(int(next)))
-                return false;
-            taken->setBit(int(next));
-            const qint64 take = qMin(size - payload.size(), m_usable - 4);
-            payload.append(reinterpret_cast<const char *>(overflow + 4), take);
-            next = be32(overflow);
-        }
+    const qsizetype first = chain->size();
+    qint64 next = be32(cell + local);
+    while (payload.size() < size && page(next) && !taken->testBit(int(next)) && !m_free.testBit(int(next))
+           && m_claims.at(next) == 0) {
+        taken->setBit(int(next));
+        chain->append(next);
+        const uchar *overflow = page(next);
+        payload.append(reinterpret_cast<const char *>(overflow + 4), qMin(size - payload.size(), m_usable - 4));
+        next = be32(overflow);
     }
-    return decodeRecord(payload, values);
+    if (payload.size() == size && next == 0 && decodeRecord(payload, values) == Cell::Read)
+        return Cell::Read;
+    // The chain's pages may be another's.
+    for (qsizetype i = first; i < chain->size(); ++i)
+        taken->clearBit(int(chain->at(i)));
+    chain->resize(first);
+    return Cell::Damaged;
 }
 
-bool DatabasePages::decodeRecord(const QByteArray &payload, QVariantList *values) const
+DatabasePages::Cell DatabasePages::decodeRecord(const QByteArray &payload, QVariantList *values) const
 {
     const auto *begin = reinterpret_cast<const uchar *>(payload.constData());
     const uchar *end = begin + payload.size();
     qint64 headerSize = 0;
     int n = varint(begin, end, &headerSize);
     if (n == 0 || headerSize < n || headerSize > payload.size())
-        return false;
+        return Cell::Unreadable;
     const uchar *type = begin + n;
     const uchar *typesEnd = begin + headerSize;
     const uchar *body = typesEnd;
@@ -341,7 +463,7 @@ bool DatabasePages::decodeRecord(const QByteArray &payload, QVariantList *values
         n = varint(type, typesEnd, &serial);
         const qint64 bytes = serialSize(serial);
         if (n == 0 || bytes < 0 || bytes > end - body)
-            return false;
+            return Cell::Unreadable;
         type += n;
         if (serial == 0) {
             values->append(QVariant());
@@ -362,22 +484,30 @@ bool DatabasePages::decodeRecord(const QByteArray &payload, QVariantList *values
         } else if (serial % 2 == 0) {
             values->append(QByteArray(reinterpret_cast<const char *>(body), bytes));
         } else {
-            values->append(text(reinterpret_cast<const char *>(body), bytes));
+            QString value;
+            if (!text(reinterpret_cast<const char *>(body), bytes, &value))
+                return Cell::Damaged;
+            values->append(value);
         }
         body += bytes;
     }
-    return true;
+    return Cell::Read;
 }
 
-QString DatabasePages::text(const char *data, qint64 size) const
+bool DatabasePages::text(const char *data, qint64 size, QString *value) const
 {
-    if (m_encoding == 1)
-        return QString::fromUtf8(data, size);
+    if (m_encoding == 1) {
+        *value = QString::fromUtf8(data, size);
+        return QUtf8StringView(data, size).isValidUtf8();
+    }
+    if (size % 2 != 0)
+        return false;
     QVector<char16_t> units(size / 2);
     for (qint64 i = 0; i < units.size(); ++i) {
         const auto lo = uchar(data[2 * i + (m_encoding == 2 ? 0 : 1)]);
         const auto hi = uchar(data[2 * i + (m_encoding == 2 ? 1 : 0)]);
         units[i] = char16_t(lo | (hi << 8));
     }
-    return QString::fromUtf16(units.constData(), units.size());
+    *value = QString::fromUtf16(units.constData(), units.size());
+    return value->isValidUtf16();
 }

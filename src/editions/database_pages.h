@@ -3,7 +3,10 @@
 // itself no longer reads whole: a damaged page costs only its own rows. Nothing read is
 // trusted: every page number, offset and length is checked against the file, and no page
 // is read twice by the tables' trees, so a damaged file can neither loop nor lead outside
-// itself. Pages no tree reaches can be read on their own, for the rows of a damaged tree.
+// itself. A page is the table's only when it holds up: its kind, cells, free space and row
+// ids fit where its parent put it, its rows fit the table, and no other tree reaches it.
+// Pages no tree reaches, or that failed, can be read on their own, for the rows of a
+// damaged tree.
 
 #include <QBitArray>
 #include <QFile>
@@ -41,8 +44,8 @@ public:
             return (!hasFirst || rowid >= first) && (!hasLast || rowid <= last);
         }
     };
-    // What of a table's tree could not be read: rows on its pages that could not be
-    // decoded, and the row ids its unreadable pages held.
+    // What of a table's tree could not be read: rows on its pages whose values are damaged,
+    // and the row ids its pages that failed held.
     struct Losses {
         int rows = 0;
         QList<Range> ranges;
@@ -51,10 +54,19 @@ public:
 
     // A row's values in column order: null, qint64, double, QString or QByteArray.
     using RowHandler = std::function<void(qint64 rowid, const QVariantList &values)>;
+    // Whether values can be a row of the table being read.
+    using RowCheck = std::function<bool(const QVariantList &values)>;
+
+    // Notes the pages the trees starting at roots reach, before any is read: a page two
+    // trees reach, or one tree twice, is then taken by none of them.
+    void mapTrees(const QList<qint64> &roots);
     // Hands every readable row of the table whose tree starts at page root to handler, in
     // the order of the tree, and notes its leaf pages as the table's (owner). A page that
-    // an earlier tree reached is not read again.
-    Losses readTable(qint64 root, const RowHandler &handler, int owner = -1);
+    // an earlier tree reached, that fails its checks or holds a row that fits refuses is not
+    // the table's: the row ids its parent gave it count as lost, and its rows are left for
+    // scanUnreached. A row whose value is damaged (its overflow chain or its text) counts
+    // as a lost row.
+    Losses readTable(qint64 root, const RowHandler &handler, int owner = -1, const RowCheck &fits = {});
 
     // A row of a page that no tree reached, with the owners of the nearest leaf pages the
     // trees reached before and after it in the file (-1 when none).
@@ -64,21 +76,46 @@ public:
     int scanUnreached(const ScanHandler &handler) const;
 
 private:
+    // A page waiting to be read, with the row ids its parent gave it.
+    struct Pending {
+        qint64 number;
+        Range range;
+    };
+    // What became of a cell.
+    enum class Cell { Read, Damaged, Unreadable };
+
     // Page number (counted from 1), or nullptr when the file has no such page.
     const uchar *page(qint64 number) const;
     // The b-tree header of page number: after the file header on page 1.
     const uchar *treeHeader(qint64 number) const;
     // The cell pointers of a page of the given kinds, or nullptr when its header is unsound.
     const uchar *cellPointers(qint64 number, uchar kind1, uchar kind2, qint64 *cells) const;
+    // Whether every byte of the content area of a page is a cell, a free block or one of
+    // the fragments its header counts, with none of them overlapping or leaving the page.
+    bool spaceAccounted(qint64 number, const uchar *pointers, qint64 cells);
+    // The children of a sound interior page whose row ids lie in range, each with its
+    // own, in the order of the tree; false when the page is unsound or its keys are not
+    // in order inside range.
+    bool childrenOf(qint64 number, const Range &range, QVector<Pending> *children);
+    // Reads the rows of a leaf page into m_rows when the page holds up: its space is all
+    // accounted for, it has a row unless it is the root, its row ids lie inside range and
+    // its rows fit. Answers how many rows it read (-1 when the page failed) and adds
+    // the rows whose value is damaged to damaged.
+    int readLeaf(qint64 number, const Range &range, bool root, const RowCheck &fits, int *damaged);
+    // Payload bytes a leaf cell keeps on its page, of size in all.
+    qint64 localSize(qint64 size) const;
     // The page size that makes the most pages read as sound b-tree pages.
     qint64 guessPageSize() const;
     void markFreePages();
     // The payload of the leaf cell at cell, which lies on a page ending at end: the rowid
-    // and the record's values. Answers false when the cell cannot be read.
-    bool readCell(const uchar *cell, const uchar *end, qint64 *rowid, QVariantList *values,
-                  QBitArray *taken) const;
-    bool decodeRecord(const QByteArray &payload, QVariantList *values) const;
-    QString text(const char *data, qint64 size) const;
+    // and the record's values. The overflow pages it takes are set in taken and added to
+    // chain; a chain that leaves the file, loops, or enters a page taken, free or of a
+    // tree makes the value damaged.
+    Cell readCell(const uchar *cell, const uchar *end, qint64 *rowid, QVariantList *values, QBitArray *taken,
+                  QVector<qint64> *chain) const;
+    Cell decodeRecord(const QByteArray &payload, QVariantList *values) const;
+    // Text in the file's encoding; false when it is not valid there.
+    bool text(const char *data, qint64 size, QString *value) const;
 
     QFile m_file;
     const uchar *m_data = nullptr;
@@ -91,4 +128,12 @@ private:
     QBitArray m_reached;    // pages a tree or an overflow chain of its rows took
     QBitArray m_free;       // pages on the list of free pages
     QVector<int> m_owner;   // the owner of each table leaf page a tree reached, else -1
+    QByteArray m_claims;    // how often the mapped trees reach each page (at most 2)
+    QVector<QPair<qint64, qint64>> m_spans;   // a page's cells and free blocks, while checked
+    struct Row {
+        qint64 rowid = 0;
+        QVariantList values;
+    };
+    QVector<Row> m_rows;        // the rows of the leaf page being read
+    QVector<qint64> m_chain;    // the overflow pages its rows took
 };

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -15,6 +16,8 @@
 #include <map>
 #include <memory>
 #include <vector>
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -57,11 +60,12 @@ struct Columns {
     int rowidAlias = -1;
 
     // Whether a record of these values can be a row of the table: as many values as
-    // columns, each of a kind its column keeps (a text column turns numbers into text, a
-    // numeric one keeps text only when it is no number; the row id is never stored).
-    bool fits(const QVariantList &values) const
+    // columns (or, with older, fewer: a row written before columns were added), each of a
+    // kind its column keeps (a text column turns numbers into text, a numeric one keeps
+    // text only when it is no number; the row id is never stored).
+    bool fits(const QVariantList &values, bool older = false) const
     {
-        if (values.size() != names.size())
+        if (values.size() != names.size() && (!older || values.isEmpty() || values.size() > names.size()))
             return false;
         for (int i = 0; i < values.size(); ++i) {
             const QVariant &v = values.at(i);
@@ -150,32 +154,50 @@ private:
 };
 
 // Copies the rows of one table into the new file with statements prepared once for each
-// number of values a row holds (older rows may hold fewer).
+// number of values a row holds (older rows may hold fewer), on the connection's own SQLite
+// handle: values pass as the driver would pass them (a null text or blob as NULL), without
+// its conversions.
 class TableCopy
 {
 public:
     TableCopy(const QSqlDatabase &db, const QString &table, const Columns &declared, const QStringList &target)
-        : m_db(db)
-        , m_table(table)
+        : m_table(table)
         , m_declared(declared)
     {
+        const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            m_db = *static_cast<sqlite3 *const *>(handle.constData());
         for (const QString &column : target)
             m_target.insert(column.toLower());
     }
+    ~TableCopy()
+    {
+        for (auto &statement : m_statements)
+            sqlite3_finalize(statement.second.stmt);
+    }
+    TableCopy(const TableCopy &) = delete;
+    TableCopy &operator=(const TableCopy &) = delete;
 
     // Answers false when the new file refused the row.
     bool insert(qint64 rowid, const QVariantList &values)
     {
         const int count = int(qMin(values.size(), m_declared.names.size()));
         Statement &statement = statementFor(count);
-        if (!statement.prepared)
-            return fail(statement.query);
-        statement.query.bindValue(0, rowid);
-        for (int i = 0; i < statement.columns.size(); ++i)
-            statement.query.bindValue(i + 1, values.at(statement.columns.at(i)));
-        if (!statement.query.exec())
-            return fail(statement.query);
-        if (statement.query.numRowsAffected() > 0)
+        if (!statement.stmt)
+            return fail(QStringLiteral("Unable to execute statement"), QSqlError::StatementError, statement.prepareCode);
+        sqlite3_stmt *stmt = statement.stmt;
+        int code = sqlite3_bind_int64(stmt, 1, rowid);
+        for (int i = 0; i < statement.columns.size() && code == SQLITE_OK; ++i)
+            code = bind(stmt, i + 2, values.at(statement.columns.at(i)));
+        if (code != SQLITE_OK) {
+            sqlite3_clear_bindings(stmt);
+            return fail(QStringLiteral("Unable to bind parameters"), QSqlError::StatementError, code);
+        }
+        code = sqlite3_step(stmt);
+        sqlite3_reset(stmt);
+        if (code != SQLITE_DONE)
+            return fail(QStringLiteral("Unable to fetch row"), QSqlError::ConnectionError, code);
+        if (sqlite3_changes(m_db) > 0)
             ++copied;
         return true;
     }
@@ -185,17 +207,44 @@ public:
 
 private:
     struct Statement {
-        QSqlQuery query;
+        sqlite3_stmt *stmt = nullptr;
         QList<int> columns;   // which values are bound, after the row id
-        bool prepared = false;
+        int prepareCode = SQLITE_OK;
     };
+
+    int bind(sqlite3_stmt *stmt, int parameter, const QVariant &value)
+    {
+        switch (value.typeId()) {
+        case QMetaType::LongLong:
+            return sqlite3_bind_int64(stmt, parameter, value.toLongLong());
+        case QMetaType::Double:
+            return sqlite3_bind_double(stmt, parameter, value.toDouble());
+        case QMetaType::QString: {
+            const QString &text = *static_cast<const QString *>(value.constData());
+            if (text.isNull())
+                return sqlite3_bind_null(stmt, parameter);
+            // Kept until the row is written: the statement reads the bytes in place.
+            m_texts[parameter] = text.toUtf8();
+            return sqlite3_bind_text(stmt, parameter, m_texts[parameter].constData(), int(m_texts[parameter].size()), SQLITE_STATIC);
+        }
+        case QMetaType::QByteArray: {
+            const QByteArray &bytes = *static_cast<const QByteArray *>(value.constData());
+            if (bytes.isNull())
+                return sqlite3_bind_null(stmt, parameter);
+            return bytes.isEmpty() ? sqlite3_bind_zeroblob(stmt, parameter, 0)
+                                   : sqlite3_bind_blob(stmt, parameter, bytes.constData(), int(bytes.size()), SQLITE_STATIC);
+        }
+        default:
+            return sqlite3_bind_null(stmt, parameter);
+        }
+    }
 
     Statement &statementFor(int count)
     {
         const auto found = m_statements.find(count);
         if (found != m_statements.end())
             return found->second;
-        Statement &statement = m_statements.emplace(count, Statement{QSqlQuery(m_db), {}, false}).first->second;
+        Statement &statement = m_statements[count];
         QStringList names{QStringLiteral("rowid")};
         for (int i = 0; i < count; ++i) {
             if (i != m_declared.rowidAlias && m_target.contains(m_declared.names.at(i).toLower())) {
@@ -203,23 +252,29 @@ private:
                 names.append(quoted(m_declared.names.at(i)));
             }
         }
+        if (m_texts.size() < names.size() + 1)
+            m_texts.resize(names.size() + 1);
         const QString marks = QStringLiteral("?,").repeated(names.size()).chopped(1);
-        statement.prepared = statement.query.prepare(QStringLiteral("INSERT OR IGNORE INTO %1 (%2) VALUES (%3)")
-                                                         .arg(quoted(m_table), names.join(QLatin1Char(',')), marks));
+        const QByteArray sql = QStringLiteral("INSERT OR IGNORE INTO %1 (%2) VALUES (%3)")
+                                   .arg(quoted(m_table), names.join(QLatin1Char(',')), marks)
+                                   .toUtf8();
+        statement.prepareCode = m_db ? sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &statement.stmt, nullptr)
+                                     : SQLITE_MISUSE;
         return statement;
     }
 
-    bool fail(const QSqlQuery &query)
+    bool fail(const QString &what, QSqlError::ErrorType type, int code)
     {
-        error = query.lastError();
+        error = QSqlError(what, m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString(), type, QString::number(code));
         return false;
     }
 
-    QSqlDatabase m_db;
+    sqlite3 *m_db = nullptr;
     QString m_table;
     Columns m_declared;
     QSet<QString> m_target;
     std::map<int, Statement> m_statements;
+    QVector<QByteArray> m_texts;   // the texts of the row being written, by parameter
 };
 
 // Whether a record is a line of a schema table.
@@ -239,7 +294,7 @@ QList<SchemaEntry> readSchema(DatabasePages &pages, bool *lost)
             schema.append(SchemaEntry{v.at(0).toString(), v.at(1).toString(), v.at(2).toString(),
                                       v.at(3).toLongLong(), v.at(4).toString()});
     };
-    *lost = !pages.readTable(1, take).whole();
+    *lost = !pages.readTable(1, take, -1, isSchemaRow).whole();
     // Lines of a damaged schema may still lie on pages its tree no longer reaches.
     if (*lost)
         pages.scanUnreached([&take](qint64 rowid, const QVariantList &v, int, int) {
@@ -381,15 +436,16 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
     const QList<SchemaEntry> schema = readSchema(pages, &result.schemaLost);
     QList<SchemaEntry> tables;
     QSet<QString> names;
+    // SQLite's own tables are made afresh, and a table that is not made again is still
+    // read, so that its pages are taken for no other table's.
+    QList<qint64> unmade;
     for (const SchemaEntry &entry : schema) {
         if (entry.type != QLatin1String("table"))
             continue;
-        // SQLite's own tables are made afresh, and a table that is not made again is
-        // still read, so that its pages are taken for no other table's. A damaged schema
-        // may name a table twice, and then its first line is taken.
+        // A damaged schema may name a table twice, and then its first line is taken.
         if (entry.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) || names.contains(entry.name.toLower())
             || !isTable(entry)) {
-            pages.readTable(entry.root, [](qint64, const QVariantList &) {});
+            unmade.append(entry.root);
             if (!entry.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) && !names.contains(entry.name.toLower()))
                 result.lost[entry.name].unknown = true;
             names.insert(entry.name.toLower());
@@ -424,7 +480,7 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             Columns target = columnsOf(db, entry.name);
             const Columns declared = entry.root > 0 ? layouts.of(entry) : target;
             if (declared.names.isEmpty()) {
-                pages.readTable(entry.root, [](qint64, const QVariantList &) {});
+                unmade.append(entry.root);
                 result.lost[entry.name].unknown = true;
                 continue;
             }
@@ -436,7 +492,7 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 target = columnsOf(db, entry.name);
             }
             if (target.names.isEmpty()) {
-                pages.readTable(entry.root, [](qint64, const QVariantList &) {});
+                unmade.append(entry.root);
                 result.lost[entry.name].unknown = true;
                 continue;
             }
@@ -444,7 +500,14 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                                         std::make_unique<TableCopy>(db, entry.name, declared, target.names), {},
                                         entry.root});
         }
-        // Each tree first: its rows are the table's for certain.
+        // Each tree first: its rows are the table's for certain. A page that more than one
+        // tree reaches belongs to none of them.
+        QList<qint64> roots = unmade;
+        for (const Salvaged &table : salvaged)
+            roots.append(table.root);
+        pages.mapTrees(roots);
+        for (const qint64 root : std::as_const(unmade))
+            pages.readTable(root, [](qint64, const QVariantList &) {});
         const TableCopy *refused = nullptr;
         const auto insert = [&refused](TableCopy *copy, qint64 rowid, const QVariantList &values) {
             if (!refused && !copy->insert(rowid, values))
@@ -457,8 +520,10 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 continue;
             }
             TableCopy *copy = table.copy.get();
+            const Columns &declared = table.declared;
             table.losses = pages.readTable(
-                table.root, [&](qint64 rowid, const QVariantList &values) { insert(copy, rowid, values); }, i);
+                table.root, [&](qint64 rowid, const QVariantList &values) { insert(copy, rowid, values); }, i,
+                [&declared](const QVariantList &values) { return declared.fits(values, true); });
             table.joinLosses();
             if (refused)
                 return failed(result, refused->error, destination);

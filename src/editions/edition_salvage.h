@@ -37,7 +37,9 @@ struct SalvageResult {
 // lacks is made as the damaged file declares it. Rows keep their row ids; the copy is
 // checked whole before it is kept. On failure destination is removed.
 //
-// A table whose tree is damaged also takes the rows of the pages no tree reaches: a row
+// A page of a table's tree is the table's only when it holds up (its space, row ids and
+// rows checked, reached by no other tree); a page that fails is one no tree reached. A
+// table whose tree is damaged also takes the rows of the pages no tree reaches: a row
 // goes to the table whose leaf pages lie on both sides of its page, else to the one table
 // whose columns it fits and whose lost row ids hold its own. A row with a row id the table
 // already holds is left out. When the list of tables is damaged, the empty edition's
