@@ -1,6 +1,7 @@
 // The browser's commands and options, the cache viewer, and the browser toolbar button
 // with its two menu items.
 
+#include "disk_full.h"
 #include "form1_support.h"
 #include "testhelper.h"
 
@@ -222,6 +223,13 @@ void TestBrowserTools::cacheEntriesListedAndDeleted()
              (QStringList{"http://a.example/", "http://c.example/cookie", "file:///tmp/page.html"}));
     QCOMPARE(form->Label1->text(), QStringLiteral("4 files listed."));   // set only by "Get Cache"
 
+    {   // A history that cannot be written keeps its entries and says so.
+        const ReadOnlyFolder readOnly(QFileInfo(UrlHistory::filePath()).path());
+        DialogScript::answer(vbOK);
+        QTest::mouseClick(form->Command3, Qt::LeftButton);
+    }
+    QCOMPARE(DialogScript::last().prompt, QStringLiteral("The cache could not be written: its entries were not deleted."));
+    QCOMPARE(form->List1->count(), 3);
     // Entries deleted elsewhere meanwhile are no failure (an unexpected message fails the test).
     QCOMPARE(UrlHistory::remove(lines(form->List1)), 3);
     QTest::mouseClick(form->Command3, Qt::LeftButton);
@@ -251,6 +259,7 @@ void TestBrowserTools::registryPrimitives()
     QVERIFY(RegDeleteEntry(HKEY_LOCAL_MACHINE, "Software\\Test\\Sub", ""));
     QVERIFY(RegDeleteEntry(HKEY_LOCAL_MACHINE, "Software\\Test", ""));
     QCOMPARE(RegGetValue(HKEY_LOCAL_MACHINE, key, "v", "dflt"), QStringLiteral("dflt"));
+    QVERIFY(!RegDeleteEntry(HKEY_LOCAL_MACHINE, key, "v"));   // the key is gone
 }
 
 void TestBrowserTools::toolbarEntriesWrittenAndRemoved()
@@ -289,6 +298,11 @@ void TestBrowserTools::toolbarEntriesWrittenAndRemoved()
     CheckIEButtonState(m_items);
     QVERIFY(!m_add.isEnabled() && m_remove.isEnabled());
 
+    // A key that will not go leaves the button installed.
+    QVERIFY(RegSetValue(HKEY_LOCAL_MACHINE, ButtonKey + "\\Sub", "x", "1"));
+    QVERIFY(!RemoveIEButton(m_items));
+    QVERIFY(!m_add.isEnabled() && m_remove.isEnabled() && QFile::exists(m_folder->file("icon2.ico")));
+    QVERIFY(RegDeleteEntry(HKEY_LOCAL_MACHINE, ButtonKey + "\\Sub", ""));
     QFile::remove(m_folder->file("icon1.ico"));   // a missing icon does not stop the removal
     QVERIFY(RemoveIEButton(m_items));
     QVERIFY(m_add.isEnabled() && !m_remove.isEnabled());

@@ -305,6 +305,14 @@ void TestHistoryTools::deleteHistory()
     QVERIFY(QFile::exists(other));
     QVERIFY(!form->Command5->isEnabled());
 
+    {   // A history that cannot be written is reported and stays listed.
+        const ReadOnlyFolder readOnly(QFileInfo(UrlHistory::filePath()).path());
+        DialogScript::answer(vbYes);
+        DialogScript::answer(vbOK);
+        QTest::mouseClick(form->Command3, Qt::LeftButton);
+    }
+    QCOMPARE(DialogScript::last().prompt, QStringLiteral("The history could not be written: it was not deleted."));
+    QCOMPARE(form->List1->count(), 2);
     DialogScript::answer(vbYes);
     DialogScript::answer(vbOK);
     QTest::mouseClick(form->Command3, Qt::LeftButton);
