@@ -340,6 +340,10 @@ void TestStoredAccounts::fillFrames()
     QCOMPARE(evaluate(form->results, QStringLiteral("window.frames[0].document.getElementById('user').value + '|' + "
                                                     "window.frames[1].document.getElementById('pw').value")),
              QStringLiteral("anna|pw"));
+    // Without a browser, or without an answer in time, nothing is read and nothing filled.
+    QVERIFY(!PageInputs::read(nullptr, walk));
+    QVERIFY(!PageInputs::read(form->results, walk, 0));
+    QCOMPARE(PageInputs::fill(nullptr, StoredAccounts::rowsOf(QStringLiteral("F"), frames, walk)), -1);
 }
 
 QTEST_MAIN(TestStoredAccounts)
