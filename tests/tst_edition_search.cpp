@@ -127,13 +127,15 @@ void TestEditionSearch::hitsOfLinksAndSections()
     QCOMPARE(m_dialog->ListView1->topLevelItemCount(), 0);
     QCOMPARE(m_dialog->Label2->text(), QString());
 
-    // A section table that cannot be read: the search is said to be incomplete.
-    QVERIFY(ExecSql(QStringLiteral("DROP TABLE LocalLinks")));
-    DialogScript::answer(vbOK);
-    search(QStringLiteral("BANK"));
-    QVERIFY2(DialogScript::last().prompt.startsWith(
-                 QStringLiteral("The edition could not be searched completely.\n\nno such table: LocalLinks")),
-             qPrintable(DialogScript::last().prompt));
+    // A section table, or the links' own table, that cannot be read: the search is said to be incomplete.
+    for (const QString table : {"LocalLinks", "Sit"}) {
+        QVERIFY(ExecSql("DROP TABLE " + table));
+        DialogScript::answer(vbOK);
+        search(QStringLiteral("BANK"));
+        QVERIFY2(DialogScript::last().prompt.startsWith("The edition could not be searched completely.\n\nno such table: "
+                                                        + table),
+                 qPrintable(DialogScript::last().prompt));
+    }
 }
 
 void TestEditionSearch::keywordBoxAndEnter()
