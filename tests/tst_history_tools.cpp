@@ -312,6 +312,7 @@ void TestHistoryTools::deleteHistory()
         QTest::mouseClick(form->Command3, Qt::LeftButton);
     }
     QCOMPARE(DialogScript::last().prompt, QStringLiteral("The history could not be written: it was not deleted."));
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
     QCOMPARE(form->List1->count(), 2);
     DialogScript::answer(vbYes);
     DialogScript::answer(vbOK);

@@ -178,9 +178,11 @@ void Form26::Command3_Click()
             WaitCursor wait;
             // Without a History folder nothing is searched and nothing is deleted.
             SearchIndexFiles(historyFolder());
-            for (const QString &path : std::as_const(m_indexFiles))
-                QFile::remove(path);   // a file in use stays
+            // The index files go only with the history: a history that stays stays listed.
             cleared = ClearUrlHistory(m_browser);
+            if (cleared)
+                for (const QString &path : std::as_const(m_indexFiles))
+                    QFile::remove(path);   // a file in use stays
         }
         if (cleared) {
             MsgBox(QStringLiteral("Your Internet History has been successfully deleted."), vbOKOnly,
