@@ -113,6 +113,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     const QString foreign = QStringLiteral("\n  links: up to %1\n  rows of which it cannot be told what they were: %2");
     QTest::newRow("a leaf of links replaced by one of categories") << "other table" << foreign << none;
     QTest::newRow("a leaf of links replaced by one of another edition") << "other edition" << foreign << none;
+    QTest::newRow("a link whose row id column holds a value") << "row id value" << foreign << none;
     QTest::newRow("nothing readable")
         << "text" << none
         << "The edition database Sample_Links.mdb is damaged so badly that nothing in it can be read, so it could not be "
@@ -209,6 +210,18 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         first.truncate(2);
         QVERIFY(Damage::onPage(edition(), page, 10, &first));
         lost.insert(QStringLiteral("Sit"), 1);
+    } else if (damage == QLatin1String("row id value")) {
+        // The first link's record says its row id column holds 0 (a type of no bytes):
+        // no row of the table holds one, the others of its page still come back. An index
+        // damaged too makes the file one to repair.
+        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
+        QByteArray at;
+        QVERIFY(Damage::onPage(edition(), page, 8, &at, true));
+        QByteArray zero(1, '\x08');   // after the payload size, the row id and the header size
+        QVERIFY(Damage::onPage(edition(), page, qFromBigEndian<quint16>(at.constData()) + 5, &zero));
+        lost.insert(QStringLiteral("Sit"), 1);
+        unplaced = 1;
     } else if (damage == QLatin1String("overflow")) {
         // The one overflow page of each of ten links: half of them with text that goes on
         // to another page, half with bytes that are no text after the pointer that ends
