@@ -272,7 +272,9 @@ void TestBoundedInput::folderWalksReadRegularFilesOnly_data()
         for (const QString &path : {folder + "a.qvs", folder + "b.qvs", folder + "c.qvs", folder, QString("/dev/zero"),
                                     folder + "big.qvs", folder + "largest.qvs", folder + "none.qvs",
                                     // a regular file that holds more than its size says
-                                    QString("/proc/self/status")}) {
+                                    QString("/proc/self/status"),
+                                    // a regular file whose first byte cannot be read
+                                    QString("/proc/self/mem")}) {
             SubTopicFile file;
             const QString said = file.read(path) ? QString("read") : file.lastError();
             results << QFileInfo(path).fileName() + ": " + said + " at line " + QString::number(file.errorLine());
@@ -286,7 +288,8 @@ void TestBoundedInput::folderWalksReadRegularFilesOnly_data()
                       "big.qvs: it is larger than 64 MiB, the most a Sub-Topic file may hold at line 0",
                       "largest.qvs: it stands outside every section at line 1",
                       "none.qvs: No such file or directory at line 0",
-                      "status: it changed while it was read at line 0"};
+                      "status: it changed while it was read at line 0",
+                      "mem: Input/output error at line 0"};
 }
 
 void TestBoundedInput::folderWalksReadRegularFilesOnly()

@@ -107,11 +107,13 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("a database without the edition's tables") << "tables" << none << none;
     QTest::newRow("a leaf of links that says it holds no rows") << "no cells" << "\n  links: up to %1" << none;
     QTest::newRow("a leaf of links that says it holds half its rows") << "half cells" << "\n  links: up to %1" << none;
+    QTest::newRow("a leaf of links with two cells in one place") << "overlap" << "\n  links: up to %1" << none;
     QTest::newRow("overflow pages of links overwritten") << "overflow" << "\n  links: %1" << none;
     QTest::newRow("a section list's child pointer moved to another's leaf") << "cross-link" << none << none;
     const QString foreign = QStringLiteral("\n  links: up to %1\n  rows of which it cannot be told what they were: %2");
     QTest::newRow("a leaf of links replaced by one of categories") << "other table" << foreign << none;
     QTest::newRow("a leaf of links replaced by one of another edition") << "other edition" << foreign << none;
+    QTest::newRow("a link whose row id column holds a value") << "row id value" << foreign << none;
     QTest::newRow("nothing readable")
         << "text" << none
         << "The edition database Sample_Links.mdb is damaged so badly that nothing in it can be read, so it could not be "
@@ -199,6 +201,27 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QByteArray count(2, 0);
         qToBigEndian<quint16>(says, count.data());
         QVERIFY(Damage::onPage(edition(), page, 3, &count));
+    } else if (damage == QLatin1String("overlap")) {
+        // The second cell pointer set to the first's: the second row, of the same size,
+        // is on no cell, and the page's space still adds up.
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
+        QByteArray first;
+        QVERIFY(Damage::onPage(edition(), page, 8, &first, true));
+        first.truncate(2);
+        QVERIFY(Damage::onPage(edition(), page, 10, &first));
+        lost.insert(QStringLiteral("Sit"), 1);
+    } else if (damage == QLatin1String("row id value")) {
+        // The first link's record says its row id column holds 0 (a type of no bytes):
+        // no row of the table holds one, the others of its page still come back. An index
+        // damaged too makes the file one to repair.
+        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
+        QByteArray at;
+        QVERIFY(Damage::onPage(edition(), page, 8, &at, true));
+        QByteArray zero(1, '\x08');   // after the payload size, the row id and the header size
+        QVERIFY(Damage::onPage(edition(), page, qFromBigEndian<quint16>(at.constData()) + 5, &zero));
+        lost.insert(QStringLiteral("Sit"), 1);
+        unplaced = 1;
     } else if (damage == QLatin1String("overflow")) {
         // The one overflow page of each of ten links: half of them with text that goes on
         // to another page, half with bytes that are no text after the pointer that ends

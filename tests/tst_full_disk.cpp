@@ -277,6 +277,11 @@ void TestFullDisk::compactionSaysTheDiskIsFull_data()
     QTest::newRow("compaction, scratch file kept") << false << "scratch kept" << compaction + refused;
     QTest::newRow("compaction, file fixed") << false << "fixed" << compaction + refused;
     QTest::newRow("repair, file fixed") << true << "fixed" << repair + refused;
+    // A leaf whose header says it holds one row: that row, found on the pages no tree
+    // reached, is the one refused.
+    QTest::newRow("repair, refused in the pages no tree reached")
+        << false << "refused past the trees"
+        << repair + "the new copy of the edition could not be written.\nIt stays as it was.";
     QTest::newRow("compaction, file held")
         << false << "busy" << compaction + "another program is using the edition file.\nIt stays as it was.";
 }
@@ -295,6 +300,13 @@ void TestFullDisk::compactionSaysTheDiskIsFull()
         QVERIFY(QDir().mkpath(EditionCompaction::scratchPath(path) + "/in the way"));
     if (fault == "scratch kept")
         m_folder->writeFile("Sample_Links.mdb.compact.part", "left over");
+    if (fault == "refused past the trees") {
+        const Damage::Page leaf = Damage::middleLeaf(path, "Sit");
+        const int trees = int(EditionSnapshot(path).filter(QRegularExpression("^Sit\\|")).size()) - leaf.cells;
+        QByteArray one("\0\1", 2);
+        QVERIFY(Damage::onPage(path, leaf, 3, &one));
+        QVERIFY(WriteFault::armFile(m_folder->file("untitled.mdb"), {"Sit"}, trees));
+    }
     const QByteArray before = m_folder->readFile("Sample_Links.mdb");
     const QStringList files = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
     EditionCompaction compaction(path, m_folder->file("untitled.mdb"),

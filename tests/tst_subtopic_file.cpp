@@ -685,6 +685,17 @@ void TestSubTopicFile::importAtTheIdLimit_data()
     QTest::newRow("sequence past the limit")
         << QStringList{"INSERT INTO LksSit VALUES (41, 2147483647, 1)"} << root + links + "R|A|http://a.example/\r\n" + end
         << "The edition has no ids left in the table LksSit." << QStringList{};
+    // The last sequence that cannot be read, and categories that cannot be written when
+    // rows left under the new id already hold the root.
+    QTest::newRow("last sequence unreadable")
+        << QStringList{"ALTER TABLE LksSit RENAME TO Kept",
+                       "CREATE VIEW LksSit AS SELECT * FROM Kept WHERE abs(-9223372036854775807 - 1)"}
+        << root + links + "R|A|http://a.example/\r\n" + end << "integer overflow Unable to fetch row" << QStringList{};
+    QTest::newRow("categories a view")
+        << QStringList{"ALTER TABLE Lks RENAME TO Kept", "CREATE VIEW Lks AS SELECT * FROM Kept",
+                       "INSERT INTO Kept VALUES (60, 'Left', 'Left', 10, 1, 1, '', '')"}
+        << root + links + end << "cannot modify Lks because it is a view Unable to execute statement"
+        << QStringList{};
 }
 
 void TestSubTopicFile::importAtTheIdLimit()
