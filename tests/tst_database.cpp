@@ -71,6 +71,10 @@ void TestDatabase::openRefusesWhatIsNotAnEdition()
     QVERIFY(!DatabaseIsOpen());
     QVERIFY(!QFile::exists(home.file(QStringLiteral("missing.mdb"))));
     QVERIFY(!OpenDatabase(QString()));
+    QString error;
+    CurrentDatabaseFile = QStringLiteral("missing.mdb");
+    QVERIFY(!OpenCurrentDatabase(error));
+    QCOMPARE(error, QStringLiteral("The edition missing.mdb could not be opened."));
 
     // Once the file is there, the next call succeeds.
     home.makeEdition(QStringLiteral("missing.mdb"));
@@ -111,6 +115,12 @@ void TestDatabase::openRefusesWhatIsNotAnEdition()
     // The check made before a switch agrees, so a switch never starts on such a file.
     QVERIFY(!IsEditionFile(home.file(QStringLiteral("partial.mdb"))));
     QVERIFY(IsEditionFile(home.file(QStringLiteral("missing.mdb"))));
+    // An edition this user may not read is refused too.
+    QVERIFY(QFile::setPermissions(home.file(QStringLiteral("missing.mdb")), QFile::WriteOwner));
+    const int user = setfsuid(geteuid() == 0 ? 65534 : geteuid());
+    const bool unreadableOpened = OpenDatabase(QStringLiteral("missing.mdb"));
+    setfsuid(user);
+    QVERIFY(!unreadableOpened && !DatabaseIsOpen());
 
     // A name with blanks and non-ASCII letters opens like any other.
     home.makeEdition(QStringLiteral("Café Links.mdb"));
