@@ -279,8 +279,9 @@ void TestRoutines::fileExists()
     writeBytes(base + QStringLiteral("sub.dir/inner.txt"), "x");
     QVERIFY(WriteWholeFile(base + QString(255, QLatin1Char('L')), "x"));
     SetUnnamedFilesRefused(true);
-    QVERIFY(WriteWholeFile(base + QStringLiteral("named.txt"), "x"));
+    const bool named = WriteWholeFile(base + QStringLiteral("named.txt"), "x");
     SetUnnamedFilesRefused(false);
+    QVERIFY(named);
     QCOMPARE(FileExists(name.isEmpty() ? QString() : base + name), expected);
 }
 
