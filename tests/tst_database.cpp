@@ -71,6 +71,10 @@ void TestDatabase::openRefusesWhatIsNotAnEdition()
     QVERIFY(!DatabaseIsOpen());
     QVERIFY(!QFile::exists(home.file(QStringLiteral("missing.mdb"))));
     QVERIFY(!OpenDatabase(QString()));
+    QString error;
+    CurrentDatabaseFile = QStringLiteral("missing.mdb");
+    QVERIFY(!OpenCurrentDatabase(error));
+    QCOMPARE(error, QStringLiteral("The edition missing.mdb could not be opened."));
 
     // Once the file is there, the next call succeeds.
     home.makeEdition(QStringLiteral("missing.mdb"));

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestFileOperations : public QObject
@@ -146,6 +147,10 @@ void TestFileOperations::foldersOfTheUser()
     QCOMPARE(files.GetSpecialFolder(99, QStringLiteral("Nowhere")), QString());
     QCOMPARE(files.GetSpecialFolder(16), QString());   // listed number without a value
     QCOMPARE(files.GetSpecialFolder(17), QString());
+    Registry::setValue(key, QStringLiteral("Desktop"), REG_BINARY, Registry::textData(QStringLiteral("/home/u/Bin")));
+    QCOMPARE(files.GetSpecialFolder(1), QString());   // a value of no text type is no folder
+    QCOMPARE(Registry::deleteTree(HKEY_CURRENT_USER, shellFolders), ERROR_SUCCESS);
+    QCOMPARE(files.GetSpecialFolder(10), QString());
 
     QDir().mkpath(m_app->file(QStringLiteral("sub")));
     QVERIFY(files.ExistFolder(m_app->file(QStringLiteral("sub"))));
@@ -178,6 +183,8 @@ void TestFileOperations::fileTransfers()
     QCOMPARE(m_app->readFile(QStringLiteral("dst/b.txt")), QByteArray("old B"));
     QVERIFY(!files.Copyfiles(a + QLatin1Char('|') + m_app->file(QStringLiteral("src/none.txt")),
                              m_app->file(QStringLiteral("x"))));
+    QVERIFY(!files.Copyfiles(a + QLatin1Char('|') + m_app->file(QStringLiteral("src/*.none")),
+                             m_app->file(QStringLiteral("x"))));
     QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("x"))));
     QVERIFY(!files.Copyfiles(m_app->file(QStringLiteral("src")), m_app->file(QStringLiteral("src/inner"))));
 
@@ -203,6 +210,16 @@ void TestFileOperations::fileTransfers()
         QVERIFY(!files.Copyfiles(m_app->file(QStringLiteral("src/c.txt")), readOnlyPath + QStringLiteral("/new/")));
     }
     QVERIFY(!files.Copyfiles(m_app->file(QStringLiteral("src/tree")), m_app->file(QStringLiteral("copy/"))));
+    // Onto another file system a move copies: a failed copy is taken away, a source that stays fails.
+    const QTemporaryDir other(QStringLiteral("/dev/shm/qv-move-XXXXXX"));
+    QVERIFY(!files.MoveFiles(m_app->file(QStringLiteral("src/tree")), other.filePath(QStringLiteral("tree"))));
+    QVERIFY(!QFileInfo::exists(other.filePath(QStringLiteral("tree"))));
+    QVERIFY(QFileInfo::exists(m_app->file(QStringLiteral("src/tree/deep/c.txt"))));
+    {
+        const ReadOnlyFolder readOnly(m_app->file(QStringLiteral("src")));
+        QVERIFY(!files.MoveFiles(m_app->file(QStringLiteral("src/c.txt")), other.filePath(QStringLiteral("c.txt"))));
+    }
+    QCOMPARE(m_app->readFile(QStringLiteral("src/c.txt")), QByteArray("B"));
     QVERIFY(QFile::remove(broken));
 
     QVERIFY(files.DeleteFiles(m_app->file(QStringLiteral("src/c.txt")) + QLatin1Char('|')

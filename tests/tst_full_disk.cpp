@@ -25,6 +25,7 @@
 #include "platform/programfolder.h"
 #include "platform/registry.h"
 #include "platform/url_history.h"
+#include "platform/whole_file.h"
 #include "shared/fileroutines.h"
 #include "shared/globals.h"
 
@@ -105,6 +106,15 @@ void TestFullDisk::writersKeepTheEarlierFile_data()
     });
     QTest::newRow("text file") << "TempFile.tmp" << Writer([text](TestProgramFolder &f) {
         return WriteCrLfFile(f.file("TempFile.tmp"), {text});
+    });
+    QTest::newRow("name one past the longest") << "TempFile.tmp" << Writer([](TestProgramFolder &f) {
+        return WriteWholeFile(f.file(QString(256, QLatin1Char('n'))), "ab");
+    });
+    QTest::newRow("text file under a scratch name") << "TempFile.tmp" << Writer([text](TestProgramFolder &f) {
+        SetUnnamedFilesRefused(true);
+        const bool written = WriteCrLfFile(f.file("TempFile.tmp"), {text});
+        SetUnnamedFilesRefused(false);
+        return written;
     });
     QTest::newRow("Sub-Topic file") << "Jazz.qvs" << Writer([](TestProgramFolder &f) {
         return SubTopicExport().write(f.path(), 1, 7, "Jazz", "Jazz");

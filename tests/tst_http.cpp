@@ -292,13 +292,14 @@ void TestHttp::proxyLogonAskedOnce()
     proxy.useAsProxy();
     int asked = 0;
     QString answerPassword;
-    SetProxyCredentialsPrompt([&](const QString &host, QString &user, QString &password) {
+    const ProxyCredentialsPrompt prompt = [&](const QString &host, QString &user, QString &password) {
         ++asked;
         if (host != QLatin1String("127.0.0.1") || user != QLatin1String("user") || answerPassword.isEmpty())
             return false;
         password = answerPassword;
         return true;
-    });
+    };
+    SetProxyCredentialsPrompt(prompt);
     const auto attempt = [&](const QString &settingsPassword, const QString &typed) {
         proxy.seen.clear();
         origin.seen.clear();
@@ -325,6 +326,20 @@ void TestHttp::proxyLogonAskedOnce()
     QVERIFY(attempt(QString(), QString()));
     QCOMPARE(asked, 1);
     QCOMPARE(proxy.seen.size(), 1);
+    // Likewise in the box: what was typed before Escape is not sent.
+    SetProxyCredentialsPrompt({});
+    QTimer escape;
+    QObject::connect(&escape, &QTimer::timeout, [] {
+        if (QWidget *box = QApplication::activeModalWidget()) {
+            QTest::keyClicks(box->findChild<QLineEdit *>(QStringLiteral("password")), QStringLiteral("secret"));
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
+    });
+    escape.start(10);
+    QVERIFY(attempt(QString(), QString()));
+    escape.stop();
+    QCOMPARE(proxy.seen.size(), 1);
+    SetProxyCredentialsPrompt(prompt);
 
     // A log-on the proxy accepted is not asked again in the run.
     QVERIFY(attempt(QString(), QStringLiteral("secret")));

@@ -3,6 +3,7 @@
 
 #include "platform/browserversion.h"
 #include "platform/dialogs.h"
+#include "platform/whole_file.h"
 #include "shared/fileroutines.h"
 #include "shared/routines.h"
 
@@ -261,6 +262,8 @@ void TestRoutines::fileExists_data()
     QTest::newRow("missing folder") << "nofolder/*.mdb" << false;
     QTest::newRow("file inside sub-folder") << "sub.dir/inner.txt" << true;
     QTest::newRow("empty path") << "" << false;
+    QTest::newRow("longest name, written whole") << QString(255, QLatin1Char('L')) << true;
+    QTest::newRow("written under a scratch name") << "named.txt" << true;
 }
 
 void TestRoutines::fileExists()
@@ -274,6 +277,11 @@ void TestRoutines::fileExists()
     writeBytes(base + QStringLiteral(".hidden.cfg"), "x");
     QVERIFY(QDir().mkdir(base + QStringLiteral("sub.dir")));
     writeBytes(base + QStringLiteral("sub.dir/inner.txt"), "x");
+    QVERIFY(WriteWholeFile(base + QString(255, QLatin1Char('L')), "x"));
+    SetUnnamedFilesRefused(true);
+    const bool named = WriteWholeFile(base + QStringLiteral("named.txt"), "x");
+    SetUnnamedFilesRefused(false);
+    QVERIFY(named);
     QCOMPARE(FileExists(name.isEmpty() ? QString() : base + name), expected);
 }
 

@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QColorDialog>
 #include <QtTest>
 
 #include <memory>
@@ -648,6 +649,12 @@ void TestSections::customColour()
     // A cancelled colour dialog leaves the colour as it was.
     DialogScript::cancel();
     dialog.Picture3->click();
+    QCOMPARE(dialog.backgroundColour(), QColor(0x8a, 0x2b, 0xe2));
+    DialogScript::end();   // and so does the real one, closed with Escape
+    OnModal<QColorDialog> closed([](QColorDialog *d) { QTest::keyClick(d, Qt::Key_Escape); });
+    dialog.Picture3->click();
+    DialogScript::begin();
+    QVERIFY(closed.seen);
     QCOMPARE(dialog.backgroundColour(), QColor(0x8a, 0x2b, 0xe2));
     dialog.Command1_Click();
     QCOMPARE(colour(1), QStringLiteral("010205"));

@@ -92,6 +92,11 @@ void TestWindowServices::placementRestored()
     LoadFormSettings(&fixed);
     QCOMPARE(fixed.pos(), QPoint(20, 20));
     QCOMPARE(fixed.size(), QSize(200, 100));
+    fixed.setMinimumSize(0, 0);   // no size limits, yet told to keep its size
+    fixed.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    fixed.setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    LoadFormSettings(&fixed);
+    QCOMPARE(fixed.size(), QSize(200, 100));
 }
 
 void TestWindowServices::placementKeepsWhatIsNotStored()

@@ -16,6 +16,7 @@ namespace {
 
 int g_syncError = 0;
 int g_syncCallsLeft = 0;   // successful calls before the failures begin
+bool g_unnamedRefused = false;
 
 // A name beside target that nothing has yet: "<target>.<6 letters>.part", the target's
 // name cut short where the whole would be longer than a name may be.
@@ -87,7 +88,10 @@ bool SaveWholeFile(const QString &path, const QByteArray &data, QString *errorSt
         return false;
     }
     QByteArray named;
-    int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    int fd = -1;
+    errno = EOPNOTSUPP;
+    if (!g_unnamedRefused)
+        fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     for (int attempt = 0; fd < 0 && attempt < 16 && (attempt == 0 || errno == EEXIST); ++attempt) {
         named = scratchName(target);
         fd = ::open(named.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
@@ -126,4 +130,9 @@ void SetSyncFailure(int error, int nth)
 {
     g_syncError = error;
     g_syncCallsLeft = qMax(0, nth - 1);
+}
+
+void SetUnnamedFilesRefused(bool refused)
+{
+    g_unnamedRefused = refused;
 }

@@ -16,3 +16,7 @@ bool SyncToDisk(int fd);
 // From its nth call on (counted from now), SyncToDisk fails with error; error 0 ends that.
 // The seam through which tests make a disk fail at the last moment.
 void SetSyncFailure(int error, int nth = 1);
+
+// While refused, SaveWholeFile writes as on a file system without unnamed files: under a
+// scratch name beside the target. The seam through which tests take that way.
+void SetUnnamedFilesRefused(bool refused);
