@@ -96,6 +96,18 @@ private:
             socket->write(plain + "Content-Length: " + QByteArray::number(size) + "\r\n\r\n");
             if (!head)
                 pourEndlessly(socket, block, qMin<qint64>(size, 4 << 20));
+        } else if (m_behaviour.startsWith("says ")) {
+            // "says H then G": the size request hears of H bytes, the download of G; 100 are sent.
+            const QList<QByteArray> sizes = m_behaviour.mid(5).split(' ');
+            socket->write(plain + "Content-Length: " + (head ? sizes.value(0) : sizes.value(2)) + "\r\n\r\n");
+            if (!head)
+                socket->write(QByteArray(100, 'x'));
+            socket->disconnectFromHost();
+        } else if (m_behaviour.startsWith("header of ")) {
+            // An answer whose header of N bytes never ends, sent once the client watches.
+            const QByteArray start = HttpStubs::EndlessHeaderStart;
+            const qsizetype size = m_behaviour.mid(10).toInt();
+            QTimer::singleShot(200, socket, [socket, start, size] { socket->write(start.leftJustified(size, 'x')); });
         } else if (m_behaviour == "size grows") {
             // The size request hears of 1000 bytes, the download of 2000.
             socket->write(plain + "Content-Length: " + (head ? "1000" : "2000") + "\r\n\r\n");
@@ -203,6 +215,15 @@ void TestHostileServer::boundedInMemoryAndTime_data()
         {"announces 4194304", "complete None 4194304:", "incomplete TooLarge 0: The answer is larger than 1048576 bytes.",
          nullptr},
         {"announces 4194305", "incomplete TooLarge 0: The answer is larger than 4194304 bytes.", nullptr, nullptr},
+        // Refused on the announcement alone, before the body is there; at the limit the body is awaited.
+        {"says 0 then 4194305", "incomplete TooLarge 0: The answer is larger than 4194304 bytes.", nullptr, nullptr},
+        {"says 0 then 4194304", "incomplete Network", nullptr, nullptr},
+        {"says 0 then 1048577", nullptr, "incomplete TooLarge 0: The answer is larger than 1048576 bytes.", nullptr},
+        {"says 0 then 1048576", nullptr, "incomplete Network", nullptr},
+        {"says 500 then 501", nullptr, "incomplete TooLarge 0: The server sent more than the 500 bytes it announced.", nullptr},
+        {"says 500 then 500", nullptr, "incomplete Network", nullptr},
+        {"header of 65536", slow, slow, nullptr},
+        {"header of 65537", header, header, nullptr},
         {"size grows", nullptr, "incomplete TooLarge 0: The server sent more than the 1000 bytes it announced.", nullptr},
         {"redirect loop", "incomplete Network 0: ", "incomplete Network 0: ", "NO"},
         {"huge header", header, header, "NO"},
