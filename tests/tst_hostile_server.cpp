@@ -176,9 +176,13 @@ int runClient(int argc, char *argv[])
     down.setDestFile(dir.filePath(QStringLiteral("file")));
     if (client != QLatin1String("whole file"))
         down.setMaxFileBytes(ChildFileLimit);
+    if (client == QLatin1String("file, name taken meanwhile"))
+        QObject::connect(&down, &cDownload::Progress, [&down](qint64 read) { read > 0 && QDir().mkpath(down.DestFile() + "/x"); });
+    const bool noHost = client == QLatin1String("proxy without host");
     QString text;
     for (int attempt = 0; attempt < (client == QLatin1String("three attempts") ? 3 : 1); ++attempt)
-        text = down.Download(QString(), QString(), QString(), cDownload::Direct, client == QLatin1String("text") ? 0 : 1);
+        text = down.Download(noHost ? " :80" : QString(), QString(), QString(), noHost ? cDownload::NamedProxy : cDownload::Direct,
+                             client == QLatin1String("text") || noHost ? 0 : 1);
     if (down.Completed() && client != QLatin1String("text") && QFileInfo(down.DestFile()).size() != down.BytesRead())
         return 4;
     std::printf("%s %s %lld: %s\n", down.Completed() ? "complete" : "incomplete", failureName(down.LastFailure()),
@@ -242,6 +246,10 @@ void TestHostileServer::boundedInMemoryAndTime_data()
     // The plug-in download tries a failed connection three times.
     for (const char *behaviour : {"huge header", "endless interim answers"})
         QTest::addRow("%s, file, three attempts", behaviour) << QByteArray(behaviour) << "three attempts" << QByteArray(header);
+    QTest::addRow("name taken meanwhile") << QByteArray("says 100 then 100") << "file, name taken meanwhile"
+                                          << QByteArray("incomplete WriteFailed 0: The file ");
+    QTest::addRow("proxy without host") << QByteArray("says 100 then 100") << "proxy without host"
+                                        << QByteArray("incomplete Network 0: No connection could be made.");
     // The memory held stays the same however large the file.
     QTest::addRow("1 GiB, whole file") << QByteArray("1 GiB") << "whole file" << QByteArray("complete None 0:");
 }
