@@ -52,6 +52,7 @@ struct Resource {
     int dripMs = 0;              // sends the body 256 bytes at a time, one piece every dripMs
     QByteArray length = {};      // the Content-Length sent in place of the body's size
     QByteArray headers = {};     // more header lines, each ended by CR LF ("Location: ...")
+    QByteArray headLength = {};  // the Content-Length the size request (HEAD) hears, if other
 };
 
 class Server : public QTcpServer
@@ -97,6 +98,8 @@ private:
         }
         QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Type: application/octet-stream\r\n"
                           + extra + resource.headers + "Connection: close\r\n";
+        if (request.method == "HEAD" && !resource.headLength.isEmpty())
+            resource.length = resource.headLength;
         if (resource.sendLength)
             head += "Content-Length: " + (resource.length.isEmpty() ? QByteArray::number(body.size()) : resource.length)
                     + "\r\n";

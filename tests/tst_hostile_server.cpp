@@ -96,6 +96,18 @@ private:
             socket->write(plain + "Content-Length: " + QByteArray::number(size) + "\r\n\r\n");
             if (!head)
                 pourEndlessly(socket, block, qMin<qint64>(size, 4 << 20));
+        } else if (m_behaviour.startsWith("says ")) {
+            // "says H then G": the size request hears of H bytes, the download of G; 100 are sent.
+            const QList<QByteArray> sizes = m_behaviour.mid(5).split(' ');
+            socket->write(plain + "Content-Length: " + (head ? sizes.value(0) : sizes.value(2)) + "\r\n\r\n");
+            if (!head)
+                socket->write(QByteArray(100, 'x'));
+            socket->disconnectFromHost();
+        } else if (m_behaviour.startsWith("header of ")) {
+            // An answer whose header of N bytes never ends, sent once the client watches.
+            const QByteArray start = HttpStubs::EndlessHeaderStart;
+            const qsizetype size = m_behaviour.mid(10).toInt();
+            QTimer::singleShot(200, socket, [socket, start, size] { socket->write(start.leftJustified(size, 'x')); });
         } else if (m_behaviour == "size grows") {
             // The size request hears of 1000 bytes, the download of 2000.
             socket->write(plain + "Content-Length: " + (head ? "1000" : "2000") + "\r\n\r\n");
@@ -164,9 +176,13 @@ int runClient(int argc, char *argv[])
     down.setDestFile(dir.filePath(QStringLiteral("file")));
     if (client != QLatin1String("whole file"))
         down.setMaxFileBytes(ChildFileLimit);
+    if (client == QLatin1String("file, name taken meanwhile"))
+        QObject::connect(&down, &cDownload::Progress, [&down](qint64 read) { read > 0 && QDir().mkpath(down.DestFile() + "/x"); });
+    const bool noHost = client == QLatin1String("proxy without host");
     QString text;
     for (int attempt = 0; attempt < (client == QLatin1String("three attempts") ? 3 : 1); ++attempt)
-        text = down.Download(QString(), QString(), QString(), cDownload::Direct, client == QLatin1String("text") ? 0 : 1);
+        text = down.Download(noHost ? " :80" : QString(), QString(), QString(), noHost ? cDownload::NamedProxy : cDownload::Direct,
+                             client == QLatin1String("text") || noHost ? 0 : 1);
     if (down.Completed() && client != QLatin1String("text") && QFileInfo(down.DestFile()).size() != down.BytesRead())
         return 4;
     std::printf("%s %s %lld: %s\n", down.Completed() ? "complete" : "incomplete", failureName(down.LastFailure()),
@@ -203,6 +219,15 @@ void TestHostileServer::boundedInMemoryAndTime_data()
         {"announces 4194304", "complete None 4194304:", "incomplete TooLarge 0: The answer is larger than 1048576 bytes.",
          nullptr},
         {"announces 4194305", "incomplete TooLarge 0: The answer is larger than 4194304 bytes.", nullptr, nullptr},
+        // Refused on the announcement alone, before the body is there; at the limit the body is awaited.
+        {"says 0 then 4194305", "incomplete TooLarge 0: The answer is larger than 4194304 bytes.", nullptr, nullptr},
+        {"says 0 then 4194304", "incomplete Network", nullptr, nullptr},
+        {"says 0 then 1048577", nullptr, "incomplete TooLarge 0: The answer is larger than 1048576 bytes.", nullptr},
+        {"says 0 then 1048576", nullptr, "incomplete Network", nullptr},
+        {"says 500 then 501", nullptr, "incomplete TooLarge 0: The server sent more than the 500 bytes it announced.", nullptr},
+        {"says 500 then 500", nullptr, "incomplete Network", nullptr},
+        {"header of 65536", slow, slow, nullptr},
+        {"header of 65537", header, header, nullptr},
         {"size grows", nullptr, "incomplete TooLarge 0: The server sent more than the 1000 bytes it announced.", nullptr},
         {"redirect loop", "incomplete Network 0: ", "incomplete Network 0: ", "NO"},
         {"huge header", header, header, "NO"},
@@ -221,6 +246,10 @@ void TestHostileServer::boundedInMemoryAndTime_data()
     // The plug-in download tries a failed connection three times.
     for (const char *behaviour : {"huge header", "endless interim answers"})
         QTest::addRow("%s, file, three attempts", behaviour) << QByteArray(behaviour) << "three attempts" << QByteArray(header);
+    QTest::addRow("name taken meanwhile") << QByteArray("says 100 then 100") << "file, name taken meanwhile"
+                                          << QByteArray("incomplete WriteFailed 0: The file ");
+    QTest::addRow("proxy without host") << QByteArray("says 100 then 100") << "proxy without host"
+                                        << QByteArray("incomplete Network 0: No connection could be made.");
     // The memory held stays the same however large the file.
     QTest::addRow("1 GiB, whole file") << QByteArray("1 GiB") << "whole file" << QByteArray("complete None 0:");
 }

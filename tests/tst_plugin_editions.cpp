@@ -544,7 +544,7 @@ void TestPluginEditions::catalogueTextAndArchiveAddress()
 
 void TestPluginEditions::localFailuresAreToldOnce_data()
 {
-    QTest::addColumn<int>("fileLimit");      // -1: the edition's file name taken by a folder
+    QTest::addColumn<int>("fileLimit");      // -1: the edition's file name taken by a folder; -2: declares 4 GB; -3: sent larger than announced
     QTest::addColumn<int>("failingSync");    // the disk fails to keep the nth file written (1: the archive)
     QTest::addColumn<QString>("message");
     const QString full = QStringLiteral("The Edition 'Travel' could not be added: the disk is full.");
@@ -555,6 +555,10 @@ void TestPluginEditions::localFailuresAreToldOnce_data()
     QTest::newRow("disk fails the database") << 0 << 2 << unwritten;
     QTest::newRow("disk fails the list, the last step") << 0 << 3 << unwritten;
     QTest::newRow("edition's name taken by a folder") << -1 << 0 << unwritten;
+    QTest::newRow("disk fails the archive") << 0 << 1 << unwritten;
+    QTest::newRow("archive larger than announced") << -3 << 0
+        << "The Edition 'Travel' could not be added: the server sent more than it announced, or more than 1024 MB.";
+    QTest::newRow("archive declares 4 GB") << -2 << 0 << "The Edition 'Travel' could not be added: its database is larger than 2 GB.";
 }
 
 void TestPluginEditions::localFailuresAreToldOnce()
@@ -562,9 +566,11 @@ void TestPluginEditions::localFailuresAreToldOnce()
     QFETCH(int, fileLimit);
     QFETCH(int, failingSync);
     QFETCH(QString, message);
-    m_server->put("/data/travel.zip", {editionArchive(m_scratch.path(), "travel.mdb")});
+    const QByteArray archive = editionArchive(m_scratch.path(), "travel.mdb");
+    m_server->put("/data/travel.zip", {fileLimit == -2 ? ZipFixtures::declaringSize(archive, 0xFFFFFFF0) : archive});
+    m_server->resources["/data/travel.zip"].headLength = fileLimit == -3 ? "100" : "";
     QVERIFY(m_server->resources.value("/data/travel.zip").body.size() < fileLimit || fileLimit < 1024);
-    if (fileLimit < 0)
+    if (fileLimit == -1)
         QVERIFY(QDir().mkpath(m_app->file("travel.mdb/in the way")));
     Form9 *form = loadDialog();
     QVERIFY(form);

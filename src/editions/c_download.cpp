@@ -333,6 +333,8 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
     reply->setReadBufferSize(ReadBufferSize);
     m_reply = reply;
     const bool keepText = !fileMode && !resuming;
+    // Where the answer's own size says its body ends; -1: it gives none.
+    qint64 announcedEnd = -1;
     connect(reply, &QNetworkReply::metaDataChanged, this, [&, offset] {
         if (!reply)
             return;   // stopped and gone meanwhile
@@ -362,6 +364,7 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
         bool known = false;
         const qint64 length = reply->rawHeader("Content-Length").trimmed().toLongLong(&known);
         m_getHasLength = known && length >= 0;
+        announcedEnd = m_getHasLength ? start + length : -1;
         if (m_getHasLength && m_limit > 0 && length > m_limit - start)
             fail(Failure::TooLarge, m_limit == m_fileLength && fileMode
                                         ? tr("The server sent more than the %1 bytes it announced.").arg(m_fileLength)
@@ -383,7 +386,8 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
     if (reply) {
         if (!m_stopRequested)
             takeChunks(reply, fileMode ? &file : nullptr, text, keepText);
-        const bool whole = m_fileLength <= 0 || m_count == m_fileLength;
+        // A connection closed early may still be reported without an error.
+        const bool whole = (m_fileLength <= 0 || m_count == m_fileLength) && (announcedEnd < 0 || m_count == announcedEnd);
         const bool answered = reply->error() == QNetworkReply::NoError || m_stoppedAtLength;
         m_completed = answered && m_status >= 200 && m_status < 300 && whole && !m_stopRequested
                       && m_failure == Failure::None;
