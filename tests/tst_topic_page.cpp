@@ -37,6 +37,26 @@ void addRow(const QString &table, qint32 topic, const QVariant &name, const QVar
                     {topic, name, url, key1, key2}));
 }
 
+// Shows the page made last in a browser of width x height at zoom, runs script on it once
+// it has loaded and answers what the script gave; an invalid value when either timed out.
+QVariant scriptOnPage(WebBrowser &results, int width, int height, double zoom, const QString &script)
+{
+    QSignalSpy loaded(&results, &WebBrowser::DocumentComplete);
+    results.resize(width, height);
+    results.show();
+    results.setZoomFactor(zoom);
+    results.Navigate(GetAppPath() + CurrentPageFile);
+    if (!loaded.wait(PageLoadTimeoutMs))
+        return QVariant();
+    QVariant answer;
+    bool answered = false;
+    results.page()->runJavaScript(script, [&](const QVariant &v) {
+        answer = v;
+        answered = true;
+    });
+    return QTest::qWaitFor([&] { return answered; }, PageLoadTimeoutMs) ? answer : QVariant();
+}
+
 QString lines(const QList<QPair<int, QString>> &layout)
 {
     QString out;
@@ -379,13 +399,6 @@ void TestTopicPage::pageDrawsOnlySchemeColours()
                                           "Local", ""));
     QVERIFY(f.builder.PrepareTopicHomePage(7));
 
-    WebBrowser results;
-    QSignalSpy loaded(&results, &WebBrowser::DocumentComplete);
-    results.resize(900, 700);
-    results.show();
-    results.Navigate(GetAppPath() + CurrentPageFile);
-    QVERIFY(loaded.wait(PageLoadTimeoutMs));
-
     // Every colour drawn: text, backgrounds, borders, outlines, shadows and the bullets.
     const QString script = QStringLiteral(R"(
         toggleEdit(1);
@@ -413,13 +426,9 @@ void TestTopicPage::pageDrawsOnlySchemeColours()
           return [body.color, body.backgroundColor, Object.keys(seen).sort().join(' ; '),
                   [link.textDecorationLine, link.cursor, link.color].join(' ')];
         })())");
-    QVariant answer;
-    bool answered = false;
-    results.page()->runJavaScript(script, [&](const QVariant &v) {
-        answer = v;
-        answered = true;
-    });
-    QTRY_VERIFY_WITH_TIMEOUT(answered, PageLoadTimeoutMs);
+    WebBrowser results;
+    const QVariant answer = scriptOnPage(results, 900, 700, 1.0, script);
+    QVERIFY(answer.isValid());
     const QStringList drawn = answer.toStringList();
     QCOMPARE(drawn.value(0), QStringLiteral("rgb(255, 238, 221)"));
     QCOMPARE(drawn.value(1), QStringLiteral("rgb(17, 34, 51)"));
@@ -444,13 +453,6 @@ void TestTopicPage::headersHoldTheirButtons()
                                           "Organization Websites", "Related Websites", "Popular Websites",
                                           "Local Websites", ""));
     QVERIFY(f.builder.PrepareTopicHomePage(7));
-    WebBrowser results;
-    QSignalSpy loaded(&results, &WebBrowser::DocumentComplete);
-    results.resize(712, 540);
-    results.show();
-    results.setZoomFactor(zoom);
-    results.Navigate(GetAppPath() + CurrentPageFile);
-    QVERIFY(loaded.wait(PageLoadTimeoutMs));
     // The captions that are cut or come within 4 pixels of their button, then the count of headers.
     const QString script = QStringLiteral(R"(
         var headers = document.querySelectorAll('.section h2');
@@ -459,9 +461,9 @@ void TestTopicPage::headersHoldTheirButtons()
           return caption.scrollWidth > caption.clientWidth
               || caption.getBoundingClientRect().right + 4 > button.getBoundingClientRect().left;
         }).map(function (h) { return h.textContent; }).concat([headers.length]))");
-    QVariant answer;
-    results.page()->runJavaScript(script, [&](const QVariant &v) { answer = v; });
-    QTRY_VERIFY_WITH_TIMEOUT(answer.isValid(), PageLoadTimeoutMs);
+    WebBrowser results;
+    const QVariant answer = scriptOnPage(results, 712, 540, zoom, script);
+    QVERIFY(answer.isValid());
     QCOMPARE(answer.toStringList(), QStringList{QStringLiteral("6")});
 }
 
