@@ -7,6 +7,7 @@ QUORVANE_PACKAGES=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6sql6-sqlite
     libxslt1-dev libxml2-dev libzip-dev libx11-dev libgl-dev libsqlite3-dev
+    libcurl4-openssl-dev libssl-dev
 )
 
 # What the sanitizer build and the fuzz targets need besides (installed by .ci/run and

@@ -1,19 +1,11 @@
 #include "editions/c_download.h"
 
 #include "platform/whole_file.h"
-#include "shared/header_guard.h"
 #include "shared/text_codec.h"
 
-#include <QAuthenticator>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkProxyFactory>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
@@ -25,16 +17,16 @@ namespace {
 int g_timeoutMs = 30000;
 int g_lowRateWindowMs = 30000;
 int g_textTimeLimitMs = 120000;
+// Progress is told every this many bytes.
 constexpr qint64 ChunkSize = 4096;
-// What the network layer may hold for a reply before it waits for the program to read.
-constexpr qint64 ReadBufferSize = 256 * 1024;
-const QByteArray UserAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
+// Redirects one request follows.
+constexpr int MaxRedirects = 50;
 
 // "host:port" of a proxy setting: split at the last ":"; no port gives 80.
-QNetworkProxy namedProxy(const QString &setting, const QString &user, const QString &password)
+void splitProxySetting(const QString &setting, QString &host, quint16 &port)
 {
-    QString host = setting.trimmed();
-    quint16 port = 80;
+    host = setting.trimmed();
+    port = 80;
     const qsizetype colon = host.lastIndexOf(QLatin1Char(':'));
     if (colon >= 0) {
         bool ok = false;
@@ -43,7 +35,6 @@ QNetworkProxy namedProxy(const QString &setting, const QString &user, const QStr
             port = quint16(value);
         host = host.left(colon).trimmed();
     }
-    return QNetworkProxy(QNetworkProxy::HttpProxy, host, port, user, password);
 }
 
 // A write that failed for want of space: the disk's or the space this process may use.
@@ -73,11 +64,7 @@ cDownload::cDownload(QObject *parent)
 {
 }
 
-cDownload::~cDownload()
-{
-    if (m_reply)
-        m_reply->abort();
-}
+cDownload::~cDownload() = default;
 
 void cDownload::SetTransferTimeout(int milliseconds)
 {
@@ -109,62 +96,49 @@ void cDownload::setDestFile(const QString &path)
 void cDownload::StopDownload()
 {
     m_stopRequested = true;
-    if (m_reply)
-        m_reply->abort();
+    if (m_transfer)
+        m_transfer->abort();
 }
 
-bool cDownload::prepareManager(const QString &proxyserver, const QString &username, const QString &password,
-                               int connectiontype)
+bool cDownload::prepareRoute(const QString &proxyserver, const QString &username, const QString &password,
+                             int connectiontype)
 {
-    delete m_manager;
-    m_manager = nullptr;
-    QNetworkProxy proxy;
+    m_route = WebTransfer::Request();
     switch (connectiontype) {
     case Direct:
-        proxy = QNetworkProxy(QNetworkProxy::NoProxy);
+        m_route.route = WebTransfer::Route::Direct;
         break;
     case NamedProxy:
-        proxy = namedProxy(proxyserver, username, password);
-        if (proxy.hostName().isEmpty())
+        m_route.route = WebTransfer::Route::NamedProxy;
+        splitProxySetting(proxyserver, m_route.proxyHost, m_route.proxyPort);
+        if (m_route.proxyHost.isEmpty())
             return false;
+        // The log-on of the connection settings answers the proxy, once; a server that
+        // asks for one gets nothing.
+        m_route.proxyUser = username;
+        m_route.proxyPassword = username.isEmpty() ? QString() : password;
         break;
-    case Preconfigured: {
-        const QList<QNetworkProxy> proxies =
-            QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(makeRequest().url()));
-        proxy = proxies.isEmpty() ? QNetworkProxy(QNetworkProxy::NoProxy) : proxies.first();
+    case Preconfigured:
+        m_route.route = WebTransfer::Route::EnvironmentProxy;
         break;
-    }
     default:
         return false;
     }
-    m_proxyUser = connectiontype == NamedProxy ? username : QString();
-    m_proxyPassword = connectiontype == NamedProxy ? password : QString();
-    m_manager = new QNetworkAccessManager(this);
-    m_manager->setProxy(proxy);
-    // The log-on of the connection settings answers the proxy, once; a server that asks
-    // for one gets nothing.
-    connect(m_manager, &QNetworkAccessManager::proxyAuthenticationRequired, this,
-            [this, asked = 0](const QNetworkProxy &, QAuthenticator *authenticator) mutable {
-                if (asked++ > 0 || m_proxyUser.isEmpty())
-                    return;
-                authenticator->setUser(m_proxyUser);
-                authenticator->setPassword(m_proxyPassword);
-            });
     return true;
 }
 
-QNetworkRequest cDownload::makeRequest() const
+WebTransfer::Request cDownload::makeRequest() const
 {
     QString address = m_url.trimmed();
     if (!address.contains(QLatin1String("://")))
         address.prepend(QLatin1String("http://"));
-    QNetworkRequest request(QUrl(address, QUrl::TolerantMode));
-    request.setHeader(QNetworkRequest::UserAgentHeader, UserAgent);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    WebTransfer::Request request = m_route;
+    request.url = QUrl(address, QUrl::TolerantMode);
     // The byte counts are the resource's own: no compressed transfer.
-    request.setRawHeader("Accept-Encoding", "identity");
-    request.setTransferTimeout(g_timeoutMs);
+    request.headers = {"User-Agent: Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)",
+                       "Accept-Encoding: identity"};
+    request.maxRedirects = MaxRedirects;
+    request.quietMs = g_timeoutMs;
     return request;
 }
 
@@ -174,8 +148,11 @@ void cDownload::fail(Failure failure, const QString &text)
         return;
     m_failure = failure;
     m_error = text;
-    if (m_reply && !m_reply->isFinished())
-        m_reply->abort();
+    // The download window says why the server was given up.
+    if (failure == Failure::HeaderTooLarge)
+        emit Stat(text);
+    if (m_transfer)
+        m_transfer->abort();
 }
 
 void cDownload::failWrite(int error)
@@ -186,23 +163,20 @@ void cDownload::failWrite(int error)
         fail(Failure::WriteFailed, tr("The file %1 could not be written.").arg(m_destFile));
 }
 
-bool cDownload::wait(QNetworkReply *reply)
+bool cDownload::wait()
 {
-    if (reply->isFinished())
+    if (!m_transfer || !m_transfer->isRunning())
         return !m_stopRequested;
     QEventLoop loop;
-    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    connect(reply, &QObject::destroyed, &loop, &QEventLoop::quit);
+    connect(m_transfer.get(), &WebTransfer::finished, &loop, &QEventLoop::quit);
     // The bytes received are sampled four times a window; a window that brought less
     // than MinBytesPerWindow ends the transfer, however steadily the bytes trickle in.
     // A server that answers with nothing at all is ended the same way.
-    qint64 received = 0;
-    connect(reply, &QNetworkReply::downloadProgress, &loop, [&received](qint64 bytes, qint64) { received = bytes; });
-    QList<qint64> samples{0};
+    QList<qint64> samples{m_received};
     QTimer rate;
     rate.setInterval(qMax(1, g_lowRateWindowMs / 4));
     connect(&rate, &QTimer::timeout, &loop, [&] {
-        samples.append(received);
+        samples.append(m_received);
         if (samples.size() <= 4)
             return;
         if (samples.last() - samples.takeFirst() < MinBytesPerWindow)
@@ -219,75 +193,75 @@ bool cDownload::wait(QNetworkReply *reply)
     connect(&limit, &QTimer::timeout, &loop, tooLate);
     if (m_textMode) {
         const qint64 left = g_textTimeLimitMs - m_textClock.elapsed();
-        if (left <= 0) {
+        if (left <= 0)
             tooLate();
-            return !m_stopRequested;
-        }
-        limit.start(int(left));
+        else
+            limit.start(int(left));
     }
-    loop.exec();
+    if (m_transfer->isRunning())
+        loop.exec();
     return !m_stopRequested;
 }
 
 qint64 cDownload::sizeRequest()
 {
     emit Stat(QStringLiteral("Download File info ..."));
-    if (!m_manager)
+    if (!m_haveRoute)
         return 0;
-    const QNetworkRequest request = makeRequest();
-    if (!request.url().isValid() || request.url().host().isEmpty())
+    WebTransfer::Request request = makeRequest();
+    request.method = "HEAD";
+    emit Stat(QStringLiteral("Download has started"));
+    m_transfer = std::make_unique<WebTransfer>();
+    m_received = 0;
+    if (!m_transfer->start(request)) {
+        m_transfer.reset();
         return 0;
-    emit Stat(QStringLiteral("Download has started"));
-    QPointer<QNetworkReply> reply = m_manager->head(request);
-    reply->setReadBufferSize(ReadBufferSize);
-    m_reply = reply;
-    const HeaderGuard headerGuard(reply, m_manager->proxy());
-    emit Stat(QStringLiteral("Download has started"));
-    wait(reply);
-    m_reply = nullptr;
-    qint64 size = 0;
-    if (reply) {
-        // Only the exact header counts; an answer without it gives 0.
-        if (reply->error() == QNetworkReply::NoError && reply->hasRawHeader("Content-Length")) {
-            bool ok = false;
-            size = reply->rawHeader("Content-Length").trimmed().toLongLong(&ok);
-            if (!ok || size < 0)
-                size = 0;
-        }
-        reply->deleteLater();
     }
+    emit Stat(QStringLiteral("Download has started"));
+    wait();
+    qint64 size = 0;
+    // Only the exact header of a successful answer counts; any other answer gives 0.
+    const int status = m_transfer->status();
+    if (m_transfer->error() == WebTransfer::Error::None && status >= 200 && status < 300
+        && m_transfer->hasHeader("content-length")) {
+        bool ok = false;
+        size = m_transfer->header("content-length").toLongLong(&ok);
+        if (!ok || size < 0)
+            size = 0;
+    }
+    m_transfer.reset();
     return size;
 }
 
-void cDownload::takeChunks(QNetworkReply *reply, QIODevice *file, QByteArray &text, bool keepText)
+void cDownload::takeChunks(const QByteArray &bytes, QIODevice *file, QByteArray &text, bool keepText)
 {
-    while (m_failure == Failure::None && reply->bytesAvailable() > 0) {
-        const QByteArray chunk = reply->read(ChunkSize);
-        if (chunk.isEmpty())
-            break;
-        if (m_limit > 0 && m_count + chunk.size() > m_limit) {
-            if (file && m_fileLength > 0 && m_limit == m_fileLength)
-                fail(Failure::TooLarge, tr("The server sent more than the %1 bytes it announced.").arg(m_fileLength));
-            else
-                fail(Failure::TooLarge, tr("The answer is larger than %1 bytes.").arg(m_limit));
+    if (m_failure != Failure::None)
+        return;
+    if (m_limit > 0 && m_count + bytes.size() > m_limit) {
+        if (file && m_fileLength > 0 && m_limit == m_fileLength)
+            fail(Failure::TooLarge, tr("The server sent more than the %1 bytes it announced.").arg(m_fileLength));
+        else
+            fail(Failure::TooLarge, tr("The answer is larger than %1 bytes.").arg(m_limit));
+        return;
+    }
+    if (m_bodyWanted) {
+        if (file && file->write(bytes) != bytes.size()) {
+            failWrite(errno);
             return;
         }
-        if (m_bodyWanted) {
-            if (file && file->write(chunk) != chunk.size()) {
-                failWrite(errno);
-                return;
-            }
-            if (keepText)
-                text.append(chunk);
-        }
-        m_count += chunk.size();
+        if (keepText)
+            text.append(bytes);
+    }
+    const qint64 end = m_count + bytes.size();
+    while (m_count < end) {
+        m_count = qMin(end, m_count + ChunkSize);
         emit Progress(m_count, m_fileLength);
     }
     // A body without a size of its own stops at the size announced for it.
     if (m_failure == Failure::None && file && !m_getHasLength && m_fileLength > 0 && m_count == m_fileLength
-        && !reply->isFinished()) {
+        && m_transfer && m_transfer->isRunning()) {
         m_stoppedAtLength = true;
-        reply->abort();
+        m_transfer->abort();
     }
 }
 
@@ -295,6 +269,7 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
 {
     QByteArray text;
     m_count = 0;
+    m_received = 0;
     m_bodyWanted = true;
     m_stoppedAtLength = false;
     m_getHasLength = false;
@@ -310,7 +285,10 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
     m_limit = fileMode ? m_fileLength : MaxTextBytes;
     if (fileMode && m_maxFileBytes > 0 && (m_limit <= 0 || m_limit > m_maxFileBytes))
         m_limit = m_maxFileBytes;
-    if (!m_manager)
+    WebTransfer::Request request = makeRequest();
+    if (offset > 0)
+        request.headers.append("Range: bytes=" + QByteArray::number(offset) + '-');
+    if (!m_haveRoute || !request.url.isValid() || request.url.host().isEmpty())
         fail(Failure::Network, tr("No connection could be made."));
     else if (m_limit > 0 && m_fileLength > m_limit)
         fail(Failure::TooLarge, tr("The answer is larger than %1 bytes.").arg(m_limit));
@@ -326,21 +304,13 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
         emit Progress(m_count, m_fileLength);
         return text;
     }
-    QNetworkRequest request = makeRequest();
-    if (offset > 0)
-        request.setRawHeader("Range", "bytes=" + QByteArray::number(offset) + '-');
-    QPointer<QNetworkReply> reply = m_manager->get(request);
-    reply->setReadBufferSize(ReadBufferSize);
-    m_reply = reply;
+    m_transfer = std::make_unique<WebTransfer>();
+    WebTransfer *web = m_transfer.get();
     const bool keepText = !fileMode && !resuming;
     // Where the answer's own size says its body ends; -1: it gives none.
     qint64 announcedEnd = -1;
-    connect(reply, &QNetworkReply::metaDataChanged, this, [&, offset] {
-        if (!reply)
-            return;   // stopped and gone meanwhile
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (status >= 300 && status < 400 && reply->hasRawHeader("Location"))
-            return;    // a redirection that is being followed
+    connect(web, &WebTransfer::headerDone, this, [&, offset] {
+        const int status = web->status();
         m_status = status;
         if (fileMode && (status < 200 || status >= 300)) {
             // An error page is no part of the file.
@@ -362,7 +332,7 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
             }
         }
         bool known = false;
-        const qint64 length = reply->rawHeader("Content-Length").trimmed().toLongLong(&known);
+        const qint64 length = web->header("content-length").toLongLong(&known);
         m_getHasLength = known && length >= 0;
         announcedEnd = m_getHasLength ? start + length : -1;
         if (m_getHasLength && m_limit > 0 && length > m_limit - start)
@@ -370,33 +340,30 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
                                         ? tr("The server sent more than the %1 bytes it announced.").arg(m_fileLength)
                                         : tr("The answer is larger than %1 bytes.").arg(m_limit));
     });
-    connect(reply, &QNetworkReply::readyRead, this, [&] {
-        if (reply)
-            takeChunks(reply, fileMode ? &file : nullptr, text, keepText);
+    connect(web, &WebTransfer::bodyData, this, [&](const QByteArray &bytes) {
+        m_received += bytes.size();
+        takeChunks(bytes, fileMode ? &file : nullptr, text, keepText);
     });
-    const HeaderGuard headerGuard(reply, m_manager->proxy());
-    wait(reply);
-    m_reply = nullptr;
-    if (headerGuard.overran())
-        fail(Failure::Network, tr("The server's answer header is larger than %1 KiB.").arg(HeaderGuard::MaxHeaderBytes / 1024));
-    // The handlers above refer to this call's own variables: a signal the reply still has
-    // queued (a stopped transfer) must not reach them once the call has returned.
-    if (reply)
-        QObject::disconnect(reply, nullptr, this, nullptr);
-    if (reply) {
-        if (!m_stopRequested)
-            takeChunks(reply, fileMode ? &file : nullptr, text, keepText);
-        // A connection closed early may still be reported without an error.
-        const bool whole = (m_fileLength <= 0 || m_count == m_fileLength) && (announcedEnd < 0 || m_count == announcedEnd);
-        const bool answered = reply->error() == QNetworkReply::NoError || m_stoppedAtLength;
-        m_completed = answered && m_status >= 200 && m_status < 300 && whole && !m_stopRequested
-                      && m_failure == Failure::None;
-        if (!m_completed && m_failure == Failure::None && !m_stopRequested)
-            fail(Failure::Network, reply->error() != QNetworkReply::NoError
-                                       ? reply->errorString()
+    if (!web->start(request))
+        fail(Failure::Network, tr("No connection could be made."));
+    wait();
+    const WebTransfer::Error error = web->error();
+    // The handlers above refer to this call's own variables.
+    QObject::disconnect(web, nullptr, this, nullptr);
+    // A connection closed early may still be reported without an error.
+    const bool whole = (m_fileLength <= 0 || m_count == m_fileLength) && (announcedEnd < 0 || m_count == announcedEnd);
+    const bool answered = error == WebTransfer::Error::None || m_stoppedAtLength;
+    m_completed = answered && m_status >= 200 && m_status < 300 && whole && !m_stopRequested
+                  && m_failure == Failure::None;
+    if (!m_completed && m_failure == Failure::None && !m_stopRequested) {
+        if (error == WebTransfer::Error::HeaderTooLarge)
+            fail(Failure::HeaderTooLarge, web->errorText());
+        else
+            fail(Failure::Network, error != WebTransfer::Error::None && error != WebTransfer::Error::Aborted
+                                       ? web->errorText()
                                        : tr("The transfer ended before the whole file arrived."));
-        reply->deleteLater();
     }
+    m_transfer.reset();
     // What is still buffered reaches the disk only now: a full disk shows here, or when the
     // disk is asked to keep it.
     if (fileMode && m_completed && !(file.flush() && SyncToDisk(file.handle()))) {
@@ -432,7 +399,7 @@ void cDownload::beginRun(const QString &startText, const QString &transferText, 
     m_error.clear();
     m_failure = Failure::None;
     emit Stat(startText);
-    prepareManager(proxyserver, username, password, connectiontype);
+    m_haveRoute = prepareRoute(proxyserver, username, password, connectiontype);
     m_fileLength = sizeRequest();
     // A size request that failed counts as one that gave no size.
     m_failure = Failure::None;

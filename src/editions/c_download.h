@@ -6,14 +6,15 @@
 // transfer and keeps the program's windows working meanwhile, so a button of the caller
 // (its Cancel, say) can run while a transfer is under way.
 
+#include "shared/web_transfer.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class QIODevice;
-class QNetworkAccessManager;
-class QNetworkReply;
-class QNetworkRequest;
 
 class cDownload : public QObject
 {
@@ -66,6 +67,7 @@ public:
         TooLarge,     // the body ran past the announced size or a limit
         WriteFailed,  // DestFile could not be written
         DiskFull,     // DestFile could not be written: no space left
+        HeaderTooLarge, // the server's answer header ran past WebTransfer::MaxHeaderBytes
     };
 
     // The most a text-mode answer may hold.
@@ -108,15 +110,15 @@ private:
     // Starts a run: resets the state, tells the start, asks the size, tells the transfer.
     void beginRun(const QString &startText, const QString &transferText, const QString &proxyserver,
                   const QString &username, const QString &password, int connectiontype);
-    bool prepareManager(const QString &proxyserver, const QString &username, const QString &password,
-                        int connectiontype);
-    QNetworkRequest makeRequest() const;
+    bool prepareRoute(const QString &proxyserver, const QString &username, const QString &password,
+                      int connectiontype);
+    WebTransfer::Request makeRequest() const;
     qint64 sizeRequest();
     QByteArray transfer(int dflag, qint64 offset, bool resuming);
-    void takeChunks(QNetworkReply *reply, QIODevice *file, QByteArray &text, bool keepText);
-    // Waits for reply to finish, keeping the windows working and ending a reply that
-    // receives too little; false when stopped.
-    bool wait(QNetworkReply *reply);
+    void takeChunks(const QByteArray &bytes, QIODevice *file, QByteArray &text, bool keepText);
+    // Waits for the transfer under way to finish, keeping the windows working and ending a
+    // transfer that receives too little; false when stopped.
+    bool wait();
     // Ends the transfer under way for the reason given.
     void fail(Failure failure, const QString &text);
     // The destination file refused a write with the system's error number error.
@@ -139,8 +141,8 @@ private:
     bool m_stoppedAtLength = false;
     bool m_getHasLength = false; // the answer of the transfer gave its size
     bool m_bodyWanted = true;    // false once the answer is an error page (file mode)
-    QNetworkAccessManager *m_manager = nullptr;
-    QNetworkReply *m_reply = nullptr;
-    QString m_proxyUser;
-    QString m_proxyPassword;
+    qint64 m_received = 0;       // body bytes the transfer under way has received
+    bool m_haveRoute = false;    // the connection settings of the call make a route
+    WebTransfer::Request m_route; // the route and proxy log-on of the call
+    std::unique_ptr<WebTransfer> m_transfer;   // the transfer under way
 };

@@ -42,6 +42,8 @@ QString editionText(const QString &name, const QString &rest)
 
 const QString DiskFullReason = QStringLiteral("the disk is full.");
 const QString FolderReason = QStringLiteral("the program folder could not be written.");
+const QString HeaderReason = QStringLiteral("the server's answer header is larger than %1 KiB.")
+                                 .arg(WebTransfer::MaxHeaderBytes / 1024);
 
 // "The Edition '<name>' could not be added: <reason>"
 void tellNotAdded(const QString &name, const QString &reason)
@@ -157,6 +159,12 @@ bool Form9::Form_Load()
         close();
         return false;
     }
+    if (down->LastFailure() == cDownload::Failure::HeaderTooLarge) {
+        MsgBox(QStringLiteral("The list of Plug-In Editions was not read: ") + HeaderReason, vbOKOnly,
+               ConnectionErrorTitle);
+        close();
+        return false;
+    }
     if (down->LastFailure() == cDownload::Failure::TooSlow) {
         MsgBox(QStringLiteral("The list of Plug-In Editions came too slowly and was not read."), vbOKOnly,
                ConnectionErrorTitle);
@@ -253,6 +261,8 @@ void Form9::Command1_Click()
             tellNotAdded(name, DiskFullReason);
         else if (down->LastFailure() == cDownload::Failure::WriteFailed)
             tellNotAdded(name, FolderReason);
+        else if (down->LastFailure() == cDownload::Failure::HeaderTooLarge)
+            tellNotAdded(name, HeaderReason);
         else if (down->LastFailure() == cDownload::Failure::TooLarge)
             tellNotAdded(name, QStringLiteral("the server sent more than it announced, or more than %1 MB.")
                                    .arg(MaxArchiveBytes >> 20));

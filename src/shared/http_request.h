@@ -28,9 +28,11 @@ extern const char *const kDefaultHttpHost;
 // is kept for the rest of the run). A second refusal of either kind is the answer.
 // Certificate name, date and unknown-authority errors are accepted: this is a test of
 // whether the address answers, and nothing is read from the answer.
-// Every request of the run goes through one network manager: a server that keeps its
-// connection open is asked again on it. Cookies are not kept from one request to the
-// next, nor log-ons once refused or given under other proxy settings.
+// A server that keeps its connection open is asked again on it by the next request (the
+// connections are the program's own requests' alone). Cookies are not kept from one
+// request to the next, nor log-ons once refused or given under other proxy settings.
+// An answer whose header runs past 64 KiB (interim answers, log-on answers and redirects
+// included) counts as none.
 // The caller shows the wait cursor for its work. Answers false, showing nothing, when the request could
 // not be sent, no answer came within the time-out, or another request is still waiting
 // (a request started from the event loop while one runs is refused, not nested).

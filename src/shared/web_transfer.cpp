@@ -1,0 +1,490 @@
+#include "shared/web_transfer.h"
+
+#include <QCoreApplication>
+#include <QHash>
+#include <QSet>
+#include <QPointer>
+#include <QSocketNotifier>
+
+#include <curl/curl.h>
+#include <openssl/ssl.h>
+#include <openssl/x509_vfy.h>
+
+#include <memory>
+
+namespace {
+
+// What the library may hold of a body before the program has taken it: past this, the
+// transfer waits until the program has caught up.
+constexpr qsizetype PauseAt = 1024 * 1024;
+// The library's read buffer.
+constexpr long ReceiveBuffer = 128 * 1024;
+
+// Certificate errors a tolerant transfer accepts: an authority that is not known here and
+// a certificate out of date. A name that does not match is not checked at all.
+int tolerantVerify(int ok, X509_STORE_CTX *store)
+{
+    if (ok)
+        return 1;
+    switch (X509_STORE_CTX_get_error(store)) {
+    case X509_V_ERR_CERT_HAS_EXPIRED:
+    case X509_V_ERR_CERT_NOT_YET_VALID:
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+    case X509_V_ERR_CERT_UNTRUSTED:
+        X509_STORE_CTX_set_error(store, X509_V_OK);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+CURLcode tolerantContext(CURL *, void *context, void *)
+{
+    SSL_CTX_set_verify(static_cast<SSL_CTX *>(context), SSL_VERIFY_PEER, &tolerantVerify);
+    return CURLE_OK;
+}
+
+bool isRedirect(int status)
+{
+    return status >= 300 && status < 400 && status != 304;
+}
+
+} // namespace
+
+// Runs the transfers of one thread: the library's multi interface, told of the sockets'
+// readiness by socket notifiers and of its time-outs by a timer of the event loop.
+class CurlDriver : public QObject
+{
+public:
+    static CurlDriver *instance()
+    {
+        static thread_local QPointer<CurlDriver> driver;
+        if (!driver)
+            driver = new CurlDriver(QCoreApplication::instance());
+        return driver;
+    }
+
+    bool add(WebTransfer *transfer)
+    {
+        if (curl_multi_add_handle(m_multi, static_cast<CURL *>(transfer->m_easy)) != CURLM_OK)
+            return false;
+        m_transfers.insert(transfer);
+        transfer->m_inMulti = true;
+        return true;
+    }
+    void remove(WebTransfer *transfer)
+    {
+        m_transfers.remove(transfer);
+        transfer->m_inMulti = false;
+        curl_multi_remove_handle(m_multi, static_cast<CURL *>(transfer->m_easy));
+    }
+    // Lets the library go on with what it holds, outside of its own calls.
+    void kick() { m_timer.start(0); }
+
+    ~CurlDriver() override
+    {
+        curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, nullptr);
+        curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, nullptr);
+        curl_multi_cleanup(m_multi);
+        qDeleteAll(m_watches);
+    }
+
+private:
+    struct Watch {
+        std::unique_ptr<QSocketNotifier> read;
+        std::unique_ptr<QSocketNotifier> write;
+    };
+
+    explicit CurlDriver(QObject *parent)
+        : QObject(parent)
+    {
+        static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+        Q_UNUSED(initialised)
+        m_multi = curl_multi_init();
+        curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &CurlDriver::onSocket);
+        curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
+        curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &CurlDriver::onTimer);
+        curl_multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
+        m_timer.setSingleShot(true);
+        connect(&m_timer, &QTimer::timeout, this, [this] { act(CURL_SOCKET_TIMEOUT, 0); });
+    }
+
+    static int onSocket(CURL *, curl_socket_t socket, int what, void *self, void *)
+    {
+        auto *driver = static_cast<CurlDriver *>(self);
+        if (what == CURL_POLL_REMOVE) {
+            delete driver->m_watches.take(socket);
+            return 0;
+        }
+        Watch *&watch = driver->m_watches[socket];
+        if (!watch)
+            watch = new Watch;
+        const auto notifier = [driver, socket](std::unique_ptr<QSocketNotifier> &slot, QSocketNotifier::Type type,
+                                               int event, bool wanted) {
+            if (!slot) {
+                if (!wanted)
+                    return;
+                slot = std::make_unique<QSocketNotifier>(socket, type);
+                QObject::connect(slot.get(), &QSocketNotifier::activated, driver,
+                                 [driver, socket, event] { driver->act(socket, event); });
+            }
+            slot->setEnabled(wanted);
+        };
+        notifier(watch->read, QSocketNotifier::Read, CURL_CSELECT_IN, what == CURL_POLL_IN || what == CURL_POLL_INOUT);
+        notifier(watch->write, QSocketNotifier::Write, CURL_CSELECT_OUT,
+                 what == CURL_POLL_OUT || what == CURL_POLL_INOUT);
+        return 0;
+    }
+
+    static int onTimer(CURLM *, long milliseconds, void *self)
+    {
+        auto *driver = static_cast<CurlDriver *>(self);
+        if (milliseconds < 0)
+            driver->m_timer.stop();
+        else
+            driver->m_timer.start(int(qMin<long>(milliseconds, 24L * 3600 * 1000)));
+        return 0;
+    }
+
+    void act(curl_socket_t socket, int event)
+    {
+        int running = 0;
+        curl_multi_socket_action(m_multi, socket, event, &running);
+        // The signals go out once the library's call is over: a receiver may run an event
+        // loop of its own, or end or delete the transfer.
+        const QList<QPointer<WebTransfer>> transfers(m_transfers.cbegin(), m_transfers.cend());
+        while (CURLMsg *message = curl_multi_info_read(m_multi, &running)) {
+            if (message->msg != CURLMSG_DONE)
+                continue;
+            WebTransfer *transfer = nullptr;
+            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
+            const CURLcode result = message->data.result;
+            if (transfer && m_transfers.contains(transfer))
+                transfer->curlDone(result);
+        }
+        for (const QPointer<WebTransfer> &transfer : transfers) {
+            if (transfer)
+                transfer->deliver();
+        }
+    }
+
+    CURLM *m_multi = nullptr;
+    QTimer m_timer;
+    QHash<curl_socket_t, Watch *> m_watches;
+    QSet<WebTransfer *> m_transfers;
+};
+
+WebTransfer::WebTransfer(QObject *parent)
+    : QObject(parent)
+{
+    m_quiet.setSingleShot(true);
+    connect(&m_quiet, &QTimer::timeout, this, &WebTransfer::checkQuiet);
+}
+
+WebTransfer::~WebTransfer()
+{
+    release();
+    delete[] m_errorBuffer;
+}
+
+void WebTransfer::release()
+{
+    m_quiet.stop();
+    if (m_easy) {
+        if (m_inMulti)
+            CurlDriver::instance()->remove(this);
+        curl_easy_cleanup(static_cast<CURL *>(m_easy));
+        m_easy = nullptr;
+    }
+    curl_slist_free_all(static_cast<curl_slist *>(m_headerList));
+    m_headerList = nullptr;
+    m_running = false;
+}
+
+bool WebTransfer::start(const Request &request)
+{
+    if (m_running || m_delivering)
+        return false;
+    const QString scheme = request.url.scheme().toLower();
+    if (!request.url.isValid() || request.url.host().isEmpty()
+        || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return false;
+    release();
+    m_request = request;
+    m_finalKnown = m_headerPending = m_donePending = m_paused = false;
+    m_headerBytes = 0;
+    m_answerStatus = m_unauthorised = m_proxyRefusals = 0;
+    m_answerFields.clear();
+    m_status = m_tunnelStatus = 0;
+    m_fields.clear();
+    m_body.clear();
+    m_error = Error::None;
+    m_errorText.clear();
+    if (!m_errorBuffer)
+        m_errorBuffer = new char[CURL_ERROR_SIZE];
+    m_errorBuffer[0] = '\0';
+
+    CurlDriver *driver = CurlDriver::instance();
+    CURL *easy = curl_easy_init();
+    if (!easy)
+        return false;
+    m_easy = easy;
+    const auto text = [](const QString &s) { return s.toUtf8(); };
+    curl_easy_setopt(easy, CURLOPT_URL, request.url.toEncoded().constData());
+    curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, request.maxRedirects > 0 ? 1L : 0L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, long(request.maxRedirects));
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, ReceiveBuffer);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &WebTransfer::onHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &WebTransfer::onBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    // A tunnel's own answer is no answer of the server's: tunnelStatus() tells it.
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    if (request.method == "HEAD") {
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    } else if (request.method == "POST") {
+        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(request.body.size()));
+        curl_easy_setopt(easy, CURLOPT_COPYPOSTFIELDS, request.body.constData());
+    }
+    curl_slist *headers = nullptr;
+    for (const QByteArray &line : request.headers)
+        headers = curl_slist_append(headers, line.constData());
+    // No "Expect: 100-continue" wait before a body is sent.
+    if (request.method == "POST")
+        headers = curl_slist_append(headers, "Expect:");
+    m_headerList = headers;
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+
+    switch (request.route) {
+    case Route::Direct:
+        curl_easy_setopt(easy, CURLOPT_PROXY, "");
+        break;
+    case Route::NamedProxy: {
+        QString host = request.proxyHost.trimmed();
+        if (host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('[')))
+            host = QLatin1Char('[') + host + QLatin1Char(']');
+        curl_easy_setopt(easy, CURLOPT_PROXY, text(QStringLiteral("http://") + host).constData());
+        curl_easy_setopt(easy, CURLOPT_PROXYPORT, long(request.proxyPort));
+        // The proxy named is used for every address, whatever the environment says.
+        curl_easy_setopt(easy, CURLOPT_NOPROXY, "");
+        break;
+    }
+    case Route::EnvironmentProxy:
+        break;
+    }
+    if (!request.proxyUser.isEmpty() || !request.proxyPassword.isEmpty()) {
+        curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, text(request.proxyUser).constData());
+        curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, text(request.proxyPassword).constData());
+        curl_easy_setopt(easy, CURLOPT_PROXYAUTH, request.proxyBasicAtOnce ? CURLAUTH_BASIC
+                                                                           : CURLAUTH_BASIC | CURLAUTH_DIGEST | CURLAUTH_NTLM);
+    }
+    if (!request.serverUser.isEmpty() || !request.serverPassword.isEmpty()) {
+        // More than one kind allowed: the log-on goes only to a server that asks for it.
+        curl_easy_setopt(easy, CURLOPT_USERNAME, text(request.serverUser).constData());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, text(request.serverPassword).constData());
+        curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_BASIC | CURLAUTH_DIGEST | CURLAUTH_NTLM);
+    }
+    if (request.tolerateCertificates) {
+        curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
+        if (curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, &tolerantContext) != CURLE_OK)
+            curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
+    }
+
+    if (!driver->add(this)) {
+        release();
+        return false;
+    }
+    m_running = true;
+    m_lastArrival.start();
+    m_quiet.start(qMax(1, request.quietMs));
+    driver->kick();
+    return true;
+}
+
+void WebTransfer::abort()
+{
+    if (!m_running || m_donePending)
+        return;
+    fail(Error::Aborted, tr("The request was stopped."));
+    // Removed before it is done, the transfer's connection is closed with it.
+    release();
+    m_running = true;    // until finished() went out
+    m_body.clear();
+    m_donePending = true;
+    QMetaObject::invokeMethod(this, &WebTransfer::deliver, Qt::QueuedConnection);
+}
+
+void WebTransfer::fail(Error error, const QString &text)
+{
+    if (m_error != Error::None)
+        return;
+    m_error = error;
+    m_errorText = text;
+}
+
+void WebTransfer::checkQuiet()
+{
+    if (!m_running || m_donePending)
+        return;
+    const qint64 left = m_request.quietMs - m_lastArrival.elapsed();
+    if (left > 0) {
+        m_quiet.start(int(left));
+        return;
+    }
+    abort();
+    m_error = Error::TimedOut;
+    m_errorText = tr("The server sent nothing for %1 seconds.").arg(QString::number(m_request.quietMs / 1000.0));
+}
+
+size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
+{
+    auto *transfer = static_cast<WebTransfer *>(self);
+    const size_t length = size * count;
+    transfer->m_lastArrival.start();
+    transfer->m_headerBytes += qint64(length);
+    if (transfer->m_headerBytes > MaxHeaderBytes) {
+        transfer->fail(Error::HeaderTooLarge, tr("The server's answer header is larger than %1 KiB.")
+                                                   .arg(MaxHeaderBytes / 1024));
+        return 0;
+    }
+    if (transfer->m_finalKnown)
+        return length;    // trailing fields after the body
+    const QByteArray line = QByteArray::fromRawData(data, qsizetype(length)).trimmed();
+    if (line.startsWith("HTTP/")) {
+        transfer->m_answerFields.clear();
+        transfer->m_answerStatus = 0;
+        return length;
+    }
+    if (!line.isEmpty()) {
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0)
+            transfer->m_answerFields.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
+        return length;
+    }
+    // The end of one answer's header.
+    long status = 0;
+    curl_easy_getinfo(static_cast<CURL *>(transfer->m_easy), CURLINFO_RESPONSE_CODE, &status);
+    transfer->m_answerStatus = int(status);
+    const Request &request = transfer->m_request;
+    if (status < 200)
+        return length;    // an interim answer
+    // An answer the library may still follow up (a redirect, a log-on) is the final one
+    // only once its body or the end comes.
+    if (isRedirect(int(status)) && transfer->m_answerFields.contains("location") && request.maxRedirects > 0) {
+        char *current = nullptr;
+        curl_easy_getinfo(static_cast<CURL *>(transfer->m_easy), CURLINFO_EFFECTIVE_URL, &current);
+        const QUrl from(QString::fromUtf8(current));
+        const QUrl to = from.resolved(QUrl(QString::fromUtf8(transfer->m_answerFields.value("location"))));
+        if (from.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0
+            && to.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0) {
+            transfer->takeAnswerAsFinal();
+            transfer->fail(Error::InsecureRedirect, tr("A secure address sent the request to a plain one."));
+            return 0;
+        }
+        return length;
+    }
+    if (status == 401 && !(request.serverUser.isEmpty() && request.serverPassword.isEmpty())
+        && transfer->m_unauthorised++ == 0)
+        return length;
+    if (status == 407 && !(request.proxyUser.isEmpty() && request.proxyPassword.isEmpty())
+        && transfer->m_proxyRefusals++ == 0)
+        return length;
+    transfer->takeAnswerAsFinal();
+    return length;
+}
+
+void WebTransfer::takeAnswerAsFinal()
+{
+    if (m_finalKnown || m_answerStatus == 0)
+        return;
+    m_finalKnown = true;
+    m_headerPending = true;
+    m_status = m_answerStatus;
+    m_fields = m_answerFields;
+}
+
+size_t WebTransfer::onBody(char *data, size_t size, size_t count, void *self)
+{
+    auto *transfer = static_cast<WebTransfer *>(self);
+    const size_t length = size * count;
+    transfer->m_lastArrival.start();
+    transfer->takeAnswerAsFinal();
+    if (transfer->m_error != Error::None)
+        return CURL_WRITEFUNC_ERROR;
+    if (transfer->m_body.size() >= PauseAt) {
+        transfer->m_paused = true;
+        return CURL_WRITEFUNC_PAUSE;
+    }
+    transfer->m_body.append(data, qsizetype(length));
+    return length;
+}
+
+void WebTransfer::curlDone(int result)
+{
+    CURL *easy = static_cast<CURL *>(m_easy);
+    long tunnel = 0;
+    curl_easy_getinfo(easy, CURLINFO_HTTP_CONNECTCODE, &tunnel);
+    m_tunnelStatus = int(tunnel);
+    if (result == CURLE_OK) {
+        takeAnswerAsFinal();
+    } else if (result == CURLE_TOO_MANY_REDIRECTS) {
+        fail(Error::TooManyRedirects, tr("The server redirected the request more than %1 times.")
+                                          .arg(m_request.maxRedirects));
+    } else if (result == CURLE_OUT_OF_MEMORY && !m_finalKnown) {
+        // The library refuses one header line past its own limit this way.
+        fail(Error::HeaderTooLarge, tr("The server's answer header is larger than %1 KiB.").arg(MaxHeaderBytes / 1024));
+    } else {
+        const QString reason = QString::fromUtf8(m_errorBuffer).trimmed();
+        fail(Error::Failed, reason.isEmpty() ? QString::fromUtf8(curl_easy_strerror(CURLcode(result))) : reason);
+    }
+    // The connection stays with the driver for a later request when the library may keep it.
+    CurlDriver::instance()->remove(this);
+    m_quiet.stop();
+    m_donePending = true;
+}
+
+void WebTransfer::deliver()
+{
+    if (m_delivering)
+        return;
+    m_delivering = true;
+    QPointer<WebTransfer> alive(this);
+    for (;;) {
+        if (m_headerPending) {
+            m_headerPending = false;
+            emit headerDone();
+        } else if (!m_body.isEmpty() && m_error == Error::None) {
+            QByteArray bytes;
+            bytes.swap(m_body);
+            emit bodyData(bytes);
+        } else if (m_paused && m_easy && !m_donePending && m_error == Error::None) {
+            // The library hands on what it kept, and goes on reading.
+            m_paused = false;
+            curl_easy_pause(static_cast<CURL *>(m_easy), CURLPAUSE_CONT);
+            CurlDriver::instance()->kick();
+        } else if (m_donePending) {
+            m_donePending = false;
+            m_body.clear();
+            release();
+            m_delivering = false;
+            m_running = false;
+            emit finished();
+            return;
+        } else {
+            break;
+        }
+        if (!alive)
+            return;
+    }
+    m_delivering = false;
+}

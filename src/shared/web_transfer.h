@@ -1,0 +1,135 @@
+#pragma once
+// One web request of the program's own: a GET, HEAD or POST over HTTP or HTTPS, sent
+// directly, through a named HTTP proxy or through the proxy the environment names, on
+// connections that belong to the program's own requests alone. Transfers run from the
+// event loop of the thread that made them: the caller keeps its windows working and may
+// end a transfer at any moment.
+//
+// Every answer is bounded where it is read: the header of the final answer, interim
+// answers, refused log-ons and followed redirects included, may hold MaxHeaderBytes in
+// all (one unfinished header line is also bounded by the library below); past that the
+// transfer ends with HeaderTooLarge. A transfer that receives nothing for its quiet
+// time ends with TimedOut. What a caller takes of the body, and how fast it must come,
+// is the caller's to decide.
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QUrl>
+
+class WebTransfer : public QObject
+{
+    Q_OBJECT
+public:
+    // The most a server may send before the header of its final answer is complete.
+    static constexpr qint64 MaxHeaderBytes = 64 * 1024;
+
+    enum class Route { Direct, NamedProxy, EnvironmentProxy };
+
+    struct Request {
+        QUrl url;
+        QByteArray method = "GET";       // "GET", "HEAD" or "POST"
+        QByteArray body;                 // sent by a POST
+        QList<QByteArray> headers;       // "Name: value"
+        Route route = Route::Direct;
+        QString proxyHost;               // NamedProxy
+        quint16 proxyPort = 80;
+        // Given to the proxy or to the server when it asks for a log-on, once; empty: none.
+        QString proxyUser;
+        QString proxyPassword;
+        QString serverUser;
+        QString serverPassword;
+        // The proxy is known to take a Basic log-on: it goes with the first request, not
+        // only once the proxy asked for it.
+        bool proxyBasicAtOnce = false;
+        // Accepts a certificate whose name does not match, that is out of date or whose
+        // authority is not known here (for a test of whether an address answers).
+        bool tolerateCertificates = false;
+        int maxRedirects = 10;           // redirects followed, never from https to http
+        int quietMs = 30000;             // nothing received for this long ends the transfer
+    };
+
+    enum class Error {
+        None,
+        Aborted,          // ended by abort()
+        TimedOut,         // nothing arrived for quietMs
+        HeaderTooLarge,   // the answer's header ran past MaxHeaderBytes
+        TooManyRedirects,
+        InsecureRedirect, // a secure address sent to a plain one: its answer is the final one
+        Failed,           // no connection, a dropped connection, a refused certificate, ...
+    };
+
+    explicit WebTransfer(QObject *parent = nullptr);
+    // Ends the transfer under way, quietly.
+    ~WebTransfer() override;
+    WebTransfer(const WebTransfer &) = delete;
+    WebTransfer &operator=(const WebTransfer &) = delete;
+
+    // Starts request; false (and nothing is sent, no signal comes) when it cannot be made:
+    // no host, a scheme other than http and https, a transfer of this object under way.
+    bool start(const Request &request);
+    // Ends the transfer at once, with its connection; finished() follows from the event loop.
+    void abort();
+    bool isRunning() const { return m_running; }
+
+    // The final answer, once headerDone() came: its status, and its header fields by name in
+    // lower case (a repeated field holds its last value).
+    int status() const { return m_status; }
+    bool hasHeader(const QByteArray &lowerName) const { return m_fields.contains(lowerName); }
+    QByteArray header(const QByteArray &lowerName) const { return m_fields.value(lowerName); }
+    // The status the proxy gave a tunnel (CONNECT) to a secure address; 0 when none was asked.
+    int tunnelStatus() const { return m_tunnelStatus; }
+    Error error() const { return m_error; }
+    // The reason of a failure in words; "" when there is none.
+    QString errorText() const { return m_errorText; }
+
+signals:
+    // The header of the final answer is complete.
+    void headerDone();
+    // Bytes of the final answer's body, in order.
+    void bodyData(const QByteArray &bytes);
+    // The transfer ended; error() tells how.
+    void finished();
+
+private:
+    friend class CurlDriver;
+    static size_t onHeader(char *data, size_t size, size_t count, void *self);
+    static size_t onBody(char *data, size_t size, size_t count, void *self);
+    // Called by the driver when the library is done with the transfer.
+    void curlDone(int result);
+    // Hands what arrived to the signals, outside the library's calls.
+    void deliver();
+    void takeAnswerAsFinal();
+    void release();
+    void fail(Error error, const QString &text);
+    void checkQuiet();
+
+    void *m_easy = nullptr;         // CURL *
+    void *m_headerList = nullptr;   // curl_slist *
+    Request m_request;
+    bool m_running = false;
+    bool m_inMulti = false;
+    bool m_delivering = false;
+    bool m_paused = false;
+    bool m_finalKnown = false;
+    bool m_headerPending = false;
+    bool m_donePending = false;
+    qint64 m_headerBytes = 0;
+    int m_answerStatus = 0;
+    int m_unauthorised = 0;
+    int m_proxyRefusals = 0;
+    QMap<QByteArray, QByteArray> m_answerFields;
+    int m_status = 0;
+    int m_tunnelStatus = 0;
+    QMap<QByteArray, QByteArray> m_fields;
+    QByteArray m_body;              // received, not yet handed on
+    Error m_error = Error::None;
+    QString m_errorText;
+    char *m_errorBuffer = nullptr;
+    QElapsedTimer m_lastArrival;
+    QTimer m_quiet;
+};
