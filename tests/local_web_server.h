@@ -53,6 +53,7 @@ struct Resource {
     QByteArray length = {};      // the Content-Length sent in place of the body's size
     QByteArray headers = {};     // more header lines, each ended by CR LF ("Location: ...")
     QByteArray headLength = {};  // the Content-Length the size request (HEAD) hears, if other
+    bool silent = false;         // never answers
 };
 
 class Server : public QTcpServer
@@ -85,6 +86,8 @@ private:
         if (path.startsWith("http://"))
             path = QUrl(QString::fromLatin1(path)).path(QUrl::FullyEncoded).toLatin1();
         Resource resource = resources.value(path, Resource{"<html><body>Error 404: not found</body></html>", 404});
+        if (resource.silent)
+            return;
         QByteArray body = resource.body;
         int status = resource.status;
         QByteArray extra;

@@ -4,7 +4,11 @@
 // account page, the script-debugger setting, the URL history and the page commands.
 
 #include "form1_support.h"
+#include "http_stub_servers.h"
 #include "testhelper.h"
+
+#include "editions/c_download.h"
+#include "webtools/link_check.h"
 
 #include "mainwindow/form1.h"
 #include "platform/browser_window.h"
@@ -18,6 +22,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolBar>
@@ -66,6 +71,83 @@ private:
     QList<QTcpSocket *> m_sockets;
 };
 
+// A web server on this machine whose page and file arrive in two halves, the second only
+// when told; beside them, an answer whose header comes after a second and one whose header
+// never ends.
+class HalvesServer : public QTcpServer
+{
+public:
+    static constexpr qsizetype FileSize = 2 * 1024 * 1024;
+
+    HalvesServer()
+    {
+        QByteArray filler;
+        while (filler.size() < 1024 * 1024)
+            filler += "<p>" + QByteArray(120, 'w') + "</p>\n";
+        m_page = page("part", filler + "<script>document.title = 'whole';</script>");
+        m_file = QByteArray(FileSize, 'f');
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                auto buffer = std::make_shared<QByteArray>();
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
+                    buffer->append(socket->readAll());
+                    HttpStubs::SeenRequest request;
+                    while (HttpStubs::takeRequest(*buffer, request))
+                        answer(socket, request);
+                });
+            }
+        });
+        listen(QHostAddress::LocalHost);
+    }
+    QString address(const char *path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(QLatin1String(path));
+    }
+    // The first halves have all gone out.
+    bool halvesSent(int count) const
+    {
+        if (m_held.size() < count)
+            return false;
+        for (const auto &held : m_held) {
+            if (!held.first || held.first->bytesToWrite() > 0)
+                return false;
+        }
+        return true;
+    }
+    void sendSecondHalves()
+    {
+        for (const auto &[socket, rest] : std::as_const(m_held)) {
+            if (socket)
+                socket->write(rest);
+        }
+        m_held.clear();
+    }
+
+private:
+    void answer(QTcpSocket *socket, const HttpStubs::SeenRequest &request)
+    {
+        const QByteArray &path = request.target;
+        if (path == "/late") {
+            QTimer::singleShot(1000, socket, [socket] { socket->write(HttpStubs::answer(200)); });
+        } else if (path == "/endless") {
+            socket->write(HttpStubs::EndlessHeaderStart);
+            HttpStubs::pourEndlessly(socket, QByteArray(64 * 1024, 'x'));
+        } else if (path == "/page" || path == "/file") {
+            const QByteArray &body = path == "/page" ? m_page : m_file;
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + QByteArray(path == "/page" ? "text/html" : "application/zip")
+                          + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n");
+            if (request.method == "HEAD")
+                return;
+            socket->write(body.left(body.size() / 2));
+            m_held.append({socket, body.mid(body.size() / 2)});
+        }
+    }
+
+    QByteArray m_page;
+    QByteArray m_file;
+    QList<std::pair<QPointer<QTcpSocket>, QByteArray>> m_held;
+};
+
 } // namespace
 
 class TestBrowser : public WindowTestCase
@@ -91,6 +173,8 @@ private slots:
     void scriptDebuggerSetting();
     void urlHistoryStore();
     void pageCommands();
+    void ownRequestsLeaveThePageAlone_data();
+    void ownRequestsLeaveThePageAlone();
 
 private:
     BrowserWindow *openWindow(const QString &file);
@@ -506,6 +590,48 @@ void TestBrowser::pageCommands()
     QCOMPARE(DialogScript::last().prompt, QStringLiteral("This Link does not exist. Please edit or delete Link."));
     QCOMPARE(DialogScript::last().title, QStringLiteral("Link Error"));
     QCOMPARE(DialogScript::last().buttons, int(vbExclamation));
+}
+
+void TestBrowser::ownRequestsLeaveThePageAlone_data()
+{
+    QTest::addColumn<bool>("download");
+    QTest::newRow("link check beside the page") << false;
+    QTest::newRow("link check beside the page and a plug-in download") << true;
+}
+
+void TestBrowser::ownRequestsLeaveThePageAlone()
+{
+    QFETCH(bool, download);
+    Form1 *form = showMainWindow();
+    HalvesServer server;
+    // The page is half-way in the browser pane when the link check asks the same server.
+    form->results->Navigate(server.address("/page"));
+    QTRY_VERIFY_WITH_TIMEOUT(server.halvesSent(1), PageLoadTimeoutMs);
+    QVector<bool> answers;
+    const auto checkLinks = [&] {
+        answers = {LinkCheck::check(server.address("/late")), LinkCheck::check(server.address("/endless"))};
+    };
+    QTemporaryDir dir;
+    cDownload down;
+    if (download) {
+        // The links are checked while the file is half-way too.
+        down.setUrl(server.address("/file"));
+        down.setDestFile(dir.filePath(QStringLiteral("edition.zip")));
+        QObject::connect(&down, &cDownload::Progress, &down, [&](qint64 read) {
+            if (read > 0 && answers.isEmpty() && server.halvesSent(2)) {
+                checkLinks();
+                server.sendSecondHalves();
+            }
+        });
+        down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
+        QVERIFY2(down.Completed(), qPrintable(down.ErrorText()));
+        QCOMPARE(QFileInfo(down.DestFile()).size(), HalvesServer::FileSize);
+    } else {
+        checkLinks();
+        server.sendSecondHalves();
+    }
+    QCOMPARE(answers, (QVector<bool>{true, false}));
+    QTRY_COMPARE_WITH_TIMEOUT(form->results->title(), QStringLiteral("whole"), PageLoadTimeoutMs);
 }
 
 QTEST_MAIN(TestBrowser)

@@ -7,6 +7,8 @@
 
 #include "editions/c_download.h"
 #include "platform/whole_file.h"
+#include "shared/http_request.h"
+#include "webtools/link_check.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -219,6 +221,29 @@ void TestDownload::droppedConnectionAndStop()
     });
     down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
     QVERIFY(!down.Completed());
+
+    // A link check of the same server given up before its header leaves the download's own
+    // connection alone: the file arrives whole.
+    QObject::disconnect(&down, &cDownload::Progress, &down, nullptr);
+    const QByteArray streamed = bytes(200000);
+    server.put("/stream.zip", {streamed, 200, true, false, false, false, 1});
+    LocalWeb::Resource silent;
+    silent.silent = true;
+    server.put("/silent", silent);
+    SetHttpRequestTimeout(300);
+    bool linkAnswer = true;
+    QObject::connect(&down, &cDownload::Progress, &down, [&, checked = false](qint64 read, qint64) mutable {
+        if (read > 0 && !checked) {
+            checked = true;
+            linkAnswer = LinkCheck::check(server.address(QStringLiteral("/silent")));
+        }
+    });
+    down.setUrl(server.address(QStringLiteral("/stream.zip")));
+    down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
+    SetHttpRequestTimeout(30000);
+    QVERIFY(!linkAnswer);
+    QVERIFY2(down.Completed(), qPrintable(down.ErrorText()));
+    QCOMPARE(fileContent(down.DestFile()), streamed);
 }
 
 void TestDownload::resume()

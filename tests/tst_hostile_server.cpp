@@ -103,6 +103,11 @@ private:
             if (!head)
                 socket->write(QByteArray(100, 'x'));
             socket->disconnectFromHost();
+        } else if (m_behaviour == "header after 500 ms") {
+            QTimer::singleShot(500, socket, [socket, plain, head] {
+                socket->write(plain + "Content-Length: 100\r\n\r\n" + (head ? QByteArray() : QByteArray(100, 'x')));
+                socket->disconnectFromHost();
+            });
         } else if (m_behaviour.startsWith("whole header of ")) {
             // A complete header of exactly N bytes, blank line included, then a body of 5.
             const QByteArray start = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nConnection: close\r\nX-Filler: ";
@@ -236,6 +241,7 @@ void TestHostileServer::boundedInMemoryAndTime_data()
         {"says 500 then 500", nullptr, "incomplete Network", nullptr},
         // A header is counted line by line as it is read, interim answers and redirects
         // included; one line that does not end is held to 100 KiB by itself.
+        {"header after 500 ms", "complete None 100:", "complete None 0:", "OK"},
         {"whole header of 65536", "complete None 5:", "complete None 0:", "OK"},
         {"whole header of 65537", header, header, "NO"},
         {"header of 102416", slow, slow, nullptr},

@@ -256,6 +256,12 @@ void TestHttp::serverLogonResentOnce()
     QVERIFY(!origin.seen[0].headers.contains("authorization"));
     QCOMPARE(origin.seen[1].headers.value("authorization"), "Basic " + QByteArray("kelp:wisp").toBase64());
 
+    // The page of the refusal is no part of the answer's header: the log-on is sent once.
+    origin.seen.clear();
+    QVERIFY(request(origin.target(QStringLiteral("/biglogon"))));
+    QCOMPARE(HttpRequestStatus(), 200);
+    QCOMPARE(origin.seen.size(), 2);
+
     // A server that keeps refusing is asked twice, no more; its refusal is an answer.
     origin.seen.clear();
     QVERIFY(request(origin.target(QStringLiteral("/refuse"))));
