@@ -19,6 +19,8 @@ namespace {
 constexpr qsizetype PauseAt = 1024 * 1024;
 // The library's read buffer.
 constexpr long ReceiveBuffer = 128 * 1024;
+// How many sockets keep their watches, off, once the library let them go.
+constexpr qsizetype MaxIdleWatches = 16;
 
 // Certificate errors a tolerant transfer accepts: an authority that is not known here and
 // a certificate out of date. A name that does not match is not checked at all.
@@ -84,12 +86,41 @@ public:
     }
     // Lets the library go on with what it holds, outside of its own calls.
     void kick() { m_timer.start(0); }
+    // Lets the library start what was just added at once; what it has to tell goes out from
+    // the event loop.
+    void startNow()
+    {
+        int running = 0;
+        curl_multi_socket_action(m_multi, CURL_SOCKET_TIMEOUT, 0, &running);
+        if (takeMessages())
+            kick();
+    }
+
+    // A handle for a new transfer: the one a finished transfer left, or a new one.
+    CURL *takeHandle()
+    {
+        CURL *easy = m_spare;
+        m_spare = nullptr;
+        if (easy)
+            curl_easy_reset(easy);
+        else
+            easy = curl_easy_init();
+        return easy;
+    }
+    void giveBack(CURL *easy)
+    {
+        if (m_spare)
+            curl_easy_cleanup(m_spare);
+        m_spare = easy;
+    }
 
     ~CurlDriver() override
     {
         curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, nullptr);
         curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, nullptr);
         curl_multi_cleanup(m_multi);
+        if (m_spare)
+            curl_easy_cleanup(m_spare);
         qDeleteAll(m_watches);
     }
 
@@ -117,7 +148,16 @@ private:
     {
         auto *driver = static_cast<CurlDriver *>(self);
         if (what == CURL_POLL_REMOVE) {
-            delete driver->m_watches.take(socket);
+            // A kept connection is let go between two requests: its watch waits, off, for
+            // the next one (a watch that is off is not polled).
+            if (Watch *watch = driver->m_watches.value(socket)) {
+                if (watch->read)
+                    watch->read->setEnabled(false);
+                if (watch->write)
+                    watch->write->setEnabled(false);
+                if (driver->m_watches.size() > MaxIdleWatches)
+                    delete driver->m_watches.take(socket);
+            }
             return 0;
         }
         Watch *&watch = driver->m_watches[socket];
@@ -132,7 +172,8 @@ private:
                 QObject::connect(slot.get(), &QSocketNotifier::activated, driver,
                                  [driver, socket, event] { driver->act(socket, event); });
             }
-            slot->setEnabled(wanted);
+            if (slot->isEnabled() != wanted)
+                slot->setEnabled(wanted);
         };
         notifier(watch->read, QSocketNotifier::Read, CURL_CSELECT_IN, what == CURL_POLL_IN || what == CURL_POLL_INOUT);
         notifier(watch->write, QSocketNotifier::Write, CURL_CSELECT_OUT,
@@ -150,23 +191,37 @@ private:
         return 0;
     }
 
+    // Tells the transfers the library is done with; true when there was one.
+    bool takeMessages()
+    {
+        bool any = false;
+        int left = 0;
+        while (CURLMsg *message = curl_multi_info_read(m_multi, &left)) {
+            if (message->msg != CURLMSG_DONE)
+                continue;
+            WebTransfer *transfer = nullptr;
+            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
+            const CURLcode result = message->data.result;
+            if (transfer && m_transfers.contains(transfer)) {
+                transfer->curlDone(result);
+                m_done.append(transfer);
+                any = true;
+            }
+        }
+        return any;
+    }
+
     void act(curl_socket_t socket, int event)
     {
         int running = 0;
         curl_multi_socket_action(m_multi, socket, event, &running);
         // The signals go out once the library's call is over: a receiver may run an event
         // loop of its own, or end or delete the transfer.
-        const QList<QPointer<WebTransfer>> transfers(m_transfers.cbegin(), m_transfers.cend());
-        while (CURLMsg *message = curl_multi_info_read(m_multi, &running)) {
-            if (message->msg != CURLMSG_DONE)
-                continue;
-            WebTransfer *transfer = nullptr;
-            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
-            const CURLcode result = message->data.result;
-            if (transfer && m_transfers.contains(transfer))
-                transfer->curlDone(result);
-        }
-        for (const QPointer<WebTransfer> &transfer : transfers) {
+        QList<QPointer<WebTransfer>> transfers(m_transfers.cbegin(), m_transfers.cend());
+        takeMessages();
+        transfers += m_done;
+        m_done.clear();
+        for (const QPointer<WebTransfer> &transfer : std::as_const(transfers)) {
             if (transfer)
                 transfer->deliver();
         }
@@ -176,6 +231,8 @@ private:
     QTimer m_timer;
     QHash<curl_socket_t, Watch *> m_watches;
     QSet<WebTransfer *> m_transfers;
+    QList<QPointer<WebTransfer>> m_done;   // done, not yet told
+    CURL *m_spare = nullptr;
 };
 
 WebTransfer::WebTransfer(QObject *parent)
@@ -197,7 +254,7 @@ void WebTransfer::release()
     if (m_easy) {
         if (m_inMulti)
             CurlDriver::instance()->remove(this);
-        curl_easy_cleanup(static_cast<CURL *>(m_easy));
+        CurlDriver::instance()->giveBack(static_cast<CURL *>(m_easy));
         m_easy = nullptr;
     }
     curl_slist_free_all(static_cast<curl_slist *>(m_headerList));
@@ -229,7 +286,7 @@ bool WebTransfer::start(const Request &request)
     m_errorBuffer[0] = '\0';
 
     CurlDriver *driver = CurlDriver::instance();
-    CURL *easy = curl_easy_init();
+    CURL *easy = driver->takeHandle();
     if (!easy)
         return false;
     m_easy = easy;
@@ -307,7 +364,7 @@ bool WebTransfer::start(const Request &request)
     m_running = true;
     m_lastArrival.start();
     m_quiet.start(qMax(1, request.quietMs));
-    driver->kick();
+    driver->startNow();
     return true;
 }
 
