@@ -139,6 +139,7 @@ WebTransfer::Request cDownload::makeRequest() const
                        "Accept-Encoding: identity"};
     request.maxRedirects = MaxRedirects;
     request.quietMs = g_timeoutMs;
+    request.bulk = true;
     return request;
 }
 

@@ -17,7 +17,7 @@ namespace {
 // What the library may hold of a body before the program has taken it: past this, the
 // transfer waits until the program has caught up.
 constexpr qsizetype PauseAt = 1024 * 1024;
-// The library's read buffer.
+// The library's read buffer for a large body.
 constexpr long ReceiveBuffer = 128 * 1024;
 // How many sockets keep their watches, off, once the library let them go.
 constexpr qsizetype MaxIdleWatches = 16;
@@ -300,7 +300,8 @@ bool WebTransfer::start(const Request &request)
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, request.maxRedirects > 0 ? 1L : 0L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, long(request.maxRedirects));
-    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, ReceiveBuffer);
+    if (request.bulk)
+        curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, ReceiveBuffer);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &WebTransfer::onHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &WebTransfer::onBody);

@@ -51,6 +51,7 @@ public:
         bool tolerateCertificates = false;
         int maxRedirects = 10;           // redirects followed, never from https to http
         int quietMs = 30000;             // nothing received for this long ends the transfer
+        bool bulk = false;               // a large body is read: the library reads more at a time
     };
 
     enum class Error {
