@@ -2,9 +2,12 @@
 
 #include "editions/database_pages.h"
 #include "editions/scratch_connection.h"
+#include "platform/disk_space.h"
 #include "shared/text_folding.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlDriver>
@@ -199,10 +202,13 @@ public:
             return fail(QStringLiteral("Unable to fetch row"), QSqlError::ConnectionError, code);
         if (sqlite3_changes(m_db) > 0)
             ++copied;
+        else
+            ++clashed;
         return true;
     }
 
     int copied = 0;
+    int clashed = 0;   // rows the table did not take: it held their row id or unique key
     QSqlError error;
 
 private:
@@ -423,6 +429,101 @@ SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64
     return lost;
 }
 
+// The columns of an index declared as "CREATE [UNIQUE] INDEX name ON table (column, ...)",
+// each a plain name with perhaps a collation and an order; empty for any other index.
+QStringList indexColumns(const QString &sql)
+{
+    static const QRegularExpression declaration(
+        QStringLiteral("^\\s*CREATE\\s+(?:UNIQUE\\s+)?INDEX\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?[^(]+\\bON\\s+[^(]+\\((.*)\\)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression column(
+        QStringLiteral("^\\s*(\"[^\"]*\"|\\[[^\\]]*\\]|`[^`]*`|\\w+)(?:\\s+COLLATE\\s+\\w+)?(?:\\s+(?:ASC|DESC))?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = declaration.match(sql);
+    if (!match.hasMatch())
+        return {};
+    QStringList columns;
+    for (const QString &part : match.captured(1).split(QLatin1Char(','))) {
+        const QRegularExpressionMatch name = column.match(part);
+        if (!name.hasMatch())
+            return {};
+        const QString quotedName = name.captured(1);
+        columns.append(quotedName.front().isLetterOrNumber() || quotedName.front() == QLatin1Char('_')
+                           ? quotedName
+                           : quotedName.mid(1, quotedName.size() - 2));
+    }
+    return columns;
+}
+
+// Whether a value read from an index is the one the copy holds.
+bool sameValue(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    const auto integer = [](const QVariant &v) {
+        return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int || v.typeId() == QMetaType::ULongLong
+               || v.typeId() == QMetaType::UInt;
+    };
+    const auto number = [&integer](const QVariant &v) { return integer(v) || v.typeId() == QMetaType::Double; };
+    if (number(a) || number(b)) {
+        if (!number(a) || !number(b))
+            return false;
+        return integer(a) && integer(b) ? a.toLongLong() == b.toLongLong() : a.toDouble() == b.toDouble();
+    }
+    if (a.typeId() == QMetaType::QByteArray || b.typeId() == QMetaType::QByteArray)
+        return a.typeId() == b.typeId() && a.toByteArray() == b.toByteArray();
+    return a.toString() == b.toString();
+}
+
+// What a table's index tells of its rows in the copy: the row ids the index holds that the
+// copy lacks (outside the row ids the table's tree lost), and the copy's rows the index
+// holds with other values, or lacks although its tree was read whole: a page of the table
+// or of the index may be an older one.
+void checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salvaged &table, const SchemaEntry &index,
+                QSet<qint64> *missing, QSet<qint64> *changed)
+{
+    const QStringList columns = indexColumns(index.sql);
+    if (columns.isEmpty() || index.root <= 0)
+        return;
+    QStringList names;
+    for (const QString &column : columns)
+        names.append(quoted(column));
+    QSqlQuery rows(db);
+    rows.setForwardOnly(true);
+    if (!rows.exec(QStringLiteral("SELECT rowid, %1 FROM %2").arg(names.join(QLatin1Char(',')), quoted(table.name))))
+        return;
+    QHash<qint64, QVariantList> keys;
+    QSet<qint64> twice;
+    bool whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
+        if (entry.size() != columns.size() + 1 || entry.last().typeId() != QMetaType::LongLong) {
+            whole = false;
+            return;
+        }
+        const qint64 rowid = entry.last().toLongLong();
+        if (keys.contains(rowid))
+            twice.insert(rowid);
+        keys.insert(rowid, entry.mid(0, columns.size()));
+    });
+    while (rows.next()) {
+        const qint64 rowid = rows.value(0).toLongLong();
+        const auto found = keys.find(rowid);
+        if (found == keys.end()) {
+            if (whole)
+                changed->insert(rowid);
+            continue;
+        }
+        bool same = !twice.contains(rowid);
+        for (int i = 0; i < columns.size() && same; ++i)
+            same = sameValue(found->at(i), rows.value(i + 1));
+        if (!same)
+            changed->insert(rowid);
+        keys.erase(found);
+    }
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it)
+        if (!table.lostRow(it.key()))
+            missing->insert(it.key());
+}
+
 } // namespace
 
 SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile, const QString &destination)
@@ -458,6 +559,17 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
     if (!QFile::copy(templateFile, destination)) {
         QFile::remove(destination);
         result.failure = QStringLiteral("The empty edition could not be copied.");
+        // Told as SQLite tells the same faults of the file it writes.
+        switch (WhyWriteFailed(QFileInfo(destination).absolutePath(), QFileInfo(templateFile).size())) {
+        case WriteFault::DiskFull:
+            result.errorCode = SQLITE_FULL;
+            break;
+        case WriteFault::FolderReadOnly:
+            result.errorCode = SQLITE_CANTOPEN;
+            break;
+        case WriteFault::Unknown:
+            break;
+        }
         return result;
     }
     int copied = 0;
@@ -547,9 +659,23 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
         for (const Salvaged &table : salvaged) {
             copied += table.copy->copied;
             result.recovered.insert(table.name, table.copy->copied);
-            // Tables found by the scan alone have no tree that tells what they lost.
-            if (table.root > 0 && !table.losses.whole())
-                result.lost.insert(table.name, lossOf(db, table, pages.size()));
+            result.clashed += table.copy->clashed;
+            // Tables found by the scan alone have no tree that tells what they lost, nor
+            // indexes to tell it.
+            if (table.root == 0)
+                continue;
+            QSet<qint64> missing;
+            QSet<qint64> changed;
+            for (const SchemaEntry &entry : schema)
+                if (entry.type == QLatin1String("index") && entry.table.compare(table.name, Qt::CaseInsensitive) == 0)
+                    checkIndex(pages, db, table, entry, &missing, &changed);
+            if (!changed.isEmpty())
+                result.changed.insert(table.name, int(changed.size()));
+            if (!table.losses.whole() || !missing.isEmpty()) {
+                SalvageResult::Lost lost = lossOf(db, table, pages.size());
+                lost.rows += missing.size();
+                result.lost.insert(table.name, lost);
+            }
         }
         for (auto it = result.lost.begin(); it != result.lost.end();)
             it = it->rows == 0 && !it->unknown ? result.lost.erase(it) : std::next(it);
