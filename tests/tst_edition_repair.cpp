@@ -115,6 +115,8 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("a leaf of links replaced by one of another edition") << "other edition" << foreign << none;
     QTest::newRow("a link whose row id column holds a value") << "row id value" << foreign << none;
     QTest::newRow("two links of a leaf with one row id") << "same row id" << "\n  links: %1" << none;
+    QTest::newRow("a leaf of links lost, with two copies on pages of an index")
+        << "two copies" << "\n  rows that bore the number of another row read before them: %4" << none;
     // A page of an older copy of the edition over the current one: its rows are kept, and
     // what the indexes say of them is told.
     const QString changed = QStringLiteral("\nRecovered, but the edition's indexes disagree with them (they may hold "
@@ -232,6 +234,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     QMap<QString, int> lost;
     int unplaced = 0;
     int changed = 0;
+    int clashed = 0;
     if (damage == QLatin1String("page")) {
         const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
         lost.insert(QStringLiteral("Sit"), page.cells);
@@ -356,6 +359,16 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         id.truncate(3);
         QVERIFY(Damage::onPage(edition(), page, qFromBigEndian<quint16>(pointers.constData() + 2) + 1, &id));
         lost.insert(QStringLiteral("Sit"), 2);
+    } else if (damage == QLatin1String("two copies")) {
+        // Found on the pages no tree reaches: the first copy's rows come back, the
+        // second's are the same rows again.
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
+        const QList<Damage::Page> index = Damage::pages(edition(), QStringLiteral("LksLksUrl"));
+        QVERIFY(index.size() > 2);
+        QVERIFY(Damage::copyPage(edition(), page, edition(), index.at(1)));
+        QVERIFY(Damage::copyPage(edition(), page, edition(), index.at(2)));
+        QVERIFY(Damage::overwritePage(edition(), page));
+        clashed = page.cells;
     } else if (damage.startsWith(QLatin1String("older "))) {
         QVERIFY(Damage::copyPage(older, olderLeaf, edition(), olderLeaf));
         changed = olderLeaf.cells;
@@ -447,6 +460,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
                  + lostText.replace(QLatin1String("%1"), QString::number(lost.value("Sit")))
                        .replace(QLatin1String("%2"), QString::number(unplaced))
                        .replace(QLatin1String("%3"), QString::number(changed))
+                       .replace(QLatin1String("%4"), QString::number(clashed))
                  + QStringLiteral("\nThe damaged file was kept as:\n") + repair.damagedCopy());
     QCOMPARE(leftovers(m_app->path()), QStringList());
 }
