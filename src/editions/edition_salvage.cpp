@@ -475,28 +475,36 @@ bool sameValue(const QVariant &a, const QVariant &b)
     return a.toString() == b.toString();
 }
 
-// What a table's index tells of its rows in the copy: the row ids the index holds that the
-// copy lacks (outside the row ids the table's tree lost), and the copy's rows the index
-// holds with other values, or lacks although its tree was read whole: a page of the table
-// or of the index may be an older one.
-void checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salvaged &table, const SchemaEntry &index,
-                QSet<qint64> *missing, QSet<qint64> *changed)
+// What an index tells of its table's rows in the copy.
+struct IndexVerdict {
+    bool whole = false;       // every page and entry of the index was read
+    QSet<qint64> held;        // the row ids it holds
+    QSet<qint64> missing;     // of those, the ones the copy lacks outside the row ids the tree lost
+};
+
+// Reads a table's index against the copy's rows: a row the index holds with other values,
+// or lacks although the index was read whole, goes into changed (a page of the table or
+// of the index may be an older one).
+IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salvaged &table, const SchemaEntry &index,
+                        QSet<qint64> *changed)
 {
+    IndexVerdict verdict;
     const QStringList columns = indexColumns(index.sql);
     if (columns.isEmpty() || index.root <= 0)
-        return;
+        return verdict;
     QStringList names;
     for (const QString &column : columns)
         names.append(quoted(column));
     QSqlQuery rows(db);
     rows.setForwardOnly(true);
     if (!rows.exec(QStringLiteral("SELECT rowid, %1 FROM %2").arg(names.join(QLatin1Char(',')), quoted(table.name))))
-        return;
+        return verdict;
     QHash<qint64, QVariantList> keys;
     QSet<qint64> twice;
-    bool whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
+    bool entriesSound = true;
+    verdict.whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
         if (entry.size() != columns.size() + 1 || entry.last().typeId() != QMetaType::LongLong) {
-            whole = false;
+            entriesSound = false;
             return;
         }
         const qint64 rowid = entry.last().toLongLong();
@@ -504,11 +512,15 @@ void checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salvaged &ta
             twice.insert(rowid);
         keys.insert(rowid, entry.mid(0, columns.size()));
     });
+    verdict.whole = verdict.whole && entriesSound;
+    verdict.held.reserve(keys.size());
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it)
+        verdict.held.insert(it.key());
     while (rows.next()) {
         const qint64 rowid = rows.value(0).toLongLong();
         const auto found = keys.find(rowid);
         if (found == keys.end()) {
-            if (whole)
+            if (verdict.whole)
                 changed->insert(rowid);
             continue;
         }
@@ -521,7 +533,21 @@ void checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salvaged &ta
     }
     for (auto it = keys.cbegin(); it != keys.cend(); ++it)
         if (!table.lostRow(it.key()))
-            missing->insert(it.key());
+            verdict.missing.insert(it.key());
+    return verdict;
+}
+
+// The rows the indexes tell the copy lacks: those one index holds that no other index,
+// read whole, leaves out (an older page of an index may hold rows deleted since).
+QSet<qint64> missingRows(const QList<IndexVerdict> &verdicts)
+{
+    QSet<qint64> missing;
+    for (const IndexVerdict &verdict : verdicts)
+        for (const qint64 rowid : verdict.missing)
+            if (std::none_of(verdicts.cbegin(), verdicts.cend(),
+                             [rowid](const IndexVerdict &other) { return other.whole && !other.held.contains(rowid); }))
+                missing.insert(rowid);
+    return missing;
 }
 
 } // namespace
@@ -664,11 +690,12 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             // indexes to tell it.
             if (table.root == 0)
                 continue;
-            QSet<qint64> missing;
+            QList<IndexVerdict> verdicts;
             QSet<qint64> changed;
             for (const SchemaEntry &entry : schema)
                 if (entry.type == QLatin1String("index") && entry.table.compare(table.name, Qt::CaseInsensitive) == 0)
-                    checkIndex(pages, db, table, entry, &missing, &changed);
+                    verdicts.append(checkIndex(pages, db, table, entry, &changed));
+            const QSet<qint64> missing = missingRows(verdicts);
             if (!changed.isEmpty())
                 result.changed.insert(table.name, int(changed.size()));
             if (!table.losses.whole() || !missing.isEmpty()) {
