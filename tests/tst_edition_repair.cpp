@@ -191,7 +191,8 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         Damage::runSql(edition(), QStringLiteral("UPDATE Lks SET LksDesc = hex(randomblob(150))"));
     // An older copy of the edition, and the rows of a leaf in it that then changed: the
     // categories moved to another Topic, one deleted from the copy and another from the
-    // edition; the section links moved to other Topics.
+    // edition; the section links moved to other Topics; a category of the index's leaf
+    // deleted from the edition.
     const QString older = m_app->file(QStringLiteral("Older.mdb"));
     Damage::Page olderLeaf;
     QMap<QString, int> back;   // rows deleted from the edition that the damage brings back
