@@ -1,7 +1,7 @@
 // Damaged edition files as Compact / Repair meets them: any file is read page by page, by
-// its trees and then the pages they do not reach, without a crash or a read outside it,
-// and the salvage either makes no copy or a copy that opens as an edition and holds
-// exactly the rows it reports.
+// its trees (as tables and as indexes) and then the pages they do not reach, without a
+// crash or a read outside it, and the salvage either makes no copy or a copy that opens as
+// an edition and holds exactly the rows it reports.
 
 #include "fuzz_support.h"
 
@@ -44,6 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             pages.readTable(roots.at(i), [size](qint64, const QVariantList &values) {
                 Fuzz::check(size_t(values.size()) <= size, "a row holds no more values than the file has bytes");
             }, i, [i](const QVariantList &values) { return (values.size() + i) % 2 == 0; });
+        // Each tree read again as an index: no entry holds more values than the file has
+        // bytes.
+        for (const qint64 root : std::as_const(roots))
+            pages.readIndex(root, [size](const QVariantList &entry) {
+                Fuzz::check(size_t(entry.size()) <= size, "an index entry holds no more values than the file has bytes");
+            });
         // The pages no tree reached, with their neighbours' owners among the trees read.
         pages.scanUnreached([size, &roots](qint64, const QVariantList &values, int before, int after) {
             Fuzz::check(size_t(values.size()) <= size, "a row holds no more values than the file has bytes");

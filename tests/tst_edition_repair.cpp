@@ -114,6 +114,27 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("a leaf of links replaced by one of categories") << "other table" << foreign << none;
     QTest::newRow("a leaf of links replaced by one of another edition") << "other edition" << foreign << none;
     QTest::newRow("a link whose row id column holds a value") << "row id value" << foreign << none;
+    QTest::newRow("two links of a leaf with one row id") << "same row id" << "\n  links: %1" << none;
+    QTest::newRow("a leaf of links lost, with two copies on pages of an index")
+        << "two copies" << "\n  rows that bore the number of another row read before them: %4" << none;
+    // A page of an older copy of the edition over the current one: its rows are kept, and
+    // what the indexes say of them is told.
+    const QString changed = QStringLiteral("\nRecovered, but the edition's indexes disagree with them (they may hold "
+                                           "older values, or be rows deleted before the damage):\n  %1: %3");
+    QTest::newRow("a leaf of categories from an older copy")
+        << "older categories" << "\n  categories: 1" + changed.arg("categories") << none;
+    QTest::newRow("a leaf of section links from another copy") << "older section links" << changed.arg("section links") << none;
+    // The older leaf of an index still holds a category deleted since: the other index
+    // tells that it was.
+    QTest::newRow("a leaf of an index of categories from an older copy") << "older index" << none << none;
+    // Header fields that are valid but wrong, and what the cells' own pointers tell over
+    // a damaged count or list of free pages: every row comes back.
+    QTest::newRow("reserved bytes 0 -> 32") << "header 20 20" << none << none;
+    QTest::newRow("text encoding UTF-8 -> UTF-16le") << "header 59 02" << none << none;
+    QTest::newRow("page size 4096 -> 1024") << "header 16 0400" << none << none;
+    QTest::newRow("page size 4096 -> 65536") << "header 16 0001" << none << none;
+    QTest::newRow("a leaf of links that says it holds 65535 rows") << "cell count 65535" << none << none;
+    QTest::newRow("a list of free pages that names overflow pages of links") << "free overflow" << none << none;
     QTest::newRow("nothing readable")
         << "text" << none
         << "The edition database Sample_Links.mdb is damaged so badly that nothing in it can be read, so it could not be "
@@ -141,14 +162,19 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
                                 .arg(table, table == QLatin1String("NewsLinks") ? "-1000003 * i" : "i / 3.0", big)));
         CloseDatabase();
     }
-    if (QStringList{"interior", "cut", "deleted", "overflow"}.contains(damage)) {
+    if (QStringList{"interior", "cut", "deleted", "overflow", "free overflow"}.contains(damage)) {
         // Sites of two to a page: their tree has interior pages below its root.
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = %1 WHERE SitId > 100000").arg(big)));
         // Some too long for a page: the rest of each is on pages of its own.
-        if (damage == QLatin1String("interior") || damage == QLatin1String("overflow"))
+        if (damage == QLatin1String("interior") || damage.endsWith(QLatin1String("overflow")))
             QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = Summary || Summary || Summary || Summary "
                                            "WHERE SitId > 100000 AND SitId % 50 = 0")));
+        if (damage == QLatin1String("free overflow")) {
+            // Pages of a dropped table on the list of free pages.
+            QVERIFY(ExecSql(QStringLiteral("CREATE TABLE Old AS SELECT * FROM Lks")));
+            QVERIFY(ExecSql(QStringLiteral("DROP TABLE Old")));
+        }
         if (damage == QLatin1String("deleted")) {
             // The pages of the deleted sites and of a dropped table of the same row ids
             // are free, with their rows still on them.
@@ -163,9 +189,67 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     }
     if (damage == QLatin1String("other table"))
         Damage::runSql(edition(), QStringLiteral("UPDATE Lks SET LksDesc = hex(randomblob(150))"));
+    // An older copy of the edition, and the rows of a leaf in it that then changed: the
+    // categories moved to another Topic, one deleted from the copy and another from the
+    // edition; the section links moved to other Topics; a category of the index's leaf
+    // deleted from the edition.
+    const QString older = m_app->file(QStringLiteral("Older.mdb"));
+    Damage::Page olderLeaf;
+    QMap<QString, int> back;   // rows deleted from the edition that the damage brings back
+    if (damage.startsWith(QLatin1String("older "))) {
+        const bool categories = damage == QLatin1String("older categories");
+        const QString table = categories ? QStringLiteral("Lks")
+                              : damage == QLatin1String("older index") ? QStringLiteral("LksLksUrl")
+                                                                       : QStringLiteral("NewsLinks");
+        if (categories) {
+            Damage::runSql(edition(), QStringLiteral("UPDATE Lks SET TopicId = 2 WHERE LksId > 100000"));
+        } else if (damage == QLatin1String("older section links")) {
+            Damage::runSql(edition(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                                     "WHERE i < 3000) INSERT INTO NewsLinks (rowid, topicid, LinkName, "
+                                                     "LinkUrl, FieldName1, FieldName2) SELECT 1000 + i, 1000 + i, "
+                                                     "'Link ' || i, 'http://n/', 'a', 'b' FROM n"));
+        }
+        QVERIFY(QFile::copy(edition(), older));
+        olderLeaf = Damage::middleLeaf(edition(), table);
+        if (categories) {
+            int rank = 0;
+            for (const Damage::Page &page : Damage::pages(edition(), table))
+                rank += page.path < olderLeaf.path ? page.cells : 0;
+            QList<qint64> ids;
+            Damage::runSql(edition(), QStringLiteral("SELECT rowid FROM Lks ORDER BY rowid LIMIT 3 OFFSET %1").arg(rank),
+                           [&ids](const QSqlQuery &q) { ids.append(q.value(0).toLongLong()); });
+            QCOMPARE(ids.size(), 3);
+            Damage::runSql(older, QStringLiteral("DELETE FROM Lks WHERE rowid = %1").arg(ids.at(1)));
+            Damage::runSql(edition(), QStringLiteral("UPDATE Lks SET TopicId = 3 WHERE LksId > 100000"));
+            Damage::runSql(edition(), QStringLiteral("DELETE FROM Lks WHERE rowid = %1").arg(ids.at(2)));
+            back.insert(table, 1);
+        } else if (damage == QLatin1String("older index")) {
+            // The second entry of the index's leaf, after the entries of the leaves before
+            // it and the key of the root that follows each.
+            QCOMPARE(Damage::pages(edition(), table, QStringLiteral("internal")).size(), 1);
+            int rank = 1;
+            for (const Damage::Page &page : Damage::pages(edition(), table))
+                rank += page.path < olderLeaf.path ? page.cells + 1 : 0;
+            Damage::runSql(edition(), QStringLiteral("DELETE FROM Lks WHERE rowid = (SELECT rowid FROM Lks ORDER BY "
+                                                     "LksUrl, rowid LIMIT 1 OFFSET %1)").arg(rank));
+        } else {
+            Damage::runSql(edition(), QStringLiteral("UPDATE NewsLinks SET topicid = topicid + 5 WHERE rowid > 1000"));
+        }
+        // The page is still the same leaf in both files.
+        const QList<Damage::Page> now = Damage::pages(edition(), table);
+        QVERIFY(std::any_of(now.cbegin(), now.cend(), [&](const Damage::Page &p) {
+            return p.number == olderLeaf.number && p.path == olderLeaf.path;
+        }));
+        const QList<Damage::Page> then = Damage::pages(older, table);
+        const auto it = std::find_if(then.cbegin(), then.cend(), [&](const Damage::Page &p) { return p.number == olderLeaf.number; });
+        QVERIFY(it != then.cend());
+        olderLeaf = *it;
+    }
     const QStringList before = EditionSnapshot(edition());
     QMap<QString, int> lost;
     int unplaced = 0;
+    int changed = 0;
+    int clashed = 0;
     if (damage == QLatin1String("page")) {
         const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
         lost.insert(QStringLiteral("Sit"), page.cells);
@@ -279,6 +363,55 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         lost.insert(QStringLiteral("Sit"), to.cells);
         unplaced = from.cells;
         QVERIFY(Damage::copyPage(source, from, edition(), to));
+    } else if (damage == QLatin1String("same row id")) {
+        // The second link's row id made the first's, of as many bytes (after the byte of
+        // the payload's size): which of the two holds it is not known.
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
+        QByteArray pointers;
+        QVERIFY(Damage::onPage(edition(), page, 8, &pointers, true));
+        QByteArray id;
+        QVERIFY(Damage::onPage(edition(), page, qFromBigEndian<quint16>(pointers.constData()) + 1, &id, true));
+        id.truncate(3);
+        QVERIFY(Damage::onPage(edition(), page, qFromBigEndian<quint16>(pointers.constData() + 2) + 1, &id));
+        lost.insert(QStringLiteral("Sit"), 2);
+    } else if (damage == QLatin1String("two copies")) {
+        // Found on the pages no tree reaches: the first copy's rows come back, the
+        // second's are the same rows again.
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
+        const QList<Damage::Page> index = Damage::pages(edition(), QStringLiteral("LksLksUrl"));
+        QVERIFY(index.size() > 2);
+        QVERIFY(Damage::copyPage(edition(), page, edition(), index.at(1)));
+        QVERIFY(Damage::copyPage(edition(), page, edition(), index.at(2)));
+        QVERIFY(Damage::overwritePage(edition(), page));
+        clashed = page.cells;
+    } else if (damage.startsWith(QLatin1String("older "))) {
+        QVERIFY(Damage::copyPage(older, olderLeaf, edition(), olderLeaf));
+        changed = damage == QLatin1String("older index") ? 0 : olderLeaf.cells;
+        if (damage == QLatin1String("older categories"))
+            lost.insert(QStringLiteral("Lks"), 1);
+    } else if (damage.startsWith(QLatin1String("header "))) {
+        QByteArray bytes = QByteArray::fromHex(damage.section(QLatin1Char(' '), 2).toLatin1());
+        QVERIFY(Damage::onPage(edition(), Damage::Page{1, 0, 4096, {}}, damage.section(QLatin1Char(' '), 1, 1).toInt(), &bytes));
+    } else if (damage == QLatin1String("cell count 65535")) {
+        QByteArray count("\xff\xff", 2);
+        QVERIFY(Damage::onPage(edition(), Damage::middleLeaf(edition(), QStringLiteral("Sit")), 3, &count));
+    } else if (damage == QLatin1String("free overflow")) {
+        // Ten overflow pages added to the first page of the list of free pages.
+        QByteArray header;
+        QVERIFY(Damage::onPage(edition(), Damage::Page{1, 0, 4096, {}}, 32, &header, true));
+        const Damage::Page trunk{int(qFromBigEndian<quint32>(header.constData())), 0, 4096, {}};
+        QByteArray count;
+        QVERIFY(Damage::onPage(edition(), trunk, 4, &count, true));
+        const int leaves = int(qFromBigEndian<quint32>(count.constData()));
+        const QList<Damage::Page> overflow = Damage::pages(edition(), QStringLiteral("Sit"), QStringLiteral("overflow"));
+        QVERIFY(trunk.number > 0 && leaves + 10 < 1000 && overflow.size() > 10);
+        QByteArray numbers(40, 0);
+        for (int i = 0; i < 10; ++i)
+            qToBigEndian<quint32>(overflow.at(i).number, numbers.data() + 4 * i);
+        qToBigEndian<quint32>(leaves + 10, count.data());
+        QVERIFY(Damage::onPage(edition(), trunk, 8 + 4 * leaves, &numbers));
+        count.truncate(4);
+        QVERIFY(Damage::onPage(edition(), trunk, 4, &count));
     } else if (damage == QLatin1String("tables")) {
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         QVERIFY(ExecSql(QStringLiteral("DROP TABLE LocalLinks")));
@@ -299,14 +432,18 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     }
     QCOMPARE(repair.run(), EditionCompaction::Result::Repaired);
 
-    // Every row is one of the edition's, and only the rows of the damaged pages are missing.
+    // Every row is one of the edition's (or of the older copy put in), and only the rows
+    // of the damaged pages are missing.
     const QStringList after = EditionSnapshot(edition());
-    const QSet<QString> known(before.cbegin(), before.cend());
+    QSet<QString> known(before.cbegin(), before.cend());
+    if (olderLeaf.number > 0)
+        for (const QString &row : EditionSnapshot(older))
+            known.insert(row);
     for (const QString &row : after)
         QVERIFY2(known.contains(row), qPrintable(row));
     QMap<QString, int> expected = countsOf(before);
     for (auto it = expected.begin(); it != expected.end();) {
-        it.value() -= lost.value(it.key());
+        it.value() += back.value(it.key()) - lost.value(it.key());
         it = it.value() == 0 ? expected.erase(it) : std::next(it);
     }
     QCOMPARE(countsOf(after), expected);
@@ -314,15 +451,16 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     QVERIFY(ScratchConnection(edition()).intact());
 
     // The damaged file is kept beside the backups, and the user reads what came back, by
-    // what it holds: 3 + 3000 categories, 29 + 3000 links, 30 section links.
+    // what it holds: the categories and links left, 30 section links.
     QVERIFY(repair.damagedCopy().startsWith(m_app->file(QStringLiteral("Backup/Sample_Links.mdb.damaged-"))));
     QCOMPARE(m_app->readFile(QDir(m_app->path()).relativeFilePath(repair.damagedCopy())), damaged);
-    const int links = 3029 - (damage == QLatin1String("deleted") ? 100 : 0) - lost.value(QStringLiteral("Sit"));
-    QString recovered = QStringLiteral("\n  Topics: 3\n  Sub-Topics: 7\n  categories: 3023\n  links: %1\n  places of links in "
-                                       "categories: 29").arg(links);
+    QString recovered = QStringLiteral("\n  Topics: 3\n  Sub-Topics: 7\n  categories: %2\n  links: %1\n  places of links in "
+                                       "categories: 29").arg(expected.value(QStringLiteral("Sit"))).arg(expected.value(QStringLiteral("Lks")));
     if (damage != QLatin1String("schema"))
         recovered += QStringLiteral("\n  section links: %1\n  colour schemes: 7")
-                        .arg(QStringList{"sections", "cross-link"}.contains(damage) ? 6030 : 30);
+                        .arg(QStringList{"sections", "cross-link"}.contains(damage) ? 6030
+                             : damage == QLatin1String("older section links")   ? 3030
+                                                                                 : 30);
     const QString opening = damage == QLatin1String("tables") ? QStringLiteral("lacked tables that an edition has.")
                                                                 : QStringLiteral("was damaged.");
     QCOMPARE(repair.message(),
@@ -330,7 +468,11 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
                  + (lostText.isEmpty() ? QStringLiteral(" Every row that could still be read was recovered")
                                        : QStringLiteral(" Its readable rows were recovered"))
                  + QStringLiteral(" into a fresh copy of the edition, which is now in use.\nRecovered:") + recovered
-                 + (lostText.isEmpty() ? QString() : QStringLiteral("\nCould not be read:") + lostText.replace(QLatin1String("%1"), QString::number(lost.value("Sit"))).replace(QLatin1String("%2"), QString::number(unplaced)))
+                 + (lostText.startsWith(QLatin1String("\n  ")) ? QStringLiteral("\nCould not be read:") : QString())
+                 + lostText.replace(QLatin1String("%1"), QString::number(lost.value("Sit")))
+                       .replace(QLatin1String("%2"), QString::number(unplaced))
+                       .replace(QLatin1String("%3"), QString::number(changed))
+                       .replace(QLatin1String("%4"), QString::number(clashed))
                  + QStringLiteral("\nThe damaged file was kept as:\n") + repair.damagedCopy());
     QCOMPARE(leftovers(m_app->path()), QStringList());
 }

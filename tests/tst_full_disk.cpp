@@ -274,8 +274,7 @@ void TestFullDisk::compactionSaysTheDiskIsFull_data()
     QTest::newRow("compaction") << false << "full" << compaction + "the disk is full.\nIt stays as it was.";
     QTest::newRow("repair") << true << "full" << repair + "the disk is full.\nIt stays as it was.";
     QTest::newRow("compaction, read-only") << false << "read-only" << compaction + refused;
-    QTest::newRow("repair, read-only") << true << "read-only"
-                                       << repair + "the new copy of the edition could not be written.\nIt stays as it was.";
+    QTest::newRow("repair, read-only") << true << "read-only" << repair + refused;
     QTest::newRow("compaction, scratch name taken") << false << "scratch taken" << compaction + refused;
     QTest::newRow("compaction, file gone") << false << "missing"
                                            << compaction + "its file was not found.\nIt stays as it was.";

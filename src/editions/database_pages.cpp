@@ -77,22 +77,18 @@ DatabasePages::DatabasePages(const QString &path)
     if (!data)
         return;
     m_data = data;
+    // The header is not trusted, even where its fields are valid: the page size and the
+    // bytes each page keeps back are those under which the file's pages parse, and the
+    // text encoding the one in which the list of tables reads as such.
     const bool magic = std::memcmp(data, "SQLite format 3", 16) == 0;
-    m_pageSize = be16(data + 16) == 1 ? 65536 : be16(data + 16);
-    m_headerSound = magic && isPageSize(m_pageSize) && m_pageSize - data[20] >= 480;
-    if (m_headerSound) {
-        m_usable = m_pageSize - data[20];
-        m_encoding = int(be32(data + 56));
-        if (m_encoding < 1 || m_encoding > 3)
-            m_encoding = 1;
-    } else {
-        // A damaged header: its other fields are not trusted either.
-        if (!isPageSize(m_pageSize))
-            m_pageSize = guessPageSize();
-        m_usable = m_pageSize;
-    }
+    const qint64 declared = be16(data + 16) == 1 ? 65536 : be16(data + 16);
+    m_pageSize = guessPageSize(magic && isPageSize(declared) ? declared : 0);
+    if (m_pageSize == 0)
+        return;
+    m_headerSound = magic && m_pageSize == declared;
+    m_usable = m_pageSize;
     // A file cut short has as many pages as it holds whole.
-    m_pageCount = m_pageSize > 0 ? m_size / m_pageSize : 0;
+    m_pageCount = m_size / m_pageSize;
     if (m_pageCount == 0) {
         m_data = nullptr;
         return;
@@ -101,6 +97,15 @@ DatabasePages::DatabasePages(const QString &path)
     m_free.resize(int(m_pageCount + 1));
     m_owner.fill(-1, int(m_pageCount + 1));
     m_claims.fill(0, m_pageCount + 1);
+    if (magic && data[20] > 0) {
+        const qint64 withoutReserve = soundPages();
+        m_usable = m_pageSize - data[20];
+        if (m_usable < 480 || soundPages() < withoutReserve) {
+            m_usable = m_pageSize;
+            m_headerSound = false;
+        }
+    }
+    m_encoding = schemaEncoding(magic ? int(be32(data + 56)) : 1);
     if (m_headerSound)
         markFreePages();
 }
@@ -127,12 +132,28 @@ const uchar *DatabasePages::cellPointers(qint64 number, uchar kind1, uchar kind2
         return nullptr;
     const uchar *pointers = head + (head[0] == kInteriorTable || head[0] == kInteriorIndex ? 12 : 8);
     *cells = be16(head + 3);
-    return pointers + 2 * *cells <= page(number) + m_usable ? pointers : nullptr;
+    const uchar *p = page(number);
+    if (pointers + 2 * *cells <= p + m_usable)
+        return pointers;
+    // A count whose pointers would run past the page is damaged: the pointers themselves
+    // tell the cells, up to the first that does not point between its own end and the
+    // page's, or reaches where the cells begin.
+    const qint64 contentStart = be16(head + 5) == 0 ? 65536 : be16(head + 5);
+    const bool sound = contentStart >= pointers - p && contentStart <= m_usable;
+    const qint64 limit = sound ? contentStart : m_usable;
+    *cells = 0;
+    while (pointers + 2 * (*cells + 1) <= p + limit) {
+        const qint64 offset = be16(pointers + 2 * *cells);
+        if (offset < pointers + 2 * (*cells + 1) - p || (sound && offset < contentStart) || offset + 4 > m_usable)
+            break;
+        ++*cells;
+    }
+    return pointers;
 }
 
-qint64 DatabasePages::localSize(qint64 size) const
+qint64 DatabasePages::localSize(qint64 size, bool index) const
 {
-    const qint64 maxLocal = m_usable - 35;
+    const qint64 maxLocal = index ? (m_usable - 12) * 64 / 255 - 23 : m_usable - 35;
     const qint64 minLocal = (m_usable - 12) * 32 / 255 - 23;
     if (size <= maxLocal)
         return size;
@@ -155,15 +176,23 @@ bool DatabasePages::spaceAccounted(qint64 number, const uchar *pointers, qint64 
             return false;
         const uchar *cell = p + offset;
         qint64 size = 0;
-        if (head[0] == kLeafTable) {
+        if (head[0] != kInteriorTable) {
+            // A child's page number, the payload's size, a row id in a table's leaf, the
+            // payload's bytes on the page and the first overflow page's number.
+            const qint64 child = head[0] == kInteriorIndex ? 4 : 0;
             qint64 payload = 0;
-            qint64 rowid = 0;
-            const int n = varint(cell, end, &payload);
-            const int m = n > 0 ? varint(cell + n, end, &rowid) : 0;
-            if (m == 0 || payload < 0)
+            const int n = offset + child < m_usable ? varint(cell + child, end, &payload) : 0;
+            if (n == 0 || payload < 0)
                 return false;
-            const qint64 local = localSize(payload);
-            size = qMax<qint64>(n + m + local + (local < payload ? 4 : 0), 4);
+            int m = 0;
+            if (head[0] == kLeafTable) {
+                qint64 rowid = 0;
+                m = varint(cell + n, end, &rowid);
+                if (m == 0)
+                    return false;
+            }
+            const qint64 local = localSize(payload, head[0] != kLeafTable);
+            size = qMax<qint64>(child + n + m + local + (local < payload ? 4 : 0), 4);
         } else {
             qint64 key = 0;
             const int n = offset + 4 < m_usable ? varint(cell + 4, end, &key) : 0;
@@ -226,33 +255,95 @@ bool DatabasePages::childrenOf(qint64 number, const Range &range, QVector<Pendin
     return true;
 }
 
-qint64 DatabasePages::guessPageSize() const
+qint64 DatabasePages::guessPageSize(qint64 declared) const
 {
-    // Under a wrong size a page's cells point past its end, or its start is no page.
-    qint64 best = 0;
-    qint64 bestPages = 0;
+    // Under a wrong size a page's cells point past its end, or its start is no page. The
+    // declared size is kept unless another makes more pages parse.
+    qint64 best = declared;
+    qint64 bestPages = declared > 0 ? pagesThatParse(declared) : 0;
     for (qint64 size = 512; size <= 65536; size *= 2) {
-        qint64 sound = 0;
-        for (qint64 offset = 0; offset + size <= m_size; offset += size) {
-            const uchar *head = m_data + offset + (offset == 0 ? kHeaderSize : 0);
-            const uchar type = head[0];
-            if (type != kInteriorTable && type != kLeafTable && type != kInteriorIndex && type != kLeafIndex)
-                continue;
-            const qint64 cells = be16(head + 3);
-            const uchar *pointers = head + (type == kInteriorTable || type == kInteriorIndex ? 12 : 8);
-            const uchar *end = m_data + offset + size;
-            if (pointers + 2 * cells > end)
-                continue;
-            bool inside = true;
-            for (qint64 i = 0; i < cells && inside; ++i) {
-                const qint64 cell = be16(pointers + 2 * i);
-                inside = m_data + offset + cell >= pointers + 2 * cells && cell + 4 <= size;
-            }
-            sound += inside ? 1 : 0;
-        }
+        const qint64 sound = size == declared ? 0 : pagesThatParse(size);
         if (sound > bestPages) {
             best = size;
             bestPages = sound;
+        }
+    }
+    return best;
+}
+
+qint64 DatabasePages::pagesThatParse(qint64 size) const
+{
+    qint64 sound = 0;
+    for (qint64 offset = 0; offset + size <= m_size; offset += size) {
+        const uchar *head = m_data + offset + (offset == 0 ? kHeaderSize : 0);
+        const uchar type = head[0];
+        if (type != kInteriorTable && type != kLeafTable && type != kInteriorIndex && type != kLeafIndex)
+            continue;
+        const qint64 cells = be16(head + 3);
+        const uchar *pointers = head + (type == kInteriorTable || type == kInteriorIndex ? 12 : 8);
+        const uchar *end = m_data + offset + size;
+        if (pointers + 2 * cells > end)
+            continue;
+        bool inside = true;
+        for (qint64 i = 0; i < cells && inside; ++i) {
+            const qint64 cell = be16(pointers + 2 * i);
+            inside = m_data + offset + cell >= pointers + 2 * cells && cell + 4 <= size;
+        }
+        sound += inside ? 1 : 0;
+    }
+    return sound;
+}
+
+qint64 DatabasePages::soundPages()
+{
+    qint64 sound = 0;
+    for (qint64 number = 1; number <= m_pageCount; ++number) {
+        const uchar *head = treeHeader(number);
+        qint64 cells = 0;
+        const uchar *pointers = cellPointers(number, head[0], head[0], &cells);
+        if (pointers && (head[0] == kInteriorTable || head[0] == kLeafTable || head[0] == kInteriorIndex
+                         || head[0] == kLeafIndex) && spaceAccounted(number, pointers, cells))
+            ++sound;
+    }
+    return sound;
+}
+
+int DatabasePages::schemaEncoding(int declared)
+{
+    // The list of tables is page 1, or the leaves right below it.
+    QVector<qint64> leaves{1};
+    QVector<Pending> children;
+    if (treeHeader(1)[0] == kInteriorTable && childrenOf(1, Range(), &children)) {
+        leaves.clear();
+        for (const Pending &child : std::as_const(children))
+            leaves.append(child.number);
+    }
+    static const QStringList types{QStringLiteral("table"), QStringLiteral("index"), QStringLiteral("view"),
+                                   QStringLiteral("trigger")};
+    int best = declared >= 1 && declared <= 3 ? declared : 1;
+    int bestLines = -1;
+    for (const int encoding : {best, 1, 2, 3}) {
+        m_encoding = encoding;
+        int lines = 0;
+        for (const qint64 leaf : std::as_const(leaves)) {
+            qint64 cells = 0;
+            const uchar *pointers = page(leaf) ? cellPointers(leaf, kLeafTable, kLeafTable, &cells) : nullptr;
+            for (qint64 i = 0; pointers && i < cells; ++i) {
+                const qint64 offset = be16(pointers + 2 * i);
+                if (offset >= m_usable)
+                    continue;
+                QBitArray taken(int(m_pageCount + 1));
+                QVector<qint64> chain;
+                qint64 rowid = 0;
+                QVariantList values;
+                if (readCell(page(leaf) + offset, page(leaf) + m_usable, &rowid, &values, &taken, &chain) == Cell::Read
+                    && !values.isEmpty() && values.at(0).typeId() == QMetaType::QString && types.contains(values.at(0).toString()))
+                    ++lines;
+            }
+        }
+        if (lines > bestLines) {
+            best = encoding;
+            bestLines = lines;
         }
     }
     return best;
@@ -352,7 +443,7 @@ int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const 
     for (qint64 i = 0; i < cells && sound; ++i) {
         Row &row = m_rows[rows];
         row.values.clear();
-        const Cell cell = readCell(p + be16(pointers + 2 * i), p + m_usable, &row.rowid, &row.values, &m_reached, &m_chain);
+        const Cell cell = readCell(p + be16(pointers + 2 * i), p + m_usable, &row.rowid, &row.values, &m_reached, &m_chain, true);
         sound = cell != Cell::Unreadable && range.contains(row.rowid) && (cell == Cell::Damaged || !fits || fits(row.values));
         if (cell == Cell::Damaged)
             ++lost;
@@ -365,8 +456,21 @@ int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const 
         return -1;
     }
     m_reached.setBit(int(number));
+    // Row ids rise along a leaf: a row whose id is not above its neighbour's before it and
+    // below the one's after it has a damaged id, and which of the two is not known.
+    int kept = 0;
+    for (int i = 0; i < rows; ++i) {
+        const qint64 id = m_rows.at(i).rowid;
+        if ((i > 0 && m_rows.at(i - 1).rowid >= id) || (i + 1 < rows && m_rows.at(i + 1).rowid <= id)) {
+            ++lost;
+            continue;
+        }
+        if (kept != i)
+            std::swap(m_rows[kept], m_rows[i]);
+        ++kept;
+    }
     *damaged += lost;
-    return rows;
+    return kept;
 }
 
 int DatabasePages::scanUnreached(const ScanHandler &handler) const
@@ -379,6 +483,7 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
         after[int(n)] = m_owner.at(int(n)) >= 0 ? m_owner.at(int(n)) : after.at(int(n + 1));
     QBitArray taken = m_reached;
     QVector<qint64> chain;
+    QSet<qint64> seen;
     int unreadable = 0;
     int before = -1;
     QVariantList values;
@@ -393,8 +498,14 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
             continue;
         taken.setBit(int(number));
         const uchar *end = page(number) + m_usable;
+        // Two pointers to one place are one cell.
+        seen.clear();
         for (qint64 i = 0; i < cells; ++i) {
-            const uchar *cell = page(number) + be16(pointers + 2 * i);
+            const qint64 offset = be16(pointers + 2 * i);
+            if (seen.contains(offset))
+                continue;
+            seen.insert(offset);
+            const uchar *cell = page(number) + offset;
             qint64 rowid = 0;
             values.clear();
             if (cell < pointers + 2 * cells || cell >= end || readCell(cell, end, &rowid, &values, &taken, &chain) != Cell::Read)
@@ -406,22 +517,65 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
     return unreadable;
 }
 
+bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)
+{
+    if (!isOpen())
+        return false;
+    // The pages the tables took are no index's; each page is read once.
+    QBitArray taken = m_reached;
+    QVector<qint64> pending{root};
+    QVector<qint64> chain;
+    QVariantList values;
+    bool whole = true;
+    while (!pending.isEmpty()) {
+        const qint64 number = pending.takeLast();
+        qint64 cells = 0;
+        const uchar *pointers = page(number) && !taken.testBit(int(number))
+                                    ? cellPointers(number, kInteriorIndex, kLeafIndex, &cells)
+                                    : nullptr;
+        if (!pointers || !spaceAccounted(number, pointers, cells)) {
+            whole = false;
+            continue;
+        }
+        taken.setBit(int(number));
+        const uchar *p = page(number);
+        const bool interior = treeHeader(number)[0] == kInteriorIndex;
+        if (interior)
+            pending.append(be32(treeHeader(number) + 8));
+        for (qint64 i = 0; i < cells; ++i) {
+            const uchar *cell = p + be16(pointers + 2 * i);
+            if (interior) {
+                pending.append(be32(cell));
+                cell += 4;
+            }
+            values.clear();
+            if (readCell(cell, p + m_usable, nullptr, &values, &taken, &chain) == Cell::Read)
+                handler(values);
+            else
+                whole = false;
+        }
+    }
+    return whole;
+}
+
 DatabasePages::Cell DatabasePages::readCell(const uchar *cell, const uchar *end, qint64 *rowid, QVariantList *values,
-                                            QBitArray *taken, QVector<qint64> *chain) const
+                                            QBitArray *taken, QVector<qint64> *chain, bool ofTree) const
 {
     qint64 size = 0;
     int n = varint(cell, end, &size);
     if (n == 0 || size < 0 || size > m_size)
         return Cell::Unreadable;
     cell += n;
-    n = varint(cell, end, rowid);
-    if (n == 0)
-        return Cell::Unreadable;
-    cell += n;
+    if (rowid) {
+        n = varint(cell, end, rowid);
+        if (n == 0)
+            return Cell::Unreadable;
+        cell += n;
+    }
 
     // How much of the payload lies on the page itself; the rest follows in a chain of
     // overflow pages.
-    const qint64 local = localSize(size);
+    const qint64 local = localSize(size, !rowid);
     if (cell + local + (local < size ? 4 : 0) > end)
         return Cell::Unreadable;
     if (local == size)
@@ -430,7 +584,7 @@ DatabasePages::Cell DatabasePages::readCell(const uchar *cell, const uchar *end,
     QByteArray payload(reinterpret_cast<const char *>(cell), local);
     const qsizetype first = chain->size();
     qint64 next = be32(cell + local);
-    while (payload.size() < size && page(next) && !taken->testBit(int(next)) && !m_free.testBit(int(next))
+    while (payload.size() < size && page(next) && !taken->testBit(int(next)) && (ofTree || !m_free.testBit(int(next)))
            && m_claims.at(next) == 0) {
         taken->setBit(int(next));
         chain->append(next);

@@ -26,10 +26,11 @@ public:
     DatabasePages(const DatabasePages &) = delete;
     DatabasePages &operator=(const DatabasePages &) = delete;
 
-    // True when the file has pages to read: its header gives a sound page size, or a
-    // damaged header's page size was found from the pages themselves.
+    // True when the file has pages to read under the page size found from the pages
+    // themselves (the header's unless another makes more of them parse).
     bool isOpen() const { return m_data != nullptr; }
-    // True when the file's header is whole: its page size and list of free pages are known.
+    // True when the file's header holds up: its page size and reserved bytes are those the
+    // pages show, so that its list of free pages is taken.
     bool headerSound() const { return m_headerSound; }
     qint64 size() const { return m_size; }
 
@@ -68,6 +69,13 @@ public:
     // as a lost row.
     Losses readTable(qint64 root, const RowHandler &handler, int owner = -1, const RowCheck &fits = {});
 
+    // An entry of an index: its key's values, then the row id of its row.
+    using IndexHandler = std::function<void(const QVariantList &entry)>;
+    // Hands every readable entry of the index whose tree starts at page root to handler;
+    // true when every page and entry of the tree could be read. No page a table took is
+    // read, and none twice.
+    bool readIndex(qint64 root, const IndexHandler &handler);
+
     // A row of a page that no tree reached, with the owners of the nearest leaf pages the
     // trees reached before and after it in the file (-1 when none).
     using ScanHandler = std::function<void(qint64 rowid, const QVariantList &values, int before, int after)>;
@@ -100,19 +108,31 @@ private:
     // Reads the rows of a leaf page into m_rows when the page holds up: its space is all
     // accounted for, it has a row unless it is the root, its row ids lie inside range and
     // its rows fit. Answers how many rows it read (-1 when the page failed) and adds
-    // the rows whose value is damaged to damaged.
+    // the rows whose value is damaged, and those whose row ids break the rising order of
+    // the page's, to damaged.
     int readLeaf(qint64 number, const Range &range, bool root, const RowCheck &fits, int *damaged);
-    // Payload bytes a leaf cell keeps on its page, of size in all.
-    qint64 localSize(qint64 size) const;
-    // The page size that makes the most pages read as sound b-tree pages.
-    qint64 guessPageSize() const;
+    // Payload bytes a cell of a table's leaf, or of an index, keeps on its page, of size
+    // in all.
+    qint64 localSize(qint64 size, bool index = false) const;
+    // The page size that makes the most pages read as sound b-tree pages: declared (0 when
+    // none) unless another makes more.
+    qint64 guessPageSize(qint64 declared) const;
+    // How many pages of the given size begin as b-tree pages whose cells lie inside them.
+    qint64 pagesThatParse(qint64 size) const;
+    // How many pages are b-tree pages whose space is all accounted for, under m_usable.
+    qint64 soundPages();
+    // The text encoding in which the most lines of the list of tables read as such:
+    // declared unless another reads more.
+    int schemaEncoding(int declared);
     void markFreePages();
     // The payload of the leaf cell at cell, which lies on a page ending at end: the rowid
-    // and the record's values. The overflow pages it takes are set in taken and added to
-    // chain; a chain that leaves the file, loops, or enters a page taken, free or of a
-    // tree makes the value damaged.
+    // and the record's values (an index's cell, after its child's page number, has no
+    // rowid: pass nullptr). The overflow pages it takes are set in taken and added to
+    // chain; a chain that leaves the file, loops, or enters a page taken or of a tree makes
+    // the value damaged, and so does a free page unless the cell is on a page of a tree
+    // (whose own pointers are trusted over the list of free pages).
     Cell readCell(const uchar *cell, const uchar *end, qint64 *rowid, QVariantList *values, QBitArray *taken,
-                  QVector<qint64> *chain) const;
+                  QVector<qint64> *chain, bool ofTree = false) const;
     Cell decodeRecord(const QByteArray &payload, QVariantList *values) const;
     // Text in the file's encoding; false when it is not valid there.
     bool text(const char *data, qint64 size, QString *value) const;

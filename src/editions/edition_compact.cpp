@@ -89,12 +89,27 @@ QString lostText(const SalvageResult &salvage)
     for (auto it = lost.cbegin(); it != lost.cend(); ++it)
         lines.insert(it.key(), it->unknown ? QStringLiteral("an unknown number")
                                            : (it->upTo ? QStringLiteral("up to ") : QString()) + QString::number(it->rows));
-    QString text = QStringLiteral("\nCould not be read:") + kindLines(lines);
+    QString text = kindLines(lines);
     if (salvage.unplaced > 0)
         text += QStringLiteral("\n  rows of which it cannot be told what they were: %1").arg(salvage.unplaced);
+    if (salvage.clashed > 0)
+        text += QStringLiteral("\n  rows that bore the number of another row read before them: %1").arg(salvage.clashed);
     if (salvage.schemaLost)
         text += QStringLiteral("\n  the list of the edition's tables, so it is not known how many rows are lost");
-    return text;
+    return text.isEmpty() ? text : QStringLiteral("\nCould not be read:") + text;
+}
+
+QString changedText(const SalvageResult &salvage)
+{
+    QMap<QPair<int, QString>, int> rows;
+    for (auto it = salvage.changed.cbegin(); it != salvage.changed.cend(); ++it)
+        rows[kindOf(it.key())] += it.value();
+    QMap<QPair<int, QString>, QString> lines;
+    for (auto it = rows.cbegin(); it != rows.cend(); ++it)
+        lines.insert(it.key(), QString::number(it.value()));
+    return QStringLiteral("\nRecovered, but the edition's indexes disagree with them (they may hold older values, or "
+                          "be rows deleted before the damage):")
+           + kindLines(lines);
 }
 
 } // namespace
@@ -196,6 +211,8 @@ EditionCompaction::Result EditionCompaction::repair()
                 + QStringLiteral(" into a fresh copy of the edition, which is now in use.") + recoveredText(salvage);
     if (!salvage.whole())
         m_message += lostText(salvage);
+    if (!salvage.changed.isEmpty())
+        m_message += changedText(salvage);
     m_message += QStringLiteral("\nThe damaged file was kept as:\n") + QDir::toNativeSeparators(m_damagedCopy);
     return Result::Repaired;
 }

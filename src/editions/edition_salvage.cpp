@@ -2,9 +2,12 @@
 
 #include "editions/database_pages.h"
 #include "editions/scratch_connection.h"
+#include "platform/disk_space.h"
 #include "shared/text_folding.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlDriver>
@@ -199,10 +202,13 @@ public:
             return fail(QStringLiteral("Unable to fetch row"), QSqlError::ConnectionError, code);
         if (sqlite3_changes(m_db) > 0)
             ++copied;
+        else
+            ++clashed;
         return true;
     }
 
     int copied = 0;
+    int clashed = 0;   // rows the table did not take: it held their row id or unique key
     QSqlError error;
 
 private:
@@ -423,6 +429,127 @@ SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64
     return lost;
 }
 
+// The columns of an index declared as "CREATE [UNIQUE] INDEX name ON table (column, ...)",
+// each a plain name with perhaps a collation and an order; empty for any other index.
+QStringList indexColumns(const QString &sql)
+{
+    static const QRegularExpression declaration(
+        QStringLiteral("^\\s*CREATE\\s+(?:UNIQUE\\s+)?INDEX\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?[^(]+\\bON\\s+[^(]+\\((.*)\\)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression column(
+        QStringLiteral("^\\s*(\"[^\"]*\"|\\[[^\\]]*\\]|`[^`]*`|\\w+)(?:\\s+COLLATE\\s+\\w+)?(?:\\s+(?:ASC|DESC))?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = declaration.match(sql);
+    if (!match.hasMatch())
+        return {};
+    QStringList columns;
+    for (const QString &part : match.captured(1).split(QLatin1Char(','))) {
+        const QRegularExpressionMatch name = column.match(part);
+        if (!name.hasMatch())
+            return {};
+        const QString quotedName = name.captured(1);
+        columns.append(quotedName.front().isLetterOrNumber() || quotedName.front() == QLatin1Char('_')
+                           ? quotedName
+                           : quotedName.mid(1, quotedName.size() - 2));
+    }
+    return columns;
+}
+
+// Whether a value read from an index is the one the copy holds.
+bool sameValue(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    const auto integer = [](const QVariant &v) {
+        return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int || v.typeId() == QMetaType::ULongLong
+               || v.typeId() == QMetaType::UInt;
+    };
+    const auto number = [&integer](const QVariant &v) { return integer(v) || v.typeId() == QMetaType::Double; };
+    if (number(a) || number(b)) {
+        if (!number(a) || !number(b))
+            return false;
+        return integer(a) && integer(b) ? a.toLongLong() == b.toLongLong() : a.toDouble() == b.toDouble();
+    }
+    if (a.typeId() == QMetaType::QByteArray || b.typeId() == QMetaType::QByteArray)
+        return a.typeId() == b.typeId() && a.toByteArray() == b.toByteArray();
+    return a.toString() == b.toString();
+}
+
+// What an index tells of its table's rows in the copy.
+struct IndexVerdict {
+    bool whole = false;       // every page and entry of the index was read
+    QSet<qint64> held;        // the row ids it holds
+    QSet<qint64> missing;     // of those, the ones the copy lacks outside the row ids the tree lost
+};
+
+// Reads a table's index against the copy's rows: a row the index holds with other values,
+// or lacks although the index was read whole, goes into changed (a page of the table or
+// of the index may be an older one).
+IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salvaged &table, const SchemaEntry &index,
+                        QSet<qint64> *changed)
+{
+    IndexVerdict verdict;
+    const QStringList columns = indexColumns(index.sql);
+    if (columns.isEmpty() || index.root <= 0)
+        return verdict;
+    QStringList names;
+    for (const QString &column : columns)
+        names.append(quoted(column));
+    QSqlQuery rows(db);
+    rows.setForwardOnly(true);
+    if (!rows.exec(QStringLiteral("SELECT rowid, %1 FROM %2").arg(names.join(QLatin1Char(',')), quoted(table.name))))
+        return verdict;
+    QHash<qint64, QVariantList> keys;
+    QSet<qint64> twice;
+    bool entriesSound = true;
+    verdict.whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
+        if (entry.size() != columns.size() + 1 || entry.last().typeId() != QMetaType::LongLong) {
+            entriesSound = false;
+            return;
+        }
+        const qint64 rowid = entry.last().toLongLong();
+        if (keys.contains(rowid))
+            twice.insert(rowid);
+        keys.insert(rowid, entry.mid(0, columns.size()));
+    });
+    verdict.whole = verdict.whole && entriesSound;
+    verdict.held.reserve(keys.size());
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it)
+        verdict.held.insert(it.key());
+    while (rows.next()) {
+        const qint64 rowid = rows.value(0).toLongLong();
+        const auto found = keys.find(rowid);
+        if (found == keys.end()) {
+            if (verdict.whole)
+                changed->insert(rowid);
+            continue;
+        }
+        bool same = !twice.contains(rowid);
+        for (int i = 0; i < columns.size() && same; ++i)
+            same = sameValue(found->at(i), rows.value(i + 1));
+        if (!same)
+            changed->insert(rowid);
+        keys.erase(found);
+    }
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it)
+        if (!table.lostRow(it.key()))
+            verdict.missing.insert(it.key());
+    return verdict;
+}
+
+// The rows the indexes tell the copy lacks: those one index holds that no other index,
+// read whole, leaves out (an older page of an index may hold rows deleted since).
+QSet<qint64> missingRows(const QList<IndexVerdict> &verdicts)
+{
+    QSet<qint64> missing;
+    for (const IndexVerdict &verdict : verdicts)
+        for (const qint64 rowid : verdict.missing)
+            if (std::none_of(verdicts.cbegin(), verdicts.cend(),
+                             [rowid](const IndexVerdict &other) { return other.whole && !other.held.contains(rowid); }))
+                missing.insert(rowid);
+    return missing;
+}
+
 } // namespace
 
 SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile, const QString &destination)
@@ -458,6 +585,17 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
     if (!QFile::copy(templateFile, destination)) {
         QFile::remove(destination);
         result.failure = QStringLiteral("The empty edition could not be copied.");
+        // Told as SQLite tells the same faults of the file it writes.
+        switch (WhyWriteFailed(QFileInfo(destination).absolutePath(), QFileInfo(templateFile).size())) {
+        case WriteFault::DiskFull:
+            result.errorCode = SQLITE_FULL;
+            break;
+        case WriteFault::FolderReadOnly:
+            result.errorCode = SQLITE_CANTOPEN;
+            break;
+        case WriteFault::Unknown:
+            break;
+        }
         return result;
     }
     int copied = 0;
@@ -547,9 +685,24 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
         for (const Salvaged &table : salvaged) {
             copied += table.copy->copied;
             result.recovered.insert(table.name, table.copy->copied);
-            // Tables found by the scan alone have no tree that tells what they lost.
-            if (table.root > 0 && !table.losses.whole())
-                result.lost.insert(table.name, lossOf(db, table, pages.size()));
+            result.clashed += table.copy->clashed;
+            // Tables found by the scan alone have no tree that tells what they lost, nor
+            // indexes to tell it.
+            if (table.root == 0)
+                continue;
+            QList<IndexVerdict> verdicts;
+            QSet<qint64> changed;
+            for (const SchemaEntry &entry : schema)
+                if (entry.type == QLatin1String("index") && entry.table.compare(table.name, Qt::CaseInsensitive) == 0)
+                    verdicts.append(checkIndex(pages, db, table, entry, &changed));
+            const QSet<qint64> missing = missingRows(verdicts);
+            if (!changed.isEmpty())
+                result.changed.insert(table.name, int(changed.size()));
+            if (!table.losses.whole() || !missing.isEmpty()) {
+                SalvageResult::Lost lost = lossOf(db, table, pages.size());
+                lost.rows += missing.size();
+                result.lost.insert(table.name, lost);
+            }
         }
         for (auto it = result.lost.begin(); it != result.lost.end();)
             it = it->rows == 0 && !it->unknown ? result.lost.erase(it) : std::next(it);

@@ -25,11 +25,13 @@ struct SalvageResult {
     QMap<QString, int> recovered;   // rows copied, by table
     QMap<QString, Lost> lost;       // tables of which some rows could not be read
     int unplaced = 0;               // rows read that belong to no table, or to which is not known
+    QMap<QString, int> changed;     // rows copied that the table's indexes disagree with, by table
+    int clashed = 0;                // rows read that their table did not take: it held their row id or key
     bool schemaLost = false;        // the list of tables was damaged: the empty edition's were taken
     QString failure;                // why the copy could not be written (in words)
     int errorCode = 0;              // SQLite's primary result code of that failure, or 0
 
-    bool whole() const { return lost.isEmpty() && unplaced == 0 && !schemaLost; }
+    bool whole() const { return lost.isEmpty() && changed.isEmpty() && unplaced == 0 && clashed == 0 && !schemaLost; }
 };
 
 // Copies every readable row of every table of the database file damaged into a new file
@@ -42,6 +44,8 @@ struct SalvageResult {
 // table whose tree is damaged also takes the rows of the pages no tree reaches: a row
 // goes to the table whose leaf pages lie on both sides of its page, else to the one table
 // whose columns it fits and whose lost row ids hold its own. A row with a row id the table
-// already holds is left out. When the list of tables is damaged, the empty edition's
+// already holds is left out, and counted. The rows of a table are checked against its
+// indexes: a row an index holds with other values or, when the index was read whole, does
+// not hold at all counts as changed, and a row only the index holds as lost. When the list of tables is damaged, the empty edition's
 // tables are taken and their rows found that way.
 SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile, const QString &destination);
