@@ -87,18 +87,23 @@ int sendOnce(const WebTransfer::Request &request, QTimer &deadline, bool &proxyR
     WebTransfer transfer;
     if (!transfer.start(request))
         return 0;
-    QEventLoop loop;
     int status = 0;
-    // Once the status of the final answer is known, nothing more is read.
-    QObject::connect(&transfer, &WebTransfer::headerDone, &loop, [&] {
+    // Once the status of the final answer is known, nothing more is read. The wait goes
+    // round the event loop one event at a time until then, so that its end costs the loop
+    // no wake-up of its own.
+    bool ending = false;
+    QObject::connect(&transfer, &WebTransfer::headerDone, &transfer, [&] {
         status = transfer.status();
-        loop.quit();
+        ending = true;
     });
-    QObject::connect(&transfer, &WebTransfer::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&transfer, &WebTransfer::finished, &transfer, [&] { ending = true; });
+    QObject::connect(&deadline, &QTimer::timeout, &transfer, [&] { ending = true; });
+    QEventLoop loop;
+    const QEventLoop::ProcessEventsFlags flags =
+        QEventLoop::WaitForMoreEvents | (g_interruptible ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     g_waitLoop = &loop;
-    if (!g_abortWanted)
-        loop.exec(g_interruptible ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    while (!ending && !g_abortWanted)
+        loop.processEvents(flags);
     g_waitLoop = nullptr;
     proxyRefused = status == 407 || transfer.tunnelStatus() == 407;
     basicAsked = transfer.header("proxy-authenticate").trimmed().toLower().startsWith("basic");
@@ -170,7 +175,7 @@ void AbortHttpRequest()
         return;
     g_abortWanted = true;
     if (g_waitLoop)
-        g_waitLoop->quit();
+        g_waitLoop->wakeUp();
 }
 
 QString GetServerName()

@@ -12,6 +12,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 namespace {
 
 // What the library may hold of a body before the program has taken it: past this, the
@@ -19,8 +21,6 @@ namespace {
 constexpr qsizetype PauseAt = 1024 * 1024;
 // The library's read buffer for a large body.
 constexpr long ReceiveBuffer = 128 * 1024;
-// How many sockets keep their watches, off, once the library let them go.
-constexpr qsizetype MaxIdleWatches = 16;
 
 // Certificate errors a tolerant transfer accepts: an authority that is not known here and
 // a certificate out of date. A name that does not match is not checked at all.
@@ -128,6 +128,7 @@ private:
     struct Watch {
         std::unique_ptr<QSocketNotifier> read;
         std::unique_ptr<QSocketNotifier> write;
+        bool idle = false;    // the library does not wait on it now
     };
 
     explicit CurlDriver(QObject *parent)
@@ -147,40 +148,43 @@ private:
     static int onSocket(CURL *, curl_socket_t socket, int what, void *self, void *)
     {
         auto *driver = static_cast<CurlDriver *>(self);
-        if (what == CURL_POLL_REMOVE) {
-            // A kept connection is let go between two requests: its watch waits, off, for
-            // the next one (a watch that is off is not polled).
-            if (Watch *watch = driver->m_watches.value(socket)) {
-                if (watch->read)
-                    watch->read->setEnabled(false);
-                if (watch->write)
-                    watch->write->setEnabled(false);
-                if (driver->m_watches.size() > MaxIdleWatches)
-                    delete driver->m_watches.take(socket);
-            }
-            return 0;
-        }
         Watch *&watch = driver->m_watches[socket];
         if (!watch)
             watch = new Watch;
-        const auto notifier = [driver, socket](std::unique_ptr<QSocketNotifier> &slot, QSocketNotifier::Type type,
-                                               int event, bool wanted) {
-            if (!slot) {
-                if (!wanted)
-                    return;
-                slot = std::make_unique<QSocketNotifier>(socket, type);
-                QObject::connect(slot.get(), &QSocketNotifier::activated, driver,
-                                 [driver, socket, event] { driver->act(socket, event); });
-            }
-            if (slot->isEnabled() != wanted)
-                slot->setEnabled(wanted);
-        };
-        notifier(watch->read, QSocketNotifier::Read, CURL_CSELECT_IN, what == CURL_POLL_IN || what == CURL_POLL_INOUT);
-        notifier(watch->write, QSocketNotifier::Write, CURL_CSELECT_OUT,
-                 what == CURL_POLL_OUT || what == CURL_POLL_INOUT);
+        // A connection kept for the next request stays watched for reading while it waits:
+        // turning a watch off and on again costs the event loop a wake-up each time. Should
+        // the server speak or close meanwhile, the watch is turned off then (see act()).
+        watch->idle = what == CURL_POLL_REMOVE;
+        const bool reading = what == CURL_POLL_IN || what == CURL_POLL_INOUT;
+        const bool writing = what == CURL_POLL_OUT || what == CURL_POLL_INOUT;
+        driver->watchFor(socket, watch->read, QSocketNotifier::Read, CURL_CSELECT_IN, reading || (watch->idle && watch->read && watch->read->isEnabled()));
+        driver->watchFor(socket, watch->write, QSocketNotifier::Write, CURL_CSELECT_OUT, writing);
         return 0;
     }
 
+    void watchFor(curl_socket_t socket, std::unique_ptr<QSocketNotifier> &slot, QSocketNotifier::Type type, int event,
+                  bool wanted)
+    {
+        if (!slot) {
+            if (!wanted)
+                return;
+            slot = std::make_unique<QSocketNotifier>(socket, type);
+            QObject::connect(slot.get(), &QSocketNotifier::activated, this, [this, socket, event] { act(socket, event); });
+        }
+        if (slot->isEnabled() != wanted)
+            slot->setEnabled(wanted);
+    }
+
+public:
+    // Every socket of the transfers is closed here: its watch goes first.
+    static int closeSocket(void *self, curl_socket_t socket)
+    {
+        auto *driver = static_cast<CurlDriver *>(self);
+        delete driver->m_watches.take(socket);
+        return ::close(socket);
+    }
+
+private:
     static int onTimer(CURLM *, long milliseconds, void *self)
     {
         auto *driver = static_cast<CurlDriver *>(self);
@@ -213,6 +217,16 @@ private:
 
     void act(curl_socket_t socket, int event)
     {
+        if (socket != CURL_SOCKET_TIMEOUT) {
+            Watch *watch = m_watches.value(socket);
+            if (watch && watch->idle) {
+                // A kept connection spoke or closed between two requests: the library looks
+                // at it when it next takes it; until then it is not watched.
+                if (watch->read)
+                    watch->read->setEnabled(false);
+                return;
+            }
+        }
         int running = 0;
         curl_multi_socket_action(m_multi, socket, event, &running);
         // The signals go out once the library's call is over: a receiver may run an event
@@ -293,6 +307,8 @@ bool WebTransfer::start(const Request &request)
     const auto text = [](const QString &s) { return s.toUtf8(); };
     curl_easy_setopt(easy, CURLOPT_URL, request.url.toEncoded().constData());
     curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &CurlDriver::closeSocket);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, driver);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
