@@ -107,7 +107,7 @@ protected:
 };
 
 // An origin server: /status/<n> answers n, /logon asks for a log-on that only
-// kelp/wisp passes (/biglogon too, with a page of 200 KB), /refuse asks for one that nothing passes, /silent never answers,
+// kelp/wisp passes (/biglogon too, with a page of 200 KB that takes 150 ms), /refuse asks for one that nothing passes, /silent never answers,
 // /moved/<path> sends a 301 to <path> on this server, /slow/<ms> answers 200 after <ms>
 // milliseconds, /cookie answers 200 with a cookie, /header sends a header line that never
 // ends, /interim interim answers without end, anything else 200.
@@ -126,9 +126,15 @@ protected:
         else if (path == "/refuse")
             reply = answer(401, challenge);
         else if (path == "/biglogon" && request.headers.value("authorization") != "Basic " + QByteArray("kelp:wisp").toBase64()) {
-            // A log-on page of 200 KB, on a connection kept open.
-            return (void)socket->write("HTTP/1.1 401 Unauthorized\r\n" + challenge + "Content-Length: 204800\r\n\r\n"
-                                       + QByteArray(204800, 'p'));
+            // A log-on page of 200 KB, 40 KB every 30 ms, on a connection kept open.
+            socket->write("HTTP/1.1 401 Unauthorized\r\n" + challenge + "Content-Length: 204800\r\n\r\n");
+            auto *drip = new QTimer(socket);
+            QObject::connect(drip, &QTimer::timeout, socket, [socket, drip, left = 5]() mutable {
+                socket->write(QByteArray(40960, 'p'));
+                if (--left == 0)
+                    drip->deleteLater();
+            });
+            return drip->start(30);
         }
         else if (path == "/silent")
             return;
