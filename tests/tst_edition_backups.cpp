@@ -2,6 +2,7 @@
 // edition.
 
 #include "disk_full.h"
+#include "sync_count.h"
 #include "testhelper.h"
 
 #include "editions/edition_compact.h"
@@ -338,7 +339,13 @@ void TestEditionBackups::exportCopiesWithoutLogins()
         QCOMPARE(form.List1->item(0)->text(), QStringLiteral("Health And Fitness"));
         QTest::mouseClick(form.List1->viewport(), Qt::LeftButton, {}, form.List1->visualItemRect(form.List1->item(0)).center());
         DialogScript::answer(vbOK);
+        SyncCount syncs;
         QTest::mouseClick(form.Command1, Qt::LeftButton);
+        // The copy is put on the disk once, when finished, and so is its new name; a copy
+        // that keeps logins is not put there at all.
+        const QString exportFolder = QDir(m_app->file(QStringLiteral("export"))).canonicalPath();
+        QCOMPARE(syncs.files(), keptByTrigger ? QStringList() : QStringList{exportFolder + "/Sample_Links.mdb.part"});
+        QCOMPARE(syncs.folders(), keptByTrigger ? QStringList() : QStringList{exportFolder});
         QCOMPARE(DialogScript::last().prompt,
                  keptByTrigger ? QStringLiteral("The Edition 'Health And Fitness' could not be exported: the stored "
                                                 "web-account logins could not be left out of its copy.")
