@@ -116,26 +116,19 @@ bool WholeFileWriter::open()
     return m_fd >= 0;
 }
 
+// Before open() (or after a failure) there is no file: the steps fail as on a closed one.
 bool WholeFileWriter::write(const char *data, qint64 size)
 {
-    if (m_fd < 0) {
-        errno = EBADF;
-        return false;
-    }
     return writeAll(m_fd, data, size);
 }
 
 bool WholeFileWriter::restart()
 {
-    return m_fd >= 0 && ::ftruncate(m_fd, 0) == 0 && ::lseek(m_fd, 0, SEEK_SET) == 0;
+    return ::ftruncate(m_fd, 0) == 0 && ::lseek(m_fd, 0, SEEK_SET) == 0;
 }
 
 bool WholeFileWriter::commit()
 {
-    if (m_fd < 0) {
-        errno = EBADF;
-        return false;
-    }
     bool ok = SyncToDisk(m_fd);
     if (ok && m_named.isEmpty()) {
         m_named = nameUnnamed(m_fd, m_target);
