@@ -298,7 +298,12 @@ void TestEditionBackups::compactKeepsRowsAndShrinks()
     m_app->writeFile(QStringLiteral("Sample_Links.mdb.compact.part"), "left over");
 
     EditionCompaction compaction(file, m_app->file(QStringLiteral("untitled.mdb")), m_app->file(QStringLiteral("Backup")));
+    SyncCount syncs;
     QCOMPARE(compaction.run(), EditionCompaction::Result::Compacted);
+    // The compacted copy is put on the disk once, and so is its new name.
+    const QString folder = QDir(m_app->path()).canonicalPath();
+    QCOMPARE(syncs.files(), QStringList{folder + "/Sample_Links.mdb.compact.part"});
+    QCOMPARE(syncs.folders(), QStringList{folder});
     QVERIFY(QFileInfo(file).size() < before - 300000);
     QCOMPARE(allRows(QStringLiteral("Sample_Links.mdb")), rows);
     QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("Sample_Links.mdb.compact.part"))));
