@@ -47,12 +47,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPaintEngine>
 #include <QScreen>
+#include <QStyle>
 #include <QTextLayout>
 #include <QDialog>
 #include <QtTest>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <memory>
 
@@ -168,6 +171,8 @@ private slots:
     void enterPressesDefault();
     void boxShowsWholeText_data();
     void boxShowsWholeText();
+    void boxIconAndPathBreaks_data();
+    void boxIconAndPathBreaks();
 
 private:
     std::unique_ptr<TestProgramFolder> m_app;
@@ -441,6 +446,106 @@ void TestDialogKeys::boxShowsWholeText()
     QTRY_VERIFY(progress.Label3->height() >= progress.Label3->heightForWidth(progress.Label3->width()));
     check(&progress, false);
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char('\n'))));
+}
+
+namespace {
+
+// A paint device that keeps the text drawn on it, one entry a run of text (a line).
+class DrawnText : public QPaintDevice
+{
+public:
+    explicit DrawnText(QSize size) : m_size(size) {}
+    QPaintEngine *paintEngine() const override { return &m_engine; }
+    QStringList runs() const { return m_engine.runs; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth: return m_size.width();
+        case PdmHeight: return m_size.height();
+        case PdmWidthMM: return m_size.width() * 254 / 960;
+        case PdmHeightMM: return m_size.height() * 254 / 960;
+        case PdmDepth: return 32;
+        case PdmNumColors: return INT_MAX;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        default: return 96;   // dots per inch
+        }
+    }
+
+private:
+    struct Engine : QPaintEngine {
+        Engine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice *) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState &) override {}
+        void drawPixmap(const QRectF &, const QPixmap &, const QRectF &) override {}
+        void drawTextItem(const QPointF &, const QTextItem &item) override { runs << item.text(); }
+        Type type() const override { return User; }
+        QStringList runs;
+    };
+    QSize m_size;
+    mutable Engine m_engine;
+};
+
+} // namespace
+
+void TestDialogKeys::boxIconAndPathBreaks_data()
+{
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<int>("icon");   // a QStyle::StandardPixmap; -1: none
+    QTest::newRow("critical") << int(vbCritical) << int(QStyle::SP_MessageBoxCritical);
+    QTest::newRow("question") << (vbYesNo | vbQuestion) << int(QStyle::SP_MessageBoxQuestion);
+    QTest::newRow("exclamation") << int(vbExclamation) << int(QStyle::SP_MessageBoxWarning);
+    QTest::newRow("information") << int(vbInformation) << int(QStyle::SP_MessageBoxInformation);
+    QTest::newRow("none") << int(vbOKOnly) << -1;
+}
+
+// A message box shows the icon of its flag, and a path too long for a line is broken
+// after a "/", each of its lines but the last ending in one.
+void TestDialogKeys::boxIconAndPathBreaks()
+{
+    QFETCH(int, flags);
+    QFETCH(int, icon);
+    QString path = QStringLiteral("/srv");
+    for (int i = 1; i <= 40; ++i)
+        path += QStringLiteral("/archive-%1").arg(i);
+    const QString prompt = QStringLiteral("The edition file ") + path + QStringLiteral("/links.mdb could not be read.");
+    QStringList faults;
+    DialogScript::interact([&](QDialog *box) {
+        const auto *picture = box->findChild<QLabel *>(QStringLiteral("Icon"));
+        if (icon < 0 && picture)
+            faults << QStringLiteral("an icon where none is asked for");
+        if (icon >= 0) {
+            const int size = box->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, box);
+            const QImage expected = box->style()->standardIcon(QStyle::StandardPixmap(icon), nullptr, box)
+                                        .pixmap(size, size).toImage();
+            if (!picture || picture->pixmap().toImage() != expected)
+                faults << QStringLiteral("not the icon of its flag");
+        }
+        auto *label = box->findChild<QLabel *>(QStringLiteral("Prompt"));
+        DrawnText drawn(label->size());
+        label->render(&drawn);
+        const QStringList lines = drawn.runs();
+        if (lines.size() < 3)
+            faults << QStringLiteral("the path is not broken: ") + lines.join(QLatin1Char('|'));
+        qsizetype at = 0;
+        for (const QString &line : lines) {
+            if (prompt.mid(at, 1) == QLatin1String(" ") && !prompt.mid(at).startsWith(line))
+                ++at;
+            if (!prompt.mid(at).startsWith(line)) {
+                faults << QStringLiteral("a line not of the text: ") + line;
+                break;
+            }
+            at += line.size();
+            if (at < prompt.size() && prompt.at(at) != QLatin1Char(' ') && !line.endsWith(QLatin1Char('/')))
+                faults << QStringLiteral("a path broken after ") + line.right(12);
+        }
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    MsgBox(prompt, flags, QStringLiteral("Edition"));
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(TestDialogKeys)

@@ -2,6 +2,7 @@
 // edition.
 
 #include "disk_full.h"
+#include "sync_count.h"
 #include "testhelper.h"
 
 #include "editions/edition_compact.h"
@@ -297,7 +298,12 @@ void TestEditionBackups::compactKeepsRowsAndShrinks()
     m_app->writeFile(QStringLiteral("Sample_Links.mdb.compact.part"), "left over");
 
     EditionCompaction compaction(file, m_app->file(QStringLiteral("untitled.mdb")), m_app->file(QStringLiteral("Backup")));
+    SyncCount syncs;
     QCOMPARE(compaction.run(), EditionCompaction::Result::Compacted);
+    // The compacted copy is put on the disk once, and so is its new name.
+    const QString folder = QDir(m_app->path()).canonicalPath();
+    QCOMPARE(syncs.files(), QStringList{folder + "/Sample_Links.mdb.compact.part"});
+    QCOMPARE(syncs.folders(), QStringList{folder});
     QVERIFY(QFileInfo(file).size() < before - 300000);
     QCOMPARE(allRows(QStringLiteral("Sample_Links.mdb")), rows);
     QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("Sample_Links.mdb.compact.part"))));
@@ -338,7 +344,13 @@ void TestEditionBackups::exportCopiesWithoutLogins()
         QCOMPARE(form.List1->item(0)->text(), QStringLiteral("Health And Fitness"));
         QTest::mouseClick(form.List1->viewport(), Qt::LeftButton, {}, form.List1->visualItemRect(form.List1->item(0)).center());
         DialogScript::answer(vbOK);
+        SyncCount syncs;
         QTest::mouseClick(form.Command1, Qt::LeftButton);
+        // The copy is put on the disk once, when finished, and so is its new name; a copy
+        // that keeps logins is not put there at all.
+        const QString exportFolder = QDir(m_app->file(QStringLiteral("export"))).canonicalPath();
+        QCOMPARE(syncs.files(), keptByTrigger ? QStringList() : QStringList{exportFolder + "/Sample_Links.mdb.part"});
+        QCOMPARE(syncs.folders(), keptByTrigger ? QStringList() : QStringList{exportFolder});
         QCOMPARE(DialogScript::last().prompt,
                  keptByTrigger ? QStringLiteral("The Edition 'Health And Fitness' could not be exported: the stored "
                                                 "web-account logins could not be left out of its copy.")

@@ -90,6 +90,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::addColumn<QString>("unreadable");
     const QString none;
     QTest::newRow("a leaf page of links overwritten") << "page" << "\n  links: up to %1" << none;
+    QTest::newRow("a leaf page of links written before a column was added overwritten") << "older" << "\n  links: up to %1" << none;
     QTest::newRow("the file cut short") << "truncate" << "\n  links: an unknown number" << none;
     QTest::newRow("an index damaged") << "index" << none << none;
     QTest::newRow("an interior page of links overwritten") << "interior" << none << none;
@@ -160,6 +161,18 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
                                            "INSERT INTO %1 (rowid, topicid, LinkName, LinkUrl, FieldName1, FieldName2) "
                                            "SELECT 1000 + i, %2, 'Link ' || i, %3, 'name1', 'url1' FROM n")
                                 .arg(table, table == QLatin1String("NewsLinks") ? "-1000003 * i" : "i / 3.0", big)));
+        CloseDatabase();
+    }
+    if (damage == QLatin1String("older")) {
+        // Links of an edition whose last column was added after they were written: their
+        // records hold one value fewer than the table has columns, but for those changed since.
+        QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+        for (const char *sql : {"CREATE TABLE Older (SitId INTEGER PRIMARY KEY, SitName TEXT COLLATE NOCASE, "
+                                "SitUrl TEXT COLLATE NOCASE)",
+                                "INSERT INTO Older SELECT SitId, SitName, SitUrl FROM Sit", "DROP TABLE Sit",
+                                "ALTER TABLE Older RENAME TO Sit", "ALTER TABLE Sit ADD COLUMN Summary TEXT COLLATE NOCASE",
+                                "UPDATE Sit SET Summary = 'since' WHERE SitId % 3 = 0"})
+            QVERIFY2(ExecSql(QString::fromLatin1(sql)), sql);
         CloseDatabase();
     }
     if (QStringList{"interior", "cut", "deleted", "overflow", "free overflow"}.contains(damage)) {
@@ -250,7 +263,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     int unplaced = 0;
     int changed = 0;
     int clashed = 0;
-    if (damage == QLatin1String("page")) {
+    if (damage == QLatin1String("page") || damage == QLatin1String("older")) {
         const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
         lost.insert(QStringLiteral("Sit"), page.cells);
         QVERIFY(Damage::overwritePage(edition(), page));

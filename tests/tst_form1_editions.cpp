@@ -238,6 +238,24 @@ void TestForm1Editions::failedBackupKeepsOldBackup()
     CurrentDatabaseFile = QStringLiteral("Sample_Links.mdb");
     QVERIFY(!EditionLoader().backupEdition());
     QCOMPARE(QDir(app.file(QStringLiteral("Backup"))).entryList(QDir::Files), QStringList());
+
+    // An active edition that is no edition, without the edition's tables or empty, does
+    // not replace the old backup, and is told as damaged.
+    QVERIFY(QDir(app.file(QStringLiteral("Backup"))).removeRecursively());
+    QVERIFY(QDir().mkpath(app.file(QStringLiteral("Backup"))));
+    app.writeFile(QStringLiteral("Backup/Sample_Links.mdb"), "old backup");
+    QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+    QVERIFY(ExecSql(QStringLiteral("DROP TABLE LocalLinks")));
+    CloseDatabase();
+    for (int round = 0; round < 2; ++round) {
+        if (round == 1)
+            app.writeFile(QStringLiteral("Sample_Links.mdb"), QByteArray());
+        bool damaged = false;
+        QVERIFY(!EditionLoader().backupEdition(&damaged));
+        QVERIFY(damaged);
+        QCOMPARE(QDir(app.file(QStringLiteral("Backup"))).entryList(QDir::Files), QStringList{"Sample_Links.mdb"});
+        QCOMPARE(app.readFile(QStringLiteral("Backup/Sample_Links.mdb")), QByteArray("old backup"));
+    }
 }
 
 void TestForm1Editions::topicsSortedWithoutRegardToCase()

@@ -278,6 +278,8 @@ void TestFullDisk::compactionSaysTheDiskIsFull_data()
     QTest::newRow("compaction, scratch name taken") << false << "scratch taken" << compaction + refused;
     QTest::newRow("compaction, file gone") << false << "missing"
                                            << compaction + "its file was not found.\nIt stays as it was.";
+    QTest::newRow("compaction, the disk fails to keep the copy")
+        << false << "sync" << compaction + "the disk could not be read or written.\nIt stays as it was.";
     QTest::newRow("repair, no folder for the damaged file")
         << true << "no backup folder"
         << repair + "the damaged file could not be kept in the folder %1/Sample_Links.mdb/Backup.\nIt stays as it was.";
@@ -328,7 +330,9 @@ void TestFullDisk::compactionSaysTheDiskIsFull()
         DiskFull full(fault == "full" ? 8 : RLIM_INFINITY);
         ReadOnlyFolder readOnly(fault == "read-only" ? m_folder->path() : QString());
         ReadOnlyFolder fixed(fault == "fixed" ? path : fault == "scratch kept" ? path + ".compact.part" : QString());
+        SetSyncFailure(fault == "sync" ? EIO : 0);
         result = compaction.run();
+        SetSyncFailure(0);
     }
     other.close();
     other = QSqlDatabase();

@@ -1,4 +1,5 @@
 // The shared text, name, file and window routines.
+#include "child_run.h"
 #include "testhelper.h"
 
 #include "platform/browserversion.h"
@@ -18,7 +19,14 @@
 #include <QWidget>
 #include <QtTest>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+
+// The user and group id of nobody, an ordinary user.
+constexpr unsigned NobodyId = 65534;
 
 void writeBytes(const QString &path, const QByteArray &content)
 {
@@ -384,6 +392,14 @@ void TestRoutines::copyFolderFilesKeepsTargetOnFailure()
 
 void TestRoutines::writeEditionDescriptor()
 {
+    if (ChildRun::job() == QLatin1String(ChildRun::TestJob)) {
+        // The child of the last part, as an ordinary user.
+        const QString folder = ChildRun::value(QStringLiteral("FOLDER"));
+        QVERIFY(::geteuid() != 0 || (::setgroups(0, nullptr) == 0 && ::setgid(NobodyId) == 0 && ::setuid(NobodyId) == 0));
+        QVERIFY(WriteEditionDescriptor(folder, QStringLiteral("Kept"), QStringLiteral("Kept.mdb"), QStringLiteral("Kept")));
+        QVERIFY(!WriteEditionDescriptor(folder, QStringLiteral("Locked"), QStringLiteral("x.mdb"), QStringLiteral("x")));
+        return;
+    }
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("My_Links.ddb"));
     writeBytes(file, "an earlier, longer descriptor line\r\n");
@@ -397,6 +413,28 @@ void TestRoutines::writeEditionDescriptor()
              QStringLiteral("\tCafé_x.mdb, Café  x \r\n").toUtf8());
     QVERIFY(!WriteEditionDescriptor(dir.filePath(QStringLiteral("missing")), QStringLiteral("x"),
                                     QStringLiteral("x.mdb"), QStringLiteral("x")));
+
+    // Written by an ordinary user, whom permissions hold back (the administrator, whom the
+    // suite may run as, they do not): a descriptor written over keeps its mode, and a
+    // read-only one is refused and stays as it was.
+    QTemporaryDir shared;
+    QCOMPARE(::chmod(QFile::encodeName(shared.path()).constData(), 0777), 0);
+    for (const auto &[name, mode] : {std::pair{"Kept.ddb", 0640}, std::pair{"Locked.ddb", 0444}}) {
+        const QByteArray path = QFile::encodeName(QDir(shared.path()).filePath(QLatin1String(name)));
+        writeBytes(QString::fromLocal8Bit(path), "old\r\n");
+        QCOMPARE(::chmod(path.constData(), mode_t(mode)), 0);
+        QVERIFY(::geteuid() != 0 || ::chown(path.constData(), NobodyId, NobodyId) == 0);
+    }
+    const QString failure = ChildRun::runThisTest({{QStringLiteral("FOLDER"), shared.path()}}, 60000);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    for (const auto &[name, content, mode] : {std::tuple{"Kept.ddb", "Kept.mdb,Kept\r\n", 0640},
+                                              std::tuple{"Locked.ddb", "old\r\n", 0444}}) {
+        const QString path = QDir(shared.path()).filePath(QLatin1String(name));
+        struct stat st {};
+        QCOMPARE(readBytes(path), QByteArray(content));
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+        QCOMPARE(QString::number(st.st_mode & 07777, 8), QString::number(mode, 8));
+    }
 }
 
 void TestRoutines::shellOpen()

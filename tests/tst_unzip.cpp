@@ -3,6 +3,7 @@
 // damaged archives, and the options and events.
 
 #include "disk_full.h"
+#include "sync_count.h"
 #include "testhelper.h"
 #include "zip_fixtures.h"
 
@@ -129,8 +130,14 @@ void TestUnzip::selection()
 
     unzip.setZipFile(m_zip);    // no listing: the whole archive
     unzip.setUseFolderNames(true);
+    SyncCount syncs;
     QVERIFY(unzip.Unzip());
     QCOMPARE(filesUnder(m_out), (QStringList{"b.txt", "c.txt", "docs/a/readme.txt", "readme.txt"}));
+    // Each file is put on the disk once, before it takes its name.
+    const QString out = QDir(m_out).canonicalPath();
+    QStringList synced = syncs.files();
+    synced.sort();
+    QCOMPARE(synced, (QStringList{out + "/", out + "/", out + "/docs/a/"}));
 }
 
 void TestUnzip::existingFiles()

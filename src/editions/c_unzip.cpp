@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStorageInfo>
 
 #include <cerrno>
@@ -417,11 +416,11 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
     }
 
     // Read to its end, where the checksum is checked.
-    QSaveFile out(target);
+    WholeFileWriter out(target);
     const bool writing = !m_testZip;
     if (writing) {
         QDir().mkpath(QFileInfo(target).absolutePath());
-        if (!out.open(QIODevice::WriteOnly)) {
+        if (!out.open()) {
             zip_fclose(file);
             report(QStringLiteral("   skipping: %1  (cannot be written)").arg(entryName), true);
             return UnzipWriteFailed;
@@ -461,7 +460,7 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
                 file = st.encryption_method == ZIP_EM_NONE
                     ? zip_fopen_index(run.archive, zip_uint64_t(index), 0)
                     : zip_fopen_index_encrypted(run.archive, zip_uint64_t(index), 0, run.password.constData());
-                if (!file || !out.seek(0) || !out.resize(0)) {
+                if (!file || !out.restart()) {
                     result = UnzipError;
                     break;
                 }
@@ -474,7 +473,7 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
             piece = converted.constData();
             size = converted.size();
         }
-        if (writing && out.write(piece, size) != size) {
+        if (writing && !out.write(piece, size)) {
             result = UnzipDiskFull;
             break;
         }
@@ -482,8 +481,7 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
     if (file)
         zip_fclose(file);
     if (result != UnzipOk) {
-        if (writing)
-            out.cancelWriting();
+        out.cancel();
         report(QStringLiteral("  error: %1  (damaged or wrong password)").arg(entryName), true);
         return result;
     }
@@ -491,20 +489,12 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
         report(QStringLiteral("    testing: %1   OK").arg(entryName), false);
         return UnzipOk;
     }
-    // The last piece may still sit in the buffer: a full disk shows only when it is flushed.
     // The file takes its name only once the disk has it.
     errno = 0;
-    bool kept = out.flush();
-    int failure = kept ? UnzipOk : UnzipDiskFull;
-    if (kept && !SyncToDisk(out.handle())) {
-        kept = false;
-        failure = errno == ENOSPC || errno == EDQUOT ? UnzipDiskFull : UnzipWriteFailed;
-    }
-    if (!kept)
-        out.cancelWriting();
     if (!out.commit()) {
+        const bool full = errno == ENOSPC || errno == EDQUOT || errno == EFBIG;
         report(QStringLiteral("  error: %1  (cannot be written)").arg(entryName), true);
-        return kept ? UnzipDiskFull : failure;
+        return full ? UnzipDiskFull : UnzipWriteFailed;
     }
     QFile written(target);
     if (written.open(QIODevice::ReadWrite))

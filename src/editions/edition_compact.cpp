@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <unistd.h>
 
 namespace {
@@ -159,6 +160,10 @@ EditionCompaction::Result EditionCompaction::compact()
             m_lacksTables = true;
             damaged = true;
         }
+        // The copy is thrown away on any failure: SQLite does not put it (or its journal) on
+        // the disk, that is done once, when it is whole and checked. This changes nothing
+        // of what the copy holds.
+        source.exec(QStringLiteral("PRAGMA synchronous = OFF"));
         if (!damaged && !source.exec(QStringLiteral("VACUUM INTO ?"), {QFileInfo(m_scratch).absoluteFilePath()})) {
             const int code = source.errorCode();
             removeScratch();
@@ -172,6 +177,11 @@ EditionCompaction::Result EditionCompaction::compact()
     if (!ScratchConnection(m_scratch).intact()) {
         removeScratch();
         return fail(QStringLiteral("the compacted copy did not pass its check"));
+    }
+    if (!SyncFile(m_scratch)) {
+        const int code = errno == ENOSPC || errno == EDQUOT ? kFull : kIoError;
+        removeScratch();
+        return fail(writeFailure(code));
     }
     if (!replaceEdition())
         return fail(writeFailure(kCannotOpen));

@@ -17,6 +17,8 @@ const QString ExportTitle = QStringLiteral("Export Edition");
 // Empties the logins table of the copy at path and compacts it, so that nothing of them
 // stays in the file's free pages. The table is found as SQLite finds it, whatever the
 // letter case of its name; a delete that left rows behind (a trigger can do that) fails.
+// The copy is thrown away when this fails, so SQLite keeps no journal of it and does not
+// put it on the disk: it is put there once, when finished.
 bool removeLogins(const QString &path)
 {
     ScratchConnection copy(path);
@@ -26,6 +28,9 @@ bool removeLogins(const QString &path)
                            > 0;
     if (!copy.isOpen())
         return false;
+    // Neither changes what the copy holds, only how often it goes to the disk.
+    copy.exec(QStringLiteral("PRAGMA synchronous = OFF"));
+    copy.exec(QStringLiteral("PRAGMA journal_mode = OFF"));
     if (hasLogins) {
         bool counted = false;
         if (!copy.exec(QStringLiteral("DELETE FROM PersonalInformation"))
@@ -58,9 +63,10 @@ bool EditionExport::exportEdition(const EditionEntry &entry, const QString &name
     const auto copy = [&]() -> QString {
         if (source.isEmpty())
             return QStringLiteral("its database file ") + entry.file + QStringLiteral(" was not found.");
-        if (WriteCopy(source, partial, source) && !removeLogins(partial))
+        const bool copied = WriteCopy(source, partial, source, false);
+        if (copied && !removeLogins(partial))
             return QStringLiteral("the stored web-account logins could not be left out of its copy.");
-        if (!QFileInfo::exists(partial) || !ReplaceFileKeepingMode(partial, target, source))
+        if (!copied || !SyncFile(partial) || !ReplaceFileKeepingMode(partial, target, source))
             return WithReason(QStringLiteral("its copy could not be written into the directory ")
                                   + QDir::toNativeSeparators(QDir::cleanPath(exportFolder())),
                               WriteFailureReason(m_folder, exportFolder(), QFileInfo(source).size()))

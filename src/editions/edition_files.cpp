@@ -4,6 +4,7 @@
 #include "platform/disk_space.h"
 #include "platform/kill_point.h"
 #include "platform/programfolder.h"
+#include "platform/whole_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,7 +80,7 @@ QString ExistingFileNoCase(const QString &folder, const QString &name)
     return QFileInfo(path).isFile() ? path : QString();
 }
 
-bool WriteCopy(const QString &from, const QString &partial, const QString &modeFrom)
+bool WriteCopy(const QString &from, const QString &partial, const QString &modeFrom, bool synced)
 {
     QFile in(from);
     QFile out(partial);
@@ -99,7 +100,7 @@ bool WriteCopy(const QString &from, const QString &partial, const QString &modeF
     }
     // A full disk shows on the last flush; fsync puts the copy on the disk before it may
     // take the place of a good file.
-    ok = ok && in.error() == QFileDevice::NoError && out.flush() && ::fsync(out.handle()) == 0
+    ok = ok && in.error() == QFileDevice::NoError && out.flush() && (!synced || ::fsync(out.handle()) == 0)
          && out.size() == in.size();
     out.close();
     if (!ok || out.error() != QFileDevice::NoError) {
@@ -108,6 +109,15 @@ bool WriteCopy(const QString &from, const QString &partial, const QString &modeF
     }
     KillPoint("copy-written");
     return true;
+}
+
+bool SyncFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && SyncToDisk(fd);
+    if (fd >= 0)
+        ::close(fd);
+    return synced;
 }
 
 bool ReplaceFileKeepingMode(const QString &partial, const QString &target, const QString &modeFrom)

@@ -46,12 +46,12 @@ QByteArray nameUnnamed(int fd, const QByteArray &target)
     return QByteArray();
 }
 
-// Writes all of data to fd; false (errno set) when the disk refused part of it.
-bool writeAll(int fd, const QByteArray &data)
+// Writes size bytes of data to fd; false (errno set) when the disk refused part of them.
+bool writeAll(int fd, const char *data, qint64 size)
 {
-    qsizetype done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size_t(size - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -68,12 +68,27 @@ bool writeAll(int fd, const QByteArray &data)
 
 bool SaveWholeFile(const QString &path, const QByteArray &data, QString *errorString)
 {
+    WholeFileWriter file(path);
+    errno = 0;
+    if (file.open() && file.write(data.constData(), data.size()) && file.commit())
+        return true;
+    if (errorString)
+        *errorString = QString::fromLocal8Bit(std::strerror(errno != 0 ? errno : EIO));
+    return false;
+}
+
+WholeFileWriter::WholeFileWriter(const QString &path)
+{
     // Through a link, the file it names is replaced and the link stays.
     const QFileInfo info(path);
-    const QByteArray target = QFile::encodeName(info.isSymLink() && info.exists() ? info.canonicalFilePath() : path);
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
+    m_target = QFile::encodeName(info.isSymLink() && info.exists() ? info.canonicalFilePath() : path);
+    const qsizetype slash = m_target.lastIndexOf('/');
+    m_folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : m_target.left(slash);
+}
 
+bool WholeFileWriter::open()
+{
+    cancel();
     // The new content goes into a file without a name in the target's folder, so that a
     // program stopped half-way leaves nothing; where the file system has no such files, into
     // one under a scratch name. It is put on the disk once, and only then renamed over the
@@ -81,40 +96,61 @@ bool SaveWholeFile(const QString &path, const QByteArray &data, QString *errorSt
     // A file that may not be written is not replaced either; one that is replaced keeps its
     // permissions, and a new one has the usual ones.
     struct stat earlier {};
-    const bool replacing = ::stat(target.constData(), &earlier) == 0;
-    if (replacing && ::access(target.constData(), W_OK) != 0) {
-        if (errorString)
-            *errorString = QString::fromLocal8Bit(std::strerror(errno));
+    const bool replacing = ::stat(m_target.constData(), &earlier) == 0;
+    if (replacing && ::access(m_target.constData(), W_OK) != 0)
         return false;
-    }
-    QByteArray named;
-    int fd = -1;
     errno = EOPNOTSUPP;
     if (!g_unnamedRefused)
-        fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    for (int attempt = 0; fd < 0 && attempt < 16 && (attempt == 0 || errno == EEXIST); ++attempt) {
-        named = scratchName(target);
-        fd = ::open(named.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        m_fd = ::open(m_folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    for (int attempt = 0; m_fd < 0 && attempt < 16 && (attempt == 0 || errno == EEXIST); ++attempt) {
+        m_named = scratchName(m_target);
+        m_fd = ::open(m_named.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
     }
-    bool ok = fd >= 0;
-    if (ok && replacing)
-        ok = ::fchmod(fd, earlier.st_mode & 07777) == 0;
-    ok = ok && writeAll(fd, data) && SyncToDisk(fd);
-    if (ok && named.isEmpty()) {
-        named = nameUnnamed(fd, target);
-        ok = !named.isEmpty();
+    if (m_fd < 0)
+        m_named.clear();
+    if (m_fd >= 0 && replacing && ::fchmod(m_fd, earlier.st_mode & 07777) != 0) {
+        const int error = errno;
+        cancel();
+        errno = error;
     }
-    ok = ok && std::rename(named.constData(), target.constData()) == 0;
-    const int error = errno;
-    if (fd >= 0)
-        ::close(fd);
+    return m_fd >= 0;
+}
+
+// Before open() (or after a failure) there is no file: the steps fail as on a closed one.
+bool WholeFileWriter::write(const char *data, qint64 size)
+{
+    return writeAll(m_fd, data, size);
+}
+
+bool WholeFileWriter::restart()
+{
+    return ::ftruncate(m_fd, 0) == 0 && ::lseek(m_fd, 0, SEEK_SET) == 0;
+}
+
+bool WholeFileWriter::commit()
+{
+    bool ok = SyncToDisk(m_fd);
+    if (ok && m_named.isEmpty()) {
+        m_named = nameUnnamed(m_fd, m_target);
+        ok = !m_named.isEmpty();
+    }
+    ok = ok && std::rename(m_named.constData(), m_target.constData()) == 0;
     if (ok)
-        return true;
-    if (!named.isEmpty())
-        ::unlink(named.constData());
-    if (errorString)
-        *errorString = QString::fromLocal8Bit(std::strerror(error != 0 ? error : EIO));
-    return false;
+        m_named.clear();
+    const int error = errno;
+    cancel();
+    errno = error;
+    return ok;
+}
+
+void WholeFileWriter::cancel()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    if (!m_named.isEmpty())
+        ::unlink(m_named.constData());
+    m_named.clear();
 }
 
 bool SyncToDisk(int fd)
