@@ -4,6 +4,7 @@
 #include "http_stub_servers.h"
 #include "testhelper.h"
 
+#include "editions/c_download.h"
 #include "shared/form19_connection.h"
 #include "shared/globals.h"
 #include "shared/http_request.h"
@@ -13,10 +14,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrl>
 #include <QtTest>
+
+#include <openssl/evp.h>
+#include <openssl/pem.h>
+#include <openssl/x509.h>
+#include <openssl/x509v3.h>
 
 using namespace HttpStubs;
 
@@ -29,6 +37,70 @@ bool request(const QString &target, const QString &verb = QStringLiteral("GET"),
     QString unused;
     return HttpRequest(unused, object, verb, data, 0);
 }
+
+// A certificate signed by its own key for the name given, valid from and until the days
+// given (from now), for servers or for clients only; and its key, both as PEM.
+struct Certificate {
+    QByteArray pem;
+    QByteArray key;
+};
+Certificate makeCertificate(const char *name, long fromDays, long untilDays, bool clientsOnly)
+{
+    EVP_PKEY *key = EVP_EC_gen("P-256");
+    X509 *cert = X509_new();
+    X509_set_version(cert, 2);
+    ASN1_INTEGER_set(X509_get_serialNumber(cert), 1);
+    X509_gmtime_adj(X509_getm_notBefore(cert), fromDays * 86400);
+    X509_gmtime_adj(X509_getm_notAfter(cert), untilDays * 86400);
+    X509_NAME *subject = X509_get_subject_name(cert);
+    X509_NAME_add_entry_by_txt(subject, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char *>(name), -1, -1, 0);
+    X509_set_issuer_name(cert, subject);
+    X509_set_pubkey(cert, key);
+    if (clientsOnly) {
+        X509_EXTENSION *usage = X509V3_EXT_conf_nid(nullptr, nullptr, NID_ext_key_usage, "clientAuth");
+        X509_add_ext(cert, usage, -1);
+        X509_EXTENSION_free(usage);
+    }
+    X509_sign(cert, key, EVP_sha256());
+    const auto pem = [](auto write) {
+        BIO *bio = BIO_new(BIO_s_mem());
+        write(bio);
+        char *data = nullptr;
+        const long size = BIO_get_mem_data(bio, &data);
+        QByteArray text(data, size);
+        BIO_free(bio);
+        return text;
+    };
+    Certificate made{pem([&](BIO *bio) { PEM_write_bio_X509(bio, cert); }),
+                     pem([&](BIO *bio) { PEM_write_bio_PrivateKey(bio, key, nullptr, nullptr, 0, nullptr, nullptr); })};
+    X509_free(cert);
+    EVP_PKEY_free(key);
+    return made;
+}
+
+// A secure web server on 127.0.0.1 that answers 200 to every request, with the certificate given.
+class SecureServer : public QSslServer
+{
+public:
+    explicit SecureServer(const Certificate &certificate)
+    {
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setLocalCertificate(QSslCertificate(certificate.pem));
+        configuration.setPrivateKey(QSslKey(certificate.key, QSsl::Ec));
+        setSslConfiguration(configuration);
+        connect(this, &QSslServer::pendingConnectionAvailable, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                    if (socket->readAll().contains("\r\n\r\n")) {
+                        socket->write(answer(200));
+                        socket->disconnectFromHost();
+                    }
+                });
+            }
+        });
+        listen(QHostAddress::LocalHost);
+    }
+};
 
 } // namespace
 
@@ -53,6 +125,8 @@ private slots:
     void directAnswers_data();
     void directAnswers();
     void failuresAreFalse();
+    void certificates_data();
+    void certificates();
     void serverLogonResentOnce();
     void throughProxy();
     void proxyLogonAskedOnce();
@@ -245,6 +319,39 @@ void TestHttp::failuresAreFalse()
     QCOMPARE(origin.seen.size(), 1);
     // Once the first is over, the next request goes out.
     QVERIFY(request(origin.target(QStringLiteral("/"))));
+}
+
+void TestHttp::certificates_data()
+{
+    QTest::addColumn<long>("fromDays");
+    QTest::addColumn<long>("untilDays");
+    QTest::addColumn<bool>("clientsOnly");
+    QTest::addColumn<bool>("linkAnswers");
+    // The link check takes an unknown authority, another name and a certificate out of
+    // date; never a certificate that is not for servers. The download takes none of them.
+    QTest::newRow("self-signed, another name") << -1L << 30L << false << true;
+    QTest::newRow("expired") << -30L << -1L << false << true;
+    QTest::newRow("not yet valid") << 1L << 30L << false << true;
+    QTest::newRow("for clients only") << -1L << 30L << true << false;
+}
+
+void TestHttp::certificates()
+{
+    QFETCH(long, fromDays);
+    QFETCH(long, untilDays);
+    QFETCH(bool, clientsOnly);
+    QFETCH(bool, linkAnswers);
+    SecureServer server(makeCertificate("elsewhere.example", fromDays, untilDays, clientsOnly));
+    HttpTarget = QStringLiteral("127.0.0.1:%1/").arg(server.serverPort());
+    QString unused;
+    QCOMPARE(HttpRequest(unused, QString(), QStringLiteral("GET"), QString(), 1), linkAnswers);
+    QCOMPARE(HttpRequestStatus(), linkAnswers ? 200 : 0);
+
+    cDownload down;
+    down.setUrl(QStringLiteral("https://127.0.0.1:%1/list.txt").arg(server.serverPort()));
+    down.Download(QString(), QString(), QString(), cDownload::Direct, 0);
+    QVERIFY(!down.Completed());
+    QCOMPARE(down.HttpStatus(), 0);
 }
 
 void TestHttp::serverLogonResentOnce()
