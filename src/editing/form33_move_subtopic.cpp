@@ -37,6 +37,8 @@ Form33::Form33(MoveSubTopicHost &host, QWidget *parent)
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setMinimumWidth(200);
+    // A long Topic name is cut in the closed list, not the window made wider for it.
+    Combo1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     Label3->setBuddy(Combo1);
 
     Command4 = NamedButton(QStringLiteral("Go"), "Command4", this, true);
@@ -56,8 +58,6 @@ Form33::Form33(MoveSubTopicHost &host, QWidget *parent)
 
 void Form33::Form_Load()
 {
-    adjustSize();
-    CenterForm(this);
     const QComboBox *topics = m_host.topicList();
     Label4->setText(m_host.subTopicText());
     Label5->setText(topics->currentText());
@@ -70,6 +70,9 @@ void Form33::Form_Load()
             Combo1->addItem(entry, topics->itemData(i));
     }
     Combo1->setCurrentIndex(Combo1->count() > 0 ? 0 : -1);
+    // Sized once the names are in: a long name takes more lines, not a cut.
+    adjustSize();
+    CenterForm(this);
 }
 
 void Form33::Command4_Click()

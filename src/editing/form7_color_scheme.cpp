@@ -108,10 +108,11 @@ void Form7::setBackgroundColour(const QColor &colour)
 
 void Form7::Form_Load()
 {
-    adjustSize();
-    CenterForm(this);
     Label5->setText(m_topicName);
     Label7->setText(m_subTopicName);
+    // Sized once the names are in: a long name takes more lines, not a cut.
+    adjustSize();
+    CenterForm(this);
 
     ColourScheme scheme(CurrentSubTopicId);
     if (scheme.load()) {
