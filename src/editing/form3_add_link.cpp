@@ -33,8 +33,6 @@ Form3::Form3(CategoryTreeHost &host, QWidget *parent)
         box->setEditable(true);
         box->setInsertPolicy(QComboBox::NoInsert);
         box->setMinimumWidth(360);
-        // A long page title or address is cut in the box, not the window made wider for it.
-        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     }
     Command3 = NamedButton(QStringLiteral("Browse"), "Command3", this);
 
