@@ -50,6 +50,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTextLayout>
@@ -627,6 +628,7 @@ void TestDialogKeys::boxGivesFocusBack()
     bool boxHadFocus = false;
     QString after;
     QTimer::singleShot(0, &dialog, [&] {
+        const auto close = qScopeGuard([&dialog] { dialog.reject(); });
         if (!activeChosen)
             dialog.List1->clearSelection();
         DialogScript::interact([&](QDialog *box) {
@@ -637,7 +639,6 @@ void TestDialogKeys::boxGivesFocusBack()
         QTest::mouseClick(dialog.Command1, Qt::LeftButton);
         QTRY_VERIFY(QApplication::activeWindow());
         after = QApplication::activeWindow()->objectName();
-        dialog.reject();
     });
     dialog.exec();
     QVERIFY(boxHadFocus);
