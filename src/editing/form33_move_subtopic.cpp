@@ -45,7 +45,7 @@ Form33::Form33(MoveSubTopicHost &host, QWidget *parent)
     connect(Command3, &QPushButton::clicked, this, &Form33::Command3_Click);
 
     auto *grid = new QGridLayout;
-    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(Label1, 0, 0, Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(Label4, 0, 1);
     grid->addWidget(Label2, 1, 0);
     grid->addWidget(Label5, 1, 1);

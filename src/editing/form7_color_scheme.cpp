@@ -72,7 +72,7 @@ Form7::Form7(const QString &topicName, const QString &subTopicName, QWidget *par
     auto *names = new QGridLayout;
     names->addWidget(Label1, 0, 0);
     names->addWidget(Label5, 0, 1);
-    names->addWidget(Label6, 1, 0);
+    names->addWidget(Label6, 1, 0, Qt::AlignLeft | Qt::AlignTop);
     names->addWidget(Label7, 1, 1);
     names->setColumnStretch(1, 1);
 
