@@ -525,6 +525,12 @@ void TestDialogKeys::windowFitsScreen_data()
         form->Form_Load();
         return form;
     }) << name;
+    QTest::newRow("Check Sub-Topic Links") << Factory([name](Hosts &, FakeWebToolsHost &w) {
+        w.subTopic = name;
+        auto *form = new Form18(&w);
+        form->Form_Load();
+        return form;
+    }) << name;
     QTest::newRow("Update Color Scheme") << Factory([name](Hosts &, FakeWebToolsHost &) {
         auto *form = new Form7(QStringLiteral("Computers"), name);
         form->Form_Load();
