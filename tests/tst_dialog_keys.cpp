@@ -654,6 +654,15 @@ void TestDialogKeys::boxGivesFocusBack()
         after = QApplication::activeWindow()->objectName();
     }
     QCOMPARE(after, activeAfter);
+
+    // In an input box the field has the focus, not the text above it: typing goes into it.
+    DialogScript::interact([](QDialog *box) {
+        QTRY_VERIFY(QApplication::activeWindow() == box);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Garden"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    QCOMPARE(InputBox(QStringLiteral("Name of the new Edition:"), QStringLiteral("Create Edition")),
+             QStringLiteral("Garden"));
 }
 
 // The dialogs are tried on a screen of 1280 × 800, the smallest the program is made for.
