@@ -91,6 +91,19 @@ private:
 
 using Factory = std::function<QDialog *(Hosts &, FakeWebToolsHost &)>;
 
+// A dialog made and loaded as its command opens it.
+template <typename Dialog, typename... Args>
+QDialog *loaded(Args &&...args)
+{
+    auto *dialog = new Dialog(std::forward<Args>(args)...);
+    dialog->Form_Load();
+    return dialog;
+}
+
+// A name of 200 characters.
+const QString LongName = QStringLiteral("Computing and Programming Languages, Tools and Libraries ").repeated(3)
+                         + QStringLiteral("of the Twentieth Century");
+
 // The controls Tab stops at, in the order they stand on screen: rows from the top, a
 // control joining the row whose first control its middle lies beside; in a row, from the
 // left (and from the top where controls stand one above the other at the same left).
@@ -488,54 +501,29 @@ void TestDialogKeys::boxShowsWholeText()
 }
 
 // A window that shows a long name or path stays within a screen of 1280 × 800: the name
-// wraps in its label, whole.
+// wraps in its label, whole. The Topic, the Sub-Topic and the tree path all hold a name
+// of 200 characters, as a Sub-Topic import lets in.
 void TestDialogKeys::windowFitsScreen_data()
 {
-    // 200 characters, as a Sub-Topic import lets in.
-    const QString name = QStringLiteral("Computing and Programming Languages, Tools and Libraries ").repeated(3)
-                         + QStringLiteral("of the Twentieth Century");
     const QString folder = QStringLiteral("/home/margarethe.vandenberghe-oosterhuis/Programs/Quorvane Desktop 2 Program Folder")
                                .repeated(3) + QLatin1Char('/');
-    const auto selected = [name](std::function<QDialog *(Hosts &)> make) {
-        return Factory([name, make](Hosts &h, FakeWebToolsHost &) {
-            SelectedNodePath = name + QStringLiteral("\\Tools");
-            return make(h);
-        });
-    };
     QTest::addColumn<Factory>("make");
     QTest::addColumn<QString>("shown");
     QTest::newRow("Import Sub-Topic") << Factory([folder](Hosts &, FakeWebToolsHost &) {
         qputenv("QUORVANE_HOME", folder.toUtf8());
-        auto *form = new Form35({1, QStringLiteral("Computers")}, [] {});
-        form->Form_Load();
-        return form;
+        return loaded<Form35>(Form35::Target{1, QStringLiteral("Computers")}, std::function<void()>());
     }) << folder;
-    QTest::newRow("Add Link") << selected([](Hosts &h) { auto *f = new Form3(h); f->Form_Load(); return f; })
-                              << name + "\\Tools";
-    QTest::newRow("Rename Link Name") << selected([](Hosts &h) { auto *f = new Form4(h); f->Form_Load(); return f; })
-                                      << name + "\\Tools";
-    QTest::newRow("Rename Web Address") << selected([](Hosts &h) { auto *f = new Form22(h); f->Form_Load(); return f; })
-                                        << name + "\\Tools";
-    QTest::newRow("Move Sub-Topic") << Factory([name](Hosts &h, FakeWebToolsHost &) {
-        h.subTopic = name;
-        h.m_topics.addItem(QStringLiteral("Select Topic"));
-        h.m_topics.addItem(name);
-        h.m_topics.setCurrentIndex(1);
-        auto *form = new Form33(h);
-        form->Form_Load();
-        return form;
-    }) << name;
-    QTest::newRow("Check Sub-Topic Links") << Factory([name](Hosts &, FakeWebToolsHost &w) {
-        w.subTopic = name;
-        auto *form = new Form18(&w);
-        form->Form_Load();
-        return form;
-    }) << name;
-    QTest::newRow("Update Color Scheme") << Factory([name](Hosts &, FakeWebToolsHost &) {
-        auto *form = new Form7(QStringLiteral("Computers"), name);
-        form->Form_Load();
-        return form;
-    }) << name;
+    QTest::newRow("Add Link") << Factory([](Hosts &h, FakeWebToolsHost &) { return loaded<Form3>(h); }) << LongName + "\\Tools";
+    QTest::newRow("Rename Link Name") << Factory([](Hosts &h, FakeWebToolsHost &) { return loaded<Form4>(h); })
+                                      << LongName + "\\Tools";
+    QTest::newRow("Rename Web Address") << Factory([](Hosts &h, FakeWebToolsHost &) { return loaded<Form22>(h); })
+                                        << LongName + "\\Tools";
+    QTest::newRow("Move Sub-Topic") << Factory([](Hosts &h, FakeWebToolsHost &) { return loaded<Form33>(h); }) << LongName;
+    QTest::newRow("Check Sub-Topic Links") << Factory([](Hosts &, FakeWebToolsHost &w) { return loaded<Form18>(&w); })
+                                           << LongName;
+    QTest::newRow("Update Color Scheme") << Factory([](Hosts &, FakeWebToolsHost &) {
+        return loaded<Form7>(QStringLiteral("Computers"), LongName);
+    }) << LongName;
 }
 
 void TestDialogKeys::windowFitsScreen()
@@ -543,8 +531,13 @@ void TestDialogKeys::windowFitsScreen()
     QFETCH(Factory, make);
     QFETCH(QString, shown);
     const QByteArray home = qgetenv("QUORVANE_HOME");
+    SelectedNodePath = LongName + QStringLiteral("\\Tools");
     Hosts hosts;
+    hosts.subTopic = LongName;
+    hosts.m_topics.addItems({QStringLiteral("Select Topic"), LongName});
+    hosts.m_topics.setCurrentIndex(1);
     FakeWebToolsHost webHost;
+    webHost.subTopic = LongName;
     std::unique_ptr<QDialog> dialog(make(hosts, webHost));
     qputenv("QUORVANE_HOME", home);
     QVERIFY(showActive(dialog.get()));
@@ -574,9 +567,7 @@ void TestDialogKeys::boxTextCopies_data()
     }) << "delete";
     QTest::newRow("dragged to the end") << TextAction([onDelete](QDialog *, QLabel *text) {
         QTest::mousePress(text, Qt::LeftButton, {}, onDelete(text) - QPoint(text->fontMetrics().horizontalAdvance("de"), 0));
-        QMouseEvent move(QEvent::MouseMove, QPointF(text->width() - 1, text->height() - 1),
-                         text->mapToGlobal(QPointF(text->width() - 1, text->height() - 1)), Qt::NoButton, Qt::LeftButton, {});
-        QApplication::sendEvent(text, &move);
+        QTest::mouseMove(text, QPoint(text->width() - 1, text->height() - 1));
         QTest::mouseRelease(text, Qt::LeftButton, {}, QPoint(text->width() - 1, text->height() - 1));
     }) << "delete the Edition \"Garden\"?";
     QTest::newRow("keys: Tab to the text, End, Shift+Left twice") << TextAction([](QDialog *, QLabel *text) {
