@@ -2,10 +2,8 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QFontMetricsF>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -177,15 +175,6 @@ void MessageLabel::keyPressEvent(QKeyEvent *event)
         return;
     }
     select(extend ? m_anchor : to, to);
-}
-
-void MessageLabel::contextMenuEvent(QContextMenuEvent *event)
-{
-    QMenu menu(this);
-    QAction *copyAction = menu.addAction(tr("&Copy"), this, [this] { copy(); });
-    copyAction->setShortcut(QKeySequence::Copy);
-    menu.addAction(tr("Select &All"), this, [this] { selectAll(); })->setShortcut(QKeySequence::SelectAll);
-    menu.exec(event->globalPos());
 }
 
 QRect MessageLabel::textRect() const
