@@ -234,10 +234,7 @@ void FitWindowTitle(QWidget *window)
 {
     if (!window || window->windowFlags().testFlag(Qt::FramelessWindowHint))
         return;
-    // No wider than the screen, however long the caption.
-    const QScreen *screen = window->screen();
-    const int needed = std::min(TitleBarWidth(window->windowTitle()),
-                                screen ? screen->availableGeometry().width() : TitleBarWidth(window->windowTitle()));
+    const int needed = TitleBarWidth(window->windowTitle());
     if (window->minimumWidth() < needed)
         window->setMinimumWidth(needed);
     if (window->width() < needed)
