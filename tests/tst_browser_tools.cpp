@@ -21,6 +21,7 @@
 #include "webtools/frmcache_cache_display.h"
 #include "webtools/ie_toolbar_button.h"
 #include "webtools/menu_select_hook.h"
+#include "webtools/url_cache.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -223,16 +224,21 @@ void TestBrowserTools::cacheEntriesListedAndDeleted()
              (QStringList{"http://a.example/", "http://c.example/cookie", "file:///tmp/page.html"}));
     QCOMPARE(form->Label1->text(), QStringLiteral("4 files listed."));   // set only by "Get Cache"
 
-    {   // A history that cannot be written keeps its entries and says so.
+    int engineCleared = 0;
+    SetEngineCacheClearer([&engineCleared] { ++engineCleared; });
+    {   // A history that cannot be written keeps its entries, and the browser its cache, and says so.
         const ReadOnlyFolder readOnly(QFileInfo(UrlHistory::filePath()).path());
         DialogScript::answer(vbOK);
         QTest::mouseClick(form->Command3, Qt::LeftButton);
     }
     QCOMPARE(DialogScript::last().prompt, QStringLiteral("The cache could not be written: its entries were not deleted."));
     QCOMPARE(form->List1->count(), 3);
+    QCOMPARE(engineCleared, 0);
     // Entries deleted elsewhere meanwhile are no failure (an unexpected message fails the test).
     QCOMPARE(UrlHistory::remove(lines(form->List1)), 3);
     QTest::mouseClick(form->Command3, Qt::LeftButton);
+    SetEngineCacheClearer({});
+    QCOMPARE(engineCleared, 1);
     QCOMPARE(form->List1->count(), 0);
     QCOMPARE(storedUrls(), QStringList{"http://ads.example/Cookie/x"});   // cookies are never deleted
 }

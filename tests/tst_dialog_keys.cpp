@@ -9,6 +9,7 @@
 #include "exchange/subtopic_file.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
+#include "shared/globals.h"
 #include "editing/form22_rename_web_address.h"
 #include "editing/form23_section_headers.h"
 #include "editing/form2_add_subcategory.h"
@@ -43,13 +44,17 @@
 #include "webtools/frmcache_cache_display.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPaintEngine>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTextLayout>
 #include <QDialog>
 #include <QtTest>
@@ -71,7 +76,7 @@ public:
     QWidget *window() override { return nullptr; }
     QString topicText() const override { return QStringLiteral("Computers"); }
     qint32 topicId() const override { return 1; }
-    QString subTopicText() const override { return QStringLiteral("Programming"); }
+    QString subTopicText() const override { return subTopic; }
     bool WriteLinksXml(const QString &, const QString &) override { return true; }
     bool TransformXml(const QString &, const QString &, const QString &) override { return true; }
     void navigate(const QString &) override {}
@@ -80,12 +85,27 @@ public:
     const QComboBox *topicList() const override { return &m_topics; }
     void showTopic(const QString &) override {}
 
+    QString subTopic = QStringLiteral("Programming");
+    QComboBox m_topics;
+
 private:
     QTreeWidget m_tree;
-    QComboBox m_topics;
 };
 
 using Factory = std::function<QDialog *(Hosts &, FakeWebToolsHost &)>;
+
+// A dialog made and loaded as its command opens it.
+template <typename Dialog, typename... Args>
+QDialog *loaded(Args &&...args)
+{
+    auto *dialog = new Dialog(std::forward<Args>(args)...);
+    dialog->Form_Load();
+    return dialog;
+}
+
+// A name of 200 characters.
+const QString LongName = QStringLiteral("Computing and Programming Languages, Tools and Libraries ").repeated(3)
+                         + QStringLiteral("of the Twentieth Century");
 
 // The controls Tab stops at, in the order they stand on screen: rows from the top, a
 // control joining the row whose first control its middle lies beside; in a row, from the
@@ -149,6 +169,49 @@ bool showActive(QDialog *dialog)
     return QTest::qWaitForWindowExposed(dialog);
 }
 
+// The problems of a label showing text: a label lower than the text wrapped at blanks (a
+// word wider than the label broken anywhere), or a line wider than the label. lines
+// receives the number of lines the text takes.
+QStringList textCut(const QLabel *label, const QString &text, int *lines = nullptr)
+{
+    // Breaks only at blanks and newlines: a word joiner after every other character.
+    QString joined;
+    for (const QChar c : text)
+        joined += c == QLatin1Char('\n') ? QString(QChar::LineSeparator)
+                  : c == QLatin1Char(' ') ? QString(c) : QString(c) + QChar(0x2060);
+    const int width = label->contentsRect().width();
+    const QFontMetrics metrics(label->font());
+    QTextLayout layout(joined, label->font());
+    QTextOption option;
+    option.setWrapMode(label->wordWrap() ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::ManualWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+        line.setLineWidth(width);
+    layout.endLayout();
+    QStringList cut;
+    const QString name = label->window()->objectName();
+    if (label->contentsRect().height() < layout.lineCount() * metrics.height()
+        || label->height() < label->heightForWidth(label->width()))
+        cut << name + ": lower than its text";
+    for (int i = 0; i < layout.lineCount(); ++i)
+        if (layout.lineAt(i).naturalTextWidth() > width)
+            cut << name + ": line cut at " + QString::number(i);
+    if (lines)
+        *lines = layout.lineCount();
+    return cut;
+}
+
+// A title bar shows the caption, " — " and the program's name in a bold face, beside the
+// window's icon and its three buttons (120 pixels in all).
+bool captionFits(const QWidget *window)
+{
+    QFont font = QApplication::font("QMdiSubWindowTitleBar");
+    font.setBold(true);
+    const QString shown = window->windowTitle() + QString::fromUtf8(" \u2014 ") + QGuiApplication::applicationDisplayName();
+    return window->width() >= QFontMetrics(font).horizontalAdvance(shown) + 120;
+}
+
 QWidget *stopOf(QWidget *focused, const QWidgetList &stops)
 {
     for (QWidget *w = focused; w; w = w->parentWidget())
@@ -173,6 +236,12 @@ private slots:
     void boxShowsWholeText();
     void boxIconAndPathBreaks_data();
     void boxIconAndPathBreaks();
+    void windowFitsScreen_data();
+    void windowFitsScreen();
+    void boxTextCopies_data();
+    void boxTextCopies();
+    void boxGivesFocusBack_data();
+    void boxGivesFocusBack();
 
 private:
     std::unique_ptr<TestProgramFolder> m_app;
@@ -380,6 +449,7 @@ void TestDialogKeys::boxShowsWholeText_data()
     QTest::newRow("login, stored") << "Account Information Stored"
                                    << "Your Membership/Account Information has been successfully stored.";
     QTest::newRow("download status") << "Download Progress" << "The server does not support file download resume";
+    QTest::newRow("a title wider than the text") << "Storing Personal Account Information" << "Nothing was stored.";
     QTest::newRow("second instance") << "Quorvane"
                                      << "You are currently running an instance of Quorvane. Please close this instance first.";
 }
@@ -393,11 +463,6 @@ void TestDialogKeys::boxShowsWholeText()
     QFETCH(QString, title);
     QFETCH(QString, prompt);
     const int screenWidth = QGuiApplication::primaryScreen()->availableGeometry().width();
-    // Breaks only at blanks and newlines: a word joiner after every other character.
-    QString joined;
-    for (const QChar c : prompt)
-        joined += c == QLatin1Char('\n') ? QString(QChar::LineSeparator)
-                  : c == QLatin1Char(' ') ? QString(c) : QString(c) + QChar(0x2060);
     QStringList cut;
     const auto check = [&](QWidget *window, bool box) {
         const QLabel *label = LabelWith(window, prompt.left(20));
@@ -405,33 +470,25 @@ void TestDialogKeys::boxShowsWholeText()
             cut << window->objectName() + ": text changed or box too wide";
             return;
         }
-        const int width = label->contentsRect().width();
-        const QFontMetrics metrics(label->font());
-        QTextLayout layout(joined, label->font());
-        QTextOption option;
-        option.setWrapMode(label->wordWrap() ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::ManualWrap);
-        layout.setTextOption(option);
-        layout.beginLayout();
-        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
-            line.setLineWidth(width);
-        layout.endLayout();
+        int lines = 0;
+        cut << textCut(label, prompt, &lines);
         int widest = 0;
         for (const QString &line : prompt.split(QLatin1Char('\n')))
-            widest = qMax(widest, metrics.horizontalAdvance(line));
-        const int lines = layout.lineCount();
+            widest = qMax(widest, label->fontMetrics().horizontalAdvance(line));
         if (box && widest < screenWidth / 2 && lines != prompt.count(QLatin1Char('\n')) + 1)
             cut << window->objectName() + ": wrapped though narrow";
-        if (label->contentsRect().height() < lines * metrics.height()
-            || label->height() < label->heightForWidth(label->width()))
-            cut << window->objectName() + ": lower than its text";
-        for (int i = 0; i < lines; ++i)
-            if (layout.lineAt(i).naturalTextWidth() > width)
-                cut << window->objectName() + ": line cut at " + QString::number(i);
+        if (!captionFits(window))
+            cut << window->objectName() + ": narrower than its caption";
     };
     const auto checkBox = [&](QDialog *box) {
         check(box, true);
-        if (box->objectName() == QLatin1String("MsgBox") && !box->findChild<QLabel *>(QStringLiteral("Icon")))
+        const QLabel *icon = box->findChild<QLabel *>(QStringLiteral("Icon"));
+        if (box->objectName() == QLatin1String("MsgBox") && !icon)
             cut << QStringLiteral("a message box without its icon");
+        // The text stands beside the icon, however much wider the caption makes the box.
+        const QLabel *text = LabelWith(box, prompt.left(20));
+        if (icon && text && text->x() - icon->x() - icon->pixmap().deviceIndependentSize().width() > 40)
+            cut << QStringLiteral("a blank band between the icon and the text");
         QTest::keyClick(box, Qt::Key_Escape);
     };
     DialogScript::interact(checkBox);
@@ -548,5 +605,179 @@ void TestDialogKeys::boxIconAndPathBreaks()
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
-QTEST_MAIN(TestDialogKeys)
+// A window that shows a long name or path stays within a screen of 1280 × 800: the name
+// wraps in its label, whole. The Topic, the Sub-Topic and the tree path all hold a name
+// of 200 characters, as a Sub-Topic import lets in.
+void TestDialogKeys::windowFitsScreen_data()
+{
+    const QString folder = QStringLiteral("/home/margarethe.vandenberghe-oosterhuis/Programs/Quorvane Desktop 2 Program Folder")
+                               .repeated(3) + QLatin1Char('/');
+    QTest::addColumn<Factory>("make");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("Import Sub-Topic") << Factory([folder](Hosts &, FakeWebToolsHost &) {
+        qputenv("QUORVANE_HOME", folder.toUtf8());
+        return loaded<Form35>(Form35::Target{1, QStringLiteral("Computers")}, std::function<void()>());
+    }) << folder;
+    QTest::newRow("Add Link") << Factory([](Hosts &h, FakeWebToolsHost &) { return loaded<Form3>(h); }) << LongName + "\\Tools";
+    QTest::newRow("Rename Link Name") << Factory([](Hosts &h, FakeWebToolsHost &) { return loaded<Form4>(h); })
+                                      << LongName + "\\Tools";
+    QTest::newRow("Rename Web Address") << Factory([](Hosts &h, FakeWebToolsHost &) { return loaded<Form22>(h); })
+                                        << LongName + "\\Tools";
+    QTest::newRow("Move Sub-Topic") << Factory([](Hosts &h, FakeWebToolsHost &) { return loaded<Form33>(h); }) << LongName;
+    QTest::newRow("Check Sub-Topic Links") << Factory([](Hosts &, FakeWebToolsHost &w) { return loaded<Form18>(&w); })
+                                           << LongName;
+    QTest::newRow("Update Color Scheme") << Factory([](Hosts &, FakeWebToolsHost &) {
+        return loaded<Form7>(QStringLiteral("Computers"), LongName);
+    }) << LongName;
+}
+
+void TestDialogKeys::windowFitsScreen()
+{
+    QFETCH(Factory, make);
+    QFETCH(QString, shown);
+    const QByteArray home = qgetenv("QUORVANE_HOME");
+    SelectedNodePath = LongName + QStringLiteral("\\Tools");
+    Hosts hosts;
+    hosts.subTopic = LongName;
+    hosts.m_topics.addItems({QStringLiteral("Select Topic"), LongName});
+    hosts.m_topics.setCurrentIndex(1);
+    FakeWebToolsHost webHost;
+    webHost.subTopic = LongName;
+    std::unique_ptr<QDialog> dialog(make(hosts, webHost));
+    qputenv("QUORVANE_HOME", home);
+    QVERIFY(showActive(dialog.get()));
+    QVERIFY2(dialog->frameGeometry().width() <= 1280 && dialog->frameGeometry().height() <= 800,
+             qPrintable(QString::number(dialog->frameGeometry().width())));
+    const QLabel *label = LabelWith(dialog.get(), shown);
+    QVERIFY(label && label->text() == shown);
+    QCOMPARE(textCut(label, shown), QStringList());
+}
+
+using TextAction = std::function<void(QDialog *box, QLabel *text)>;
+
+void TestDialogKeys::boxTextCopies_data()
+{
+    const QString prompt = QStringLiteral("Are you sure you want to delete the Edition \"Garden\"?");
+    // The middle of the word "delete" on the first line.
+    const auto onDelete = [](QLabel *text) {
+        const QFontMetrics metrics(text->font());
+        return QPoint(text->contentsRect().left() + metrics.horizontalAdvance(QStringLiteral("Are you sure you want to de")),
+                      text->contentsRect().top() + metrics.height() / 2);
+    };
+    QTest::addColumn<TextAction>("act");
+    QTest::addColumn<QString>("copied");
+    QTest::newRow("nothing selected: the whole text") << TextAction([](QDialog *, QLabel *) {}) << prompt;
+    QTest::newRow("a word double-clicked") << TextAction([onDelete](QDialog *, QLabel *text) {
+        QTest::mouseDClick(text, Qt::LeftButton, {}, onDelete(text));
+    }) << "delete";
+    QTest::newRow("dragged to the end") << TextAction([onDelete](QDialog *, QLabel *text) {
+        QTest::mousePress(text, Qt::LeftButton, {}, onDelete(text) - QPoint(text->fontMetrics().horizontalAdvance("de"), 0));
+        QTest::mouseMove(text, QPoint(text->width() - 1, text->height() - 1));
+        QTest::mouseRelease(text, Qt::LeftButton, {}, QPoint(text->width() - 1, text->height() - 1));
+    }) << "delete the Edition \"Garden\"?";
+    QTest::newRow("keys: Tab to the text, End, Shift+Left twice") << TextAction([](QDialog *, QLabel *text) {
+        for (int i = 0; i < 3 && QApplication::focusWidget() != text; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(text, Qt::Key_End);
+        QTest::keyClick(text, Qt::Key_Left, Qt::ShiftModifier);
+        QTest::keyClick(text, Qt::Key_Left, Qt::ShiftModifier);
+    }) << "\"?";
+}
+
+// The text of a message box can be selected with the mouse and the keys, and Ctrl+C
+// copies it; Enter still answers the box afterwards.
+void TestDialogKeys::boxTextCopies()
+{
+    QFETCH(TextAction, act);
+    QFETCH(QString, copied);
+    QApplication::clipboard()->clear();
+    DialogScript::interact([&](QDialog *box) {
+        QTRY_VERIFY(QApplication::activeWindow() == box);
+        auto *text = box->findChild<QLabel *>(QStringLiteral("Prompt"));
+        act(box, text);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    QCOMPARE(MsgBox(QStringLiteral("Are you sure you want to delete the Edition \"Garden\"?"), vbYesNo | vbQuestion,
+                    QStringLiteral("Delete Edition")),
+             int(vbYes));
+    QCOMPARE(QApplication::clipboard()->text(), copied);
+}
+
+void TestDialogKeys::boxGivesFocusBack_data()
+{
+    QTest::addColumn<bool>("activeChosen");
+    QTest::addColumn<QString>("activeAfter");
+    QTest::newRow("the dialog stays open") << false << "Form15";
+    // The active edition is refused, and the dialog closes on the answer.
+    QTest::newRow("the dialog closes") << true << "Main";
+}
+
+// A box takes the focus when it shows, Enter answers it, and the focus goes back to the
+// window that opened it, or where that has closed, to the window under it.
+void TestDialogKeys::boxGivesFocusBack()
+{
+    QFETCH(bool, activeChosen);
+    QFETCH(QString, activeAfter);
+    QWidget main;
+    main.setObjectName(QStringLiteral("Main"));
+    main.show();
+    QApplication::setActiveWindow(&main);
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    Hosts hosts;
+    Form15 dialog(hosts, &main);
+    dialog.Form_Load();
+    bool boxHadFocus = false;
+    QString after;
+    QTimer::singleShot(0, &dialog, [&] {
+        const auto close = qScopeGuard([&dialog] { dialog.reject(); });
+        if (!activeChosen)
+            dialog.List1->clearSelection();
+        DialogScript::interact([&](QDialog *box) {
+            QTRY_VERIFY(QApplication::activeWindow() == box);
+            boxHadFocus = QApplication::focusWidget() && QApplication::focusWidget()->window() == box;
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        QTest::mouseClick(dialog.Command1, Qt::LeftButton);
+        QTRY_VERIFY(QApplication::activeWindow());
+        after = QApplication::activeWindow()->objectName();
+    });
+    dialog.exec();
+    QVERIFY(boxHadFocus);
+    QCOMPARE(DialogScript::pending(), 0);
+    if (activeChosen) {
+        QTRY_VERIFY(QApplication::activeWindow() == &main);
+        after = QApplication::activeWindow()->objectName();
+    }
+    QCOMPARE(after, activeAfter);
+
+    // In an input box the field has the focus, not the text above it: typing goes into it.
+    DialogScript::interact([](QDialog *box) {
+        QTRY_VERIFY(QApplication::activeWindow() == box);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Garden"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    QCOMPARE(InputBox(QStringLiteral("Name of the new Edition:"), QStringLiteral("Create Edition")),
+             QStringLiteral("Garden"));
+}
+
+// The dialogs are tried on a screen of 1280 × 800, the smallest the program is made for.
+int main(int argc, char **argv)
+{
+    QTemporaryDir folder;
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+        QFile config(folder.filePath(QStringLiteral("screen.json")));
+        if (!config.open(QIODevice::WriteOnly)
+            || config.write(R"({"screens": [{"name": "Screen", "x": 0, "y": 0, "width": 1280, "height": 800,
+                                "logicalDpiX": 96, "logicalDpiY": 96, "dpr": 1}]})")
+                   < 0)
+            return 1;
+        config.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
+    }
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestDialogKeys test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_dialog_keys.moc"

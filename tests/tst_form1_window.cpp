@@ -292,9 +292,20 @@ void TestForm1Window::optionsMenuItems()
         if (!a->isSeparator())
             captions.append(a->text());
     QCOMPARE(captions, (QStringList{"&Add Icon to IE Tools Menu && Toolbar", "&Remove Icon from IE Tools Menu && Toolbar",
-                                    "Compact / &Repair Topics Database", "&Import IE Favorites",
-                                    "Intelligent Keyword Search", "&Search Current Edition",
-                                    "Store &Web Account Login", "&Open Stored Web Account", "Select Di&splay Mode"}));
+                                    "&Compact / Repair Topics Database", "&Import IE Favorites",
+                                    "Intelligent &Keyword Search", "&Search Current Edition",
+                                    "Store &Web Account Login", "&Open Stored Web Account", "Select &Display Mode"}));
+    // No two items of a menu share an access key: Alt and the letter reach each one.
+    const QList<QAction *> menus = form->menuBar()->actions();
+    for (const QAction *menu : menus) {
+        QStringList keys;
+        for (const QAction *item : menu->menu()->actions()) {
+            const qsizetype at = QString(item->text()).remove(QLatin1String("&&")).indexOf(QLatin1Char('&'));
+            const QString key = at < 0 ? QString() : QString(item->text()).remove(QLatin1String("&&")).mid(at + 1, 1).toLower();
+            QVERIFY2(key.isEmpty() || !keys.contains(key), qPrintable(menu->text() + " " + item->text()));
+            keys.append(key);
+        }
+    }
 }
 
 void TestForm1Window::pageFilesOfSimilarNamesDiffer()

@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <optional>
+
 using namespace Form1Test;
 
 namespace {
@@ -245,11 +247,13 @@ void TestSubTopicExchange::importDialogDeletesAndRefuses()
                                       question}));
 
     // A broken file, a name the Topic has already, a file gone since it was listed, an
-    // edition that refuses the write, and a name a Sub-Topic may not have: nothing is added.
+    // edition that refuses the write, a name a Sub-Topic may not have, and a disk that
+    // takes no more: nothing is added.
     m_app->writeFile("Gone.qvs", "<page>\r\n</page>\r\n");
     QVERIFY(QFile::copy(m_app->file("Programming.qvs"), m_app->file("Second.qvs")));
     QVERIFY(QFile::copy(m_app->file("Programming.qvs"), m_app->file("Pipe|Name.qvs")));
-    for (const QString &entry : QStringList{"Broken", "Programming", "Gone", "Second", "Pipe|Name"}) {
+    QVERIFY(QFile::copy(m_app->file("Programming.qvs"), m_app->file("Full.qvs")));
+    for (const QString &entry : QStringList{"Broken", "Programming", "Gone", "Second", "Pipe|Name", "Full"}) {
         choose(form->Combo1, "Computing");
         DialogScript::answer(vbOK);
         QVERIFY(entry != "Second" || WriteFault::arm("SubTopics", 0, WriteFault::Insert));
@@ -257,6 +261,9 @@ void TestSubTopicExchange::importDialogDeletesAndRefuses()
             clickEntry(dialog->List1, entry);
             if (entry == "Gone")
                 QVERIFY(QFile::remove(m_app->file("Gone.qvs")));
+            std::optional<DiskFull> full;
+            if (entry == "Full")
+                full.emplace();
             QTest::mouseClick(dialog->Command1, Qt::LeftButton);
         });
         WriteFault::disarm();
@@ -272,7 +279,10 @@ void TestSubTopicExchange::importDialogDeletesAndRefuses()
                               + " Unable to fetch row",
                           "Import Sub-Topic|The Sub-Topic 'Pipe|Name' has not been imported: a Sub-Topic name may not be "
                           "empty, hold any of ' < > \" / \\ | or a control character, or begin with U+FEFF or U+FFFE.\n\n"
-                          "Please rename the file Pipe|Name.qvs and import it again."}));
+                          "Please rename the file Pipe|Name.qvs and import it again.",
+                          "Import Sub-Topic|The Sub-Topic 'Full' has not been imported.\n\nThe edition cannot be changed "
+                          "because its file could not be written to the disk: the disk may be full. Nothing has been "
+                          "changed."}));
     QCOMPARE(QueryCount("SELECT count(*) FROM SubTopics"), subTopics);
 
     // Without a chosen Topic the dialog says so instead of filing the Sub-Topic nowhere.

@@ -28,7 +28,8 @@ void CategoryTreeDialog::build(QGridLayout *grid, const QString &commandCaption,
     Command2 = NamedButton(QStringLiteral("Cancel"), "Command2", this);
 
     const int row = grid->rowCount();
-    grid->addWidget(Label2, row, 0);
+    // The caption stands beside the first line of a path that takes several.
+    grid->addWidget(Label2, row, 0, Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(Label3, row, 1, 1, qMax(1, grid->columnCount() - 1));
     LayOutDialog(this, grid, {Command1, Command2});
 

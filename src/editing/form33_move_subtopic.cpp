@@ -45,7 +45,7 @@ Form33::Form33(MoveSubTopicHost &host, QWidget *parent)
     connect(Command3, &QPushButton::clicked, this, &Form33::Command3_Click);
 
     auto *grid = new QGridLayout;
-    grid->addWidget(Label1, 0, 0);
+    grid->addWidget(Label1, 0, 0, Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(Label4, 0, 1);
     grid->addWidget(Label2, 1, 0);
     grid->addWidget(Label5, 1, 1);
@@ -56,8 +56,6 @@ Form33::Form33(MoveSubTopicHost &host, QWidget *parent)
 
 void Form33::Form_Load()
 {
-    adjustSize();
-    CenterForm(this);
     const QComboBox *topics = m_host.topicList();
     Label4->setText(m_host.subTopicText());
     Label5->setText(topics->currentText());
@@ -70,6 +68,9 @@ void Form33::Form_Load()
             Combo1->addItem(entry, topics->itemData(i));
     }
     Combo1->setCurrentIndex(Combo1->count() > 0 ? 0 : -1);
+    // Sized once the names are in: a long name takes more lines, not a cut.
+    adjustSize();
+    CenterForm(this);
 }
 
 void Form33::Command4_Click()

@@ -72,7 +72,7 @@ Form7::Form7(const QString &topicName, const QString &subTopicName, QWidget *par
     auto *names = new QGridLayout;
     names->addWidget(Label1, 0, 0);
     names->addWidget(Label5, 0, 1);
-    names->addWidget(Label6, 1, 0);
+    names->addWidget(Label6, 1, 0, Qt::AlignLeft | Qt::AlignTop);
     names->addWidget(Label7, 1, 1);
     names->setColumnStretch(1, 1);
 
@@ -108,10 +108,11 @@ void Form7::setBackgroundColour(const QColor &colour)
 
 void Form7::Form_Load()
 {
-    adjustSize();
-    CenterForm(this);
     Label5->setText(m_topicName);
     Label7->setText(m_subTopicName);
+    // Sized once the names are in: a long name takes more lines, not a cut.
+    adjustSize();
+    CenterForm(this);
 
     ColourScheme scheme(CurrentSubTopicId);
     if (scheme.load()) {

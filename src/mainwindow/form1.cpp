@@ -280,11 +280,11 @@ void Form1::createMenus()
                 &Form1::mnuAddMSIE_Click);
     addMenuItem(options, mnuDeleteMSIE, "mnuDeleteMSIE", QStringLiteral("&Remove Icon from IE Tools Menu && Toolbar"),
                 &Form1::mnuDeleteMSIE_Click);
-    addMenuItem(options, mnuCompact, "mnuCompact", QStringLiteral("Compact / &Repair Topics Database"),
+    addMenuItem(options, mnuCompact, "mnuCompact", QStringLiteral("&Compact / Repair Topics Database"),
                 &Form1::mnuCompact_Click);
     addMenuItem(options, mnuImportFav, "mnuImportFav", QStringLiteral("&Import IE Favorites"),
                 &Form1::mnuImportFav_Click);
-    QMenu *search = addSubMenu(options, mnuInsearch, "mnuInsearch", QStringLiteral("Intelligent Keyword Search"));
+    QMenu *search = addSubMenu(options, mnuInsearch, "mnuInsearch", QStringLiteral("Intelligent &Keyword Search"));
     addMenuItem(search, mnuISon, "mnuISon", QStringLiteral("On"), &Form1::mnuISon_Click)->setCheckable(true);
     addMenuItem(search, mnuIsOff, "mnuIsOff", QStringLiteral("Off"), &Form1::mnuIsOff_Click)->setCheckable(true);
     addMenuItem(options, mnuSearchdb, "mnuSearchdb", QStringLiteral("&Search Current Edition"),
@@ -293,7 +293,7 @@ void Form1::createMenus()
                 &Form1::AskAccountTitle);
     addMenuItem(options, mnuOpenAccount, "mnuOpenAccount", QStringLiteral("&Open Stored Web Account"),
                 &Form1::OpenStoredAccount);
-    QMenu *display = addSubMenu(options, mnuDisplay, "mnuDisplay", QStringLiteral("Select Di&splay Mode"));
+    QMenu *display = addSubMenu(options, mnuDisplay, "mnuDisplay", QStringLiteral("Select &Display Mode"));
     addMenuItem(display, mnuNormalDisplay, "mnuNormalDisplay", QStringLiteral("&Normal"),
                 &Form1::mnuNormalDisplay_Click)
         ->setCheckable(true);

@@ -1,5 +1,7 @@
 #include "platform/dialogs.h"
 
+#include "platform/message_label.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QColorDialog>
@@ -9,16 +11,16 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
+#include <QPointer>
 #include <QQueue>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -92,132 +94,64 @@ bool takeInteract(const DialogScript::Shown &shown, std::function<void(QDialog *
     return true;
 }
 
+// The window a box opens over: the modal dialog on top where one is open (a box comes from
+// what it shows), else the active window.
+QWidget *boxOwner()
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    return modal ? modal : QApplication::activeWindow();
+}
+
+// The windows a box was opened over, nearest first: its parent's window and the windows
+// that window was opened over in turn.
+QList<QPointer<QWidget>> openers(const QDialog &box)
+{
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *w = box.parentWidget(); w; w = w->parentWidget()) {
+        w = w->window();
+        windows.append(w);
+    }
+    return windows;
+}
+
+// Shows the box modally with the keyboard focus, and hands the focus back once it is
+// closed: to the window it was opened over, or, where that window has closed meanwhile
+// (a dialog that closes on the box's answer), to the window that one was opened over.
 int execBox(QDialog &box, const std::function<void(QDialog *)> &handler)
 {
     FitWindowTitle(&box);
-    if (handler)
-        QTimer::singleShot(0, &box, [&box, handler]() {
-            handler(&box);
-            // A test that left the box open gets Cancel instead of a box waiting for ever.
-            if (box.isVisible())
-                box.reject();
-        });
-    return box.exec();
+    const QList<QPointer<QWidget>> windows = openers(box);
+    QTimer::singleShot(0, &box, [&box, handler]() {
+        box.activateWindow();
+        if (!handler)
+            return;
+        handler(&box);
+        // A test that left the box open gets Cancel instead of a box waiting for ever.
+        if (box.isVisible())
+            box.reject();
+    });
+    const int result = box.exec();
+    // Once what the answer led to has run: the opener may close on it.
+    QTimer::singleShot(0, qApp, [windows]() {
+        for (const QPointer<QWidget> &w : windows)
+            if (w && w->isVisible()) {
+                if (!w->isActiveWindow())
+                    w->activateWindow();
+                return;
+            }
+    });
+    return result;
 }
 
-// A message shown whole and exactly as given (an "&" in a name is an "&", not a keyboard
-// shortcut, and no name is taken for markup). Where a line is wider than the label, it
-// wraps at blanks only, never at a "/" inside a path; a word wider than the label on its
-// own, such as a long path, is broken where the line is full instead of running out of
-// sight. A label wide enough for every line draws as any plain label does.
-class MessageLabel : public QLabel
+// The box copies its text with Ctrl+C, the selected part where the text has the focus and
+// a part is selected, the whole text otherwise.
+void copyWithKeys(QDialog &box, MessageLabel *label)
 {
-public:
-    MessageLabel(const QString &text, QWidget *parent) : QLabel(parent)
-    {
-        setObjectName(QStringLiteral("Prompt"));
-        setTextFormat(Qt::PlainText);
-        setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        setText(text);
-        setWordWrap(true);
-    }
-
-    // The width that shows every line of the text without wrapping.
-    int unwrappedWidth()
-    {
-        setWordWrap(false);
-        const int width = sizeHint().width();
-        setWordWrap(true);
-        return width;
-    }
-
-    int heightForWidth(int width) const override
-    {
-        const int inner = width - horizontalChrome();
-        if (!wraps(inner))
-            return QLabel::heightForWidth(width);
-        return int(std::ceil(wrapped(inner).size() * QFontMetricsF(font()).lineSpacing())) + verticalChrome();
-    }
-
-protected:
-    void paintEvent(QPaintEvent *event) override
-    {
-        const QRect inner = contentsRect().marginsRemoved(QMargins(margin(), margin(), margin(), margin()));
-        if (!wraps(inner.width())) {
-            QLabel::paintEvent(event);
-            return;
-        }
-        QPainter painter(this);
-        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
-        const QFontMetricsF metrics(font());
-        qreal y = inner.top() + metrics.ascent();
-        for (const QString &line : wrapped(inner.width())) {
-            painter.drawText(QPointF(inner.left(), y), line);
-            y += metrics.lineSpacing();
-        }
-    }
-
-private:
-    int horizontalChrome() const
-    {
-        const QMargins m = contentsMargins();
-        return m.left() + m.right() + 2 * (frameWidth() + margin());
-    }
-    int verticalChrome() const
-    {
-        const QMargins m = contentsMargins();
-        return m.top() + m.bottom() + 2 * (frameWidth() + margin());
-    }
-
-    bool wraps(int width) const
-    {
-        const QFontMetricsF metrics(font());
-        const QStringList lines = text().split(QLatin1Char('\n'));
-        return std::any_of(lines.begin(), lines.end(),
-                           [&](const QString &line) { return metrics.horizontalAdvance(line) > width; });
-    }
-
-    // The lines the text stands in at width.
-    QStringList wrapped(int width) const
-    {
-        const QFontMetricsF metrics(font());
-        const auto fits = [&](const QString &part) { return metrics.horizontalAdvance(part) <= qMax(width, 1); };
-        QStringList lines;
-        for (const QString &paragraph : text().split(QLatin1Char('\n'))) {
-            QString line;
-            bool started = false;
-            for (const QString &word : paragraph.split(QLatin1Char(' '))) {
-                const QString longer = started ? line + QLatin1Char(' ') + word : word;
-                if (fits(longer)) {
-                    line = longer;
-                    started = true;
-                    continue;
-                }
-                if (started)
-                    lines.append(line);
-                QString rest = word;
-                while (!fits(rest)) {
-                    qsizetype n = 1;
-                    while (n < rest.size() && fits(rest.left(n + 1)))
-                        ++n;
-                    if (n > 1 && n < rest.size() && rest.at(n).isLowSurrogate())
-                        --n;   // a character in two halves stays whole
-                    // A path is better read broken after a folder's name.
-                    const QString piece = rest.left(n);
-                    const qsizetype slash = qMax(piece.lastIndexOf(QLatin1Char('/')), piece.lastIndexOf(QLatin1Char('\\')));
-                    if (slash > 0)
-                        n = slash + 1;
-                    lines.append(rest.left(n));
-                    rest = rest.mid(n);
-                }
-                line = rest;
-                started = true;
-            }
-            lines.append(line);
-        }
-        return lines;
-    }
-};
+    auto *copy = new QShortcut(QKeySequence::Copy, &box);
+    QObject::connect(copy, &QShortcut::activated, label, [label] { label->copy(); });
+    // The text is reached with Tab as the buttons are, for selecting it with the keys.
+    label->setFocusPolicy(Qt::StrongFocus);
+}
 
 } // namespace
 
@@ -261,7 +195,7 @@ class InputBoxDialog : public QDialog
 {
 public:
     InputBoxDialog(const QString &prompt, const QString &title, const QString &defaultText)
-        : QDialog(QApplication::activeWindow(), BoxFlags)
+        : QDialog(boxOwner(), BoxFlags)
     {
         setObjectName(QStringLiteral("InputBox"));
         setWindowTitle(::windowTitle(title));
@@ -269,6 +203,7 @@ public:
         m_edit = new QLineEdit(defaultText, this);
         m_edit->setObjectName(QStringLiteral("Text"));
         m_edit->selectAll();
+        m_edit->setFocus();
         auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
         buttons->button(QDialogButtonBox::Ok)->setDefault(true);   // Enter in the field is OK
         connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -278,6 +213,7 @@ public:
         layout->addWidget(m_edit);
         layout->addWidget(buttons);
         setMinimumWidth(320);
+        copyWithKeys(*this, label);
         fitToMessage(*this, label);
     }
 
@@ -315,7 +251,7 @@ int MsgBox(const QString &prompt, int buttons, const QString &title)
         return a.button;
     }
 
-    QDialog box(QApplication::activeWindow(), BoxFlags);
+    QDialog box(boxOwner(), BoxFlags);
     box.setObjectName(QStringLiteral("MsgBox"));
     box.setWindowTitle(windowTitle(title));
     auto *grid = new QGridLayout(&box);
@@ -337,6 +273,9 @@ int MsgBox(const QString &prompt, int buttons, const QString &title)
     }
     auto *label = new MessageLabel(prompt, &box);
     grid->addWidget(label, 0, 1);
+    // Room a wide caption leaves goes to the text's column, beside the icon.
+    grid->setColumnStretch(1, 1);
+    copyWithKeys(box, label);
     struct Btn { QDialogButtonBox::StandardButton qt; int vb; };
     QList<Btn> list;
     switch (buttons & 7) {

@@ -168,12 +168,25 @@ QString DatabaseErrorText(const QSqlError &error)
     // read-only database (also a file that is not writable, or a folder where no journal
     // can be made); 14 is a file SQLite cannot open, which during a write is the journal
     // beside an edition in a read-only folder.
+    // 13 is a full disk, 10 a write the system refused (a full disk or a file that may not
+    // grow), 5 and 6 an edition another program holds, 11 and 26 a damaged edition file.
     bool isNumber = false;
     const int code = error.nativeErrorCode().toInt(&isNumber) & 0xff;
-    if (isNumber && (code == 8 || code == 14))
-        return QStringLiteral("The edition cannot be changed because it is read-only: the edition file, or the "
-                              "folder it is in, may not be written to. Nothing has been changed.");
-    return error.text();
+    QString why;
+    switch (isNumber ? code : 0) {
+    case 8:
+    case 14:
+        why = QStringLiteral("it is read-only: the edition file, or the folder it is in, may not be written to");
+        break;
+    case 13: why = QStringLiteral("the disk is full"); break;
+    case 10: why = QStringLiteral("its file could not be written to the disk: the disk may be full"); break;
+    case 5:
+    case 6: why = QStringLiteral("another program is using it"); break;
+    case 11:
+    case 26: why = QStringLiteral("its file is damaged"); break;
+    default: return error.text();
+    }
+    return QStringLiteral("The edition cannot be changed because ") + why + QStringLiteral(". Nothing has been changed.");
 }
 
 qint32 NextId(const QString &table, const QString &keyColumn, QString *error)

@@ -44,8 +44,9 @@ qint32 NextId(const QString &table, const QString &keyColumn, QString *error = n
 qint32 NextId16(const QString &table, const QString &keyColumn, QString *error = nullptr);
 
 // The text a user reads for a failed statement: a write refused because the edition file
-// or the folder it is in is read-only says so in plain words; any other failure keeps the
-// database's own text.
+// or the folder it is in is read-only, the disk is full or refused the write, another
+// program holds the edition or its file is damaged says so in plain words; any other
+// failure keeps the database's own text.
 QString DatabaseErrorText(const QSqlError &error);
 
 // Prepares sql on q, binds values in their order and runs it; answers false on failure (q

@@ -1,5 +1,7 @@
 #include "shared/dialog_layout.h"
 
+#include "platform/message_label.h"
+
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,10 +19,9 @@ QPushButton *NamedButton(const QString &caption, const char *name, QWidget *pare
 
 QLabel *NameLabel(QWidget *parent, const char *name)
 {
-    auto *label = new QLabel(parent);
+    auto *label = new MessageLabel(QString(), parent);
     if (name)
         label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
     return label;
 }
 

@@ -16,8 +16,9 @@ class QWidget;
 // Enter presses.
 QPushButton *NamedButton(const QString &caption, const char *name, QWidget *parent, bool isDefault = false);
 
-// A label that shows a name: its text exactly as given, an "&" as an "&" (never a
-// keyboard shortcut) and never taken for markup.
+// A label that shows a name or a path: its text exactly as given, an "&" as an "&" (never a
+// keyboard shortcut) and never taken for markup, wrapped where it is wider than about 60
+// characters, so that no name makes its window wider than the screen.
 QLabel *NameLabel(QWidget *parent, const char *name = nullptr);
 
 // The row of a dialog's command buttons: pushed to the right, in the order given.

@@ -2,6 +2,7 @@
 
 #include "platform/dialogs.h"
 #include "shared/database.h"
+#include "shared/dialog_layout.h"
 #include "shared/fileroutines.h"
 #include "shared/form19_connection.h"
 #include "shared/globals.h"
@@ -57,9 +58,9 @@ Form18::Form18(WebToolsHost *host, QWidget *parent)
         return l;
     };
     Label1 = label(QStringLiteral("Topic"), "Label1");
-    Label2 = label(QString(), "Label2");
+    Label2 = NameLabel(this, "Label2");
     Label3 = label(QStringLiteral("Sub Topic:"), "Label3");
-    Label4 = label(QString(), "Label4");
+    Label4 = NameLabel(this, "Label4");
     for (QLabel *l : {Label2, Label4}) {
         QFont bold = l->font();
         bold.setBold(true);
@@ -87,7 +88,7 @@ Form18::Form18(WebToolsHost *host, QWidget *parent)
     auto *names = new QGridLayout;
     names->addWidget(Label1, 0, 0);
     names->addWidget(Label2, 0, 1);
-    names->addWidget(Label3, 1, 0);
+    names->addWidget(Label3, 1, 0, Qt::AlignLeft | Qt::AlignTop);
     names->addWidget(Label4, 1, 1);
     names->setColumnStretch(1, 1);
     auto *buttons = new QHBoxLayout;

@@ -109,10 +109,13 @@ void frmCache::Command3_Click()
     for (int i = 0; i < List1->count(); ++i)
         if (!List1->item(i)->text().contains(QLatin1String("Cookie")))
             lines.append(List1->item(i)->text());
-    if (!DeleteUrlCacheEntries(lines))
+    // The browser's own cache is emptied only with the entries: a cache that could not be
+    // written keeps both, as the message says.
+    if (DeleteUrlCacheEntries(lines))
+        ClearEngineCache();
+    else
         MsgBox(QStringLiteral("The cache could not be written: its entries were not deleted."), vbExclamation,
                QStringLiteral("Delete All"));
-    ClearEngineCache();
     List1->clear();
     GetCacheURLList(List1);
 }

@@ -30,7 +30,25 @@ bool DeleteUrlCacheEntries(const QStringList &addresses)
     return UrlHistory::remove(addresses) >= 0;
 }
 
+namespace {
+
+std::function<void()> &engineCacheClearer()
+{
+    static std::function<void()> clearer;
+    return clearer;
+}
+
+} // namespace
+
 void ClearEngineCache()
 {
-    QWebEngineProfile::defaultProfile()->clearHttpCache();
+    if (engineCacheClearer())
+        engineCacheClearer()();
+    else
+        QWebEngineProfile::defaultProfile()->clearHttpCache();
+}
+
+void SetEngineCacheClearer(std::function<void()> clearer)
+{
+    engineCacheClearer() = std::move(clearer);
 }

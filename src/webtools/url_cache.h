@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QListWidget;
 
 // The listed addresses of the cache.
@@ -19,3 +21,6 @@ bool DeleteUrlCacheEntry(const QString &address);
 bool DeleteUrlCacheEntries(const QStringList &addresses);
 // Empties the web engine's own cache of downloaded pages and files.
 void ClearEngineCache();
+// Test seam: while a clearer is set, ClearEngineCache runs it instead. Pass an empty
+// function to go back to the engine.
+void SetEngineCacheClearer(std::function<void()> clearer);
