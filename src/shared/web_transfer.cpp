@@ -64,10 +64,9 @@ class CurlDriver : public QObject
 public:
     static CurlDriver *instance()
     {
-        static thread_local QPointer<CurlDriver> driver;
-        if (!driver)
-            driver = new CurlDriver(QCoreApplication::instance());
-        return driver;
+        if (!s_driver)
+            s_driver = new CurlDriver(QCoreApplication::instance());
+        return s_driver;
     }
 
     bool add(WebTransfer *transfer)
@@ -116,6 +115,7 @@ public:
 
     ~CurlDriver() override
     {
+        s_driver = nullptr;
         curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, nullptr);
         curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, nullptr);
         curl_multi_cleanup(m_multi);
@@ -241,6 +241,8 @@ private:
         }
     }
 
+    // The driver of this thread; it goes with the application.
+    static thread_local CurlDriver *s_driver;
     CURLM *m_multi = nullptr;
     QTimer m_timer;
     QHash<curl_socket_t, Watch *> m_watches;
@@ -248,6 +250,8 @@ private:
     QList<QPointer<WebTransfer>> m_done;   // done, not yet told
     CURL *m_spare = nullptr;
 };
+
+thread_local CurlDriver *CurlDriver::s_driver = nullptr;
 
 WebTransfer::WebTransfer(QObject *parent)
     : QObject(parent)
