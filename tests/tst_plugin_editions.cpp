@@ -327,6 +327,8 @@ void TestPluginEditions::errorPageClosesDialog()
         {{list, 200, true, false, true}, connectionError},    // cut short after its first line
         {{QByteArray(5 * 1024 * 1024, 'x') + ",Huge\r\n"}, "The list of Plug-In Editions is larger than 4 MB and was not read."},
         {steady, "The list of Plug-In Editions came too slowly and was not read."},
+        {{list, 200, true, false, false, false, 0, {}, "X-Filler: " + QByteArray(70000, 'x') + "\r\n"},
+         "The list of Plug-In Editions was not read: the server's answer header is larger than 64 KiB."},
     };
     cDownload::SetTextTimeLimit(2000);
     const auto restore = qScopeGuard([this] {
@@ -544,7 +546,8 @@ void TestPluginEditions::catalogueTextAndArchiveAddress()
 
 void TestPluginEditions::localFailuresAreToldOnce_data()
 {
-    QTest::addColumn<int>("fileLimit");      // -1: the edition's file name taken by a folder; -2: declares 4 GB; -3: sent larger than announced
+    QTest::addColumn<int>("fileLimit");      // -1: the edition's file name taken by a folder; -2: declares 4 GB; -3: sent larger
+                                             // than announced; -4: answered with a header of 70 KB
     QTest::addColumn<int>("failingSync");    // the disk fails to keep the nth file written (1: the archive)
     QTest::addColumn<QString>("message");
     const QString full = QStringLiteral("The Edition 'Travel' could not be added: the disk is full.");
@@ -559,6 +562,8 @@ void TestPluginEditions::localFailuresAreToldOnce_data()
     QTest::newRow("archive larger than announced") << -3 << 0
         << "The Edition 'Travel' could not be added: the server sent more than it announced, or more than 1024 MB.";
     QTest::newRow("archive declares 4 GB") << -2 << 0 << "The Edition 'Travel' could not be added: its database is larger than 2 GB.";
+    QTest::newRow("archive's header too large") << -4 << 0
+        << "The Edition 'Travel' could not be added: the server's answer header is larger than 64 KiB.";
 }
 
 void TestPluginEditions::localFailuresAreToldOnce()
@@ -569,6 +574,8 @@ void TestPluginEditions::localFailuresAreToldOnce()
     const QByteArray archive = editionArchive(m_scratch.path(), "travel.mdb");
     m_server->put("/data/travel.zip", {fileLimit == -2 ? ZipFixtures::declaringSize(archive, 0xFFFFFFF0) : archive});
     m_server->resources["/data/travel.zip"].headLength = fileLimit == -3 ? "100" : "";
+    if (fileLimit == -4)
+        m_server->resources["/data/travel.zip"].headers = "X-Filler: " + QByteArray(70000, 'x') + "\r\n";
     QVERIFY(m_server->resources.value("/data/travel.zip").body.size() < fileLimit || fileLimit < 1024);
     if (fileLimit == -1)
         QVERIFY(QDir().mkpath(m_app->file("travel.mdb/in the way")));
@@ -586,6 +593,9 @@ void TestPluginEditions::localFailuresAreToldOnce()
     QCOMPARE(DialogScript::shown().size(), 1);
     QCOMPARE(DialogScript::last().prompt, message);
     QCOMPARE(getsOf(*m_server, "/data/travel.zip"), 1);
+    // The download window says why the server was given up.
+    if (fileLimit == -4)
+        QCOMPARE(form->findChild<Form30 *>()->Label3->text(), "The server's answer header is larger than 64 KiB.");
     QCOMPARE(entriesOf(m_app->path()), before);
     QCOMPARE(m_app->readFile("dbnames.txt"), Listed.toUtf8());
     form->close();
