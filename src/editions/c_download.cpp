@@ -349,8 +349,6 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
         fail(Failure::Network, tr("No connection could be made."));
     wait();
     const WebTransfer::Error error = web->error();
-    // The handlers above refer to this call's own variables.
-    QObject::disconnect(web, nullptr, this, nullptr);
     // A connection closed early may still be reported without an error.
     const bool whole = (m_fileLength <= 0 || m_count == m_fileLength) && (announcedEnd < 0 || m_count == announcedEnd);
     const bool answered = error == WebTransfer::Error::None || m_stoppedAtLength;

@@ -260,19 +260,21 @@ WebTransfer::WebTransfer(QObject *parent)
     connect(&m_quiet, &QTimer::timeout, this, &WebTransfer::checkQuiet);
 }
 
+static_assert(CURL_ERROR_SIZE <= 256, "the transfer's error buffer holds the library's longest message");
+
 WebTransfer::~WebTransfer()
 {
     release();
-    delete[] m_errorBuffer;
 }
 
 void WebTransfer::release()
 {
     m_quiet.stop();
     if (m_easy) {
+        CurlDriver *driver = CurlDriver::instance();
         if (m_inMulti)
-            CurlDriver::instance()->remove(this);
-        CurlDriver::instance()->giveBack(static_cast<CURL *>(m_easy));
+            driver->remove(this);
+        driver->giveBack(static_cast<CURL *>(m_easy));
         m_easy = nullptr;
     }
     curl_slist_free_all(static_cast<curl_slist *>(m_headerList));
@@ -299,8 +301,6 @@ bool WebTransfer::start(const Request &request)
     m_body.clear();
     m_error = Error::None;
     m_errorText.clear();
-    if (!m_errorBuffer)
-        m_errorBuffer = new char[CURL_ERROR_SIZE];
     m_errorBuffer[0] = '\0';
 
     CurlDriver *driver = CurlDriver::instance();
@@ -410,6 +410,11 @@ void WebTransfer::fail(Error error, const QString &text)
     m_errorText = text;
 }
 
+void WebTransfer::failHeaderTooLarge()
+{
+    fail(Error::HeaderTooLarge, tr("The server's answer header is larger than %1 KiB.").arg(MaxHeaderBytes / 1024));
+}
+
 void WebTransfer::checkQuiet()
 {
     if (!m_running || m_donePending)
@@ -419,9 +424,8 @@ void WebTransfer::checkQuiet()
         m_quiet.start(int(left));
         return;
     }
+    fail(Error::TimedOut, tr("The server sent nothing for %1 seconds.").arg(QString::number(m_request.quietMs / 1000.0)));
     abort();
-    m_error = Error::TimedOut;
-    m_errorText = tr("The server sent nothing for %1 seconds.").arg(QString::number(m_request.quietMs / 1000.0));
 }
 
 size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
@@ -431,8 +435,7 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
     transfer->m_lastArrival.start();
     transfer->m_headerBytes += qint64(length);
     if (transfer->m_headerBytes > MaxHeaderBytes) {
-        transfer->fail(Error::HeaderTooLarge, tr("The server's answer header is larger than %1 KiB.")
-                                                   .arg(MaxHeaderBytes / 1024));
+        transfer->failHeaderTooLarge();
         return 0;
     }
     if (transfer->m_finalKnown)
@@ -520,7 +523,7 @@ void WebTransfer::curlDone(int result)
                                           .arg(m_request.maxRedirects));
     } else if (result == CURLE_OUT_OF_MEMORY && !m_finalKnown) {
         // The library refuses one header line past its own limit this way.
-        fail(Error::HeaderTooLarge, tr("The server's answer header is larger than %1 KiB.").arg(MaxHeaderBytes / 1024));
+        failHeaderTooLarge();
     } else {
         const QString reason = QString::fromUtf8(m_errorBuffer).trimmed();
         fail(Error::Failed, reason.isEmpty() ? QString::fromUtf8(curl_easy_strerror(CURLcode(result))) : reason);

@@ -107,6 +107,7 @@ private:
     void takeAnswerAsFinal();
     void release();
     void fail(Error error, const QString &text);
+    void failHeaderTooLarge();
     void checkQuiet();
 
     void *m_easy = nullptr;         // CURL *
@@ -130,7 +131,7 @@ private:
     QByteArray m_body;              // received, not yet handed on
     Error m_error = Error::None;
     QString m_errorText;
-    char *m_errorBuffer = nullptr;
+    char m_errorBuffer[256] = {};   // the library's words for a failure
     QElapsedTimer m_lastArrival;
     QTimer m_quiet;
 };
