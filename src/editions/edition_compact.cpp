@@ -4,6 +4,7 @@
 #include "editions/edition_salvage.h"
 #include "editions/scratch_connection.h"
 #include "platform/disk_space.h"
+#include "platform/whole_file.h"
 #include "shared/database.h"
 
 #include <QDateTime>
