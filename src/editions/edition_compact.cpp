@@ -180,7 +180,7 @@ EditionCompaction::Result EditionCompaction::compact()
         return fail(QStringLiteral("the compacted copy did not pass its check"));
     }
     if (!SyncFile(m_scratch)) {
-        const int code = errno == ENOSPC || errno == EDQUOT ? kFull : kIoError;
+        const int code = NoSpaceLeft(errno) ? kFull : kIoError;
         removeScratch();
         return fail(writeFailure(code));
     }
