@@ -1,5 +1,6 @@
 #include "editions/c_download.h"
 
+#include "platform/disk_space.h"
 #include "platform/whole_file.h"
 #include "shared/text_codec.h"
 
@@ -35,12 +36,6 @@ void splitProxySetting(const QString &setting, QString &host, quint16 &port)
             port = quint16(value);
         host = host.left(colon).trimmed();
     }
-}
-
-// A write that failed for want of space: the disk's or the space this process may use.
-bool noSpaceLeft(int error)
-{
-    return error == ENOSPC || error == EFBIG || error == EDQUOT;
 }
 
 // A destination that may be written: a regular file, or nothing yet.
@@ -158,7 +153,7 @@ void cDownload::fail(Failure failure, const QString &text)
 
 void cDownload::failWrite(int error)
 {
-    if (noSpaceLeft(error))
+    if (NoSpaceLeft(error))
         fail(Failure::DiskFull, tr("The file %1 could not be written: the disk is full.").arg(m_destFile));
     else
         fail(Failure::WriteFailed, tr("The file %1 could not be written.").arg(m_destFile));

@@ -492,7 +492,7 @@ int cUnzip::extractOne(Run &run, qint64 index, const QString &entryName, const Q
     // The file takes its name only once the disk has it.
     errno = 0;
     if (!out.commit()) {
-        const bool full = errno == ENOSPC || errno == EDQUOT || errno == EFBIG;
+        const bool full = NoSpaceLeft(errno);
         report(QStringLiteral("  error: %1  (cannot be written)").arg(entryName), true);
         return full ? UnzipDiskFull : UnzipWriteFailed;
     }

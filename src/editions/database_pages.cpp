@@ -83,12 +83,11 @@ DatabasePages::DatabasePages(const QString &path)
     const bool magic = std::memcmp(data, "SQLite format 3", 16) == 0;
     const qint64 declared = be16(data + 16) == 1 ? 65536 : be16(data + 16);
     m_pageSize = guessPageSize(magic && isPageSize(declared) ? declared : 0);
-    if (m_pageSize == 0)
-        return;
     m_headerSound = magic && m_pageSize == declared;
     m_usable = m_pageSize;
-    // A file cut short has as many pages as it holds whole.
-    m_pageCount = m_size / m_pageSize;
+    // A file cut short has as many pages as it holds whole; one in which no page parses
+    // has none.
+    m_pageCount = m_pageSize > 0 ? m_size / m_pageSize : 0;
     if (m_pageCount == 0) {
         m_data = nullptr;
         return;

@@ -4,6 +4,7 @@
 #include "editions/edition_salvage.h"
 #include "editions/scratch_connection.h"
 #include "platform/disk_space.h"
+#include "platform/whole_file.h"
 #include "shared/database.h"
 
 #include <QDateTime>
@@ -63,18 +64,23 @@ QString kindLines(const QMap<QPair<int, QString>, QString> &lines)
     return text;
 }
 
-QString recoveredText(const SalvageResult &salvage)
+// Lines of rows counted by kind, from the counts by table; a table of no rows is left out.
+QString countLines(const QMap<QString, int> &byTable)
 {
     QMap<QPair<int, QString>, qint64> rows;
-    for (auto it = salvage.recovered.cbegin(); it != salvage.recovered.cend(); ++it)
+    for (auto it = byTable.cbegin(); it != byTable.cend(); ++it)
         if (it.value() > 0)
             rows[kindOf(it.key())] += it.value();
-    if (rows.isEmpty())
-        return QStringLiteral("\nNo rows could be recovered.");
     QMap<QPair<int, QString>, QString> lines;
     for (auto it = rows.cbegin(); it != rows.cend(); ++it)
         lines.insert(it.key(), QString::number(it.value()));
-    return QStringLiteral("\nRecovered:") + kindLines(lines);
+    return kindLines(lines);
+}
+
+QString recoveredText(const SalvageResult &salvage)
+{
+    const QString lines = countLines(salvage.recovered);
+    return lines.isEmpty() ? QStringLiteral("\nNo rows could be recovered.") : QStringLiteral("\nRecovered:") + lines;
 }
 
 QString lostText(const SalvageResult &salvage)
@@ -102,15 +108,9 @@ QString lostText(const SalvageResult &salvage)
 
 QString changedText(const SalvageResult &salvage)
 {
-    QMap<QPair<int, QString>, int> rows;
-    for (auto it = salvage.changed.cbegin(); it != salvage.changed.cend(); ++it)
-        rows[kindOf(it.key())] += it.value();
-    QMap<QPair<int, QString>, QString> lines;
-    for (auto it = rows.cbegin(); it != rows.cend(); ++it)
-        lines.insert(it.key(), QString::number(it.value()));
     return QStringLiteral("\nRecovered, but the edition's indexes disagree with them (they may hold older values, or "
                           "be rows deleted before the damage):")
-           + kindLines(lines);
+           + countLines(salvage.changed);
 }
 
 } // namespace
@@ -179,7 +179,7 @@ EditionCompaction::Result EditionCompaction::compact()
         return fail(QStringLiteral("the compacted copy did not pass its check"));
     }
     if (!SyncFile(m_scratch)) {
-        const int code = errno == ENOSPC || errno == EDQUOT ? kFull : kIoError;
+        const int code = NoSpaceLeft(errno) ? kFull : kIoError;
         removeScratch();
         return fail(writeFailure(code));
     }

@@ -4,6 +4,7 @@
 #include "editions/scratch_connection.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
+#include "platform/whole_file.h"
 #include "shared/fileroutines.h"
 
 #include <QDir>

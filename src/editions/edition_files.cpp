@@ -4,7 +4,6 @@
 #include "platform/disk_space.h"
 #include "platform/kill_point.h"
 #include "platform/programfolder.h"
-#include "platform/whole_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -109,15 +108,6 @@ bool WriteCopy(const QString &from, const QString &partial, const QString &modeF
     }
     KillPoint("copy-written");
     return true;
-}
-
-bool SyncFile(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    const bool synced = fd >= 0 && SyncToDisk(fd);
-    if (fd >= 0)
-        ::close(fd);
-    return synced;
 }
 
 bool ReplaceFileKeepingMode(const QString &partial, const QString &target, const QString &modeFrom)

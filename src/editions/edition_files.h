@@ -34,8 +34,6 @@ inline constexpr const char *kScratchSuffix = ".part";
 // the file modeOf. Answers false, removing partial, on any failure. With synced false the
 // copy is left to be finished first: its caller puts it on the disk (SyncFile) after that.
 bool WriteCopy(const QString &from, const QString &partial, const QString &modeOf, bool synced = true);
-// Puts the file at path on the disk; false when the disk did not take it.
-bool SyncFile(const QString &path);
 // Puts the finished file partial in place of target in one step. partial takes the mode
 // of target when target exists, else of modeOf (when given). Answers false, removing
 // partial and leaving target as it was, on any failure.

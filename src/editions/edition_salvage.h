@@ -46,6 +46,7 @@ struct SalvageResult {
 // whose columns it fits and whose lost row ids hold its own. A row with a row id the table
 // already holds is left out, and counted. The rows of a table are checked against its
 // indexes: a row an index holds with other values or, when the index was read whole, does
-// not hold at all counts as changed, and a row only the index holds as lost. When the list of tables is damaged, the empty edition's
-// tables are taken and their rows found that way.
+// not hold at all counts as changed, and a row only the index holds as lost. When the
+// list of tables is damaged, the empty edition's tables are taken and their rows found
+// that way.
 SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile, const QString &destination);

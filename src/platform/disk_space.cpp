@@ -19,6 +19,11 @@ bool DiskLacksRoomFor(const QString &folder, qint64 bytes)
     return disk.isValid() && disk.bytesAvailable() < bytes;
 }
 
+bool NoSpaceLeft(int error)
+{
+    return error == ENOSPC || error == EFBIG || error == EDQUOT;
+}
+
 WriteFault WhyWriteFailed(const QString &folder, qint64 bytes, QString *unwritable)
 {
     QString at = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());

@@ -8,6 +8,10 @@
 // its disk, or a smaller limit on the size of the files this process may write.
 bool DiskLacksRoomFor(const QString &folder, qint64 bytes);
 
+// True when error (an errno) tells that a write failed for want of space: the disk's, or
+// the space or file size this process may use.
+bool NoSpaceLeft(int error);
+
 enum class WriteFault {
     Unknown,          // neither of the two below
     DiskFull,         // no room for the bytes

@@ -162,6 +162,15 @@ bool SyncToDisk(int fd)
     return ::fdatasync(fd) == 0;
 }
 
+bool SyncFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && SyncToDisk(fd);
+    if (fd >= 0)
+        ::close(fd);
+    return synced;
+}
+
 void SetSyncFailure(int error, int nth)
 {
     g_syncError = error;

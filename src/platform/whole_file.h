@@ -41,6 +41,9 @@ private:
 // Puts what was written to the open file fd on the disk. False, with errno set, when the
 // disk did not take it (a write that seemed to succeed is lost then).
 bool SyncToDisk(int fd);
+// Puts the file at path on the disk, as SyncToDisk; false (errno set) when it cannot be
+// opened or the disk did not take it.
+bool SyncFile(const QString &path);
 // From its nth call on (counted from now), SyncToDisk fails with error; error 0 ends that.
 // The seam through which tests make a disk fail at the last moment.
 void SetSyncFailure(int error, int nth = 1);
