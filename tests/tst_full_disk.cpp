@@ -275,6 +275,10 @@ void TestFullDisk::compactionSaysTheDiskIsFull_data()
     QTest::newRow("repair") << true << "full" << repair + "the disk is full.\nIt stays as it was.";
     QTest::newRow("compaction, read-only") << false << "read-only" << compaction + refused;
     QTest::newRow("repair, read-only") << true << "read-only" << repair + refused;
+    // Nothing in the file reads as a page: that is told before any copy is tried.
+    QTest::newRow("repair, nothing readable, read-only")
+        << false << "unreadable" << "The edition database Sample_Links.mdb is damaged so badly that nothing in it can "
+                                    "be read, so it could not be repaired.\nIt was left exactly as it was.";
     QTest::newRow("compaction, scratch name taken") << false << "scratch taken" << compaction + refused;
     QTest::newRow("compaction, file gone") << false << "missing"
                                            << compaction + "its file was not found.\nIt stays as it was.";
@@ -307,6 +311,8 @@ void TestFullDisk::compactionSaysTheDiskIsFull()
         QVERIFY(Damage::overwritePage(path, Damage::middleLeaf(path, "Sit")));
     if (fault == "missing")
         QVERIFY(QFile::remove(path));
+    if (fault == "unreadable")
+        m_folder->writeFile("Sample_Links.mdb", QByteArray(8192, 'x'));
     if (fault == "scratch taken")
         QVERIFY(QDir().mkpath(EditionCompaction::scratchPath(path) + "/in the way"));
     if (fault == "scratch kept")
@@ -328,7 +334,7 @@ void TestFullDisk::compactionSaysTheDiskIsFull()
     QVERIFY(fault != "busy" || (other.open() && QSqlQuery(other).exec("BEGIN EXCLUSIVE")));
     {
         DiskFull full(fault == "full" ? 8 : RLIM_INFINITY);
-        ReadOnlyFolder readOnly(fault == "read-only" ? m_folder->path() : QString());
+        ReadOnlyFolder readOnly(fault == "read-only" || fault == "unreadable" ? m_folder->path() : QString());
         ReadOnlyFolder fixed(fault == "fixed" ? path : fault == "scratch kept" ? path + ".compact.part" : QString());
         SetSyncFailure(fault == "sync" ? EIO : 0);
         result = compaction.run();
@@ -337,7 +343,7 @@ void TestFullDisk::compactionSaysTheDiskIsFull()
     other.close();
     other = QSqlDatabase();
     QSqlDatabase::removeDatabase("other program");
-    QCOMPARE(result, EditionCompaction::Result::Failed);
+    QCOMPARE(result, fault == "unreadable" ? EditionCompaction::Result::Unreadable : EditionCompaction::Result::Failed);
     QCOMPARE(compaction.message(), message.replace("%1", QDir::toNativeSeparators(QDir::cleanPath(m_folder->path()))));
     QCOMPARE(m_folder->readFile("Sample_Links.mdb"), before);
     QCOMPARE(QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden), files);
@@ -466,7 +472,7 @@ void TestFullDisk::editionCommandsChangeNothing()
     const QStringList files = QDir(m_folder->path()).entryList(QDir::Files | QDir::Hidden);
     {
         DiskFull full(fault == "full" ? 8 : RLIM_INFINITY);
-        ReadOnlyFolder readOnly(fault == "read-only" ? m_folder->path() : QString());
+        ReadOnlyFolder readOnly(fault == "read-only" || fault == "unreadable" ? m_folder->path() : QString());
         command();
     }
     QCOMPARE(DialogScript::last().prompt, told.replace("%1", QDir::toNativeSeparators(QDir::cleanPath(m_folder->path()))));
