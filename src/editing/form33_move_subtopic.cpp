@@ -37,6 +37,8 @@ Form33::Form33(MoveSubTopicHost &host, QWidget *parent)
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setMinimumWidth(200);
+    // A long Topic name widens the open list, not the window.
+    Combo1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     Label3->setBuddy(Combo1);
 
     Command4 = NamedButton(QStringLiteral("Go"), "Command4", this, true);
