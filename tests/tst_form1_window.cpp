@@ -300,8 +300,9 @@ void TestForm1Window::optionsMenuItems()
     for (const QAction *menu : menus) {
         QStringList keys;
         for (const QAction *item : menu->menu()->actions()) {
-            const qsizetype at = QString(item->text()).remove(QLatin1String("&&")).indexOf(QLatin1Char('&'));
-            const QString key = at < 0 ? QString() : QString(item->text()).remove(QLatin1String("&&")).mid(at + 1, 1).toLower();
+            const QString caption = QString(item->text()).remove(QLatin1String("&&"));
+            const qsizetype at = caption.indexOf(QLatin1Char('&'));
+            const QString key = at < 0 ? QString() : caption.mid(at + 1, 1).toLower();
             QVERIFY2(key.isEmpty() || !keys.contains(key), qPrintable(menu->text() + " " + item->text()));
             keys.append(key);
         }

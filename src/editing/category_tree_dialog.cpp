@@ -28,9 +28,7 @@ void CategoryTreeDialog::build(QGridLayout *grid, const QString &commandCaption,
     Command2 = NamedButton(QStringLiteral("Cancel"), "Command2", this);
 
     const int row = grid->rowCount();
-    // The caption stands beside the first line of a path that takes several.
-    grid->addWidget(Label2, row, 0, Qt::AlignLeft | Qt::AlignTop);
-    grid->addWidget(Label3, row, 1, 1, qMax(1, grid->columnCount() - 1));
+    AddNameRow(grid, row, Label2, Label3, qMax(1, grid->columnCount() - 1));
     LayOutDialog(this, grid, {Command1, Command2});
 
     connect(Command2, &QPushButton::clicked, this, &CategoryTreeDialog::Command2_Click);

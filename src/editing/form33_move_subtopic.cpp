@@ -37,6 +37,8 @@ Form33::Form33(MoveSubTopicHost &host, QWidget *parent)
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setMinimumWidth(200);
+    // A long Topic name widens the open list, not the window.
+    Combo1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     Label3->setBuddy(Combo1);
 
     Command4 = NamedButton(QStringLiteral("Go"), "Command4", this, true);
@@ -45,10 +47,8 @@ Form33::Form33(MoveSubTopicHost &host, QWidget *parent)
     connect(Command3, &QPushButton::clicked, this, &Form33::Command3_Click);
 
     auto *grid = new QGridLayout;
-    grid->addWidget(Label1, 0, 0, Qt::AlignLeft | Qt::AlignTop);
-    grid->addWidget(Label4, 0, 1);
-    grid->addWidget(Label2, 1, 0);
-    grid->addWidget(Label5, 1, 1);
+    AddNameRow(grid, 0, Label1, Label4);
+    AddNameRow(grid, 1, Label2, Label5);
     grid->addWidget(Label3, 2, 0);
     grid->addWidget(Combo1, 2, 1);
     LayOutDialog(this, grid, {Command4, Command3});

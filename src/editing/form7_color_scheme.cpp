@@ -70,10 +70,8 @@ Form7::Form7(const QString &topicName, const QString &subTopicName, QWidget *par
     connect(Command2, &QPushButton::clicked, this, &Form7::Command2_Click);
 
     auto *names = new QGridLayout;
-    names->addWidget(Label1, 0, 0);
-    names->addWidget(Label5, 0, 1);
-    names->addWidget(Label6, 1, 0, Qt::AlignLeft | Qt::AlignTop);
-    names->addWidget(Label7, 1, 1);
+    AddNameRow(names, 0, Label1, Label5);
+    AddNameRow(names, 1, Label6, Label7);
     names->setColumnStretch(1, 1);
 
     auto *layout = new QVBoxLayout(this);

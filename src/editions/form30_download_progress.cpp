@@ -1,6 +1,7 @@
 #include "editions/form30_download_progress.h"
 
 #include "platform/dialogs.h"
+#include "platform/message_label.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -16,7 +17,7 @@ Form30::Form30(QWidget *parent)
     setWindowTitle(QStringLiteral("Download Progress"));
     setModal(false);
 
-    Label3 = NewMessageLabel(QStringLiteral("Status:"), this);
+    Label3 = new MessageLabel(QStringLiteral("Status:"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
     Label4 = new QLabel(QStringLiteral("0 Kb/s"), this);
     Label4->setObjectName(QStringLiteral("Label4"));

@@ -225,11 +225,6 @@ private:
 
 } // namespace
 
-QLabel *NewMessageLabel(const QString &text, QWidget *parent)
-{
-    return new MessageLabel(text, parent);
-}
-
 void FitWindowTitle(QWidget *window)
 {
     if (!window || window->windowFlags().testFlag(Qt::FramelessWindowHint))

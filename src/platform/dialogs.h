@@ -14,7 +14,6 @@
 #include <functional>
 
 class QDialog;
-class QLabel;
 class QWidget;
 
 // Buttons, icons and answers of a message box, with their classic numeric values.
@@ -56,11 +55,6 @@ QString InputBox(const QString &prompt, const QString &title = QString(),
 void FitWindowTitle(QWidget *window);
 // The width a title bar needs to show caption whole.
 int TitleBarWidth(const QString &caption);
-
-// A label that shows a message whole and exactly as given, as the boxes above do: it wraps
-// at blanks where it is narrower than a line and breaks a word wider than itself (a long
-// path) where the line is full. Its height follows its width.
-QLabel *NewMessageLabel(const QString &text, QWidget *parent);
 
 // File dialogs: answer the chosen path, or an empty text when cancelled.
 QString GetOpenFileName(QWidget *parent, const QString &title, const QString &folder,

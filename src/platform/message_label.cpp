@@ -38,15 +38,20 @@ int MessageLabel::unwrappedWidth() const
     return int(std::ceil(widest)) + horizontalChrome();
 }
 
+int MessageLabel::preferredWidth() const
+{
+    return std::min(unwrappedWidth(), fontMetrics().averageCharWidth() * PreferredCharacters);
+}
+
 QSize MessageLabel::sizeHint() const
 {
-    const int width = std::min(unwrappedWidth(), fontMetrics().averageCharWidth() * PreferredCharacters);
+    const int width = preferredWidth();
     return {width, heightForWidth(width)};
 }
 
 QSize MessageLabel::minimumSizeHint() const
 {
-    const int width = std::min(unwrappedWidth(), fontMetrics().averageCharWidth() * PreferredCharacters);
+    const int width = preferredWidth();
     return {width, heightForWidth(std::max(width, minimumWidth()))};
 }
 
@@ -196,10 +201,7 @@ int MessageLabel::verticalChrome() const
 
 bool MessageLabel::wraps(int width) const
 {
-    const QFontMetricsF metrics(font());
-    const QStringList paragraphs = text().split(QLatin1Char('\n'));
-    return std::any_of(paragraphs.begin(), paragraphs.end(),
-                       [&](const QString &line) { return metrics.horizontalAdvance(line) > width; });
+    return unwrappedWidth() - horizontalChrome() > width;
 }
 
 QList<MessageLabel::Span> MessageLabel::lines(int width) const
@@ -257,7 +259,7 @@ qsizetype MessageLabel::positionAt(const QPoint &point) const
 {
     const QRect inner = textRect();
     const QFontMetricsF metrics(font());
-    const QList<Span> shown = lines(wraps(inner.width()) ? inner.width() : QWIDGETSIZE_MAX);
+    const QList<Span> shown = lines(inner.width());
     const qsizetype row = std::clamp<qsizetype>(qsizetype((point.y() - inner.top()) / metrics.lineSpacing()), 0,
                                                 shown.size() - 1);
     const Span line = shown.at(row);

@@ -42,6 +42,8 @@ private:
         qsizetype length = 0;
     };
 
+    // The width of both size hints.
+    int preferredWidth() const;
     QRect textRect() const;
     int horizontalChrome() const;
     int verticalChrome() const;

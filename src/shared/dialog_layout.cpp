@@ -3,6 +3,7 @@
 #include "platform/message_label.h"
 
 #include <QDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -32,6 +33,12 @@ QHBoxLayout *ButtonRow(std::initializer_list<QPushButton *> buttons)
     for (QPushButton *button : buttons)
         row->addWidget(button);
     return row;
+}
+
+void AddNameRow(QGridLayout *grid, int row, QLabel *caption, QWidget *name, int columnSpan)
+{
+    grid->addWidget(caption, row, 0, Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(name, row, 1, 1, columnSpan);
 }
 
 void LayOutDialog(QDialog *dialog, QLayout *body, std::initializer_list<QPushButton *> buttons)

@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 class QDialog;
+class QGridLayout;
 class QHBoxLayout;
 class QLabel;
 class QLayout;
@@ -20,6 +21,9 @@ QPushButton *NamedButton(const QString &caption, const char *name, QWidget *pare
 // keyboard shortcut) and never taken for markup, wrapped where it is wider than about 60
 // characters, so that no name makes its window wider than the screen.
 QLabel *NameLabel(QWidget *parent, const char *name = nullptr);
+// Puts a row of caption and name in grid: the caption stands beside the first line of a
+// name that takes several. The name spans columnSpan columns.
+void AddNameRow(QGridLayout *grid, int row, QLabel *caption, QWidget *name, int columnSpan = 1);
 
 // The row of a dialog's command buttons: pushed to the right, in the order given.
 QHBoxLayout *ButtonRow(std::initializer_list<QPushButton *> buttons);

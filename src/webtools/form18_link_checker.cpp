@@ -86,10 +86,8 @@ Form18::Form18(WebToolsHost *host, QWidget *parent)
     Command2 = button(QStringLiteral("Cancel"), "Command2");
 
     auto *names = new QGridLayout;
-    names->addWidget(Label1, 0, 0);
-    names->addWidget(Label2, 0, 1);
-    names->addWidget(Label3, 1, 0, Qt::AlignLeft | Qt::AlignTop);
-    names->addWidget(Label4, 1, 1);
+    AddNameRow(names, 0, Label1, Label2);
+    AddNameRow(names, 1, Label3, Label4);
     names->setColumnStretch(1, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(Check1);
