@@ -14,7 +14,6 @@
 #include "shared/tree_nodes.h"
 
 #include <QAction>
-#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -162,20 +161,14 @@ bool Form1::treeMouseEvent(QEvent *event)
 
 bool Form1::treeKeyEvent(QEvent *event)
 {
-    int shift = 0;
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() != Qt::Key_Menu && !(key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier))
-            return false;
-        shift = shiftNumber(key->modifiers());
-    } else if (event->type() == QEvent::ContextMenu) {
-        // The window system sends one of its own for the Menu key; whichever comes first
-        // shows the menu, and the other then goes to the menu.
-        if (static_cast<QContextMenuEvent *>(event)->reason() != QContextMenuEvent::Keyboard)
-            return false;
-    } else {
+    // The window system's own context menu event for the Menu key, which comes too, is left
+    // to pass: the tree has no use for it.
+    if (event->type() != QEvent::KeyPress)
         return false;
-    }
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() != Qt::Key_Menu && !(key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier))
+        return false;
+    const int shift = shiftNumber(key->modifiers());
     QTreeWidgetItem *item = TvwBestell->currentItem();
     if (m_treeFilling || !item)
         return true;
