@@ -544,7 +544,6 @@ void TestCategoryTree::rightClickOffersPopup_data()
     QTest::newRow("root, Menu key") << 1 << true << "11000---" << "|sport" << 0 << -1 << menuKey;
     QTest::newRow("category, Shift+F10") << 3 << false << "11111100" << "europe note" << 0 << 1 << shiftF10;
     QTest::newRow("link, Menu key") << 9 << false << "0---1011" << "Joe's notes" << 1 << 8 << menuKey;
-    QTest::newRow("link, Shift+F10") << 9 << true << "0---1011" << "Joe's notes" << 1 << 8 << shiftF10;
 }
 
 void TestCategoryTree::rightClickOffersPopup()
