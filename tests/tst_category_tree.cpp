@@ -75,10 +75,11 @@ struct LoneTree {
     int count() { return TreeNodes::of(&tree)->Count(); }
 };
 
-// The popup menu as the user saw it after a right click, then dismissed.
+// The popup menu as the user saw it after a right click or its keys, then dismissed.
 struct PopupSeen {
     bool shown = false;
     QString enabled;   // the eight items of the enable table, "1" on, "0" off
+    QPoint at;         // where it showed, on the screen
 };
 
 QList<QAction *> popupItems(Form1 *form)
@@ -130,6 +131,7 @@ private:
     void populate();
     Form1 *loadForm();
     PopupSeen rightClickAt(Form1 *form, const QPoint &pos);
+    PopupSeen popupSeen(Form1 *form, const std::function<void()> &act);
 
     std::unique_ptr<TestProgramFolder> m_app;
 };
@@ -216,17 +218,24 @@ Form1 *TestCategoryTree::loadForm()
     return form;
 }
 
-// A right click with the mouse at pos; the popup menu that shows is noted and dismissed.
-PopupSeen TestCategoryTree::rightClickAt(Form1 *form, const QPoint &pos)
+// The popup menu that shows while act runs is noted and dismissed.
+PopupSeen TestCategoryTree::popupSeen(Form1 *form, const std::function<void()> &act)
 {
     PopupSeen seen;
     PopupCloser closer([form, &seen](QWidget *menu) {
         seen.shown = menu == form->mnuPopUp;
         seen.enabled = popupStates(form);
+        seen.at = menu->pos();
     });
-    QTest::mouseClick(form->TvwBestell->viewport(), Qt::RightButton, {}, pos);
+    act();
     QCoreApplication::processEvents();
     return seen;
+}
+
+// A right click with the mouse at pos.
+PopupSeen TestCategoryTree::rightClickAt(Form1 *form, const QPoint &pos)
+{
+    return popupSeen(form, [form, pos] { QTest::mouseClick(form->TvwBestell->viewport(), Qt::RightButton, {}, pos); });
 }
 
 // ---- Filling ---------------------------------------------------------------------------------
@@ -520,13 +529,21 @@ void TestCategoryTree::rightClickOffersPopup_data()
     QTest::addColumn<QString>("notation");
     QTest::addColumn<int>("isSite");
     QTest::addColumn<int>("reselect");
+    // Empty: a right click on the node; else the keys pressed in the tree, the node current.
+    QTest::addColumn<QKeySequence>("keys");
 
     for (bool before : {true, false}) {
         const QString on = before ? QStringLiteral("items on before") : QStringLiteral("items off before");
-        QTest::addRow("root, %s", qPrintable(on)) << 1 << before << "11000---" << "|sport" << 0 << -1;
-        QTest::addRow("category, %s", qPrintable(on)) << 3 << before << "11111100" << "europe note" << 0 << 1;
-        QTest::addRow("link, %s", qPrintable(on)) << 9 << before << "0---1011" << "Joe's notes" << 1 << 8;
+        QTest::addRow("root, %s", qPrintable(on)) << 1 << before << "11000---" << "|sport" << 0 << -1 << QKeySequence();
+        QTest::addRow("category, %s", qPrintable(on))
+            << 3 << before << "11111100" << "europe note" << 0 << 1 << QKeySequence();
+        QTest::addRow("link, %s", qPrintable(on)) << 9 << before << "0---1011" << "Joe's notes" << 1 << 8 << QKeySequence();
     }
+    const QKeySequence menuKey(Qt::Key_Menu);
+    const QKeySequence shiftF10(Qt::SHIFT | Qt::Key_F10);
+    QTest::newRow("root, Menu key") << 1 << true << "11000---" << "|sport" << 0 << -1 << menuKey;
+    QTest::newRow("category, Shift+F10") << 3 << false << "11111100" << "europe note" << 0 << 1 << shiftF10;
+    QTest::newRow("link, Menu key") << 9 << false << "0---1011" << "Joe's notes" << 1 << 8 << menuKey;
 }
 
 void TestCategoryTree::rightClickOffersPopup()
@@ -537,21 +554,34 @@ void TestCategoryTree::rightClickOffersPopup()
     QFETCH(QString, notation);
     QFETCH(int, isSite);
     QFETCH(int, reselect);
+    QFETCH(QKeySequence, keys);
 
     Form1 *form = loadForm();
     const QPoint pos = nodePoint(form, index);
+    TreeNode *node = TreeNodes::of(form->TvwBestell)->Item(index);
     for (QAction *item : popupItems(form))
         item->setEnabled(before);
     ReselectNodeIndex = -1;
+    SelectedNodeIndex = -1;
+    SelectedLinkUrl = SelectedLinkName = SelectedNodePath = QStringLiteral("stale");
     form->PopupNodePath = QStringLiteral("untouched");
 
-    const PopupSeen seen = rightClickAt(form, pos);
+    PopupSeen seen;
+    if (keys.isEmpty()) {
+        seen = rightClickAt(form, pos);
+    } else {
+        form->TvwBestell->setCurrentItem(node);
+        form->TvwBestell->setFocus();
+        seen = popupSeen(form, [form, keys] { QTest::keySequence(form->TvwBestell, keys); });
+    }
     QVERIFY(seen.shown);
     QString expected = states;
     expected.replace(QLatin1Char('-'), before ? QLatin1Char('1') : QLatin1Char('0'));
     QCOMPARE(seen.enabled, expected);
+    // At the node.
+    const QRect row = form->TvwBestell->visualItemRect(node);
+    QVERIFY(QRect(form->TvwBestell->viewport()->mapToGlobal(row.topLeft()), row.size()).contains(seen.at));
 
-    TreeNode *node = TreeNodes::of(form->TvwBestell)->Item(index);
     QCOMPARE(form->PopupNode, node);
     QCOMPARE(SelectedNodeIndex, index);
     QCOMPARE(ReselectNodeIndex, reselect);

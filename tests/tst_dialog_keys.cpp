@@ -666,22 +666,25 @@ void TestDialogKeys::boxTextCopies_data()
     };
     QTest::addColumn<TextAction>("act");
     QTest::addColumn<QString>("copied");
-    QTest::newRow("nothing selected: the whole text") << TextAction([](QDialog *, QLabel *) {}) << prompt;
+    // Whether the text shows that it has the keyboard focus: a click gives it the focus
+    // without showing it, as a click does a button.
+    QTest::addColumn<bool>("focusShown");
+    QTest::newRow("nothing selected: the whole text") << TextAction([](QDialog *, QLabel *) {}) << prompt << false;
     QTest::newRow("a word double-clicked") << TextAction([onDelete](QDialog *, QLabel *text) {
         QTest::mouseDClick(text, Qt::LeftButton, {}, onDelete(text));
-    }) << "delete";
+    }) << "delete" << false;
     QTest::newRow("dragged to the end") << TextAction([onDelete](QDialog *, QLabel *text) {
         QTest::mousePress(text, Qt::LeftButton, {}, onDelete(text) - QPoint(text->fontMetrics().horizontalAdvance("de"), 0));
         QTest::mouseMove(text, QPoint(text->width() - 1, text->height() - 1));
         QTest::mouseRelease(text, Qt::LeftButton, {}, QPoint(text->width() - 1, text->height() - 1));
-    }) << "delete the Edition \"Garden\"?";
+    }) << "delete the Edition \"Garden\"?" << false;
     QTest::newRow("keys: Tab to the text, End, Shift+Left twice") << TextAction([](QDialog *, QLabel *text) {
         for (int i = 0; i < 3 && QApplication::focusWidget() != text; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTest::keyClick(text, Qt::Key_End);
         QTest::keyClick(text, Qt::Key_Left, Qt::ShiftModifier);
         QTest::keyClick(text, Qt::Key_Left, Qt::ShiftModifier);
-    }) << "\"?";
+    }) << "\"?" << true;
 }
 
 // The text of a message box can be selected with the mouse and the keys, and Ctrl+C
@@ -690,11 +693,20 @@ void TestDialogKeys::boxTextCopies()
 {
     QFETCH(TextAction, act);
     QFETCH(QString, copied);
+    QFETCH(bool, focusShown);
     QApplication::clipboard()->clear();
+    bool shown = false;
     DialogScript::interact([&](QDialog *box) {
         QTRY_VERIFY(QApplication::activeWindow() == box);
         auto *text = box->findChild<QLabel *>(QStringLiteral("Prompt"));
         act(box, text);
+        // The text as it shows now, against the same without the focus.
+        const QImage now = text->grab().toImage();
+        QWidget *focused = QApplication::focusWidget();
+        text->clearFocus();
+        shown = text->grab().toImage() != now;
+        if (focused)
+            focused->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     });
@@ -702,6 +714,7 @@ void TestDialogKeys::boxTextCopies()
                     QStringLiteral("Delete Edition")),
              int(vbYes));
     QCOMPARE(QApplication::clipboard()->text(), copied);
+    QCOMPARE(shown, focusShown);
 }
 
 void TestDialogKeys::boxGivesFocusBack_data()

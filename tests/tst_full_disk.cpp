@@ -284,6 +284,8 @@ void TestFullDisk::compactionSaysTheDiskIsFull_data()
                                            << compaction + "its file was not found.\nIt stays as it was.";
     QTest::newRow("compaction, the disk fails to keep the copy")
         << false << "sync" << compaction + "the disk could not be read or written.\nIt stays as it was.";
+    QTest::newRow("compaction, the disk full when the copy is put on it")
+        << false << "sync full" << compaction + "the disk is full.\nIt stays as it was.";
     QTest::newRow("repair, no folder for the damaged file")
         << true << "no backup folder"
         << repair + "the damaged file could not be kept in the folder %1/Sample_Links.mdb/Backup.\nIt stays as it was.";
@@ -336,7 +338,7 @@ void TestFullDisk::compactionSaysTheDiskIsFull()
         DiskFull full(fault == "full" ? 8 : RLIM_INFINITY);
         ReadOnlyFolder readOnly(fault == "read-only" || fault == "unreadable" ? m_folder->path() : QString());
         ReadOnlyFolder fixed(fault == "fixed" ? path : fault == "scratch kept" ? path + ".compact.part" : QString());
-        SetSyncFailure(fault == "sync" ? EIO : 0);
+        SetSyncFailure(fault == "sync" ? EIO : fault == "sync full" ? ENOSPC : 0);
         result = compaction.run();
         SetSyncFailure(0);
     }

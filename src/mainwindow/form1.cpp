@@ -355,6 +355,7 @@ void Form1::wireControls()
         });
     });
     TvwBestell->viewport()->installEventFilter(this);
+    TvwBestell->installEventFilter(this);
     wireLinkDrops();
 }
 
@@ -376,6 +377,8 @@ void acceptAsCopy(QDropEvent *event)
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (TvwBestell && watched == TvwBestell && treeKeyEvent(event))
+        return true;
     // The tree's mouse events, and its drags: the node under a drag is marked, and drops
     // are handled by the program (TvwBestell_OLEDragDrop), never by the tree control itself.
     if (TvwBestell && watched == TvwBestell->viewport()) {

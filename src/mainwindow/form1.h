@@ -453,6 +453,9 @@ private:
     void wireTree();            // events of the category tree TvwBestell
     // A mouse event on the tree's viewport (eventFilter hands them over); true swallows it.
     bool treeMouseEvent(QEvent *event);
+    // A key event of the tree itself: the Menu key and Shift+F10 show the popup menu of the
+    // current node, as a right click on it does; true swallows it.
+    bool treeKeyEvent(QEvent *event);
 
     void ShowNormalLayout();
     void ShowPageOnly();

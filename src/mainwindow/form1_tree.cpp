@@ -1,6 +1,6 @@
 // The main window's category tree: filling it for the shown Sub-Topic, bringing the user
-// back to a node after a rebuild, and the mouse handling that records which node the
-// popup commands work on, offers the popup menu for it and opens clicked links.
+// back to a node after a rebuild, and the mouse and key handling that records which node
+// the popup commands work on, offers the popup menu for it and opens clicked links.
 
 #include "mainwindow/form1.h"
 
@@ -18,10 +18,13 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopeGuard>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -90,7 +93,8 @@ void Form1::wireTree()
     nodes->setImageList(imgDialog->icons());
     TvwBestell->viewport()->setMouseTracking(true);
     new TreeColumnFit(TvwBestell);
-    // The mouse events of the tree's viewport reach treeMouseEvent through eventFilter.
+    // The mouse events of the tree's viewport reach treeMouseEvent through eventFilter, the
+    // tree's own key events treeKeyEvent.
 
     connect(TvwBestell, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *, int) { TvwBestell_Click(); });
     connect(TvwBestell, &QTreeWidget::itemExpanded, this,
@@ -153,6 +157,28 @@ bool Form1::treeMouseEvent(QEvent *event)
     default:
         return false;
     }
+}
+
+bool Form1::treeKeyEvent(QEvent *event)
+{
+    // The window system's own context menu event for the Menu key, which comes too, is left
+    // to pass: the tree has no use for it.
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (key->key() != Qt::Key_Menu && !(key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier))
+        return false;
+    const int shift = shiftNumber(key->modifiers());
+    QTreeWidgetItem *item = TvwBestell->currentItem();
+    if (m_treeFilling || !item)
+        return true;
+    // As a right click in the node's row, just inside its picture.
+    TvwBestell->scrollToItem(item);
+    const QRect row = TvwBestell->visualItemRect(item);
+    const QPoint at(std::min(row.left() + row.height() / 2, TvwBestell->viewport()->width() - 1), row.center().y());
+    TvwBestell_MouseDown(2, shift, at.x(), at.y());
+    TvwBestell_MouseUp(2, shift, at.x(), at.y());
+    return true;
 }
 
 // ---- Filling ---------------------------------------------------------------------------------

@@ -149,8 +149,10 @@ void copyWithKeys(QDialog &box, MessageLabel *label)
 {
     auto *copy = new QShortcut(QKeySequence::Copy, &box);
     QObject::connect(copy, &QShortcut::activated, label, [label] { label->copy(); });
-    // The text is reached with Tab as the buttons are, for selecting it with the keys.
+    // The text is reached with Tab as the buttons are, for selecting it with the keys; the
+    // frame that shows it has the focus stands clear of the letters.
     label->setFocusPolicy(Qt::StrongFocus);
+    label->setContentsMargins(2, 1, 2, 1);
 }
 
 } // namespace

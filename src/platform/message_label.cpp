@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include <algorithm>
 #include <cmath>
@@ -94,10 +96,22 @@ bool MessageLabel::event(QEvent *event)
 void MessageLabel::paintEvent(QPaintEvent *event)
 {
     const QRect inner = textRect();
-    if (selectionStart() == selectionEnd() && !wraps(inner.width())) {
+    if (selectionStart() == selectionEnd() && !wraps(inner.width()))
         QLabel::paintEvent(event);
-        return;
+    else
+        paintLines(inner);
+    // The keyboard focus is shown the way the style shows it on other controls.
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.backgroundColor = palette().color(backgroundRole());
+        QPainter painter(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
     }
+}
+
+void MessageLabel::paintLines(const QRect &inner)
+{
     QPainter painter(this);
     const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
     const QFontMetricsF metrics(font());

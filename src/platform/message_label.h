@@ -4,7 +4,8 @@
 // Where a line is wider than the label it wraps at blanks only, never at a "/" inside a path;
 // a word wider than the label on its own, such as a long path, is broken where the line is
 // full (after a "/" where there is one) instead of running out of sight. Its height follows
-// its width. Its text can be selected with the mouse and the keyboard and copied.
+// its width. Its text can be selected with the mouse and the keyboard and copied, and it
+// shows when it has the keyboard focus.
 
 #include <QLabel>
 #include <QList>
@@ -45,6 +46,8 @@ private:
     // The width of both size hints.
     int preferredWidth() const;
     QRect textRect() const;
+    // Paints the text line by line as lines() breaks it, the selection highlighted.
+    void paintLines(const QRect &inner);
     int horizontalChrome() const;
     int verticalChrome() const;
     bool wraps(int width) const;
