@@ -110,13 +110,27 @@ protected:
 // kelp/wisp passes (/biglogon too, with a page of 200 KB that takes 150 ms), /refuse asks for one that nothing passes, /silent never answers,
 // /moved/<path> sends a 301 to <path> on this server, /slow/<ms> answers 200 after <ms>
 // milliseconds, /cookie answers 200 with a cookie, /header sends a header line that never
-// ends, /interim interim answers without end, anything else 200.
+// ends, /interim interim answers without end, /lower a status line in lower case, anything
+// else 200. /kept answers 200 on a connection it keeps open and never answers on again;
+// /leftover likewise, with a forged answer behind the end of its body; /forged sends a 301
+// to /status/404 with a forged answer behind the end of its body, on a connection it keeps.
 class OriginServer : public StubServer
 {
 protected:
     void handle(QTcpSocket *socket, const SeenRequest &request) override
     {
         const QByteArray &path = request.target;
+        if (socket->property("deaf").toBool())
+            return;
+        if (path == "/kept" || path == "/leftover" || path == "/forged") {
+            // The body needs more than one read of the client: the forged answer is read only as the next one.
+            const QByteArray body(20000, 'b');
+            const QByteArray head = path == "/forged" ? "HTTP/1.1 301 Moved\r\nLocation: /status/404\r\n" : "HTTP/1.1 200 OK\r\n";
+            socket->setProperty("deaf", true);
+            socket->write(head + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body
+                          + (path == "/kept" ? QByteArray() : answer(200).replace("Connection: close", "X-Forged: 1")));
+            return;
+        }
         const QByteArray challenge = "WWW-Authenticate: Basic realm=\"links\"\r\n";
         QByteArray reply = answer(200);
         if (path.startsWith("/status/"))
@@ -143,6 +157,8 @@ protected:
             return pourEndlessly(socket, QByteArray(64 * 1024, 'x'));
         } else if (path == "/interim")
             return pourEndlessly(socket, InterimAnswer.repeated(2000));
+        else if (path == "/lower")
+            reply = "http/1.1 500 ok\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
         else if (path == "/cookie")
             reply = answer(200, "Set-Cookie: seen=1; Path=/\r\n");
         else if (path.startsWith("/moved/"))
