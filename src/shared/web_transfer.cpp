@@ -144,18 +144,11 @@ private:
         CURL *easy = nullptr; // the transfer that used it last
     };
 
-    // The connection a finished transfer left waits for the next request; after a failure it
-    // is not used again.
-    void keepConnectionOf(CURL *easy, bool sound)
+    // The connection a finished transfer left waits for the next request.
+    void keepConnectionOf(CURL *easy)
     {
-        for (auto it = m_watches.cbegin(); it != m_watches.cend(); ++it) {
-            Watch *watch = it.value();
-            if (watch->idle && watch->easy == easy) {
-                watch->kept = true;
-                if (!sound)
-                    spoil(it.key(), watch);
-            }
-        }
+        for (Watch *watch : std::as_const(m_watches))
+            watch->kept = watch->kept || (watch->idle && watch->easy == easy);
     }
 
     // Ends a kept connection that must not be used again: what it holds is dropped, and the
@@ -170,7 +163,8 @@ private:
         if (watch->read)
             watch->read->setEnabled(false);
     }
-    // Kept connections that received anything while they waited are not used again.
+    // Kept connections that received anything, or were closed, while they waited are not used
+    // again.
     void spoilSpokenIdle()
     {
         for (auto it = m_watches.cbegin(); it != m_watches.cend(); ++it) {
@@ -258,7 +252,7 @@ private:
             WebTransfer *transfer = nullptr;
             curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
             const CURLcode result = message->data.result;
-            keepConnectionOf(message->easy_handle, result == CURLE_OK);
+            keepConnectionOf(message->easy_handle);
             if (transfer && m_transfers.contains(transfer)) {
                 transfer->curlDone(result);
                 m_done.append(transfer);
@@ -273,11 +267,9 @@ private:
         if (socket != CURL_SOCKET_TIMEOUT) {
             Watch *watch = m_watches.value(socket);
             if (watch && watch->idle) {
-                // A kept connection spoke or closed between two requests: it is not used again.
-                // (The connection of a paused transfer waits for the transfer.)
-                if (watch->kept)
-                    spoil(socket, watch);
-                else if (watch->read)
+                // A kept connection spoke or closed between two requests: the next request
+                // looks at it (see add()); until then it is not watched.
+                if (watch->read)
                     watch->read->setEnabled(false);
                 return;
             }
