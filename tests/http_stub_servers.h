@@ -86,8 +86,11 @@ public:
         connect(this, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = nextPendingConnection()) {
                 auto *buffer = new QByteArray;
-                connect(socket, &QObject::destroyed, [buffer] { delete buffer; });
+                ++openConnections;
+                connect(socket, &QObject::destroyed, [this, buffer] { delete buffer, --openConnections; });
                 connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
+                    if (socket->property("tunnel").toBool())
+                        return;    // relayed as it comes
                     buffer->append(socket->readAll());
                     SeenRequest request;
                     while (takeRequest(*buffer, request)) {
@@ -101,6 +104,7 @@ public:
     }
     QString target(const QString &path) const { return QStringLiteral("127.0.0.1:%1%2").arg(serverPort()).arg(path); }
     QList<SeenRequest> seen;
+    int openConnections = 0;    // not yet closed by either side
 
 protected:
     virtual void handle(QTcpSocket *socket, const SeenRequest &request) = 0;
@@ -179,7 +183,7 @@ protected:
 };
 
 // An HTTP proxy that wants the log-on user/secret and relays everything else to the
-// origin server named in the request.
+// origin server named in the request, a tunnel (CONNECT) included.
 class ProxyServerStub : public StubServer
 {
 public:
@@ -201,7 +205,8 @@ protected:
             client->write(refusal);
             return;
         }
-        const QUrl url(QString::fromLatin1(request.target));
+        const bool tunnel = request.method == "CONNECT";
+        const QUrl url(QString::fromLatin1(tunnel ? "https://" + request.target : request.target));
         QByteArray out = request.method + ' ' + url.path(QUrl::FullyEncoded).toLatin1() + " HTTP/1.1\r\n";
         for (auto it = request.headers.cbegin(); it != request.headers.cend(); ++it) {
             if (!it.key().startsWith("proxy-"))
@@ -209,7 +214,12 @@ protected:
         }
         out += "\r\n" + request.body;
         auto *origin = new QTcpSocket(client);
-        connect(origin, &QTcpSocket::connected, origin, [origin, out] { origin->write(out); });
+        if (tunnel) {
+            out = "HTTP/1.1 200 Connection established\r\n\r\n";
+            client->setProperty("tunnel", true);
+            connect(client, &QTcpSocket::readyRead, origin, [origin, client] { origin->write(client->readAll()); });
+        }
+        connect(origin, &QTcpSocket::connected, origin, [origin, client, out, tunnel] { (tunnel ? client : origin)->write(out); });
         connect(origin, &QTcpSocket::readyRead, client, [origin, client] { client->write(origin->readAll()); });
         connect(origin, &QTcpSocket::disconnected, client, [client] { client->disconnectFromHost(); });
         origin->connectToHost(url.host(), quint16(url.port(80)));

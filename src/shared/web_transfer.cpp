@@ -339,7 +339,7 @@ bool WebTransfer::start(const Request &request)
         return false;
     release();
     m_request = withLogonOutOfAddress(request);
-    m_finalKnown = m_headerPending = m_donePending = m_paused = m_retriedFresh = m_proxyBasic = false;
+    m_finalKnown = m_headerPending = m_donePending = m_paused = m_retriedFresh = false;
     m_statusLineNext = true;
     m_headerBytes = 0;
     m_answerStatus = m_unauthorised = m_proxyRefusals = 0;
@@ -569,10 +569,8 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
         && transfer->m_unauthorised++ == 0)
         return transfer->followUp(length);
     if (status == 407 && !(request.proxyUser.isEmpty() && request.proxyPassword.isEmpty())
-        && transfer->m_proxyRefusals++ == 0) {
-        transfer->m_proxyBasic = transfer->m_answerFields.value("proxy-authenticate").toLower().startsWith("basic");
+        && transfer->m_proxyRefusals++ == 0)
         return transfer->followUp(length);
-    }
     transfer->takeAnswerAsFinal();
     return length;
 }
@@ -619,10 +617,10 @@ void WebTransfer::curlDone(int result)
     long tunnel = 0;
     curl_easy_getinfo(easy, CURLINFO_HTTP_CONNECTCODE, &tunnel);
     m_tunnelStatus = int(tunnel);
-    // A tunnel's refusal is not seen in the header: the library tells what the proxy offered.
+    // (A tunnel's refusal is not seen in the header.)
     long offered = 0;
     curl_easy_getinfo(easy, CURLINFO_PROXYAUTH_AVAIL, &offered);
-    m_proxyBasic = m_proxyBasic || (offered & CURLAUTH_BASIC);
+    m_proxyBasic = (offered & CURLAUTH_BASIC) != 0;
     if (result == CURLE_OK) {
         takeAnswerAsFinal();
     } else if (result == CURLE_TOO_MANY_REDIRECTS) {

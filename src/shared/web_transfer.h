@@ -90,7 +90,7 @@ public:
     QByteArray header(const QByteArray &lowerName) const { return m_fields.value(lowerName); }
     // The status the proxy gave a tunnel (CONNECT) to a secure address; 0 when none was asked.
     int tunnelStatus() const { return m_tunnelStatus; }
-    // The proxy asked for a Basic log-on, and was given one.
+    // The proxy asked for a log-on, and a Basic one would do; once finished() came.
     bool proxyAskedBasic() const { return m_proxyBasic; }
     Error error() const { return m_error; }
     // The reason of a failure in words; "" when there is none.
