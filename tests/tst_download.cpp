@@ -265,6 +265,16 @@ void TestDownload::droppedConnectionAndStop()
     QVERIFY(!linkAnswer);
     QVERIFY2(down.Completed(), qPrintable(down.ErrorText()));
     QCOMPARE(fileContent(down.DestFile()), streamed);
+
+    // A reader that holds the transfer past the quiet time ends it, and is named for it.
+    QObject::disconnect(&down, &cDownload::Progress, &down, nullptr);
+    server.put("/held.zip", {bytes(3 << 20)});
+    QObject::connect(&down, &cDownload::Progress, &down, [](qint64 read) { read == 4096 && (QTest::qWait(1000), true); });
+    cDownload::SetTransferTimeout(300);
+    down.setUrl(server.address(QStringLiteral("/held.zip")));
+    down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
+    cDownload::SetTransferTimeout(30000);
+    QCOMPARE(down.ErrorText(), QStringLiteral("The program took nothing of the answer for 0.3 seconds."));
 }
 
 void TestDownload::resume()
