@@ -267,7 +267,6 @@ void TestHostileServer::boundedInMemoryAndTime_data()
          "incomplete TooLarge 0: The answer is larger than 1048576 bytes.", nullptr},
         {"burst, then a trickle", nullptr, slow, nullptr},
         // An answer that is no file says why; the forged one is never read.
-        {"status 401", "incomplete Network 0: The server asks for a log-on.", "incomplete Network 0: The server asks for a log-on.", nullptr},
         {"status 403", "incomplete Network 0: The server refused access to the address.",
          "incomplete Network 0: The server refused access to the address.", nullptr},
         {"forged answer behind a redirect", "incomplete Network 16: The server answered with the status 404.",
