@@ -339,7 +339,7 @@ bool WebTransfer::start(const Request &request)
         return false;
     release();
     m_request = withLogonOutOfAddress(request);
-    m_finalKnown = m_headerPending = m_donePending = m_paused = m_retriedFresh = false;
+    m_finalKnown = m_headerPending = m_donePending = m_paused = m_retriedFresh = m_proxyBasic = false;
     m_statusLineNext = true;
     m_headerBytes = 0;
     m_answerStatus = m_unauthorised = m_proxyRefusals = 0;
@@ -507,7 +507,7 @@ void WebTransfer::checkQuiet()
             return;
         }
     }
-    // What arrived so far is handed on; the library kept nothing more while it waited for the reader.
+    // What arrived so far is still handed on.
     fail(Error::TimedOut, m_paused ? tr("The program took nothing of the answer for %1 seconds.").arg(seconds)
                                    : tr("The server sent nothing for %1 seconds.").arg(seconds));
     end();
