@@ -302,6 +302,12 @@ void TestDownload::resume()
     QCOMPARE(rec.stats.last(), QStringLiteral("Download resuming..."));
     QCOMPARE(rec.progress.first(), qMakePair(qint64(0), qint64(30000)));
     QCOMPARE(rec.progress.at(1).first, qint64(12000) + qMin<qint64>(4096, 18000));
+    // A resume cut short keeps every byte that came, and counts them.
+    server.put("/r.zip", {body, 200, true, true, true});
+    QVERIFY(QFile::resize(dest, 12000));
+    down.ResumeDownload(QString(), QString(), QString(), cDownload::Direct, 1, from);
+    QCOMPARE(down.BytesRead(), qint64(21000));
+    QCOMPARE(fileContent(dest), body.left(21000));
 
     // A server that cannot resume sends it whole, which replaces the file.
     server.put("/r.zip", {body});
