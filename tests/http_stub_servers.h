@@ -86,8 +86,11 @@ public:
         connect(this, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = nextPendingConnection()) {
                 auto *buffer = new QByteArray;
-                connect(socket, &QObject::destroyed, [buffer] { delete buffer; });
+                ++openConnections;
+                connect(socket, &QObject::destroyed, [this, buffer] { delete buffer, --openConnections; });
                 connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
+                    if (socket->property("tunnel").toBool())
+                        return;    // relayed as it comes
                     buffer->append(socket->readAll());
                     SeenRequest request;
                     while (takeRequest(*buffer, request)) {
@@ -101,6 +104,7 @@ public:
     }
     QString target(const QString &path) const { return QStringLiteral("127.0.0.1:%1%2").arg(serverPort()).arg(path); }
     QList<SeenRequest> seen;
+    int openConnections = 0;    // not yet closed by either side
 
 protected:
     virtual void handle(QTcpSocket *socket, const SeenRequest &request) = 0;
@@ -110,13 +114,27 @@ protected:
 // kelp/wisp passes (/biglogon too, with a page of 200 KB that takes 150 ms), /refuse asks for one that nothing passes, /silent never answers,
 // /moved/<path> sends a 301 to <path> on this server, /slow/<ms> answers 200 after <ms>
 // milliseconds, /cookie answers 200 with a cookie, /header sends a header line that never
-// ends, /interim interim answers without end, anything else 200.
+// ends, /interim interim answers without end, /lower a status line in lower case, anything
+// else 200. /kept answers 200 on a connection it keeps open and never answers on again;
+// /leftover likewise, with a forged answer behind the end of its body; /forged sends a 301
+// to /status/404 with a forged answer behind the end of its body, on a connection it keeps.
 class OriginServer : public StubServer
 {
 protected:
     void handle(QTcpSocket *socket, const SeenRequest &request) override
     {
         const QByteArray &path = request.target;
+        if (socket->property("deaf").toBool())
+            return;
+        if (path == "/kept" || path == "/leftover" || path == "/forged") {
+            // The body needs more than one read of the client: the forged answer is read only as the next one.
+            const QByteArray body(20000, 'b');
+            const QByteArray head = path == "/forged" ? "HTTP/1.1 301 Moved\r\nLocation: /status/404\r\n" : "HTTP/1.1 200 OK\r\n";
+            socket->setProperty("deaf", true);
+            socket->write(head + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body
+                          + (path == "/kept" ? QByteArray() : answer(200).replace("Connection: close", "X-Forged: 1")));
+            return;
+        }
         const QByteArray challenge = "WWW-Authenticate: Basic realm=\"links\"\r\n";
         QByteArray reply = answer(200);
         if (path.startsWith("/status/"))
@@ -143,6 +161,8 @@ protected:
             return pourEndlessly(socket, QByteArray(64 * 1024, 'x'));
         } else if (path == "/interim")
             return pourEndlessly(socket, InterimAnswer.repeated(2000));
+        else if (path == "/lower")
+            reply = "http/1.1 500 ok\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
         else if (path == "/cookie")
             reply = answer(200, "Set-Cookie: seen=1; Path=/\r\n");
         else if (path.startsWith("/moved/"))
@@ -163,7 +183,7 @@ protected:
 };
 
 // An HTTP proxy that wants the log-on user/secret and relays everything else to the
-// origin server named in the request.
+// origin server named in the request, a tunnel (CONNECT) included.
 class ProxyServerStub : public StubServer
 {
 public:
@@ -185,7 +205,8 @@ protected:
             client->write(refusal);
             return;
         }
-        const QUrl url(QString::fromLatin1(request.target));
+        const bool tunnel = request.method == "CONNECT";
+        const QUrl url(QString::fromLatin1(tunnel ? "https://" + request.target : request.target));
         QByteArray out = request.method + ' ' + url.path(QUrl::FullyEncoded).toLatin1() + " HTTP/1.1\r\n";
         for (auto it = request.headers.cbegin(); it != request.headers.cend(); ++it) {
             if (!it.key().startsWith("proxy-"))
@@ -193,7 +214,12 @@ protected:
         }
         out += "\r\n" + request.body;
         auto *origin = new QTcpSocket(client);
-        connect(origin, &QTcpSocket::connected, origin, [origin, out] { origin->write(out); });
+        if (tunnel) {
+            out = "HTTP/1.1 200 Connection established\r\n\r\n";
+            client->setProperty("tunnel", true);
+            connect(client, &QTcpSocket::readyRead, origin, [origin, client] { origin->write(client->readAll()); });
+        }
+        connect(origin, &QTcpSocket::connected, origin, [origin, client, out, tunnel] { (tunnel ? client : origin)->write(out); });
         connect(origin, &QTcpSocket::readyRead, client, [origin, client] { client->write(origin->readAll()); });
         connect(origin, &QTcpSocket::disconnected, client, [client] { client->disconnectFromHost(); });
         origin->connectToHost(url.host(), quint16(url.port(80)));

@@ -54,6 +54,7 @@ struct Resource {
     QByteArray headers = {};     // more header lines, each ended by CR LF ("Location: ...")
     QByteArray headLength = {};  // the Content-Length the size request (HEAD) hears, if other
     bool silent = false;         // never answers
+    bool headSilent = false;     // never answers the size request (HEAD)
 };
 
 class Server : public QTcpServer
@@ -86,7 +87,7 @@ private:
         if (path.startsWith("http://"))
             path = QUrl(QString::fromLatin1(path)).path(QUrl::FullyEncoded).toLatin1();
         Resource resource = resources.value(path, Resource{"<html><body>Error 404: not found</body></html>", 404});
-        if (resource.silent)
+        if (resource.silent || (resource.headSilent && request.method == "HEAD"))
             return;
         QByteArray body = resource.body;
         int status = resource.status;

@@ -45,13 +45,13 @@ public:
     {
         listen(QHostAddress::LocalHost);
         LocalWeb::serve(this, &m_seen, [this](QTcpSocket *socket, const LocalWeb::Request &request) {
-            answer(socket, request.method == "HEAD");
+            answer(socket, request.method == "HEAD", request.target);
         });
     }
     QString address() const { return QStringLiteral("http://127.0.0.1:%1/file").arg(serverPort()); }
 
 private:
-    void answer(QTcpSocket *socket, bool head)
+    void answer(QTcpSocket *socket, bool head, const QByteArray &target)
     {
         const QByteArray plain = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nConnection: close\r\n";
         const QByteArray block(64 * 1024, 'x');
@@ -133,6 +133,17 @@ private:
             pourEndlessly(socket, block);
         } else if (m_behaviour == "endless interim answers") {
             pourEndlessly(socket, HttpStubs::InterimAnswer.repeated(2000));
+        } else if (m_behaviour.startsWith("status ")) {
+            socket->write("HTTP/1.1 " + m_behaviour.mid(7) + " Status\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+            socket->disconnectFromHost();
+        } else if (m_behaviour == "forged answer behind a redirect") {
+            // A redirect to /gone (which answers 404) whose body takes the client more than one
+            // read, and a forged answer right behind it.
+            if (target == "/gone")
+                socket->write(HttpStubs::answer(404));
+            else
+                socket->write("HTTP/1.1 301 Moved\r\nLocation: /gone\r\nContent-Length: 200000\r\n\r\n" + QByteArray(200000, 'b')
+                              + "HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nforged");
         }
     }
 
@@ -255,6 +266,11 @@ void TestHostileServer::boundedInMemoryAndTime_data()
         {"steady above the lowest rate", "incomplete TooSlow ",
          "incomplete TooLarge 0: The answer is larger than 1048576 bytes.", nullptr},
         {"burst, then a trickle", nullptr, slow, nullptr},
+        // An answer that is no file says why; the forged one is never read.
+        {"status 403", "incomplete Network 0: The server refused access to the address.",
+         "incomplete Network 0: The server refused access to the address.", nullptr},
+        {"forged answer behind a redirect", "incomplete Network 16: The server answered with the status 404.",
+         "incomplete Network 0: The server answered with the status 404.", "NO"},
     };
     for (const auto &[behaviour, text, file, link] : rows) {
         // (no answer given: no row)

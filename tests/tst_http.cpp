@@ -78,21 +78,21 @@ Certificate makeCertificate(const char *name, long fromDays, long untilDays, boo
     return made;
 }
 
-// A secure web server on 127.0.0.1 that answers 200 to every request, with the certificate given.
+// A secure web server on 127.0.0.1 that gives every request the same answer, with the certificate given.
 class SecureServer : public QSslServer
 {
 public:
-    explicit SecureServer(const Certificate &certificate)
+    explicit SecureServer(const Certificate &certificate, const QByteArray &reply = answer(200))
     {
         QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
         configuration.setLocalCertificate(QSslCertificate(certificate.pem));
         configuration.setPrivateKey(QSslKey(certificate.key, QSsl::Ec));
         setSslConfiguration(configuration);
-        connect(this, &QSslServer::pendingConnectionAvailable, this, [this] {
+        connect(this, &QSslServer::pendingConnectionAvailable, this, [this, reply] {
             while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                connect(socket, &QTcpSocket::readyRead, socket, [socket, reply] {
                     if (socket->readAll().contains("\r\n\r\n")) {
-                        socket->write(answer(200));
+                        socket->write(reply);
                         socket->disconnectFromHost();
                     }
                 });
@@ -128,6 +128,7 @@ private slots:
     void certificates_data();
     void certificates();
     void serverLogonResentOnce();
+    void throughProxy_data();
     void throughProxy();
     void proxyLogonAskedOnce();
 };
@@ -313,10 +314,14 @@ void TestHttp::failuresAreFalse()
     QTimer::singleShot(0, [&] { nested = request(origin.target(QStringLiteral("/"))); });
     QElapsedTimer clock;
     clock.start();
+    const qsizetype descriptors = QDir(QStringLiteral("/proc/self/fd")).count();
     QVERIFY(!request(origin.target(QStringLiteral("/silent"))));
     QVERIFY(clock.elapsed() < 5000);
     QVERIFY(!nested);
     QCOMPARE(origin.seen.size(), 1);
+    // The connection given up is closed: the server sees it end, its descriptor comes back.
+    QTRY_COMPARE(origin.openConnections, 0);
+    QCOMPARE(QDir(QStringLiteral("/proc/self/fd")).count(), descriptors);
     // Once the first is over, the next request goes out.
     QVERIFY(request(origin.target(QStringLiteral("/"))));
 }
@@ -326,13 +331,17 @@ void TestHttp::certificates_data()
     QTest::addColumn<long>("fromDays");
     QTest::addColumn<long>("untilDays");
     QTest::addColumn<bool>("clientsOnly");
-    QTest::addColumn<bool>("linkAnswers");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("linkStatus");    // 0: no answer
     // The link check takes an unknown authority, another name and a certificate out of
     // date; never a certificate that is not for servers. The download takes none of them.
-    QTest::newRow("self-signed, another name") << -1L << 30L << false << true;
-    QTest::newRow("expired") << -30L << -1L << false << true;
-    QTest::newRow("not yet valid") << 1L << 30L << false << true;
-    QTest::newRow("for clients only") << -1L << 30L << true << false;
+    QTest::newRow("self-signed, another name") << -1L << 30L << false << answer(200) << 200;
+    QTest::newRow("expired") << -30L << -1L << false << answer(200) << 200;
+    QTest::newRow("not yet valid") << 1L << 30L << false << answer(200) << 200;
+    QTest::newRow("for clients only") << -1L << 30L << true << answer(200) << 0;
+    // A redirect from a secure address to a plain one is not followed: it is the answer.
+    QTest::newRow("redirected to a plain address") << -1L << 30L << false
+                                                   << answer(301, "Location: http://127.0.0.1:1/\r\n") << 301;
 }
 
 void TestHttp::certificates()
@@ -340,12 +349,13 @@ void TestHttp::certificates()
     QFETCH(long, fromDays);
     QFETCH(long, untilDays);
     QFETCH(bool, clientsOnly);
-    QFETCH(bool, linkAnswers);
-    SecureServer server(makeCertificate("elsewhere.example", fromDays, untilDays, clientsOnly));
+    QFETCH(QByteArray, reply);
+    QFETCH(int, linkStatus);
+    SecureServer server(makeCertificate("elsewhere.example", fromDays, untilDays, clientsOnly), reply);
     HttpTarget = QStringLiteral("127.0.0.1:%1/").arg(server.serverPort());
     QString unused;
-    QCOMPARE(HttpRequest(unused, QString(), QStringLiteral("GET"), QString(), 1), linkAnswers);
-    QCOMPARE(HttpRequestStatus(), linkAnswers ? 200 : 0);
+    QCOMPARE(HttpRequest(unused, QString(), QStringLiteral("GET"), QString(), 1), linkStatus > 0);
+    QCOMPARE(HttpRequestStatus(), linkStatus);
 
     cDownload down;
     down.setUrl(QStringLiteral("https://127.0.0.1:%1/list.txt").arg(server.serverPort()));
@@ -379,23 +389,44 @@ void TestHttp::serverLogonResentOnce()
     QCOMPARE(origin.seen.size(), 1);
 }
 
+void TestHttp::throughProxy_data()
+{
+    QTest::addColumn<bool>("secure");
+    QTest::newRow("plain, the log-on of the settings") << false;
+    // A secure address goes through a tunnel, whose log-on the proxy asks and the user types.
+    QTest::newRow("secure, a log-on typed") << true;
+}
+
 void TestHttp::throughProxy()
 {
+    QFETCH(bool, secure);
     OriginServer origin;
+    SecureServer secureOrigin(makeCertificate("elsewhere.example", -1, 30, false), answer(404));
     ProxyServerStub proxy;
     proxy.useAsProxy();
-    ProxyPassword = QStringLiteral("secret");
+    ProxyPassword = secure ? QString() : QStringLiteral("secret");
     int asked = 0;
-    SetProxyCredentialsPrompt([&asked](const QString &, QString &, QString &) { return ++asked, false; });
+    SetProxyCredentialsPrompt([&asked](const QString &, QString &, QString &password) {
+        password = QStringLiteral("secret");
+        return ++asked;
+    });
 
-    QVERIFY(request(origin.target(QStringLiteral("/status/404"))));
-    QCOMPARE(asked, 0);
+    HttpTarget = secure ? QStringLiteral("127.0.0.1:%1/").arg(secureOrigin.serverPort()) : origin.target(QStringLiteral("/status/404"));
+    QString unused;
+    QVERIFY(HttpRequest(unused, QString(), QStringLiteral("GET"), QString(), secure ? 1 : 0));
+    // The answer is the server's, not the tunnel's.
+    QCOMPARE(HttpRequestStatus(), 404);
+    QCOMPARE(asked, secure ? 1 : 0);
+    // Asked once: the typed log-on goes with the next request at once.
     QCOMPARE(proxy.seen.size(), 2);
-    QVERIFY(proxy.seen.last().target.startsWith("http://127.0.0.1:"));
-    QCOMPARE(origin.seen.size(), 1);
+    QCOMPARE(proxy.seen.last().headers.value("proxy-authorization"), "Basic " + QByteArray("user:secret").toBase64());
+    QVERIFY(proxy.seen.last().target.startsWith(secure ? "127.0.0.1:" : "http://127.0.0.1:"));
+    QCOMPARE(origin.seen.size(), secure ? 0 : 1);
     // The proxy's log-on goes to the proxy only.
-    for (auto it = origin.seen.first().headers.cbegin(); it != origin.seen.first().headers.cend(); ++it)
-        QVERIFY2(!it.value().contains(QByteArray("user:secret").toBase64()), it.key().constData());
+    for (const SeenRequest &seen : std::as_const(origin.seen)) {
+        for (auto it = seen.headers.cbegin(); it != seen.headers.cend(); ++it)
+            QVERIFY2(!it.value().contains(QByteArray("user:secret").toBase64()), it.key().constData());
+    }
 }
 
 void TestHttp::proxyLogonAskedOnce()

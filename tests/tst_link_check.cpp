@@ -248,6 +248,13 @@ void TestLinkCheck::statusClasses_data()
     // A server that never gets past its header leaves nothing behind for the next link.
     QTest::newRow("a header that never ends") << "/header /status/200" << "NO OK";
     QTest::newRow("interim answers without end") << "/interim /moved/status/200" << "NO OK";
+    // A status line that is no HTTP status line fails.
+    QTest::newRow("a status line in lower case") << "/lower" << "NO";
+    // Bytes behind an answer are never read as the next one, and a kept connection that stays
+    // silent is given up for a fresh one.
+    QTest::newRow("a forged answer behind a redirect") << "/forged" << "NO";
+    QTest::newRow("a forged answer behind an answer") << "/leftover /status/404" << "OK NO";
+    QTest::newRow("a kept connection that stays silent") << "/kept /status/200" << "OK OK";
 }
 
 void TestLinkCheck::statusClasses()

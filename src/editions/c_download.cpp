@@ -151,6 +151,21 @@ void cDownload::fail(Failure failure, const QString &text)
         m_transfer->abort();
 }
 
+QString cDownload::statusText(int status, const WebTransfer::Request &request)
+{
+    const bool proxyLogon = !request.proxyUser.isEmpty() || !request.proxyPassword.isEmpty();
+    switch (status) {
+    case 401:
+        return request.url.userInfo().isEmpty() ? tr("The server asks for a log-on.") : tr("The server refused the log-on.");
+    case 403:
+        return tr("The server refused access to the address.");
+    case 407:
+        return proxyLogon ? tr("The proxy refused the log-on.") : tr("The proxy asks for a log-on.");
+    default:
+        return tr("The server answered with the status %1.").arg(status);
+    }
+}
+
 void cDownload::failWrite(int error)
 {
     if (NoSpaceLeft(error))
@@ -215,6 +230,9 @@ qint64 cDownload::sizeRequest()
     }
     emit Stat(QStringLiteral("Download has started"));
     wait();
+    // A proxy that asked for a Basic log-on gets it with the transfer's first request.
+    if (m_transfer->proxyAskedBasic())
+        m_route.proxyBasicAtOnce = true;
     qint64 size = 0;
     // Only the exact header of a successful answer counts; any other answer gives 0.
     const int status = m_transfer->status();
@@ -311,7 +329,7 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
         if (fileMode && (status < 200 || status >= 300)) {
             // An error page is no part of the file.
             m_bodyWanted = false;
-            fail(Failure::Network, tr("The server answered with the status %1.").arg(status));
+            fail(Failure::Network, statusText(status, request));
             return;
         }
         qint64 start = 0;
@@ -350,8 +368,11 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
     m_completed = answered && m_status >= 200 && m_status < 300 && whole && !m_stopRequested
                   && m_failure == Failure::None;
     if (!m_completed && m_failure == Failure::None && !m_stopRequested) {
+        const int refused = web->tunnelStatus() == 407 ? 407 : m_status;
         if (error == WebTransfer::Error::HeaderTooLarge)
             fail(Failure::HeaderTooLarge, web->errorText());
+        else if (refused != 0 && (refused < 200 || refused >= 300))
+            fail(Failure::Network, statusText(refused, request));
         else
             fail(Failure::Network, error != WebTransfer::Error::None && error != WebTransfer::Error::Aborted
                                        ? web->errorText()

@@ -106,7 +106,7 @@ int sendOnce(const WebTransfer::Request &request, QTimer &deadline, bool &proxyR
         loop.processEvents(flags);
     g_waitLoop = nullptr;
     proxyRefused = status == 407 || transfer.tunnelStatus() == 407;
-    basicAsked = transfer.header("proxy-authenticate").trimmed().toLower().startsWith("basic");
+    basicAsked = transfer.proxyAskedBasic();
     if (proxyRefused && status == 0)
         status = 407;
     return status;

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QSet>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 
 #include <curl/curl.h>
@@ -12,6 +13,8 @@
 
 #include <memory>
 
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -55,6 +58,13 @@ bool isRedirect(int status)
     return status >= 300 && status < 400 && status != 304;
 }
 
+// The first line of an answer: "HTTP/", a version of two digits and a status of three.
+bool isStatusLine(const QByteArray &line)
+{
+    static const QRegularExpression pattern(QStringLiteral("^HTTP/[0-9]\\.[0-9] [0-9]{3}( |$)"));
+    return pattern.match(QString::fromLatin1(line)).hasMatch();
+}
+
 } // namespace
 
 // Runs the transfers of one thread: the library's multi interface, told of the sockets'
@@ -71,6 +81,7 @@ public:
 
     bool add(WebTransfer *transfer)
     {
+        spoilSpokenIdle();
         if (curl_multi_add_handle(m_multi, static_cast<CURL *>(transfer->m_easy)) != CURLM_OK)
             return false;
         m_transfers.insert(transfer);
@@ -129,7 +140,39 @@ private:
         std::unique_ptr<QSocketNotifier> read;
         std::unique_ptr<QSocketNotifier> write;
         bool idle = false;    // the library does not wait on it now
+        bool kept = false;    // kept by the library for a later request
+        CURL *easy = nullptr; // the transfer that used it last
     };
+
+    // The connection a finished transfer left waits for the next request.
+    void keepConnectionOf(CURL *easy)
+    {
+        for (Watch *watch : std::as_const(m_watches))
+            watch->kept = watch->kept || (watch->idle && watch->easy == easy);
+    }
+
+    // Ends a kept connection that must not be used again: what it holds is dropped, and the
+    // library finds it closed, as by its server, when it next looks at it.
+    static void spoil(curl_socket_t socket, Watch *watch)
+    {
+        char sink[4096];
+        for (int i = 0; i < 256 && ::recv(socket, sink, sizeof sink, MSG_DONTWAIT) > 0; ++i) {
+        }
+        ::shutdown(socket, SHUT_RDWR);
+        watch->kept = false;
+        if (watch->read)
+            watch->read->setEnabled(false);
+    }
+    // Kept connections that received anything, or were closed, while they waited are not used
+    // again.
+    void spoilSpokenIdle()
+    {
+        for (auto it = m_watches.cbegin(); it != m_watches.cend(); ++it) {
+            pollfd spoken{it.key(), POLLIN, 0};
+            if (it.value()->kept && ::poll(&spoken, 1, 0) > 0)
+                spoil(it.key(), it.value());
+        }
+    }
 
     explicit CurlDriver(QObject *parent)
         : QObject(parent)
@@ -145,12 +188,15 @@ private:
         connect(&m_timer, &QTimer::timeout, this, [this] { act(CURL_SOCKET_TIMEOUT, 0); });
     }
 
-    static int onSocket(CURL *, curl_socket_t socket, int what, void *self, void *)
+    static int onSocket(CURL *easy, curl_socket_t socket, int what, void *self, void *)
     {
         auto *driver = static_cast<CurlDriver *>(self);
         Watch *&watch = driver->m_watches[socket];
         if (!watch)
             watch = new Watch;
+        watch->easy = easy;
+        if (what != CURL_POLL_REMOVE)
+            watch->kept = false;
         // A connection kept for the next request stays watched for reading while it waits:
         // turning a watch off and on again costs the event loop a wake-up each time. Should
         // the server speak or close meanwhile, the watch is turned off then (see act()).
@@ -206,6 +252,7 @@ private:
             WebTransfer *transfer = nullptr;
             curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
             const CURLcode result = message->data.result;
+            keepConnectionOf(message->easy_handle);
             if (transfer && m_transfers.contains(transfer)) {
                 transfer->curlDone(result);
                 m_done.append(transfer);
@@ -220,8 +267,8 @@ private:
         if (socket != CURL_SOCKET_TIMEOUT) {
             Watch *watch = m_watches.value(socket);
             if (watch && watch->idle) {
-                // A kept connection spoke or closed between two requests: the library looks
-                // at it when it next takes it; until then it is not watched.
+                // A kept connection spoke or closed between two requests: the next request
+                // looks at it (see add()); until then it is not watched.
                 if (watch->read)
                     watch->read->setEnabled(false);
                 return;
@@ -291,8 +338,9 @@ bool WebTransfer::start(const Request &request)
         || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return false;
     release();
-    m_request = request;
-    m_finalKnown = m_headerPending = m_donePending = m_paused = false;
+    m_request = withLogonOutOfAddress(request);
+    m_finalKnown = m_headerPending = m_donePending = m_paused = m_retriedFresh = m_proxyBasic = false;
+    m_statusLineNext = true;
     m_headerBytes = 0;
     m_answerStatus = m_unauthorised = m_proxyRefusals = 0;
     m_answerFields.clear();
@@ -309,7 +357,7 @@ bool WebTransfer::start(const Request &request)
         return false;
     m_easy = easy;
     const auto text = [](const QString &s) { return s.toUtf8(); };
-    curl_easy_setopt(easy, CURLOPT_URL, request.url.toEncoded().constData());
+    curl_easy_setopt(easy, CURLOPT_URL, m_request.url.toEncoded().constData());
     curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
     curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &CurlDriver::closeSocket);
     curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, driver);
@@ -366,10 +414,10 @@ bool WebTransfer::start(const Request &request)
         curl_easy_setopt(easy, CURLOPT_PROXYAUTH, request.proxyBasicAtOnce ? CURLAUTH_BASIC
                                                                            : CURLAUTH_BASIC | CURLAUTH_DIGEST | CURLAUTH_NTLM);
     }
-    if (!request.serverUser.isEmpty() || !request.serverPassword.isEmpty()) {
+    if (!m_request.serverUser.isEmpty() || !m_request.serverPassword.isEmpty()) {
         // More than one kind allowed: the log-on goes only to a server that asks for it.
-        curl_easy_setopt(easy, CURLOPT_USERNAME, text(request.serverUser).constData());
-        curl_easy_setopt(easy, CURLOPT_PASSWORD, text(request.serverPassword).constData());
+        curl_easy_setopt(easy, CURLOPT_USERNAME, text(m_request.serverUser).constData());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, text(m_request.serverPassword).constData());
         curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_BASIC | CURLAUTH_DIGEST | CURLAUTH_NTLM);
     }
     if (request.tolerateCertificates) {
@@ -389,15 +437,32 @@ bool WebTransfer::start(const Request &request)
     return true;
 }
 
+WebTransfer::Request WebTransfer::withLogonOutOfAddress(Request request)
+{
+    // A log-on written in the address is the server's log-on, given only when it asks.
+    if (request.serverUser.isEmpty() && request.serverPassword.isEmpty()) {
+        request.serverUser = request.url.userName();
+        request.serverPassword = request.url.password();
+    }
+    request.url.setUserInfo(QString());
+    return request;
+}
+
 void WebTransfer::abort()
 {
     if (!m_running || m_donePending)
         return;
     fail(Error::Aborted, tr("The request was stopped."));
+    // What arrived is not handed on after the caller's own stop.
+    m_body.clear();
+    end();
+}
+
+void WebTransfer::end()
+{
     // Removed before it is done, the transfer's connection is closed with it.
     release();
     m_running = true;    // until finished() went out
-    m_body.clear();
     m_donePending = true;
     QMetaObject::invokeMethod(this, &WebTransfer::deliver, Qt::QueuedConnection);
 }
@@ -424,8 +489,28 @@ void WebTransfer::checkQuiet()
         m_quiet.start(int(left));
         return;
     }
-    fail(Error::TimedOut, tr("The server sent nothing for %1 seconds.").arg(QString::number(m_request.quietMs / 1000.0)));
-    abort();
+    const QString seconds = QString::number(m_request.quietMs / 1000.0);
+    CURL *easy = static_cast<CURL *>(m_easy);
+    long connections = 0;
+    curl_easy_getinfo(easy, CURLINFO_NUM_CONNECTS, &connections);
+    if (m_headerBytes == 0 && connections == 0 && !m_retriedFresh && m_inMulti) {
+        // Sent on a kept connection that stays silent: the request goes once more, on a
+        // connection of its own (the silent one is closed).
+        m_retriedFresh = true;
+        CurlDriver *driver = CurlDriver::instance();
+        driver->remove(this);
+        curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
+        if (driver->add(this)) {
+            m_lastArrival.start();
+            m_quiet.start(qMax(1, m_request.quietMs));
+            driver->kick();
+            return;
+        }
+    }
+    // What arrived so far is still handed on.
+    fail(Error::TimedOut, m_paused ? tr("The program took nothing of the answer for %1 seconds.").arg(seconds)
+                                   : tr("The server sent nothing for %1 seconds.").arg(seconds));
+    end();
 }
 
 size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
@@ -441,7 +526,12 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
     if (transfer->m_finalKnown)
         return length;    // trailing fields after the body
     const QByteArray line = QByteArray::fromRawData(data, qsizetype(length)).trimmed();
-    if (line.startsWith("HTTP/")) {
+    if (transfer->m_statusLineNext) {
+        transfer->m_statusLineNext = false;
+        if (!isStatusLine(line)) {
+            transfer->fail(Error::Failed, tr("The server's answer does not begin with an HTTP status line."));
+            return 0;
+        }
         transfer->m_answerFields.clear();
         transfer->m_answerStatus = 0;
         return length;
@@ -453,6 +543,7 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
         return length;
     }
     // The end of one answer's header.
+    transfer->m_statusLineNext = true;
     long status = 0;
     curl_easy_getinfo(static_cast<CURL *>(transfer->m_easy), CURLINFO_RESPONSE_CODE, &status);
     transfer->m_answerStatus = int(status);
@@ -472,15 +563,25 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
             transfer->fail(Error::InsecureRedirect, tr("A secure address sent the request to a plain one."));
             return 0;
         }
-        return length;
+        return transfer->followUp(length);
     }
     if (status == 401 && !(request.serverUser.isEmpty() && request.serverPassword.isEmpty())
         && transfer->m_unauthorised++ == 0)
-        return length;
+        return transfer->followUp(length);
     if (status == 407 && !(request.proxyUser.isEmpty() && request.proxyPassword.isEmpty())
         && transfer->m_proxyRefusals++ == 0)
-        return length;
+        return transfer->followUp(length);
     transfer->takeAnswerAsFinal();
+    return length;
+}
+
+size_t WebTransfer::followUp(size_t length)
+{
+    // The library sends the next request of this one (a redirect, a log-on) once the answer's
+    // body was read past. Whatever may follow that body, the next request goes on a
+    // connection of its own: this one is closed once the answer is read. (The setting is
+    // read by the library only at the end of the answer.)
+    curl_easy_setopt(static_cast<CURL *>(m_easy), CURLOPT_FORBID_REUSE, 1L);
     return length;
 }
 
@@ -516,6 +617,10 @@ void WebTransfer::curlDone(int result)
     long tunnel = 0;
     curl_easy_getinfo(easy, CURLINFO_HTTP_CONNECTCODE, &tunnel);
     m_tunnelStatus = int(tunnel);
+    // (A tunnel's refusal is not seen in the header.)
+    long offered = 0;
+    curl_easy_getinfo(easy, CURLINFO_PROXYAUTH_AVAIL, &offered);
+    m_proxyBasic = (offered & CURLAUTH_BASIC) != 0;
     if (result == CURLE_OK) {
         takeAnswerAsFinal();
     } else if (result == CURLE_TOO_MANY_REDIRECTS) {
@@ -544,7 +649,7 @@ void WebTransfer::deliver()
         if (m_headerPending) {
             m_headerPending = false;
             emit headerDone();
-        } else if (!m_body.isEmpty() && m_error == Error::None) {
+        } else if (!m_body.isEmpty()) {
             QByteArray bytes;
             bytes.swap(m_body);
             emit bodyData(bytes);

@@ -10,7 +10,13 @@
 // all (one unfinished header line is also bounded by the library below); past that the
 // transfer ends with HeaderTooLarge. A transfer that receives nothing for its quiet
 // time ends with TimedOut. What a caller takes of the body, and how fast it must come,
-// is the caller's to decide.
+// is the caller's to decide. An answer that does not begin with "HTTP/x.y nnn" fails.
+//
+// A connection is used again only after an answer the library read to its end with nothing
+// behind it: a connection that receives anything while it waits, or whose transfer failed,
+// is closed; the request that follows a redirect or a log-on answer goes on a new
+// connection; a request sent on a kept connection that stays silent for the quiet time is
+// sent once more on a new one.
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -41,7 +47,7 @@ public:
         // Given to the proxy or to the server when it asks for a log-on, once; empty: none.
         QString proxyUser;
         QString proxyPassword;
-        QString serverUser;
+        QString serverUser;             // when empty, the log-on written in url, if any
         QString serverPassword;
         // The proxy is known to take a Basic log-on: it goes with the first request, not
         // only once the proxy asked for it.
@@ -84,6 +90,8 @@ public:
     QByteArray header(const QByteArray &lowerName) const { return m_fields.value(lowerName); }
     // The status the proxy gave a tunnel (CONNECT) to a secure address; 0 when none was asked.
     int tunnelStatus() const { return m_tunnelStatus; }
+    // The proxy asked for a log-on, and a Basic one would do; once finished() came.
+    bool proxyAskedBasic() const { return m_proxyBasic; }
     Error error() const { return m_error; }
     // The reason of a failure in words; "" when there is none.
     QString errorText() const { return m_errorText; }
@@ -93,7 +101,8 @@ signals:
     void headerDone();
     // Bytes of the final answer's body, in order.
     void bodyData(const QByteArray &bytes);
-    // The transfer ended; error() tells how.
+    // The transfer ended; error() tells how. Every byte of the body that arrived was handed
+    // on before, unless the caller ended the transfer with abort().
     void finished();
 
 private:
@@ -105,6 +114,11 @@ private:
     // Hands what arrived to the signals, outside the library's calls.
     void deliver();
     void takeAnswerAsFinal();
+    // Lets the library send the next request of this one after the answer, on a new connection.
+    size_t followUp(size_t length);
+    static Request withLogonOutOfAddress(Request request);
+    // Ends the transfer at once; finished() follows from the event loop.
+    void end();
     void release();
     void fail(Error error, const QString &text);
     void failHeaderTooLarge();
@@ -120,6 +134,9 @@ private:
     bool m_finalKnown = false;
     bool m_headerPending = false;
     bool m_donePending = false;
+    bool m_statusLineNext = true;   // the next header line starts an answer
+    bool m_retriedFresh = false;
+    bool m_proxyBasic = false;
     qint64 m_headerBytes = 0;
     int m_answerStatus = 0;
     int m_unauthorised = 0;
