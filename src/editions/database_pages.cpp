@@ -420,6 +420,7 @@ DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &ha
         }
         if (owner >= 0)
             m_owner[int(number)] = owner;
+        m_current = number;
         for (int i = 0; i < rows; ++i)
             handler(m_rows.at(i).rowid, m_rows.at(i).values);
     }
@@ -496,6 +497,7 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
         if (!pointers)
             continue;
         taken.setBit(int(number));
+        m_current = number;
         const uchar *end = page(number) + m_usable;
         // Two pointers to one place are one cell.
         seen.clear();
@@ -537,6 +539,7 @@ bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)
             continue;
         }
         taken.setBit(int(number));
+        m_current = number;
         const uchar *p = page(number);
         const bool interior = treeHeader(number)[0] == kInteriorIndex;
         if (interior)
