@@ -38,6 +38,28 @@ QString quoted(const QString &name)
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
 
+// The name a plain "CREATE TABLE name (...)" declares, without its quotes; empty for any
+// other statement.
+QString declaredName(const QString &sql)
+{
+    static const QRegularExpression declaration(
+        QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(\"[^\"]*\"|\\[[^\\]]*\\]|`[^`]*`|[^\\s(\"`\\[]+)\\s*\\("),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString name = declaration.match(sql).captured(1);
+    return name.isEmpty() || name.front().isLetterOrNumber() || name.front() == QLatin1Char('_') ? name
+                                                                                                 : name.mid(1, name.size() - 2);
+}
+
+// The name of a table of the damaged file: its declaration's, unless both of the schema
+// line's own name fields agree on another (a damaged line differs in one of the three).
+QString tableName(const QString &name, const QString &table, const QString &sql)
+{
+    const QString declared = declaredName(sql);
+    if (declared.isEmpty() || (name.compare(table, Qt::CaseInsensitive) == 0 && name.compare(declared, Qt::CaseInsensitive) != 0))
+        return name;
+    return declared;
+}
+
 // How a column holds its values, from its declared type.
 enum class Affinity { Integer, Text, Blob, Real, Numeric };
 
@@ -104,11 +126,14 @@ Columns columnsOf(const QSqlDatabase &db, const QString &table)
 {
     Columns columns;
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table))))
+    if (!q.exec(QStringLiteral("PRAGMA table_xinfo(%1)").arg(quoted(table))))
         return columns;
     int keys = 0;
     int key = -1;
     while (q.next()) {
+        // A virtual generated column holds nothing in a row's record; a stored one does.
+        if (q.value(6).toInt() == 2)
+            continue;
         columns.names.append(q.value(1).toString());
         columns.affinities.append(affinityOf(q.value(2).toString()));
         if (q.value(5).toInt() > 0) {
@@ -149,7 +174,10 @@ public:
         QSqlQuery q(db);
         if (!q.exec(entry.sql))
             return {};
-        return columnsOf(db, entry.name);
+        const QString name = declaredName(entry.sql);
+        const Columns columns = columnsOf(db, name);
+        q.exec(QStringLiteral("DROP TABLE %1").arg(quoted(name)));
+        return columns;
     }
 
 private:
@@ -296,9 +324,12 @@ QList<SchemaEntry> readSchema(DatabasePages &pages, bool *lost)
 {
     QList<SchemaEntry> schema;
     const auto take = [&schema](qint64, const QVariantList &v) {
-        if (v.size() >= 5)
-            schema.append(SchemaEntry{v.at(0).toString(), v.at(1).toString(), v.at(2).toString(),
-                                      v.at(3).toLongLong(), v.at(4).toString()});
+        if (v.size() < 5)
+            return;
+        SchemaEntry entry{v.at(0).toString(), v.at(1).toString(), v.at(2).toString(), v.at(3).toLongLong(), v.at(4).toString()};
+        if (entry.type == QLatin1String("table"))
+            entry.name = entry.table = tableName(entry.name, entry.table, entry.sql);
+        schema.append(entry);
     };
     *lost = !pages.readTable(1, take, -1, isSchemaRow).whole();
     // Lines of a damaged schema may still lie on pages its tree no longer reaches.
@@ -321,15 +352,28 @@ QList<SchemaEntry> templateTables(const QSqlDatabase &db)
     return tables;
 }
 
-// A table of the damaged file whose declaration may be made again: the schema is read
-// from a damaged file, so only a plain "CREATE TABLE name (...)" is ever run, never a
-// table made from a query.
+// A table of the damaged file whose declaration may be read: the schema is read from a
+// damaged file, so only a plain "CREATE TABLE name (...)" is ever made, and that only in a
+// database of its own, never a table made from a query.
 bool isTable(const SchemaEntry &entry)
 {
-    static const QRegularExpression declaration(
-        QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(\"[^\"]*\"|\\[[^\\]]*\\]|`[^`]*`|[^\\s(\"`\\[]+)\\s*\\("),
-        QRegularExpression::CaseInsensitiveOption);
-    return entry.root > 0 && declaration.match(entry.sql).hasMatch();
+    return entry.root > 0 && !declaredName(entry.sql).isEmpty();
+}
+
+// A plain declaration of a table of the given columns: their names and kinds, and the row
+// id's other name.
+QString declaration(const QString &table, const Columns &columns)
+{
+    static const QMap<Affinity, QString> types{{Affinity::Integer, QStringLiteral(" INTEGER")},
+                                               {Affinity::Text, QStringLiteral(" TEXT")},
+                                               {Affinity::Blob, QString()},
+                                               {Affinity::Real, QStringLiteral(" REAL")},
+                                               {Affinity::Numeric, QStringLiteral(" NUMERIC")}};
+    QStringList parts;
+    for (int i = 0; i < columns.names.size(); ++i)
+        parts.append(quoted(columns.names.at(i))
+                     + (i == columns.rowidAlias ? QStringLiteral(" INTEGER PRIMARY KEY") : types.value(columns.affinities.at(i))));
+    return QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(table), parts.join(QStringLiteral(", ")));
 }
 
 SalvageResult failed(SalvageResult result, const QSqlError &error, const QString &destination)
@@ -348,6 +392,26 @@ struct Salvaged {
     std::unique_ptr<TableCopy> copy;
     DatabasePages::Losses losses;
     qint64 root = 0;   // 0 when the table's tree is not known
+    // The rows copied from one page after another, by the row id of the first of each
+    // run: the page a row id lies on, or would, is told by the run it falls in.
+    struct Run {
+        qint64 page = 0;
+        int rows = 0;
+    };
+    QMap<qint64, Run> runs;
+
+    void noteRow(qint64 rowid, qint64 page)
+    {
+        if (runs.isEmpty() || std::prev(runs.end())->page != page)
+            runs.insert(rowid, Run{page, 0});
+        ++std::prev(runs.end())->rows;
+    }
+    // The first row id of the run a row id falls in (the first run's for one before all).
+    qint64 runOf(qint64 rowid) const
+    {
+        auto after = runs.upperBound(rowid);
+        return after == runs.cbegin() ? (runs.isEmpty() ? 0 : after.key()) : std::prev(after).key();
+    }
 
     // Sorts the lost row ids and joins those that meet, so that a row id is looked up in
     // them by halves.
@@ -478,15 +542,54 @@ bool sameValue(const QVariant &a, const QVariant &b)
 // What an index tells of its table's rows in the copy.
 struct IndexVerdict {
     bool whole = false;       // every page and entry of the index was read
+    bool astray = false;      // what disagrees is the index, not the table's pages
     QSet<qint64> held;        // the row ids it holds
     QSet<qint64> missing;     // of those, the ones the copy lacks outside the row ids the tree lost
+    QSet<qint64> changed;     // rows of the copy it holds with other values, or lacks when whole
 };
+
+// Bytes a row id takes in a cell.
+int idBytes(qint64 rowid)
+{
+    int bytes = 1;
+    for (quint64 rest = quint64(rowid) >> 7; rest != 0 && bytes < 9; rest >>= 7)
+        ++bytes;
+    return bytes;
+}
+
+// Whether an index's disagreement with the copy is the index's own. Either a page of the
+// table holds older rows, or a page of the index older or wrong entries: the side whose
+// disagreeing rows lie on fewer pages is the one to blame, the table's when they tie. The
+// table's is ruled out when a page of it would have had to hold more rows than fit on it.
+bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint64, qint64> &entryPages, qint64 pageSize)
+{
+    QSet<qint64> indexPages;
+    QHash<qint64, qint64> runBytes;   // the least bytes the cells of each run's page take
+    const qint64 cellBytes = 4 + table.declared.names.size();
+    for (const QSet<qint64> *rows : {&verdict.changed, &verdict.missing}) {
+        for (const qint64 rowid : *rows) {
+            if (entryPages.contains(rowid))
+                indexPages.insert(entryPages.value(rowid));
+            const qint64 run = table.runOf(rowid);
+            if (!runBytes.contains(run))
+                runBytes.insert(run, table.runs.value(run).rows * (cellBytes + idBytes(run)));
+            if (rows == &verdict.missing)
+                runBytes[run] += cellBytes + idBytes(rowid);
+        }
+    }
+    if (runBytes.isEmpty())
+        return false;
+    for (const qint64 bytes : std::as_const(runBytes))
+        if (bytes > pageSize - 8)
+            return true;
+    // Rows the index lacks lie on one of its pages at least.
+    return qMax<qsizetype>(indexPages.size(), 1) < runBytes.size();
+}
 
 // Reads a table's index against the copy's rows: a row the index holds with other values,
 // or lacks although the index was read whole, goes into changed (a page of the table or
 // of the index may be an older one).
-IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salvaged &table, const SchemaEntry &index,
-                        QSet<qint64> *changed)
+IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salvaged &table, const SchemaEntry &index)
 {
     IndexVerdict verdict;
     const QStringList columns = indexColumns(index.sql);
@@ -500,6 +603,7 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     if (!rows.exec(QStringLiteral("SELECT rowid, %1 FROM %2").arg(names.join(QLatin1Char(',')), quoted(table.name))))
         return verdict;
     QHash<qint64, QVariantList> keys;
+    QHash<qint64, qint64> entryPages;
     QSet<qint64> twice;
     bool entriesSound = true;
     verdict.whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
@@ -511,6 +615,7 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         if (keys.contains(rowid))
             twice.insert(rowid);
         keys.insert(rowid, entry.mid(0, columns.size()));
+        entryPages.insert(rowid, pages.pageBeingRead());
     });
     verdict.whole = verdict.whole && entriesSound;
     verdict.held.reserve(keys.size());
@@ -521,19 +626,20 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         const auto found = keys.find(rowid);
         if (found == keys.end()) {
             if (verdict.whole)
-                changed->insert(rowid);
+                verdict.changed.insert(rowid);
             continue;
         }
         bool same = !twice.contains(rowid);
         for (int i = 0; i < columns.size() && same; ++i)
             same = sameValue(found->at(i), rows.value(i + 1));
         if (!same)
-            changed->insert(rowid);
+            verdict.changed.insert(rowid);
         keys.erase(found);
     }
     for (auto it = keys.cbegin(); it != keys.cend(); ++it)
         if (!table.lostRow(it.key()))
             verdict.missing.insert(it.key());
+    verdict.astray = astray(verdict, table, entryPages, pages.pageSize());
     return verdict;
 }
 
@@ -623,10 +729,11 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 continue;
             }
             if (target.names.isEmpty()) {
-                // A table the empty edition lacks is made as declared (its indexes hold
-                // nothing that the rows do not).
+                // A table the empty edition lacks is made from its columns alone: no
+                // expression of the damaged file (a check, a default) ever runs, and its
+                // indexes hold nothing that the rows do not.
                 QSqlQuery create(db);
-                create.exec(entry.sql);
+                create.exec(declaration(entry.name, declared));
                 target = columnsOf(db, entry.name);
             }
             if (target.names.isEmpty()) {
@@ -636,7 +743,7 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             }
             salvaged.push_back(Salvaged{entry.name, declared,
                                         std::make_unique<TableCopy>(db, entry.name, declared, target.names), {},
-                                        entry.root});
+                                        entry.root, {}});
         }
         // Each tree first: its rows are the table's for certain. A page that more than one
         // tree reaches belongs to none of them.
@@ -647,9 +754,12 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
         for (const qint64 root : std::as_const(unmade))
             pages.readTable(root, [](qint64, const QVariantList &) {});
         const TableCopy *refused = nullptr;
-        const auto insert = [&refused](TableCopy *copy, qint64 rowid, const QVariantList &values) {
-            if (!refused && !copy->insert(rowid, values))
-                refused = copy;
+        const auto insert = [&refused, &pages](Salvaged &table, qint64 rowid, const QVariantList &values) {
+            const int copied = table.copy->copied;
+            if (!refused && !table.copy->insert(rowid, values))
+                refused = table.copy.get();
+            if (table.copy->copied > copied)
+                table.noteRow(rowid, pages.pageBeingRead());
         };
         for (int i = 0; i < int(salvaged.size()); ++i) {
             Salvaged &table = salvaged[size_t(i)];
@@ -657,10 +767,9 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 table.losses.ranges.append(DatabasePages::Range());
                 continue;
             }
-            TableCopy *copy = table.copy.get();
             const Columns &declared = table.declared;
             table.losses = pages.readTable(
-                table.root, [&](qint64 rowid, const QVariantList &values) { insert(copy, rowid, values); }, i,
+                table.root, [&](qint64 rowid, const QVariantList &values) { insert(table, rowid, values); }, i,
                 [&declared](const QVariantList &values) { return declared.fits(values, true); });
             table.joinLosses();
             if (refused)
@@ -677,7 +786,7 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 if (owner < 0)
                     ++result.unplaced;
                 else
-                    insert(salvaged[size_t(owner)].copy.get(), rowid, values);
+                    insert(salvaged[size_t(owner)], rowid, values);
             });
             if (refused)
                 return failed(result, refused->error, destination);
@@ -690,11 +799,18 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             // indexes to tell it.
             if (table.root == 0)
                 continue;
+            // An index astray tells nothing of the rows: the copy's own are made afresh.
             QList<IndexVerdict> verdicts;
             QSet<qint64> changed;
-            for (const SchemaEntry &entry : schema)
-                if (entry.type == QLatin1String("index") && entry.table.compare(table.name, Qt::CaseInsensitive) == 0)
-                    verdicts.append(checkIndex(pages, db, table, entry, &changed));
+            for (const SchemaEntry &entry : schema) {
+                if (entry.type != QLatin1String("index") || entry.table.compare(table.name, Qt::CaseInsensitive) != 0)
+                    continue;
+                const IndexVerdict verdict = checkIndex(pages, db, table, entry);
+                if (!verdict.astray) {
+                    changed.unite(verdict.changed);
+                    verdicts.append(verdict);
+                }
+            }
             const QSet<qint64> missing = missingRows(verdicts);
             if (!changed.isEmpty())
                 result.changed.insert(table.name, int(changed.size()));
