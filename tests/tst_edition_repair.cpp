@@ -413,7 +413,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QVERIFY(Damage::onPage(edition(), Damage::Page{1, 0, 4096, {}}, damage.section(QLatin1Char(' '), 1, 1).toInt(), &bytes));
     } else if (damage == QLatin1String("next row")) {
         // Each entry's row id of one or two bytes, the last value of its record, made one
-        // more; the payload's and the header's sizes and the two types take a byte each.
+        // more; the payload's size, and the header's size and two types, take a byte each.
         for (const char *type : {"leaf", "internal"}) {
             for (const Damage::Page &page : Damage::pages(edition(), QStringLiteral("NewsLinksTopicId"), type)) {
                 QByteArray bytes;
@@ -421,12 +421,12 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
                 const int interior = bytes.at(0) == 0x02 ? 4 : 0;
                 for (int i = 0; i < qFromBigEndian<quint16>(bytes.constData() + 3); ++i) {
                     const int cell = qFromBigEndian<quint16>(bytes.constData() + 8 + interior + 2 * i) + interior;
-                    const int key = uchar(bytes.at(cell + 3));
-                    const int id = uchar(bytes.at(cell + 4));
+                    const int key = uchar(bytes.at(cell + 2));
+                    const int id = uchar(bytes.at(cell + 3));
                     QVERIFY(bytes.at(cell + 1) == 3 && key <= 9);
                     if (id < 1 || id > 2)
                         continue;
-                    const int at = cell + 5 + QList<int>{0, 1, 2, 3, 4, 6, 8, 8, 0, 0}.at(key);
+                    const int at = cell + 4 + QList<int>{0, 1, 2, 3, 4, 6, 8, 8, 0, 0}.at(key);
                     int value = 1;
                     for (int k = 0; k < id; ++k)
                         value += uchar(bytes.at(at + k)) << (8 * (id - 1 - k));
