@@ -117,6 +117,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("a leaf of links replaced by one of another edition") << "other edition" << foreign << none;
     QTest::newRow("a link whose row id column holds a value") << "row id value" << foreign << none;
     QTest::newRow("two links of a leaf with one row id") << "same row id" << "\n  links: %1" << none;
+    QTest::newRow("a category whose name is no text, an index whole") << "bad text" << "\n  categories: 1" << none;
     QTest::newRow("a leaf of links lost, with two copies on pages of an index")
         << "two copies" << "\n  rows that bore the number of another row read before them: %4" << none;
     // A page of an older copy of the edition over the current one: its rows are kept, and
@@ -325,6 +326,16 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QVERIFY(Damage::onPage(edition(), page, qFromBigEndian<quint16>(at.constData()) + 5, &zero));
         lost.insert(QStringLiteral("Sit"), 1);
         unplaced = 1;
+    } else if (damage == QLatin1String("bad text")) {
+        // The first byte of the first category's name on its leaf made one no text begins
+        // with; one of the two indexes of categories damaged, the other read whole.
+        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Lks"));
+        QByteArray bytes;
+        QVERIFY(Damage::onPage(edition(), page, 0, &bytes, true));
+        QByteArray name("\xff");
+        QVERIFY(Damage::onPage(edition(), page, int(bytes.indexOf("Link ", qFromBigEndian<quint16>(bytes.constData() + 8))), &name));
+        lost.insert(QStringLiteral("Lks"), 1);
     } else if (damage == QLatin1String("overflow")) {
         // The one overflow page of each of ten links: half of them with text that goes on
         // to another page, half with bytes that are no text after the pointer that ends

@@ -193,6 +193,10 @@ int main(int argc, char *argv[])
         rows += table.rows.size();
     std::printf("edition: %lld pages of %lld bytes, %lld rows\n", qlonglong(pristine.size() / pageSize), pageSize, rows);
 
+    const auto keepCopy = [&](int run) {
+        if (!keep.isEmpty())
+            QFile::copy(damaged, QDir(keep).filePath(QStringLiteral("run-%1.mdb").arg(run)));
+    };
     QMap<QString, int> tried;
     int unseen = 0, whole = 0, falseWhole = 0, flipsOutsideIndexes = 0, countsAbove = 0, nothingLost = 0, failed = 0;
     for (int run = 0; run < runs; ++run) {
@@ -243,6 +247,7 @@ int main(int argc, char *argv[])
                 ++countsAbove;
                 std::printf("run %d (%s): %s told %lld lost, %lld were\n", run, qPrintable(way), qPrintable(table.key()),
                             qlonglong(told.rows), lost);
+                keepCopy(run);
             }
             if (result.lost.contains(table.key()) && lost == 0)
                 ++nothingLost;
@@ -258,8 +263,7 @@ int main(int argc, char *argv[])
         }
         ++falseWhole;
         std::printf("run %d (%s): every row told, but rows were lost or changed\n", run, qPrintable(way));
-        if (!keep.isEmpty())
-            QFile::copy(damaged, QDir(keep).filePath(QStringLiteral("run-%1.mdb").arg(run)));
+        keepCopy(run);
     }
     for (auto it = tried.cbegin(); it != tried.cend(); ++it)
         std::printf("%-22s %d\n", qPrintable(it.key()), it.value());

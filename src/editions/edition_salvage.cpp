@@ -466,12 +466,14 @@ int ownerOf(const std::vector<Salvaged> &tables, qint64 rowid, const QVariantLis
     return -1;
 }
 
-// What a table lost: its undecodable rows and, for each unreadable page, the row ids it
-// may have held that the copy lacks.
-SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 fileSize)
+// What a table lost: its undecodable rows, or the rows its indexes hold that the copy
+// lacks outside the row ids the tree lost when there are more of those (an undecodable
+// row is one of them when its row id is sound), and for each unreadable page, the row ids
+// it may have held that the copy lacks.
+SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 missing, qint64 fileSize)
 {
     SalvageResult::Lost lost;
-    lost.rows = table.losses.rows;
+    lost.rows = qMax<qint64>(table.losses.rows, missing);
     QSqlQuery count(db);
     count.prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE rowid BETWEEN ? AND ?").arg(quoted(table.name)));
     for (const DatabasePages::Range &range : table.losses.ranges) {
@@ -815,9 +817,7 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             if (!changed.isEmpty())
                 result.changed.insert(table.name, int(changed.size()));
             if (!table.losses.whole() || !missing.isEmpty()) {
-                SalvageResult::Lost lost = lossOf(db, table, pages.size());
-                lost.rows += missing.size();
-                result.lost.insert(table.name, lost);
+                result.lost.insert(table.name, lossOf(db, table, missing.size(), pages.size()));
             }
         }
         for (auto it = result.lost.begin(); it != result.lost.end();)
