@@ -4,6 +4,7 @@
 // rows that could not be read above the rows really lost. Not run by the test suite.
 //
 //   repair_campaign <edition to damage> <empty edition> <runs> [seed] [folder for the copies that fail]
+//   repair_campaign <edition> <empty edition> <a damaged copy kept>   (tells each table's rows)
 //
 // The damages: bit flips (1 and 8), runs of random bytes, a page copied over another or
 // zeroed, the file cut, a header field, a page's cell pointer or count, an interior page's
@@ -14,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QHash>
 #include <QMap>
@@ -174,7 +176,9 @@ int main(int argc, char *argv[])
     }
     const QString edition = QString::fromLocal8Bit(argv[1]);
     const QString templateFile = QString::fromLocal8Bit(argv[2]);
-    const int runs = QByteArray(argv[3]).toInt();
+    const QString replay = QFileInfo::exists(QString::fromLocal8Bit(argv[3])) ? QString::fromLocal8Bit(argv[3]) : QString();
+    const int runs = replay.isEmpty() ? QByteArray(argv[3]).toInt() : 1;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QRandomGenerator random(argc > 4 ? QByteArray(argv[4]).toUInt() : 1);
     const QString keep = argc > 5 ? QString::fromLocal8Bit(argv[5]) : QString();
     QTemporaryDir work;
@@ -201,7 +205,9 @@ int main(int argc, char *argv[])
     int unseen = 0, whole = 0, falseWhole = 0, flipsOutsideIndexes = 0, countsAbove = 0, nothingLost = 0, failed = 0;
     for (int run = 0; run < runs; ++run) {
         QByteArray file = pristine;
-        const QString way = damage(&file, pages, pageSize, random);
+        QFile given(replay);
+        const QString way = given.open(QIODevice::ReadOnly) ? (file = given.readAll(), QStringLiteral("given"))
+                                                             : damage(&file, pages, pageSize, random);
         ++tried[way];
         QFile out(damaged);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(file) != file.size())
@@ -222,6 +228,7 @@ int main(int argc, char *argv[])
         for (auto table = before.cbegin(); table != before.cend(); ++table) {
             const Table &now = after.value(table.key());
             qint64 lost = 0;
+            QList<qint64> changed;
             for (auto row = table->rows.cbegin(); row != table->rows.cend(); ++row) {
                 const auto found = now.rows.constFind(row.key());
                 if (found == now.rows.cend()) {
@@ -233,16 +240,22 @@ int main(int argc, char *argv[])
                     if (c < found->size() && found->at(c) == row->at(c) && found->at(c).typeId() == row->at(c).typeId())
                         continue;
                     wrong = true;
+                    changed.append(row.key());
                     outsideIndexes = outsideIndexes && !table->indexed.contains(c) && c < found->size();
                 }
             }
+            const SalvageResult::Lost told = result.lost.value(table.key());
+            if (!replay.isEmpty())
+                std::printf("%s: %lld rows, %lld now, %lld lost, %lld changed (first %lld); told: lost %lld%s%s, changed %d\n",
+                            qPrintable(table.key()), qlonglong(table->rows.size()), qlonglong(now.rows.size()), lost,
+                            qlonglong(changed.size()), changed.value(0), qlonglong(told.rows), told.upTo ? " up to" : "",
+                            told.unknown ? " unknown" : "", result.changed.value(table.key()));
             // Rows that were none of the edition's.
             if (now.rows.size() + lost > table->rows.size()) {
                 wrong = true;
                 outsideIndexes = false;
             }
             wrong = wrong || lost > 0;
-            const SalvageResult::Lost told = result.lost.value(table.key());
             if (result.lost.contains(table.key()) && !told.upTo && !told.unknown && told.rows > lost) {
                 ++countsAbove;
                 std::printf("run %d (%s): %s told %lld lost, %lld were\n", run, qPrintable(way), qPrintable(table.key()),

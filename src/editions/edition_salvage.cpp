@@ -15,6 +15,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
@@ -446,14 +447,15 @@ struct Salvaged {
     }
 };
 
-// Of the tables whose lost row ids hold a row's from an unreached page and whose columns
-// it fits, the one it goes to, or -1: the one whose leaf pages lie on both sides of its
-// page, else the only one, else the only one whose leaf pages lie on one side.
-int ownerOf(const std::vector<Salvaged> &tables, qint64 rowid, const QVariantList &values, int before, int after)
+// Of the tables that may hold a row from an unreached page and whose columns it fits, the
+// one it goes to, or -1: the one whose leaf pages lie on both sides of its page, else the
+// only one, else the only one whose leaf pages lie on one side.
+int ownerOf(const std::vector<Salvaged> &tables, const std::function<bool(int)> &mayHold, const QVariantList &values,
+            int before, int after)
 {
     QList<int> fitting;
     for (int i = 0; i < int(tables.size()); ++i)
-        if (tables[i].lostRow(rowid) && tables[i].declared.fits(values))
+        if (mayHold(i) && tables[i].declared.fits(values))
             fitting.append(i);
     if (before >= 0 && before == after && fitting.contains(before))
         return before;
@@ -467,13 +469,15 @@ int ownerOf(const std::vector<Salvaged> &tables, qint64 rowid, const QVariantLis
 }
 
 // What a table lost: its undecodable rows, or the rows its indexes hold that the copy
-// lacks outside the row ids the tree lost when there are more of those (an undecodable
+// lacks outside the row ids the tree lost when there are more of those (up to so many
+// when one may be a row of the copy under another row id; an undecodable
 // row is one of them when its row id is sound), and for each unreadable page, the row ids
 // it may have held that the copy lacks.
-SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 missing, qint64 fileSize)
+SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 missing, bool missingUpTo, qint64 fileSize)
 {
     SalvageResult::Lost lost;
     lost.rows = qMax<qint64>(table.losses.rows, missing);
+    lost.upTo = missingUpTo && missing > 0;
     QSqlQuery count(db);
     count.prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE rowid BETWEEN ? AND ?").arg(quoted(table.name)));
     for (const DatabasePages::Range &range : table.losses.ranges) {
@@ -548,6 +552,9 @@ struct IndexVerdict {
     QSet<qint64> held;        // the row ids it holds
     QSet<qint64> missing;     // of those, the ones the copy lacks outside the row ids the tree lost
     QSet<qint64> changed;     // rows of the copy it holds with other values, or lacks when whole
+    // Of the missing, those whose key is that of a row of the copy the index lacks: one row
+    // under two row ids, of which either the table's or the index's may be the damaged one.
+    int paired = 0;
 };
 
 // Bytes a row id takes in a cell.
@@ -560,18 +567,20 @@ int idBytes(qint64 rowid)
 }
 
 // Whether an index's disagreement with the copy is the index's own. Either a page of the
-// table holds older rows, or a page of the index older or wrong entries: the side whose
-// disagreeing rows lie on fewer pages is the one to blame, the table's when they tie. The
-// table's is ruled out when a page of it would have had to hold more rows than fit on it.
-bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint64, qint64> &entryPages, qint64 pageSize)
+// table holds older or foreign rows, or a page of the index older or wrong entries. The
+// index is to blame when most entries of its pages that disagree do, and they are fewer
+// pages than the table's that hold (or would hold) the rows they disagree on; or when a
+// page of the table would have had to hold more rows than fit on it.
+bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint64, qint64> &entryPages,
+            const QHash<qint64, int> &pageEntries, qint64 pageSize)
 {
-    QSet<qint64> indexPages;
+    QHash<qint64, int> indexPages;   // the entries that disagree on each page of the index
     QHash<qint64, qint64> runBytes;   // the least bytes the cells of each run's page take
     const qint64 cellBytes = 4 + table.declared.names.size();
     for (const QSet<qint64> *rows : {&verdict.changed, &verdict.missing}) {
         for (const qint64 rowid : *rows) {
             if (entryPages.contains(rowid))
-                indexPages.insert(entryPages.value(rowid));
+                ++indexPages[entryPages.value(rowid)];
             const qint64 run = table.runOf(rowid);
             if (!runBytes.contains(run))
                 runBytes.insert(run, table.runs.value(run).rows * (cellBytes + idBytes(run)));
@@ -584,8 +593,14 @@ bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint
     for (const qint64 bytes : std::as_const(runBytes))
         if (bytes > pageSize - 8)
             return true;
+    qint64 disagreeing = 0;
+    qint64 entries = 0;
+    for (auto it = indexPages.cbegin(); it != indexPages.cend(); ++it) {
+        disagreeing += it.value();
+        entries += pageEntries.value(it.key());
+    }
     // Rows the index lacks lie on one of its pages at least.
-    return qMax<qsizetype>(indexPages.size(), 1) < runBytes.size();
+    return 2 * disagreeing >= entries && qMax<qsizetype>(indexPages.size(), 1) < runBytes.size();
 }
 
 // Reads a table's index against the copy's rows: a row the index holds with other values,
@@ -606,6 +621,8 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         return verdict;
     QHash<qint64, QVariantList> keys;
     QHash<qint64, qint64> entryPages;
+    QHash<qint64, int> pageEntries;   // how many entries each page of the index holds
+    QList<QVariantList> unheld;   // the keys of the first rows of the copy the index lacks
     QSet<qint64> twice;
     bool entriesSound = true;
     verdict.whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
@@ -618,6 +635,7 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
             twice.insert(rowid);
         keys.insert(rowid, entry.mid(0, columns.size()));
         entryPages.insert(rowid, pages.pageBeingRead());
+        ++pageEntries[pages.pageBeingRead()];
     });
     verdict.whole = verdict.whole && entriesSound;
     verdict.held.reserve(keys.size());
@@ -629,6 +647,12 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         if (found == keys.end()) {
             if (verdict.whole)
                 verdict.changed.insert(rowid);
+            if (unheld.size() < 64) {
+                QVariantList key;
+                for (int i = 0; i < columns.size(); ++i)
+                    key.append(rows.value(i + 1));
+                unheld.append(key);
+            }
             continue;
         }
         bool same = !twice.contains(rowid);
@@ -638,10 +662,15 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
             verdict.changed.insert(rowid);
         keys.erase(found);
     }
-    for (auto it = keys.cbegin(); it != keys.cend(); ++it)
-        if (!table.lostRow(it.key()))
-            verdict.missing.insert(it.key());
-    verdict.astray = astray(verdict, table, entryPages, pages.pageSize());
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        if (table.lostRow(it.key()))
+            continue;
+        verdict.missing.insert(it.key());
+        verdict.paired += std::any_of(unheld.cbegin(), unheld.cend(), [&it](const QVariantList &key) {
+            return std::equal(key.cbegin(), key.cend(), it->cbegin(), sameValue);
+        });
+    }
+    verdict.astray = astray(verdict, table, entryPages, pageEntries, pages.pageSize());
     return verdict;
 }
 
@@ -778,21 +807,32 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 return failed(result, refused->error, destination);
         }
         // Then the pages no tree reached, for the tables whose trees lost some.
-        const bool partial = std::any_of(salvaged.cbegin(), salvaged.cend(),
-                                         [](const Salvaged &t) { return !t.losses.ranges.isEmpty(); });
-        if (partial) {
-            result.unplaced += pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after) {
-                if (result.schemaLost && isSchemaRow(values))
-                    return;
-                const int owner = ownerOf(salvaged, rowid, values, before, after);
-                if (owner < 0)
-                    ++result.unplaced;
-                else
-                    insert(salvaged[size_t(owner)], rowid, values);
-            });
-            if (refused)
-                return failed(result, refused->error, destination);
+        // Then the pages no tree reached: a row there goes to a table whose tree lost its
+        // row id or, failing that, to one whose tree was read whole and lacks it (a tree
+        // whose root was overwritten by one of its leaves, say).
+        std::vector<QSqlQuery> holding;
+        for (const Salvaged &table : salvaged) {
+            holding.emplace_back(db);
+            holding.back().prepare(QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?").arg(quoted(table.name)));
         }
+        result.unplaced += pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after) {
+            if (result.schemaLost && isSchemaRow(values))
+                return;
+            int owner = ownerOf(salvaged, [&](int i) { return salvaged[size_t(i)].lostRow(rowid); }, values, before, after);
+            if (owner < 0)
+                owner = ownerOf(salvaged, [&](int i) {
+                    QSqlQuery &held = holding[size_t(i)];
+                    held.bindValue(0, rowid);
+                    return salvaged[size_t(i)].root > 0 && salvaged[size_t(i)].losses.ranges.isEmpty() && held.exec()
+                           && !held.next();
+                }, values, before, after);
+            if (owner < 0)
+                ++result.unplaced;
+            else
+                insert(salvaged[size_t(owner)], rowid, values);
+        });
+        if (refused)
+            return failed(result, refused->error, destination);
         for (const Salvaged &table : salvaged) {
             copied += table.copy->copied;
             result.recovered.insert(table.name, table.copy->copied);
@@ -804,12 +844,14 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             // An index astray tells nothing of the rows: the copy's own are made afresh.
             QList<IndexVerdict> verdicts;
             QSet<qint64> changed;
+            bool paired = false;
             for (const SchemaEntry &entry : schema) {
                 if (entry.type != QLatin1String("index") || entry.table.compare(table.name, Qt::CaseInsensitive) != 0)
                     continue;
                 const IndexVerdict verdict = checkIndex(pages, db, table, entry);
                 if (!verdict.astray) {
                     changed.unite(verdict.changed);
+                    paired = paired || verdict.paired > 0;
                     verdicts.append(verdict);
                 }
             }
@@ -817,7 +859,7 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             if (!changed.isEmpty())
                 result.changed.insert(table.name, int(changed.size()));
             if (!table.losses.whole() || !missing.isEmpty()) {
-                result.lost.insert(table.name, lossOf(db, table, missing.size(), pages.size()));
+                result.lost.insert(table.name, lossOf(db, table, missing.size(), paired, pages.size()));
             }
         }
         for (auto it = result.lost.begin(); it != result.lost.end();)
