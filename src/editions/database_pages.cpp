@@ -518,6 +518,15 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
     return unreadable;
 }
 
+bool DatabasePages::pageRepeated(qint64 number) const
+{
+    const uchar *p = page(number);
+    for (qint64 other = 1; p && other <= m_pageCount; ++other)
+        if (other != number && std::memcmp(page(other), p, size_t(m_pageSize)) == 0)
+            return true;
+    return false;
+}
+
 bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)
 {
     if (!isOpen())

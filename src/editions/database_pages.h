@@ -86,6 +86,9 @@ public:
     // While a handler of readTable, readIndex or scanUnreached runs: the page the row or
     // entry it is given lies on.
     qint64 pageBeingRead() const { return m_current; }
+    // Whether another page of the file holds the same bytes as page number: one of the two
+    // is a copy of the other.
+    bool pageRepeated(qint64 number) const;
 
 private:
     // A page waiting to be read, with the row ids its parent gave it.
