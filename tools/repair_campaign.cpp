@@ -206,8 +206,9 @@ int main(int argc, char *argv[])
     for (int run = 0; run < runs; ++run) {
         QByteArray file = pristine;
         QFile given(replay);
-        const QString way = given.open(QIODevice::ReadOnly) ? (file = given.readAll(), QStringLiteral("given"))
-                                                             : damage(&file, pages, pageSize, random);
+        const QString way = !replay.isEmpty() && given.open(QIODevice::ReadOnly)
+                                ? (file = given.readAll(), QStringLiteral("given"))
+                                : damage(&file, pages, pageSize, random);
         ++tried[way];
         QFile out(damaged);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(file) != file.size())
@@ -220,6 +221,9 @@ int main(int argc, char *argv[])
         const SalvageResult result = SalvageEdition(damaged, templateFile, repaired);
         if (result.outcome != SalvageResult::Outcome::Salvaged) {
             ++failed;
+            std::printf("run %d (%s): not repaired: %s\n", run, qPrintable(way),
+                        result.outcome == SalvageResult::Outcome::Unreadable ? "nothing read" : qPrintable(result.failure));
+            keepCopy(run);
             continue;
         }
         const Snapshot after = snapshot(repaired, false);
@@ -262,8 +266,11 @@ int main(int argc, char *argv[])
                             qlonglong(told.rows), lost);
                 keepCopy(run);
             }
-            if (result.lost.contains(table.key()) && lost == 0)
+            if (result.lost.contains(table.key()) && lost == 0) {
                 ++nothingLost;
+                std::printf("run %d (%s): %s told %s%lld lost, none was\n", run, qPrintable(way), qPrintable(table.key()),
+                            told.unknown ? "an unknown number, " : told.upTo ? "up to " : "", qlonglong(told.rows));
+            }
         }
         if (!result.whole())
             continue;

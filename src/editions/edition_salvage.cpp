@@ -400,12 +400,17 @@ struct Salvaged {
         int rows = 0;
     };
     QMap<qint64, Run> runs;
+    qint64 lastRun = 0;   // the run the last row went to
 
     void noteRow(qint64 rowid, qint64 page)
     {
-        if (runs.isEmpty() || std::prev(runs.end())->page != page)
-            runs.insert(rowid, Run{page, 0});
-        ++std::prev(runs.end())->rows;
+        const auto last = runs.find(lastRun);
+        if (last != runs.end() && last->page == page) {
+            ++last->rows;
+            return;
+        }
+        runs.insert(rowid, Run{page, 1});
+        lastRun = rowid;
     }
     // The first row id of the run a row id falls in (the first run's for one before all).
     qint64 runOf(qint64 rowid) const
@@ -469,10 +474,10 @@ int ownerOf(const std::vector<Salvaged> &tables, const std::function<bool(int)> 
 }
 
 // What a table lost: its undecodable rows, or the rows its indexes hold that the copy
-// lacks outside the row ids the tree lost when there are more of those (up to so many
-// when one may be a row of the copy under another row id; an undecodable
-// row is one of them when its row id is sound), and for each unreadable page, the row ids
-// it may have held that the copy lacks.
+// lacks outside the row ids the tree lost when there are more of those (an undecodable
+// row is one of them when its row id is sound; up to so many when one may be a row of
+// the copy under another row id), and for each unreadable page, the row ids it may have
+// held that the copy lacks.
 SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 missing, bool missingUpTo, qint64 fileSize)
 {
     SalvageResult::Lost lost;
@@ -545,6 +550,30 @@ bool sameValue(const QVariant &a, const QVariant &b)
     return a.toString() == b.toString();
 }
 
+// How two entries of an index compare, where their values are numbers or nulls: -1, 0 or
+// 1; 2 when it takes two texts or blobs, whose order is the collation's.
+int compareEntries(const QVariantList &a, const QVariantList &b)
+{
+    const auto number = [](const QVariant &v) { return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double; };
+    for (int i = 0; i < a.size() && i < b.size(); ++i) {
+        const QVariant &x = a.at(i);
+        const QVariant &y = b.at(i);
+        // Nulls come first, then numbers, then texts and blobs.
+        const int kindX = x.isNull() ? 0 : number(x) ? 1 : 2;
+        const int kindY = y.isNull() ? 0 : number(y) ? 1 : 2;
+        if (kindX != kindY)
+            return kindX < kindY ? -1 : 1;
+        if (kindX == 2)
+            return 2;
+        if (kindX == 0)
+            continue;
+        const bool integers = x.typeId() == QMetaType::LongLong && y.typeId() == QMetaType::LongLong;
+        if (integers ? x.toLongLong() != y.toLongLong() : x.toDouble() != y.toDouble())
+            return (integers ? x.toLongLong() < y.toLongLong() : x.toDouble() < y.toDouble()) ? -1 : 1;
+    }
+    return 0;
+}
+
 // What an index tells of its table's rows in the copy.
 struct IndexVerdict {
     bool whole = false;       // every page and entry of the index was read
@@ -569,10 +598,12 @@ int idBytes(qint64 rowid)
 // Whether an index's disagreement with the copy is the index's own. Either a page of the
 // table holds older or foreign rows, or a page of the index older or wrong entries. The
 // index is to blame when most entries of its pages that disagree do, and they are fewer
-// pages than the table's that hold (or would hold) the rows they disagree on; or when a
-// page of the table would have had to hold more rows than fit on it.
+// pages than the table's that hold (or would hold) the rows they disagree on; when a page
+// of the table would have had to hold more rows than fit on it; or when a page of the
+// index whose entries mostly disagree is repeated elsewhere in the file (one of the two
+// was copied over a page of another).
 bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint64, qint64> &entryPages,
-            const QHash<qint64, int> &pageEntries, qint64 pageSize)
+            const QHash<qint64, int> &pageEntries, const DatabasePages &pages)
 {
     QHash<qint64, int> indexPages;   // the entries that disagree on each page of the index
     QHash<qint64, qint64> runBytes;   // the least bytes the cells of each run's page take
@@ -591,7 +622,7 @@ bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint
     if (runBytes.isEmpty())
         return false;
     for (const qint64 bytes : std::as_const(runBytes))
-        if (bytes > pageSize - 8)
+        if (bytes > pages.pageSize() - 8)
             return true;
     qint64 disagreeing = 0;
     qint64 entries = 0;
@@ -600,7 +631,12 @@ bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint
         entries += pageEntries.value(it.key());
     }
     // Rows the index lacks lie on one of its pages at least.
-    return 2 * disagreeing >= entries && qMax<qsizetype>(indexPages.size(), 1) < runBytes.size();
+    if (2 * disagreeing >= entries && qMax<qsizetype>(indexPages.size(), 1) < runBytes.size())
+        return true;
+    constexpr int looked = 4;   // each look reads the whole file
+    return indexPages.size() <= looked && std::any_of(indexPages.keyValueBegin(), indexPages.keyValueEnd(), [&](const auto &page) {
+               return 2 * page.second >= pageEntries.value(page.first) && pages.pageRepeated(page.first);
+           });
 }
 
 // Reads a table's index against the copy's rows: a row the index holds with other values,
@@ -625,18 +661,37 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     QList<QVariantList> unheld;   // the keys of the first rows of the copy the index lacks
     QSet<qint64> twice;
     bool entriesSound = true;
-    verdict.whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
-        if (entry.size() != columns.size() + 1 || entry.last().typeId() != QMetaType::LongLong) {
-            entriesSound = false;
-            return;
+    // The entries of a page are taken when it is read whole; one out of order with a
+    // neighbour may be damaged, and which of the two is not known.
+    QList<QVariantList> onPage;
+    qint64 page = 0;
+    const auto takePage = [&] {
+        for (int i = 0; i < onPage.size(); ++i) {
+            const QVariantList &entry = onPage.at(i);
+            if ((i > 0 && compareEntries(onPage.at(i - 1), entry) % 2 != -1)
+                || (i + 1 < onPage.size() && compareEntries(entry, onPage.at(i + 1)) % 2 != -1)) {
+                entriesSound = false;
+                continue;
+            }
+            const qint64 rowid = entry.last().toLongLong();
+            if (keys.contains(rowid))
+                twice.insert(rowid);
+            keys.insert(rowid, entry.mid(0, columns.size()));
+            entryPages.insert(rowid, page);
+            ++pageEntries[page];
         }
-        const qint64 rowid = entry.last().toLongLong();
-        if (keys.contains(rowid))
-            twice.insert(rowid);
-        keys.insert(rowid, entry.mid(0, columns.size()));
-        entryPages.insert(rowid, pages.pageBeingRead());
-        ++pageEntries[pages.pageBeingRead()];
+        onPage.clear();
+    };
+    verdict.whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
+        if (pages.pageBeingRead() != page)
+            takePage();
+        page = pages.pageBeingRead();
+        if (entry.size() != columns.size() + 1 || entry.last().typeId() != QMetaType::LongLong)
+            entriesSound = false;
+        else
+            onPage.append(entry);
     });
+    takePage();
     verdict.whole = verdict.whole && entriesSound;
     verdict.held.reserve(keys.size());
     for (auto it = keys.cbegin(); it != keys.cend(); ++it)
@@ -670,7 +725,7 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
             return std::equal(key.cbegin(), key.cend(), it->cbegin(), sameValue);
         });
     }
-    verdict.astray = astray(verdict, table, entryPages, pageEntries, pages.pageSize());
+    verdict.astray = astray(verdict, table, entryPages, pageEntries, pages);
     return verdict;
 }
 
