@@ -133,6 +133,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     // An index wrong while every page of its table is sound: the rows are the table's.
     QTest::newRow("an index of section links whose entries name the next row") << "next row" << none << none;
     QTest::newRow("the index of Sub-Topics overwritten by a leaf of another") << "foreign index" << none << none;
+    QTest::newRow("an entry of the index of Sub-Topics out of order") << "entry order" << none << none;
     QTest::newRow("a bit flipped in a table's name in the list of tables") << "table name" << none << none;
     // Header fields that are valid but wrong, and what the cells' own pointers tell over
     // a damaged count or list of free pages: every row comes back.
@@ -451,6 +452,16 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         const QList<Damage::Page> index = Damage::pages(edition(), QStringLiteral("SubTopicsGlobalTopicId"));
         QCOMPARE(index.size(), 1);
         QVERIFY(Damage::copyPage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksTopicId")), edition(), index.first()));
+    } else if (damage == QLatin1String("entry order")) {
+        // The key of the fourth entry, a number of one byte after the payload's size, the
+        // header's size and the two types, made greater than the fifth's.
+        const Damage::Page page = Damage::pages(edition(), QStringLiteral("SubTopicsGlobalTopicId")).value(0);
+        QByteArray bytes;
+        QVERIFY(Damage::onPage(edition(), page, 0, &bytes, true));
+        const int cell = qFromBigEndian<quint16>(bytes.constData() + 8 + 2 * 3);
+        QCOMPARE(bytes.mid(cell + 1, 2), QByteArray("\x03\x01"));
+        QByteArray key("\x7f");
+        QVERIFY(Damage::onPage(edition(), page, cell + 4, &key));
     } else if (damage == QLatin1String("table name")) {
         // The first letter of the categories' name field, after its type.
         QByteArray file = m_app->readFile(QStringLiteral("Sample_Links.mdb"));

@@ -574,6 +574,13 @@ int compareEntries(const QVariantList &a, const QVariantList &b)
     return 0;
 }
 
+// Whether an entry of an index that comes before another must come after it, or is the same.
+bool outOfOrder(const QVariantList &before, const QVariantList &after)
+{
+    const int order = compareEntries(before, after);
+    return order == 0 || order == 1;
+}
+
 // What an index tells of its table's rows in the copy.
 struct IndexVerdict {
     bool whole = false;       // every page and entry of the index was read
@@ -668,8 +675,7 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     const auto takePage = [&] {
         for (int i = 0; i < onPage.size(); ++i) {
             const QVariantList &entry = onPage.at(i);
-            if ((i > 0 && compareEntries(onPage.at(i - 1), entry) % 2 != -1)
-                || (i + 1 < onPage.size() && compareEntries(entry, onPage.at(i + 1)) % 2 != -1)) {
+            if ((i > 0 && outOfOrder(onPage.at(i - 1), entry)) || (i + 1 < onPage.size() && outOfOrder(entry, onPage.at(i + 1)))) {
                 entriesSound = false;
                 continue;
             }
