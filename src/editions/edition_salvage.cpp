@@ -608,7 +608,7 @@ int idBytes(qint64 rowid)
 // pages than the table's that hold (or would hold) the rows they disagree on; when a page
 // of the table would have had to hold more rows than fit on it; or when a page of the
 // index whose entries mostly disagree is repeated elsewhere in the file (one of the two
-// was copied over a page of another).
+// was copied over a page of another) and none of the table's is.
 bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint64, qint64> &entryPages,
             const QHash<qint64, int> &pageEntries, const DatabasePages &pages)
 {
@@ -641,9 +641,12 @@ bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint
     if (2 * disagreeing >= entries && qMax<qsizetype>(indexPages.size(), 1) < runBytes.size())
         return true;
     constexpr int looked = 4;   // each look reads the whole file
-    return indexPages.size() <= looked && std::any_of(indexPages.keyValueBegin(), indexPages.keyValueEnd(), [&](const auto &page) {
-               return 2 * page.second >= pageEntries.value(page.first) && pages.pageRepeated(page.first);
-           });
+    if (indexPages.size() > looked || runBytes.size() > looked
+        || std::any_of(runBytes.keyBegin(), runBytes.keyEnd(), [&](qint64 run) { return pages.pageRepeated(table.runs.value(run).page); }))
+        return false;
+    return std::any_of(indexPages.keyValueBegin(), indexPages.keyValueEnd(), [&](const auto &page) {
+        return 2 * page.second >= pageEntries.value(page.first) && pages.pageRepeated(page.first);
+    });
 }
 
 // Reads a table's index against the copy's rows: a row the index holds with other values,
