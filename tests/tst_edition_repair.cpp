@@ -118,6 +118,8 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("a link whose row id column holds a value") << "row id value" << foreign << none;
     QTest::newRow("two links of a leaf with one row id") << "same row id" << "\n  links: %1" << none;
     QTest::newRow("a category whose name is no text, an index whole") << "bad text" << "\n  categories: 1" << none;
+    // Its indexes, read whole, tell how many rows the last leaf held, of row ids no key bounds.
+    QTest::newRow("the last leaf of categories overwritten") << "last leaf" << "\n  categories: %5" << none;
     QTest::newRow("a leaf of links lost, with two copies on pages of an index")
         << "two copies" << "\n  rows that bore the number of another row read before them: %4" << none;
     // A page of an older copy of the edition over the current one: its rows are kept, and
@@ -327,6 +329,10 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QVERIFY(Damage::onPage(edition(), page, qFromBigEndian<quint16>(at.constData()) + 5, &zero));
         lost.insert(QStringLiteral("Sit"), 1);
         unplaced = 1;
+    } else if (damage == QLatin1String("last leaf")) {
+        const Damage::Page page = Damage::pages(edition(), QStringLiteral("Lks")).last();
+        lost.insert(QStringLiteral("Lks"), page.cells);
+        QVERIFY(Damage::overwritePage(edition(), page));
     } else if (damage == QLatin1String("bad text")) {
         // The first byte of the first category's name on its leaf made one no text begins
         // with; one of the two indexes of categories damaged, the other read whole.
@@ -550,6 +556,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
                        .replace(QLatin1String("%2"), QString::number(unplaced))
                        .replace(QLatin1String("%3"), QString::number(changed))
                        .replace(QLatin1String("%4"), QString::number(clashed))
+                       .replace(QLatin1String("%5"), QString::number(lost.value("Lks")))
                  + QStringLiteral("\nThe damaged file was kept as:\n") + repair.damagedCopy());
     QCOMPARE(leftovers(m_app->path()), QStringList());
 }

@@ -19,6 +19,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <sqlite3.h>
@@ -476,13 +477,19 @@ int ownerOf(const std::vector<Salvaged> &tables, const std::function<bool(int)> 
 // What a table lost: its undecodable rows, or the rows its indexes hold that the copy
 // lacks outside the row ids the tree lost when there are more of those (an undecodable
 // row is one of them when its row id is sound; up to so many when one may be a row of
-// the copy under another row id), and for each unreadable page, the row ids it may have
-// held that the copy lacks.
-SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 missing, bool missingUpTo, qint64 fileSize)
+// the copy under another row id), and of the row ids the tree lost, those an index read
+// whole holds that the copy lacks (inLost, -1 when no index was) or else, for each
+// unreadable page, the row ids it may have held that the copy lacks.
+SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 missing, bool missingUpTo, qint64 inLost,
+                           qint64 fileSize)
 {
     SalvageResult::Lost lost;
     lost.rows = qMax<qint64>(table.losses.rows, missing);
     lost.upTo = missingUpTo && missing > 0;
+    if (inLost >= 0) {
+        lost.rows += inLost;
+        return lost;
+    }
     QSqlQuery count(db);
     count.prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE rowid BETWEEN ? AND ?").arg(quoted(table.name)));
     for (const DatabasePages::Range &range : table.losses.ranges) {
@@ -588,6 +595,7 @@ struct IndexVerdict {
     QSet<qint64> held;        // the row ids it holds
     QSet<qint64> missing;     // of those, the ones the copy lacks outside the row ids the tree lost
     QSet<qint64> changed;     // rows of the copy it holds with other values, or lacks when whole
+    QSet<qint64> inLost;      // the row ids it holds that the tree lost and the copy lacks
     // Of the missing, those whose key is that of a row of the copy the index lacks: one row
     // under two row ids, of which either the table's or the index's may be the damaged one.
     int paired = 0;
@@ -727,8 +735,10 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         keys.erase(found);
     }
     for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
-        if (table.lostRow(it.key()))
+        if (table.lostRow(it.key())) {
+            verdict.inLost.insert(it.key());
             continue;
+        }
         verdict.missing.insert(it.key());
         verdict.paired += std::any_of(unheld.cbegin(), unheld.cend(), [&it](const QVariantList &key) {
             return std::equal(key.cbegin(), key.cend(), it->cbegin(), sameValue);
@@ -920,11 +930,15 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 }
             }
             const QSet<qint64> missing = missingRows(verdicts);
+            // An index read whole tells which of the row ids the tree lost were rows.
+            std::optional<QSet<qint64>> inLost;
+            for (const IndexVerdict &verdict : std::as_const(verdicts))
+                if (verdict.whole)
+                    inLost = inLost ? inLost->intersect(verdict.inLost) : verdict.inLost;
             if (!changed.isEmpty())
                 result.changed.insert(table.name, int(changed.size()));
-            if (!table.losses.whole() || !missing.isEmpty()) {
-                result.lost.insert(table.name, lossOf(db, table, missing.size(), paired, pages.size()));
-            }
+            if (!table.losses.whole() || !missing.isEmpty())
+                result.lost.insert(table.name, lossOf(db, table, missing.size(), paired, inLost ? inLost->size() : -1, pages.size()));
         }
         for (auto it = result.lost.begin(); it != result.lost.end();)
             it = it->rows == 0 && !it->unknown ? result.lost.erase(it) : std::next(it);
