@@ -420,6 +420,7 @@ DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &ha
         }
         if (owner >= 0)
             m_owner[int(number)] = owner;
+        m_current = number;
         for (int i = 0; i < rows; ++i)
             handler(m_rows.at(i).rowid, m_rows.at(i).values);
     }
@@ -496,6 +497,7 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
         if (!pointers)
             continue;
         taken.setBit(int(number));
+        m_current = number;
         const uchar *end = page(number) + m_usable;
         // Two pointers to one place are one cell.
         seen.clear();
@@ -514,6 +516,15 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
         }
     }
     return unreadable;
+}
+
+bool DatabasePages::pageRepeated(qint64 number) const
+{
+    const uchar *p = page(number);
+    for (qint64 other = 1; p && other <= m_pageCount; ++other)
+        if (other != number && std::memcmp(page(other), p, size_t(m_pageSize)) == 0)
+            return true;
+    return false;
 }
 
 bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)
@@ -537,6 +548,7 @@ bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)
             continue;
         }
         taken.setBit(int(number));
+        m_current = number;
         const uchar *p = page(number);
         const bool interior = treeHeader(number)[0] == kInteriorIndex;
         if (interior)

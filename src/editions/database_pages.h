@@ -33,6 +33,7 @@ public:
     // pages show, so that its list of free pages is taken.
     bool headerSound() const { return m_headerSound; }
     qint64 size() const { return m_size; }
+    qint64 pageSize() const { return m_pageSize; }
 
     // Row ids from first to last, either end open when unknown.
     struct Range {
@@ -82,6 +83,12 @@ public:
     // Hands every readable row of every table leaf page that no tree reached and that is
     // not on the list of free pages. Answers how many rows there could not be decoded.
     int scanUnreached(const ScanHandler &handler) const;
+    // While a handler of readTable, readIndex or scanUnreached runs: the page the row or
+    // entry it is given lies on.
+    qint64 pageBeingRead() const { return m_current; }
+    // Whether another page of the file holds the same bytes as page number: one of the two
+    // is a copy of the other.
+    bool pageRepeated(qint64 number) const;
 
 private:
     // A page waiting to be read, with the row ids its parent gave it.
@@ -156,4 +163,5 @@ private:
     };
     QVector<Row> m_rows;        // the rows of the leaf page being read
     QVector<qint64> m_chain;    // the overflow pages its rows took
+    mutable qint64 m_current = 0;   // the page whose rows or entries are being handed on
 };

@@ -15,9 +15,11 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <sqlite3.h>
@@ -36,6 +38,28 @@ struct SchemaEntry {
 QString quoted(const QString &name)
 {
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+// The name a plain "CREATE TABLE name (...)" declares, without its quotes; empty for any
+// other statement.
+QString declaredName(const QString &sql)
+{
+    static const QRegularExpression declaration(
+        QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(\"[^\"]*\"|\\[[^\\]]*\\]|`[^`]*`|[^\\s(\"`\\[]+)\\s*\\("),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString name = declaration.match(sql).captured(1);
+    return name.isEmpty() || name.front().isLetterOrNumber() || name.front() == QLatin1Char('_') ? name
+                                                                                                 : name.mid(1, name.size() - 2);
+}
+
+// The name of a table of the damaged file: its declaration's, unless both of the schema
+// line's own name fields agree on another (a damaged line differs in one of the three).
+QString tableName(const QString &name, const QString &table, const QString &sql)
+{
+    const QString declared = declaredName(sql);
+    if (declared.isEmpty() || (name.compare(table, Qt::CaseInsensitive) == 0 && name.compare(declared, Qt::CaseInsensitive) != 0))
+        return name;
+    return declared;
 }
 
 // How a column holds its values, from its declared type.
@@ -104,11 +128,14 @@ Columns columnsOf(const QSqlDatabase &db, const QString &table)
 {
     Columns columns;
     QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table))))
+    if (!q.exec(QStringLiteral("PRAGMA table_xinfo(%1)").arg(quoted(table))))
         return columns;
     int keys = 0;
     int key = -1;
     while (q.next()) {
+        // A virtual generated column holds nothing in a row's record; a stored one does.
+        if (q.value(6).toInt() == 2)
+            continue;
         columns.names.append(q.value(1).toString());
         columns.affinities.append(affinityOf(q.value(2).toString()));
         if (q.value(5).toInt() > 0) {
@@ -149,7 +176,10 @@ public:
         QSqlQuery q(db);
         if (!q.exec(entry.sql))
             return {};
-        return columnsOf(db, entry.name);
+        const QString name = declaredName(entry.sql);
+        const Columns columns = columnsOf(db, name);
+        q.exec(QStringLiteral("DROP TABLE %1").arg(quoted(name)));
+        return columns;
     }
 
 private:
@@ -296,9 +326,12 @@ QList<SchemaEntry> readSchema(DatabasePages &pages, bool *lost)
 {
     QList<SchemaEntry> schema;
     const auto take = [&schema](qint64, const QVariantList &v) {
-        if (v.size() >= 5)
-            schema.append(SchemaEntry{v.at(0).toString(), v.at(1).toString(), v.at(2).toString(),
-                                      v.at(3).toLongLong(), v.at(4).toString()});
+        if (v.size() < 5)
+            return;
+        SchemaEntry entry{v.at(0).toString(), v.at(1).toString(), v.at(2).toString(), v.at(3).toLongLong(), v.at(4).toString()};
+        if (entry.type == QLatin1String("table"))
+            entry.name = entry.table = tableName(entry.name, entry.table, entry.sql);
+        schema.append(entry);
     };
     *lost = !pages.readTable(1, take, -1, isSchemaRow).whole();
     // Lines of a damaged schema may still lie on pages its tree no longer reaches.
@@ -321,15 +354,28 @@ QList<SchemaEntry> templateTables(const QSqlDatabase &db)
     return tables;
 }
 
-// A table of the damaged file whose declaration may be made again: the schema is read
-// from a damaged file, so only a plain "CREATE TABLE name (...)" is ever run, never a
-// table made from a query.
+// A table of the damaged file whose declaration may be read: the schema is read from a
+// damaged file, so only a plain "CREATE TABLE name (...)" is ever made, and that only in a
+// database of its own, never a table made from a query.
 bool isTable(const SchemaEntry &entry)
 {
-    static const QRegularExpression declaration(
-        QStringLiteral("^\\s*CREATE\\s+TABLE\\s+(\"[^\"]*\"|\\[[^\\]]*\\]|`[^`]*`|[^\\s(\"`\\[]+)\\s*\\("),
-        QRegularExpression::CaseInsensitiveOption);
-    return entry.root > 0 && declaration.match(entry.sql).hasMatch();
+    return entry.root > 0 && !declaredName(entry.sql).isEmpty();
+}
+
+// A plain declaration of a table of the given columns: their names and kinds, and the row
+// id's other name.
+QString declaration(const QString &table, const Columns &columns)
+{
+    static const QMap<Affinity, QString> types{{Affinity::Integer, QStringLiteral(" INTEGER")},
+                                               {Affinity::Text, QStringLiteral(" TEXT")},
+                                               {Affinity::Blob, QString()},
+                                               {Affinity::Real, QStringLiteral(" REAL")},
+                                               {Affinity::Numeric, QStringLiteral(" NUMERIC")}};
+    QStringList parts;
+    for (int i = 0; i < columns.names.size(); ++i)
+        parts.append(quoted(columns.names.at(i))
+                     + (i == columns.rowidAlias ? QStringLiteral(" INTEGER PRIMARY KEY") : types.value(columns.affinities.at(i))));
+    return QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(table), parts.join(QStringLiteral(", ")));
 }
 
 SalvageResult failed(SalvageResult result, const QSqlError &error, const QString &destination)
@@ -348,6 +394,31 @@ struct Salvaged {
     std::unique_ptr<TableCopy> copy;
     DatabasePages::Losses losses;
     qint64 root = 0;   // 0 when the table's tree is not known
+    // The rows copied from one page after another, by the row id of the first of each
+    // run: the page a row id lies on, or would, is told by the run it falls in.
+    struct Run {
+        qint64 page = 0;
+        int rows = 0;
+    };
+    QMap<qint64, Run> runs;
+    qint64 lastRun = 0;   // the run the last row went to
+
+    void noteRow(qint64 rowid, qint64 page)
+    {
+        const auto last = runs.find(lastRun);
+        if (last != runs.end() && last->page == page) {
+            ++last->rows;
+            return;
+        }
+        runs.insert(rowid, Run{page, 1});
+        lastRun = rowid;
+    }
+    // The first row id of the run a row id falls in (the first run's for one before all).
+    qint64 runOf(qint64 rowid) const
+    {
+        auto after = runs.upperBound(rowid);
+        return after == runs.cbegin() ? (runs.isEmpty() ? 0 : after.key()) : std::prev(after).key();
+    }
 
     // Sorts the lost row ids and joins those that meet, so that a row id is looked up in
     // them by halves.
@@ -382,14 +453,15 @@ struct Salvaged {
     }
 };
 
-// Of the tables whose lost row ids hold a row's from an unreached page and whose columns
-// it fits, the one it goes to, or -1: the one whose leaf pages lie on both sides of its
-// page, else the only one, else the only one whose leaf pages lie on one side.
-int ownerOf(const std::vector<Salvaged> &tables, qint64 rowid, const QVariantList &values, int before, int after)
+// Of the tables that may hold a row from an unreached page and whose columns it fits, the
+// one it goes to, or -1: the one whose leaf pages lie on both sides of its page, else the
+// only one, else the only one whose leaf pages lie on one side.
+int ownerOf(const std::vector<Salvaged> &tables, const std::function<bool(int)> &mayHold, const QVariantList &values,
+            int before, int after)
 {
     QList<int> fitting;
     for (int i = 0; i < int(tables.size()); ++i)
-        if (tables[i].lostRow(rowid) && tables[i].declared.fits(values))
+        if (mayHold(i) && tables[i].declared.fits(values))
             fitting.append(i);
     if (before >= 0 && before == after && fitting.contains(before))
         return before;
@@ -402,12 +474,22 @@ int ownerOf(const std::vector<Salvaged> &tables, qint64 rowid, const QVariantLis
     return -1;
 }
 
-// What a table lost: its undecodable rows and, for each unreadable page, the row ids it
-// may have held that the copy lacks.
-SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 fileSize)
+// What a table lost: its undecodable rows, or the rows its indexes hold that the copy
+// lacks outside the row ids the tree lost when there are more of those (an undecodable
+// row is one of them when its row id is sound; up to so many when one may be a row of
+// the copy under another row id), and of the row ids the tree lost, those an index read
+// whole holds that the copy lacks (inLost, -1 when no index was) or else, for each
+// unreadable page, the row ids it may have held that the copy lacks.
+SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 missing, bool missingUpTo, qint64 inLost,
+                           qint64 fileSize)
 {
     SalvageResult::Lost lost;
-    lost.rows = table.losses.rows;
+    lost.rows = qMax<qint64>(table.losses.rows, missing);
+    lost.upTo = missingUpTo && missing > 0;
+    if (inLost >= 0) {
+        lost.rows += inLost;
+        return lost;
+    }
     QSqlQuery count(db);
     count.prepare(QStringLiteral("SELECT count(*) FROM %1 WHERE rowid BETWEEN ? AND ?").arg(quoted(table.name)));
     for (const DatabasePages::Range &range : table.losses.ranges) {
@@ -475,18 +557,110 @@ bool sameValue(const QVariant &a, const QVariant &b)
     return a.toString() == b.toString();
 }
 
+// How two entries of an index compare, where their values are numbers or nulls: -1, 0 or
+// 1; 2 when it takes two texts or blobs, whose order is the collation's.
+int compareEntries(const QVariantList &a, const QVariantList &b)
+{
+    const auto number = [](const QVariant &v) { return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double; };
+    for (int i = 0; i < a.size() && i < b.size(); ++i) {
+        const QVariant &x = a.at(i);
+        const QVariant &y = b.at(i);
+        // Nulls come first, then numbers, then texts and blobs.
+        const int kindX = x.isNull() ? 0 : number(x) ? 1 : 2;
+        const int kindY = y.isNull() ? 0 : number(y) ? 1 : 2;
+        if (kindX != kindY)
+            return kindX < kindY ? -1 : 1;
+        if (kindX == 2)
+            return 2;
+        if (kindX == 0)
+            continue;
+        const bool integers = x.typeId() == QMetaType::LongLong && y.typeId() == QMetaType::LongLong;
+        if (integers ? x.toLongLong() != y.toLongLong() : x.toDouble() != y.toDouble())
+            return (integers ? x.toLongLong() < y.toLongLong() : x.toDouble() < y.toDouble()) ? -1 : 1;
+    }
+    return 0;
+}
+
+// Whether an entry of an index that comes before another must come after it, or is the same.
+bool outOfOrder(const QVariantList &before, const QVariantList &after)
+{
+    const int order = compareEntries(before, after);
+    return order == 0 || order == 1;
+}
+
 // What an index tells of its table's rows in the copy.
 struct IndexVerdict {
     bool whole = false;       // every page and entry of the index was read
+    bool astray = false;      // what disagrees is the index, not the table's pages
     QSet<qint64> held;        // the row ids it holds
     QSet<qint64> missing;     // of those, the ones the copy lacks outside the row ids the tree lost
+    QSet<qint64> changed;     // rows of the copy it holds with other values, or lacks when whole
+    QSet<qint64> inLost;      // the row ids it holds that the tree lost and the copy lacks
+    // Of the missing, those whose key is that of a row of the copy the index lacks: one row
+    // under two row ids, of which either the table's or the index's may be the damaged one.
+    int paired = 0;
 };
+
+// Bytes a row id takes in a cell.
+int idBytes(qint64 rowid)
+{
+    int bytes = 1;
+    for (quint64 rest = quint64(rowid) >> 7; rest != 0 && bytes < 9; rest >>= 7)
+        ++bytes;
+    return bytes;
+}
+
+// Whether an index's disagreement with the copy is the index's own. Either a page of the
+// table holds older or foreign rows, or a page of the index older or wrong entries. The
+// index is to blame when most entries of its pages that disagree do, and they are fewer
+// pages than the table's that hold (or would hold) the rows they disagree on; when a page
+// of the table would have had to hold more rows than fit on it; or when a page of the
+// index whose entries mostly disagree is repeated elsewhere in the file (one of the two
+// was copied over a page of another) and none of the table's is.
+bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint64, qint64> &entryPages,
+            const QHash<qint64, int> &pageEntries, const DatabasePages &pages)
+{
+    QHash<qint64, int> indexPages;   // the entries that disagree on each page of the index
+    QHash<qint64, qint64> runBytes;   // the least bytes the cells of each run's page take
+    const qint64 cellBytes = 4 + table.declared.names.size();
+    for (const QSet<qint64> *rows : {&verdict.changed, &verdict.missing}) {
+        for (const qint64 rowid : *rows) {
+            if (entryPages.contains(rowid))
+                ++indexPages[entryPages.value(rowid)];
+            const qint64 run = table.runOf(rowid);
+            if (!runBytes.contains(run))
+                runBytes.insert(run, table.runs.value(run).rows * (cellBytes + idBytes(run)));
+            if (rows == &verdict.missing)
+                runBytes[run] += cellBytes + idBytes(rowid);
+        }
+    }
+    if (runBytes.isEmpty())
+        return false;
+    for (const qint64 bytes : std::as_const(runBytes))
+        if (bytes > pages.pageSize() - 8)
+            return true;
+    qint64 disagreeing = 0;
+    qint64 entries = 0;
+    for (auto it = indexPages.cbegin(); it != indexPages.cend(); ++it) {
+        disagreeing += it.value();
+        entries += pageEntries.value(it.key());
+    }
+    // Rows the index lacks lie on one of its pages at least.
+    if (2 * disagreeing >= entries && qMax<qsizetype>(indexPages.size(), 1) < runBytes.size())
+        return true;
+    constexpr int looked = 4;   // each look reads the whole file
+    if (indexPages.size() > looked || runBytes.size() > looked
+        || std::any_of(runBytes.keyBegin(), runBytes.keyEnd(), [&](qint64 run) { return pages.pageRepeated(table.runs.value(run).page); }))
+        return false;
+    return std::any_of(indexPages.keyValueBegin(), indexPages.keyValueEnd(), [&](const auto &page) {
+        return 2 * page.second >= pageEntries.value(page.first) && pages.pageRepeated(page.first);
+    });
+}
 
 // Reads a table's index against the copy's rows: a row the index holds with other values,
 // or lacks although the index was read whole, goes into changed (a page of the table or
 // of the index may be an older one).
-IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salvaged &table, const SchemaEntry &index,
-                        QSet<qint64> *changed)
+IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salvaged &table, const SchemaEntry &index)
 {
     IndexVerdict verdict;
     const QStringList columns = indexColumns(index.sql);
@@ -500,18 +674,41 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     if (!rows.exec(QStringLiteral("SELECT rowid, %1 FROM %2").arg(names.join(QLatin1Char(',')), quoted(table.name))))
         return verdict;
     QHash<qint64, QVariantList> keys;
+    QHash<qint64, qint64> entryPages;
+    QHash<qint64, int> pageEntries;   // how many entries each page of the index holds
+    QList<QVariantList> unheld;   // the keys of the first rows of the copy the index lacks
     QSet<qint64> twice;
     bool entriesSound = true;
-    verdict.whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
-        if (entry.size() != columns.size() + 1 || entry.last().typeId() != QMetaType::LongLong) {
-            entriesSound = false;
-            return;
+    // The entries of a page are taken when it is read whole; one out of order with a
+    // neighbour may be damaged, and which of the two is not known.
+    QList<QVariantList> onPage;
+    qint64 page = 0;
+    const auto takePage = [&] {
+        for (int i = 0; i < onPage.size(); ++i) {
+            const QVariantList &entry = onPage.at(i);
+            if ((i > 0 && outOfOrder(onPage.at(i - 1), entry)) || (i + 1 < onPage.size() && outOfOrder(entry, onPage.at(i + 1)))) {
+                entriesSound = false;
+                continue;
+            }
+            const qint64 rowid = entry.last().toLongLong();
+            if (keys.contains(rowid))
+                twice.insert(rowid);
+            keys.insert(rowid, entry.mid(0, columns.size()));
+            entryPages.insert(rowid, page);
+            ++pageEntries[page];
         }
-        const qint64 rowid = entry.last().toLongLong();
-        if (keys.contains(rowid))
-            twice.insert(rowid);
-        keys.insert(rowid, entry.mid(0, columns.size()));
+        onPage.clear();
+    };
+    verdict.whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
+        if (pages.pageBeingRead() != page)
+            takePage();
+        page = pages.pageBeingRead();
+        if (entry.size() != columns.size() + 1 || entry.last().typeId() != QMetaType::LongLong)
+            entriesSound = false;
+        else
+            onPage.append(entry);
     });
+    takePage();
     verdict.whole = verdict.whole && entriesSound;
     verdict.held.reserve(keys.size());
     for (auto it = keys.cbegin(); it != keys.cend(); ++it)
@@ -521,19 +718,33 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         const auto found = keys.find(rowid);
         if (found == keys.end()) {
             if (verdict.whole)
-                changed->insert(rowid);
+                verdict.changed.insert(rowid);
+            if (unheld.size() < 64) {
+                QVariantList key;
+                for (int i = 0; i < columns.size(); ++i)
+                    key.append(rows.value(i + 1));
+                unheld.append(key);
+            }
             continue;
         }
         bool same = !twice.contains(rowid);
         for (int i = 0; i < columns.size() && same; ++i)
             same = sameValue(found->at(i), rows.value(i + 1));
         if (!same)
-            changed->insert(rowid);
+            verdict.changed.insert(rowid);
         keys.erase(found);
     }
-    for (auto it = keys.cbegin(); it != keys.cend(); ++it)
-        if (!table.lostRow(it.key()))
-            verdict.missing.insert(it.key());
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        if (table.lostRow(it.key())) {
+            verdict.inLost.insert(it.key());
+            continue;
+        }
+        verdict.missing.insert(it.key());
+        verdict.paired += std::any_of(unheld.cbegin(), unheld.cend(), [&it](const QVariantList &key) {
+            return std::equal(key.cbegin(), key.cend(), it->cbegin(), sameValue);
+        });
+    }
+    verdict.astray = astray(verdict, table, entryPages, pageEntries, pages);
     return verdict;
 }
 
@@ -623,10 +834,11 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 continue;
             }
             if (target.names.isEmpty()) {
-                // A table the empty edition lacks is made as declared (its indexes hold
-                // nothing that the rows do not).
+                // A table the empty edition lacks is made from its columns alone: no
+                // expression of the damaged file (a check, a default) ever runs, and its
+                // indexes hold nothing that the rows do not.
                 QSqlQuery create(db);
-                create.exec(entry.sql);
+                create.exec(declaration(entry.name, declared));
                 target = columnsOf(db, entry.name);
             }
             if (target.names.isEmpty()) {
@@ -636,7 +848,7 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             }
             salvaged.push_back(Salvaged{entry.name, declared,
                                         std::make_unique<TableCopy>(db, entry.name, declared, target.names), {},
-                                        entry.root});
+                                        entry.root, {}});
         }
         // Each tree first: its rows are the table's for certain. A page that more than one
         // tree reaches belongs to none of them.
@@ -647,9 +859,12 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
         for (const qint64 root : std::as_const(unmade))
             pages.readTable(root, [](qint64, const QVariantList &) {});
         const TableCopy *refused = nullptr;
-        const auto insert = [&refused](TableCopy *copy, qint64 rowid, const QVariantList &values) {
-            if (!refused && !copy->insert(rowid, values))
-                refused = copy;
+        const auto insert = [&refused, &pages](Salvaged &table, qint64 rowid, const QVariantList &values) {
+            const int copied = table.copy->copied;
+            if (!refused && !table.copy->insert(rowid, values))
+                refused = table.copy.get();
+            if (table.copy->copied > copied)
+                table.noteRow(rowid, pages.pageBeingRead());
         };
         for (int i = 0; i < int(salvaged.size()); ++i) {
             Salvaged &table = salvaged[size_t(i)];
@@ -657,31 +872,41 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 table.losses.ranges.append(DatabasePages::Range());
                 continue;
             }
-            TableCopy *copy = table.copy.get();
             const Columns &declared = table.declared;
             table.losses = pages.readTable(
-                table.root, [&](qint64 rowid, const QVariantList &values) { insert(copy, rowid, values); }, i,
+                table.root, [&](qint64 rowid, const QVariantList &values) { insert(table, rowid, values); }, i,
                 [&declared](const QVariantList &values) { return declared.fits(values, true); });
             table.joinLosses();
             if (refused)
                 return failed(result, refused->error, destination);
         }
         // Then the pages no tree reached, for the tables whose trees lost some.
-        const bool partial = std::any_of(salvaged.cbegin(), salvaged.cend(),
-                                         [](const Salvaged &t) { return !t.losses.ranges.isEmpty(); });
-        if (partial) {
-            result.unplaced += pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after) {
-                if (result.schemaLost && isSchemaRow(values))
-                    return;
-                const int owner = ownerOf(salvaged, rowid, values, before, after);
-                if (owner < 0)
-                    ++result.unplaced;
-                else
-                    insert(salvaged[size_t(owner)].copy.get(), rowid, values);
-            });
-            if (refused)
-                return failed(result, refused->error, destination);
+        // Then the pages no tree reached: a row there goes to a table whose tree lost its
+        // row id or, failing that, to one whose tree was read whole and lacks it (a tree
+        // whose root was overwritten by one of its leaves, say).
+        std::vector<QSqlQuery> holding;
+        for (const Salvaged &table : salvaged) {
+            holding.emplace_back(db);
+            holding.back().prepare(QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?").arg(quoted(table.name)));
         }
+        result.unplaced += pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after) {
+            if (result.schemaLost && isSchemaRow(values))
+                return;
+            int owner = ownerOf(salvaged, [&](int i) { return salvaged[size_t(i)].lostRow(rowid); }, values, before, after);
+            if (owner < 0)
+                owner = ownerOf(salvaged, [&](int i) {
+                    QSqlQuery &held = holding[size_t(i)];
+                    held.bindValue(0, rowid);
+                    return salvaged[size_t(i)].root > 0 && salvaged[size_t(i)].losses.ranges.isEmpty() && held.exec()
+                           && !held.next();
+                }, values, before, after);
+            if (owner < 0)
+                ++result.unplaced;
+            else
+                insert(salvaged[size_t(owner)], rowid, values);
+        });
+        if (refused)
+            return failed(result, refused->error, destination);
         for (const Salvaged &table : salvaged) {
             copied += table.copy->copied;
             result.recovered.insert(table.name, table.copy->copied);
@@ -690,19 +915,30 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             // indexes to tell it.
             if (table.root == 0)
                 continue;
+            // An index astray tells nothing of the rows: the copy's own are made afresh.
             QList<IndexVerdict> verdicts;
             QSet<qint64> changed;
-            for (const SchemaEntry &entry : schema)
-                if (entry.type == QLatin1String("index") && entry.table.compare(table.name, Qt::CaseInsensitive) == 0)
-                    verdicts.append(checkIndex(pages, db, table, entry, &changed));
+            bool paired = false;
+            for (const SchemaEntry &entry : schema) {
+                if (entry.type != QLatin1String("index") || entry.table.compare(table.name, Qt::CaseInsensitive) != 0)
+                    continue;
+                const IndexVerdict verdict = checkIndex(pages, db, table, entry);
+                if (!verdict.astray) {
+                    changed.unite(verdict.changed);
+                    paired = paired || verdict.paired > 0;
+                    verdicts.append(verdict);
+                }
+            }
             const QSet<qint64> missing = missingRows(verdicts);
+            // An index read whole tells which of the row ids the tree lost were rows.
+            std::optional<QSet<qint64>> inLost;
+            for (const IndexVerdict &verdict : std::as_const(verdicts))
+                if (verdict.whole)
+                    inLost = inLost ? inLost->intersect(verdict.inLost) : verdict.inLost;
             if (!changed.isEmpty())
                 result.changed.insert(table.name, int(changed.size()));
-            if (!table.losses.whole() || !missing.isEmpty()) {
-                SalvageResult::Lost lost = lossOf(db, table, pages.size());
-                lost.rows += missing.size();
-                result.lost.insert(table.name, lost);
-            }
+            if (!table.losses.whole() || !missing.isEmpty())
+                result.lost.insert(table.name, lossOf(db, table, missing.size(), paired, inLost ? inLost->size() : -1, pages.size()));
         }
         for (auto it = result.lost.begin(); it != result.lost.end();)
             it = it->rows == 0 && !it->unknown ? result.lost.erase(it) : std::next(it);
