@@ -1,12 +1,13 @@
 #pragma once
 // A lean web server for the web benchmarks, run in a process of its own: one poll() loop,
 // no Qt, so that what it costs per request weighs as little as possible on both sides.
-// It listens on 127.0.0.1, plain or secure (a certificate signed by its own key, made at
-// the start), prints its port and ends when its standard input closes.
+// It listens on 127.0.0.1, plain or secure (with the certificate and key it is given, see
+// writeCertificate()), prints its port and ends when its standard input closes.
 //
 // Every request is answered at once: a small page that keeps the connection ("keep-alive"),
 // the same page with the connection closed after it ("closing"), or a file of FileBytes
-// whose byte i is i % 251 ("download"; a HEAD gets the header alone).
+// whose byte i is i % 251 ("download"; a HEAD gets the header alone). A connection whose
+// request header runs past MaxRequestBytes is closed.
 
 #include <openssl/err.h>
 #include <openssl/evp.h>
@@ -16,24 +17,24 @@
 #include <openssl/x509v3.h>
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace bench {
 
 constexpr long long FileBytes = 48LL * 1024 * 1024;
+constexpr size_t MaxRequestBytes = 64 * 1024;
 
 // Byte at of the download server's file.
 inline unsigned char fileByte(long long at)
@@ -242,6 +243,8 @@ private:
             if (got <= 0)
                 return c.ssl ? retry(c, int(got)) : got < 0 && errno == EAGAIN;
             c.in.append(buffer, size_t(got));
+            if (c.in.size() > MaxRequestBytes)
+                return false;
         }
     }
 
