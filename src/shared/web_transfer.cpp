@@ -114,6 +114,11 @@ public:
     {
         int running = 0;
         curl_multi_socket_action(m_multi, CURL_SOCKET_TIMEOUT, 0, &running);
+        // The call at once the library asked for when the transfer was added was just made:
+        // the timer waits for what the library waits for now.
+        long milliseconds = -1;
+        if (curl_multi_timeout(m_multi, &milliseconds) == CURLM_OK)
+            onTimer(m_multi, milliseconds, this);
         if (takeMessages())
             kick();
     }
