@@ -38,8 +38,9 @@ bool request(const QString &target, const QString &verb = QStringLiteral("GET"),
     return HttpRequest(unused, object, verb, data, 0);
 }
 
-// A certificate signed by its own key for the name given, valid from and until the days
-// given (from now), for servers or for clients only; and its key, both as PEM.
+// A certificate signed by its own key for the name given (an address of 127.0.0.1 or a host
+// name), valid from and until the days given (from now), for servers or for clients only;
+// and its key, both as PEM.
 struct Certificate {
     QByteArray pem;
     QByteArray key;
@@ -56,6 +57,10 @@ Certificate makeCertificate(const char *name, long fromDays, long untilDays, boo
     X509_NAME_add_entry_by_txt(subject, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char *>(name), -1, -1, 0);
     X509_set_issuer_name(cert, subject);
     X509_set_pubkey(cert, key);
+    const QByteArray alternative = (qstrcmp(name, "127.0.0.1") == 0 ? "IP:" : "DNS:") + QByteArray(name);
+    X509_EXTENSION *names = X509V3_EXT_conf_nid(nullptr, nullptr, NID_subject_alt_name, alternative.constData());
+    X509_add_ext(cert, names, -1);
+    X509_EXTENSION_free(names);
     if (clientsOnly) {
         X509_EXTENSION *usage = X509V3_EXT_conf_nid(nullptr, nullptr, NID_ext_key_usage, "clientAuth");
         X509_add_ext(cert, usage, -1);
@@ -328,30 +333,35 @@ void TestHttp::failuresAreFalse()
 
 void TestHttp::certificates_data()
 {
+    QTest::addColumn<QByteArray>("name");
     QTest::addColumn<long>("fromDays");
     QTest::addColumn<long>("untilDays");
     QTest::addColumn<bool>("clientsOnly");
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<int>("linkStatus");    // 0: no answer
     // The link check takes an unknown authority, another name and a certificate out of
-    // date; never a certificate that is not for servers. The download takes none of them.
-    QTest::newRow("self-signed, another name") << -1L << 30L << false << answer(200) << 200;
-    QTest::newRow("expired") << -30L << -1L << false << answer(200) << 200;
-    QTest::newRow("not yet valid") << 1L << 30L << false << answer(200) << 200;
-    QTest::newRow("for clients only") << -1L << 30L << true << answer(200) << 0;
+    // date; never a certificate that is not for servers. The download takes none of them,
+    // not even after the link check took one in the same run.
+    const QByteArray elsewhere("elsewhere.example");
+    QTest::newRow("self-signed, another name") << elsewhere << -1L << 30L << false << answer(200) << 200;
+    QTest::newRow("self-signed, this address") << QByteArray("127.0.0.1") << -1L << 30L << false << answer(200) << 200;
+    QTest::newRow("expired") << elsewhere << -30L << -1L << false << answer(200) << 200;
+    QTest::newRow("not yet valid") << elsewhere << 1L << 30L << false << answer(200) << 200;
+    QTest::newRow("for clients only") << elsewhere << -1L << 30L << true << answer(200) << 0;
     // A redirect from a secure address to a plain one is not followed: it is the answer.
-    QTest::newRow("redirected to a plain address") << -1L << 30L << false
+    QTest::newRow("redirected to a plain address") << elsewhere << -1L << 30L << false
                                                    << answer(301, "Location: http://127.0.0.1:1/\r\n") << 301;
 }
 
 void TestHttp::certificates()
 {
+    QFETCH(QByteArray, name);
     QFETCH(long, fromDays);
     QFETCH(long, untilDays);
     QFETCH(bool, clientsOnly);
     QFETCH(QByteArray, reply);
     QFETCH(int, linkStatus);
-    SecureServer server(makeCertificate("elsewhere.example", fromDays, untilDays, clientsOnly), reply);
+    SecureServer server(makeCertificate(name.constData(), fromDays, untilDays, clientsOnly), reply);
     HttpTarget = QStringLiteral("127.0.0.1:%1/").arg(server.serverPort());
     QString unused;
     QCOMPARE(HttpRequest(unused, QString(), QStringLiteral("GET"), QString(), 1), linkStatus > 0);

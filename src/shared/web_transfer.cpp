@@ -47,10 +47,33 @@ int tolerantVerify(int ok, X509_STORE_CTX *store)
     }
 }
 
-CURLcode tolerantContext(CURL *, void *context, void *)
+// The certificates a secure transfer trusts are the library's own: its bundle file and its
+// folder of certificates. The library builds a store from the bundle once and keeps it for
+// the later connections of its multi handle, but only when it is given no folder; so the
+// folder is named here, to the store of every connection (the kept store already has it).
+// folder: the library's folder (a C string), or null.
+CURLcode strictContext(CURL *, void *context, void *folder)
+{
+    if (folder)
+        X509_STORE_load_path(SSL_CTX_get_cert_store(static_cast<SSL_CTX *>(context)), static_cast<const char *>(folder));
+    return CURLE_OK;
+}
+
+CURLcode tolerantContext(CURL *easy, void *context, void *folder)
 {
     SSL_CTX_set_verify(static_cast<SSL_CTX *>(context), SSL_VERIFY_PEER, &tolerantVerify);
-    return CURLE_OK;
+    return strictContext(easy, context, folder);
+}
+
+// The library's own folder of certificates; "" when it has none.
+const QByteArray &certificateFolder(CURL *easy)
+{
+    static const QByteArray folder = [easy] {
+        char *path = nullptr;
+        curl_easy_getinfo(easy, CURLINFO_CAPATH, &path);
+        return QByteArray(path);
+    }();
+    return folder;
 }
 
 bool isRedirect(int status)
@@ -102,6 +125,11 @@ public:
     {
         int running = 0;
         curl_multi_socket_action(m_multi, CURL_SOCKET_TIMEOUT, 0, &running);
+        // The call at once the library asked for when the transfer was added was just made:
+        // the timer waits for what the library waits for now.
+        long milliseconds = -1;
+        if (curl_multi_timeout(m_multi, &milliseconds) == CURLM_OK)
+            onTimer(m_multi, milliseconds, this);
         if (takeMessages())
             kick();
     }
@@ -420,9 +448,17 @@ bool WebTransfer::start(const Request &request)
         curl_easy_setopt(easy, CURLOPT_PASSWORD, text(m_request.serverPassword).constData());
         curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_BASIC | CURLAUTH_DIGEST | CURLAUTH_NTLM);
     }
+    const QByteArray &folder = certificateFolder(easy);
+    const bool contextSet = curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION,
+                                             request.tolerateCertificates ? &tolerantContext : &strictContext)
+                            == CURLE_OK;
+    if (contextSet && !folder.isEmpty()) {
+        curl_easy_setopt(easy, CURLOPT_SSL_CTX_DATA, folder.constData());
+        curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr);
+    }
     if (request.tolerateCertificates) {
         curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 0L);
-        if (curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, &tolerantContext) != CURLE_OK)
+        if (!contextSet)
             curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
     }
 
