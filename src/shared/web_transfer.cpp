@@ -4,13 +4,13 @@
 #include <QHash>
 #include <QSet>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QSocketNotifier>
 
 #include <curl/curl.h>
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
+#include <algorithm>
 #include <memory>
 
 #include <poll.h>
@@ -83,10 +83,13 @@ bool isRedirect(int status)
 }
 
 // The first line of an answer: "HTTP/", a version of two digits and a status of three.
-bool isStatusLine(const QByteArray &line)
+bool isStatusLine(QByteArrayView line)
 {
-    static const QRegularExpression pattern(QStringLiteral("^HTTP/[0-9]\\.[0-9] [0-9]{3}( |$)"));
-    return pattern.match(QString::fromLatin1(line)).hasMatch();
+    const auto digits = [&line](qsizetype from, qsizetype count) {
+        return std::all_of(line.begin() + from, line.begin() + from + count, [](char c) { return c >= '0' && c <= '9'; });
+    };
+    return line.size() >= 12 && line.startsWith("HTTP/") && digits(5, 1) && line[6] == '.' && digits(7, 1)
+           && line[8] == ' ' && digits(9, 3) && (line.size() == 12 || line[12] == ' ');
 }
 
 } // namespace
@@ -519,7 +522,8 @@ WebTransfer::Request WebTransfer::withLogonOutOfAddress(Request request)
         request.serverUser = request.url.userName();
         request.serverPassword = request.url.password();
     }
-    request.url.setUserInfo(QString());
+    if (!request.url.userInfo().isEmpty())
+        request.url.setUserInfo(QString());
     return request;
 }
 
@@ -600,7 +604,8 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
     }
     if (transfer->m_finalKnown)
         return length;    // trailing fields after the body
-    const QByteArray line = QByteArray::fromRawData(data, qsizetype(length)).trimmed();
+    // Read in place: only a field's name and value are copied.
+    const QByteArrayView line = QByteArrayView(data, qsizetype(length)).trimmed();
     if (transfer->m_statusLineNext) {
         transfer->m_statusLineNext = false;
         if (!isStatusLine(line)) {
@@ -614,7 +619,8 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
     if (!line.isEmpty()) {
         const qsizetype colon = line.indexOf(':');
         if (colon > 0)
-            transfer->m_answerFields.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
+            transfer->m_answerFields.insert(line.first(colon).trimmed().toByteArray().toLower(),
+                                            line.sliced(colon + 1).trimmed().toByteArray());
         return length;
     }
     // The end of one answer's header.
