@@ -345,7 +345,12 @@ private:
     void tell()
     {
         m_tell.stop();
-        QList<QPointer<WebTransfer>> transfers(m_transfers.cbegin(), m_transfers.cend());
+        // Those still under way that have something to hand on, then those that are done.
+        QList<QPointer<WebTransfer>> transfers;
+        for (WebTransfer *transfer : std::as_const(m_transfers)) {
+            if (transfer->m_headerPending || !transfer->m_body.isEmpty() || transfer->m_paused)
+                transfers.append(transfer);
+        }
         takeMessages();
         transfers += m_done;
         m_done.clear();
