@@ -7,6 +7,7 @@
 #include "shared/routines.h"
 #include "shared/web_transfer.h"
 
+#include <QAbstractEventDispatcher>
 #include <QEventLoop>
 #include <QTimer>
 #include <QUrl>
@@ -19,7 +20,7 @@ int g_timeoutMs = 30000;
 bool g_requestWaiting = false;
 int g_lastStatus = 0;
 bool g_interruptible = false;
-QEventLoop *g_waitLoop = nullptr;   // the wait of the running request
+QAbstractEventDispatcher *g_waitDispatcher = nullptr;   // the wait of the running request
 bool g_abortWanted = false;
 ProxyCredentialsPrompt g_prompt;
 
@@ -61,11 +62,16 @@ bool askProxyCredentials(const QString &proxyHost, QString &user, QString &passw
 // The request every call sends, but for its address, body and proxy log-on.
 WebTransfer::Request requestTemplate()
 {
+    // Made once: every request shares the same lines and log-on.
+    static const QList<QByteArray> headers = {"Accept-Language: en", "Connection: Keep-Alive",
+                                              "Content-Type: application/x-www-form-urlencoded",
+                                              "User-Agent: Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)"};
+    static const QString serverUser = QString::fromLatin1(kServerUser);
+    static const QString serverPassword = QString::fromLatin1(kServerPassword);
     WebTransfer::Request r;
-    r.headers = {"Accept-Language: en", "Connection: Keep-Alive", "Content-Type: application/x-www-form-urlencoded",
-                 "User-Agent: Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)"};
-    r.serverUser = QString::fromLatin1(kServerUser);
-    r.serverPassword = QString::fromLatin1(kServerPassword);
+    r.headers = headers;
+    r.serverUser = serverUser;
+    r.serverPassword = serverPassword;
     // This is a test of whether the address answers: nothing is read from the answer.
     r.tolerateCertificates = true;
     r.maxRedirects = kMaxRedirects;
@@ -87,24 +93,17 @@ int sendOnce(const WebTransfer::Request &request, QTimer &deadline, bool &proxyR
     WebTransfer transfer;
     if (!transfer.start(request))
         return 0;
-    int status = 0;
     // Once the status of the final answer is known, nothing more is read. The wait goes
-    // round the event loop one event at a time until then, so that its end costs the loop
-    // no wake-up of its own.
-    bool ending = false;
-    QObject::connect(&transfer, &WebTransfer::headerDone, &transfer, [&] {
-        status = transfer.status();
-        ending = true;
-    });
-    QObject::connect(&transfer, &WebTransfer::finished, &transfer, [&] { ending = true; });
-    QObject::connect(&deadline, &QTimer::timeout, &transfer, [&] { ending = true; });
-    QEventLoop loop;
+    // round the event loop one turn at a time until then, so that its end costs the loop
+    // no wake-up of its own: the status, the transfer's end and the deadline's end are
+    // each looked at after every turn.
     const QEventLoop::ProcessEventsFlags flags =
         QEventLoop::WaitForMoreEvents | (g_interruptible ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
-    g_waitLoop = &loop;
-    while (!ending && !g_abortWanted)
-        loop.processEvents(flags);
-    g_waitLoop = nullptr;
+    g_waitDispatcher = QAbstractEventDispatcher::instance();
+    while (transfer.status() == 0 && transfer.isRunning() && deadline.isActive() && !g_abortWanted)
+        g_waitDispatcher->processEvents(flags);
+    g_waitDispatcher = nullptr;
+    int status = transfer.status();
     proxyRefused = status == 407 || transfer.tunnelStatus() == 407;
     basicAsked = transfer.proxyAskedBasic();
     if (proxyRefused && status == 0)
@@ -174,8 +173,8 @@ void AbortHttpRequest()
     if (!g_requestWaiting)
         return;
     g_abortWanted = true;
-    if (g_waitLoop)
-        g_waitLoop->wakeUp();
+    if (g_waitDispatcher)
+        g_waitDispatcher->wakeUp();
 }
 
 QString GetServerName()

@@ -4,16 +4,17 @@
 #include <QHash>
 #include <QSet>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QSocketNotifier>
 
 #include <curl/curl.h>
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
+#include <algorithm>
 #include <memory>
 
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -82,16 +83,22 @@ bool isRedirect(int status)
 }
 
 // The first line of an answer: "HTTP/", a version of two digits and a status of three.
-bool isStatusLine(const QByteArray &line)
+bool isStatusLine(QByteArrayView line)
 {
-    static const QRegularExpression pattern(QStringLiteral("^HTTP/[0-9]\\.[0-9] [0-9]{3}( |$)"));
-    return pattern.match(QString::fromLatin1(line)).hasMatch();
+    const auto digits = [&line](qsizetype from, qsizetype count) {
+        return std::all_of(line.begin() + from, line.begin() + from + count, [](char c) { return c >= '0' && c <= '9'; });
+    };
+    return line.size() >= 12 && line.startsWith("HTTP/") && digits(5, 1) && line[6] == '.' && digits(7, 1)
+           && line[8] == ' ' && digits(9, 3) && (line.size() == 12 || line[12] == ' ');
 }
 
 } // namespace
 
-// Runs the transfers of one thread: the library's multi interface, told of the sockets'
-// readiness by socket notifiers and of its time-outs by a timer of the event loop.
+// Runs the transfers of one thread: the library's multi interface, told of its time-outs by a
+// timer of the event loop and of the sockets' readiness by one epoll set that a single socket
+// notifier watches. The library's socket callback only edits that set: a socket watched or
+// dropped costs the event loop no turn of its own, and a connection opened, used and closed
+// within a request leaves the loop's own watches as they were.
 class CurlDriver : public QObject
 {
 public:
@@ -120,8 +127,8 @@ public:
     // Lets the library go on with what it holds, outside of its own calls.
     void kick() { m_timer.start(0); }
     // Lets the library start what was just added at once; what it has to tell goes out from
-    // the event loop.
-    void startNow()
+    // the event loop, at its next turn, without another pass of the library.
+    void startNow(const WebTransfer *transfer)
     {
         int running = 0;
         curl_multi_socket_action(m_multi, CURL_SOCKET_TIMEOUT, 0, &running);
@@ -130,8 +137,8 @@ public:
         long milliseconds = -1;
         if (curl_multi_timeout(m_multi, &milliseconds) == CURLM_OK)
             onTimer(m_multi, milliseconds, this);
-        if (takeMessages())
-            kick();
+        if (takeMessages() || transfer->m_headerPending || !transfer->m_body.isEmpty())
+            m_tell.start(0);
     }
 
     // A handle for a new transfer: the one a finished transfer left, or a new one.
@@ -161,12 +168,13 @@ public:
         if (m_spare)
             curl_easy_cleanup(m_spare);
         qDeleteAll(m_watches);
+        m_ready.reset();
+        ::close(m_epoll);
     }
 
 private:
     struct Watch {
-        std::unique_ptr<QSocketNotifier> read;
-        std::unique_ptr<QSocketNotifier> write;
+        uint32_t events = 0;  // what the epoll set waits for on it (0: it is not in the set)
         bool idle = false;    // the library does not wait on it now
         bool kept = false;    // kept by the library for a later request
         CURL *easy = nullptr; // the transfer that used it last
@@ -181,15 +189,14 @@ private:
 
     // Ends a kept connection that must not be used again: what it holds is dropped, and the
     // library finds it closed, as by its server, when it next looks at it.
-    static void spoil(curl_socket_t socket, Watch *watch)
+    void spoil(curl_socket_t socket, Watch *watch)
     {
         char sink[4096];
         for (int i = 0; i < 256 && ::recv(socket, sink, sizeof sink, MSG_DONTWAIT) > 0; ++i) {
         }
         ::shutdown(socket, SHUT_RDWR);
         watch->kept = false;
-        if (watch->read)
-            watch->read->setEnabled(false);
+        watchFor(socket, watch, 0);
     }
     // Kept connections that received anything, or were closed, while they waited are not used
     // again.
@@ -213,7 +220,15 @@ private:
         curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &CurlDriver::onTimer);
         curl_multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
         m_timer.setSingleShot(true);
-        connect(&m_timer, &QTimer::timeout, this, [this] { act(CURL_SOCKET_TIMEOUT, 0); });
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            act(CURL_SOCKET_TIMEOUT, 0);
+            tell();
+        });
+        m_tell.setSingleShot(true);
+        connect(&m_tell, &QTimer::timeout, this, &CurlDriver::tell);
+        m_epoll = epoll_create1(EPOLL_CLOEXEC);
+        m_ready = std::make_unique<QSocketNotifier>(m_epoll, QSocketNotifier::Read);
+        connect(m_ready.get(), &QSocketNotifier::activated, this, &CurlDriver::onReady);
     }
 
     static int onSocket(CURL *easy, curl_socket_t socket, int what, void *self, void *)
@@ -226,31 +241,32 @@ private:
         if (what != CURL_POLL_REMOVE)
             watch->kept = false;
         // A connection kept for the next request stays watched for reading while it waits:
-        // turning a watch off and on again costs the event loop a wake-up each time. Should
-        // the server speak or close meanwhile, the watch is turned off then (see act()).
+        // a watch turned off and on again is two edits of the set. Should the server speak or
+        // close meanwhile, the watch is turned off then (see onReady()).
         watch->idle = what == CURL_POLL_REMOVE;
         const bool reading = what == CURL_POLL_IN || what == CURL_POLL_INOUT;
         const bool writing = what == CURL_POLL_OUT || what == CURL_POLL_INOUT;
-        driver->watchFor(socket, watch->read, QSocketNotifier::Read, CURL_CSELECT_IN, reading || (watch->idle && watch->read && watch->read->isEnabled()));
-        driver->watchFor(socket, watch->write, QSocketNotifier::Write, CURL_CSELECT_OUT, writing);
+        driver->watchFor(socket, watch,
+                         (reading || (watch->idle && (watch->events & EPOLLIN)) ? uint32_t(EPOLLIN) : 0u)
+                             | (writing ? uint32_t(EPOLLOUT) : 0u));
         return 0;
     }
 
-    void watchFor(curl_socket_t socket, std::unique_ptr<QSocketNotifier> &slot, QSocketNotifier::Type type, int event,
-                  bool wanted)
+    void watchFor(curl_socket_t socket, Watch *watch, uint32_t events)
     {
-        if (!slot) {
-            if (!wanted)
-                return;
-            slot = std::make_unique<QSocketNotifier>(socket, type);
-            QObject::connect(slot.get(), &QSocketNotifier::activated, this, [this, socket, event] { act(socket, event); });
-        }
-        if (slot->isEnabled() != wanted)
-            slot->setEnabled(wanted);
+        if (watch->events == events)
+            return;
+        epoll_event event{};
+        event.events = events;
+        event.data.fd = socket;
+        epoll_ctl(m_epoll, events == 0 ? EPOLL_CTL_DEL : watch->events == 0 ? EPOLL_CTL_ADD : EPOLL_CTL_MOD, socket,
+                  &event);
+        watch->events = events;
     }
 
 public:
-    // Every socket of the transfers is closed here: its watch goes first.
+    // Every socket of the transfers is closed here: its watch goes first. (Closed, the socket
+    // leaves the epoll set by itself: no descriptor of it is shared.)
     static int closeSocket(void *self, curl_socket_t socket)
     {
         auto *driver = static_cast<CurlDriver *>(self);
@@ -290,23 +306,51 @@ private:
         return any;
     }
 
-    void act(curl_socket_t socket, int event)
+    // The sockets that are ready, each told to the library; then what it has to tell goes out.
+    void onReady()
     {
-        if (socket != CURL_SOCKET_TIMEOUT) {
+        epoll_event events[16];
+        const int count = epoll_wait(m_epoll, events, 16, 0);
+        for (int i = 0; i < count; ++i) {
+            const curl_socket_t socket = events[i].data.fd;
             Watch *watch = m_watches.value(socket);
-            if (watch && watch->idle) {
+            if (!watch)
+                continue;    // closed by an earlier call of this turn
+            if (watch->idle) {
                 // A kept connection spoke or closed between two requests: the next request
                 // looks at it (see add()); until then it is not watched.
-                if (watch->read)
-                    watch->read->setEnabled(false);
-                return;
+                watchFor(socket, watch, 0);
+                continue;
             }
+            // As with poll(): a socket that failed or was hung up on is ready for what it waits.
+            const uint32_t ready = events[i].events;
+            int event = 0;
+            if ((watch->events & EPOLLIN) && (ready & (EPOLLIN | EPOLLHUP | EPOLLERR)))
+                event |= CURL_CSELECT_IN;
+            if ((watch->events & EPOLLOUT) && (ready & (EPOLLOUT | EPOLLHUP | EPOLLERR)))
+                event |= CURL_CSELECT_OUT;
+            act(socket, event);
         }
+        tell();
+    }
+
+    void act(curl_socket_t socket, int event)
+    {
         int running = 0;
         curl_multi_socket_action(m_multi, socket, event, &running);
-        // The signals go out once the library's call is over: a receiver may run an event
-        // loop of its own, or end or delete the transfer.
-        QList<QPointer<WebTransfer>> transfers(m_transfers.cbegin(), m_transfers.cend());
+    }
+
+    // The signals go out once the library's calls are over: a receiver may run an event loop
+    // of its own, or end or delete the transfer.
+    void tell()
+    {
+        m_tell.stop();
+        // Those still under way that have something to hand on, then those that are done.
+        QList<QPointer<WebTransfer>> transfers;
+        for (WebTransfer *transfer : std::as_const(m_transfers)) {
+            if (transfer->m_headerPending || !transfer->m_body.isEmpty() || transfer->m_paused)
+                transfers.append(transfer);
+        }
         takeMessages();
         transfers += m_done;
         m_done.clear();
@@ -320,6 +364,9 @@ private:
     static thread_local CurlDriver *s_driver;
     CURLM *m_multi = nullptr;
     QTimer m_timer;
+    QTimer m_tell;    // what the library told while a transfer started goes out
+    int m_epoll = -1;
+    std::unique_ptr<QSocketNotifier> m_ready;
     QHash<curl_socket_t, Watch *> m_watches;
     QSet<WebTransfer *> m_transfers;
     QList<QPointer<WebTransfer>> m_done;   // done, not yet told
@@ -469,7 +516,7 @@ bool WebTransfer::start(const Request &request)
     m_running = true;
     m_lastArrival.start();
     m_quiet.start(qMax(1, request.quietMs));
-    driver->startNow();
+    driver->startNow(this);
     return true;
 }
 
@@ -480,7 +527,8 @@ WebTransfer::Request WebTransfer::withLogonOutOfAddress(Request request)
         request.serverUser = request.url.userName();
         request.serverPassword = request.url.password();
     }
-    request.url.setUserInfo(QString());
+    if (!request.url.userInfo().isEmpty())
+        request.url.setUserInfo(QString());
     return request;
 }
 
@@ -561,7 +609,8 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
     }
     if (transfer->m_finalKnown)
         return length;    // trailing fields after the body
-    const QByteArray line = QByteArray::fromRawData(data, qsizetype(length)).trimmed();
+    // Read in place: only a field's name and value are copied.
+    const QByteArrayView line = QByteArrayView(data, qsizetype(length)).trimmed();
     if (transfer->m_statusLineNext) {
         transfer->m_statusLineNext = false;
         if (!isStatusLine(line)) {
@@ -575,7 +624,8 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
     if (!line.isEmpty()) {
         const qsizetype colon = line.indexOf(':');
         if (colon > 0)
-            transfer->m_answerFields.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
+            transfer->m_answerFields.insert(line.first(colon).trimmed().toByteArray().toLower(),
+                                            line.sliced(colon + 1).trimmed().toByteArray());
         return length;
     }
     // The end of one answer's header.
