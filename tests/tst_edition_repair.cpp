@@ -144,6 +144,13 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         << "empty" << none
         << "The edition database Sample_Links.mdb is empty (0 bytes): nothing in it can be read, so it could not be "
            "repaired.\nIt was left exactly as it was.";
+    // What the file's own pages tell over its header, and values that are not what they seem.
+    QTest::newRow("overflow chains that end on a free page or on zeros") << "free or zero overflow" << "\n  links: 2" << none;
+    QTest::newRow("a leaf of links whose header says it is empty") << "empty header" << "\n  links: up to %1" << none;
+    QTest::newRow("two cells of a leaf of links out of order") << "out of order" << "\n  links: 1" << none;
+    QTest::newRow("reserved bytes 32 -> 0") << "header 20 00" << none << none;
+    QTest::newRow("an edition of 32768-byte pages with one of 4096-byte pages after it") << "appended" << none << none;
+    QTest::newRow("a UTF-16 edition with an index damaged") << "utf-16" << none << none;
 }
 
 void TestEditionRepair::repairRecoversEveryReadableRow()
@@ -175,7 +182,18 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
             QVERIFY2(ExecSql(QString::fromLatin1(sql)), sql);
         CloseDatabase();
     }
-    if (QStringList{"interior", "cut", "deleted", "overflow", "free overflow"}.contains(damage)) {
+    // The edition written again: in UTF-16, in larger pages, in pages that keep bytes back.
+    const QString appended = m_app->file(QStringLiteral("Appended.mdb"));
+    if (damage == QLatin1String("utf-16")) {
+        Damage::copyAsUtf16(edition(), appended);
+        QVERIFY(QFile::remove(edition()) && QFile::rename(appended, edition()));
+    } else if (damage == QLatin1String("appended")) {
+        QVERIFY(QFile::copy(edition(), appended));
+        QVERIFY(Damage::vacuum(edition(), 32768));
+    } else if (damage == QLatin1String("header 20 00")) {
+        QVERIFY(Damage::vacuum(edition(), 4096, 32));
+    }
+    if (QStringList{"interior", "cut", "deleted", "overflow", "free overflow", "free or zero overflow"}.contains(damage)) {
         // Sites of two to a page: their tree has interior pages below its root.
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = %1 WHERE SitId > 100000").arg(big)));
@@ -183,7 +201,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         if (damage == QLatin1String("interior") || damage.endsWith(QLatin1String("overflow")))
             QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = Summary || Summary || Summary || Summary "
                                            "WHERE SitId > 100000 AND SitId % 50 = 0")));
-        if (damage == QLatin1String("free overflow")) {
+        if (damage.startsWith(QLatin1String("free "))) {
             // Pages of a dropped table on the list of free pages.
             QVERIFY(ExecSql(QStringLiteral("CREATE TABLE Old AS SELECT * FROM Lks")));
             QVERIFY(ExecSql(QStringLiteral("DROP TABLE Old")));
@@ -267,7 +285,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
         lost.insert(QStringLiteral("Sit"), page.cells);
         QVERIFY(Damage::overwritePage(edition(), page));
-    } else if (damage == QLatin1String("index")) {
+    } else if (QStringList{"index", "utf-16", "appended"}.contains(damage)) {
         QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
     } else if (damage == QLatin1String("truncate") || damage == QLatin1String("cut")) {
         const qint64 pages = QFileInfo(edition()).size() / 4096;
@@ -425,12 +443,51 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QVERIFY(Damage::onPage(edition(), trunk, 8 + 4 * leaves, &numbers));
         count.truncate(4);
         QVERIFY(Damage::onPage(edition(), trunk, 4, &count));
+    } else if (damage == QLatin1String("free or zero overflow")) {
+        // The first overflow page of links zeroed, and the second's pointer to it set to
+        // the first free page (which reads as zeros): the cell that points to an overflow
+        // page is the one its path names, and the pointer follows the cell's text.
+        const QList<Damage::Page> overflow = Damage::pages(edition(), QStringLiteral("Sit"), QStringLiteral("overflow"));
+        QVERIFY(overflow.size() > 2);
+        QByteArray bytes(4096, 0);
+        QVERIFY(Damage::onPage(edition(), overflow.at(0), 0, &bytes));
+        QVERIFY(Damage::onPage(edition(), Damage::Page{1, 0, 4096, {}}, 32, &bytes, true));
+        QVERIFY(Damage::onPage(edition(), Damage::Page{int(qFromBigEndian<quint32>(bytes.constData())), 0, 4096, {}}, 8, &bytes, true));
+        QByteArray free = bytes.left(4);
+        const QString path = overflow.at(1).path;
+        const QList<Damage::Page> leaves = Damage::pages(edition(), QStringLiteral("Sit"));
+        const auto leaf = std::find_if(leaves.cbegin(), leaves.cend(),
+                                       [&](const Damage::Page &p) { return p.path == path.section(QLatin1Char('/'), 0, -2) + '/'; });
+        QVERIFY(leaf != leaves.cend() && Damage::onPage(edition(), *leaf, 0, &bytes, true));
+        QByteArray number(4, 0);
+        qToBigEndian<quint32>(overflow.at(1).number, number.data());
+        const int cell = path.section(QLatin1Char('/'), -1).left(3).toInt(nullptr, 16);
+        const int at = int(bytes.indexOf(number, qFromBigEndian<quint16>(bytes.constData() + 8 + 2 * cell)));
+        QVERIFY(at > 0 && Damage::onPage(edition(), *leaf, at, &free));
+        lost.insert(QStringLiteral("Sit"), 2);
+    } else if (damage == QLatin1String("empty header")) {
+        // No free block, no cell, the content starting at the page's end, no fragment.
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
+        QByteArray header = QByteArray::fromHex("00000000001000");
+        QVERIFY(Damage::onPage(edition(), page, 1, &header));
+        lost.insert(QStringLiteral("Sit"), page.cells);
+    } else if (damage == QLatin1String("out of order")) {
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
+        QByteArray pointers;
+        QVERIFY(Damage::onPage(edition(), page, 8, &pointers, true));
+        QByteArray swapped = pointers.mid(2, 2) + pointers.left(2);
+        QVERIFY(Damage::onPage(edition(), page, 8, &swapped));
+        lost.insert(QStringLiteral("Sit"), 1);
     } else if (damage == QLatin1String("tables")) {
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         QVERIFY(ExecSql(QStringLiteral("DROP TABLE LocalLinks")));
         CloseDatabase();
     } else {
         m_app->writeFile(QStringLiteral("Sample_Links.mdb"), damage == QLatin1String("text") ? "a few bytes of text" : "");
+    }
+    if (damage == QLatin1String("appended")) {
+        QFile file(edition());
+        QVERIFY(file.open(QIODevice::Append) && file.write(m_app->readFile(QStringLiteral("Appended.mdb"))) > 0);
     }
     const QByteArray damaged = m_app->readFile(QStringLiteral("Sample_Links.mdb"));
 

@@ -101,6 +101,10 @@ private:
     // Whether every byte of the content area of a page is a cell, a free block or one of
     // the fragments its header counts, with none of them overlapping or leaving the page.
     bool spaceAccounted(qint64 number, const uchar *pointers, qint64 cells);
+    // Where the content area of a page ends when its cells and free blocks lie inside the
+    // page without overlapping and, with the fragments its header counts, fill it from its
+    // start: the usable size of a page that holds up; else -1.
+    qint64 contentEnd(qint64 number, const uchar *pointers, qint64 cells);
     // The children of a sound interior page whose row ids lie in range, each with its
     // own, in the order of the tree; false when the page is unsound or its keys are not
     // in order inside range.
@@ -111,16 +115,28 @@ private:
     // the rows whose value is damaged, and those whose row ids break the rising order of
     // the page's, to damaged.
     int readLeaf(qint64 number, const Range &range, bool root, const RowCheck &fits, int *damaged);
+    // Keeps, at the front of the first rows of m_rows, those whose ids rise along the page
+    // once the fewest rows are left out; answers how many.
+    int keepRisingRows(int rows);
     // Payload bytes a cell of a table's leaf, or of an index, keeps on its page, of size
     // in all.
     qint64 localSize(qint64 size, bool index = false) const;
-    // The page size that makes the most pages read as sound b-tree pages: declared (0 when
-    // none) unless another makes more.
+    // The page size under which the trees of the file reach the most pages (or, when they
+    // reach none, the most pages parse): declared (0 when none) unless another does more.
     qint64 guessPageSize(qint64 declared) const;
+    // The cell pointers of the page of the given size at offset when it begins as a b-tree
+    // page whose cells lie inside it, else nullptr.
+    const uchar *parses(qint64 offset, qint64 size, qint64 *cells) const;
     // How many pages of the given size begin as b-tree pages whose cells lie inside them.
     qint64 pagesThatParse(qint64 size) const;
+    // How many such pages the list of tables on page 1 and the trees it names reach under
+    // the given size.
+    qint64 pagesReached(qint64 size) const;
     // How many pages are b-tree pages whose space is all accounted for, under m_usable.
     qint64 soundPages();
+    // The bytes of each page that hold data: declared unless another size, the one most
+    // pages' content ends at, makes more pages sound.
+    qint64 usableSize(qint64 declared);
     // The text encoding in which the most lines of the list of tables read as such:
     // declared unless another reads more.
     int schemaEncoding(int declared);
