@@ -468,7 +468,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     } else if (damage == QLatin1String("empty header")) {
         // No free block, no cell, the content starting at the page's end, no fragment.
         const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
-        QByteArray header = QByteArray::fromHex("00000000001000");
+        QByteArray header = QByteArray::fromHex("00000000100000");
         QVERIFY(Damage::onPage(edition(), page, 1, &header));
         lost.insert(QStringLiteral("Sit"), page.cells);
     } else if (damage == QLatin1String("out of order")) {
