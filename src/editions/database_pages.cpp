@@ -531,7 +531,7 @@ DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &ha
                 pending.append(*it);
             continue;
         }
-        const int rows = head && head[0] == kLeafTable ? readLeaf(number, next.range, number == root, fits, &losses.rows) : -1;
+        const int rows = head && head[0] == kLeafTable ? readLeaf(number, next.range, number == root, fits, &losses) : -1;
         if (rows < 0) {
             losses.ranges.append(next.range);
             continue;
@@ -544,7 +544,7 @@ DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &ha
     return losses;
 }
 
-int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const RowCheck &fits, int *damaged)
+int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const RowCheck &fits, Losses *losses)
 {
     qint64 cells = 0;
     const uchar *pointers = cellPointers(number, kLeafTable, kLeafTable, &cells);
@@ -555,7 +555,7 @@ int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const 
     const uchar *p = page(number);
     m_chain.clear();
     int rows = 0;
-    int lost = 0;
+    m_lost.clear();
     bool sound = true;
     for (qint64 i = 0; i < cells && sound; ++i) {
         Row &row = m_rows[rows];
@@ -563,7 +563,7 @@ int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const 
         const Cell cell = readCell(p + be16(pointers + 2 * i), p + m_usable, &row.rowid, &row.values, &m_reached, &m_chain, true);
         sound = cell != Cell::Unreadable && range.contains(row.rowid) && (cell == Cell::Damaged || !fits || fits(row.values));
         if (cell == Cell::Damaged)
-            ++lost;
+            m_lost.append(row.rowid);
         else
             ++rows;
     }
@@ -574,7 +574,11 @@ int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const 
     }
     m_reached.setBit(int(number));
     const int kept = keepRisingRows(rows);
-    *damaged += lost + rows - kept;
+    for (int i = kept; i < rows; ++i)
+        m_lost.append(m_rows.at(i).rowid);
+    losses->rows += int(m_lost.size());
+    for (const qint64 rowid : std::as_const(m_lost))
+        losses->rowids.insert(rowid);
     return kept;
 }
 

@@ -11,6 +11,7 @@
 #include <QBitArray>
 #include <QFile>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QVariantList>
 #include <QVector>
@@ -45,10 +46,11 @@ public:
             return (!hasFirst || rowid >= first) && (!hasLast || rowid <= last);
         }
     };
-    // What of a table's tree could not be read: rows on its pages whose values are damaged,
-    // and the row ids its pages that failed held.
+    // What of a table's tree could not be read: rows on its pages whose values or row ids
+    // are damaged, with the row ids they bear, and the row ids its pages that failed held.
     struct Losses {
         int rows = 0;
+        QSet<qint64> rowids;
         QList<Range> ranges;
         bool whole() const { return rows == 0 && ranges.isEmpty(); }
     };
@@ -113,8 +115,8 @@ private:
     // accounted for, it has a row unless it is the root, its row ids lie inside range and
     // its rows fit. Answers how many rows it read (-1 when the page failed) and adds
     // the rows whose value is damaged, and those whose row ids break the rising order of
-    // the page's, to damaged.
-    int readLeaf(qint64 number, const Range &range, bool root, const RowCheck &fits, int *damaged);
+    // the page's, to losses.
+    int readLeaf(qint64 number, const Range &range, bool root, const RowCheck &fits, Losses *losses);
     // Keeps, at the front of the first rows of m_rows, those whose ids rise along the page
     // once the fewest rows are left out; answers how many.
     int keepRisingRows(int rows);
@@ -172,4 +174,5 @@ private:
     };
     QVector<Row> m_rows;        // the rows of the leaf page being read
     QVector<qint64> m_chain;    // the overflow pages its rows took
+    QVector<qint64> m_lost;     // the row ids of its rows that were not read
 };
