@@ -146,6 +146,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
            "repaired.\nIt was left exactly as it was.";
     // What the file's own pages tell over its header, and values that are not what they seem.
     QTest::newRow("overflow chains that end on a free page or on zeros") << "free or zero overflow" << "\n  links: 2" << none;
+    QTest::newRow("an overflow page of links copied over another's") << "copied overflow" << "\n  links: 2" << none;
     QTest::newRow("a leaf of links whose header says it is empty") << "empty header" << "\n  links: up to %1" << none;
     QTest::newRow("two cells of a leaf of categories out of order") << "out of order" << "\n  categories: 1" << none;
     QTest::newRow("reserved bytes 32 -> 0") << "header 20 00" << none << none;
@@ -193,7 +194,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     } else if (damage == QLatin1String("header 20 00")) {
         QVERIFY(Damage::vacuum(edition(), 4096, 32));
     }
-    if (QStringList{"interior", "cut", "deleted", "overflow", "free overflow", "free or zero overflow"}.contains(damage)) {
+    if (QStringList{"interior", "cut", "deleted", "overflow", "free overflow", "free or zero overflow", "copied overflow"}.contains(damage)) {
         // Sites of two to a page: their tree has interior pages below its root.
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = %1 WHERE SitId > 100000").arg(big)));
@@ -464,6 +465,13 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         const int cell = path.section(QLatin1Char('/'), -1).left(3).toInt(nullptr, 16);
         const int at = int(bytes.indexOf(number, qFromBigEndian<quint16>(bytes.constData() + 8 + 2 * cell)));
         QVERIFY(at > 0 && Damage::onPage(edition(), *leaf, at, &free));
+        lost.insert(QStringLiteral("Sit"), 2);
+    } else if (damage == QLatin1String("copied overflow")) {
+        // Which of the two is the page in its place is not known. An index damaged too
+        // makes the file one to repair.
+        const QList<Damage::Page> overflow = Damage::pages(edition(), QStringLiteral("Sit"), QStringLiteral("overflow"));
+        QVERIFY(overflow.size() > 2 && Damage::copyPage(edition(), overflow.at(0), edition(), overflow.at(1)));
+        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
         lost.insert(QStringLiteral("Sit"), 2);
     } else if (damage == QLatin1String("empty header")) {
         // No free block, no cell, the content starting at the page's end, no fragment.

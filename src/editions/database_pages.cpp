@@ -136,6 +136,7 @@ DatabasePages::DatabasePages(const QString &path)
     const qint64 declaredUsable = m_pageSize - (magic ? data[20] : 0);
     m_usable = usableSize(declaredUsable);
     m_headerSound = magic && m_pageSize == declared && m_usable == declaredUsable;
+    markDoubtfulPages();
     m_encoding = schemaEncoding(magic ? int(be32(data + 56)) : 1);
     if (m_headerSound)
         markFreePages();
@@ -466,6 +467,30 @@ int DatabasePages::schemaEncoding(int declared)
     return best;
 }
 
+void DatabasePages::markDoubtfulPages()
+{
+    m_doubtful.resize(int(m_pageCount + 1));
+    QVector<QPair<size_t, qint64>> hashes;
+    hashes.reserve(m_pageCount);
+    for (qint64 number = 1; number <= m_pageCount; ++number) {
+        const uchar *p = page(number);
+        if (std::all_of(p, p + m_usable, [](uchar byte) { return byte == 0; }))
+            m_doubtful.setBit(int(number));
+        else
+            hashes.append({qHash(QByteArrayView(p, m_usable)), number});
+    }
+    // Pages of one hash are compared with the first of them only.
+    std::sort(hashes.begin(), hashes.end());
+    for (qsizetype i = 1, first = 0; i < hashes.size(); ++i) {
+        if (hashes.at(i).first != hashes.at(first).first) {
+            first = i;
+        } else if (std::memcmp(page(hashes.at(i).second), page(hashes.at(first).second), size_t(m_usable)) == 0) {
+            m_doubtful.setBit(int(hashes.at(i).second));
+            m_doubtful.setBit(int(hashes.at(first).second));
+        }
+    }
+}
+
 void DatabasePages::markFreePages()
 {
     // A chain of trunk pages from the header, each listing free leaf pages.
@@ -740,10 +765,9 @@ DatabasePages::Cell DatabasePages::readCell(const uchar *cell, const uchar *end,
     qint64 next = be32(cell + local);
     while (payload.size() < size && page(next) && !taken->testBit(int(next)) && (ofTree || !m_free.testBit(int(next)))
            && m_claims.at(next) == 0) {
-        // A page that reads as zeros holds no part of a value: it is a free page or one wiped.
-        const uchar *overflow = page(next);
-        if (std::all_of(overflow, overflow + m_usable, [](uchar byte) { return byte == 0; }))
+        if (m_doubtful.testBit(int(next)))
             break;
+        const uchar *overflow = page(next);
         taken->setBit(int(next));
         chain->append(next);
         payload.append(reinterpret_cast<const char *>(overflow + 4), qMin(size - payload.size(), m_usable - 4));

@@ -142,13 +142,17 @@ private:
     // The text encoding in which the most lines of the list of tables read as such:
     // declared unless another reads more.
     int schemaEncoding(int declared);
+    // Notes the pages that hold no part of a value whatever points to them: those of zeros
+    // (free or wiped) and those whose bytes are another page's (which of two copies is in
+    // its place is not known).
+    void markDoubtfulPages();
     void markFreePages();
     // The payload of the leaf cell at cell, which lies on a page ending at end: the rowid
     // and the record's values (an index's cell, after its child's page number, has no
     // rowid: pass nullptr). The overflow pages it takes are set in taken and added to
-    // chain; a chain that leaves the file, loops, or enters a page taken or of a tree makes
-    // the value damaged, and so does a free page unless the cell is on a page of a tree
-    // (whose own pointers are trusted over the list of free pages).
+    // chain; a chain that leaves the file, loops, or enters a page taken, of a tree or in
+    // doubt makes the value damaged, and so does a free page unless the cell is on a page
+    // of a tree (whose own pointers are trusted over the list of free pages).
     Cell readCell(const uchar *cell, const uchar *end, qint64 *rowid, QVariantList *values, QBitArray *taken,
                   QVector<qint64> *chain, bool ofTree = false) const;
     Cell decodeRecord(const QByteArray &payload, QVariantList *values) const;
@@ -165,6 +169,7 @@ private:
     bool m_headerSound = false;
     QBitArray m_reached;    // pages a tree or an overflow chain of its rows took
     QBitArray m_free;       // pages on the list of free pages
+    QBitArray m_doubtful;   // pages of zeros, or the same as another
     QVector<int> m_owner;   // the owner of each table leaf page a tree reached, else -1
     QByteArray m_claims;    // how often the mapped trees reach each page (at most 2)
     QVector<QPair<qint64, qint64>> m_spans;   // a page's cells and free blocks, while checked
