@@ -24,18 +24,17 @@ struct Page {
     QString path;     // where the tree reaches it, as "/001/00a/"
 };
 
-// Runs work on a connection of its own (named name) to the database file at path.
-inline void withDatabase(const QString &path, const std::function<void(QSqlDatabase)> &work,
-                         const QString &name = QStringLiteral("damage"))
+// Runs work on a connection of its own to the database file at path.
+inline void withDatabase(const QString &path, const std::function<void(QSqlDatabase)> &work)
 {
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("damage"));
         db.setDatabaseName(path);
         if (db.open())
             work(db);
         db.close();
     }
-    QSqlDatabase::removeDatabase(name);
+    QSqlDatabase::removeDatabase(QStringLiteral("damage"));
 }
 
 // Runs sql (on the page statistics, say) on the database file at path, handing each row to

@@ -145,8 +145,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         << "The edition database Sample_Links.mdb is empty (0 bytes): nothing in it can be read, so it could not be "
            "repaired.\nIt was left exactly as it was.";
     // What the file's own pages tell over its header, and values that are not what they seem.
-    QTest::newRow("overflow chains that end on a free page or on zeros") << "free or zero overflow" << "\n  links: 2" << none;
-    QTest::newRow("an overflow page of links copied over another's") << "copied overflow" << "\n  links: 2" << none;
+    QTest::newRow("overflow pages of links zeroed, or copied over another") << "zeroed overflow" << "\n  links: 3" << none;
     QTest::newRow("a leaf of links whose header says it is empty") << "empty header" << "\n  links: up to %1" << none;
     QTest::newRow("two cells of a leaf of categories out of order") << "out of order" << "\n  categories: 1" << none;
     QTest::newRow("reserved bytes 32 -> 0") << "header 20 00" << none << none;
@@ -194,7 +193,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     } else if (damage == QLatin1String("header 20 00")) {
         QVERIFY(Damage::vacuum(edition(), 4096, 32));
     }
-    if (QStringList{"interior", "cut", "deleted", "overflow", "free overflow", "free or zero overflow", "copied overflow"}.contains(damage)) {
+    if (QStringList{"interior", "cut", "deleted", "overflow", "free overflow", "zeroed overflow"}.contains(damage)) {
         // Sites of two to a page: their tree has interior pages below its root.
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = %1 WHERE SitId > 100000").arg(big)));
@@ -202,7 +201,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         if (damage == QLatin1String("interior") || damage.endsWith(QLatin1String("overflow")))
             QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = Summary || Summary || Summary || Summary "
                                            "WHERE SitId > 100000 AND SitId % 50 = 0")));
-        if (damage.startsWith(QLatin1String("free "))) {
+        if (damage == QLatin1String("free overflow")) {
             // Pages of a dropped table on the list of free pages.
             QVERIFY(ExecSql(QStringLiteral("CREATE TABLE Old AS SELECT * FROM Lks")));
             QVERIFY(ExecSql(QStringLiteral("DROP TABLE Old")));
@@ -444,35 +443,15 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QVERIFY(Damage::onPage(edition(), trunk, 8 + 4 * leaves, &numbers));
         count.truncate(4);
         QVERIFY(Damage::onPage(edition(), trunk, 4, &count));
-    } else if (damage == QLatin1String("free or zero overflow")) {
-        // The first overflow page of links zeroed, and the second's pointer to it set to
-        // the first free page (which reads as zeros): the cell that points to an overflow
-        // page is the one its path names, and the pointer follows the cell's text.
+    } else if (damage == QLatin1String("zeroed overflow")) {
+        // A page of zeros is what a free page reads as; of two pages alike, which is the
+        // one in its place is not known. An index damaged too makes the file one to repair.
         const QList<Damage::Page> overflow = Damage::pages(edition(), QStringLiteral("Sit"), QStringLiteral("overflow"));
-        QVERIFY(overflow.size() > 2);
-        QByteArray bytes(4096, 0);
-        QVERIFY(Damage::onPage(edition(), overflow.at(0), 0, &bytes));
-        QVERIFY(Damage::onPage(edition(), Damage::Page{1, 0, 4096, {}}, 32, &bytes, true));
-        QVERIFY(Damage::onPage(edition(), Damage::Page{int(qFromBigEndian<quint32>(bytes.constData())), 0, 4096, {}}, 8, &bytes, true));
-        QByteArray free = bytes.left(4);
-        const QString path = overflow.at(1).path;
-        const QList<Damage::Page> leaves = Damage::pages(edition(), QStringLiteral("Sit"));
-        const auto leaf = std::find_if(leaves.cbegin(), leaves.cend(),
-                                       [&](const Damage::Page &p) { return p.path == path.section(QLatin1Char('/'), 0, -2) + '/'; });
-        QVERIFY(leaf != leaves.cend() && Damage::onPage(edition(), *leaf, 0, &bytes, true));
-        QByteArray number(4, 0);
-        qToBigEndian<quint32>(overflow.at(1).number, number.data());
-        const int cell = path.section(QLatin1Char('/'), -1).left(3).toInt(nullptr, 16);
-        const int at = int(bytes.indexOf(number, qFromBigEndian<quint16>(bytes.constData() + 8 + 2 * cell)));
-        QVERIFY(at > 0 && Damage::onPage(edition(), *leaf, at, &free));
-        lost.insert(QStringLiteral("Sit"), 2);
-    } else if (damage == QLatin1String("copied overflow")) {
-        // Which of the two is the page in its place is not known. An index damaged too
-        // makes the file one to repair.
-        const QList<Damage::Page> overflow = Damage::pages(edition(), QStringLiteral("Sit"), QStringLiteral("overflow"));
-        QVERIFY(overflow.size() > 2 && Damage::copyPage(edition(), overflow.at(0), edition(), overflow.at(1)));
+        QByteArray zeros(4096, 0);
+        QVERIFY(overflow.size() > 3 && Damage::onPage(edition(), overflow.at(0), 0, &zeros));
+        QVERIFY(Damage::copyPage(edition(), overflow.at(1), edition(), overflow.at(2)));
         QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
-        lost.insert(QStringLiteral("Sit"), 2);
+        lost.insert(QStringLiteral("Sit"), 3);
     } else if (damage == QLatin1String("empty header")) {
         // No free block, no cell, the content starting at the page's end, no fragment.
         const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
