@@ -27,8 +27,8 @@ public:
     DatabasePages(const DatabasePages &) = delete;
     DatabasePages &operator=(const DatabasePages &) = delete;
 
-    // True when the file has pages to read under the page size found from the pages
-    // themselves (the header's unless another makes more of them parse).
+    // True when the file has pages to read under the page size found from the file itself
+    // (the header's unless its trees, or its pages, hold up better under another).
     bool isOpen() const { return m_data != nullptr; }
     // True when the file's header holds up: its page size and reserved bytes are those the
     // pages show, so that its list of free pages is taken.
