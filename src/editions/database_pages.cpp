@@ -384,6 +384,7 @@ qint64 DatabasePages::pagesReached(qint64 size) const
     }
     return reached;
 }
+
 qint64 DatabasePages::soundPages()
 {
     qint64 sound = 0;
