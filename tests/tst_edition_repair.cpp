@@ -153,6 +153,13 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         << "empty" << none
         << "The edition database Sample_Links.mdb is empty (0 bytes): nothing in it can be read, so it could not be "
            "repaired.\nIt was left exactly as it was.";
+    // What the file's own pages tell over its header, and values that are not what they seem.
+    QTest::newRow("overflow pages of links zeroed, or copied over another") << "zeroed overflow" << "\n  links: 3" << none;
+    QTest::newRow("a leaf of links whose header says it is empty") << "empty header" << "\n  links: up to %1" << none;
+    QTest::newRow("two cells of a leaf of categories out of order") << "out of order" << "\n  categories: 1" << none;
+    QTest::newRow("reserved bytes 32 -> 0") << "header 20 00" << none << none;
+    QTest::newRow("an edition of 32768-byte pages with one of 4096-byte pages after it") << "appended" << none << none;
+    QTest::newRow("a UTF-16 edition with an index damaged") << "utf-16" << none << none;
 }
 
 void TestEditionRepair::repairRecoversEveryReadableRow()
@@ -185,7 +192,18 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
             QVERIFY2(ExecSql(QString::fromLatin1(sql)), sql);
         CloseDatabase();
     }
-    if (QStringList{"interior", "cut", "deleted", "overflow", "free overflow"}.contains(damage)) {
+    // The edition written again: in UTF-16, in larger pages, in pages that keep bytes back.
+    const QString appended = m_app->file(QStringLiteral("Appended.mdb"));
+    if (damage == QLatin1String("utf-16")) {
+        Damage::copyAsUtf16(edition(), appended);
+        QVERIFY(QFile::remove(edition()) && QFile::rename(appended, edition()));
+    } else if (damage == QLatin1String("appended")) {
+        QVERIFY(QFile::copy(edition(), appended));
+        QVERIFY(Damage::vacuum(edition(), 32768));
+    } else if (damage == QLatin1String("header 20 00")) {
+        QVERIFY(Damage::vacuum(edition(), 4096, 32));
+    }
+    if (QStringList{"interior", "cut", "deleted", "overflow", "free overflow", "zeroed overflow"}.contains(damage)) {
         // Sites of two to a page: their tree has interior pages below its root.
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = %1 WHERE SitId > 100000").arg(big)));
@@ -277,7 +295,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
         lost.insert(QStringLiteral("Sit"), page.cells);
         QVERIFY(Damage::overwritePage(edition(), page));
-    } else if (damage == QLatin1String("index")) {
+    } else if (QStringList{"index", "utf-16", "appended"}.contains(damage)) {
         QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
     } else if (damage == QLatin1String("truncate") || damage == QLatin1String("cut")) {
         const qint64 pages = QFileInfo(edition()).size() / 4096;
@@ -495,12 +513,39 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QVERIFY(Damage::onPage(edition(), trunk, 8 + 4 * leaves, &numbers));
         count.truncate(4);
         QVERIFY(Damage::onPage(edition(), trunk, 4, &count));
+    } else if (damage == QLatin1String("zeroed overflow")) {
+        // A page of zeros is what a free page reads as; of two pages alike, which is the
+        // one in its place is not known. An index damaged too makes the file one to repair.
+        const QList<Damage::Page> overflow = Damage::pages(edition(), QStringLiteral("Sit"), QStringLiteral("overflow"));
+        QByteArray zeros(4096, 0);
+        QVERIFY(overflow.size() > 3 && Damage::onPage(edition(), overflow.at(0), 0, &zeros));
+        QVERIFY(Damage::copyPage(edition(), overflow.at(1), edition(), overflow.at(2)));
+        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
+        lost.insert(QStringLiteral("Sit"), 3);
+    } else if (damage == QLatin1String("empty header")) {
+        // No free block, no cell, the content starting at the page's end, no fragment.
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
+        QByteArray header = QByteArray::fromHex("00000000100000");
+        QVERIFY(Damage::onPage(edition(), page, 1, &header));
+        lost.insert(QStringLiteral("Sit"), page.cells);
+    } else if (damage == QLatin1String("out of order")) {
+        // Of two rows of one leaf that the indexes hold, the second's place comes first.
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Lks"));
+        QByteArray pointers;
+        QVERIFY(Damage::onPage(edition(), page, 8, &pointers, true));
+        QByteArray swapped = pointers.mid(2, 2) + pointers.left(2);
+        QVERIFY(Damage::onPage(edition(), page, 8, &swapped));
+        lost.insert(QStringLiteral("Lks"), 1);
     } else if (damage == QLatin1String("tables")) {
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         QVERIFY(ExecSql(QStringLiteral("DROP TABLE LocalLinks")));
         CloseDatabase();
     } else {
         m_app->writeFile(QStringLiteral("Sample_Links.mdb"), damage == QLatin1String("text") ? "a few bytes of text" : "");
+    }
+    if (damage == QLatin1String("appended")) {
+        QFile file(edition());
+        QVERIFY(file.open(QIODevice::Append) && file.write(m_app->readFile(QStringLiteral("Appended.mdb"))) > 0);
     }
     const QByteArray damaged = m_app->readFile(QStringLiteral("Sample_Links.mdb"));
 

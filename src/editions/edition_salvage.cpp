@@ -449,7 +449,7 @@ struct Salvaged {
                                             [](qint64 id, const DatabasePages::Range &range) {
                                                 return range.hasFirst && id < range.first;
                                             });
-        return after != losses.ranges.cbegin() && std::prev(after)->contains(rowid);
+        return losses.rowids.contains(rowid) || (after != losses.ranges.cbegin() && std::prev(after)->contains(rowid));
     }
 };
 
