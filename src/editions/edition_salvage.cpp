@@ -736,7 +736,9 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     }
     for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
         if (table.lostRow(it.key())) {
-            verdict.inLost.insert(it.key());
+            // A row whose cell was read is counted by the tree already.
+            if (!table.losses.rowids.contains(it.key()))
+                verdict.inLost.insert(it.key());
             continue;
         }
         verdict.missing.insert(it.key());
@@ -880,7 +882,6 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             if (refused)
                 return failed(result, refused->error, destination);
         }
-        // Then the pages no tree reached, for the tables whose trees lost some.
         // Then the pages no tree reached: a row there goes to a table whose tree lost its
         // row id or, failing that, to one whose tree was read whole and lacks it (a tree
         // whose root was overwritten by one of its leaves, say).
@@ -889,7 +890,13 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             holding.emplace_back(db);
             holding.back().prepare(QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?").arg(quoted(table.name)));
         }
-        result.unplaced += pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after) {
+        // A row no table takes is one that could not be read only where a tree lost rows it
+        // may be one of; else it is a leftover (a page freed but not listed, or bytes after
+        // the edition's end) and nothing is lost.
+        const bool partial = std::any_of(salvaged.cbegin(), salvaged.cend(),
+                                         [](const Salvaged &table) { return !table.losses.ranges.isEmpty(); });
+        int unplaced = 0;
+        const int undecodable = pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after) {
             if (result.schemaLost && isSchemaRow(values))
                 return;
             int owner = ownerOf(salvaged, [&](int i) { return salvaged[size_t(i)].lostRow(rowid); }, values, before, after);
@@ -901,10 +908,12 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                            && !held.next();
                 }, values, before, after);
             if (owner < 0)
-                ++result.unplaced;
+                ++unplaced;
             else
                 insert(salvaged[size_t(owner)], rowid, values);
         });
+        if (partial)
+            result.unplaced += undecodable + unplaced;
         if (refused)
             return failed(result, refused->error, destination);
         for (const Salvaged &table : salvaged) {
