@@ -136,6 +136,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("an index of section links whose entries name the next row") << "next row" << none << none;
     QTest::newRow("the index of Sub-Topics overwritten by a leaf of another") << "foreign index" << none << none;
     QTest::newRow("an entry of the index of Sub-Topics out of order") << "entry order" << none << none;
+    QTest::newRow("a key of an index of categories shortened by a flip") << "short key" << none << none;
     QTest::newRow("a bit flipped in a table's name in the list of tables") << "table name" << none << none;
     // Header fields that are valid but wrong, and what the cells' own pointers tell over
     // a damaged count or list of free pages: every row comes back.
@@ -486,6 +487,16 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QCOMPARE(bytes.mid(cell + 1, 2), QByteArray("\x03\x01"));
         QByteArray key("\x7f");
         QVERIFY(Damage::onPage(edition(), page, cell + 4, &key));
+    } else if (damage == QLatin1String("short key")) {
+        // The type of the first entry's key, after the payload's size and the header's,
+        // made one of four letters fewer: the entry's row id is read from its letters.
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"));
+        QByteArray bytes;
+        QVERIFY(Damage::onPage(edition(), page, 0, &bytes, true));
+        const int cell = qFromBigEndian<quint16>(bytes.constData() + 8);
+        QCOMPARE(int(bytes.at(cell + 1)), 3);
+        QByteArray type(1, char(uchar(bytes.at(cell + 2)) - 8));
+        QVERIFY(Damage::onPage(edition(), page, cell + 2, &type));
     } else if (damage == QLatin1String("table name")) {
         // The first letter of the categories' name field, after its type.
         QByteArray file = m_app->readFile(QStringLiteral("Sample_Links.mdb"));

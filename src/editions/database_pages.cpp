@@ -839,7 +839,9 @@ DatabasePages::Cell DatabasePages::decodeRecord(const QByteArray &payload, QVari
         }
         body += bytes;
     }
-    return Cell::Read;
+    // A record's values fill its payload: bytes left over mean a damaged type, one that
+    // made a value shorter than it was.
+    return body == end ? Cell::Read : Cell::Damaged;
 }
 
 bool DatabasePages::text(const char *data, qint64 size, QString *value) const
