@@ -724,20 +724,24 @@ bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)
         const uchar *pointers = page(number) && !taken.testBit(int(number))
                                     ? cellPointers(number, kInteriorIndex, kLeafIndex, &cells)
                                     : nullptr;
-        if (!pointers || !spaceAccounted(number, pointers, cells)) {
-            whole = false;
+        const bool interior = pointers && treeHeader(number)[0] == kInteriorIndex;
+        const bool sound = pointers && spaceAccounted(number, pointers, cells);
+        whole = whole && sound;
+        // An interior page whose space does not add up still names its children: a cell
+        // whose size is damaged costs the entries it holds, not those below it.
+        if (!sound && !interior)
             continue;
-        }
         taken.setBit(int(number));
         m_current = number;
         const uchar *p = page(number);
-        const bool interior = treeHeader(number)[0] == kInteriorIndex;
         if (interior)
             pending.append(be32(treeHeader(number) + 8));
         for (qint64 i = 0; i < cells; ++i) {
             const uchar *cell = p + be16(pointers + 2 * i);
             if (interior) {
                 pending.append(be32(cell));
+                if (!sound)
+                    continue;
                 cell += 4;
             }
             values.clear();
