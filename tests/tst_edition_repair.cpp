@@ -113,9 +113,14 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("overflow pages of links overwritten") << "overflow" << "\n  links: %1" << none;
     QTest::newRow("a section list's child pointer moved to another's leaf") << "cross-link" << none << none;
     const QString foreign = QStringLiteral("\n  links: up to %1\n  rows of which it cannot be told what they were: %2");
-    QTest::newRow("a leaf of links replaced by one of categories") << "other table" << foreign << none;
+    // The categories on the copy are the ones read from their own page.
+    QTest::newRow("a leaf of links replaced by one of categories") << "other table" << "\n  links: up to %1" << none;
     QTest::newRow("a leaf of links replaced by one of another edition") << "other edition" << foreign << none;
     QTest::newRow("a link whose row id column holds a value") << "row id value" << foreign << none;
+    // Links of one value fewer than logins have columns, on a copy of their page: what the
+    // logins' root held is not known, the links are the ones read from their own page.
+    QTest::newRow("a leaf of links copied over the root of the empty logins")
+        << "over empty" << "\n  stored logins: an unknown number" << none;
     QTest::newRow("two links of a leaf with one row id") << "same row id" << "\n  links: %1" << none;
     QTest::newRow("a category whose name is no text, an index whole") << "bad text" << "\n  categories: 1" << none;
     // Its indexes, read whole, tell how many rows the last leaf held, of row ids no key bounds.
@@ -505,6 +510,12 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QByteArray letter("?");
         QVERIFY(Damage::onPage(edition(), page, at + 5, &letter));
         changed = 1;
+    } else if (damage == QLatin1String("over empty")) {
+        const QList<Damage::Page> root = Damage::pages(edition(), QStringLiteral("PersonalInformation"));
+        QCOMPARE(root.size(), 1);
+        QVERIFY(Damage::copyPage(edition(), Damage::middleLeaf(edition(), QStringLiteral("Sit")), edition(), root.first()));
+        // SQLite sees no fault in it: an index damaged too makes the file one to repair.
+        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
     } else if (damage == QLatin1String("short key")) {
         // The type of the first entry's key, after the payload's size and the header's,
         // made one of four letters fewer: the entry's row id is read from its letters.

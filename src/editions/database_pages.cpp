@@ -588,7 +588,7 @@ int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const 
         Row &row = m_rows[rows];
         row.values.clear();
         const Cell cell = readCell(p + be16(pointers + 2 * i), p + m_usable, &row.rowid, &row.values, &m_reached, &m_chain, true);
-        sound = cell != Cell::Unreadable && range.contains(row.rowid) && (cell == Cell::Damaged || !fits || fits(row.values));
+        sound = cell != Cell::Unreadable && range.contains(row.rowid) && (cell == Cell::Damaged || !fits || fits(row.values, m_doubtful.testBit(int(number))));
         if (cell == Cell::Damaged)
             m_lost.append(row.rowid);
         else

@@ -58,8 +58,9 @@ public:
 
     // A row's values in column order: null, qint64, double, QString or QByteArray.
     using RowHandler = std::function<void(qint64 rowid, const QVariantList &values)>;
-    // Whether values can be a row of the table being read.
-    using RowCheck = std::function<bool(const QVariantList &values)>;
+    // Whether values can be a row of the table being read, from a page whose bytes another
+    // page holds too when repeated (one of the two is a copy put where it does not belong).
+    using RowCheck = std::function<bool(const QVariantList &values, bool repeated)>;
 
     // Notes the pages the trees starting at roots reach, before any is read: a page two
     // trees reach, or one tree twice, is then taken by none of them.

@@ -13,6 +13,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <algorithm>
 #include <functional>
@@ -333,7 +334,7 @@ QList<SchemaEntry> readSchema(DatabasePages &pages, bool *lost)
             entry.name = entry.table = tableName(entry.name, entry.table, entry.sql);
         schema.append(entry);
     };
-    *lost = !pages.readTable(1, take, -1, isSchemaRow).whole();
+    *lost = !pages.readTable(1, take, -1, [](const QVariantList &v, bool) { return isSchemaRow(v); }).whole();
     // Lines of a damaged schema may still lie on pages its tree no longer reaches.
     if (*lost)
         pages.scanUnreached([&take](qint64 rowid, const QVariantList &v, int, int) {
@@ -763,6 +764,18 @@ QSet<qint64> missingRows(const QList<IndexVerdict> &verdicts)
     return missing;
 }
 
+// Whether the row a query stands on holds values in the columns of declared.
+bool holdsValues(const QSqlQuery &row, const Columns &declared, const QVariantList &values)
+{
+    const QSqlRecord record = row.record();
+    for (int i = 0; i < values.size(); ++i) {
+        const int field = record.indexOf(declared.names.at(i));
+        if (i != declared.rowidAlias && field >= 0 && !sameValue(values.at(i), row.value(field)))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile, const QString &destination)
@@ -877,7 +890,10 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             const Columns &declared = table.declared;
             table.losses = pages.readTable(
                 table.root, [&](qint64 rowid, const QVariantList &values) { insert(table, rowid, values); }, i,
-                [&declared](const QVariantList &values) { return declared.fits(values, true); });
+                // Rows of fewer values than the table has columns were written before it
+                // gained some; not on a page that is a copy of another, whose rows are the
+                // other page's table's.
+                [&declared](const QVariantList &values, bool repeated) { return declared.fits(values, !repeated); });
             table.joinLosses();
             if (refused)
                 return failed(result, refused->error, destination);
@@ -888,7 +904,7 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
         std::vector<QSqlQuery> holding;
         for (const Salvaged &table : salvaged) {
             holding.emplace_back(db);
-            holding.back().prepare(QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?").arg(quoted(table.name)));
+            holding.back().prepare(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoted(table.name)));
         }
         // A row no table takes is one that could not be read only where a tree lost rows it
         // may be one of; else it is a leftover (a page freed but not listed, or bytes after
@@ -907,10 +923,21 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                     return salvaged[size_t(i)].root > 0 && salvaged[size_t(i)].losses.ranges.isEmpty() && held.exec()
                            && !held.next();
                 }, values, before, after);
-            if (owner < 0)
-                ++unplaced;
-            else
+            // A row a table holds under its row id with the same values is a copy of it.
+            const auto copyOfHeld = [&](int i) {
+                QSqlQuery &held = holding[size_t(i)];
+                held.bindValue(0, rowid);
+                return salvaged[size_t(i)].declared.fits(values, true) && held.exec() && held.next()
+                       && holdsValues(held, salvaged[size_t(i)].declared, values);
+            };
+            if (owner >= 0) {
                 insert(salvaged[size_t(owner)], rowid, values);
+                return;
+            }
+            for (int i = 0; i < int(salvaged.size()); ++i)
+                if (copyOfHeld(i))
+                    return;
+            ++unplaced;
         });
         if (partial)
             result.unplaced += undecodable + unplaced;
