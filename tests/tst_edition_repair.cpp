@@ -134,9 +134,10 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("a leaf of categories from an older copy")
         << "older categories" << "\n  categories: 1" + changed.arg("categories") << none;
     QTest::newRow("a leaf of section links from another copy") << "older section links" << changed.arg("section links") << none;
-    // A flipped letter of an address in an index of categories, and a cell of its root that says
-    // its entry is shorter than it is: the root's other children still tell.
-    QTest::newRow("an address in an index of categories and the index's root damaged") << "index root" << changed.arg("categories") << none;
+    // A cell of an index's root that says its entry is shorter than it is, and a leaf below
+    // that holds a wrong address and a wrong row id: the pages still tell what they can, the
+    // row id no row lost.
+    QTest::newRow("a leaf of an index of categories and the index's root damaged") << "index root" << changed.arg("categories") << none;
     // The older leaf of an index still holds a category deleted since: the other index
     // tells that it was.
     QTest::newRow("a leaf of an index of categories from an older copy") << "older index" << none << none;
@@ -502,10 +503,22 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QVERIFY(Damage::onPage(edition(), roots.first(), 0, &bytes, true));
         QByteArray size(1, '\x06');   // after the cell's child
         QVERIFY(Damage::onPage(edition(), roots.first(), qFromBigEndian<quint16>(bytes.constData() + 12) + 4, &size));
+        // On a leaf whose count of free fragments is wrong: a letter of the first entry's
+        // address, and the high byte of the second entry's row id, its last three bytes.
         const Damage::Page leaf = Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"));
         QVERIFY(Damage::onPage(edition(), leaf, 0, &bytes, true));
-        QByteArray letter("?");
-        QVERIFY(Damage::onPage(edition(), leaf, int(bytes.indexOf("http://", qFromBigEndian<quint16>(bytes.constData() + 8))) + 5, &letter));
+        const int first = qFromBigEndian<quint16>(bytes.constData() + 8);
+        const int second = qFromBigEndian<quint16>(bytes.constData() + 10);
+        QCOMPARE(bytes.mid(second + 1, 3).at(2), '\x03');   // a header of 3 bytes, a row id of 3
+        bytes[7] = char(bytes.at(7) + 1);
+        bytes[int(bytes.indexOf("http://", first)) + 5] = '?';
+        bytes[second + uchar(bytes.at(second)) - 2] = char(bytes.at(second + uchar(bytes.at(second)) - 2) ^ 0x40);
+        QVERIFY(Damage::onPage(edition(), leaf, 0, &bytes));
+        // A leaf of the other index of categories in doubt too: neither is read whole.
+        const Damage::Page topics = Damage::middleLeaf(edition(), QStringLiteral("LksTopicId"));
+        QVERIFY(Damage::onPage(edition(), topics, 7, &bytes, true));
+        bytes = QByteArray(1, char(bytes.at(0) + 1));
+        QVERIFY(Damage::onPage(edition(), topics, 7, &bytes));
         changed = 1;
     } else if (damage == QLatin1String("over empty")) {
         const QList<Damage::Page> root = Damage::pages(edition(), QStringLiteral("PersonalInformation"));

@@ -724,13 +724,15 @@ bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)
         const uchar *pointers = page(number) && !taken.testBit(int(number))
                                     ? cellPointers(number, kInteriorIndex, kLeafIndex, &cells)
                                     : nullptr;
-        const bool interior = pointers && treeHeader(number)[0] == kInteriorIndex;
-        const bool sound = pointers && spaceAccounted(number, pointers, cells);
-        whole = whole && sound;
-        // An interior page whose space does not add up still names its children: a cell
-        // whose size is damaged costs the entries it holds, not those below it.
-        if (!sound && !interior)
+        if (!pointers) {
+            whole = false;
             continue;
+        }
+        // A page whose space does not add up still names its children and holds its
+        // entries, but any of them may be damaged: a cell whose size or place is wrong.
+        const bool interior = treeHeader(number)[0] == kInteriorIndex;
+        m_inDoubt = !spaceAccounted(number, pointers, cells);
+        whole = whole && !m_inDoubt;
         taken.setBit(int(number));
         m_current = number;
         const uchar *p = page(number);
@@ -740,8 +742,6 @@ bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)
             const uchar *cell = p + be16(pointers + 2 * i);
             if (interior) {
                 pending.append(be32(cell));
-                if (!sound)
-                    continue;
                 cell += 4;
             }
             values.clear();

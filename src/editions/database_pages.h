@@ -89,6 +89,9 @@ public:
     // While a handler of readTable, readIndex or scanUnreached runs: the page the row or
     // entry it is given lies on.
     qint64 pageBeingRead() const { return m_current; }
+    // While a handler of readIndex runs: whether the page of the entry fails its checks,
+    // so that the entry may be a damaged one.
+    bool pageInDoubt() const { return m_inDoubt; }
     // Whether another page of the file holds the same bytes as page number: one of the two
     // is a copy of the other.
     bool pageRepeated(qint64 number) const;
@@ -188,5 +191,6 @@ private:
     QVector<Row> m_rows;        // the rows of the leaf page being read
     QVector<qint64> m_chain;    // the overflow pages its rows took
     mutable qint64 m_current = 0;   // the page whose rows or entries are being handed on
+    bool m_inDoubt = false;         // whether that page, of an index, fails its checks
     QVector<qint64> m_lost;     // the row ids of its rows that were not read
 };

@@ -679,11 +679,13 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     QHash<qint64, int> pageEntries;   // how many entries each page of the index holds
     QList<QVariantList> unheld;   // the keys of the first rows of the copy the index lacks
     QSet<qint64> twice;
+    QSet<qint64> doubted;   // the row ids of entries on pages that fail their checks
     bool entriesSound = true;
     // The entries of a page are taken when it is read whole; one out of order with a
     // neighbour may be damaged, and which of the two is not known.
     QList<QVariantList> onPage;
     qint64 page = 0;
+    bool inDoubt = false;
     const auto takePage = [&] {
         for (int i = 0; i < onPage.size(); ++i) {
             const QVariantList &entry = onPage.at(i);
@@ -695,6 +697,8 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
             if (keys.contains(rowid))
                 twice.insert(rowid);
             keys.insert(rowid, entry.mid(0, columns.size()));
+            if (inDoubt)
+                doubted.insert(rowid);
             entryPages.insert(rowid, page);
             ++pageEntries[page];
         }
@@ -704,6 +708,7 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         if (pages.pageBeingRead() != page)
             takePage();
         page = pages.pageBeingRead();
+        inDoubt = pages.pageInDoubt();
         if (entry.size() != columns.size() + 1 || entry.last().typeId() != QMetaType::LongLong)
             entriesSound = false;
         else
@@ -736,6 +741,10 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         keys.erase(found);
     }
     for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        // An entry of a page in doubt may tell a value wrong, but no row lost: its row id
+        // may be damaged.
+        if (doubted.contains(it.key()))
+            continue;
         if (table.lostRow(it.key())) {
             // A row whose cell was read is counted by the tree already.
             if (!table.losses.rowids.contains(it.key()))
