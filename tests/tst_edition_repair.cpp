@@ -121,6 +121,9 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     // logins' root held is not known, the links are the ones read from their own page.
     QTest::newRow("a leaf of links copied over the root of the empty logins")
         << "over empty" << "\n  stored logins: an unknown number" << none;
+    // The section links of a copy over the root of an index of the empty list of local
+    // links, which has their columns: they are the ones read from their own page.
+    QTest::newRow("a leaf of section links copied over the root of an empty index") << "over index" << none << none;
     QTest::newRow("two links of a leaf with one row id") << "same row id" << "\n  links: %1" << none;
     QTest::newRow("a category whose name is no text, an index whole") << "bad text" << "\n  categories: 1" << none;
     // Its indexes, read whole, tell how many rows the last leaf held, of row ids no key bounds.
@@ -526,6 +529,10 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QVERIFY(Damage::copyPage(edition(), Damage::middleLeaf(edition(), QStringLiteral("Sit")), edition(), root.first()));
         // SQLite sees no fault in it: an index damaged too makes the file one to repair.
         QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
+    } else if (damage == QLatin1String("over index")) {
+        const QList<Damage::Page> root = Damage::pages(edition(), QStringLiteral("LocalLinksTopicId"));
+        QCOMPARE(root.size(), 1);
+        QVERIFY(Damage::copyPage(edition(), Damage::middleLeaf(edition(), QStringLiteral("NewsLinks")), edition(), root.first()));
     } else if (damage == QLatin1String("short key")) {
         // The type of the first entry's key, after the payload's size and the header's,
         // made one of four letters fewer: the entry's row id is read from its letters.

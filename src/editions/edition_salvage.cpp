@@ -924,29 +924,30 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
         const int undecodable = pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after) {
             if (result.schemaLost && isSchemaRow(values))
                 return;
-            int owner = ownerOf(salvaged, [&](int i) { return salvaged[size_t(i)].lostRow(rowid); }, values, before, after);
-            if (owner < 0)
-                owner = ownerOf(salvaged, [&](int i) {
-                    QSqlQuery &held = holding[size_t(i)];
-                    held.bindValue(0, rowid);
-                    return salvaged[size_t(i)].root > 0 && salvaged[size_t(i)].losses.ranges.isEmpty() && held.exec()
-                           && !held.next();
-                }, values, before, after);
-            // A row a table holds under its row id with the same values is a copy of it.
+            // A row a table holds under its row id with the same values is a copy of it: it
+            // goes to no table that was read whole, and is no row lost.
             const auto copyOfHeld = [&](int i) {
                 QSqlQuery &held = holding[size_t(i)];
                 held.bindValue(0, rowid);
                 return salvaged[size_t(i)].declared.fits(values, true) && held.exec() && held.next()
                        && holdsValues(held, salvaged[size_t(i)].declared, values);
             };
-            if (owner >= 0) {
-                insert(salvaged[size_t(owner)], rowid, values);
-                return;
+            int owner = ownerOf(salvaged, [&](int i) { return salvaged[size_t(i)].lostRow(rowid); }, values, before, after);
+            if (owner < 0) {
+                for (int i = 0; i < int(salvaged.size()); ++i)
+                    if (copyOfHeld(i))
+                        return;
+                owner = ownerOf(salvaged, [&](int i) {
+                    QSqlQuery &held = holding[size_t(i)];
+                    held.bindValue(0, rowid);
+                    return salvaged[size_t(i)].root > 0 && salvaged[size_t(i)].losses.ranges.isEmpty() && held.exec()
+                           && !held.next();
+                }, values, before, after);
             }
-            for (int i = 0; i < int(salvaged.size()); ++i)
-                if (copyOfHeld(i))
-                    return;
-            ++unplaced;
+            if (owner >= 0)
+                insert(salvaged[size_t(owner)], rowid, values);
+            else
+                ++unplaced;
         });
         if (partial)
             result.unplaced += undecodable + unplaced;
