@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (int i = 0; i < roots.size(); ++i)
             pages.readTable(roots.at(i), [size](qint64, const QVariantList &values) {
                 Fuzz::check(size_t(values.size()) <= size, "a row holds no more values than the file has bytes");
-            }, i, [i](const QVariantList &values) { return (values.size() + i) % 2 == 0; });
+            }, i, [i](const QVariantList &values, bool) { return (values.size() + i) % 2 == 0; });
         // Each tree read again as an index: no entry holds more values than the file has
         // bytes.
         for (const qint64 root : std::as_const(roots))

@@ -6,9 +6,12 @@
 #include <QList>
 #include <QMap>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QString>
 #include <QtEndian>
+
+#include <sqlite3.h>
 
 #include <functional>
 
@@ -21,22 +24,71 @@ struct Page {
     QString path;     // where the tree reaches it, as "/001/00a/"
 };
 
-// Runs sql (on the page statistics, say) on the database file at path, handing each row to
-// take.
-inline void runSql(const QString &path, const QString &sql, const std::function<void(const QSqlQuery &)> &take = {})
+// Runs work on a connection of its own to the database file at path.
+inline void withDatabase(const QString &path, const std::function<void(QSqlDatabase)> &work)
 {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("damage"));
         db.setDatabaseName(path);
-        if (db.open()) {
-            QSqlQuery q(db);
-            q.exec(sql);
-            while (q.next())
-                take(q);
-        }
+        if (db.open())
+            work(db);
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("damage"));
+}
+
+// Runs sql (on the page statistics, say) on the database file at path, handing each row to
+// take.
+inline void runSql(const QString &path, const QString &sql, const std::function<void(const QSqlQuery &)> &take = {})
+{
+    withDatabase(path, [&](QSqlDatabase db) {
+        QSqlQuery q(db);
+        q.exec(sql);
+        while (q.next())
+            take(q);
+    });
+}
+
+// Writes the database at path anew in pages of size bytes, each keeping reserve bytes back
+// at its end.
+inline bool vacuum(const QString &path, int size, int reserve = 0)
+{
+    bool done = false;
+    withDatabase(path, [&](QSqlDatabase db) {
+        QSqlQuery q(db);
+        sqlite3 *handle = *static_cast<sqlite3 *const *>(db.driver()->handle().constData());
+        done = q.exec(QStringLiteral("PRAGMA page_size = %1").arg(size))
+               && sqlite3_file_control(handle, "main", SQLITE_FCNTL_RESERVE_BYTES, &reserve) == SQLITE_OK
+               && q.exec(QStringLiteral("VACUUM"));
+    });
+    return done;
+}
+
+// Writes the tables, indexes and rows of the database at from into a new file at to that
+// holds its texts in UTF-16 (each value as SQLite quotes it, so an empty text stays one).
+inline void copyAsUtf16(const QString &from, const QString &to)
+{
+    QStringList sql{QStringLiteral("PRAGMA encoding = 'UTF-16le'"), QStringLiteral("BEGIN")};
+    QStringList tables;
+    runSql(from, QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE sql NOT NULL ORDER BY type DESC"),
+           [&](const QSqlQuery &q) {
+               sql.append(q.value(2).toString());
+               if (q.value(0).toString() == QLatin1String("table"))
+                   tables.append(q.value(1).toString());
+           });
+    for (const QString &table : std::as_const(tables)) {
+        QStringList values;
+        runSql(from, QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table),
+               [&values](const QSqlQuery &q) { values.append(QStringLiteral("quote(%1)").arg(q.value(0).toString())); });
+        runSql(from, QStringLiteral("SELECT 'INSERT INTO %1 VALUES (' || %2 || ')' FROM %1").arg(table, values.join(QStringLiteral(" || ',' || "))),
+               [&sql](const QSqlQuery &q) { sql.append(q.value(0).toString()); });
+    }
+    sql.append(QStringLiteral("COMMIT"));
+    withDatabase(to, [&sql](QSqlDatabase db) {
+        QSqlQuery q(db);
+        for (const QString &statement : std::as_const(sql))
+            q.exec(statement);
+    });
 }
 
 // The pages of table (or index) of a type ("leaf", "internal", "overflow") in the order of

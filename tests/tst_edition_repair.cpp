@@ -113,9 +113,17 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("overflow pages of links overwritten") << "overflow" << "\n  links: %1" << none;
     QTest::newRow("a section list's child pointer moved to another's leaf") << "cross-link" << none << none;
     const QString foreign = QStringLiteral("\n  links: up to %1\n  rows of which it cannot be told what they were: %2");
-    QTest::newRow("a leaf of links replaced by one of categories") << "other table" << foreign << none;
+    // The categories on the copy are the ones read from their own page.
+    QTest::newRow("a leaf of links replaced by one of categories") << "other table" << "\n  links: up to %1" << none;
     QTest::newRow("a leaf of links replaced by one of another edition") << "other edition" << foreign << none;
     QTest::newRow("a link whose row id column holds a value") << "row id value" << foreign << none;
+    // Links of one value fewer than logins have columns, on a copy of their page: what the
+    // logins' root held is not known, the links are the ones read from their own page.
+    QTest::newRow("a leaf of links copied over the root of the empty logins")
+        << "over empty" << "\n  stored logins: an unknown number" << none;
+    // The section links of a copy over the root of an index of the empty list of local
+    // links, which has their columns: they are the ones read from their own page.
+    QTest::newRow("a leaf of section links copied over the root of an empty index") << "over index" << none << none;
     QTest::newRow("two links of a leaf with one row id") << "same row id" << "\n  links: %1" << none;
     QTest::newRow("a category whose name is no text, an index whole") << "bad text" << "\n  categories: 1" << none;
     // Its indexes, read whole, tell how many rows the last leaf held, of row ids no key bounds.
@@ -129,6 +137,10 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("a leaf of categories from an older copy")
         << "older categories" << "\n  categories: 1" + changed.arg("categories") << none;
     QTest::newRow("a leaf of section links from another copy") << "older section links" << changed.arg("section links") << none;
+    // A cell of an index's root that says its entry is shorter than it is, and a leaf below
+    // that holds a wrong address and a wrong row id: the pages still tell what they can, the
+    // row id no row lost.
+    QTest::newRow("a leaf of an index of categories and the index's root damaged") << "index root" << changed.arg("categories") << none;
     // The older leaf of an index still holds a category deleted since: the other index
     // tells that it was.
     QTest::newRow("a leaf of an index of categories from an older copy") << "older index" << none << none;
@@ -136,6 +148,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("an index of section links whose entries name the next row") << "next row" << none << none;
     QTest::newRow("the index of Sub-Topics overwritten by a leaf of another") << "foreign index" << none << none;
     QTest::newRow("an entry of the index of Sub-Topics out of order") << "entry order" << none << none;
+    QTest::newRow("a key of an index of categories shortened by a flip") << "short key" << none << none;
     QTest::newRow("a bit flipped in a table's name in the list of tables") << "table name" << none << none;
     // Header fields that are valid but wrong, and what the cells' own pointers tell over
     // a damaged count or list of free pages: every row comes back.
@@ -153,6 +166,13 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         << "empty" << none
         << "The edition database Sample_Links.mdb is empty (0 bytes): nothing in it can be read, so it could not be "
            "repaired.\nIt was left exactly as it was.";
+    // What the file's own pages tell over its header, and values that are not what they seem.
+    QTest::newRow("overflow pages of links zeroed, or copied over another") << "zeroed overflow" << "\n  links: 3" << none;
+    QTest::newRow("a leaf of links whose header says it is empty") << "empty header" << "\n  links: up to %1" << none;
+    QTest::newRow("two cells of a leaf of categories out of order") << "out of order" << "\n  categories: 1" << none;
+    QTest::newRow("reserved bytes 32 -> 0") << "header 20 00" << none << none;
+    QTest::newRow("an edition of 32768-byte pages with one of 4096-byte pages after it") << "appended" << none << none;
+    QTest::newRow("a UTF-16 edition with an index damaged") << "utf-16" << none << none;
 }
 
 void TestEditionRepair::repairRecoversEveryReadableRow()
@@ -185,7 +205,18 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
             QVERIFY2(ExecSql(QString::fromLatin1(sql)), sql);
         CloseDatabase();
     }
-    if (QStringList{"interior", "cut", "deleted", "overflow", "free overflow"}.contains(damage)) {
+    // The edition written again: in UTF-16, in larger pages, in pages that keep bytes back.
+    const QString appended = m_app->file(QStringLiteral("Appended.mdb"));
+    if (damage == QLatin1String("utf-16")) {
+        Damage::copyAsUtf16(edition(), appended);
+        QVERIFY(QFile::remove(edition()) && QFile::rename(appended, edition()));
+    } else if (damage == QLatin1String("appended")) {
+        QVERIFY(QFile::copy(edition(), appended));
+        QVERIFY(Damage::vacuum(edition(), 32768));
+    } else if (damage == QLatin1String("header 20 00")) {
+        QVERIFY(Damage::vacuum(edition(), 4096, 32));
+    }
+    if (QStringList{"interior", "cut", "deleted", "overflow", "free overflow", "zeroed overflow"}.contains(damage)) {
         // Sites of two to a page: their tree has interior pages below its root.
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = %1 WHERE SitId > 100000").arg(big)));
@@ -277,7 +308,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
         lost.insert(QStringLiteral("Sit"), page.cells);
         QVERIFY(Damage::overwritePage(edition(), page));
-    } else if (damage == QLatin1String("index")) {
+    } else if (QStringList{"index", "utf-16", "appended"}.contains(damage)) {
         QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
     } else if (damage == QLatin1String("truncate") || damage == QLatin1String("cut")) {
         const qint64 pages = QFileInfo(edition()).size() / 4096;
@@ -468,6 +499,50 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QCOMPARE(bytes.mid(cell + 1, 2), QByteArray("\x03\x01"));
         QByteArray key("\x7f");
         QVERIFY(Damage::onPage(edition(), page, cell + 4, &key));
+    } else if (damage == QLatin1String("index root")) {
+        const QList<Damage::Page> roots = Damage::pages(edition(), QStringLiteral("LksLksUrl"), QStringLiteral("internal"));
+        QCOMPARE(roots.size(), 1);
+        QByteArray bytes;
+        QVERIFY(Damage::onPage(edition(), roots.first(), 0, &bytes, true));
+        QByteArray size(1, '\x06');   // after the cell's child
+        QVERIFY(Damage::onPage(edition(), roots.first(), qFromBigEndian<quint16>(bytes.constData() + 12) + 4, &size));
+        // On a leaf whose count of free fragments is wrong: a letter of the first entry's
+        // address, and the high byte of the second entry's row id, its last three bytes.
+        const Damage::Page leaf = Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"));
+        QVERIFY(Damage::onPage(edition(), leaf, 0, &bytes, true));
+        const int first = qFromBigEndian<quint16>(bytes.constData() + 8);
+        const int second = qFromBigEndian<quint16>(bytes.constData() + 10);
+        QCOMPARE(bytes.mid(second + 1, 3).at(2), '\x03');   // a header of 3 bytes, a row id of 3
+        bytes[7] = char(bytes.at(7) + 1);
+        bytes[int(bytes.indexOf("http://", first)) + 5] = '?';
+        bytes[second + uchar(bytes.at(second)) - 2] = char(bytes.at(second + uchar(bytes.at(second)) - 2) ^ 0x40);
+        QVERIFY(Damage::onPage(edition(), leaf, 0, &bytes));
+        // A leaf of the other index of categories in doubt too: neither is read whole.
+        const Damage::Page topics = Damage::middleLeaf(edition(), QStringLiteral("LksTopicId"));
+        QVERIFY(Damage::onPage(edition(), topics, 7, &bytes, true));
+        bytes = QByteArray(1, char(bytes.at(0) + 1));
+        QVERIFY(Damage::onPage(edition(), topics, 7, &bytes));
+        changed = 1;
+    } else if (damage == QLatin1String("over empty")) {
+        const QList<Damage::Page> root = Damage::pages(edition(), QStringLiteral("PersonalInformation"));
+        QCOMPARE(root.size(), 1);
+        QVERIFY(Damage::copyPage(edition(), Damage::middleLeaf(edition(), QStringLiteral("Sit")), edition(), root.first()));
+        // SQLite sees no fault in it: an index damaged too makes the file one to repair.
+        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
+    } else if (damage == QLatin1String("over index")) {
+        const QList<Damage::Page> root = Damage::pages(edition(), QStringLiteral("LocalLinksTopicId"));
+        QCOMPARE(root.size(), 1);
+        QVERIFY(Damage::copyPage(edition(), Damage::middleLeaf(edition(), QStringLiteral("NewsLinks")), edition(), root.first()));
+    } else if (damage == QLatin1String("short key")) {
+        // The type of the first entry's key, after the payload's size and the header's,
+        // made one of four letters fewer: the entry's row id is read from its letters.
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"));
+        QByteArray bytes;
+        QVERIFY(Damage::onPage(edition(), page, 0, &bytes, true));
+        const int cell = qFromBigEndian<quint16>(bytes.constData() + 8);
+        QCOMPARE(int(bytes.at(cell + 1)), 3);
+        QByteArray type(1, char(uchar(bytes.at(cell + 2)) - 8));
+        QVERIFY(Damage::onPage(edition(), page, cell + 2, &type));
     } else if (damage == QLatin1String("table name")) {
         // The first letter of the categories' name field, after its type.
         QByteArray file = m_app->readFile(QStringLiteral("Sample_Links.mdb"));
@@ -495,12 +570,39 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QVERIFY(Damage::onPage(edition(), trunk, 8 + 4 * leaves, &numbers));
         count.truncate(4);
         QVERIFY(Damage::onPage(edition(), trunk, 4, &count));
+    } else if (damage == QLatin1String("zeroed overflow")) {
+        // A page of zeros is what a free page reads as; of two pages alike, which is the
+        // one in its place is not known. An index damaged too makes the file one to repair.
+        const QList<Damage::Page> overflow = Damage::pages(edition(), QStringLiteral("Sit"), QStringLiteral("overflow"));
+        QByteArray zeros(4096, 0);
+        QVERIFY(overflow.size() > 3 && Damage::onPage(edition(), overflow.at(0), 0, &zeros));
+        QVERIFY(Damage::copyPage(edition(), overflow.at(1), edition(), overflow.at(2)));
+        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
+        lost.insert(QStringLiteral("Sit"), 3);
+    } else if (damage == QLatin1String("empty header")) {
+        // No free block, no cell, the content starting at the page's end, no fragment.
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
+        QByteArray header = QByteArray::fromHex("00000000100000");
+        QVERIFY(Damage::onPage(edition(), page, 1, &header));
+        lost.insert(QStringLiteral("Sit"), page.cells);
+    } else if (damage == QLatin1String("out of order")) {
+        // Of two rows of one leaf that the indexes hold, the second's place comes first.
+        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Lks"));
+        QByteArray pointers;
+        QVERIFY(Damage::onPage(edition(), page, 8, &pointers, true));
+        QByteArray swapped = pointers.mid(2, 2) + pointers.left(2);
+        QVERIFY(Damage::onPage(edition(), page, 8, &swapped));
+        lost.insert(QStringLiteral("Lks"), 1);
     } else if (damage == QLatin1String("tables")) {
         QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
         QVERIFY(ExecSql(QStringLiteral("DROP TABLE LocalLinks")));
         CloseDatabase();
     } else {
         m_app->writeFile(QStringLiteral("Sample_Links.mdb"), damage == QLatin1String("text") ? "a few bytes of text" : "");
+    }
+    if (damage == QLatin1String("appended")) {
+        QFile file(edition());
+        QVERIFY(file.open(QIODevice::Append) && file.write(m_app->readFile(QStringLiteral("Appended.mdb"))) > 0);
     }
     const QByteArray damaged = m_app->readFile(QStringLiteral("Sample_Links.mdb"));
 

@@ -245,6 +245,10 @@ int main(int argc, char *argv[])
                         continue;
                     wrong = true;
                     changed.append(row.key());
+                    if (!replay.isEmpty())
+                        std::printf("%s row %lld column %d: %s -> %s\n", qPrintable(table.key()), qlonglong(row.key()), c,
+                                    qPrintable(row->at(c).toString().left(60)),
+                                    c < found->size() ? qPrintable(found->at(c).toString().left(60)) : "(none)");
                     outsideIndexes = outsideIndexes && !table->indexed.contains(c) && c < found->size();
                 }
             }

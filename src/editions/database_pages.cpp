@@ -57,6 +57,45 @@ qint64 serialSize(qint64 type)
     return (type - 12) / 2;
 }
 
+bool isTreePage(uchar kind)
+{
+    return kind == kInteriorTable || kind == kLeafTable || kind == kInteriorIndex || kind == kLeafIndex;
+}
+
+// The root page that a line of the list of tables, the leaf cell at cell of a page ending
+// at end, names: its record's fourth value; 0 when it holds none.
+qint64 rootNamed(const uchar *cell, const uchar *end)
+{
+    qint64 value = 0;
+    int n = varint(cell, end, &value);   // the payload's size
+    const int m = n ? varint(cell + n, end, &value) : 0;   // the row id
+    if (m == 0)
+        return 0;
+    const uchar *record = cell + n + m;
+    qint64 headerSize = 0;
+    n = varint(record, end, &headerSize);
+    if (n == 0 || headerSize < n || headerSize > end - record)
+        return 0;
+    const uchar *type = record + n;
+    const uchar *body = record + headerSize;
+    for (int column = 0; column < 4 && type < record + headerSize; ++column) {
+        qint64 serial = 0;
+        n = varint(type, record + headerSize, &serial);
+        const qint64 bytes = serialSize(serial);
+        if (n == 0 || bytes < 0 || bytes > end - body)
+            return 0;
+        type += n;
+        if (column == 3 && serial >= 1 && serial <= 4) {
+            value = 0;
+            for (qint64 i = 0; i < bytes; ++i)
+                value = (value << 8) | body[i];
+            return value;
+        }
+        body += bytes;
+    }
+    return 0;
+}
+
 // A page size is a power of two from 512 to 65536.
 bool isPageSize(qint64 size)
 {
@@ -83,8 +122,6 @@ DatabasePages::DatabasePages(const QString &path)
     const bool magic = std::memcmp(data, "SQLite format 3", 16) == 0;
     const qint64 declared = be16(data + 16) == 1 ? 65536 : be16(data + 16);
     m_pageSize = guessPageSize(magic && isPageSize(declared) ? declared : 0);
-    m_headerSound = magic && m_pageSize == declared;
-    m_usable = m_pageSize;
     // A file cut short has as many pages as it holds whole; one in which no page parses
     // has none.
     m_pageCount = m_pageSize > 0 ? m_size / m_pageSize : 0;
@@ -96,14 +133,10 @@ DatabasePages::DatabasePages(const QString &path)
     m_free.resize(int(m_pageCount + 1));
     m_owner.fill(-1, int(m_pageCount + 1));
     m_claims.fill(0, m_pageCount + 1);
-    if (magic && data[20] > 0) {
-        const qint64 withoutReserve = soundPages();
-        m_usable = m_pageSize - data[20];
-        if (m_usable < 480 || soundPages() < withoutReserve) {
-            m_usable = m_pageSize;
-            m_headerSound = false;
-        }
-    }
+    const qint64 declaredUsable = m_pageSize - (magic ? data[20] : 0);
+    m_usable = usableSize(declaredUsable);
+    m_headerSound = magic && m_pageSize == declared && m_usable == declaredUsable;
+    markDoubtfulPages();
     m_encoding = schemaEncoding(magic ? int(be32(data + 56)) : 1);
     if (m_headerSound)
         markFreePages();
@@ -162,17 +195,22 @@ qint64 DatabasePages::localSize(qint64 size, bool index) const
 
 bool DatabasePages::spaceAccounted(qint64 number, const uchar *pointers, qint64 cells)
 {
+    return contentEnd(number, pointers, cells) == m_usable;
+}
+
+qint64 DatabasePages::contentEnd(qint64 number, const uchar *pointers, qint64 cells)
+{
     const uchar *p = page(number);
     const uchar *end = p + m_usable;
     const uchar *head = treeHeader(number);
     const qint64 contentStart = be16(head + 5) == 0 ? 65536 : be16(head + 5);
     if (contentStart < pointers + 2 * cells - p || contentStart > m_usable)
-        return false;
+        return -1;
     m_spans.clear();
     for (qint64 i = 0; i < cells; ++i) {
         const qint64 offset = be16(pointers + 2 * i);
         if (offset < contentStart || offset >= m_usable)
-            return false;
+            return -1;
         const uchar *cell = p + offset;
         qint64 size = 0;
         if (head[0] != kInteriorTable) {
@@ -182,13 +220,13 @@ bool DatabasePages::spaceAccounted(qint64 number, const uchar *pointers, qint64 
             qint64 payload = 0;
             const int n = offset + child < m_usable ? varint(cell + child, end, &payload) : 0;
             if (n == 0 || payload < 0)
-                return false;
+                return -1;
             int m = 0;
             if (head[0] == kLeafTable) {
                 qint64 rowid = 0;
                 m = varint(cell + n, end, &rowid);
                 if (m == 0)
-                    return false;
+                    return -1;
             }
             const qint64 local = localSize(payload, head[0] != kLeafTable);
             size = qMax<qint64>(child + n + m + local + (local < payload ? 4 : 0), 4);
@@ -196,20 +234,20 @@ bool DatabasePages::spaceAccounted(qint64 number, const uchar *pointers, qint64 
             qint64 key = 0;
             const int n = offset + 4 < m_usable ? varint(cell + 4, end, &key) : 0;
             if (n == 0)
-                return false;
+                return -1;
             size = 4 + n;
         }
         if (size > m_usable - offset)
-            return false;
+            return -1;
         m_spans.append({offset, offset + size});
     }
     // Free blocks follow each other up the page.
     for (qint64 block = be16(head + 1), previous = 0; block != 0; previous = block, block = be16(p + block)) {
         if (block < contentStart || block <= previous || block + 4 > m_usable)
-            return false;
+            return -1;
         const qint64 size = be16(p + block + 2);
         if (size < 4 || size > m_usable - block)
-            return false;
+            return -1;
         m_spans.append({block, block + size});
     }
     std::sort(m_spans.begin(), m_spans.end());
@@ -217,11 +255,12 @@ bool DatabasePages::spaceAccounted(qint64 number, const uchar *pointers, qint64 
     qint64 last = contentStart;
     for (const auto &span : std::as_const(m_spans)) {
         if (span.first < last)
-            return false;
+            return -1;
         used += span.second - span.first;
         last = span.second;
     }
-    return m_usable - contentStart - used == head[7];
+    const qint64 contentEnd = contentStart + used + head[7];
+    return last <= contentEnd ? contentEnd : -1;
 }
 
 bool DatabasePages::childrenOf(qint64 number, const Range &range, QVector<Pending> *children)
@@ -256,10 +295,24 @@ bool DatabasePages::childrenOf(qint64 number, const Range &range, QVector<Pendin
 
 qint64 DatabasePages::guessPageSize(qint64 declared) const
 {
-    // Under a wrong size a page's cells point past its end, or its start is no page. The
-    // declared size is kept unless another makes more pages parse.
+    // Under a wrong size a page's cells point past its end, or its start is no page, or
+    // the pages the list of tables and the trees name are not those of the file. The size
+    // whose trees reach the most pages is taken, the declared one unless another reaches
+    // more; when page 1 leads nowhere under any size, the size under which the most pages
+    // parse.
     qint64 best = declared;
-    qint64 bestPages = declared > 0 ? pagesThatParse(declared) : 0;
+    qint64 bestPages = declared > 0 ? pagesReached(declared) : 0;
+    for (qint64 size = 512; size <= 65536; size *= 2) {
+        const qint64 reached = size == declared ? 0 : pagesReached(size);
+        if (reached > bestPages) {
+            best = size;
+            bestPages = reached;
+        }
+    }
+    if (bestPages > 1)
+        return best;
+    best = declared;
+    bestPages = declared > 0 ? pagesThatParse(declared) : 0;
     for (qint64 size = 512; size <= 65536; size *= 2) {
         const qint64 sound = size == declared ? 0 : pagesThatParse(size);
         if (sound > bestPages) {
@@ -270,27 +323,66 @@ qint64 DatabasePages::guessPageSize(qint64 declared) const
     return best;
 }
 
+const uchar *DatabasePages::parses(qint64 offset, qint64 size, qint64 *cells) const
+{
+    const uchar *head = m_data + offset + (offset == 0 ? kHeaderSize : 0);
+    if (!isTreePage(head[0]))
+        return nullptr;
+    *cells = be16(head + 3);
+    const uchar *pointers = head + (head[0] == kInteriorTable || head[0] == kInteriorIndex ? 12 : 8);
+    if (pointers + 2 * *cells > m_data + offset + size)
+        return nullptr;
+    for (qint64 i = 0; i < *cells; ++i) {
+        const qint64 cell = be16(pointers + 2 * i);
+        if (m_data + offset + cell < pointers + 2 * *cells || cell + 4 > size)
+            return nullptr;
+    }
+    return pointers;
+}
+
 qint64 DatabasePages::pagesThatParse(qint64 size) const
 {
     qint64 sound = 0;
-    for (qint64 offset = 0; offset + size <= m_size; offset += size) {
-        const uchar *head = m_data + offset + (offset == 0 ? kHeaderSize : 0);
-        const uchar type = head[0];
-        if (type != kInteriorTable && type != kLeafTable && type != kInteriorIndex && type != kLeafIndex)
-            continue;
-        const qint64 cells = be16(head + 3);
-        const uchar *pointers = head + (type == kInteriorTable || type == kInteriorIndex ? 12 : 8);
-        const uchar *end = m_data + offset + size;
-        if (pointers + 2 * cells > end)
-            continue;
-        bool inside = true;
-        for (qint64 i = 0; i < cells && inside; ++i) {
-            const qint64 cell = be16(pointers + 2 * i);
-            inside = m_data + offset + cell >= pointers + 2 * cells && cell + 4 <= size;
-        }
-        sound += inside ? 1 : 0;
-    }
+    qint64 cells = 0;
+    for (qint64 offset = 0; offset + size <= m_size; offset += size)
+        sound += parses(offset, size, &cells) ? 1 : 0;
     return sound;
+}
+
+qint64 DatabasePages::pagesReached(qint64 size) const
+{
+    const qint64 count = m_size / size;
+    QBitArray seen(int(count + 1));
+    QVector<qint64> roots{1};
+    qint64 reached = 0;
+    for (qsizetype tree = 0; tree < roots.size(); ++tree) {
+        QVector<qint64> pending{roots.at(tree)};
+        while (!pending.isEmpty()) {
+            const qint64 number = pending.takeLast();
+            if (number < 1 || number > count || seen.testBit(int(number)))
+                continue;
+            seen.setBit(int(number));
+            const qint64 offset = (number - 1) * size;
+            qint64 cells = 0;
+            const uchar *pointers = parses(offset, size, &cells);
+            if (!pointers)
+                continue;
+            ++reached;
+            const uchar *p = m_data + offset;
+            const uchar *head = p + (number == 1 ? kHeaderSize : 0);
+            const bool interior = head[0] == kInteriorTable || head[0] == kInteriorIndex;
+            if (interior)
+                pending.append(be32(head + 8));
+            for (qint64 i = 0; i < cells; ++i) {
+                const uchar *cell = p + be16(pointers + 2 * i);
+                if (interior)
+                    pending.append(be32(cell));
+                else if (tree == 0 && head[0] == kLeafTable && roots.size() <= count)
+                    roots.append(rootNamed(cell, p + size));
+            }
+        }
+    }
+    return reached;
 }
 
 qint64 DatabasePages::soundPages()
@@ -300,11 +392,39 @@ qint64 DatabasePages::soundPages()
         const uchar *head = treeHeader(number);
         qint64 cells = 0;
         const uchar *pointers = cellPointers(number, head[0], head[0], &cells);
-        if (pointers && (head[0] == kInteriorTable || head[0] == kLeafTable || head[0] == kInteriorIndex
-                         || head[0] == kLeafIndex) && spaceAccounted(number, pointers, cells))
+        if (pointers && isTreePage(head[0]) && spaceAccounted(number, pointers, cells))
             ++sound;
     }
     return sound;
+}
+
+qint64 DatabasePages::usableSize(qint64 declared)
+{
+    // Under the whole page, each b-tree page's cells, free blocks and fragments tell where
+    // its content ends; the end most pages tell is taken over the declared one when more
+    // pages are sound under it.
+    m_usable = m_pageSize;
+    QMap<qint64, qint64> ends;
+    for (qint64 number = 1; number <= m_pageCount; ++number) {
+        const uchar *head = treeHeader(number);
+        qint64 cells = 0;
+        const uchar *pointers = isTreePage(head[0]) ? cellPointers(number, head[0], head[0], &cells) : nullptr;
+        const qint64 end = pointers ? contentEnd(number, pointers, cells) : -1;
+        if (end >= 480 && end >= m_pageSize - 255)
+            ++ends[end];
+    }
+    qint64 found = m_pageSize;
+    for (auto it = ends.cbegin(); it != ends.cend(); ++it)
+        if (it.value() > ends.value(found))
+            found = it.key();
+    if (declared < 480)
+        return found;
+    if (found == declared)
+        return declared;
+    m_usable = declared;
+    const qint64 underDeclared = soundPages();
+    m_usable = found;
+    return soundPages() > underDeclared ? found : declared;
 }
 
 int DatabasePages::schemaEncoding(int declared)
@@ -346,6 +466,30 @@ int DatabasePages::schemaEncoding(int declared)
         }
     }
     return best;
+}
+
+void DatabasePages::markDoubtfulPages()
+{
+    m_doubtful.resize(int(m_pageCount + 1));
+    QVector<QPair<size_t, qint64>> hashes;
+    hashes.reserve(m_pageCount);
+    for (qint64 number = 1; number <= m_pageCount; ++number) {
+        const uchar *p = page(number);
+        if (std::all_of(p, p + m_usable, [](uchar byte) { return byte == 0; }))
+            m_doubtful.setBit(int(number));
+        else
+            hashes.append({qHash(QByteArrayView(p, m_usable)), number});
+    }
+    // Pages of one hash are compared with the first of them only.
+    std::sort(hashes.begin(), hashes.end());
+    for (qsizetype i = 1, first = 0; i < hashes.size(); ++i) {
+        if (hashes.at(i).first != hashes.at(first).first) {
+            first = i;
+        } else if (std::memcmp(page(hashes.at(i).second), page(hashes.at(first).second), size_t(m_usable)) == 0) {
+            m_doubtful.setBit(int(hashes.at(i).second));
+            m_doubtful.setBit(int(hashes.at(first).second));
+        }
+    }
 }
 
 void DatabasePages::markFreePages()
@@ -413,7 +557,7 @@ DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &ha
                 pending.append(*it);
             continue;
         }
-        const int rows = head && head[0] == kLeafTable ? readLeaf(number, next.range, number == root, fits, &losses.rows) : -1;
+        const int rows = head && head[0] == kLeafTable ? readLeaf(number, next.range, number == root, fits, &losses) : -1;
         if (rows < 0) {
             losses.ranges.append(next.range);
             continue;
@@ -427,7 +571,7 @@ DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &ha
     return losses;
 }
 
-int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const RowCheck &fits, int *damaged)
+int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const RowCheck &fits, Losses *losses)
 {
     qint64 cells = 0;
     const uchar *pointers = cellPointers(number, kLeafTable, kLeafTable, &cells);
@@ -438,15 +582,15 @@ int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const 
     const uchar *p = page(number);
     m_chain.clear();
     int rows = 0;
-    int lost = 0;
+    m_lost.clear();
     bool sound = true;
     for (qint64 i = 0; i < cells && sound; ++i) {
         Row &row = m_rows[rows];
         row.values.clear();
         const Cell cell = readCell(p + be16(pointers + 2 * i), p + m_usable, &row.rowid, &row.values, &m_reached, &m_chain, true);
-        sound = cell != Cell::Unreadable && range.contains(row.rowid) && (cell == Cell::Damaged || !fits || fits(row.values));
+        sound = cell != Cell::Unreadable && range.contains(row.rowid) && (cell == Cell::Damaged || !fits || fits(row.values, m_doubtful.testBit(int(number))));
         if (cell == Cell::Damaged)
-            ++lost;
+            m_lost.append(row.rowid);
         else
             ++rows;
     }
@@ -456,20 +600,57 @@ int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const 
         return -1;
     }
     m_reached.setBit(int(number));
-    // Row ids rise along a leaf: a row whose id is not above its neighbour's before it and
-    // below the one's after it has a damaged id, and which of the two is not known.
-    int kept = 0;
+    const int kept = keepRisingRows(rows);
+    for (int i = kept; i < rows; ++i)
+        m_lost.append(m_rows.at(i).rowid);
+    losses->rows += int(m_lost.size());
+    for (const qint64 rowid : std::as_const(m_lost))
+        losses->rowids.insert(rowid);
+    return kept;
+}
+
+int DatabasePages::keepRisingRows(int rows)
+{
+    // Row ids rise along a leaf. Two rows of one id both have a damaged id, and which is
+    // not known; of the others, those off the longest rising run of ids have a damaged id
+    // or place, and each costs only itself.
+    if (rows <= 0)
+        return 0;
+    QVector<qint64> ids(rows);
+    for (int i = 0; i < rows; ++i)
+        ids[i] = m_rows.at(i).rowid;
+    std::sort(ids.begin(), ids.end());
+    const auto shared = [&ids](qint64 id) {
+        const auto at = std::lower_bound(ids.cbegin(), ids.cend(), id);
+        return at + 1 != ids.cend() && at[1] == id;
+    };
+    // tails[k] is the row that ends the rising run of k + 1 rows found so far whose last
+    // id is lowest; each row's previous is the row before it in its run.
+    QVector<int> tails;
+    QVector<int> previous(rows, -1);
     for (int i = 0; i < rows; ++i) {
         const qint64 id = m_rows.at(i).rowid;
-        if ((i > 0 && m_rows.at(i - 1).rowid >= id) || (i + 1 < rows && m_rows.at(i + 1).rowid <= id)) {
-            ++lost;
+        if (shared(id))
             continue;
-        }
+        const auto at = std::lower_bound(tails.begin(), tails.end(), id,
+                                         [this](int row, qint64 value) { return m_rows.at(row).rowid < value; });
+        previous[i] = at == tails.begin() ? -1 : *(at - 1);
+        if (at == tails.end())
+            tails.append(i);
+        else
+            *at = i;
+    }
+    QVector<bool> rising(rows, false);
+    for (int row = tails.isEmpty() ? -1 : tails.last(); row >= 0; row = previous.at(row))
+        rising[row] = true;
+    int kept = 0;
+    for (int i = 0; i < rows; ++i) {
+        if (!rising.at(i))
+            continue;
         if (kept != i)
             std::swap(m_rows[kept], m_rows[i]);
         ++kept;
     }
-    *damaged += lost;
     return kept;
 }
 
@@ -543,14 +724,18 @@ bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)
         const uchar *pointers = page(number) && !taken.testBit(int(number))
                                     ? cellPointers(number, kInteriorIndex, kLeafIndex, &cells)
                                     : nullptr;
-        if (!pointers || !spaceAccounted(number, pointers, cells)) {
+        if (!pointers) {
             whole = false;
             continue;
         }
+        // A page whose space does not add up still names its children and holds its
+        // entries, but any of them may be damaged: a cell whose size or place is wrong.
+        const bool interior = treeHeader(number)[0] == kInteriorIndex;
+        m_inDoubt = !spaceAccounted(number, pointers, cells);
+        whole = whole && !m_inDoubt;
         taken.setBit(int(number));
         m_current = number;
         const uchar *p = page(number);
-        const bool interior = treeHeader(number)[0] == kInteriorIndex;
         if (interior)
             pending.append(be32(treeHeader(number) + 8));
         for (qint64 i = 0; i < cells; ++i) {
@@ -597,9 +782,11 @@ DatabasePages::Cell DatabasePages::readCell(const uchar *cell, const uchar *end,
     qint64 next = be32(cell + local);
     while (payload.size() < size && page(next) && !taken->testBit(int(next)) && (ofTree || !m_free.testBit(int(next)))
            && m_claims.at(next) == 0) {
+        if (m_doubtful.testBit(int(next)))
+            break;
+        const uchar *overflow = page(next);
         taken->setBit(int(next));
         chain->append(next);
-        const uchar *overflow = page(next);
         payload.append(reinterpret_cast<const char *>(overflow + 4), qMin(size - payload.size(), m_usable - 4));
         next = be32(overflow);
     }
@@ -656,7 +843,9 @@ DatabasePages::Cell DatabasePages::decodeRecord(const QByteArray &payload, QVari
         }
         body += bytes;
     }
-    return Cell::Read;
+    // A record's values fill its payload: bytes left over mean a damaged type, one that
+    // made a value shorter than it was.
+    return body == end ? Cell::Read : Cell::Damaged;
 }
 
 bool DatabasePages::text(const char *data, qint64 size, QString *value) const
@@ -673,6 +862,7 @@ bool DatabasePages::text(const char *data, qint64 size, QString *value) const
         const auto hi = uchar(data[2 * i + (m_encoding == 2 ? 1 : 0)]);
         units[i] = char16_t(lo | (hi << 8));
     }
-    *value = QString::fromUtf16(units.constData(), units.size());
+    // An empty text is a text, not a null.
+    *value = units.isEmpty() ? QStringLiteral("") : QString::fromUtf16(units.constData(), units.size());
     return value->isValidUtf16();
 }

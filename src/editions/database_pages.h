@@ -11,6 +11,7 @@
 #include <QBitArray>
 #include <QFile>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QVariantList>
 #include <QVector>
@@ -26,8 +27,8 @@ public:
     DatabasePages(const DatabasePages &) = delete;
     DatabasePages &operator=(const DatabasePages &) = delete;
 
-    // True when the file has pages to read under the page size found from the pages
-    // themselves (the header's unless another makes more of them parse).
+    // True when the file has pages to read under the page size found from the file itself
+    // (the header's unless its trees, or its pages, hold up better under another).
     bool isOpen() const { return m_data != nullptr; }
     // True when the file's header holds up: its page size and reserved bytes are those the
     // pages show, so that its list of free pages is taken.
@@ -46,18 +47,20 @@ public:
             return (!hasFirst || rowid >= first) && (!hasLast || rowid <= last);
         }
     };
-    // What of a table's tree could not be read: rows on its pages whose values are damaged,
-    // and the row ids its pages that failed held.
+    // What of a table's tree could not be read: rows on its pages whose values or row ids
+    // are damaged, with the row ids they bear, and the row ids its pages that failed held.
     struct Losses {
         int rows = 0;
+        QSet<qint64> rowids;
         QList<Range> ranges;
         bool whole() const { return rows == 0 && ranges.isEmpty(); }
     };
 
     // A row's values in column order: null, qint64, double, QString or QByteArray.
     using RowHandler = std::function<void(qint64 rowid, const QVariantList &values)>;
-    // Whether values can be a row of the table being read.
-    using RowCheck = std::function<bool(const QVariantList &values)>;
+    // Whether values can be a row of the table being read, from a page whose bytes another
+    // page holds too when repeated (one of the two is a copy put where it does not belong).
+    using RowCheck = std::function<bool(const QVariantList &values, bool repeated)>;
 
     // Notes the pages the trees starting at roots reach, before any is read: a page two
     // trees reach, or one tree twice, is then taken by none of them.
@@ -86,6 +89,9 @@ public:
     // While a handler of readTable, readIndex or scanUnreached runs: the page the row or
     // entry it is given lies on.
     qint64 pageBeingRead() const { return m_current; }
+    // While a handler of readIndex runs: whether the page of the entry fails its checks,
+    // so that the entry may be a damaged one.
+    bool pageInDoubt() const { return m_inDoubt; }
     // Whether another page of the file holds the same bytes as page number: one of the two
     // is a copy of the other.
     bool pageRepeated(qint64 number) const;
@@ -108,6 +114,10 @@ private:
     // Whether every byte of the content area of a page is a cell, a free block or one of
     // the fragments its header counts, with none of them overlapping or leaving the page.
     bool spaceAccounted(qint64 number, const uchar *pointers, qint64 cells);
+    // Where the content area of a page ends when its cells and free blocks lie inside the
+    // page without overlapping and, with the fragments its header counts, fill it from its
+    // start: the usable size of a page that holds up; else -1.
+    qint64 contentEnd(qint64 number, const uchar *pointers, qint64 cells);
     // The children of a sound interior page whose row ids lie in range, each with its
     // own, in the order of the tree; false when the page is unsound or its keys are not
     // in order inside range.
@@ -116,28 +126,44 @@ private:
     // accounted for, it has a row unless it is the root, its row ids lie inside range and
     // its rows fit. Answers how many rows it read (-1 when the page failed) and adds
     // the rows whose value is damaged, and those whose row ids break the rising order of
-    // the page's, to damaged.
-    int readLeaf(qint64 number, const Range &range, bool root, const RowCheck &fits, int *damaged);
+    // the page's, to losses.
+    int readLeaf(qint64 number, const Range &range, bool root, const RowCheck &fits, Losses *losses);
+    // Keeps, at the front of the first rows of m_rows, those whose ids rise along the page
+    // once the fewest rows are left out; answers how many.
+    int keepRisingRows(int rows);
     // Payload bytes a cell of a table's leaf, or of an index, keeps on its page, of size
     // in all.
     qint64 localSize(qint64 size, bool index = false) const;
-    // The page size that makes the most pages read as sound b-tree pages: declared (0 when
-    // none) unless another makes more.
+    // The page size under which the trees of the file reach the most pages (or, when they
+    // reach none, the most pages parse): declared (0 when none) unless another does more.
     qint64 guessPageSize(qint64 declared) const;
+    // The cell pointers of the page of the given size at offset when it begins as a b-tree
+    // page whose cells lie inside it, else nullptr.
+    const uchar *parses(qint64 offset, qint64 size, qint64 *cells) const;
     // How many pages of the given size begin as b-tree pages whose cells lie inside them.
     qint64 pagesThatParse(qint64 size) const;
+    // How many such pages the list of tables on page 1 and the trees it names reach under
+    // the given size.
+    qint64 pagesReached(qint64 size) const;
     // How many pages are b-tree pages whose space is all accounted for, under m_usable.
     qint64 soundPages();
+    // The bytes of each page that hold data: declared unless another size, the one most
+    // pages' content ends at, makes more pages sound.
+    qint64 usableSize(qint64 declared);
     // The text encoding in which the most lines of the list of tables read as such:
     // declared unless another reads more.
     int schemaEncoding(int declared);
+    // Notes the pages that hold no part of a value whatever points to them: those of zeros
+    // (free or wiped) and those whose bytes are another page's (which of two copies is in
+    // its place is not known).
+    void markDoubtfulPages();
     void markFreePages();
     // The payload of the leaf cell at cell, which lies on a page ending at end: the rowid
     // and the record's values (an index's cell, after its child's page number, has no
     // rowid: pass nullptr). The overflow pages it takes are set in taken and added to
-    // chain; a chain that leaves the file, loops, or enters a page taken or of a tree makes
-    // the value damaged, and so does a free page unless the cell is on a page of a tree
-    // (whose own pointers are trusted over the list of free pages).
+    // chain; a chain that leaves the file, loops, or enters a page taken, of a tree or in
+    // doubt makes the value damaged, and so does a free page unless the cell is on a page
+    // of a tree (whose own pointers are trusted over the list of free pages).
     Cell readCell(const uchar *cell, const uchar *end, qint64 *rowid, QVariantList *values, QBitArray *taken,
                   QVector<qint64> *chain, bool ofTree = false) const;
     Cell decodeRecord(const QByteArray &payload, QVariantList *values) const;
@@ -154,6 +180,7 @@ private:
     bool m_headerSound = false;
     QBitArray m_reached;    // pages a tree or an overflow chain of its rows took
     QBitArray m_free;       // pages on the list of free pages
+    QBitArray m_doubtful;   // pages of zeros, or the same as another
     QVector<int> m_owner;   // the owner of each table leaf page a tree reached, else -1
     QByteArray m_claims;    // how often the mapped trees reach each page (at most 2)
     QVector<QPair<qint64, qint64>> m_spans;   // a page's cells and free blocks, while checked
@@ -164,4 +191,6 @@ private:
     QVector<Row> m_rows;        // the rows of the leaf page being read
     QVector<qint64> m_chain;    // the overflow pages its rows took
     mutable qint64 m_current = 0;   // the page whose rows or entries are being handed on
+    bool m_inDoubt = false;         // whether that page, of an index, fails its checks
+    QVector<qint64> m_lost;     // the row ids of its rows that were not read
 };

@@ -13,6 +13,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <algorithm>
 #include <functional>
@@ -333,7 +334,7 @@ QList<SchemaEntry> readSchema(DatabasePages &pages, bool *lost)
             entry.name = entry.table = tableName(entry.name, entry.table, entry.sql);
         schema.append(entry);
     };
-    *lost = !pages.readTable(1, take, -1, isSchemaRow).whole();
+    *lost = !pages.readTable(1, take, -1, [](const QVariantList &v, bool) { return isSchemaRow(v); }).whole();
     // Lines of a damaged schema may still lie on pages its tree no longer reaches.
     if (*lost)
         pages.scanUnreached([&take](qint64 rowid, const QVariantList &v, int, int) {
@@ -449,7 +450,7 @@ struct Salvaged {
                                             [](qint64 id, const DatabasePages::Range &range) {
                                                 return range.hasFirst && id < range.first;
                                             });
-        return after != losses.ranges.cbegin() && std::prev(after)->contains(rowid);
+        return losses.rowids.contains(rowid) || (after != losses.ranges.cbegin() && std::prev(after)->contains(rowid));
     }
 };
 
@@ -678,11 +679,13 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     QHash<qint64, int> pageEntries;   // how many entries each page of the index holds
     QList<QVariantList> unheld;   // the keys of the first rows of the copy the index lacks
     QSet<qint64> twice;
+    QSet<qint64> doubted;   // the row ids of entries on pages that fail their checks
     bool entriesSound = true;
     // The entries of a page are taken when it is read whole; one out of order with a
     // neighbour may be damaged, and which of the two is not known.
     QList<QVariantList> onPage;
     qint64 page = 0;
+    bool inDoubt = false;
     const auto takePage = [&] {
         for (int i = 0; i < onPage.size(); ++i) {
             const QVariantList &entry = onPage.at(i);
@@ -694,6 +697,8 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
             if (keys.contains(rowid))
                 twice.insert(rowid);
             keys.insert(rowid, entry.mid(0, columns.size()));
+            if (inDoubt)
+                doubted.insert(rowid);
             entryPages.insert(rowid, page);
             ++pageEntries[page];
         }
@@ -703,6 +708,7 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         if (pages.pageBeingRead() != page)
             takePage();
         page = pages.pageBeingRead();
+        inDoubt = pages.pageInDoubt();
         if (entry.size() != columns.size() + 1 || entry.last().typeId() != QMetaType::LongLong)
             entriesSound = false;
         else
@@ -735,8 +741,14 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         keys.erase(found);
     }
     for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        // An entry of a page in doubt may tell a value wrong, but no row lost: its row id
+        // may be damaged.
+        if (doubted.contains(it.key()))
+            continue;
         if (table.lostRow(it.key())) {
-            verdict.inLost.insert(it.key());
+            // A row whose cell was read is counted by the tree already.
+            if (!table.losses.rowids.contains(it.key()))
+                verdict.inLost.insert(it.key());
             continue;
         }
         verdict.missing.insert(it.key());
@@ -759,6 +771,18 @@ QSet<qint64> missingRows(const QList<IndexVerdict> &verdicts)
                              [rowid](const IndexVerdict &other) { return other.whole && !other.held.contains(rowid); }))
                 missing.insert(rowid);
     return missing;
+}
+
+// Whether the row a query stands on holds values in the columns of declared.
+bool holdsValues(const QSqlQuery &row, const Columns &declared, const QVariantList &values)
+{
+    const QSqlRecord record = row.record();
+    for (int i = 0; i < values.size(); ++i) {
+        const int field = record.indexOf(declared.names.at(i));
+        if (i != declared.rowidAlias && field >= 0 && !sameValue(values.at(i), row.value(field)))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -875,36 +899,58 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             const Columns &declared = table.declared;
             table.losses = pages.readTable(
                 table.root, [&](qint64 rowid, const QVariantList &values) { insert(table, rowid, values); }, i,
-                [&declared](const QVariantList &values) { return declared.fits(values, true); });
+                // Rows of fewer values than the table has columns were written before it
+                // gained some; not on a page that is a copy of another, whose rows are the
+                // other page's table's.
+                [&declared](const QVariantList &values, bool repeated) { return declared.fits(values, !repeated); });
             table.joinLosses();
             if (refused)
                 return failed(result, refused->error, destination);
         }
-        // Then the pages no tree reached, for the tables whose trees lost some.
         // Then the pages no tree reached: a row there goes to a table whose tree lost its
         // row id or, failing that, to one whose tree was read whole and lacks it (a tree
         // whose root was overwritten by one of its leaves, say).
         std::vector<QSqlQuery> holding;
         for (const Salvaged &table : salvaged) {
             holding.emplace_back(db);
-            holding.back().prepare(QStringLiteral("SELECT 1 FROM %1 WHERE rowid = ?").arg(quoted(table.name)));
+            holding.back().prepare(QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoted(table.name)));
         }
-        result.unplaced += pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after) {
+        // A row no table takes is one that could not be read only where a tree lost rows it
+        // may be one of; else it is a leftover (a page freed but not listed, or bytes after
+        // the edition's end) and nothing is lost.
+        const bool partial = std::any_of(salvaged.cbegin(), salvaged.cend(),
+                                         [](const Salvaged &table) { return !table.losses.ranges.isEmpty(); });
+        int unplaced = 0;
+        const int undecodable = pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after) {
             if (result.schemaLost && isSchemaRow(values))
                 return;
+            // A row a table holds under its row id with the same values is a copy of it: it
+            // goes to no table that was read whole, and is no row lost.
+            const auto copyOfHeld = [&](int i) {
+                QSqlQuery &held = holding[size_t(i)];
+                held.bindValue(0, rowid);
+                return salvaged[size_t(i)].declared.fits(values, true) && held.exec() && held.next()
+                       && holdsValues(held, salvaged[size_t(i)].declared, values);
+            };
             int owner = ownerOf(salvaged, [&](int i) { return salvaged[size_t(i)].lostRow(rowid); }, values, before, after);
-            if (owner < 0)
+            if (owner < 0) {
+                for (int i = 0; i < int(salvaged.size()); ++i)
+                    if (copyOfHeld(i))
+                        return;
                 owner = ownerOf(salvaged, [&](int i) {
                     QSqlQuery &held = holding[size_t(i)];
                     held.bindValue(0, rowid);
                     return salvaged[size_t(i)].root > 0 && salvaged[size_t(i)].losses.ranges.isEmpty() && held.exec()
                            && !held.next();
                 }, values, before, after);
-            if (owner < 0)
-                ++result.unplaced;
-            else
+            }
+            if (owner >= 0)
                 insert(salvaged[size_t(owner)], rowid, values);
+            else
+                ++unplaced;
         });
+        if (partial)
+            result.unplaced += undecodable + unplaced;
         if (refused)
             return failed(result, refused->error, destination);
         for (const Salvaged &table : salvaged) {
