@@ -117,6 +117,8 @@ private:
     // Lets the library send the next request of this one after the answer, on a new connection.
     size_t followUp(size_t length);
     static Request withLogonOutOfAddress(Request request);
+    // Gives the library's handle every setting of m_request but those of this object.
+    void setUp(void *easy);
     // Ends the transfer at once; finished() follows from the event loop.
     void end();
     void release();
@@ -137,6 +139,9 @@ private:
     bool m_statusLineNext = true;   // the next header line starts an answer
     bool m_retriedFresh = false;
     bool m_proxyBasic = false;
+    // The handle may be used again as it is set up: no setting of this transfer's own was
+    // changed on it while it ran, and no answer asked a log-on or sent it elsewhere.
+    bool m_handleClean = false;
     qint64 m_headerBytes = 0;
     int m_answerStatus = 0;
     int m_unauthorised = 0;
