@@ -1,6 +1,8 @@
 #include "shared/web_transfer.h"
 
 #include <QCoreApplication>
+#include <QTimer>
+#include <QTimerEvent>
 #include <QHash>
 #include <QSet>
 #include <QPointer>
@@ -425,8 +427,16 @@ thread_local CurlDriver *CurlDriver::s_driver = nullptr;
 WebTransfer::WebTransfer(QObject *parent)
     : QObject(parent)
 {
-    m_quiet.setSingleShot(true);
-    connect(&m_quiet, &QTimer::timeout, this, &WebTransfer::checkQuiet);
+}
+
+void WebTransfer::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_quiet.timerId()) {
+        QObject::timerEvent(event);
+        return;
+    }
+    m_quiet.stop();
+    checkQuiet();
 }
 
 static_assert(CURL_ERROR_SIZE <= 256, "the transfer's error buffer holds the library's longest message");
@@ -498,7 +508,7 @@ bool WebTransfer::start(const Request &request)
     }
     m_running = true;
     m_lastArrival.start();
-    m_quiet.start(qMax(1, request.quietMs));
+    m_quiet.start(qMax(1, request.quietMs), this);
     driver->startNow(this);
     return true;
 }
@@ -631,7 +641,7 @@ void WebTransfer::checkQuiet()
         return;
     const qint64 left = m_request.quietMs - m_lastArrival.elapsed();
     if (left > 0) {
-        m_quiet.start(int(left));
+        m_quiet.start(int(left), this);
         return;
     }
     const QString seconds = QString::number(m_request.quietMs / 1000.0);
@@ -648,7 +658,7 @@ void WebTransfer::checkQuiet()
         m_handleClean = false;
         if (driver->add(this)) {
             m_lastArrival.start();
-            m_quiet.start(qMax(1, m_request.quietMs));
+            m_quiet.start(qMax(1, m_request.quietMs), this);
             driver->kick();
             return;
         }

@@ -24,7 +24,7 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
-#include <QTimer>
+#include <QBasicTimer>
 #include <QUrl>
 
 class WebTransfer : public QObject
@@ -125,6 +125,7 @@ private:
     void fail(Error error, const QString &text);
     void failHeaderTooLarge();
     void checkQuiet();
+    void timerEvent(QTimerEvent *event) override;
 
     void *m_easy = nullptr;         // CURL *
     void *m_headerList = nullptr;   // curl_slist *
@@ -155,5 +156,5 @@ private:
     QString m_errorText;
     char m_errorBuffer[256] = {};   // the library's words for a failure
     QElapsedTimer m_lastArrival;
-    QTimer m_quiet;
+    QBasicTimer m_quiet;    // the quiet time; its end calls checkQuiet()
 };
