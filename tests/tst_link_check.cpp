@@ -170,6 +170,11 @@ void TestLinkCheck::requestTargets()
     QVERIFY(LinkCheck::requestTarget(QStringLiteral("https://secure.test"), target, secure));
     QCOMPARE(target, QStringLiteral("secure.test/"));
     QCOMPARE(secure, 1);
+    // The address the request goes to is the target's.
+    QUrl request;
+    QVERIFY(LinkCheck::requestTarget(QStringLiteral("https://u:p@Secure.test:443#top"), target, secure, &request));
+    QCOMPARE(target, QStringLiteral("secure.test/"));
+    QCOMPARE(request.toEncoded(), QByteArray("https://secure.test/"));
     QVERIFY(LinkCheck::requestTarget(QStringLiteral("www.plain.test/page"), target, secure));
     QCOMPARE(target, QStringLiteral("www.plain.test/page"));
     QCOMPARE(secure, 0);

@@ -191,26 +191,16 @@ QString GetObjectName()
     return slash < 0 ? QString() : HttpTarget.mid(slash);
 }
 
-bool HttpRequest(QString &target, const QString &objectPath, const QString &verb, const QString &data, int secure)
+namespace {
+
+// Sends request (its address, method and body set) as HttpRequest describes.
+bool sendRequest(WebTransfer::Request request)
 {
-    Q_UNUSED(target)
     if (g_requestWaiting)
         return false;
     g_lastStatus = 0;
     g_abortWanted = false;
     const WaitingRequest waiting;
-
-    const bool post = verb == QLatin1String("POST");
-    const QString scheme = secure == 1 ? QStringLiteral("https://") : QStringLiteral("http://");
-    const QString server = GetServerName();
-    WebTransfer::Request request = requestTemplate();
-    request.url = QUrl(scheme + server + (post ? objectPath : GetObjectName()), QUrl::TolerantMode);
-    if (!request.url.isValid() || request.url.host().isEmpty())
-        return false;
-    if (post) {
-        request.method = "POST";
-        request.body = data.toUtf8();
-    }
     request.quietMs = g_timeoutMs;
 
     // A proxy that asks for a log-on gets the one of the connection settings, or, when they
@@ -261,6 +251,35 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     else if (usedTypedLogon && !proxyAccepted)
         g_typedProxyLogon = TypedProxyLogon();
     return status > 0;
+}
+
+} // namespace
+
+bool HttpRequest(QString &target, const QString &objectPath, const QString &verb, const QString &data, int secure)
+{
+    Q_UNUSED(target)
+    if (g_requestWaiting)
+        return false;
+    const bool post = verb == QLatin1String("POST");
+    const QString scheme = secure == 1 ? QStringLiteral("https://") : QStringLiteral("http://");
+    WebTransfer::Request request = requestTemplate();
+    request.url = QUrl(scheme + GetServerName() + (post ? objectPath : GetObjectName()), QUrl::TolerantMode);
+    if (!request.url.isValid() || request.url.host().isEmpty()) {
+        g_lastStatus = 0;
+        return false;
+    }
+    if (post) {
+        request.method = "POST";
+        request.body = data.toUtf8();
+    }
+    return sendRequest(std::move(request));
+}
+
+bool HttpGet(const QUrl &address)
+{
+    WebTransfer::Request request = requestTemplate();
+    request.url = address;
+    return sendRequest(std::move(request));
 }
 
 int ConnectionStateFlags()

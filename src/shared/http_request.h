@@ -6,6 +6,7 @@
 // browser's proxy setting that pre-fills the connection dialog, and GetBetween.
 
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 
@@ -38,6 +39,8 @@ extern const char *const kDefaultHttpHost;
 // (a request started from the event loop while one runs is refused, not nested).
 bool HttpRequest(QString &target, const QString &objectPath, const QString &verb, const QString &data,
                  int secure);
+// Sends a GET to address (http or https, no log-on in it) as HttpRequest sends one.
+bool HttpGet(const QUrl &address);
 
 // Host part of HttpTarget: the text before the first "/", or all of it when it has none.
 // An empty HttpTarget is first set to kDefaultHttpHost.

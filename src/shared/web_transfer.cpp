@@ -1,6 +1,8 @@
 #include "shared/web_transfer.h"
 
 #include <QCoreApplication>
+#include <QTimer>
+#include <QTimerEvent>
 #include <QHash>
 #include <QSet>
 #include <QPointer>
@@ -12,6 +14,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include <poll.h>
 #include <sys/epoll.h>
@@ -92,6 +95,36 @@ bool isStatusLine(QByteArrayView line)
            && line[8] == ' ' && digits(9, 3) && (line.size() == 12 || line[12] == ' ');
 }
 
+// Whether the library kept nothing of the handle's last transfer that a later one would act
+// on: no log-on was asked (it keeps the kind it chose, and would offer it to the next
+// server at once), no redirect followed, no tunnel refused.
+bool leftNothingBehind(CURL *easy)
+{
+    long asked = 0;
+    long proxyAsked = 0;
+    long redirects = 0;
+    long status = 0;
+    long tunnel = 0;
+    curl_easy_getinfo(easy, CURLINFO_HTTPAUTH_AVAIL, &asked);
+    curl_easy_getinfo(easy, CURLINFO_PROXYAUTH_AVAIL, &proxyAsked);
+    curl_easy_getinfo(easy, CURLINFO_REDIRECT_COUNT, &redirects);
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_getinfo(easy, CURLINFO_HTTP_CONNECTCODE, &tunnel);
+    return asked == 0 && proxyAsked == 0 && redirects == 0 && status != 401 && status != 407 && (status < 300 || status >= 400)
+           && (tunnel == 0 || (tunnel >= 200 && tunnel < 300));
+}
+
+// Whether a handle set up for a may send b as it is: all but the address (and the quiet
+// time, which is the transfer's own) are the same. A body is set anew every time.
+bool sameSetup(const WebTransfer::Request &a, const WebTransfer::Request &b)
+{
+    return a.method == b.method && a.method != "POST" && a.headers == b.headers && a.route == b.route
+           && a.proxyHost == b.proxyHost && a.proxyPort == b.proxyPort && a.proxyUser == b.proxyUser
+           && a.proxyPassword == b.proxyPassword && a.serverUser == b.serverUser && a.serverPassword == b.serverPassword
+           && a.proxyBasicAtOnce == b.proxyBasicAtOnce && a.tolerateCertificates == b.tolerateCertificates
+           && a.maxRedirects == b.maxRedirects && a.bulk == b.bulk;
+}
+
 } // namespace
 
 // Runs the transfers of one thread: the library's multi interface, told of its time-outs by a
@@ -141,22 +174,35 @@ public:
             m_tell.start(0);
     }
 
-    // A handle for a new transfer: the one a finished transfer left, or a new one.
-    CURL *takeHandle()
+    // A handle for a new transfer: the one a finished transfer left, or a new one. The one
+    // left comes as it was set up when its last transfer asked for the same setup and its
+    // answers left the library nothing of their own to remember (configured: true, its
+    // header lines with it); otherwise it comes with every setting at its default.
+    CURL *takeHandle(const WebTransfer::Request &request, bool &configured, curl_slist *&headers)
     {
         CURL *easy = m_spare;
         m_spare = nullptr;
-        if (easy)
+        configured = easy && m_spareSetup && sameSetup(*m_spareSetup, request);
+        headers = configured ? m_spareHeaders : nullptr;
+        if (!configured)
+            curl_slist_free_all(m_spareHeaders);
+        m_spareHeaders = nullptr;
+        m_spareSetup.reset();
+        if (easy && !configured)
             curl_easy_reset(easy);
-        else
+        else if (!easy)
             easy = curl_easy_init();
         return easy;
     }
-    void giveBack(CURL *easy)
+    // clean: the transfer's setup, when the handle may be used again as it is set up.
+    void giveBack(CURL *easy, curl_slist *headers, std::optional<WebTransfer::Request> clean)
     {
         if (m_spare)
             curl_easy_cleanup(m_spare);
+        curl_slist_free_all(m_spareHeaders);
         m_spare = easy;
+        m_spareHeaders = headers;
+        m_spareSetup = std::move(clean);
     }
 
     ~CurlDriver() override
@@ -167,6 +213,7 @@ public:
         curl_multi_cleanup(m_multi);
         if (m_spare)
             curl_easy_cleanup(m_spare);
+        curl_slist_free_all(m_spareHeaders);
         qDeleteAll(m_watches);
         m_ready.reset();
         ::close(m_epoll);
@@ -371,6 +418,8 @@ private:
     QSet<WebTransfer *> m_transfers;
     QList<QPointer<WebTransfer>> m_done;   // done, not yet told
     CURL *m_spare = nullptr;
+    curl_slist *m_spareHeaders = nullptr;    // set on m_spare
+    std::optional<WebTransfer::Request> m_spareSetup; // what m_spare is set up for, when it may be kept
 };
 
 thread_local CurlDriver *CurlDriver::s_driver = nullptr;
@@ -378,8 +427,16 @@ thread_local CurlDriver *CurlDriver::s_driver = nullptr;
 WebTransfer::WebTransfer(QObject *parent)
     : QObject(parent)
 {
-    m_quiet.setSingleShot(true);
-    connect(&m_quiet, &QTimer::timeout, this, &WebTransfer::checkQuiet);
+}
+
+void WebTransfer::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_quiet.timerId()) {
+        QObject::timerEvent(event);
+        return;
+    }
+    m_quiet.stop();
+    checkQuiet();
 }
 
 static_assert(CURL_ERROR_SIZE <= 256, "the transfer's error buffer holds the library's longest message");
@@ -396,11 +453,14 @@ void WebTransfer::release()
         CurlDriver *driver = CurlDriver::instance();
         if (m_inMulti)
             driver->remove(this);
-        driver->giveBack(static_cast<CURL *>(m_easy));
+        CURL *easy = static_cast<CURL *>(m_easy);
+        std::optional<Request> clean;
+        if (m_handleClean && leftNothingBehind(easy))
+            clean = m_request;
+        driver->giveBack(easy, static_cast<curl_slist *>(m_headerList), std::move(clean));
         m_easy = nullptr;
+        m_headerList = nullptr;
     }
-    curl_slist_free_all(static_cast<curl_slist *>(m_headerList));
-    m_headerList = nullptr;
     m_running = false;
 }
 
@@ -427,16 +487,39 @@ bool WebTransfer::start(const Request &request)
     m_errorBuffer[0] = '\0';
 
     CurlDriver *driver = CurlDriver::instance();
-    CURL *easy = driver->takeHandle();
+    bool configured = false;
+    curl_slist *headers = nullptr;
+    CURL *easy = driver->takeHandle(m_request, configured, headers);
     if (!easy)
         return false;
     m_easy = easy;
-    const auto text = [](const QString &s) { return s.toUtf8(); };
+    m_headerList = headers;
+    m_handleClean = true;
     curl_easy_setopt(easy, CURLOPT_URL, m_request.url.toEncoded().constData());
     curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
-    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &CurlDriver::closeSocket);
-    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, driver);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    if (!configured)
+        setUp(easy);
+    if (!driver->add(this)) {
+        release();
+        return false;
+    }
+    m_running = true;
+    m_lastArrival.start();
+    m_quiet.start(qMax(1, request.quietMs), this);
+    driver->startNow(this);
+    return true;
+}
+
+void WebTransfer::setUp(void *handle)
+{
+    CURL *easy = static_cast<CURL *>(handle);
+    const Request &request = m_request;
+    const auto text = [](const QString &s) { return s.toUtf8(); };
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &CurlDriver::closeSocket);
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, CurlDriver::instance());
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -446,9 +529,7 @@ bool WebTransfer::start(const Request &request)
     if (request.bulk)
         curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, ReceiveBuffer);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &WebTransfer::onHeader);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &WebTransfer::onBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     // A tunnel's own answer is no answer of the server's: tunnelStatus() tells it.
     curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     if (request.method == "HEAD") {
@@ -489,10 +570,10 @@ bool WebTransfer::start(const Request &request)
         curl_easy_setopt(easy, CURLOPT_PROXYAUTH, request.proxyBasicAtOnce ? CURLAUTH_BASIC
                                                                            : CURLAUTH_BASIC | CURLAUTH_DIGEST | CURLAUTH_NTLM);
     }
-    if (!m_request.serverUser.isEmpty() || !m_request.serverPassword.isEmpty()) {
+    if (!request.serverUser.isEmpty() || !request.serverPassword.isEmpty()) {
         // More than one kind allowed: the log-on goes only to a server that asks for it.
-        curl_easy_setopt(easy, CURLOPT_USERNAME, text(m_request.serverUser).constData());
-        curl_easy_setopt(easy, CURLOPT_PASSWORD, text(m_request.serverPassword).constData());
+        curl_easy_setopt(easy, CURLOPT_USERNAME, text(request.serverUser).constData());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, text(request.serverPassword).constData());
         curl_easy_setopt(easy, CURLOPT_HTTPAUTH, CURLAUTH_BASIC | CURLAUTH_DIGEST | CURLAUTH_NTLM);
     }
     const QByteArray &folder = certificateFolder(easy);
@@ -508,16 +589,6 @@ bool WebTransfer::start(const Request &request)
         if (!contextSet)
             curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 0L);
     }
-
-    if (!driver->add(this)) {
-        release();
-        return false;
-    }
-    m_running = true;
-    m_lastArrival.start();
-    m_quiet.start(qMax(1, request.quietMs));
-    driver->startNow(this);
-    return true;
 }
 
 WebTransfer::Request WebTransfer::withLogonOutOfAddress(Request request)
@@ -570,7 +641,7 @@ void WebTransfer::checkQuiet()
         return;
     const qint64 left = m_request.quietMs - m_lastArrival.elapsed();
     if (left > 0) {
-        m_quiet.start(int(left));
+        m_quiet.start(int(left), this);
         return;
     }
     const QString seconds = QString::number(m_request.quietMs / 1000.0);
@@ -584,9 +655,10 @@ void WebTransfer::checkQuiet()
         CurlDriver *driver = CurlDriver::instance();
         driver->remove(this);
         curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
+        m_handleClean = false;
         if (driver->add(this)) {
             m_lastArrival.start();
-            m_quiet.start(qMax(1, m_request.quietMs));
+            m_quiet.start(qMax(1, m_request.quietMs), this);
             driver->kick();
             return;
         }
@@ -633,6 +705,8 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
     long status = 0;
     curl_easy_getinfo(static_cast<CURL *>(transfer->m_easy), CURLINFO_RESPONSE_CODE, &status);
     transfer->m_answerStatus = int(status);
+    if (status == 401 || status == 407 || (status >= 300 && status < 400))
+        transfer->m_handleClean = false;
     const Request &request = transfer->m_request;
     if (status < 200)
         return length;    // an interim answer
@@ -668,6 +742,7 @@ size_t WebTransfer::followUp(size_t length)
     // connection of its own: this one is closed once the answer is read. (The setting is
     // read by the library only at the end of the answer.)
     curl_easy_setopt(static_cast<CURL *>(m_easy), CURLOPT_FORBID_REUSE, 1L);
+    m_handleClean = false;
     return length;
 }
 
@@ -691,6 +766,7 @@ size_t WebTransfer::onBody(char *data, size_t size, size_t count, void *self)
         return CURL_WRITEFUNC_ERROR;
     if (transfer->m_body.size() >= PauseAt) {
         transfer->m_paused = true;
+        transfer->m_handleClean = false;
         return CURL_WRITEFUNC_PAUSE;
     }
     transfer->m_body.append(data, qsizetype(length));

@@ -24,7 +24,7 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
-#include <QTimer>
+#include <QBasicTimer>
 #include <QUrl>
 
 class WebTransfer : public QObject
@@ -117,12 +117,15 @@ private:
     // Lets the library send the next request of this one after the answer, on a new connection.
     size_t followUp(size_t length);
     static Request withLogonOutOfAddress(Request request);
+    // Gives the library's handle every setting of m_request but those of this object.
+    void setUp(void *easy);
     // Ends the transfer at once; finished() follows from the event loop.
     void end();
     void release();
     void fail(Error error, const QString &text);
     void failHeaderTooLarge();
     void checkQuiet();
+    void timerEvent(QTimerEvent *event) override;
 
     void *m_easy = nullptr;         // CURL *
     void *m_headerList = nullptr;   // curl_slist *
@@ -137,6 +140,9 @@ private:
     bool m_statusLineNext = true;   // the next header line starts an answer
     bool m_retriedFresh = false;
     bool m_proxyBasic = false;
+    // The handle may be used again as it is set up: no setting of this transfer's own was
+    // changed on it while it ran, and no answer asked a log-on or sent it elsewhere.
+    bool m_handleClean = false;
     qint64 m_headerBytes = 0;
     int m_answerStatus = 0;
     int m_unauthorised = 0;
@@ -150,5 +156,5 @@ private:
     QString m_errorText;
     char m_errorBuffer[256] = {};   // the library's words for a failure
     QElapsedTimer m_lastArrival;
-    QTimer m_quiet;
+    QBasicTimer m_quiet;    // the quiet time; its end calls checkQuiet()
 };

@@ -83,7 +83,7 @@ bool isLocalFile(const QString &address, QString *path)
     return true;
 }
 
-bool requestTarget(const QString &address, QString &target, int &secure)
+bool requestTarget(const QString &address, QString &target, int &secure, QUrl *requestAddress)
 {
     const QString text = address.trimmed();
     if (text.isEmpty() || isLocalFile(text))
@@ -111,6 +111,18 @@ bool requestTarget(const QString &address, QString &target, int &secure)
     if (url.hasQuery())
         path += QLatin1Char('?') + url.query(QUrl::FullyEncoded);
     target = host + path;
+    if (requestAddress) {
+        // The same address as parsed, without what target leaves out: no log-on, no
+        // fragment, no default port; "/" for an empty path.
+        QUrl &request = *requestAddress;
+        request = url;
+        request.setUserInfo(QString());
+        request.setFragment(QString());
+        if (url.port() == defaultPort)
+            request.setPort(-1);
+        if (request.path().isEmpty())
+            request.setPath(QStringLiteral("/"));
+    }
     return true;
 }
 
@@ -125,11 +137,10 @@ bool check(const QString &address)
     if (isLocalFile(address, &file))
         return !file.isEmpty() && QFileInfo::exists(file);
     int secure = 0;
-    if (!requestTarget(address, HttpTarget, secure))
+    QUrl request;
+    if (!requestTarget(address, HttpTarget, secure, &request))
         return false;
-    QString unused;
-    return HttpRequest(unused, QString(), QStringLiteral("GET"), QString(), secure)
-           && reachableStatus(HttpRequestStatus());
+    return HttpGet(request) && reachableStatus(HttpRequestStatus());
 }
 
 } // namespace LinkCheck
