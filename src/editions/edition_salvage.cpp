@@ -402,17 +402,15 @@ struct Salvaged {
         int rows = 0;
     };
     QMap<qint64, Run> runs;
-    qint64 lastRun = 0;   // the run the last row went to
+    Run *lastRun = nullptr;   // the run the last row went to (the map keeps it in place)
 
     void noteRow(qint64 rowid, qint64 page)
     {
-        const auto last = runs.find(lastRun);
-        if (last != runs.end() && last->page == page) {
-            ++last->rows;
+        if (lastRun && lastRun->page == page) {
+            ++lastRun->rows;
             return;
         }
-        runs.insert(rowid, Run{page, 1});
-        lastRun = rowid;
+        lastRun = &*runs.insert(rowid, Run{page, 1});
     }
     // The first row id of the run a row id falls in (the first run's for one before all).
     qint64 runOf(qint64 rowid) const
@@ -674,8 +672,14 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     rows.setForwardOnly(true);
     if (!rows.exec(QStringLiteral("SELECT rowid, %1 FROM %2").arg(names.join(QLatin1Char(',')), quoted(table.name))))
         return verdict;
-    QHash<qint64, QVariantList> keys;
-    QHash<qint64, qint64> entryPages;
+    // Each row id's entry, whole (its key's values first), and the index page it lies on.
+    struct Entry {
+        QVariantList values;
+        qint64 page = 0;
+    };
+    QHash<qint64, Entry> keys;
+    keys.reserve(table.copy->copied);
+    QHash<qint64, qint64> entryPages;   // the pages of the entries that disagree with the copy
     QHash<qint64, int> pageEntries;   // how many entries each page of the index holds
     QList<QVariantList> unheld;   // the keys of the first rows of the copy the index lacks
     QSet<qint64> twice;
@@ -687,21 +691,31 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     qint64 page = 0;
     bool inDoubt = false;
     const auto takePage = [&] {
+        int taken = 0;
+        bool withPrevious = false;   // whether the entry is out of order with the one before
         for (int i = 0; i < onPage.size(); ++i) {
             const QVariantList &entry = onPage.at(i);
-            if ((i > 0 && outOfOrder(onPage.at(i - 1), entry)) || (i + 1 < onPage.size() && outOfOrder(entry, onPage.at(i + 1)))) {
+            const bool withNext = i + 1 < onPage.size() && outOfOrder(entry, onPage.at(i + 1));
+            const bool disorder = withPrevious || withNext;
+            withPrevious = withNext;
+            if (disorder) {
                 entriesSound = false;
                 continue;
             }
             const qint64 rowid = entry.last().toLongLong();
-            if (keys.contains(rowid))
+            auto found = keys.find(rowid);
+            if (found != keys.end()) {
                 twice.insert(rowid);
-            keys.insert(rowid, entry.mid(0, columns.size()));
+                *found = Entry{entry, page};
+            } else {
+                keys.insert(rowid, Entry{entry, page});
+            }
             if (inDoubt)
                 doubted.insert(rowid);
-            entryPages.insert(rowid, page);
-            ++pageEntries[page];
+            ++taken;
         }
+        if (taken > 0)
+            pageEntries[page] += taken;
         onPage.clear();
     };
     verdict.whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
@@ -735,9 +749,11 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         }
         bool same = !twice.contains(rowid);
         for (int i = 0; i < columns.size() && same; ++i)
-            same = sameValue(found->at(i), rows.value(i + 1));
-        if (!same)
+            same = sameValue(found->values.at(i), rows.value(i + 1));
+        if (!same) {
             verdict.changed.insert(rowid);
+            entryPages.insert(rowid, found->page);
+        }
         keys.erase(found);
     }
     for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
@@ -752,8 +768,9 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
             continue;
         }
         verdict.missing.insert(it.key());
+        entryPages.insert(it.key(), it->page);
         verdict.paired += std::any_of(unheld.cbegin(), unheld.cend(), [&it](const QVariantList &key) {
-            return std::equal(key.cbegin(), key.cend(), it->cbegin(), sameValue);
+            return std::equal(key.cbegin(), key.cend(), it->values.cbegin(), sameValue);
         });
     }
     verdict.astray = astray(verdict, table, entryPages, pageEntries, pages);
