@@ -591,7 +591,7 @@ bool outOfOrder(const QVariantList &before, const QVariantList &after)
 struct IndexVerdict {
     bool whole = false;       // every page and entry of the index was read
     bool astray = false;      // what disagrees is the index, not the table's pages
-    QSet<qint64> held;        // the row ids it holds
+    QSet<qint64> unmatched;   // the row ids it holds that the copy lacks
     QSet<qint64> missing;     // of those, the ones the copy lacks outside the row ids the tree lost
     QSet<qint64> changed;     // rows of the copy it holds with other values, or lacks when whole
     QSet<qint64> inLost;      // the row ids it holds that the tree lost and the copy lacks
@@ -703,13 +703,11 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
                 continue;
             }
             const qint64 rowid = entry.last().toLongLong();
-            auto found = keys.find(rowid);
-            if (found != keys.end()) {
+            const qsizetype before = keys.size();
+            Entry &kept = keys[rowid];
+            if (keys.size() == before)
                 twice.insert(rowid);
-                *found = Entry{entry, page};
-            } else {
-                keys.insert(rowid, Entry{entry, page});
-            }
+            kept = Entry{entry, page};
             if (inDoubt)
                 doubted.insert(rowid);
             ++taken;
@@ -730,9 +728,6 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     });
     takePage();
     verdict.whole = verdict.whole && entriesSound;
-    verdict.held.reserve(keys.size());
-    for (auto it = keys.cbegin(); it != keys.cend(); ++it)
-        verdict.held.insert(it.key());
     while (rows.next()) {
         const qint64 rowid = rows.value(0).toLongLong();
         const auto found = keys.find(rowid);
@@ -757,6 +752,7 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         keys.erase(found);
     }
     for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        verdict.unmatched.insert(it.key());
         // An entry of a page in doubt may tell a value wrong, but no row lost: its row id
         // may be damaged.
         if (doubted.contains(it.key()))
@@ -778,14 +774,15 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
 }
 
 // The rows the indexes tell the copy lacks: those one index holds that no other index,
-// read whole, leaves out (an older page of an index may hold rows deleted since).
+// read whole, leaves out (an older page of an index may hold rows deleted since). Each is a
+// row the copy lacks, so an index holds it when it is among its unmatched ones.
 QSet<qint64> missingRows(const QList<IndexVerdict> &verdicts)
 {
     QSet<qint64> missing;
     for (const IndexVerdict &verdict : verdicts)
         for (const qint64 rowid : verdict.missing)
             if (std::none_of(verdicts.cbegin(), verdicts.cend(),
-                             [rowid](const IndexVerdict &other) { return other.whole && !other.held.contains(rowid); }))
+                             [rowid](const IndexVerdict &other) { return other.whole && !other.unmatched.contains(rowid); }))
                 missing.insert(rowid);
     return missing;
 }
