@@ -672,14 +672,9 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     rows.setForwardOnly(true);
     if (!rows.exec(QStringLiteral("SELECT rowid, %1 FROM %2").arg(names.join(QLatin1Char(',')), quoted(table.name))))
         return verdict;
-    // Each row id's entry, whole (its key's values first), and the index page it lies on.
-    struct Entry {
-        QVariantList values;
-        qint64 page = 0;
-    };
-    QHash<qint64, Entry> keys;
+    QHash<qint64, QVariantList> keys;   // each row id's entry, its key's values first
     keys.reserve(table.copy->copied);
-    QHash<qint64, qint64> entryPages;   // the pages of the entries that disagree with the copy
+    QVector<QPair<qint64, qint64>> placed;   // each entry taken, by row id, with its page
     QHash<qint64, int> pageEntries;   // how many entries each page of the index holds
     QList<QVariantList> unheld;   // the keys of the first rows of the copy the index lacks
     QSet<qint64> twice;
@@ -704,10 +699,11 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
             }
             const qint64 rowid = entry.last().toLongLong();
             const qsizetype before = keys.size();
-            Entry &kept = keys[rowid];
+            QVariantList &kept = keys[rowid];
             if (keys.size() == before)
                 twice.insert(rowid);
-            kept = Entry{entry, page};
+            kept = entry;
+            placed.append({rowid, page});
             if (inDoubt)
                 doubted.insert(rowid);
             ++taken;
@@ -744,11 +740,9 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         }
         bool same = !twice.contains(rowid);
         for (int i = 0; i < columns.size() && same; ++i)
-            same = sameValue(found->values.at(i), rows.value(i + 1));
-        if (!same) {
+            same = sameValue(found->at(i), rows.value(i + 1));
+        if (!same)
             verdict.changed.insert(rowid);
-            entryPages.insert(rowid, found->page);
-        }
         keys.erase(found);
     }
     for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
@@ -764,11 +758,16 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
             continue;
         }
         verdict.missing.insert(it.key());
-        entryPages.insert(it.key(), it->page);
         verdict.paired += std::any_of(unheld.cbegin(), unheld.cend(), [&it](const QVariantList &key) {
-            return std::equal(key.cbegin(), key.cend(), it->values.cbegin(), sameValue);
+            return std::equal(key.cbegin(), key.cend(), it->cbegin(), sameValue);
         });
     }
+    // The pages of the entries that disagree with the copy (of a row id twice, the last).
+    QHash<qint64, qint64> entryPages;
+    if (!verdict.changed.isEmpty() || !verdict.missing.isEmpty())
+        for (const auto &[rowid, onIndexPage] : std::as_const(placed))
+            if (verdict.changed.contains(rowid) || verdict.missing.contains(rowid))
+                entryPages.insert(rowid, onIndexPage);
     verdict.astray = astray(verdict, table, entryPages, pageEntries, pages);
     return verdict;
 }
