@@ -195,7 +195,22 @@ qint64 DatabasePages::localSize(qint64 size, bool index) const
 
 bool DatabasePages::spaceAccounted(qint64 number, const uchar *pointers, qint64 cells)
 {
-    return contentEnd(number, pointers, cells) == m_usable;
+    return knownContentEnd(number, pointers, cells) == m_usable;
+}
+
+qint64 DatabasePages::knownContentEnd(qint64 number, const uchar *pointers, qint64 cells)
+{
+    // A page's cell pointers, and so where its content ends, follow from its bytes and the
+    // usable size alone: each page is worked out once per usable size.
+    constexpr qint64 unknown = -2;
+    if (m_endsUsable != m_usable) {
+        m_ends.fill(unknown, m_pageCount + 1);
+        m_endsUsable = m_usable;
+    }
+    qint64 &end = m_ends[number];
+    if (end == unknown)
+        end = contentEnd(number, pointers, cells);
+    return end;
 }
 
 qint64 DatabasePages::contentEnd(qint64 number, const uchar *pointers, qint64 cells)
@@ -409,7 +424,7 @@ qint64 DatabasePages::usableSize(qint64 declared)
         const uchar *head = treeHeader(number);
         qint64 cells = 0;
         const uchar *pointers = isTreePage(head[0]) ? cellPointers(number, head[0], head[0], &cells) : nullptr;
-        const qint64 end = pointers ? contentEnd(number, pointers, cells) : -1;
+        const qint64 end = pointers ? knownContentEnd(number, pointers, cells) : -1;
         if (end >= 480 && end >= m_pageSize - 255)
             ++ends[end];
     }
@@ -616,6 +631,10 @@ int DatabasePages::keepRisingRows(int rows)
     // or place, and each costs only itself.
     if (rows <= 0)
         return 0;
+    if (std::adjacent_find(m_rows.cbegin(), m_rows.cbegin() + rows,
+                           [](const Row &a, const Row &b) { return a.rowid >= b.rowid; })
+        == m_rows.cbegin() + rows)
+        return rows;
     QVector<qint64> ids(rows);
     for (int i = 0; i < rows; ++i)
         ids[i] = m_rows.at(i).rowid;

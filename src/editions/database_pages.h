@@ -118,6 +118,8 @@ private:
     // page without overlapping and, with the fragments its header counts, fill it from its
     // start: the usable size of a page that holds up; else -1.
     qint64 contentEnd(qint64 number, const uchar *pointers, qint64 cells);
+    // contentEnd of a page, worked out once under each usable size.
+    qint64 knownContentEnd(qint64 number, const uchar *pointers, qint64 cells);
     // The children of a sound interior page whose row ids lie in range, each with its
     // own, in the order of the tree; false when the page is unsound or its keys are not
     // in order inside range.
@@ -183,6 +185,8 @@ private:
     QBitArray m_doubtful;   // pages of zeros, or the same as another
     QVector<int> m_owner;   // the owner of each table leaf page a tree reached, else -1
     QByteArray m_claims;    // how often the mapped trees reach each page (at most 2)
+    QVector<qint64> m_ends;     // each page's content end under m_endsUsable, -2 when not known
+    qint64 m_endsUsable = -1;
     QVector<QPair<qint64, qint64>> m_spans;   // a page's cells and free blocks, while checked
     struct Row {
         qint64 rowid = 0;

@@ -402,17 +402,15 @@ struct Salvaged {
         int rows = 0;
     };
     QMap<qint64, Run> runs;
-    qint64 lastRun = 0;   // the run the last row went to
+    Run *lastRun = nullptr;   // the run the last row went to (the map keeps it in place)
 
     void noteRow(qint64 rowid, qint64 page)
     {
-        const auto last = runs.find(lastRun);
-        if (last != runs.end() && last->page == page) {
-            ++last->rows;
+        if (lastRun && lastRun->page == page) {
+            ++lastRun->rows;
             return;
         }
-        runs.insert(rowid, Run{page, 1});
-        lastRun = rowid;
+        lastRun = &*runs.insert(rowid, Run{page, 1});
     }
     // The first row id of the run a row id falls in (the first run's for one before all).
     qint64 runOf(qint64 rowid) const
@@ -593,7 +591,7 @@ bool outOfOrder(const QVariantList &before, const QVariantList &after)
 struct IndexVerdict {
     bool whole = false;       // every page and entry of the index was read
     bool astray = false;      // what disagrees is the index, not the table's pages
-    QSet<qint64> held;        // the row ids it holds
+    QSet<qint64> unmatched;   // the row ids it holds that the copy lacks
     QSet<qint64> missing;     // of those, the ones the copy lacks outside the row ids the tree lost
     QSet<qint64> changed;     // rows of the copy it holds with other values, or lacks when whole
     QSet<qint64> inLost;      // the row ids it holds that the tree lost and the copy lacks
@@ -674,8 +672,9 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     rows.setForwardOnly(true);
     if (!rows.exec(QStringLiteral("SELECT rowid, %1 FROM %2").arg(names.join(QLatin1Char(',')), quoted(table.name))))
         return verdict;
-    QHash<qint64, QVariantList> keys;
-    QHash<qint64, qint64> entryPages;
+    QHash<qint64, QVariantList> keys;   // each row id's entry, its key's values first
+    keys.reserve(table.copy->copied);
+    QVector<QPair<qint64, qint64>> placed;   // each entry taken, by row id, with its page
     QHash<qint64, int> pageEntries;   // how many entries each page of the index holds
     QList<QVariantList> unheld;   // the keys of the first rows of the copy the index lacks
     QSet<qint64> twice;
@@ -687,21 +686,30 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     qint64 page = 0;
     bool inDoubt = false;
     const auto takePage = [&] {
+        int taken = 0;
+        bool withPrevious = false;   // whether the entry is out of order with the one before
         for (int i = 0; i < onPage.size(); ++i) {
             const QVariantList &entry = onPage.at(i);
-            if ((i > 0 && outOfOrder(onPage.at(i - 1), entry)) || (i + 1 < onPage.size() && outOfOrder(entry, onPage.at(i + 1)))) {
+            const bool withNext = i + 1 < onPage.size() && outOfOrder(entry, onPage.at(i + 1));
+            const bool disorder = withPrevious || withNext;
+            withPrevious = withNext;
+            if (disorder) {
                 entriesSound = false;
                 continue;
             }
             const qint64 rowid = entry.last().toLongLong();
-            if (keys.contains(rowid))
+            const qsizetype before = keys.size();
+            QVariantList &kept = keys[rowid];
+            if (keys.size() == before)
                 twice.insert(rowid);
-            keys.insert(rowid, entry.mid(0, columns.size()));
+            kept = entry;
+            placed.append({rowid, page});
             if (inDoubt)
                 doubted.insert(rowid);
-            entryPages.insert(rowid, page);
-            ++pageEntries[page];
+            ++taken;
         }
+        if (taken > 0)
+            pageEntries[page] += taken;
         onPage.clear();
     };
     verdict.whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
@@ -716,9 +724,6 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     });
     takePage();
     verdict.whole = verdict.whole && entriesSound;
-    verdict.held.reserve(keys.size());
-    for (auto it = keys.cbegin(); it != keys.cend(); ++it)
-        verdict.held.insert(it.key());
     while (rows.next()) {
         const qint64 rowid = rows.value(0).toLongLong();
         const auto found = keys.find(rowid);
@@ -741,6 +746,7 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         keys.erase(found);
     }
     for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        verdict.unmatched.insert(it.key());
         // An entry of a page in doubt may tell a value wrong, but no row lost: its row id
         // may be damaged.
         if (doubted.contains(it.key()))
@@ -756,19 +762,26 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
             return std::equal(key.cbegin(), key.cend(), it->cbegin(), sameValue);
         });
     }
+    // The pages of the entries that disagree with the copy (of a row id twice, the last).
+    QHash<qint64, qint64> entryPages;
+    if (!verdict.changed.isEmpty() || !verdict.missing.isEmpty())
+        for (const auto &[rowid, onIndexPage] : std::as_const(placed))
+            if (verdict.changed.contains(rowid) || verdict.missing.contains(rowid))
+                entryPages.insert(rowid, onIndexPage);
     verdict.astray = astray(verdict, table, entryPages, pageEntries, pages);
     return verdict;
 }
 
 // The rows the indexes tell the copy lacks: those one index holds that no other index,
-// read whole, leaves out (an older page of an index may hold rows deleted since).
+// read whole, leaves out (an older page of an index may hold rows deleted since). Each is a
+// row the copy lacks, so an index holds it when it is among its unmatched ones.
 QSet<qint64> missingRows(const QList<IndexVerdict> &verdicts)
 {
     QSet<qint64> missing;
     for (const IndexVerdict &verdict : verdicts)
         for (const qint64 rowid : verdict.missing)
             if (std::none_of(verdicts.cbegin(), verdicts.cend(),
-                             [rowid](const IndexVerdict &other) { return other.whole && !other.held.contains(rowid); }))
+                             [rowid](const IndexVerdict &other) { return other.whole && !other.unmatched.contains(rowid); }))
                 missing.insert(rowid);
     return missing;
 }
