@@ -102,6 +102,8 @@ public:
             }
         });
     }
+    // The connections go while the server is still whole: each counts itself out.
+    ~StubServer() override { qDeleteAll(findChildren<QTcpSocket *>(Qt::FindDirectChildrenOnly)); }
     QString target(const QString &path) const { return QStringLiteral("127.0.0.1:%1%2").arg(serverPort()).arg(path); }
     QList<SeenRequest> seen;
     int openConnections = 0;    // not yet closed by either side
