@@ -96,22 +96,18 @@ bool isStatusLine(QByteArrayView line)
 }
 
 // Whether the library kept nothing of the handle's last transfer that a later one would act
-// on: no log-on was asked (it keeps the kind it chose, and would offer it to the next
-// server at once), no redirect followed, no tunnel refused.
+// on, beyond the answers the header callback saw (a log-on or redirect there already marks
+// the handle): no log-on was asked, which the library would offer the next server at once,
+// and no tunnel refused (a tunnel's answers never reach the header callback).
 bool leftNothingBehind(CURL *easy)
 {
     long asked = 0;
     long proxyAsked = 0;
-    long redirects = 0;
-    long status = 0;
     long tunnel = 0;
     curl_easy_getinfo(easy, CURLINFO_HTTPAUTH_AVAIL, &asked);
     curl_easy_getinfo(easy, CURLINFO_PROXYAUTH_AVAIL, &proxyAsked);
-    curl_easy_getinfo(easy, CURLINFO_REDIRECT_COUNT, &redirects);
-    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
     curl_easy_getinfo(easy, CURLINFO_HTTP_CONNECTCODE, &tunnel);
-    return asked == 0 && proxyAsked == 0 && redirects == 0 && status != 401 && status != 407 && (status < 300 || status >= 400)
-           && (tunnel == 0 || (tunnel >= 200 && tunnel < 300));
+    return asked == 0 && proxyAsked == 0 && (tunnel == 0 || (tunnel >= 200 && tunnel < 300));
 }
 
 // Whether a handle set up for a may send b as it is: all but the address (and the quiet
