@@ -9,7 +9,8 @@
 
 #include <QAbstractEventDispatcher>
 #include <QEventLoop>
-#include <QTimer>
+#include <QBasicTimer>
+#include <QDeadlineTimer>
 #include <QUrl>
 
 const char *const kDefaultHttpHost = "www.example.com";
@@ -85,24 +86,38 @@ WebTransfer::Request requestTemplate()
     return r;
 }
 
-// Sends request once and waits for the status of its final answer (0: none came) for at
-// most the time left of deadline; nothing of the body is read.
+// How long a request waits for the transfers' sockets alone before the event loop takes
+// over: a server nearby answers within it, at the cost of one wait of the system's.
+constexpr int kBriefWaitMs = 5;
+
+// Sends request once and waits for the status of its final answer (0: none came) until
+// deadline; nothing of the body is read.
 // proxyRefused tells whether the proxy refused it, basicAsked whether it asked for a Basic log-on.
-int sendOnce(const WebTransfer::Request &request, QTimer &deadline, bool &proxyRefused, bool &basicAsked)
+int sendOnce(const WebTransfer::Request &request, const QDeadlineTimer &deadline, bool &proxyRefused, bool &basicAsked)
 {
     WebTransfer transfer;
     if (!transfer.start(request))
         return 0;
-    // Once the status of the final answer is known, nothing more is read. The wait goes
-    // round the event loop one turn at a time until then, so that its end costs the loop
-    // no wake-up of its own: the status, the transfer's end and the deadline's end are
-    // each looked at after every turn.
-    const QEventLoop::ProcessEventsFlags flags =
-        QEventLoop::WaitForMoreEvents | (g_interruptible ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
-    g_waitDispatcher = QAbstractEventDispatcher::instance();
-    while (transfer.status() == 0 && transfer.isRunning() && deadline.isActive() && !g_abortWanted)
-        g_waitDispatcher->processEvents(flags);
-    g_waitDispatcher = nullptr;
+    // Once the status of the final answer is known, nothing more is read.
+    const auto waiting = [&] {
+        return transfer.status() == 0 && transfer.isRunning() && !deadline.hasExpired() && !g_abortWanted;
+    };
+    const QDeadlineTimer brief(qMin<qint64>(kBriefWaitMs, deadline.remainingTime()));
+    while (waiting() && WebTransfer::waitForSockets(int(brief.remainingTime()))) {
+    }
+    if (waiting()) {
+        // The wait goes round the event loop one turn at a time, so that its end costs the
+        // loop no wake-up of its own: the status, the transfer's end and the deadline are each
+        // looked at after every turn; the deadline's own turn comes from this timer.
+        QBasicTimer wake;
+        wake.start(int(qMax<qint64>(1, deadline.remainingTime())), &transfer);
+        const QEventLoop::ProcessEventsFlags flags =
+            QEventLoop::WaitForMoreEvents | (g_interruptible ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+        g_waitDispatcher = QAbstractEventDispatcher::instance();
+        while (waiting())
+            g_waitDispatcher->processEvents(flags);
+        g_waitDispatcher = nullptr;
+    }
     int status = transfer.status();
     proxyRefused = status == 407 || transfer.tunnelStatus() == 407;
     basicAsked = transfer.proxyAskedBasic();
@@ -206,7 +221,8 @@ bool sendRequest(WebTransfer::Request request)
     // A proxy that asks for a log-on gets the one of the connection settings, or, when they
     // hold no password, the one the user typed earlier in the run or types now; once.
     const bool proxied = request.route == WebTransfer::Route::NamedProxy;
-    const QString proxyKey = request.proxyHost + QLatin1Char(':') + QString::number(request.proxyPort);
+    const QString proxyKey =
+        proxied ? request.proxyHost + QLatin1Char(':') + QString::number(request.proxyPort) : QString();
     bool usedTypedLogon = false;
     TypedProxyLogon typed;
     if (proxied && !ProxyPassword.isEmpty()) {
@@ -220,16 +236,13 @@ bool sendRequest(WebTransfer::Request request)
 
     // The whole request, log-on answers included, never waits longer than three time-outs;
     // the time the user takes to answer the log-on question does not count.
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.start(g_timeoutMs * 3);
+    QDeadlineTimer deadline(qint64(g_timeoutMs) * 3);
     bool proxyRefused = false;
     bool basicAsked = false;
     int status = sendOnce(request, deadline, proxyRefused, basicAsked);
     if (proxyRefused && proxied && request.proxyUser.isEmpty() && request.proxyPassword.isEmpty() && !g_abortWanted
-        && deadline.isActive()) {
-        const int left = deadline.remainingTime();
-        deadline.stop();
+        && !deadline.hasExpired()) {
+        const qint64 left = deadline.remainingTime();
         QString user = ProxyUserId;
         QString password;
         if (askProxyCredentials(request.proxyHost, user, password)) {
@@ -237,7 +250,7 @@ bool sendRequest(WebTransfer::Request request)
             request.proxyUser = user;
             request.proxyPassword = password;
             request.proxyBasicAtOnce = basicAsked;
-            deadline.start(qMax(1, left));
+            deadline.setRemainingTime(qMax<qint64>(1, left));
             status = sendOnce(request, deadline, proxyRefused, basicAsked);
         }
     }

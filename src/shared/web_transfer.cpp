@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <QTimerEvent>
-#include <QHash>
-#include <QSet>
+#include <QBasicTimer>
+#include <QDeadlineTimer>
 #include <QPointer>
 #include <QSocketNotifier>
 
@@ -14,7 +14,10 @@
 
 #include <algorithm>
 #include <memory>
+#include <limits>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 #include <poll.h>
 #include <sys/epoll.h>
@@ -141,7 +144,11 @@ public:
     bool add(WebTransfer *transfer)
     {
         spoilSpokenIdle();
-        if (curl_multi_add_handle(m_multi, static_cast<CURL *>(transfer->m_easy)) != CURLM_OK)
+        // The library asks to be called at once; the caller does that (startNow(), kick()).
+        m_adding = true;
+        const bool added = curl_multi_add_handle(m_multi, static_cast<CURL *>(transfer->m_easy)) == CURLM_OK;
+        m_adding = false;
+        if (!added)
             return false;
         m_transfers.insert(transfer);
         transfer->m_inMulti = true;
@@ -149,7 +156,7 @@ public:
     }
     void remove(WebTransfer *transfer)
     {
-        m_transfers.remove(transfer);
+        m_transfers.erase(transfer);
         transfer->m_inMulti = false;
         curl_multi_remove_handle(m_multi, static_cast<CURL *>(transfer->m_easy));
     }
@@ -166,8 +173,38 @@ public:
         long milliseconds = -1;
         if (curl_multi_timeout(m_multi, &milliseconds) == CURLM_OK)
             onTimer(m_multi, milliseconds, this);
-        if (takeMessages() || transfer->m_headerPending || !transfer->m_body.isEmpty())
+        if ((takeMessages() || transfer->m_headerPending || !transfer->m_body.isEmpty()) && !m_tell.isActive())
             m_tell.start(0);
+    }
+
+    // Waits at most milliseconds for a socket of the transfers, or for the library's own time,
+    // without a turn of the event loop; what is ready goes to the library and what it tells
+    // goes out, as from the event loop. False when nothing came in that time.
+    bool waitForSockets(int milliseconds)
+    {
+        long due = -1;
+        curl_multi_timeout(m_multi, &due);
+        const bool dueFirst = due >= 0 && due <= milliseconds;
+        pollfd ready{m_epoll, POLLIN, 0};
+        if (::poll(&ready, 1, dueFirst ? int(due) : qMax(0, milliseconds)) > 0) {
+            onReady();
+            return true;
+        }
+        if (!dueFirst)
+            return false;
+        act(CURL_SOCKET_TIMEOUT, 0);
+        tell();
+        return true;
+    }
+
+    // The transfers' quiet times share one timer, set for the earliest end a transfer asked
+    // for; when it comes, each transfer looks at its own (WebTransfer::checkQuiet()).
+    void quietEndsIn(qint64 milliseconds)
+    {
+        if (m_quietTimer.isActive() && m_quietDue.remainingTime() <= milliseconds)
+            return;
+        m_quietDue.setRemainingTime(milliseconds);
+        m_quietTimer.start(int(qMin<qint64>(milliseconds, std::numeric_limits<int>::max())), this);
     }
 
     // A handle for a new transfer: the one a finished transfer left, or a new one. The one
@@ -210,7 +247,6 @@ public:
         if (m_spare)
             curl_easy_cleanup(m_spare);
         curl_slist_free_all(m_spareHeaders);
-        qDeleteAll(m_watches);
         m_ready.reset();
         ::close(m_epoll);
     }
@@ -226,8 +262,8 @@ private:
     // The connection a finished transfer left waits for the next request.
     void keepConnectionOf(CURL *easy)
     {
-        for (Watch *watch : std::as_const(m_watches))
-            watch->kept = watch->kept || (watch->idle && watch->easy == easy);
+        for (auto &[socket, watch] : m_watches)
+            watch.kept = watch.kept || (watch.idle && watch.easy == easy);
     }
 
     // Ends a kept connection that must not be used again: what it holds is dropped, and the
@@ -245,10 +281,10 @@ private:
     // again.
     void spoilSpokenIdle()
     {
-        for (auto it = m_watches.cbegin(); it != m_watches.cend(); ++it) {
-            pollfd spoken{it.key(), POLLIN, 0};
-            if (it.value()->kept && ::poll(&spoken, 1, 0) > 0)
-                spoil(it.key(), it.value());
+        for (auto &[socket, watch] : m_watches) {
+            pollfd spoken{socket, POLLIN, 0};
+            if (watch.kept && ::poll(&spoken, 1, 0) > 0)
+                spoil(socket, &watch);
         }
     }
 
@@ -274,12 +310,26 @@ private:
         connect(m_ready.get(), &QSocketNotifier::activated, this, &CurlDriver::onReady);
     }
 
+    void timerEvent(QTimerEvent *event) override
+    {
+        if (event->timerId() != m_quietTimer.timerId()) {
+            QObject::timerEvent(event);
+            return;
+        }
+        m_quietTimer.stop();
+        QList<QPointer<WebTransfer>> running;
+        for (WebTransfer *transfer : m_transfers)
+            running.append(transfer);
+        for (const QPointer<WebTransfer> &transfer : std::as_const(running)) {
+            if (transfer)
+                transfer->checkQuiet();
+        }
+    }
+
     static int onSocket(CURL *easy, curl_socket_t socket, int what, void *self, void *)
     {
         auto *driver = static_cast<CurlDriver *>(self);
-        Watch *&watch = driver->m_watches[socket];
-        if (!watch)
-            watch = new Watch;
+        Watch *watch = &driver->m_watches[socket];
         watch->easy = easy;
         if (what != CURL_POLL_REMOVE)
             watch->kept = false;
@@ -313,7 +363,7 @@ public:
     static int closeSocket(void *self, curl_socket_t socket)
     {
         auto *driver = static_cast<CurlDriver *>(self);
-        delete driver->m_watches.take(socket);
+        driver->m_watches.erase(socket);
         return ::close(socket);
     }
 
@@ -321,6 +371,8 @@ private:
     static int onTimer(CURLM *, long milliseconds, void *self)
     {
         auto *driver = static_cast<CurlDriver *>(self);
+        if (driver->m_adding)
+            return 0;
         if (milliseconds < 0)
             driver->m_timer.stop();
         else
@@ -340,7 +392,7 @@ private:
             curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
             const CURLcode result = message->data.result;
             keepConnectionOf(message->easy_handle);
-            if (transfer && m_transfers.contains(transfer)) {
+            if (transfer && m_transfers.count(transfer)) {
                 transfer->curlDone(result);
                 m_done.append(transfer);
                 any = true;
@@ -356,9 +408,10 @@ private:
         const int count = epoll_wait(m_epoll, events, 16, 0);
         for (int i = 0; i < count; ++i) {
             const curl_socket_t socket = events[i].data.fd;
-            Watch *watch = m_watches.value(socket);
-            if (!watch)
+            const auto found = m_watches.find(socket);
+            if (found == m_watches.end())
                 continue;    // closed by an earlier call of this turn
+            Watch *watch = &found->second;
             if (watch->idle) {
                 // A kept connection spoke or closed between two requests: the next request
                 // looks at it (see add()); until then it is not watched.
@@ -408,10 +461,14 @@ private:
     CURLM *m_multi = nullptr;
     QTimer m_timer;
     QTimer m_tell;    // what the library told while a transfer started goes out
+    bool m_adding = false;    // a transfer is being added: the library's timer is not followed
+    QBasicTimer m_quietTimer;
+    QDeadlineTimer m_quietDue;    // when m_quietTimer comes
     int m_epoll = -1;
     std::unique_ptr<QSocketNotifier> m_ready;
-    QHash<curl_socket_t, Watch *> m_watches;
-    QSet<WebTransfer *> m_transfers;
+    // Walked at every request: containers whose walk costs their entries alone.
+    std::unordered_map<curl_socket_t, Watch> m_watches;
+    std::unordered_set<WebTransfer *> m_transfers;
     QList<QPointer<WebTransfer>> m_done;   // done, not yet told
     CURL *m_spare = nullptr;
     curl_slist *m_spareHeaders = nullptr;    // set on m_spare
@@ -425,16 +482,6 @@ WebTransfer::WebTransfer(QObject *parent)
 {
 }
 
-void WebTransfer::timerEvent(QTimerEvent *event)
-{
-    if (event->timerId() != m_quiet.timerId()) {
-        QObject::timerEvent(event);
-        return;
-    }
-    m_quiet.stop();
-    checkQuiet();
-}
-
 static_assert(CURL_ERROR_SIZE <= 256, "the transfer's error buffer holds the library's longest message");
 
 WebTransfer::~WebTransfer()
@@ -444,7 +491,6 @@ WebTransfer::~WebTransfer()
 
 void WebTransfer::release()
 {
-    m_quiet.stop();
     if (m_easy) {
         CurlDriver *driver = CurlDriver::instance();
         if (m_inMulti)
@@ -464,9 +510,10 @@ bool WebTransfer::start(const Request &request)
 {
     if (m_running || m_delivering)
         return false;
-    const QString scheme = request.url.scheme().toLower();
+    const QString scheme = request.url.scheme();
     if (!request.url.isValid() || request.url.host().isEmpty()
-        || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        || (scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) != 0
+            && scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) != 0))
         return false;
     release();
     m_request = withLogonOutOfAddress(request);
@@ -504,9 +551,14 @@ bool WebTransfer::start(const Request &request)
     }
     m_running = true;
     m_lastArrival.start();
-    m_quiet.start(qMax(1, request.quietMs), this);
+    driver->quietEndsIn(qMax(1, request.quietMs));
     driver->startNow(this);
     return true;
+}
+
+bool WebTransfer::waitForSockets(int milliseconds)
+{
+    return CurlDriver::instance()->waitForSockets(milliseconds);
 }
 
 void WebTransfer::setUp(void *handle)
@@ -637,7 +689,7 @@ void WebTransfer::checkQuiet()
         return;
     const qint64 left = m_request.quietMs - m_lastArrival.elapsed();
     if (left > 0) {
-        m_quiet.start(int(left), this);
+        CurlDriver::instance()->quietEndsIn(left);
         return;
     }
     const QString seconds = QString::number(m_request.quietMs / 1000.0);
@@ -654,7 +706,7 @@ void WebTransfer::checkQuiet()
         m_handleClean = false;
         if (driver->add(this)) {
             m_lastArrival.start();
-            m_quiet.start(qMax(1, m_request.quietMs), this);
+            driver->quietEndsIn(qMax(1, m_request.quietMs));
             driver->kick();
             return;
         }
@@ -793,7 +845,6 @@ void WebTransfer::curlDone(int result)
     }
     // The connection stays with the driver for a later request when the library may keep it.
     CurlDriver::instance()->remove(this);
-    m_quiet.stop();
     m_donePending = true;
 }
 

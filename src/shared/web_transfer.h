@@ -24,7 +24,6 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
-#include <QBasicTimer>
 #include <QUrl>
 
 class WebTransfer : public QObject
@@ -82,6 +81,10 @@ public:
     // Ends the transfer at once, with its connection; finished() follows from the event loop.
     void abort();
     bool isRunning() const { return m_running; }
+    // Waits at most milliseconds for what the transfers of this thread wait for, outside the
+    // event loop: for a caller that blocks while a nearby server answers. What arrives is
+    // handed on as from the event loop; false when nothing came in that time.
+    static bool waitForSockets(int milliseconds);
 
     // The final answer, once headerDone() came: its status, and its header fields by name in
     // lower case (a repeated field holds its last value).
@@ -124,8 +127,8 @@ private:
     void release();
     void fail(Error error, const QString &text);
     void failHeaderTooLarge();
+    // Ends the transfer when nothing arrived for its quiet time, else tells the driver when to look again.
     void checkQuiet();
-    void timerEvent(QTimerEvent *event) override;
 
     void *m_easy = nullptr;         // CURL *
     void *m_headerList = nullptr;   // curl_slist *
@@ -156,5 +159,4 @@ private:
     QString m_errorText;
     char m_errorBuffer[256] = {};   // the library's words for a failure
     QElapsedTimer m_lastArrival;
-    QBasicTimer m_quiet;    // the quiet time; its end calls checkQuiet()
 };
