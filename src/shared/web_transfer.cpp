@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QPointer>
 #include <QSocketNotifier>
+#include <QVarLengthArray>
 
 #include <curl/curl.h>
 #include <openssl/ssl.h>
@@ -185,9 +186,21 @@ public:
         long due = -1;
         curl_multi_timeout(m_multi, &due);
         const bool dueFirst = due >= 0 && due <= milliseconds;
-        pollfd ready{m_epoll, POLLIN, 0};
-        if (::poll(&ready, 1, dueFirst ? int(due) : qMax(0, milliseconds)) > 0) {
-            onReady();
+        // The sockets the library waits on now, each polled itself: no turn through the set.
+        QVarLengthArray<pollfd, 4> sockets;
+        for (const auto &[socket, watch] : m_watches) {
+            if (!watch.idle && watch.events != 0)
+                sockets.append({socket, short(((watch.events & EPOLLIN) ? POLLIN : 0) | ((watch.events & EPOLLOUT) ? POLLOUT : 0)), 0});
+        }
+        if (sockets.isEmpty() && !dueFirst)
+            return false;
+        if (::poll(sockets.data(), nfds_t(sockets.size()), dueFirst ? int(due) : qMax(0, milliseconds)) > 0) {
+            for (const pollfd &ready : std::as_const(sockets)) {
+                if (ready.revents != 0)
+                    actOn(ready.fd, (ready.revents & POLLIN) != 0, (ready.revents & POLLOUT) != 0,
+                          (ready.revents & (POLLERR | POLLHUP)) != 0);
+            }
+            tell();
             return true;
         }
         if (!dueFirst)
@@ -418,16 +431,27 @@ private:
                 watchFor(socket, watch, 0);
                 continue;
             }
-            // As with poll(): a socket that failed or was hung up on is ready for what it waits.
             const uint32_t ready = events[i].events;
-            int event = 0;
-            if ((watch->events & EPOLLIN) && (ready & (EPOLLIN | EPOLLHUP | EPOLLERR)))
-                event |= CURL_CSELECT_IN;
-            if ((watch->events & EPOLLOUT) && (ready & (EPOLLOUT | EPOLLHUP | EPOLLERR)))
-                event |= CURL_CSELECT_OUT;
-            act(socket, event);
+            actOn(socket, ready & EPOLLIN, ready & EPOLLOUT, ready & (EPOLLHUP | EPOLLERR));
         }
         tell();
+    }
+
+    // Tells the library that socket is ready (in, out) or failed; a socket that failed or was
+    // hung up on is ready for what it waits, as with poll(). Nothing for a socket closed
+    // meanwhile, or one kept between requests.
+    void actOn(curl_socket_t socket, bool in, bool out, bool failed)
+    {
+        const auto found = m_watches.find(socket);
+        if (found == m_watches.end() || found->second.idle)
+            return;
+        const uint32_t waited = found->second.events;
+        int event = 0;
+        if ((waited & EPOLLIN) && (in || failed))
+            event |= CURL_CSELECT_IN;
+        if ((waited & EPOLLOUT) && (out || failed))
+            event |= CURL_CSELECT_OUT;
+        act(socket, event);
     }
 
     void act(curl_socket_t socket, int event)
@@ -442,8 +466,10 @@ private:
     {
         m_tell.stop();
         // Those still under way that have something to hand on, then those that are done.
+        // What arrived in the library's calls just made is stamped with this moment.
         QList<QPointer<WebTransfer>> transfers;
         for (WebTransfer *transfer : std::as_const(m_transfers)) {
+            transfer->stampArrival();
             if (transfer->m_headerPending || !transfer->m_body.isEmpty() || transfer->m_paused)
                 transfers.append(transfer);
         }
@@ -551,6 +577,7 @@ bool WebTransfer::start(const Request &request)
     }
     m_running = true;
     m_lastArrival.start();
+    m_arrived = false;
     driver->quietEndsIn(qMax(1, request.quietMs));
     driver->startNow(this);
     return true;
@@ -687,6 +714,7 @@ void WebTransfer::checkQuiet()
 {
     if (!m_running || m_donePending)
         return;
+    stampArrival();
     const qint64 left = m_request.quietMs - m_lastArrival.elapsed();
     if (left > 0) {
         CurlDriver::instance()->quietEndsIn(left);
@@ -721,7 +749,7 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
 {
     auto *transfer = static_cast<WebTransfer *>(self);
     const size_t length = size * count;
-    transfer->m_lastArrival.start();
+    transfer->m_arrived = true;
     transfer->m_headerBytes += qint64(length);
     if (transfer->m_headerBytes > MaxHeaderBytes) {
         transfer->failHeaderTooLarge();
@@ -808,7 +836,7 @@ size_t WebTransfer::onBody(char *data, size_t size, size_t count, void *self)
 {
     auto *transfer = static_cast<WebTransfer *>(self);
     const size_t length = size * count;
-    transfer->m_lastArrival.start();
+    transfer->m_arrived = true;
     transfer->takeAnswerAsFinal();
     if (transfer->m_error != Error::None)
         return CURL_WRITEFUNC_ERROR;

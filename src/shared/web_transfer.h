@@ -127,6 +127,15 @@ private:
     void release();
     void fail(Error error, const QString &text);
     void failHeaderTooLarge();
+    // Notes the moment when bytes arrived since the last look (the driver looks after every
+    // call of the library, not at every byte).
+    void stampArrival()
+    {
+        if (m_arrived) {
+            m_arrived = false;
+            m_lastArrival.start();
+        }
+    }
     // Ends the transfer when nothing arrived for its quiet time, else tells the driver when to look again.
     void checkQuiet();
 
@@ -159,4 +168,5 @@ private:
     QString m_errorText;
     char m_errorBuffer[256] = {};   // the library's words for a failure
     QElapsedTimer m_lastArrival;
+    bool m_arrived = false;    // bytes came that m_lastArrival does not count yet
 };
