@@ -10,9 +10,11 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 namespace HttpStubs {
@@ -182,6 +184,51 @@ protected:
         socket->write(reply);
         socket->disconnectFromHost();
     }
+};
+
+// A server made, run and ended by a thread of its own, or by this one: from a thread of its
+// own, its answers come while this thread waits outside its event loop.
+template <class Server>
+class ServedFrom
+{
+public:
+    explicit ServedFrom(bool ownThread)
+    {
+        if (!ownThread) {
+            m_server = std::make_unique<Server>();
+            return;
+        }
+        m_thread = std::make_unique<QThread>();
+        m_thread->start();
+        m_home.moveToThread(m_thread.get());
+        run([this] { m_server = std::make_unique<Server>(); });
+    }
+    ~ServedFrom()
+    {
+        run([this] {
+            m_server.reset();
+            m_home.moveToThread(nullptr);
+        });
+        if (m_thread) {
+            m_thread->quit();
+            m_thread->wait();
+        }
+    }
+    // Runs work where the server lives, and waits for its end.
+    void run(const std::function<void()> &work)
+    {
+        if (m_thread)
+            QMetaObject::invokeMethod(&m_home, work, Qt::BlockingQueuedConnection);
+        else
+            work();
+    }
+    // Only its fixed parts (its port) are read from here; run() reads the rest.
+    const Server *operator->() const { return m_server.get(); }
+
+private:
+    std::unique_ptr<QThread> m_thread;
+    QObject m_home;
+    std::unique_ptr<Server> m_server;
 };
 
 // An HTTP proxy that wants the log-on user/secret and relays everything else to the

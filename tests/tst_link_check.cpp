@@ -240,42 +240,50 @@ void TestLinkCheck::statusClasses_data()
     // Addresses checked in turn on one server, and what each check answers.
     QTest::addColumn<QString>("paths");
     QTest::addColumn<QString>("answers");
-    QTest::newRow("200") << "/status/200" << "OK";
-    QTest::newRow("204") << "/status/204" << "OK";
-    QTest::newRow("301 followed to a 200") << "/moved/status/200" << "OK";
-    QTest::newRow("301 followed to a 404") << "/moved/status/404" << "NO";
-    QTest::newRow("304, not followed") << "/status/304" << "NO";
-    QTest::newRow("404") << "/status/404" << "NO";
-    QTest::newRow("500") << "/status/500" << "NO";
-    QTest::newRow("no answer") << "/silent" << "NO";
-    QTest::newRow("nobody listening") << "" << "NO";
-    QTest::newRow("a cookie is not sent again") << "/cookie /silent /moved/status/200" << "OK NO OK";
+    QTest::addColumn<bool>("ownThread");    // the server answers from a thread of its own
+    const auto row = [](const char *name, const char *paths, const char *answers) {
+        for (const bool ownThread : {false, true})
+            QTest::addRow("%s%s", name, ownThread ? ", served from another thread" : "") << paths << answers << ownThread;
+    };
+    row("200", "/status/200", "OK");
+    row("204", "/status/204", "OK");
+    row("301 followed to a 200", "/moved/status/200", "OK");
+    row("301 followed to a 404", "/moved/status/404", "NO");
+    row("304, not followed", "/status/304", "NO");
+    row("404", "/status/404", "NO");
+    row("500", "/status/500", "NO");
+    row("no answer", "/silent", "NO");
+    row("nobody listening", "", "NO");
+    row("a cookie is not sent again", "/cookie /silent /moved/status/200", "OK NO OK");
     // A server that never gets past its header leaves nothing behind for the next link.
-    QTest::newRow("a header that never ends") << "/header /status/200" << "NO OK";
-    QTest::newRow("interim answers without end") << "/interim /moved/status/200" << "NO OK";
+    row("a header that never ends", "/header /status/200", "NO OK");
+    row("interim answers without end", "/interim /moved/status/200", "NO OK");
     // A status line that is no HTTP status line fails.
-    QTest::newRow("a status line in lower case") << "/lower" << "NO";
+    row("a status line in lower case", "/lower", "NO");
     // Bytes behind an answer are never read as the next one, and a kept connection that stays
     // silent is given up for a fresh one.
-    QTest::newRow("a forged answer behind a redirect") << "/forged" << "NO";
-    QTest::newRow("a forged answer behind an answer") << "/leftover /status/404" << "OK NO";
-    QTest::newRow("a kept connection that stays silent") << "/kept /status/200" << "OK OK";
+    row("a forged answer behind a redirect", "/forged", "NO");
+    row("a forged answer behind an answer", "/leftover /status/404", "OK NO");
+    row("a kept connection that stays silent", "/kept /status/200", "OK OK");
 }
 
 void TestLinkCheck::statusClasses()
 {
     QFETCH(QString, paths);
     QFETCH(QString, answers);
-    OriginServer origin;
+    QFETCH(bool, ownThread);
+    ServedFrom<OriginServer> origin(ownThread);
     SetHttpRequestTimeout(300);
     QStringList answered;
     for (const QString &path : paths.split(QLatin1Char(' '))) {
         const QString address = path.isEmpty() ? QStringLiteral("http://127.0.0.1:%1/").arg(closedPort())
-                                               : QStringLiteral("http://") + origin.target(path);
+                                               : QStringLiteral("http://") + origin->target(path);
         answered << (LinkCheck::check(address) ? "OK" : "NO");
     }
     QCOMPARE(answered.join(QLatin1Char(' ')), answers);
-    for (const SeenRequest &request : std::as_const(origin.seen))
+    QList<SeenRequest> seen;
+    origin.run([&] { seen = origin->seen; });
+    for (const SeenRequest &request : std::as_const(seen))
         QVERIFY(!request.headers.contains("cookie"));
 }
 
