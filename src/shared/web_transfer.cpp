@@ -467,14 +467,14 @@ private:
         m_tell.stop();
         // Those still under way that have something to hand on, then those that are done.
         // What arrived in the library's calls just made is stamped with this moment.
-        QList<QPointer<WebTransfer>> transfers;
+        QVarLengthArray<QPointer<WebTransfer>, 8> transfers;
         for (WebTransfer *transfer : std::as_const(m_transfers)) {
             transfer->stampArrival();
             if (transfer->m_headerPending || !transfer->m_body.isEmpty() || transfer->m_paused)
                 transfers.append(transfer);
         }
         takeMessages();
-        transfers += m_done;
+        transfers.append(m_done.constData(), m_done.size());
         m_done.clear();
         for (const QPointer<WebTransfer> &transfer : std::as_const(transfers)) {
             if (transfer)
@@ -666,6 +666,21 @@ void WebTransfer::setUp(void *handle)
     }
 }
 
+std::optional<QByteArray> WebTransfer::field(const QByteArray &fields, QByteArrayView lowerName)
+{
+    std::optional<QByteArray> value;
+    for (qsizetype from = 0, end = 0; from < fields.size(); from = end + 1) {
+        end = fields.indexOf('\n', from);
+        if (end < 0)
+            end = fields.size();
+        const QByteArrayView line = QByteArrayView(fields).sliced(from, end - from);
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0 && line.first(colon).trimmed().compare(lowerName, Qt::CaseInsensitive) == 0)
+            value = line.sliced(colon + 1).trimmed().toByteArray();
+    }
+    return value;
+}
+
 WebTransfer::Request WebTransfer::withLogonOutOfAddress(Request request)
 {
     // A log-on written in the address is the server's log-on, given only when it asks.
@@ -765,15 +780,14 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
             transfer->fail(Error::Failed, tr("The server's answer does not begin with an HTTP status line."));
             return 0;
         }
-        transfer->m_answerFields.clear();
+        transfer->m_answerFields.truncate(0);
         transfer->m_answerStatus = 0;
         return length;
     }
     if (!line.isEmpty()) {
         const qsizetype colon = line.indexOf(':');
         if (colon > 0)
-            transfer->m_answerFields.insert(line.first(colon).trimmed().toByteArray().toLower(),
-                                            line.sliced(colon + 1).trimmed().toByteArray());
+            transfer->m_answerFields.append(line.data(), line.size()).append('\n');
         return length;
     }
     // The end of one answer's header.
@@ -788,11 +802,14 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
         return length;    // an interim answer
     // An answer the library may still follow up (a redirect, a log-on) is the final one
     // only once its body or the end comes.
-    if (isRedirect(int(status)) && transfer->m_answerFields.contains("location") && request.maxRedirects > 0) {
+    const std::optional<QByteArray> location = isRedirect(int(status)) && request.maxRedirects > 0
+                                                   ? field(transfer->m_answerFields, "location")
+                                                   : std::nullopt;
+    if (location) {
         char *current = nullptr;
         curl_easy_getinfo(static_cast<CURL *>(transfer->m_easy), CURLINFO_EFFECTIVE_URL, &current);
         const QUrl from(QString::fromUtf8(current));
-        const QUrl to = from.resolved(QUrl(QString::fromUtf8(transfer->m_answerFields.value("location"))));
+        const QUrl to = from.resolved(QUrl(QString::fromUtf8(*location)));
         if (from.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0
             && to.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0) {
             transfer->takeAnswerAsFinal();

@@ -21,10 +21,11 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
-#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QUrl>
+
+#include <optional>
 
 class WebTransfer : public QObject
 {
@@ -89,8 +90,8 @@ public:
     // The final answer, once headerDone() came: its status, and its header fields by name in
     // lower case (a repeated field holds its last value).
     int status() const { return m_status; }
-    bool hasHeader(const QByteArray &lowerName) const { return m_fields.contains(lowerName); }
-    QByteArray header(const QByteArray &lowerName) const { return m_fields.value(lowerName); }
+    bool hasHeader(const QByteArray &lowerName) const { return field(m_fields, lowerName).has_value(); }
+    QByteArray header(const QByteArray &lowerName) const { return field(m_fields, lowerName).value_or(QByteArray()); }
     // The status the proxy gave a tunnel (CONNECT) to a secure address; 0 when none was asked.
     int tunnelStatus() const { return m_tunnelStatus; }
     // The proxy asked for a log-on, and a Basic one would do; once finished() came.
@@ -120,6 +121,9 @@ private:
     // Lets the library send the next request of this one after the answer, on a new connection.
     size_t followUp(size_t length);
     static Request withLogonOutOfAddress(Request request);
+    // The value of the last field named lowerName (in any case) among fields, lines of
+    // "name: value"; nothing when none is.
+    static std::optional<QByteArray> field(const QByteArray &fields, QByteArrayView lowerName);
     // Gives the library's handle every setting of m_request but those of this object.
     void setUp(void *easy);
     // Ends the transfer at once; finished() follows from the event loop.
@@ -159,10 +163,10 @@ private:
     int m_answerStatus = 0;
     int m_unauthorised = 0;
     int m_proxyRefusals = 0;
-    QMap<QByteArray, QByteArray> m_answerFields;
+    QByteArray m_answerFields;      // the header fields of the answer being read, a line each
     int m_status = 0;
     int m_tunnelStatus = 0;
-    QMap<QByteArray, QByteArray> m_fields;
+    QByteArray m_fields;            // those of the final answer
     QByteArray m_body;              // received, not yet handed on
     Error m_error = Error::None;
     QString m_errorText;

@@ -116,20 +116,24 @@ bool requestTarget(const QString &address, QString &target, int &secure, QUrl *r
     const bool plain = scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0;
     if (!plain && scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) != 0)
         return false;
-    QString host = url.host(QUrl::FullyEncoded);
+    const QString host = url.host(QUrl::FullyEncoded);
     if (!url.isValid() || host.isEmpty())
         return false;
     secure = plain ? 0 : 1;
-    if (host.contains(QLatin1Char(':')))
-        host = QLatin1Char('[') + host + QLatin1Char(']');
     const int defaultPort = plain ? 80 : 443;
     const int port = url.port(defaultPort);
-    if (port != defaultPort)
-        host += QLatin1Char(':') + QString::number(port);
     const QString path = url.path(QUrl::FullyEncoded);
-    target = host + (path.isEmpty() ? QStringLiteral("/") : path);
+    target.clear();
+    target.reserve(host.size() + path.size() + 16);
+    if (host.contains(QLatin1Char(':')))
+        target.append(QLatin1Char('[')).append(host).append(QLatin1Char(']'));
+    else
+        target.append(host);
+    if (port != defaultPort)
+        target.append(QLatin1Char(':')).append(QString::number(port));
+    target.append(path.isEmpty() ? QStringLiteral("/") : path);
     if (url.hasQuery())
-        target += QLatin1Char('?') + url.query(QUrl::FullyEncoded);
+        target.append(QLatin1Char('?')).append(url.query(QUrl::FullyEncoded));
     if (requestAddress) {
         // The same address as parsed, without what target leaves out: no log-on, no
         // fragment, no default port; "/" for an empty path.
