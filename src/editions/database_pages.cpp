@@ -486,25 +486,26 @@ int DatabasePages::schemaEncoding(int declared)
 void DatabasePages::markDoubtfulPages()
 {
     m_doubtful.resize(int(m_pageCount + 1));
+    m_repeated.resize(int(m_pageCount + 1));
     QVector<QPair<size_t, qint64>> hashes;
     hashes.reserve(m_pageCount);
     for (qint64 number = 1; number <= m_pageCount; ++number) {
         const uchar *p = page(number);
         if (std::all_of(p, p + m_usable, [](uchar byte) { return byte == 0; }))
             m_doubtful.setBit(int(number));
-        else
-            hashes.append({qHash(QByteArrayView(p, m_usable)), number});
+        hashes.append({qHash(QByteArrayView(p, m_pageSize)), number});
     }
     // Pages of one hash are compared with the first of them only.
     std::sort(hashes.begin(), hashes.end());
     for (qsizetype i = 1, first = 0; i < hashes.size(); ++i) {
         if (hashes.at(i).first != hashes.at(first).first) {
             first = i;
-        } else if (std::memcmp(page(hashes.at(i).second), page(hashes.at(first).second), size_t(m_usable)) == 0) {
-            m_doubtful.setBit(int(hashes.at(i).second));
-            m_doubtful.setBit(int(hashes.at(first).second));
+        } else if (std::memcmp(page(hashes.at(i).second), page(hashes.at(first).second), size_t(m_pageSize)) == 0) {
+            m_repeated.setBit(int(hashes.at(i).second));
+            m_repeated.setBit(int(hashes.at(first).second));
         }
     }
+    m_doubtful |= m_repeated;
 }
 
 void DatabasePages::markFreePages()
@@ -716,15 +717,6 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
         }
     }
     return unreadable;
-}
-
-bool DatabasePages::pageRepeated(qint64 number) const
-{
-    const uchar *p = page(number);
-    for (qint64 other = 1; p && other <= m_pageCount; ++other)
-        if (other != number && std::memcmp(page(other), p, size_t(m_pageSize)) == 0)
-            return true;
-    return false;
 }
 
 bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)

@@ -94,7 +94,10 @@ public:
     bool pageInDoubt() const { return m_inDoubt; }
     // Whether another page of the file holds the same bytes as page number: one of the two
     // is a copy of the other.
-    bool pageRepeated(qint64 number) const;
+    bool pageRepeated(qint64 number) const
+    {
+        return number >= 1 && number <= m_pageCount && m_repeated.testBit(int(number));
+    }
 
 private:
     // A page waiting to be read, with the row ids its parent gave it.
@@ -182,7 +185,8 @@ private:
     bool m_headerSound = false;
     QBitArray m_reached;    // pages a tree or an overflow chain of its rows took
     QBitArray m_free;       // pages on the list of free pages
-    QBitArray m_doubtful;   // pages of zeros, or the same as another
+    QBitArray m_repeated;   // pages whose bytes another page holds too
+    QBitArray m_doubtful;   // pages of zeros, or repeated
     QVector<int> m_owner;   // the owner of each table leaf page a tree reached, else -1
     QByteArray m_claims;    // how often the mapped trees reach each page (at most 2)
     QVector<qint64> m_ends;     // each page's content end under m_endsUsable, -2 when not known

@@ -271,8 +271,6 @@ bool sendRequest(WebTransfer::Request request)
 bool HttpRequest(QString &target, const QString &objectPath, const QString &verb, const QString &data, int secure)
 {
     Q_UNUSED(target)
-    if (g_requestWaiting)
-        return false;
     const bool post = verb == QLatin1String("POST");
     const QString scheme = secure == 1 ? QStringLiteral("https://") : QStringLiteral("http://");
     WebTransfer::Request request = requestTemplate();

@@ -196,9 +196,10 @@ public:
             return false;
         if (::poll(sockets.data(), nfds_t(sockets.size()), dueFirst ? int(due) : qMax(0, milliseconds)) > 0) {
             for (const pollfd &ready : std::as_const(sockets)) {
-                if (ready.revents != 0)
-                    actOn(ready.fd, (ready.revents & POLLIN) != 0, (ready.revents & POLLOUT) != 0,
-                          (ready.revents & (POLLERR | POLLHUP)) != 0);
+                const auto found = m_watches.find(ready.fd);
+                if (ready.revents != 0 && found != m_watches.end() && !found->second.idle)
+                    act(ready.fd, readyFor(found->second, ready.revents & POLLIN, ready.revents & POLLOUT,
+                                           ready.revents & (POLLERR | POLLHUP)));
             }
             tell();
             return true;
@@ -432,26 +433,21 @@ private:
                 continue;
             }
             const uint32_t ready = events[i].events;
-            actOn(socket, ready & EPOLLIN, ready & EPOLLOUT, ready & (EPOLLHUP | EPOLLERR));
+            act(socket, readyFor(*watch, ready & EPOLLIN, ready & EPOLLOUT, ready & (EPOLLHUP | EPOLLERR)));
         }
         tell();
     }
 
-    // Tells the library that socket is ready (in, out) or failed; a socket that failed or was
-    // hung up on is ready for what it waits, as with poll(). Nothing for a socket closed
-    // meanwhile, or one kept between requests.
-    void actOn(curl_socket_t socket, bool in, bool out, bool failed)
+    // What a socket the library waits on is ready for, told as the library takes it: a
+    // socket that failed or was hung up on is ready for what it waits, as with poll().
+    static int readyFor(const Watch &watch, bool in, bool out, bool failed)
     {
-        const auto found = m_watches.find(socket);
-        if (found == m_watches.end() || found->second.idle)
-            return;
-        const uint32_t waited = found->second.events;
         int event = 0;
-        if ((waited & EPOLLIN) && (in || failed))
+        if ((watch.events & EPOLLIN) && (in || failed))
             event |= CURL_CSELECT_IN;
-        if ((waited & EPOLLOUT) && (out || failed))
+        if ((watch.events & EPOLLOUT) && (out || failed))
             event |= CURL_CSELECT_OUT;
-        act(socket, event);
+        return event;
     }
 
     void act(curl_socket_t socket, int event)
@@ -772,7 +768,7 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
     }
     if (transfer->m_finalKnown)
         return length;    // trailing fields after the body
-    // Read in place: only a field's name and value are copied.
+    // Read in place: only the lines of fields are kept.
     const QByteArrayView line = QByteArrayView(data, qsizetype(length)).trimmed();
     if (transfer->m_statusLineNext) {
         transfer->m_statusLineNext = false;
@@ -834,8 +830,8 @@ size_t WebTransfer::followUp(size_t length)
     // body was read past. Whatever may follow that body, the next request goes on a
     // connection of its own: this one is closed once the answer is read. (The setting is
     // read by the library only at the end of the answer.)
+    // (The handle was marked as not to be used again as it is when the answer's header ended.)
     curl_easy_setopt(static_cast<CURL *>(m_easy), CURLOPT_FORBID_REUSE, 1L);
-    m_handleClean = false;
     return length;
 }
 

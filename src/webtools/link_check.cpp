@@ -5,6 +5,7 @@
 #include "shared/http_request.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -82,67 +83,37 @@ bool isLocalFile(const QString &address, QString *path)
     return true;
 }
 
-namespace {
-
-// Whether text begins with a scheme other than the web's ("mailto:", "news:", ...): letters,
-// digits, "+", "." and "-" after a first letter, then a ":" that no "//" or port number
-// follows. An address without a scheme is a web address.
-bool namesOtherScheme(const QString &text)
-{
-    const auto letter = [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
-    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
-    if (text.isEmpty() || !letter(text.front()))
-        return false;
-    qsizetype colon = 1;
-    while (colon < text.size() && (letter(text[colon]) || digit(text[colon]) || text[colon] == u'+'
-                                   || text[colon] == u'.' || text[colon] == u'-'))
-        ++colon;
-    if (colon == text.size() || text[colon] != u':')
-        return false;
-    const QStringView rest = QStringView(text).sliced(colon + 1);
-    return !rest.startsWith(u"//") && !(!rest.isEmpty() && digit(rest.front()));
-}
-
-} // namespace
-
 bool requestTarget(const QString &address, QString &target, int &secure, QUrl *requestAddress)
 {
     const QString text = address.trimmed();
-    if (text.isEmpty() || isLocalFile(text) || namesOtherScheme(text))
+    if (text.isEmpty() || isLocalFile(text))
+        return false;
+    // An address of another kind ("mailto:", "news:", ...) names its scheme before a ":"
+    // that no "//" or port number follows; an address without a scheme is a web address.
+    static const QRegularExpression otherScheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:(?!//|[0-9])"));
+    if (otherScheme.match(text).hasMatch())
         return false;
     const QUrl url = text.contains(QLatin1String("://")) ? QUrl(text, QUrl::TolerantMode)
                                                          : QUrl(QStringLiteral("http://") + text, QUrl::TolerantMode);
-    const QString scheme = url.scheme();
-    const bool plain = scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0;
-    if (!plain && scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) != 0)
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
         return false;
-    const QString host = url.host(QUrl::FullyEncoded);
-    if (!url.isValid() || host.isEmpty())
-        return false;
-    secure = plain ? 0 : 1;
-    const int defaultPort = plain ? 80 : 443;
-    const int port = url.port(defaultPort);
-    const QString path = url.path(QUrl::FullyEncoded);
-    target.clear();
-    target.reserve(host.size() + path.size() + 16);
+    secure = scheme == QLatin1String("https") ? 1 : 0;
+    QString host = url.host(QUrl::FullyEncoded);
     if (host.contains(QLatin1Char(':')))
-        target.append(QLatin1Char('[')).append(host).append(QLatin1Char(']'));
-    else
-        target.append(host);
-    if (port != defaultPort)
-        target.append(QLatin1Char(':')).append(QString::number(port));
-    target.append(path.isEmpty() ? QStringLiteral("/") : path);
+        host = QLatin1Char('[') + host + QLatin1Char(']');
+    const int defaultPort = secure == 1 ? 443 : 80;
+    if (url.port(defaultPort) != defaultPort)
+        host += QLatin1Char(':') + QString::number(url.port());
+    const QString path = url.path(QUrl::FullyEncoded);
+    target = host + (path.isEmpty() ? QStringLiteral("/") : path);
     if (url.hasQuery())
-        target.append(QLatin1Char('?')).append(url.query(QUrl::FullyEncoded));
+        target += QLatin1Char('?') + url.query(QUrl::FullyEncoded);
     if (requestAddress) {
         // The same address as parsed, without what target leaves out: no log-on, no
         // fragment, no default port; "/" for an empty path.
         QUrl &request = *requestAddress;
-        request = url;
-        if (text.contains(QLatin1Char('@')))
-            request.setUserInfo(QString());
-        if (url.hasFragment())
-            request.setFragment(QString());
+        request = url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment);
         if (url.port() == defaultPort)
             request.setPort(-1);
         if (path.isEmpty())
