@@ -265,6 +265,8 @@ void TestLinkCheck::statusClasses_data()
     row("a forged answer behind a redirect", "/forged", "NO");
     row("a forged answer behind an answer", "/leftover /status/404", "OK NO");
     row("a kept connection that stays silent", "/kept /status/200", "OK OK");
+    // The query goes with the request, the fragment does not.
+    row("a query and a fragment", "/page?a=1&b=2#top", "OK");
 }
 
 void TestLinkCheck::statusClasses()
@@ -283,8 +285,13 @@ void TestLinkCheck::statusClasses()
     QCOMPARE(answered.join(QLatin1Char(' ')), answers);
     QList<SeenRequest> seen;
     origin.run([&] { seen = origin->seen; });
-    for (const SeenRequest &request : std::as_const(seen))
+    QByteArrayList targets;
+    for (const SeenRequest &request : std::as_const(seen)) {
         QVERIFY(!request.headers.contains("cookie"));
+        targets << request.target;
+    }
+    for (const QString &path : paths.split(QLatin1Char(' ')))
+        QVERIFY2(path.isEmpty() || targets.contains(path.section(QLatin1Char('#'), 0, 0).toLatin1()), qPrintable(path));
 }
 
 void TestLinkCheck::stopAndCloseDuringCheck()

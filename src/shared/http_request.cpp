@@ -286,10 +286,11 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     return sendRequest(std::move(request));
 }
 
-bool HttpGet(const QUrl &address)
+bool HttpGet(const QUrl &address, const QByteArray &encoded)
 {
     WebTransfer::Request request = requestTemplate();
     request.url = address;
+    request.encodedUrl = encoded;
     return sendRequest(std::move(request));
 }
 

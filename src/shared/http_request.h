@@ -40,7 +40,8 @@ extern const char *const kDefaultHttpHost;
 bool HttpRequest(QString &target, const QString &objectPath, const QString &verb, const QString &data,
                  int secure);
 // Sends a GET to address (http or https, no log-on in it) as HttpRequest sends one.
-bool HttpGet(const QUrl &address);
+// encoded: address fully encoded, when the caller has it; empty: address is encoded here.
+bool HttpGet(const QUrl &address, const QByteArray &encoded = QByteArray());
 
 // Host part of HttpTarget: the text before the first "/", or all of it when it has none.
 // An empty HttpTarget is first set to kDefaultHttpHost.

@@ -560,7 +560,8 @@ bool WebTransfer::start(const Request &request)
     m_easy = easy;
     m_headerList = headers;
     m_handleClean = true;
-    curl_easy_setopt(easy, CURLOPT_URL, m_request.url.toEncoded().constData());
+    const QByteArray address = m_request.encodedUrl.isEmpty() ? m_request.url.toEncoded() : m_request.encodedUrl;
+    curl_easy_setopt(easy, CURLOPT_URL, address.constData());
     curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
@@ -684,8 +685,10 @@ WebTransfer::Request WebTransfer::withLogonOutOfAddress(Request request)
         request.serverUser = request.url.userName();
         request.serverPassword = request.url.password();
     }
-    if (!request.url.userInfo().isEmpty())
+    if (!request.url.userInfo().isEmpty()) {
         request.url.setUserInfo(QString());
+        request.encodedUrl.clear();
+    }
     return request;
 }
 

@@ -38,6 +38,9 @@ public:
 
     struct Request {
         QUrl url;
+        // url as it is sent (fully encoded, without a log-on), when the caller has it at
+        // hand; empty: url is encoded for the request.
+        QByteArray encodedUrl;
         QByteArray method = "GET";       // "GET", "HEAD" or "POST"
         QByteArray body;                 // sent by a POST
         QList<QByteArray> headers;       // "Name: value"

@@ -90,15 +90,19 @@ bool requestTarget(const QString &address, QString &target, int &secure, QUrl *r
         return false;
     // An address of another kind ("mailto:", "news:", ...) names its scheme before a ":"
     // that no "//" or port number follows; an address without a scheme is a web address.
+    // (With a "://" the scheme check below is enough.)
     static const QRegularExpression otherScheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:(?!//|[0-9])"));
-    if (otherScheme.match(text).hasMatch())
+    const bool schemeWritten = text.contains(QLatin1String("://"));
+    if (!schemeWritten && otherScheme.match(text).hasMatch())
         return false;
-    const QUrl url = text.contains(QLatin1String("://")) ? QUrl(text, QUrl::TolerantMode)
-                                                         : QUrl(QStringLiteral("http://") + text, QUrl::TolerantMode);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+    const QUrl url = schemeWritten ? QUrl(text, QUrl::TolerantMode)
+                                   : QUrl(QStringLiteral("http://") + text, QUrl::TolerantMode);
+    const QString scheme = url.scheme();
+    const bool plain = scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0;
+    if (!url.isValid() || url.host().isEmpty()
+        || (!plain && scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) != 0))
         return false;
-    secure = scheme == QLatin1String("https") ? 1 : 0;
+    secure = plain ? 0 : 1;
     QString host = url.host(QUrl::FullyEncoded);
     if (host.contains(QLatin1Char(':')))
         host = QLatin1Char('[') + host + QLatin1Char(']');
@@ -113,7 +117,8 @@ bool requestTarget(const QString &address, QString &target, int &secure, QUrl *r
         // The same address as parsed, without what target leaves out: no log-on, no
         // fragment, no default port; "/" for an empty path.
         QUrl &request = *requestAddress;
-        request = url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment);
+        const bool leftOut = url.hasFragment() || !url.userInfo().isEmpty();
+        request = leftOut ? url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment) : url;
         if (url.port() == defaultPort)
             request.setPort(-1);
         if (path.isEmpty())
@@ -136,7 +141,9 @@ bool check(const QString &address)
     QUrl request;
     if (!requestTarget(address, HttpTarget, secure, &request))
         return false;
-    return HttpGet(request) && reachableStatus(HttpRequestStatus());
+    // The target is the request's address after its scheme, encoded already.
+    const QByteArray encoded = (secure == 1 ? "https://" : "http://") + HttpTarget.toLatin1();
+    return HttpGet(request, encoded) && reachableStatus(HttpRequestStatus());
 }
 
 } // namespace LinkCheck
