@@ -162,26 +162,49 @@ void TestLinkCheck::rowsOfTheSubTopic()
 
 void TestLinkCheck::requestTargets()
 {
-    QString target;
-    int secure = -1;
-    QVERIFY(LinkCheck::requestTarget(QStringLiteral("http://Host.test:81/a/b?x=1"), target, secure));
-    QCOMPARE(target, QStringLiteral("host.test:81/a/b?x=1"));
-    QCOMPARE(secure, 0);
-    QVERIFY(LinkCheck::requestTarget(QStringLiteral("https://secure.test"), target, secure));
-    QCOMPARE(target, QStringLiteral("secure.test/"));
-    QCOMPARE(secure, 1);
-    // The address the request goes to is the target's.
-    QUrl request;
-    QVERIFY(LinkCheck::requestTarget(QStringLiteral("https://u:p@Secure.test:443#top"), target, secure, &request));
-    QCOMPARE(target, QStringLiteral("secure.test/"));
-    QCOMPARE(request.toEncoded(), QByteArray("https://secure.test/"));
-    QVERIFY(LinkCheck::requestTarget(QStringLiteral("www.plain.test/page"), target, secure));
-    QCOMPARE(target, QStringLiteral("www.plain.test/page"));
-    QCOMPARE(secure, 0);
-    QVERIFY(!LinkCheck::requestTarget(QStringLiteral("mailto:a@b.test"), target, secure));
-    for (const QString address : {"", "/tmp/a.htm", "ftp://files.test/", "http:///a"})
-        QVERIFY2(!LinkCheck::requestTarget(address, target, secure) && !LinkCheck::check(address),
-                 qPrintable(address));
+    // An address and its target ("" for none) with its secure flag. Those written as they
+    // are sent keep their text; the others are read as a web address is.
+    const struct {
+        const char *address;
+        const char *target;
+        int secure;
+    } rows[] = {
+        {"http://Host.test:81/a/b?x=1", "host.test:81/a/b?x=1", 0},
+        {"https://secure.test", "secure.test/", 1},
+        {"https://u:p@Secure.test:443#top", "secure.test/", 1},
+        {"www.plain.test/page", "www.plain.test/page", 0},
+        {"http://127.0.0.1:8080/p;a=(1)?q=1&r=/s?t", "127.0.0.1:8080/p;a=(1)?q=1&r=/s?t", 0},
+        {"http://127.0.0.1:80/", "127.0.0.1/", 0},
+        {"https://h.test:443/a", "h.test/a", 1},
+        {"http://h.test:0/", "h.test:0/", 0},
+        {"http://h.test:080/", "h.test/", 0},
+        {"http://1.2.3/a", "1.2.0.3/a", 0},
+        {"http://01.2.3.4/", "1.2.3.4/", 0},
+        {"http://123/", "0.0.0.123/", 0},
+        {"http://a.test./", "a.test./", 0},
+        {"http://h.test/a%41", "h.test/aA", 0},
+        {"http://h.test/a b|c", "h.test/a%20b%7Cc", 0},
+        {"http://h.test/x#frag", "h.test/x", 0},
+        {"http://h.test?x", "h.test/?x", 0},
+        {"http://-a.test/", "", 0},
+        {"http://h.test:65536/", "", 0},
+        {"mailto:a@b.test", "", 0},
+        {"", "", 0},
+        {"/tmp/a.htm", "", 0},
+        {"ftp://files.test/", "", 0},
+        {"http:///a", "", 0},
+    };
+    for (const auto &row : rows) {
+        QString target;
+        int secure = -1;
+        const QString address = QString::fromLatin1(row.address);
+        const bool web = LinkCheck::requestTarget(address, target, secure);
+        QCOMPARE(web ? target : QString(), QString::fromLatin1(row.target));
+        if (web)
+            QCOMPARE(secure, row.secure);
+        else
+            QVERIFY2(!LinkCheck::check(address), row.address);
+    }
     // A local file is there or not.
     QVERIFY(LinkCheck::check(m_folder->file(QStringLiteral("links.mdb"))));
     QVERIFY(!LinkCheck::check(m_folder->file(QStringLiteral("missing.txt"))));

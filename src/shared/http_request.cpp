@@ -286,11 +286,10 @@ bool HttpRequest(QString &target, const QString &objectPath, const QString &verb
     return sendRequest(std::move(request));
 }
 
-bool HttpGet(const QUrl &address, const QByteArray &encoded)
+bool HttpGet(const QByteArray &address)
 {
     WebTransfer::Request request = requestTemplate();
-    request.url = address;
-    request.encodedUrl = encoded;
+    request.encodedUrl = address;
     return sendRequest(std::move(request));
 }
 

@@ -39,9 +39,9 @@ extern const char *const kDefaultHttpHost;
 // (a request started from the event loop while one runs is refused, not nested).
 bool HttpRequest(QString &target, const QString &objectPath, const QString &verb, const QString &data,
                  int secure);
-// Sends a GET to address (http or https, no log-on in it) as HttpRequest sends one.
-// encoded: address fully encoded, when the caller has it; empty: address is encoded here.
-bool HttpGet(const QUrl &address, const QByteArray &encoded = QByteArray());
+// Sends a GET to address ("http://" or "https://", fully encoded, no log-on in it) as
+// HttpRequest sends one.
+bool HttpGet(const QByteArray &address);
 
 // Host part of HttpTarget: the text before the first "/", or all of it when it has none.
 // An empty HttpTarget is first set to kDefaultHttpHost.

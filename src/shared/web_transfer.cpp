@@ -114,6 +114,20 @@ bool leftNothingBehind(CURL *easy)
     return asked == 0 && proxyAsked == 0 && (tunnel == 0 || (tunnel >= 200 && tunnel < 300));
 }
 
+// An http or https address with a host.
+bool isWebAddress(const QUrl &url)
+{
+    const QString scheme = url.scheme();
+    return url.isValid() && !url.host().isEmpty()
+           && (scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0
+               || scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) == 0);
+}
+bool isWebAddress(const QByteArray &encoded)
+{
+    const qsizetype host = encoded.startsWith("http://") ? 7 : encoded.startsWith("https://") ? 8 : 0;
+    return host > 0 && encoded.size() > host && encoded.at(host) != '/';
+}
+
 // Whether a handle set up for a may send b as it is: all but the address (and the quiet
 // time, which is the transfer's own) are the same. A body is set anew every time.
 bool sameSetup(const WebTransfer::Request &a, const WebTransfer::Request &b)
@@ -532,10 +546,7 @@ bool WebTransfer::start(const Request &request)
 {
     if (m_running || m_delivering)
         return false;
-    const QString scheme = request.url.scheme();
-    if (!request.url.isValid() || request.url.host().isEmpty()
-        || (scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) != 0
-            && scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) != 0))
+    if (request.encodedUrl.isEmpty() ? !isWebAddress(request.url) : !isWebAddress(request.encodedUrl))
         return false;
     release();
     m_request = withLogonOutOfAddress(request);

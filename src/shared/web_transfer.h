@@ -38,8 +38,8 @@ public:
 
     struct Request {
         QUrl url;
-        // url as it is sent (fully encoded, without a log-on), when the caller has it at
-        // hand; empty: url is encoded for the request.
+        // The address as it is sent ("http://" or "https://", fully encoded, without a
+        // log-on), for a caller that has it so: url is then not looked at.
         QByteArray encodedUrl;
         QByteArray method = "GET";       // "GET", "HEAD" or "POST"
         QByteArray body;                 // sent by a POST

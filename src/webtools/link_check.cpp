@@ -8,7 +8,10 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStringBuilder>
 #include <QUrl>
+
+#include <algorithm>
 
 const QStringList &LinkCheckList::sectionTables()
 {
@@ -83,11 +86,93 @@ bool isLocalFile(const QString &address, QString *path)
     return true;
 }
 
-bool requestTarget(const QString &address, QString &target, int &secure, QUrl *requestAddress)
+namespace {
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool isLowerAlnum(QChar c)
+{
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || isDigit(c);
+}
+
+// A number of 1 to digits digits, without a leading zero, up to most.
+bool plainNumber(QStringView text, qsizetype digits, int most)
+{
+    bool number = false;
+    const int value = text.toInt(&number);
+    return number && !text.isEmpty() && text.size() <= digits && (text.size() == 1 || text[0] != QLatin1Char('0'))
+           && std::all_of(text.begin(), text.end(), isDigit) && value <= most;
+}
+
+// A host of labels of lower-case letters, digits and inner '-', the last beginning with a
+// letter, or an IPv4 address in its usual form: written as QUrl writes it.
+bool plainHost(QStringView host)
+{
+    if (host.isEmpty() || host.size() > 253)
+        return false;
+    const QList<QStringView> labels = host.split(QLatin1Char('.'));
+    bool quad = labels.size() == 4;
+    for (const QStringView label : labels) {
+        if (label.isEmpty() || label.size() > 63 || label.startsWith(QLatin1Char('-')) || label.endsWith(QLatin1Char('-'))
+            || label.startsWith(QLatin1String("xn--")))
+            return false;
+        for (const QChar c : label)
+            if (!isLowerAlnum(c) && c != QLatin1Char('-'))
+                return false;
+        quad = quad && plainNumber(label, 3, 255);
+    }
+    return quad || (labels.last()[0] >= QLatin1Char('a') && labels.last()[0] <= QLatin1Char('z'));
+}
+
+// The target of an address written as the request sends it: "http://" or "https://", a
+// plain host, a port of its own, a path and a query of characters sent as they stand.
+// False for any other address, which is then parsed: this only spares the parse.
+bool plainTarget(QStringView text, QString &target, int &secure)
+{
+    const bool https = text.startsWith(QLatin1String("https://"));
+    if (!https && !text.startsWith(QLatin1String("http://")))
+        return false;
+    text = text.mid(https ? 8 : 7);
+    qsizetype end = 0;
+    while (end < text.size() && text[end] != QLatin1Char(':') && text[end] != QLatin1Char('/')
+           && text[end] != QLatin1Char('?') && text[end] != QLatin1Char('#'))
+        ++end;
+    const QStringView host = text.first(end);
+    QStringView port;    // ":" and its digits
+    if (end < text.size() && text[end] == QLatin1Char(':')) {
+        qsizetype digits = end + 1;
+        while (digits < text.size() && isDigit(text[digits]))
+            ++digits;
+        port = text.sliced(end, digits - end);
+        if (!plainNumber(port.mid(1), 5, 65535))
+            return false;
+        end = digits;
+    }
+    const QStringView rest = text.sliced(end);
+    if (!plainHost(host) || (!rest.isEmpty() && rest[0] != QLatin1Char('/')))
+        return false;
+    static const QLatin1String sentAsTheyStand("-._~!$&'()*+,;=:@/?");
+    for (const QChar c : rest)
+        if (!isLowerAlnum(c) && !(c >= QLatin1Char('A') && c <= QLatin1Char('Z')) && !sentAsTheyStand.contains(c))
+            return false;
+    secure = https ? 1 : 0;
+    const bool defaultPort = port.mid(1) == (https ? QLatin1String("443") : QLatin1String("80"));
+    target = host % (defaultPort ? QStringView() : port) % (rest.isEmpty() ? QStringView(u"/") : rest);
+    return true;
+}
+
+} // namespace
+
+bool requestTarget(const QString &address, QString &target, int &secure)
 {
     const QString text = address.trimmed();
     if (text.isEmpty() || isLocalFile(text))
         return false;
+    if (plainTarget(text, target, secure))
+        return true;
     // An address of another kind ("mailto:", "news:", ...) names its scheme before a ":"
     // that no "//" or port number follows; an address without a scheme is a web address.
     // (With a "://" the scheme check below is enough.)
@@ -113,17 +198,6 @@ bool requestTarget(const QString &address, QString &target, int &secure, QUrl *r
     target = host + (path.isEmpty() ? QStringLiteral("/") : path);
     if (url.hasQuery())
         target += QLatin1Char('?') + url.query(QUrl::FullyEncoded);
-    if (requestAddress) {
-        // The same address as parsed, without what target leaves out: no log-on, no
-        // fragment, no default port; "/" for an empty path.
-        QUrl &request = *requestAddress;
-        const bool leftOut = url.hasFragment() || !url.userInfo().isEmpty();
-        request = leftOut ? url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment) : url;
-        if (url.port() == defaultPort)
-            request.setPort(-1);
-        if (path.isEmpty())
-            request.setPath(QStringLiteral("/"));
-    }
     return true;
 }
 
@@ -138,12 +212,10 @@ bool check(const QString &address)
     if (isLocalFile(address, &file))
         return !file.isEmpty() && QFileInfo::exists(file);
     int secure = 0;
-    QUrl request;
-    if (!requestTarget(address, HttpTarget, secure, &request))
+    if (!requestTarget(address, HttpTarget, secure))
         return false;
     // The target is the request's address after its scheme, encoded already.
-    const QByteArray encoded = (secure == 1 ? "https://" : "http://") + HttpTarget.toLatin1();
-    return HttpGet(request, encoded) && reachableStatus(HttpRequestStatus());
+    return HttpGet((secure == 1 ? "https://" : "http://") + HttpTarget.toLatin1()) && reachableStatus(HttpRequestStatus());
 }
 
 } // namespace LinkCheck

@@ -46,10 +46,10 @@ private:
 
 namespace LinkCheck {
 
-// The request of a web address: HttpTarget's form (host, optional ":port", path) and
-// the secure flag. False for an address that is no web address. requestAddress, when
-// given, receives the whole address the request goes to ("http://" or "https://" and target).
-bool requestTarget(const QString &address, QString &target, int &secure, QUrl *requestAddress = nullptr);
+// The request of a web address: HttpTarget's form (host, optional ":port", path, fully
+// encoded; the request goes to "http://" or "https://" and target) and the secure flag.
+// False for an address that is no web address.
+bool requestTarget(const QString &address, QString &target, int &secure);
 // True for a local file address (a path from "/" or a "file:" address).
 bool isLocalFile(const QString &address, QString *path = nullptr);
 // Whether a final HTTP status means the link works.
