@@ -917,6 +917,11 @@ void WebTransfer::deliver()
             QByteArray bytes;
             bytes.swap(m_body);
             emit bodyData(bytes);
+            // Their room takes the next bytes, unless more came while they were handed on.
+            if (alive && m_body.isEmpty()) {
+                bytes.resize(0);
+                m_body.swap(bytes);
+            }
         } else if (m_paused && m_easy && !m_donePending && m_error == Error::None) {
             // The library hands on what it kept, and goes on reading.
             m_paused = false;
