@@ -610,12 +610,14 @@ int idBytes(qint64 rowid)
 }
 
 // Whether an index's disagreement with the copy is the index's own. Either a page of the
-// table holds older or foreign rows, or a page of the index older or wrong entries. The
-// index is to blame when most entries of its pages that disagree do, and they are fewer
-// pages than the table's that hold (or would hold) the rows they disagree on; when a page
-// of the table would have had to hold more rows than fit on it; or when a page of the
-// index whose entries mostly disagree is repeated elsewhere in the file (one of the two
-// was copied over a page of another) and none of the table's is.
+// table holds older or foreign rows, or a page of the index older or wrong entries. Never
+// while the table's root, or a page of the table that holds (or would hold) the rows in
+// question, is repeated elsewhere in the file: it may be a copy put over the table's own.
+// Else the index is to blame when most entries of its pages that disagree do, and they
+// are fewer pages than the table's that hold (or would hold) the rows they disagree on;
+// when a page of the table would have had to hold more rows than fit on it; or when a page
+// of the index whose entries mostly disagree is repeated elsewhere in the file (one of the
+// two was copied over a page of another).
 bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint64, qint64> &entryPages,
             const QHash<qint64, int> &pageEntries, const DatabasePages &pages)
 {
@@ -635,6 +637,11 @@ bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint
     }
     if (runBytes.isEmpty())
         return false;
+    // A page of the table that another page repeats may be the copy put there: then the
+    // table's pages are not believed over the index.
+    if (pages.pageRepeated(table.root)
+        || std::any_of(runBytes.keyBegin(), runBytes.keyEnd(), [&](qint64 run) { return pages.pageRepeated(table.runs.value(run).page); }))
+        return false;
     for (const qint64 bytes : std::as_const(runBytes))
         if (bytes > pages.pageSize() - 8)
             return true;
@@ -648,8 +655,7 @@ bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint
     if (2 * disagreeing >= entries && qMax<qsizetype>(indexPages.size(), 1) < runBytes.size())
         return true;
     constexpr int looked = 4;   // each look reads the whole file
-    if (indexPages.size() > looked || runBytes.size() > looked
-        || std::any_of(runBytes.keyBegin(), runBytes.keyEnd(), [&](qint64 run) { return pages.pageRepeated(table.runs.value(run).page); }))
+    if (indexPages.size() > looked || runBytes.size() > looked)
         return false;
     return std::any_of(indexPages.keyValueBegin(), indexPages.keyValueEnd(), [&](const auto &page) {
         return 2 * page.second >= pageEntries.value(page.first) && pages.pageRepeated(page.first);
