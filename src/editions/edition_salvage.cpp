@@ -654,7 +654,7 @@ bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint
     // Rows the index lacks lie on one of its pages at least.
     if (2 * disagreeing >= entries && qMax<qsizetype>(indexPages.size(), 1) < runBytes.size())
         return true;
-    constexpr int looked = 4;   // each look reads the whole file
+    constexpr int looked = 4;   // a copied page is one page: a wider disagreement is not its
     if (indexPages.size() > looked || runBytes.size() > looked)
         return false;
     return std::any_of(indexPages.keyValueBegin(), indexPages.keyValueEnd(), [&](const auto &page) {

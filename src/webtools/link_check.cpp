@@ -184,16 +184,18 @@ bool requestTarget(const QString &address, QString &target, int &secure)
                                    : QUrl(QStringLiteral("http://") + text, QUrl::TolerantMode);
     const QString scheme = url.scheme();
     const bool plain = scheme.compare(QLatin1String("http"), Qt::CaseInsensitive) == 0;
-    if (!url.isValid() || url.host().isEmpty()
-        || (!plain && scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) != 0))
+    if (!plain && scheme.compare(QLatin1String("https"), Qt::CaseInsensitive) != 0)
+        return false;
+    QString host = url.host(QUrl::FullyEncoded);
+    if (!url.isValid() || host.isEmpty())
         return false;
     secure = plain ? 0 : 1;
-    QString host = url.host(QUrl::FullyEncoded);
     if (host.contains(QLatin1Char(':')))
         host = QLatin1Char('[') + host + QLatin1Char(']');
-    const int defaultPort = secure == 1 ? 443 : 80;
-    if (url.port(defaultPort) != defaultPort)
-        host += QLatin1Char(':') + QString::number(url.port());
+    const int defaultPort = plain ? 80 : 443;
+    const int port = url.port(defaultPort);
+    if (port != defaultPort)
+        host += QLatin1Char(':') + QString::number(port);
     const QString path = url.path(QUrl::FullyEncoded);
     target = host + (path.isEmpty() ? QStringLiteral("/") : path);
     if (url.hasQuery())
