@@ -125,8 +125,12 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     // links, which has their columns: they are the ones read from their own page.
     QTest::newRow("a leaf of section links copied over the root of an empty index") << "over index" << none << none;
     // An index whose page another page repeats (two lists hold the same links), read whole,
-    // against a list whose root is a copy of an empty table's: the list's rows are lost.
-    QTest::newRow("the root of a section list overwritten by an empty one") << "empty over root" << "\n  section links: 5" << none;
+    // against a list whose root is a copy of an empty table's, and the same index page copied
+    // over the index of an empty list: either page may be the copy, so the list lost its
+    // rows or none.
+    QTest::newRow("the root of a section list overwritten by an empty one") << "empty over root" << "\n  section links: up to 5" << none;
+    QTest::newRow("the index of an empty section list overwritten by another's")
+        << "index over empty" << "\n  section links: up to 5" << none;
     QTest::newRow("two links of a leaf with one row id") << "same row id" << "\n  links: %1" << none;
     QTest::newRow("a category whose name is no text, an index whole") << "bad text" << "\n  categories: 1" << none;
     // Its indexes, read whole, tell how many rows the last leaf held, of row ids no key bounds.
@@ -538,6 +542,11 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QVERIFY(Damage::copyPage(edition(), Damage::pages(edition(), QStringLiteral("PersonalInformation")).first(),
                                  edition(), root.first()));
         lost.insert(QStringLiteral("FavoriteLinks"), 5);
+    } else if (damage == QLatin1String("index over empty")) {
+        const QList<Damage::Page> index = Damage::pages(edition(), QStringLiteral("RelatedLinksTopicId"));
+        QCOMPARE(index.size(), 1);
+        QVERIFY(Damage::copyPage(edition(), Damage::pages(edition(), QStringLiteral("FavoriteLinksTopicId")).first(),
+                                 edition(), index.first()));
     } else if (damage == QLatin1String("over index")) {
         const QList<Damage::Page> root = Damage::pages(edition(), QStringLiteral("LocalLinksTopicId"));
         QCOMPARE(root.size(), 1);

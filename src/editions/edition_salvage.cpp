@@ -476,7 +476,7 @@ int ownerOf(const std::vector<Salvaged> &tables, const std::function<bool(int)> 
 // What a table lost: its undecodable rows, or the rows its indexes hold that the copy
 // lacks outside the row ids the tree lost when there are more of those (an undecodable
 // row is one of them when its row id is sound; up to so many when one may be a row of
-// the copy under another row id), and of the row ids the tree lost, those an index read
+// the copy under another row id, or when the index's page or the table's may be the copy), and of the row ids the tree lost, those an index read
 // whole holds that the copy lacks (inLost, -1 when no index was) or else, for each
 // unreadable page, the row ids it may have held that the copy lacks.
 SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 missing, bool missingUpTo, qint64 inLost,
@@ -598,7 +598,13 @@ struct IndexVerdict {
     // Of the missing, those whose key is that of a row of the copy the index lacks: one row
     // under two row ids, of which either the table's or the index's may be the damaged one.
     int paired = 0;
+    // A page of the table and a page of the index that disagree are both repeated elsewhere
+    // in the file, and either may be the copy: the rows it lacks are lost, or none is.
+    bool eitherCopied = false;
 };
+
+// Which side of a disagreement between a table's pages and an index is wrong.
+enum class Blame { Table, Index, Either };
 
 // Bytes a row id takes in a cell.
 int idBytes(qint64 rowid)
@@ -609,16 +615,17 @@ int idBytes(qint64 rowid)
     return bytes;
 }
 
-// Whether an index's disagreement with the copy is the index's own. Either a page of the
-// table holds older or foreign rows, or a page of the index older or wrong entries. Never
+// Whose an index's disagreement with the copy is. Either a page of the table holds older or
+// foreign rows, or a page of the index older or wrong entries. Never the index's alone
 // while the table's root, or a page of the table that holds (or would hold) the rows in
-// question, is repeated elsewhere in the file: it may be a copy put over the table's own.
+// question, is repeated elsewhere in the file: it may be a copy put over the table's own,
+// and when a page of the index whose entries mostly disagree is repeated too, either may be.
 // Else the index is to blame when most entries of its pages that disagree do, and they
 // are fewer pages than the table's that hold (or would hold) the rows they disagree on;
 // when a page of the table would have had to hold more rows than fit on it; or when a page
 // of the index whose entries mostly disagree is repeated elsewhere in the file (one of the
 // two was copied over a page of another).
-bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint64, qint64> &entryPages,
+Blame blame(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint64, qint64> &entryPages,
             const QHash<qint64, int> &pageEntries, const DatabasePages &pages)
 {
     QHash<qint64, int> indexPages;   // the entries that disagree on each page of the index
@@ -636,15 +643,20 @@ bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint
         }
     }
     if (runBytes.isEmpty())
-        return false;
+        return Blame::Table;
+    const auto copiedIndexPage = [&] {
+        return std::any_of(indexPages.keyValueBegin(), indexPages.keyValueEnd(), [&](const auto &page) {
+            return 2 * page.second >= pageEntries.value(page.first) && pages.pageRepeated(page.first);
+        });
+    };
     // A page of the table that another page repeats may be the copy put there: then the
     // table's pages are not believed over the index.
     if (pages.pageRepeated(table.root)
         || std::any_of(runBytes.keyBegin(), runBytes.keyEnd(), [&](qint64 run) { return pages.pageRepeated(table.runs.value(run).page); }))
-        return false;
+        return copiedIndexPage() ? Blame::Either : Blame::Table;
     for (const qint64 bytes : std::as_const(runBytes))
         if (bytes > pages.pageSize() - 8)
-            return true;
+            return Blame::Index;
     qint64 disagreeing = 0;
     qint64 entries = 0;
     for (auto it = indexPages.cbegin(); it != indexPages.cend(); ++it) {
@@ -653,13 +665,11 @@ bool astray(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint
     }
     // Rows the index lacks lie on one of its pages at least.
     if (2 * disagreeing >= entries && qMax<qsizetype>(indexPages.size(), 1) < runBytes.size())
-        return true;
+        return Blame::Index;
     constexpr int looked = 4;   // a copied page is one page: a wider disagreement is not its
     if (indexPages.size() > looked || runBytes.size() > looked)
-        return false;
-    return std::any_of(indexPages.keyValueBegin(), indexPages.keyValueEnd(), [&](const auto &page) {
-        return 2 * page.second >= pageEntries.value(page.first) && pages.pageRepeated(page.first);
-    });
+        return Blame::Table;
+    return copiedIndexPage() ? Blame::Index : Blame::Table;
 }
 
 // Reads a table's index against the copy's rows: a row the index holds with other values,
@@ -774,7 +784,9 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         for (const auto &[rowid, onIndexPage] : std::as_const(placed))
             if (verdict.changed.contains(rowid) || verdict.missing.contains(rowid))
                 entryPages.insert(rowid, onIndexPage);
-    verdict.astray = astray(verdict, table, entryPages, pageEntries, pages);
+    const Blame side = blame(verdict, table, entryPages, pageEntries, pages);
+    verdict.astray = side == Blame::Index;
+    verdict.eitherCopied = side == Blame::Either;
     return verdict;
 }
 
@@ -983,14 +995,14 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             // An index astray tells nothing of the rows: the copy's own are made afresh.
             QList<IndexVerdict> verdicts;
             QSet<qint64> changed;
-            bool paired = false;
+            bool missingUpTo = false;
             for (const SchemaEntry &entry : schema) {
                 if (entry.type != QLatin1String("index") || entry.table.compare(table.name, Qt::CaseInsensitive) != 0)
                     continue;
                 const IndexVerdict verdict = checkIndex(pages, db, table, entry);
                 if (!verdict.astray) {
                     changed.unite(verdict.changed);
-                    paired = paired || verdict.paired > 0;
+                    missingUpTo = missingUpTo || verdict.paired > 0 || verdict.eitherCopied;
                     verdicts.append(verdict);
                 }
             }
@@ -1003,7 +1015,7 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             if (!changed.isEmpty())
                 result.changed.insert(table.name, int(changed.size()));
             if (!table.losses.whole() || !missing.isEmpty())
-                result.lost.insert(table.name, lossOf(db, table, missing.size(), paired, inLost ? inLost->size() : -1, pages.size()));
+                result.lost.insert(table.name, lossOf(db, table, missing.size(), missingUpTo, inLost ? inLost->size() : -1, pages.size()));
         }
         for (auto it = result.lost.begin(); it != result.lost.end();)
             it = it->rows == 0 && !it->unknown ? result.lost.erase(it) : std::next(it);
