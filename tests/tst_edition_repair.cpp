@@ -132,6 +132,10 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("the index of an empty section list overwritten by another's")
         << "index over empty" << "\n  section links: up to 5" << none;
     QTest::newRow("two links of a leaf with one row id") << "same row id" << "\n  links: %1" << none;
+    // The rows of a leaf its own list could not read go back to that list, not to a
+    // neighbour of the same columns that lost a row of the same id.
+    QTest::newRow("a leaf of news links unread, a search link of one of its row ids undecodable")
+        << "two lists" << "\n  section links: 2" << none;
     QTest::newRow("a category whose name is no text, an index whole") << "bad text" << "\n  categories: 1" << none;
     // Its indexes, read whole, tell how many rows the last leaf held, of row ids no key bounds.
     QTest::newRow("the last leaf of categories overwritten") << "last leaf" << "\n  categories: %5" << none;
@@ -542,6 +546,26 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QVERIFY(Damage::copyPage(edition(), Damage::pages(edition(), QStringLiteral("PersonalInformation")).first(),
                                  edition(), root.first()));
         lost.insert(QStringLiteral("FavoriteLinks"), 5);
+    } else if (damage == QLatin1String("two lists")) {
+        // The type of the eleventh news link's name made 16 letters longer than its cell
+        // holds, and a letter of the second search link's address no UTF-8.
+        const QList<Damage::Page> news = Damage::pages(edition(), QStringLiteral("NewsLinks"));
+        const QList<Damage::Page> search = Damage::pages(edition(), QStringLiteral("SearchLinks"));
+        QCOMPARE(news.size(), 1);
+        QCOMPARE(search.size(), 1);
+        QByteArray bytes;
+        QVERIFY(Damage::onPage(edition(), news.first(), 0, &bytes, true));
+        // After the payload's size, the row id, the header's size and two types.
+        const int at = qFromBigEndian<quint16>(bytes.constData() + 8 + 2 * 10) + 5;
+        QByteArray type(1, char(bytes.at(at) ^ 0x20));
+        QVERIFY(Damage::onPage(edition(), news.first(), at, &type));
+        QVERIFY(Damage::onPage(edition(), search.first(), 0, &bytes, true));
+        const int letter = int(bytes.indexOf("crates.io"));
+        QVERIFY(letter > 0);
+        QByteArray high(1, char(bytes.at(letter) | 0x80));
+        QVERIFY(Damage::onPage(edition(), search.first(), letter, &high));
+        lost.insert(QStringLiteral("NewsLinks"), 1);
+        lost.insert(QStringLiteral("SearchLinks"), 1);
     } else if (damage == QLatin1String("index over empty")) {
         const QList<Damage::Page> index = Damage::pages(edition(), QStringLiteral("RelatedLinksTopicId"));
         QCOMPARE(index.size(), 1);
@@ -664,7 +688,8 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
                         .arg((sections.contains(damage) ? 6030
                               : damage == QLatin1String("older section links")   ? 3030
                                                                                   : 30)
-                             - lost.value(QStringLiteral("FavoriteLinks")));
+                             - lost.value(QStringLiteral("FavoriteLinks")) - lost.value(QStringLiteral("NewsLinks"))
+                             - lost.value(QStringLiteral("SearchLinks")));
     const QString opening = damage == QLatin1String("tables") ? QStringLiteral("lacked tables that an edition has.")
                                                                 : QStringLiteral("was damaged.");
     QCOMPARE(repair.message(),

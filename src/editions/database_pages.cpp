@@ -132,6 +132,7 @@ DatabasePages::DatabasePages(const QString &path)
     m_reached.resize(int(m_pageCount + 1));
     m_free.resize(int(m_pageCount + 1));
     m_owner.fill(-1, int(m_pageCount + 1));
+    m_failedLeafOwner.fill(-1, int(m_pageCount + 1));
     m_claims.fill(0, m_pageCount + 1);
     const qint64 declaredUsable = m_pageSize - (magic ? data[20] : 0);
     m_usable = usableSize(declaredUsable);
@@ -576,6 +577,8 @@ DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &ha
         const int rows = head && head[0] == kLeafTable ? readLeaf(number, next.range, number == root, fits, &losses) : -1;
         if (rows < 0) {
             losses.ranges.append(next.range);
+            if (head && head[0] == kLeafTable && !m_repeated.testBit(int(number)))
+                m_failedLeafOwner[int(number)] = owner;
             continue;
         }
         if (owner >= 0)
@@ -710,8 +713,12 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
             const uchar *cell = page(number) + offset;
             qint64 rowid = 0;
             values.clear();
+            const int tree = m_failedLeafOwner.at(int(number));
             if (cell < pointers + 2 * cells || cell >= end || readCell(cell, end, &rowid, &values, &taken, &chain) != Cell::Read)
-                ++unreadable;
+                // The row ids of a leaf its tree could not read are the tree's losses already.
+                unreadable += tree < 0;
+            else if (tree >= 0)
+                handler(rowid, values, tree, tree);
             else
                 handler(rowid, values, before, after.at(int(number + 1)));
         }

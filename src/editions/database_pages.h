@@ -81,10 +81,13 @@ public:
     bool readIndex(qint64 root, const IndexHandler &handler);
 
     // A row of a page that no tree reached, with the owners of the nearest leaf pages the
-    // trees reached before and after it in the file (-1 when none).
+    // trees reached before and after it in the file (-1 when none); of a leaf that one
+    // tree alone reached but could not read, and that no other page repeats, that tree's
+    // owner on both sides.
     using ScanHandler = std::function<void(qint64 rowid, const QVariantList &values, int before, int after)>;
     // Hands every readable row of every table leaf page that no tree reached and that is
-    // not on the list of free pages. Answers how many rows there could not be decoded.
+    // not on the list of free pages. Answers how many rows there could not be decoded,
+    // but for those of a leaf one tree reached, which it counts among its losses.
     int scanUnreached(const ScanHandler &handler) const;
     // While a handler of readTable, readIndex or scanUnreached runs: the page the row or
     // entry it is given lies on.
@@ -188,6 +191,7 @@ private:
     QBitArray m_repeated;   // pages whose bytes another page holds too
     QBitArray m_doubtful;   // pages of zeros, or repeated
     QVector<int> m_owner;   // the owner of each table leaf page a tree reached, else -1
+    QVector<int> m_failedLeafOwner;   // the owner whose tree alone reached a leaf it could not read
     QByteArray m_claims;    // how often the mapped trees reach each page (at most 2)
     QVector<qint64> m_ends;     // each page's content end under m_endsUsable, -2 when not known
     qint64 m_endsUsable = -1;
