@@ -161,6 +161,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("an entry of the index of Sub-Topics out of order") << "entry order" << none << none;
     QTest::newRow("a key of an index of categories shortened by a flip") << "short key" << none << none;
     QTest::newRow("a bit flipped in a table's name in the list of tables") << "table name" << none << none;
+    QTest::newRow("a bit flipped in a column's name in the list of tables") << "column name" << none << none;
     // Header fields that are valid but wrong, and what the cells' own pointers tell over
     // a damaged count or list of free pages: every row comes back.
     QTest::newRow("reserved bytes 0 -> 32") << "header 20 20" << none << none;
@@ -585,11 +586,13 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QCOMPARE(int(bytes.at(cell + 1)), 3);
         QByteArray type(1, char(uchar(bytes.at(cell + 2)) - 8));
         QVERIFY(Damage::onPage(edition(), page, cell + 2, &type));
-    } else if (damage == QLatin1String("table name")) {
-        // The first letter of the categories' name field, after its type.
+    } else if (damage == QLatin1String("table name") || damage == QLatin1String("column name")) {
+        // The first letter of the categories' name field, after its type, or of the search
+        // links' first column in their declaration.
         QByteArray file = m_app->readFile(QStringLiteral("Sample_Links.mdb"));
-        const qsizetype at = file.indexOf("tableLksLks") + 5;
-        QVERIFY(at > 5);
+        const qsizetype at = damage == QLatin1String("table name") ? file.indexOf("tableLksLks") + 5
+                                                                   : file.indexOf("SearchLinks (\n    topicid") + 18;
+        QVERIFY(at > 18);
         file[at] = char(file.at(at) ^ 1);
         m_app->writeFile(QStringLiteral("Sample_Links.mdb"), file);
     } else if (damage == QLatin1String("cell count 65535")) {

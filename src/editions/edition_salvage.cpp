@@ -187,6 +187,18 @@ private:
     static QString name() { return QStringLiteral("salvage-layouts"); }
 };
 
+// The columns a damaged file declares, where a name the empty edition's table lacks takes
+// the name of the empty edition's column in its place when no other is declared under it:
+// a damaged name in the declaration.
+Columns withTemplateNames(Columns declared, const Columns &target)
+{
+    const auto has = [](const QStringList &names, const QString &name) { return names.contains(name, Qt::CaseInsensitive); };
+    for (int i = 0; i < declared.names.size() && i < target.names.size(); ++i)
+        if (!has(target.names, declared.names.at(i)) && !has(declared.names, target.names.at(i)))
+            declared.names[i] = target.names.at(i);
+    return declared;
+}
+
 // Copies the rows of one table into the new file with statements prepared once for each
 // number of values a row holds (older rows may hold fewer), on the connection's own SQLite
 // handle: values pass as the driver would pass them (a null text or blob as NULL), without
@@ -882,7 +894,7 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
         salvaged.reserve(size_t(tables.size()));
         for (const SchemaEntry &entry : std::as_const(tables)) {
             Columns target = columnsOf(db, entry.name);
-            const Columns declared = entry.root > 0 ? layouts.of(entry) : target;
+            const Columns declared = entry.root > 0 ? withTemplateNames(layouts.of(entry), target) : target;
             if (declared.names.isEmpty()) {
                 unmade.append(entry.root);
                 result.lost[entry.name].unknown = true;
