@@ -162,6 +162,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("a key of an index of categories shortened by a flip") << "short key" << none << none;
     QTest::newRow("a bit flipped in a table's name in the list of tables") << "table name" << none << none;
     QTest::newRow("a bit flipped in a column's name in the list of tables") << "column name" << none << none;
+    QTest::newRow("a bit flipped in the type of a row id column in the list of tables") << "row id type" << none << none;
     // Header fields that are valid but wrong, and what the cells' own pointers tell over
     // a damaged count or list of free pages: every row comes back.
     QTest::newRow("reserved bytes 0 -> 32") << "header 20 20" << none << none;
@@ -253,6 +254,9 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         }
         CloseDatabase();
     }
+    // Row ids of Topics that a new table would not give.
+    if (damage == QLatin1String("row id type"))
+        Damage::runSql(edition(), QStringLiteral("UPDATE Topics SET MainTopicId = MainTopicId + 10"));
     if (damage == QLatin1String("other table"))
         Damage::runSql(edition(), QStringLiteral("UPDATE Lks SET LksDesc = hex(randomblob(150))"));
     // An older copy of the edition, and the rows of a leaf in it that then changed: the
@@ -586,13 +590,15 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         QCOMPARE(int(bytes.at(cell + 1)), 3);
         QByteArray type(1, char(uchar(bytes.at(cell + 2)) - 8));
         QVERIFY(Damage::onPage(edition(), page, cell + 2, &type));
-    } else if (damage == QLatin1String("table name") || damage == QLatin1String("column name")) {
-        // The first letter of the categories' name field, after its type, or of the search
-        // links' first column in their declaration.
+    } else if (const QMap<QString, QPair<QByteArray, int>> flips{{"table name", {"tableLksLks", 5}},
+                                                                {"column name", {"SearchLinks (\n    topicid", 18}},
+                                                                {"row id type", {"MainTopicId INTEGER", 16}}};
+               flips.contains(damage)) {
+        // The first letter of the categories' name field, after its type; of the search
+        // links' first column in their declaration; the G of the Topics' row id's INTEGER.
         QByteArray file = m_app->readFile(QStringLiteral("Sample_Links.mdb"));
-        const qsizetype at = damage == QLatin1String("table name") ? file.indexOf("tableLksLks") + 5
-                                                                   : file.indexOf("SearchLinks (\n    topicid") + 18;
-        QVERIFY(at > 18);
+        const qsizetype at = file.indexOf(flips.value(damage).first) + flips.value(damage).second;
+        QVERIFY(at > flips.value(damage).second);
         file[at] = char(file.at(at) ^ 1);
         m_app->writeFile(QStringLiteral("Sample_Links.mdb"), file);
     } else if (damage == QLatin1String("cell count 65535")) {

@@ -189,13 +189,19 @@ private:
 
 // The columns a damaged file declares, where a name the empty edition's table lacks takes
 // the name of the empty edition's column in its place when no other is declared under it:
-// a damaged name in the declaration.
+// a damaged name in the declaration. The empty edition's row id column declared in its
+// place stays the row id: a damaged type ("INTEWER") would make it a column of its own,
+// whose nulls the new file would take as asking for new row ids.
 Columns withTemplateNames(Columns declared, const Columns &target)
 {
     const auto has = [](const QStringList &names, const QString &name) { return names.contains(name, Qt::CaseInsensitive); };
     for (int i = 0; i < declared.names.size() && i < target.names.size(); ++i)
         if (!has(target.names, declared.names.at(i)) && !has(declared.names, target.names.at(i)))
             declared.names[i] = target.names.at(i);
+    const int alias = target.rowidAlias;
+    if (declared.rowidAlias < 0 && alias >= 0 && alias < declared.names.size()
+        && declared.names.at(alias).compare(target.names.at(alias), Qt::CaseInsensitive) == 0)
+        declared.rowidAlias = alias;
     return declared;
 }
 
