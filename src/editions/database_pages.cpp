@@ -504,6 +504,8 @@ void DatabasePages::markDoubtfulPages()
         } else if (std::memcmp(page(hashes.at(i).second), page(hashes.at(first).second), size_t(m_pageSize)) == 0) {
             m_repeated.setBit(int(hashes.at(i).second));
             m_repeated.setBit(int(hashes.at(first).second));
+            m_firstOfSame.insert(hashes.at(i).second, hashes.at(first).second);
+            m_firstOfSame.insert(hashes.at(first).second, hashes.at(first).second);
         }
     }
     m_doubtful |= m_repeated;

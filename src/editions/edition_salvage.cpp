@@ -1002,6 +1002,11 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             result.unplaced += undecodable + unplaced;
         if (refused)
             return failed(result, refused->error, destination);
+        QHash<qint64, QSet<QString>> tablesOfSamePages;   // by the first page of the same bytes
+        for (const Salvaged &table : salvaged)
+            for (const Salvaged::Run &run : table.runs)
+                if (const qint64 first = pages.firstOfSame(run.page))
+                    tablesOfSamePages[first].insert(table.name);
         for (const Salvaged &table : salvaged) {
             copied += table.copy->copied;
             result.recovered.insert(table.name, table.copy->copied);
@@ -1034,6 +1039,13 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 result.changed.insert(table.name, int(changed.size()));
             if (!table.losses.whole() || !missing.isEmpty())
                 result.lost.insert(table.name, lossOf(db, table, missing.size(), missingUpTo, inLost ? inLost->size() : -1, pages.size()));
+            // Two tables that took rows from pages of the same bytes: either page may be a
+            // copy of the other put over a page of the table's own, and how many of its own
+            // rows were lost is not known.
+            if (std::any_of(table.runs.cbegin(), table.runs.cend(), [&](const Salvaged::Run &run) {
+                    return tablesOfSamePages.value(pages.firstOfSame(run.page)).size() > 1;
+                }))
+                result.lost[table.name].unknown = true;
         }
         for (auto it = result.lost.begin(); it != result.lost.end();)
             it = it->rows == 0 && !it->unknown ? result.lost.erase(it) : std::next(it);
