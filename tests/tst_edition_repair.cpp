@@ -167,6 +167,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("a bit flipped in a table's name in the list of tables") << "table name" << none << none;
     QTest::newRow("a bit flipped in a column's name in the list of tables") << "column name" << none << none;
     QTest::newRow("a bit flipped in the type of a row id column in the list of tables") << "row id type" << none << none;
+    QTest::newRow("an index's root in the list of tables made another index's") << "index root number" << none << none;
     // Header fields that are valid but wrong, and what the cells' own pointers tell over
     // a damaged count or list of free pages: every row comes back.
     QTest::newRow("reserved bytes 0 -> 32") << "header 20 20" << none << none;
@@ -613,6 +614,19 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         const qsizetype at = file.indexOf(flips.value(damage).first) + flips.value(damage).second;
         QVERIFY(at > flips.value(damage).second);
         file[at] = char(file.at(at) ^ 1);
+        m_app->writeFile(QStringLiteral("Sample_Links.mdb"), file);
+    } else if (damage == QLatin1String("index root number")) {
+        // The root page number in the list of tables of the empty local links' index, after
+        // its names, made that of the categories' index of addresses.
+        qint64 root = 0;
+        Damage::runSql(edition(), QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'LksLksUrl'"),
+                       [&root](const QSqlQuery &q) { root = q.value(0).toLongLong(); });
+        QVERIFY(root > 0 && root < 128);
+        QByteArray file = m_app->readFile(QStringLiteral("Sample_Links.mdb"));
+        const QByteArray names("indexLocalLinksTopicIdLocalLinks");
+        const qsizetype at = file.indexOf(names) + names.size();
+        QVERIFY(at > names.size());
+        file[at] = char(root);
         m_app->writeFile(QStringLiteral("Sample_Links.mdb"), file);
     } else if (damage == QLatin1String("cell count 65535")) {
         QByteArray count("\xff\xff", 2);

@@ -555,6 +555,40 @@ void DatabasePages::mapTrees(const QList<qint64> &roots)
     }
 }
 
+QSet<qint64> DatabasePages::crossedIndexes(const QList<qint64> &roots) const
+{
+    QHash<qint64, qint64> reachedBy;   // each page reached, by the root of its tree
+    QSet<qint64> crossed;
+    QVector<qint64> pending;
+    for (const qint64 root : roots) {
+        pending = {root};
+        while (!pending.isEmpty()) {
+            const qint64 number = pending.takeLast();
+            const uchar *p = page(number);
+            if (!p)
+                continue;
+            const auto first = reachedBy.constFind(number);
+            if (first != reachedBy.cend()) {
+                crossed.insert(root);
+                crossed.insert(*first);
+                continue;
+            }
+            reachedBy.insert(number, root);
+            qint64 cells = 0;
+            const uchar *pointers = cellPointers(number, kInteriorIndex, kInteriorIndex, &cells);
+            if (!pointers)
+                continue;
+            pending.append(be32(treeHeader(number) + 8));
+            for (qint64 i = 0; i < cells; ++i) {
+                const qint64 offset = be16(pointers + 2 * i);
+                if (offset + 4 <= m_usable)
+                    pending.append(be32(p + offset));
+            }
+        }
+    }
+    return crossed;
+}
+
 DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &handler, int owner, const RowCheck &fits)
 {
     Losses losses;

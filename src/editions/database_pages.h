@@ -65,6 +65,10 @@ public:
     // Notes the pages the trees starting at roots reach, before any is read: a page two
     // trees reach, or one tree twice, is then taken by none of them.
     void mapTrees(const QList<qint64> &roots);
+    // Of the index trees starting at roots, those that reach a page another reaches too, or
+    // one page twice: a damaged page number (a root's, a child's) has one index read the
+    // pages of another.
+    QSet<qint64> crossedIndexes(const QList<qint64> &roots) const;
     // Hands every readable row of the table whose tree starts at page root to handler, in
     // the order of the tree, and notes its leaf pages as the table's (owner). A page that
     // an earlier tree reached, that fails its checks or holds a row that fits refuses is not

@@ -1002,6 +1002,13 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             result.unplaced += undecodable + unplaced;
         if (refused)
             return failed(result, refused->error, destination);
+        // An index whose tree crosses another's may be reading the other's entries: neither
+        // tells anything of the rows.
+        QList<qint64> indexRoots;
+        for (const SchemaEntry &entry : schema)
+            if (entry.type == QLatin1String("index") && entry.root > 0)
+                indexRoots.append(entry.root);
+        const QSet<qint64> crossed = pages.crossedIndexes(indexRoots);
         QHash<qint64, QSet<QString>> tablesOfSamePages;   // by the first page of the same bytes
         for (const Salvaged &table : salvaged)
             for (const Salvaged::Run &run : table.runs)
@@ -1020,7 +1027,8 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             QSet<qint64> changed;
             bool missingUpTo = false;
             for (const SchemaEntry &entry : schema) {
-                if (entry.type != QLatin1String("index") || entry.table.compare(table.name, Qt::CaseInsensitive) != 0)
+                if (entry.type != QLatin1String("index") || entry.table.compare(table.name, Qt::CaseInsensitive) != 0
+                    || crossed.contains(entry.root))
                     continue;
                 const IndexVerdict verdict = checkIndex(pages, db, table, entry);
                 if (!verdict.astray) {
