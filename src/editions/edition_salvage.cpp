@@ -1047,13 +1047,18 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                 result.changed.insert(table.name, int(changed.size()));
             if (!table.losses.whole() || !missing.isEmpty())
                 result.lost.insert(table.name, lossOf(db, table, missing.size(), missingUpTo, inLost ? inLost->size() : -1, pages.size()));
-            // Two tables that took rows from pages of the same bytes: either page may be a
-            // copy of the other put over a page of the table's own, and how many of its own
-            // rows were lost is not known.
-            if (std::any_of(table.runs.cbegin(), table.runs.cend(), [&](const Salvaged::Run &run) {
-                    return tablesOfSamePages.value(pages.firstOfSame(run.page)).size() > 1;
-                }))
-                result.lost[table.name].unknown = true;
+        }
+        // Tables that took rows from pages of the same bytes, none of them told as having
+        // lost or changed rows: any of those pages may be a copy of another put over a page
+        // of the table's own, and how many of its own rows were lost is not known.
+        for (const QSet<QString> &sharing : std::as_const(tablesOfSamePages)) {
+            const auto told = [&result](const QString &name) {
+                const auto lost = result.lost.constFind(name);
+                return result.changed.contains(name) || (lost != result.lost.cend() && (lost->rows > 0 || lost->unknown));
+            };
+            if (sharing.size() > 1 && std::none_of(sharing.cbegin(), sharing.cend(), told))
+                for (const QString &name : sharing)
+                    result.lost[name].unknown = true;
         }
         for (auto it = result.lost.begin(); it != result.lost.end();)
             it = it->rows == 0 && !it->unknown ? result.lost.erase(it) : std::next(it);
