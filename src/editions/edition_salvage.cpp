@@ -900,7 +900,12 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
         salvaged.reserve(size_t(tables.size()));
         for (const SchemaEntry &entry : std::as_const(tables)) {
             Columns target = columnsOf(db, entry.name);
-            const Columns declared = entry.root > 0 ? withTemplateNames(layouts.of(entry), target) : target;
+            Columns declared = target;
+            if (entry.root > 0) {
+                // A declaration damaged past making is taken for the empty edition's own.
+                const Columns made = layouts.of(entry);
+                declared = made.names.isEmpty() ? target : withTemplateNames(made, target);
+            }
             if (declared.names.isEmpty()) {
                 unmade.append(entry.root);
                 result.lost[entry.name].unknown = true;
