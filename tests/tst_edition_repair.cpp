@@ -167,6 +167,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("a bit flipped in a column's name in the list of tables") << "column name" << none << none;
     QTest::newRow("a bit flipped in the type of a row id column in the list of tables") << "row id type" << none << none;
     QTest::newRow("a bit flipped in a table's declaration in the list of tables") << "declaration" << none << none;
+    QTest::newRow("a bit flipped in a table's CREATE in the list of tables") << "keyword" << none << none;
     QTest::newRow("an index's root in the list of tables made another index's") << "index root number" << none << none;
     // Header fields that are valid but wrong, and what the cells' own pointers tell over
     // a damaged count or list of free pages: every row comes back.
@@ -607,11 +608,13 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     } else if (const QMap<QString, QPair<QByteArray, int>> flips{{"table name", {"tableLksLks", 5}},
                                                                 {"column name", {"SearchLinks (\n    topicid", 18}},
                                                                 {"row id type", {"MainTopicId INTEGER", 16}},
-                                                                {"declaration", {"NewsLinks (\n    topicid", 23}}};
+                                                                {"declaration", {"NewsLinks (\n    topicid", 23}},
+                                                                {"keyword", {"CREATE TABLE NewsLinks", 0}}};
                flips.contains(damage)) {
         // The first letter of the categories' name field, after its type; of the search
         // links' first column in their declaration; the G of the Topics' row id's INTEGER; the
-        // space after the news links' first column, which no declaration takes.
+        // space after the news links' first column, which no declaration takes; the C of
+        // their CREATE.
         QByteArray file = m_app->readFile(QStringLiteral("Sample_Links.mdb"));
         const qsizetype at = file.indexOf(flips.value(damage).first) + flips.value(damage).second;
         QVERIFY(at > flips.value(damage).second);

@@ -170,16 +170,20 @@ public:
         }
         QSqlDatabase::removeDatabase(name());
     }
-    // Empty when the declaration cannot be made (damaged text).
+    // Empty when the declaration cannot be made (damaged text). The schema is read from a
+    // damaged file, so only a plain "CREATE TABLE name (...)" is ever made, and that only in
+    // this database of its own, never a table made from a query.
     Columns of(const SchemaEntry &entry) const
     {
+        const QString table = declaredName(entry.sql);
+        if (table.isEmpty())
+            return {};
         const QSqlDatabase db = QSqlDatabase::database(name(), false);
         QSqlQuery q(db);
         if (!q.exec(entry.sql))
             return {};
-        const QString name = declaredName(entry.sql);
-        const Columns columns = columnsOf(db, name);
-        q.exec(QStringLiteral("DROP TABLE %1").arg(quoted(name)));
+        const Columns columns = columnsOf(db, table);
+        q.exec(QStringLiteral("DROP TABLE %1").arg(quoted(table)));
         return columns;
     }
 
@@ -371,14 +375,6 @@ QList<SchemaEntry> templateTables(const QSqlDatabase &db)
     while (q.next())
         tables.append(SchemaEntry{QStringLiteral("table"), q.value(0).toString(), q.value(0).toString(), 0, q.value(1).toString()});
     return tables;
-}
-
-// A table of the damaged file whose declaration may be read: the schema is read from a
-// damaged file, so only a plain "CREATE TABLE name (...)" is ever made, and that only in a
-// database of its own, never a table made from a query.
-bool isTable(const SchemaEntry &entry)
-{
-    return entry.root > 0 && !declaredName(entry.sql).isEmpty();
 }
 
 // A plain declaration of a table of the given columns: their names and kinds, and the row
@@ -853,9 +849,11 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
     for (const SchemaEntry &entry : schema) {
         if (entry.type != QLatin1String("table"))
             continue;
-        // A damaged schema may name a table twice, and then its first line is taken.
+        // A damaged schema may name a table twice, and then its first line is taken. A line
+        // whose declaration is no table's still names one of the empty edition's by its name
+        // fields, and is then read with that table's columns.
         if (entry.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) || names.contains(entry.name.toLower())
-            || !isTable(entry)) {
+            || entry.root <= 0) {
             unmade.append(entry.root);
             if (!entry.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) && !names.contains(entry.name.toLower()))
                 result.lost[entry.name].unknown = true;
