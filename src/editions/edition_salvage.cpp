@@ -490,9 +490,10 @@ int ownerOf(const std::vector<Salvaged> &tables, const std::function<bool(int)> 
 // What a table lost: its undecodable rows, or the rows its indexes hold that the copy
 // lacks outside the row ids the tree lost when there are more of those (an undecodable
 // row is one of them when its row id is sound; up to so many when one may be a row of
-// the copy under another row id, or when the index's page or the table's may be the copy), and of the row ids the tree lost, those an index read
-// whole holds that the copy lacks (inLost, -1 when no index was) or else, for each
-// unreadable page, the row ids it may have held that the copy lacks.
+// the copy under another row id, or when the index's page or the table's may be the
+// copy), and of the row ids the tree lost, those an index read whole holds that the copy
+// lacks (inLost, -1 when no index was) or else, for each unreadable page, the row ids it
+// may have held that the copy lacks.
 SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 missing, bool missingUpTo, qint64 inLost,
                            qint64 fileSize)
 {
