@@ -487,7 +487,6 @@ int DatabasePages::schemaEncoding(int declared)
 void DatabasePages::markDoubtfulPages()
 {
     m_doubtful.resize(int(m_pageCount + 1));
-    m_repeated.resize(int(m_pageCount + 1));
     QVector<QPair<size_t, qint64>> hashes;
     hashes.reserve(m_pageCount);
     for (qint64 number = 1; number <= m_pageCount; ++number) {
@@ -502,13 +501,12 @@ void DatabasePages::markDoubtfulPages()
         if (hashes.at(i).first != hashes.at(first).first) {
             first = i;
         } else if (std::memcmp(page(hashes.at(i).second), page(hashes.at(first).second), size_t(m_pageSize)) == 0) {
-            m_repeated.setBit(int(hashes.at(i).second));
-            m_repeated.setBit(int(hashes.at(first).second));
             m_firstOfSame.insert(hashes.at(i).second, hashes.at(first).second);
             m_firstOfSame.insert(hashes.at(first).second, hashes.at(first).second);
         }
     }
-    m_doubtful |= m_repeated;
+    for (auto it = m_firstOfSame.keyBegin(); it != m_firstOfSame.keyEnd(); ++it)
+        m_doubtful.setBit(int(*it));
 }
 
 void DatabasePages::markFreePages()
@@ -613,7 +611,7 @@ DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &ha
         const int rows = head && head[0] == kLeafTable ? readLeaf(number, next.range, number == root, fits, &losses) : -1;
         if (rows < 0) {
             losses.ranges.append(next.range);
-            if (head && head[0] == kLeafTable && !m_repeated.testBit(int(number)))
+            if (head && head[0] == kLeafTable && !pageRepeated(number))
                 m_failedLeafOwner[int(number)] = owner;
             continue;
         }

@@ -101,12 +101,9 @@ public:
     bool pageInDoubt() const { return m_inDoubt; }
     // Whether another page of the file holds the same bytes as page number: one of the two
     // is a copy of the other.
-    bool pageRepeated(qint64 number) const
-    {
-        return number >= 1 && number <= m_pageCount && m_repeated.testBit(int(number));
-    }
+    bool pageRepeated(qint64 number) const { return m_firstOfSame.contains(number); }
     // The first of the pages that hold the same bytes as page number, or 0 when none does.
-    qint64 firstOfSame(qint64 number) const { return pageRepeated(number) ? m_firstOfSame.value(number) : 0; }
+    qint64 firstOfSame(qint64 number) const { return m_firstOfSame.value(number); }
 
 private:
     // A page waiting to be read, with the row ids its parent gave it.
@@ -194,8 +191,8 @@ private:
     bool m_headerSound = false;
     QBitArray m_reached;    // pages a tree or an overflow chain of its rows took
     QBitArray m_free;       // pages on the list of free pages
-    QBitArray m_repeated;   // pages whose bytes another page holds too
-    QHash<qint64, qint64> m_firstOfSame;   // of each of those, the first page of the same bytes
+    // Of each page whose bytes another page holds too, the first page of those bytes.
+    QHash<qint64, qint64> m_firstOfSame;
     QBitArray m_doubtful;   // pages of zeros, or repeated
     QVector<int> m_owner;   // the owner of each table leaf page a tree reached, else -1
     QVector<int> m_failedLeafOwner;   // the owner whose tree alone reached a leaf it could not read

@@ -602,10 +602,15 @@ bool outOfOrder(const QVariantList &before, const QVariantList &after)
     return order == 0 || order == 1;
 }
 
+// Which side of a disagreement between a table's pages and an index is wrong: with Index,
+// the index is astray and tells nothing of the rows; with Either, a page of each is repeated
+// elsewhere in the file and either may be the copy, so the rows the index holds that the
+// table lacks are lost, or none is.
+enum class Blame { Table, Index, Either };
+
 // What an index tells of its table's rows in the copy.
 struct IndexVerdict {
     bool whole = false;       // every page and entry of the index was read
-    bool astray = false;      // what disagrees is the index, not the table's pages
     QSet<qint64> unmatched;   // the row ids it holds that the copy lacks
     QSet<qint64> missing;     // of those, the ones the copy lacks outside the row ids the tree lost
     QSet<qint64> changed;     // rows of the copy it holds with other values, or lacks when whole
@@ -613,13 +618,8 @@ struct IndexVerdict {
     // Of the missing, those whose key is that of a row of the copy the index lacks: one row
     // under two row ids, of which either the table's or the index's may be the damaged one.
     int paired = 0;
-    // A page of the table and a page of the index that disagree are both repeated elsewhere
-    // in the file, and either may be the copy: the rows it lacks are lost, or none is.
-    bool eitherCopied = false;
+    Blame blame = Blame::Table;
 };
-
-// Which side of a disagreement between a table's pages and an index is wrong.
-enum class Blame { Table, Index, Either };
 
 // Bytes a row id takes in a cell.
 int idBytes(qint64 rowid)
@@ -799,9 +799,7 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         for (const auto &[rowid, onIndexPage] : std::as_const(placed))
             if (verdict.changed.contains(rowid) || verdict.missing.contains(rowid))
                 entryPages.insert(rowid, onIndexPage);
-    const Blame side = blame(verdict, table, entryPages, pageEntries, pages);
-    verdict.astray = side == Blame::Index;
-    verdict.eitherCopied = side == Blame::Either;
+    verdict.blame = blame(verdict, table, entryPages, pageEntries, pages);
     return verdict;
 }
 
@@ -1013,11 +1011,6 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
             if (entry.type == QLatin1String("index") && entry.root > 0)
                 indexRoots.append(entry.root);
         const QSet<qint64> crossed = pages.crossedIndexes(indexRoots);
-        QHash<qint64, QSet<QString>> tablesOfSamePages;   // by the first page of the same bytes
-        for (const Salvaged &table : salvaged)
-            for (const Salvaged::Run &run : table.runs)
-                if (const qint64 first = pages.firstOfSame(run.page))
-                    tablesOfSamePages[first].insert(table.name);
         for (const Salvaged &table : salvaged) {
             copied += table.copy->copied;
             result.recovered.insert(table.name, table.copy->copied);
@@ -1035,9 +1028,9 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
                     || crossed.contains(entry.root))
                     continue;
                 const IndexVerdict verdict = checkIndex(pages, db, table, entry);
-                if (!verdict.astray) {
+                if (verdict.blame != Blame::Index) {
                     changed.unite(verdict.changed);
-                    missingUpTo = missingUpTo || verdict.paired > 0 || verdict.eitherCopied;
+                    missingUpTo = missingUpTo || verdict.paired > 0 || verdict.blame == Blame::Either;
                     verdicts.append(verdict);
                 }
             }
@@ -1055,11 +1048,16 @@ SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile
         // Tables that took rows from pages of the same bytes, none of them told as having
         // lost or changed rows: any of those pages may be a copy of another put over a page
         // of the table's own, and how many of its own rows were lost is not known.
+        QHash<qint64, QSet<QString>> tablesOfSamePages;   // by the first page of the same bytes
+        for (const Salvaged &table : salvaged)
+            for (const Salvaged::Run &run : table.runs)
+                if (const qint64 first = pages.firstOfSame(run.page))
+                    tablesOfSamePages[first].insert(table.name);
+        const auto told = [&result](const QString &name) {
+            const auto lost = result.lost.constFind(name);
+            return result.changed.contains(name) || (lost != result.lost.cend() && (lost->rows > 0 || lost->unknown));
+        };
         for (const QSet<QString> &sharing : std::as_const(tablesOfSamePages)) {
-            const auto told = [&result](const QString &name) {
-                const auto lost = result.lost.constFind(name);
-                return result.changed.contains(name) || (lost != result.lost.cend() && (lost->rows > 0 || lost->unknown));
-            };
             if (sharing.size() > 1 && std::none_of(sharing.cbegin(), sharing.cend(), told))
                 for (const QString &name : sharing)
                     result.lost[name].unknown = true;

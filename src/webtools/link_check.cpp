@@ -101,10 +101,8 @@ bool isLowerAlnum(QChar c)
 // A number of 1 to digits digits, without a leading zero, up to most.
 bool plainNumber(QStringView text, qsizetype digits, int most)
 {
-    bool number = false;
-    const int value = text.toInt(&number);
-    return number && !text.isEmpty() && text.size() <= digits && (text.size() == 1 || text[0] != QLatin1Char('0'))
-           && std::all_of(text.begin(), text.end(), isDigit) && value <= most;
+    return !text.isEmpty() && text.size() <= digits && (text.size() == 1 || text[0] != QLatin1Char('0'))
+           && std::all_of(text.begin(), text.end(), isDigit) && text.toInt() <= most;
 }
 
 // A host of labels of lower-case letters, digits and inner '-', the last beginning with a
