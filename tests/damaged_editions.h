@@ -144,6 +144,12 @@ inline bool onPage(const QString &path, const Page &page, int at, QByteArray *by
     return read ? bytes->size() == page.size - at : f.write(*bytes) == bytes->size();
 }
 
+// The two-byte number of a page read whole at the given byte.
+inline int number16(const QByteArray &page, int at)
+{
+    return uchar(page.at(at)) << 8 | uchar(page.at(at + 1));
+}
+
 // Fills the page with bytes that are no page of a database (a page of 100 bytes is the
 // file's header).
 inline bool overwritePage(const QString &path, const Page &page)

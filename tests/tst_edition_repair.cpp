@@ -532,8 +532,8 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         // address, and the high byte of the second entry's row id, its last three bytes.
         const Damage::Page leaf = Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"));
         QVERIFY(Damage::onPage(edition(), leaf, 0, &bytes, true));
-        const int first = qFromBigEndian<quint16>(bytes.constData() + 8);
-        const int second = qFromBigEndian<quint16>(bytes.constData() + 10);
+        const int first = Damage::number16(bytes, 8);
+        const int second = Damage::number16(bytes, 10);
         QCOMPARE(bytes.mid(second + 1, 3).at(2), '\x03');   // a header of 3 bytes, a row id of 3
         bytes[7] = char(bytes.at(7) + 1);
         bytes[int(bytes.indexOf("http://", first)) + 5] = '?';
