@@ -553,6 +553,17 @@ void DatabasePages::mapTrees(const QList<qint64> &roots)
     }
 }
 
+void DatabasePages::appendIndexChildren(qint64 number, const uchar *pointers, qint64 cells, QVector<qint64> *pending) const
+{
+    const uchar *p = page(number);
+    pending->append(be32(treeHeader(number) + 8));
+    for (qint64 i = 0; i < cells; ++i) {
+        const qint64 offset = be16(pointers + 2 * i);
+        if (offset + 4 <= m_usable)
+            pending->append(be32(p + offset));
+    }
+}
+
 QSet<qint64> DatabasePages::crossedIndexes(const QList<qint64> &roots) const
 {
     QHash<qint64, qint64> reachedBy;   // each page reached, by the root of its tree
@@ -562,8 +573,7 @@ QSet<qint64> DatabasePages::crossedIndexes(const QList<qint64> &roots) const
         pending = {root};
         while (!pending.isEmpty()) {
             const qint64 number = pending.takeLast();
-            const uchar *p = page(number);
-            if (!p)
+            if (!page(number))
                 continue;
             const auto first = reachedBy.constFind(number);
             if (first != reachedBy.cend()) {
@@ -573,15 +583,8 @@ QSet<qint64> DatabasePages::crossedIndexes(const QList<qint64> &roots) const
             }
             reachedBy.insert(number, root);
             qint64 cells = 0;
-            const uchar *pointers = cellPointers(number, kInteriorIndex, kInteriorIndex, &cells);
-            if (!pointers)
-                continue;
-            pending.append(be32(treeHeader(number) + 8));
-            for (qint64 i = 0; i < cells; ++i) {
-                const qint64 offset = be16(pointers + 2 * i);
-                if (offset + 4 <= m_usable)
-                    pending.append(be32(p + offset));
-            }
+            if (const uchar *pointers = cellPointers(number, kInteriorIndex, kInteriorIndex, &cells))
+                appendIndexChildren(number, pointers, cells, &pending);
         }
     }
     return crossed;
@@ -789,13 +792,9 @@ bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)
         m_current = number;
         const uchar *p = page(number);
         if (interior)
-            pending.append(be32(treeHeader(number) + 8));
+            appendIndexChildren(number, pointers, cells, &pending);
         for (qint64 i = 0; i < cells; ++i) {
-            const uchar *cell = p + be16(pointers + 2 * i);
-            if (interior) {
-                pending.append(be32(cell));
-                cell += 4;
-            }
+            const uchar *cell = p + be16(pointers + 2 * i) + (interior ? 4 : 0);
             values.clear();
             if (readCell(cell, p + m_usable, nullptr, &values, &taken, &chain) == Cell::Read)
                 handler(values);

@@ -120,6 +120,9 @@ private:
     const uchar *treeHeader(qint64 number) const;
     // The cell pointers of a page of the given kinds, or nullptr when its header is unsound.
     const uchar *cellPointers(qint64 number, uchar kind1, uchar kind2, qint64 *cells) const;
+    // Appends to pending the child page numbers an interior index page names: its right-most
+    // child's, and each cell's whose number lies inside the page.
+    void appendIndexChildren(qint64 number, const uchar *pointers, qint64 cells, QVector<qint64> *pending) const;
     // Whether every byte of the content area of a page is a cell, a free block or one of
     // the fragments its header counts, with none of them overlapping or leaving the page.
     bool spaceAccounted(qint64 number, const uchar *pointers, qint64 cells);
