@@ -1,29 +1,14 @@
 #include "shared/web_transfer.h"
 
-#include <QCoreApplication>
-#include <QTimer>
-#include <QTimerEvent>
-#include <QBasicTimer>
-#include <QDeadlineTimer>
-#include <QPointer>
-#include <QSocketNotifier>
-#include <QVarLengthArray>
+#include "shared/curl_driver.h"
 
-#include <curl/curl.h>
+#include <QPointer>
+
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
 
 #include <algorithm>
-#include <memory>
-#include <limits>
 #include <optional>
-#include <unordered_map>
-#include <unordered_set>
-
-#include <poll.h>
-#include <sys/epoll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -128,390 +113,7 @@ bool isWebAddress(const QByteArray &encoded)
     return host > 0 && encoded.size() > host && encoded.at(host) != '/';
 }
 
-// Whether a handle set up for a may send b as it is: all but the address (and the quiet
-// time, which is the transfer's own) are the same. A body is set anew every time.
-bool sameSetup(const WebTransfer::Request &a, const WebTransfer::Request &b)
-{
-    return a.method == b.method && a.method != "POST" && a.headers == b.headers && a.route == b.route
-           && a.proxyHost == b.proxyHost && a.proxyPort == b.proxyPort && a.proxyUser == b.proxyUser
-           && a.proxyPassword == b.proxyPassword && a.serverUser == b.serverUser && a.serverPassword == b.serverPassword
-           && a.proxyBasicAtOnce == b.proxyBasicAtOnce && a.tolerateCertificates == b.tolerateCertificates
-           && a.maxRedirects == b.maxRedirects && a.bulk == b.bulk;
-}
-
 } // namespace
-
-// Runs the transfers of one thread: the library's multi interface, told of its time-outs by a
-// timer of the event loop and of the sockets' readiness by one epoll set that a single socket
-// notifier watches. The library's socket callback only edits that set: a socket watched or
-// dropped costs the event loop no turn of its own, and a connection opened, used and closed
-// within a request leaves the loop's own watches as they were.
-class CurlDriver : public QObject
-{
-public:
-    static CurlDriver *instance()
-    {
-        if (!s_driver)
-            s_driver = new CurlDriver(QCoreApplication::instance());
-        return s_driver;
-    }
-
-    bool add(WebTransfer *transfer)
-    {
-        spoilSpokenIdle();
-        // The library asks to be called at once; the caller does that (startNow(), kick()).
-        m_adding = true;
-        const bool added = curl_multi_add_handle(m_multi, static_cast<CURL *>(transfer->m_easy)) == CURLM_OK;
-        m_adding = false;
-        if (!added)
-            return false;
-        m_transfers.insert(transfer);
-        transfer->m_inMulti = true;
-        return true;
-    }
-    void remove(WebTransfer *transfer)
-    {
-        m_transfers.erase(transfer);
-        transfer->m_inMulti = false;
-        curl_multi_remove_handle(m_multi, static_cast<CURL *>(transfer->m_easy));
-    }
-    // Lets the library go on with what it holds, outside of its own calls.
-    void kick() { m_timer.start(0); }
-    // Lets the library start what was just added at once; what it has to tell goes out from
-    // the event loop, at its next turn, without another pass of the library.
-    void startNow(const WebTransfer *transfer)
-    {
-        int running = 0;
-        curl_multi_socket_action(m_multi, CURL_SOCKET_TIMEOUT, 0, &running);
-        // The call at once the library asked for when the transfer was added was just made:
-        // the timer waits for what the library waits for now.
-        long milliseconds = -1;
-        if (curl_multi_timeout(m_multi, &milliseconds) == CURLM_OK)
-            onTimer(m_multi, milliseconds, this);
-        if ((takeMessages() || transfer->m_headerPending || !transfer->m_body.isEmpty()) && !m_tell.isActive())
-            m_tell.start(0);
-    }
-
-    // Waits at most milliseconds for a socket of the transfers, or for the library's own time,
-    // without a turn of the event loop; what is ready goes to the library and what it tells
-    // goes out, as from the event loop. False when nothing came in that time.
-    bool waitForSockets(int milliseconds)
-    {
-        long due = -1;
-        curl_multi_timeout(m_multi, &due);
-        const bool dueFirst = due >= 0 && due <= milliseconds;
-        // The sockets the library waits on now, each polled itself: no turn through the set.
-        QVarLengthArray<pollfd, 4> sockets;
-        for (const auto &[socket, watch] : m_watches) {
-            if (!watch.idle && watch.events != 0)
-                sockets.append({socket, short(((watch.events & EPOLLIN) ? POLLIN : 0) | ((watch.events & EPOLLOUT) ? POLLOUT : 0)), 0});
-        }
-        if (sockets.isEmpty() && !dueFirst)
-            return false;
-        if (::poll(sockets.data(), nfds_t(sockets.size()), dueFirst ? int(due) : qMax(0, milliseconds)) > 0) {
-            for (const pollfd &ready : std::as_const(sockets)) {
-                const auto found = m_watches.find(ready.fd);
-                if (ready.revents != 0 && found != m_watches.end() && !found->second.idle)
-                    act(ready.fd, readyFor(found->second, ready.revents & POLLIN, ready.revents & POLLOUT,
-                                           ready.revents & (POLLERR | POLLHUP)));
-            }
-            tell();
-            return true;
-        }
-        if (!dueFirst)
-            return false;
-        act(CURL_SOCKET_TIMEOUT, 0);
-        tell();
-        return true;
-    }
-
-    // The transfers' quiet times share one timer, set for the earliest end a transfer asked
-    // for; when it comes, each transfer looks at its own (WebTransfer::checkQuiet()).
-    void quietEndsIn(qint64 milliseconds)
-    {
-        if (m_quietTimer.isActive() && m_quietDue.remainingTime() <= milliseconds)
-            return;
-        m_quietDue.setRemainingTime(milliseconds);
-        m_quietTimer.start(int(qMin<qint64>(milliseconds, std::numeric_limits<int>::max())), this);
-    }
-
-    // A handle for a new transfer: the one a finished transfer left, or a new one. The one
-    // left comes as it was set up when its last transfer asked for the same setup and its
-    // answers left the library nothing of their own to remember (configured: true, its
-    // header lines with it); otherwise it comes with every setting at its default.
-    CURL *takeHandle(const WebTransfer::Request &request, bool &configured, curl_slist *&headers)
-    {
-        CURL *easy = m_spare;
-        m_spare = nullptr;
-        configured = easy && m_spareSetup && sameSetup(*m_spareSetup, request);
-        headers = configured ? m_spareHeaders : nullptr;
-        if (!configured)
-            curl_slist_free_all(m_spareHeaders);
-        m_spareHeaders = nullptr;
-        m_spareSetup.reset();
-        if (easy && !configured)
-            curl_easy_reset(easy);
-        else if (!easy)
-            easy = curl_easy_init();
-        return easy;
-    }
-    // clean: the transfer's setup, when the handle may be used again as it is set up.
-    void giveBack(CURL *easy, curl_slist *headers, std::optional<WebTransfer::Request> clean)
-    {
-        if (m_spare)
-            curl_easy_cleanup(m_spare);
-        curl_slist_free_all(m_spareHeaders);
-        m_spare = easy;
-        m_spareHeaders = headers;
-        m_spareSetup = std::move(clean);
-    }
-
-    ~CurlDriver() override
-    {
-        s_driver = nullptr;
-        curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, nullptr);
-        curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, nullptr);
-        curl_multi_cleanup(m_multi);
-        if (m_spare)
-            curl_easy_cleanup(m_spare);
-        curl_slist_free_all(m_spareHeaders);
-        m_ready.reset();
-        ::close(m_epoll);
-    }
-
-private:
-    struct Watch {
-        uint32_t events = 0;  // what the epoll set waits for on it (0: it is not in the set)
-        bool idle = false;    // the library does not wait on it now
-        bool kept = false;    // kept by the library for a later request
-        CURL *easy = nullptr; // the transfer that used it last
-    };
-
-    // The connection a finished transfer left waits for the next request.
-    void keepConnectionOf(CURL *easy)
-    {
-        for (auto &[socket, watch] : m_watches)
-            watch.kept = watch.kept || (watch.idle && watch.easy == easy);
-    }
-
-    // Ends a kept connection that must not be used again: what it holds is dropped, and the
-    // library finds it closed, as by its server, when it next looks at it.
-    void spoil(curl_socket_t socket, Watch *watch)
-    {
-        char sink[4096];
-        for (int i = 0; i < 256 && ::recv(socket, sink, sizeof sink, MSG_DONTWAIT) > 0; ++i) {
-        }
-        ::shutdown(socket, SHUT_RDWR);
-        watch->kept = false;
-        watchFor(socket, watch, 0);
-    }
-    // Kept connections that received anything, or were closed, while they waited are not used
-    // again.
-    void spoilSpokenIdle()
-    {
-        for (auto &[socket, watch] : m_watches) {
-            pollfd spoken{socket, POLLIN, 0};
-            if (watch.kept && ::poll(&spoken, 1, 0) > 0)
-                spoil(socket, &watch);
-        }
-    }
-
-    explicit CurlDriver(QObject *parent)
-        : QObject(parent)
-    {
-        static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-        Q_UNUSED(initialised)
-        m_multi = curl_multi_init();
-        curl_multi_setopt(m_multi, CURLMOPT_SOCKETFUNCTION, &CurlDriver::onSocket);
-        curl_multi_setopt(m_multi, CURLMOPT_SOCKETDATA, this);
-        curl_multi_setopt(m_multi, CURLMOPT_TIMERFUNCTION, &CurlDriver::onTimer);
-        curl_multi_setopt(m_multi, CURLMOPT_TIMERDATA, this);
-        m_timer.setSingleShot(true);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            act(CURL_SOCKET_TIMEOUT, 0);
-            tell();
-        });
-        m_tell.setSingleShot(true);
-        connect(&m_tell, &QTimer::timeout, this, &CurlDriver::tell);
-        m_epoll = epoll_create1(EPOLL_CLOEXEC);
-        m_ready = std::make_unique<QSocketNotifier>(m_epoll, QSocketNotifier::Read);
-        connect(m_ready.get(), &QSocketNotifier::activated, this, &CurlDriver::onReady);
-    }
-
-    void timerEvent(QTimerEvent *event) override
-    {
-        if (event->timerId() != m_quietTimer.timerId()) {
-            QObject::timerEvent(event);
-            return;
-        }
-        m_quietTimer.stop();
-        QList<QPointer<WebTransfer>> running;
-        for (WebTransfer *transfer : m_transfers)
-            running.append(transfer);
-        for (const QPointer<WebTransfer> &transfer : std::as_const(running)) {
-            if (transfer)
-                transfer->checkQuiet();
-        }
-    }
-
-    static int onSocket(CURL *easy, curl_socket_t socket, int what, void *self, void *)
-    {
-        auto *driver = static_cast<CurlDriver *>(self);
-        Watch *watch = &driver->m_watches[socket];
-        watch->easy = easy;
-        if (what != CURL_POLL_REMOVE)
-            watch->kept = false;
-        // A connection kept for the next request stays watched for reading while it waits:
-        // a watch turned off and on again is two edits of the set. Should the server speak or
-        // close meanwhile, the watch is turned off then (see onReady()).
-        watch->idle = what == CURL_POLL_REMOVE;
-        const bool reading = what == CURL_POLL_IN || what == CURL_POLL_INOUT;
-        const bool writing = what == CURL_POLL_OUT || what == CURL_POLL_INOUT;
-        driver->watchFor(socket, watch,
-                         (reading || (watch->idle && (watch->events & EPOLLIN)) ? uint32_t(EPOLLIN) : 0u)
-                             | (writing ? uint32_t(EPOLLOUT) : 0u));
-        return 0;
-    }
-
-    void watchFor(curl_socket_t socket, Watch *watch, uint32_t events)
-    {
-        if (watch->events == events)
-            return;
-        epoll_event event{};
-        event.events = events;
-        event.data.fd = socket;
-        epoll_ctl(m_epoll, events == 0 ? EPOLL_CTL_DEL : watch->events == 0 ? EPOLL_CTL_ADD : EPOLL_CTL_MOD, socket,
-                  &event);
-        watch->events = events;
-    }
-
-public:
-    // Every socket of the transfers is closed here: its watch goes first. (Closed, the socket
-    // leaves the epoll set by itself: no descriptor of it is shared.)
-    static int closeSocket(void *self, curl_socket_t socket)
-    {
-        auto *driver = static_cast<CurlDriver *>(self);
-        driver->m_watches.erase(socket);
-        return ::close(socket);
-    }
-
-private:
-    static int onTimer(CURLM *, long milliseconds, void *self)
-    {
-        auto *driver = static_cast<CurlDriver *>(self);
-        if (driver->m_adding)
-            return 0;
-        if (milliseconds < 0)
-            driver->m_timer.stop();
-        else
-            driver->m_timer.start(int(qMin<long>(milliseconds, 24L * 3600 * 1000)));
-        return 0;
-    }
-
-    // Tells the transfers the library is done with; true when there was one.
-    bool takeMessages()
-    {
-        bool any = false;
-        int left = 0;
-        while (CURLMsg *message = curl_multi_info_read(m_multi, &left)) {
-            if (message->msg != CURLMSG_DONE)
-                continue;
-            WebTransfer *transfer = nullptr;
-            curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
-            const CURLcode result = message->data.result;
-            keepConnectionOf(message->easy_handle);
-            if (transfer && m_transfers.count(transfer)) {
-                transfer->curlDone(result);
-                m_done.append(transfer);
-                any = true;
-            }
-        }
-        return any;
-    }
-
-    // The sockets that are ready, each told to the library; then what it has to tell goes out.
-    void onReady()
-    {
-        epoll_event events[16];
-        const int count = epoll_wait(m_epoll, events, 16, 0);
-        for (int i = 0; i < count; ++i) {
-            const curl_socket_t socket = events[i].data.fd;
-            const auto found = m_watches.find(socket);
-            if (found == m_watches.end())
-                continue;    // closed by an earlier call of this turn
-            Watch *watch = &found->second;
-            if (watch->idle) {
-                // A kept connection spoke or closed between two requests: the next request
-                // looks at it (see add()); until then it is not watched.
-                watchFor(socket, watch, 0);
-                continue;
-            }
-            const uint32_t ready = events[i].events;
-            act(socket, readyFor(*watch, ready & EPOLLIN, ready & EPOLLOUT, ready & (EPOLLHUP | EPOLLERR)));
-        }
-        tell();
-    }
-
-    // What a socket the library waits on is ready for, told as the library takes it: a
-    // socket that failed or was hung up on is ready for what it waits, as with poll().
-    static int readyFor(const Watch &watch, bool in, bool out, bool failed)
-    {
-        int event = 0;
-        if ((watch.events & EPOLLIN) && (in || failed))
-            event |= CURL_CSELECT_IN;
-        if ((watch.events & EPOLLOUT) && (out || failed))
-            event |= CURL_CSELECT_OUT;
-        return event;
-    }
-
-    void act(curl_socket_t socket, int event)
-    {
-        int running = 0;
-        curl_multi_socket_action(m_multi, socket, event, &running);
-    }
-
-    // The signals go out once the library's calls are over: a receiver may run an event loop
-    // of its own, or end or delete the transfer.
-    void tell()
-    {
-        m_tell.stop();
-        // Those still under way that have something to hand on, then those that are done.
-        // What arrived in the library's calls just made is stamped with this moment.
-        QVarLengthArray<QPointer<WebTransfer>, 8> transfers;
-        for (WebTransfer *transfer : std::as_const(m_transfers)) {
-            transfer->stampArrival();
-            if (transfer->m_headerPending || !transfer->m_body.isEmpty() || transfer->m_paused)
-                transfers.append(transfer);
-        }
-        takeMessages();
-        transfers.append(m_done.constData(), m_done.size());
-        m_done.clear();
-        for (const QPointer<WebTransfer> &transfer : std::as_const(transfers)) {
-            if (transfer)
-                transfer->deliver();
-        }
-    }
-
-    // The driver of this thread; it goes with the application.
-    static thread_local CurlDriver *s_driver;
-    CURLM *m_multi = nullptr;
-    QTimer m_timer;
-    QTimer m_tell;    // what the library told while a transfer started goes out
-    bool m_adding = false;    // a transfer is being added: the library's timer is not followed
-    QBasicTimer m_quietTimer;
-    QDeadlineTimer m_quietDue;    // when m_quietTimer comes
-    int m_epoll = -1;
-    std::unique_ptr<QSocketNotifier> m_ready;
-    // Walked at every request: containers whose walk costs their entries alone.
-    std::unordered_map<curl_socket_t, Watch> m_watches;
-    std::unordered_set<WebTransfer *> m_transfers;
-    QList<QPointer<WebTransfer>> m_done;   // done, not yet told
-    CURL *m_spare = nullptr;
-    curl_slist *m_spareHeaders = nullptr;    // set on m_spare
-    std::optional<WebTransfer::Request> m_spareSetup; // what m_spare is set up for, when it may be kept
-};
-
-thread_local CurlDriver *CurlDriver::s_driver = nullptr;
 
 WebTransfer::WebTransfer(QObject *parent)
     : QObject(parent)
@@ -528,14 +130,14 @@ WebTransfer::~WebTransfer()
 void WebTransfer::release()
 {
     if (m_easy) {
-        CurlDriver *driver = CurlDriver::instance();
+        CurlDriver *driver = CurlDriver::forThisThread();
         if (m_inMulti)
-            driver->remove(this);
+            driver->removeTransfer(this);
         CURL *easy = static_cast<CURL *>(m_easy);
         std::optional<Request> clean;
         if (m_handleClean && leftNothingBehind(easy))
             clean = m_request;
-        driver->giveBack(easy, static_cast<curl_slist *>(m_headerList), std::move(clean));
+        driver->keepSpareHandle(easy, static_cast<curl_slist *>(m_headerList), std::move(clean));
         m_easy = nullptr;
         m_headerList = nullptr;
     }
@@ -562,10 +164,10 @@ bool WebTransfer::start(const Request &request)
     m_errorText.clear();
     m_errorBuffer[0] = '\0';
 
-    CurlDriver *driver = CurlDriver::instance();
+    CurlDriver *driver = CurlDriver::forThisThread();
     bool configured = false;
     curl_slist *headers = nullptr;
-    CURL *easy = driver->takeHandle(m_request, configured, headers);
+    CURL *easy = driver->takeSpareHandle(m_request, configured, headers);
     if (!easy)
         return false;
     m_easy = easy;
@@ -579,21 +181,21 @@ bool WebTransfer::start(const Request &request)
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     if (!configured)
         setUp(easy);
-    if (!driver->add(this)) {
+    if (!driver->addTransfer(this)) {
         release();
         return false;
     }
     m_running = true;
     m_lastArrival.start();
     m_arrived = false;
-    driver->quietEndsIn(qMax(1, request.quietMs));
-    driver->startNow(this);
+    driver->checkQuietIn(qMax(1, request.quietMs));
+    driver->runLibraryNow(this);
     return true;
 }
 
 bool WebTransfer::waitForSockets(int milliseconds)
 {
-    return CurlDriver::instance()->waitForSockets(milliseconds);
+    return CurlDriver::forThisThread()->waitForSockets(milliseconds);
 }
 
 void WebTransfer::setUp(void *handle)
@@ -602,7 +204,7 @@ void WebTransfer::setUp(void *handle)
     const Request &request = m_request;
     const auto text = [](const QString &s) { return s.toUtf8(); };
     curl_easy_setopt(easy, CURLOPT_CLOSESOCKETFUNCTION, &CurlDriver::closeSocket);
-    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, CurlDriver::instance());
+    curl_easy_setopt(easy, CURLOPT_CLOSESOCKETDATA, CurlDriver::forThisThread());
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -742,7 +344,7 @@ void WebTransfer::checkQuiet()
     stampArrival();
     const qint64 left = m_request.quietMs - m_lastArrival.elapsed();
     if (left > 0) {
-        CurlDriver::instance()->quietEndsIn(left);
+        CurlDriver::forThisThread()->checkQuietIn(left);
         return;
     }
     const QString seconds = QString::number(m_request.quietMs / 1000.0);
@@ -753,14 +355,14 @@ void WebTransfer::checkQuiet()
         // Sent on a kept connection that stays silent: the request goes once more, on a
         // connection of its own (the silent one is closed).
         m_retriedFresh = true;
-        CurlDriver *driver = CurlDriver::instance();
-        driver->remove(this);
+        CurlDriver *driver = CurlDriver::forThisThread();
+        driver->removeTransfer(this);
         curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
         m_handleClean = false;
-        if (driver->add(this)) {
+        if (driver->addTransfer(this)) {
             m_lastArrival.start();
-            driver->quietEndsIn(qMax(1, m_request.quietMs));
-            driver->kick();
+            driver->checkQuietIn(qMax(1, m_request.quietMs));
+            driver->runLibrarySoon();
             return;
         }
     }
@@ -876,7 +478,7 @@ size_t WebTransfer::onBody(char *data, size_t size, size_t count, void *self)
     return length;
 }
 
-void WebTransfer::curlDone(int result)
+void WebTransfer::libraryDone(int result)
 {
     CURL *easy = static_cast<CURL *>(m_easy);
     long tunnel = 0;
@@ -899,7 +501,7 @@ void WebTransfer::curlDone(int result)
         fail(Error::Failed, reason.isEmpty() ? QString::fromUtf8(curl_easy_strerror(CURLcode(result))) : reason);
     }
     // The connection stays with the driver for a later request when the library may keep it.
-    CurlDriver::instance()->remove(this);
+    CurlDriver::forThisThread()->removeTransfer(this);
     m_donePending = true;
 }
 
@@ -926,7 +528,7 @@ void WebTransfer::deliver()
             // The library hands on what it kept, and goes on reading.
             m_paused = false;
             curl_easy_pause(static_cast<CURL *>(m_easy), CURLPAUSE_CONT);
-            CurlDriver::instance()->kick();
+            CurlDriver::forThisThread()->runLibrarySoon();
         } else if (m_donePending) {
             m_donePending = false;
             m_body.clear();

@@ -117,7 +117,7 @@ private:
     static size_t onHeader(char *data, size_t size, size_t count, void *self);
     static size_t onBody(char *data, size_t size, size_t count, void *self);
     // Called by the driver when the library is done with the transfer.
-    void curlDone(int result);
+    void libraryDone(int result);
     // Hands what arrived to the signals, outside the library's calls.
     void deliver();
     void takeAnswerAsFinal();
