@@ -1,0 +1,262 @@
+#include "editions/salvage_indexes.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+namespace Salvage {
+
+namespace {
+
+// The columns of an index declared as "CREATE [UNIQUE] INDEX name ON table (column, ...)",
+// each a plain name with perhaps a collation and an order; empty for any other index.
+QStringList indexColumns(const QString &sql)
+{
+    static const QRegularExpression declaration(
+        QStringLiteral("^\\s*CREATE\\s+(?:UNIQUE\\s+)?INDEX\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?[^(]+\\bON\\s+[^(]+\\((.*)\\)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression column(
+        QStringLiteral("^\\s*(\"[^\"]*\"|\\[[^\\]]*\\]|`[^`]*`|\\w+)(?:\\s+COLLATE\\s+\\w+)?(?:\\s+(?:ASC|DESC))?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = declaration.match(sql);
+    if (!match.hasMatch())
+        return {};
+    QStringList columns;
+    for (const QString &part : match.captured(1).split(QLatin1Char(','))) {
+        const QRegularExpressionMatch name = column.match(part);
+        if (!name.hasMatch())
+            return {};
+        const QString quotedName = name.captured(1);
+        columns.append(quotedName.front().isLetterOrNumber() || quotedName.front() == QLatin1Char('_')
+                           ? quotedName
+                           : quotedName.mid(1, quotedName.size() - 2));
+    }
+    return columns;
+}
+
+// How two entries of an index compare, where their values are numbers or nulls: -1, 0 or
+// 1; 2 when it takes two texts or blobs, whose order is the collation's.
+int compareEntries(const QVariantList &a, const QVariantList &b)
+{
+    const auto number = [](const QVariant &v) { return v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double; };
+    for (int i = 0; i < a.size() && i < b.size(); ++i) {
+        const QVariant &x = a.at(i);
+        const QVariant &y = b.at(i);
+        // Nulls come first, then numbers, then texts and blobs.
+        const int kindX = x.isNull() ? 0 : number(x) ? 1 : 2;
+        const int kindY = y.isNull() ? 0 : number(y) ? 1 : 2;
+        if (kindX != kindY)
+            return kindX < kindY ? -1 : 1;
+        if (kindX == 2)
+            return 2;
+        if (kindX == 0)
+            continue;
+        const bool integers = x.typeId() == QMetaType::LongLong && y.typeId() == QMetaType::LongLong;
+        if (integers ? x.toLongLong() != y.toLongLong() : x.toDouble() != y.toDouble())
+            return (integers ? x.toLongLong() < y.toLongLong() : x.toDouble() < y.toDouble()) ? -1 : 1;
+    }
+    return 0;
+}
+
+// Whether an entry of an index that comes before another must come after it, or is the same.
+bool outOfOrder(const QVariantList &before, const QVariantList &after)
+{
+    const int order = compareEntries(before, after);
+    return order == 0 || order == 1;
+}
+
+// Bytes a row id takes in a cell.
+int idBytes(qint64 rowid)
+{
+    int bytes = 1;
+    for (quint64 rest = quint64(rowid) >> 7; rest != 0 && bytes < 9; rest >>= 7)
+        ++bytes;
+    return bytes;
+}
+
+// Whose an index's disagreement with the copy is. Either a page of the table holds older or
+// foreign rows, or a page of the index older or wrong entries. Never the index's alone
+// while the table's root, or a page of the table that holds (or would hold) the rows in
+// question, is repeated elsewhere in the file: it may be a copy put over the table's own,
+// and when a page of the index whose entries mostly disagree is repeated too, either may be.
+// Else the index is to blame when most entries of its pages that disagree do, and they
+// are fewer pages than the table's that hold (or would hold) the rows they disagree on;
+// when a page of the table would have had to hold more rows than fit on it; or when a page
+// of the index whose entries mostly disagree is repeated elsewhere in the file (one of the
+// two was copied over a page of another).
+Blame blame(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint64, qint64> &entryPages,
+            const QHash<qint64, int> &pageEntries, const DatabasePages &pages)
+{
+    QHash<qint64, int> indexPages;   // the entries that disagree on each page of the index
+    QHash<qint64, qint64> runBytes;   // the least bytes the cells of each run's page take
+    const qint64 cellBytes = 4 + table.declared.names.size();
+    for (const QSet<qint64> *rows : {&verdict.changed, &verdict.missing}) {
+        for (const qint64 rowid : *rows) {
+            if (entryPages.contains(rowid))
+                ++indexPages[entryPages.value(rowid)];
+            const qint64 run = table.runOf(rowid);
+            if (!runBytes.contains(run))
+                runBytes.insert(run, table.runs.value(run).rows * (cellBytes + idBytes(run)));
+            if (rows == &verdict.missing)
+                runBytes[run] += cellBytes + idBytes(rowid);
+        }
+    }
+    if (runBytes.isEmpty())
+        return Blame::Table;
+    const auto copiedIndexPage = [&] {
+        return std::any_of(indexPages.keyValueBegin(), indexPages.keyValueEnd(), [&](const auto &page) {
+            return 2 * page.second >= pageEntries.value(page.first) && pages.pageRepeated(page.first);
+        });
+    };
+    // A page of the table that another page repeats may be the copy put there: then the
+    // table's pages are not believed over the index.
+    if (pages.pageRepeated(table.root)
+        || std::any_of(runBytes.keyBegin(), runBytes.keyEnd(), [&](qint64 run) { return pages.pageRepeated(table.runs.value(run).page); }))
+        return copiedIndexPage() ? Blame::Either : Blame::Table;
+    for (const qint64 bytes : std::as_const(runBytes))
+        if (bytes > pages.pageSize() - 8)
+            return Blame::Index;
+    qint64 disagreeing = 0;
+    qint64 entries = 0;
+    for (auto it = indexPages.cbegin(); it != indexPages.cend(); ++it) {
+        disagreeing += it.value();
+        entries += pageEntries.value(it.key());
+    }
+    // Rows the index lacks lie on one of its pages at least.
+    if (2 * disagreeing >= entries && qMax<qsizetype>(indexPages.size(), 1) < runBytes.size())
+        return Blame::Index;
+    constexpr int looked = 4;   // a copied page is one page: a wider disagreement is not its
+    if (indexPages.size() > looked || runBytes.size() > looked)
+        return Blame::Table;
+    return copiedIndexPage() ? Blame::Index : Blame::Table;
+}
+
+} // namespace
+
+IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salvaged &table, const SchemaEntry &index)
+{
+    IndexVerdict verdict;
+    const QStringList columns = indexColumns(index.sql);
+    if (columns.isEmpty() || index.root <= 0)
+        return verdict;
+    QStringList names;
+    for (const QString &column : columns)
+        names.append(quoted(column));
+    QSqlQuery rows(db);
+    rows.setForwardOnly(true);
+    if (!rows.exec(QStringLiteral("SELECT rowid, %1 FROM %2").arg(names.join(QLatin1Char(',')), quoted(table.name))))
+        return verdict;
+    QHash<qint64, QVariantList> keys;   // each row id's entry, its key's values first
+    keys.reserve(table.copy->copied);
+    QVector<QPair<qint64, qint64>> placed;   // each entry taken, by row id, with its page
+    QHash<qint64, int> pageEntries;   // how many entries each page of the index holds
+    QList<QVariantList> unheld;   // the keys of the first rows of the copy the index lacks
+    QSet<qint64> twice;
+    QSet<qint64> doubted;   // the row ids of entries on pages that fail their checks
+    bool entriesSound = true;
+    // The entries of a page are taken when it is read whole; one out of order with a
+    // neighbour may be damaged, and which of the two is not known.
+    QList<QVariantList> onPage;
+    qint64 page = 0;
+    bool inDoubt = false;
+    const auto takePage = [&] {
+        int taken = 0;
+        bool withPrevious = false;   // whether the entry is out of order with the one before
+        for (int i = 0; i < onPage.size(); ++i) {
+            const QVariantList &entry = onPage.at(i);
+            const bool withNext = i + 1 < onPage.size() && outOfOrder(entry, onPage.at(i + 1));
+            const bool disorder = withPrevious || withNext;
+            withPrevious = withNext;
+            if (disorder) {
+                entriesSound = false;
+                continue;
+            }
+            const qint64 rowid = entry.last().toLongLong();
+            const qsizetype before = keys.size();
+            QVariantList &kept = keys[rowid];
+            if (keys.size() == before)
+                twice.insert(rowid);
+            kept = entry;
+            placed.append({rowid, page});
+            if (inDoubt)
+                doubted.insert(rowid);
+            ++taken;
+        }
+        if (taken > 0)
+            pageEntries[page] += taken;
+        onPage.clear();
+    };
+    verdict.whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
+        if (pages.pageBeingRead() != page)
+            takePage();
+        page = pages.pageBeingRead();
+        inDoubt = pages.pageInDoubt();
+        if (entry.size() != columns.size() + 1 || entry.last().typeId() != QMetaType::LongLong)
+            entriesSound = false;
+        else
+            onPage.append(entry);
+    });
+    takePage();
+    verdict.whole = verdict.whole && entriesSound;
+    while (rows.next()) {
+        const qint64 rowid = rows.value(0).toLongLong();
+        const auto found = keys.find(rowid);
+        if (found == keys.end()) {
+            if (verdict.whole)
+                verdict.changed.insert(rowid);
+            if (unheld.size() < 64) {
+                QVariantList key;
+                for (int i = 0; i < columns.size(); ++i)
+                    key.append(rows.value(i + 1));
+                unheld.append(key);
+            }
+            continue;
+        }
+        bool same = !twice.contains(rowid);
+        for (int i = 0; i < columns.size() && same; ++i)
+            same = sameValue(found->at(i), rows.value(i + 1));
+        if (!same)
+            verdict.changed.insert(rowid);
+        keys.erase(found);
+    }
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        verdict.unmatched.insert(it.key());
+        // An entry of a page in doubt may tell a value wrong, but no row lost: its row id
+        // may be damaged.
+        if (doubted.contains(it.key()))
+            continue;
+        if (table.lostRow(it.key())) {
+            // A row whose cell was read is counted by the tree already.
+            if (!table.losses.rowids.contains(it.key()))
+                verdict.inLost.insert(it.key());
+            continue;
+        }
+        verdict.missing.insert(it.key());
+        verdict.paired += std::any_of(unheld.cbegin(), unheld.cend(), [&it](const QVariantList &key) {
+            return std::equal(key.cbegin(), key.cend(), it->cbegin(), sameValue);
+        });
+    }
+    // The pages of the entries that disagree with the copy (of a row id twice, the last).
+    QHash<qint64, qint64> entryPages;
+    if (!verdict.changed.isEmpty() || !verdict.missing.isEmpty())
+        for (const auto &[rowid, onIndexPage] : std::as_const(placed))
+            if (verdict.changed.contains(rowid) || verdict.missing.contains(rowid))
+                entryPages.insert(rowid, onIndexPage);
+    verdict.blame = blame(verdict, table, entryPages, pageEntries, pages);
+    return verdict;
+}
+
+QSet<qint64> missingRows(const QList<IndexVerdict> &verdicts)
+{
+    QSet<qint64> missing;
+    for (const IndexVerdict &verdict : verdicts)
+        for (const qint64 rowid : verdict.missing)
+            if (std::none_of(verdicts.cbegin(), verdicts.cend(),
+                             [rowid](const IndexVerdict &other) { return other.whole && !other.unmatched.contains(rowid); }))
+                missing.insert(rowid);
+    return missing;
+}
+
+} // namespace Salvage
