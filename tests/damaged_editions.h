@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QList>
 #include <QMap>
+#include <QStringList>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlQuery>
@@ -47,6 +48,55 @@ inline void runSql(const QString &path, const QString &sql, const std::function<
         while (q.next())
             take(q);
     });
+}
+
+// Runs statements in order on one connection of its own to the database at path; answers
+// whether every one ran.
+inline bool exec(const QString &path, const QStringList &statements)
+{
+    bool done = true;
+    withDatabase(path, [&](QSqlDatabase db) {
+        QSqlQuery q(db);
+        for (const QString &sql : statements)
+            done = q.exec(sql) && done;
+    });
+    return done;
+}
+
+// Changes the lines of the list of tables named in names, as damage to its page would:
+// set says what to change ("type = 'view'", say).
+inline bool editSchema(const QString &path, const QString &set, const QStringList &names)
+{
+    return exec(path, {QStringLiteral("PRAGMA writable_schema = ON"),
+                       QStringLiteral("UPDATE sqlite_master SET %1 WHERE name IN ('%2')").arg(set, names.join(QStringLiteral("', '")))});
+}
+
+// Swaps the root page numbers of two tables in the list of tables.
+inline bool swapRoots(const QString &path, const QString &one, const QString &other)
+{
+    QMap<QString, qint64> roots;
+    runSql(path, QStringLiteral("SELECT name, rootpage FROM sqlite_master WHERE name IN ('%1', '%2')").arg(one, other),
+           [&roots](const QSqlQuery &q) { roots.insert(q.value(0).toString(), q.value(1).toLongLong()); });
+    return roots.size() == 2
+           && editSchema(path, QStringLiteral("rootpage = CASE name WHEN '%1' THEN %2 ELSE %3 END").arg(one).arg(roots.value(other)).arg(roots.value(one)),
+                         {one, other});
+}
+
+// Swaps the names of two columns in a table's declaration in the list of tables: each
+// column's values are then read as the other's.
+inline bool swapColumns(const QString &path, const QString &table, const QString &one, const QString &other)
+{
+    QString sql;
+    runSql(path, QStringLiteral("SELECT sql FROM sqlite_master WHERE name = '%1'").arg(table),
+           [&sql](const QSqlQuery &q) { sql = q.value(0).toString(); });
+    QStringList lines = sql.split(QLatin1Char('\n'));
+    for (QString &line : lines) {
+        const QString name = line.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+        if (name == one || name == other)
+            line.replace(line.indexOf(name), name.size(), name == one ? other : one);
+    }
+    const QString swapped = lines.join(QLatin1Char('\n'));
+    return swapped != sql && editSchema(path, QStringLiteral("sql = '%1'").arg(swapped), {table});
 }
 
 // Writes the database at path anew in pages of size bytes, each keeping reserve bytes back
@@ -182,6 +232,37 @@ inline bool repoint(const QString &path, const Page &parent, const Page &from, c
         }
     }
     return false;
+}
+
+// Writes bytes over the file's header from its byte at.
+inline bool setHeader(const QString &path, int at, QByteArray bytes)
+{
+    return onPage(path, Page{1, 0, 100, {}}, at, &bytes);
+}
+
+// Sets the count of cells in the header of a page of a tree (not the first page).
+inline bool setCellCount(const QString &path, const Page &page, int count)
+{
+    QByteArray bytes(2, 0);
+    qToBigEndian<quint16>(quint16(count), bytes.data());
+    return onPage(path, page, 3, &bytes);
+}
+
+// Writes bytes into the file at offset from the first place where text lies in it (after
+// the text with an offset of its size), or flips the lowest bit of the byte there when
+// bytes is empty. Answers false when the text is not there.
+inline bool changeAt(const QString &path, const QByteArray &text, qint64 offset, QByteArray bytes = {})
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return false;
+    const qint64 found = f.readAll().indexOf(text);
+    if (found < 0 || !f.seek(found + offset))
+        return false;
+    char byte = 0;
+    if (bytes.isEmpty() && f.getChar(&byte))
+        bytes = QByteArray(1, char(byte ^ 1));
+    return !bytes.isEmpty() && f.seek(found + offset) && f.write(bytes) == bytes.size();
 }
 
 // Cuts the file to its first bytes.

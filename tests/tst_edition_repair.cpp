@@ -39,7 +39,125 @@ QStringList leftovers(const QString &folder)
     return QDir(folder).entryList({QStringLiteral("*.part*"), QStringLiteral("*-journal")}, QDir::Files | QDir::Hidden);
 }
 
+// An edition to damage, and what the repair is to tell of it. A row's damage changes the
+// edition first where it needs (its rows are then kept again as the ones to come back),
+// damages it, and counts what is lost.
+struct Repair {
+    TestProgramFolder *app = nullptr;
+    QString edition;
+    QStringList before;          // the rows before the damage
+    QString older;               // a copy of the edition whose rows may come back too, or none
+    QMap<QString, int> lost;     // rows lost, by table
+    QMap<QString, int> back;     // rows deleted from the edition that the damage brings back
+    int unplaced = 0;
+    int changed = 0;
+    int clashed = 0;
+    int sectionLinks = 30;       // section links held, or 0 when neither they nor the colour schemes are told
+    QString opening = QStringLiteral("was damaged.");
+
+    void keepRows() { before = EditionSnapshot(edition); }
+    Damage::Page leaf(const QString &table) const { return Damage::middleLeaf(edition, table); }
+    bool overwrite(const Damage::Page &page) const { return Damage::overwritePage(edition, page); }
+    // Overwrites a leaf of table and counts its rows lost.
+    bool lose(const QString &table, const Damage::Page &page)
+    {
+        lost.insert(table, page.cells);
+        return overwrite(page);
+    }
+    // SQLite sees no fault in some damages: an index damaged too makes the file one to repair.
+    bool damageIndex() const { return overwrite(leaf(QStringLiteral("LksLksUrl"))); }
+    // Cuts the file to its first pages, counting the rows of the leaves cut off.
+    bool keepPages(qint64 kept)
+    {
+        lost = Damage::rowsBeyond(edition, kept);
+        return Damage::truncate(edition, kept * 4096);
+    }
+    qint64 pages() const { return QFileInfo(edition).size() / 4096; }
+
+    // Runs statements on the edition, which then holds the rows to come back.
+    void edit(const QStringList &statements)
+    {
+        QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
+        for (const QString &sql : statements)
+            QVERIFY2(ExecSql(sql), qPrintable(sql));
+        CloseDatabase();
+        keepRows();
+    }
+    // Two lists of the same columns and row ids, of two rows to a page, holding negative
+    // numbers and reals.
+    void twoSectionLists()
+    {
+        QStringList statements;
+        for (const char *table : {"NewsLinks", "SearchLinks"})
+            statements.append(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                             "INSERT INTO %1 (rowid, topicid, LinkName, LinkUrl, FieldName1, FieldName2) "
+                                             "SELECT 1000 + i, %2, 'Link ' || i, %3, 'name1', 'url1' FROM n")
+                                  .arg(table, table == QLatin1String("NewsLinks") ? "-1000003 * i" : "i / 3.0", Big));
+        edit(statements);
+        sectionLinks = 6030;
+    }
+    // Sites of two to a page, so that their tree has interior pages below its root; with
+    // overflowing, some too long for a page, the rest of each on pages of its own. Then
+    // the statements given.
+    void sitesTwoToAPage(bool overflowing, const QStringList &then = {})
+    {
+        QStringList statements{QStringLiteral("UPDATE Sit SET Summary = %1 WHERE SitId > 100000").arg(Big)};
+        if (overflowing)
+            statements.append(QStringLiteral("UPDATE Sit SET Summary = Summary || Summary || Summary || Summary "
+                                             "WHERE SitId > 100000 AND SitId % 50 = 0"));
+        edit(statements + then);
+    }
+    // Overwrites the interior page of table that lies in the middle of those below its root.
+    bool overwriteInterior(const char *table) const
+    {
+        const QList<Damage::Page> interior = Damage::interiorPages(edition, table);
+        return interior.size() >= 2 && overwrite(interior.at(interior.size() / 2));
+    }
+    // Says that a leaf of links holds so many rows, counting those it no longer names.
+    bool sayCells(int says)
+    {
+        const Damage::Page page = leaf(QStringLiteral("Sit"));
+        lost.insert(QStringLiteral("Sit"), page.cells - says);
+        return Damage::setCellCount(edition, page, says);
+    }
+    // Puts the page from of the file source over a leaf of links: its rows are lost, and
+    // those of the page put there are told as rows of which it cannot be told what they were.
+    bool overLinks(const QString &source, const Damage::Page &from)
+    {
+        const Damage::Page to = leaf(QStringLiteral("Sit"));
+        lost.insert(QStringLiteral("Sit"), to.cells);
+        unplaced = from.cells;
+        return Damage::copyPage(source, from, edition, to);
+    }
+    // Copies the edition as it is to an older copy, runs since on the edition, and answers
+    // the older copy's page of table's middle leaf, still the same leaf in both files (or
+    // no page when it is not).
+    Damage::Page olderLeaf(const QString &table, const std::function<void(const Damage::Page &)> &since)
+    {
+        older = app->file(QStringLiteral("Older.mdb"));
+        if (!QFile::copy(edition, older))
+            return {};
+        const Damage::Page leaf = Damage::middleLeaf(edition, table);
+        since(leaf);
+        keepRows();
+        const QList<Damage::Page> now = Damage::pages(edition, table);
+        if (std::none_of(now.cbegin(), now.cend(), [&](const Damage::Page &p) { return p.number == leaf.number && p.path == leaf.path; }))
+            return {};
+        const QList<Damage::Page> then = Damage::pages(older, table);
+        const auto it = std::find_if(then.cbegin(), then.cend(), [&](const Damage::Page &p) { return p.number == leaf.number; });
+        return it == then.cend() ? Damage::Page() : *it;
+    }
+    // Puts the older copy's leaf in its place in the edition.
+    bool putOlder(const Damage::Page &leaf) const { return leaf.number > 0 && Damage::copyPage(older, leaf, edition, leaf); }
+
+    static inline const QString Big = QStringLiteral("hex(randomblob(700))");
+};
+
+using Damaging = std::function<void(Repair &)>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Damaging)
 
 class TestEditionRepair : public QObject
 {
@@ -86,409 +204,360 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     // What is lost is told with %1 for the links that lay on the pages cut off or
     // overwritten and %2 for the rows of a page put in their place; an edition that
     // cannot be read is left with the message given.
-    QTest::addColumn<QString>("damage");
     QTest::addColumn<QString>("lostText");
     QTest::addColumn<QString>("unreadable");
+    QTest::addColumn<Damaging>("damage");
     const QString none;
-    QTest::newRow("a leaf page of links overwritten") << "page" << "\n  links: up to %1" << none;
-    QTest::newRow("a leaf page of links written before a column was added overwritten") << "older" << "\n  links: up to %1" << none;
-    QTest::newRow("the file cut short") << "truncate" << "\n  links: an unknown number" << none;
-    QTest::newRow("an index damaged") << "index" << none << none;
-    QTest::newRow("an interior page of links overwritten") << "interior" << none << none;
-    QTest::newRow("interior pages of two section lists overwritten") << "sections" << none << none;
-    QTest::newRow("the file cut at 60 %") << "cut" << "\n  links: an unknown number" << none;
-    QTest::newRow("the header overwritten") << "header" << none << none;
+    QTest::newRow("a leaf page of links overwritten") << "\n  links: up to %1" << none
+        << Damaging([](Repair &r) { QVERIFY(r.lose(QStringLiteral("Sit"), r.leaf(QStringLiteral("Sit")))); });
+    QTest::newRow("a leaf page of links written before a column was added overwritten")
+        << "\n  links: up to %1" << none << Damaging([](Repair &r) {
+               // Links of an edition whose last column was added after they were written:
+               // their records hold one value fewer than the table has columns, but for
+               // those changed since.
+               r.edit({"CREATE TABLE Older (SitId INTEGER PRIMARY KEY, SitName TEXT COLLATE NOCASE, "
+                       "SitUrl TEXT COLLATE NOCASE)",
+                       "INSERT INTO Older SELECT SitId, SitName, SitUrl FROM Sit", "DROP TABLE Sit",
+                       "ALTER TABLE Older RENAME TO Sit", "ALTER TABLE Sit ADD COLUMN Summary TEXT COLLATE NOCASE",
+                       "UPDATE Sit SET Summary = 'since' WHERE SitId % 3 = 0"});
+               QVERIFY(r.lose(QStringLiteral("Sit"), r.leaf(QStringLiteral("Sit"))));
+           });
+    QTest::newRow("the file cut short") << "\n  links: an unknown number" << none
+                                        << Damaging([](Repair &r) { QVERIFY(r.keepPages(r.pages() - 4)); });
+    QTest::newRow("an index damaged") << none << none << Damaging([](Repair &r) { QVERIFY(r.damageIndex()); });
+    QTest::newRow("an interior page of links overwritten") << none << none << Damaging([](Repair &r) {
+        r.sitesTwoToAPage(true);
+        QVERIFY(r.overwriteInterior("Sit"));
+    });
+    QTest::newRow("interior pages of two section lists overwritten") << none << none << Damaging([](Repair &r) {
+        r.twoSectionLists();
+        QVERIFY(r.overwriteInterior("NewsLinks") && r.overwriteInterior("SearchLinks"));
+    });
+    QTest::newRow("the file cut at 60 %") << "\n  links: an unknown number" << none << Damaging([](Repair &r) {
+        r.sitesTwoToAPage(false);
+        QVERIFY(r.keepPages(r.pages() * 6 / 10));
+    });
+    QTest::newRow("the header overwritten") << none << none
+                                            << Damaging([](Repair &r) { QVERIFY(r.overwrite(Damage::Page{1, 0, 100, {}})); });
     QTest::newRow("the first page overwritten")
-        << "first" << "\n  the list of the edition's tables, so it is not known how many rows are lost" << none;
+        << "\n  the list of the edition's tables, so it is not known how many rows are lost" << none
+        << Damaging([](Repair &r) { QVERIFY(r.overwrite(Damage::Page{1, 0, 4096, {}})); });
     QTest::newRow("the list of tables overwritten")
-        << "schema"
         << "\n  rows of which it cannot be told what they were: 37\n  the list of the edition's tables, so it is not "
            "known how many rows are lost"
-        << none;
-    QTest::newRow("deleted links, then their tree damaged") << "deleted" << "\n  links: an unknown number" << none;
-    QTest::newRow("a database without the edition's tables") << "tables" << none << none;
-    QTest::newRow("a leaf of links that says it holds no rows") << "no cells" << "\n  links: up to %1" << none;
-    QTest::newRow("a leaf of links that says it holds half its rows") << "half cells" << "\n  links: up to %1" << none;
-    QTest::newRow("a leaf of links with two cells in one place") << "overlap" << "\n  links: up to %1" << none;
-    QTest::newRow("overflow pages of links overwritten") << "overflow" << "\n  links: %1" << none;
-    QTest::newRow("a section list's child pointer moved to another's leaf") << "cross-link" << none << none;
+        << none << Damaging([](Repair &r) {
+               for (const Damage::Page &page : Damage::pages(r.edition, QStringLiteral("sqlite_schema")))
+                   QVERIFY(r.overwrite(page));
+               QVERIFY(r.overwrite(Damage::Page{1, 0, 4096, {}}));
+               for (const char *table : {"ColorLinks", "NewsLinks", "SearchLinks", "OrganizationLinks", "FavoriteLinks"})
+                   r.lost.insert(table, countsOf(r.before).value(table));
+               r.sectionLinks = 0;
+           });
+    QTest::newRow("deleted links, then their tree damaged") << "\n  links: an unknown number" << none << Damaging([](Repair &r) {
+        // The pages of the deleted sites and of a dropped table of the same row ids are
+        // free, with their rows still on them.
+        r.sitesTwoToAPage(false, {"PRAGMA secure_delete = OFF", "DELETE FROM Sit WHERE SitId BETWEEN 101001 AND 101100",
+                                  "CREATE TABLE Old (Id INTEGER PRIMARY KEY, A TEXT, B TEXT, C TEXT)",
+                                  "INSERT INTO Old SELECT SitId + 1000, SitName, SitUrl, Summary FROM Sit "
+                                  "WHERE SitId BETWEEN 100001 AND 100100",
+                                  "DROP TABLE Old"});
+        const QList<Damage::Page> interior = Damage::interiorPages(r.edition, QStringLiteral("Sit"));
+        QVERIFY(interior.size() >= 2);
+        for (const Damage::Page &page : interior)
+            QVERIFY(r.overwrite(page));
+    });
+    QTest::newRow("a database without the edition's tables") << none << none << Damaging([](Repair &r) {
+        r.edit({"DROP TABLE LocalLinks"});
+        r.opening = QStringLiteral("lacked tables that an edition has.");
+    });
+    QTest::newRow("a leaf of links that says it holds no rows") << "\n  links: up to %1" << none
+                                                               << Damaging([](Repair &r) { QVERIFY(r.sayCells(0)); });
+    QTest::newRow("a leaf of links that says it holds half its rows") << "\n  links: up to %1" << none
+        << Damaging([](Repair &r) { QVERIFY(r.sayCells(r.leaf(QStringLiteral("Sit")).cells / 2)); });
+    QTest::newRow("a leaf of links with two cells in one place") << "\n  links: up to %1" << none << Damaging([](Repair &r) {
+        // The second cell pointer set to the first's: the second row, of the same size,
+        // is on no cell, and the page's space still adds up.
+        const Damage::Page page = r.leaf(QStringLiteral("Sit"));
+        QByteArray first;
+        QVERIFY(Damage::onPage(r.edition, page, 8, &first, true));
+        first.truncate(2);
+        QVERIFY(Damage::onPage(r.edition, page, 10, &first));
+        r.lost.insert(QStringLiteral("Sit"), 1);
+    });
+    QTest::newRow("overflow pages of links overwritten") << "\n  links: %1" << none << Damaging([](Repair &r) {
+        // The one overflow page of each of ten links: half of them with text that goes on
+        // to another page, half with bytes that are no text after the pointer that ends
+        // the chain.
+        r.sitesTwoToAPage(true);
+        const QList<Damage::Page> overflow = Damage::pages(r.edition, QStringLiteral("Sit"), QStringLiteral("overflow"));
+        QVERIFY(overflow.size() > 10);
+        for (int i = 0; i < 10; ++i) {
+            QByteArray bytes(overflow.at(i).size - 4 * (i % 2), i % 2 ? '\xa5' : 'A');
+            QVERIFY(Damage::onPage(r.edition, overflow.at(i), 4 * (i % 2), &bytes));
+        }
+        r.lost.insert(QStringLiteral("Sit"), 10);
+    });
+    QTest::newRow("a section list's child pointer moved to another's leaf") << none << none << Damaging([](Repair &r) {
+        // The leaf of the other list in the same place holds the same row ids.
+        r.twoSectionLists();
+        const Damage::Page from = r.leaf(QStringLiteral("NewsLinks"));
+        const QString parent = from.path.section(QLatin1Char('/'), 0, -3) + QLatin1Char('/');
+        const auto at = [&](const char *table, const QString &path, const char *type) {
+            const QList<Damage::Page> pages = Damage::pages(r.edition, table, type);
+            const auto it = std::find_if(pages.cbegin(), pages.cend(), [&](const Damage::Page &p) { return p.path == path; });
+            return it == pages.cend() ? Damage::Page() : *it;
+        };
+        QVERIFY(Damage::repoint(r.edition, at("NewsLinks", parent, "internal"), from, at("SearchLinks", from.path, "leaf")));
+    });
     const QString foreign = QStringLiteral("\n  links: up to %1\n  rows of which it cannot be told what they were: %2");
     // The categories on the copy are the ones read from their own page.
-    QTest::newRow("a leaf of links replaced by one of categories") << "other table" << "\n  links: up to %1" << none;
-    QTest::newRow("a leaf of links replaced by one of another edition") << "other edition" << foreign << none;
-    QTest::newRow("a link whose row id column holds a value") << "row id value" << foreign << none;
+    QTest::newRow("a leaf of links replaced by one of categories") << "\n  links: up to %1" << none << Damaging([](Repair &r) {
+        Damage::runSql(r.edition, QStringLiteral("UPDATE Lks SET LksDesc = hex(randomblob(150))"));
+        r.keepRows();
+        // A leaf of the larger categories whose row ids lie among those of the leaf of
+        // links, found by the rows before each leaf.
+        const Damage::Page to = r.leaf(QStringLiteral("Sit"));
+        const auto value = [&](const QString &sql) {
+            qint64 id = 0;
+            Damage::runSql(r.edition, sql, [&id](const QSqlQuery &q) { id = q.value(0).toLongLong(); });
+            return id;
+        };
+        int rank = 0;
+        for (const Damage::Page &page : Damage::pages(r.edition, QStringLiteral("Sit")))
+            rank += page.path < to.path ? page.cells : 0;
+        const QString sit = QStringLiteral("SELECT rowid FROM Sit ORDER BY rowid LIMIT 1 OFFSET %1");
+        const QString lks = QStringLiteral("SELECT count(*) FROM Lks WHERE rowid %1 %2");
+        const qint64 low = value(lks.arg("<=").arg(value(sit.arg(rank))));
+        const qint64 high = value(lks.arg("<").arg(value(sit.arg(rank + to.cells - 1))));
+        Damage::Page from;
+        rank = 0;
+        for (const Damage::Page &page : Damage::pages(r.edition, QStringLiteral("Lks"))) {
+            if (rank >= low && rank + page.cells <= high)
+                from = page;
+            rank += page.cells;
+        }
+        QVERIFY(from.number > 0);
+        QVERIFY(r.overLinks(r.edition, from));
+    });
+    QTest::newRow("a leaf of links replaced by one of another edition") << foreign << none << Damaging([](Repair &r) {
+        const QString source = r.app->makeEdition(QStringLiteral("Other.mdb"));
+        Damage::runSql(source, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                              "INSERT INTO Sit SELECT 200000 + i, 'Other ' || i, 'http://other/', '' FROM n"));
+        QVERIFY(r.overLinks(source, Damage::middleLeaf(source, QStringLiteral("Sit"))));
+    });
+    QTest::newRow("a link whose row id column holds a value") << foreign << none << Damaging([](Repair &r) {
+        // The first link's record says its row id column holds 0 (a type of no bytes):
+        // no row of the table holds one, the others of its page still come back.
+        QVERIFY(r.damageIndex());
+        const Damage::Page page = r.leaf(QStringLiteral("Sit"));
+        QByteArray at;
+        QVERIFY(Damage::onPage(r.edition, page, 8, &at, true));
+        QByteArray zero(1, '\x08');   // after the payload size, the row id and the header size
+        QVERIFY(Damage::onPage(r.edition, page, qFromBigEndian<quint16>(at.constData()) + 5, &zero));
+        r.lost.insert(QStringLiteral("Sit"), 1);
+        r.unplaced = 1;
+    });
     // Links of one value fewer than logins have columns, on a copy of their page: what the
     // logins' root held is not known, the links are the ones read from their own page.
     QTest::newRow("a leaf of links copied over the root of the empty logins")
-        << "over empty" << "\n  stored logins: an unknown number" << none;
+        << "\n  stored logins: an unknown number" << none << Damaging([](Repair &r) {
+               const QList<Damage::Page> root = Damage::pages(r.edition, QStringLiteral("PersonalInformation"));
+               QCOMPARE(root.size(), 1);
+               QVERIFY(Damage::copyPage(r.edition, r.leaf(QStringLiteral("Sit")), r.edition, root.first()));
+               QVERIFY(r.damageIndex());
+           });
     // The section links of a copy over the root of an index of the empty list of local
     // links, which has their columns: they are the ones read from their own page.
-    QTest::newRow("a leaf of section links copied over the root of an empty index") << "over index" << none << none;
+    QTest::newRow("a leaf of section links copied over the root of an empty index") << none << none << Damaging([](Repair &r) {
+        const QList<Damage::Page> root = Damage::pages(r.edition, QStringLiteral("LocalLinksTopicId"));
+        QCOMPARE(root.size(), 1);
+        QVERIFY(Damage::copyPage(r.edition, r.leaf(QStringLiteral("NewsLinks")), r.edition, root.first()));
+    });
     // An index whose page another page repeats (two lists hold the same links), read whole,
     // against a list whose root is a copy of an empty table's, and the same index page copied
     // over the index of an empty list: either page may be the copy, so the list lost its
     // rows or none.
-    QTest::newRow("the root of a section list overwritten by an empty one") << "empty over root" << "\n  section links: up to 5" << none;
-    QTest::newRow("the index of an empty section list overwritten by another's")
-        << "index over empty" << "\n  section links: up to 5" << none;
-    QTest::newRow("two links of a leaf with one row id") << "same row id" << "\n  links: %1" << none;
+    QTest::newRow("the root of a section list overwritten by an empty one") << "\n  section links: up to 5" << none
+                                                                           << Damaging([](Repair &r) {
+        const QList<Damage::Page> root = Damage::pages(r.edition, QStringLiteral("FavoriteLinks"));
+        QCOMPARE(root.size(), 1);
+        QVERIFY(Damage::copyPage(r.edition, Damage::pages(r.edition, QStringLiteral("PersonalInformation")).first(),
+                                 r.edition, root.first()));
+        r.lost.insert(QStringLiteral("FavoriteLinks"), 5);
+    });
+    QTest::newRow("the index of an empty section list overwritten by another's") << "\n  section links: up to 5" << none
+                                                                                << Damaging([](Repair &r) {
+        const QList<Damage::Page> index = Damage::pages(r.edition, QStringLiteral("RelatedLinksTopicId"));
+        QCOMPARE(index.size(), 1);
+        QVERIFY(Damage::copyPage(r.edition, Damage::pages(r.edition, QStringLiteral("FavoriteLinksTopicId")).first(),
+                                 r.edition, index.first()));
+    });
+    QTest::newRow("two links of a leaf with one row id") << "\n  links: %1" << none << Damaging([](Repair &r) {
+        // The second link's row id made the first's, of as many bytes (after the byte of
+        // the payload's size): which of the two holds it is not known.
+        const Damage::Page page = r.leaf(QStringLiteral("Sit"));
+        QByteArray pointers;
+        QVERIFY(Damage::onPage(r.edition, page, 8, &pointers, true));
+        QByteArray id;
+        QVERIFY(Damage::onPage(r.edition, page, qFromBigEndian<quint16>(pointers.constData()) + 1, &id, true));
+        id.truncate(3);
+        QVERIFY(Damage::onPage(r.edition, page, qFromBigEndian<quint16>(pointers.constData() + 2) + 1, &id));
+        r.lost.insert(QStringLiteral("Sit"), 2);
+    });
     // The rows of a leaf its own list could not read go back to that list, not to a
     // neighbour of the same columns that lost a row of the same id.
     QTest::newRow("a leaf of news links unread, a search link of one of its row ids undecodable")
-        << "two lists" << "\n  section links: 2" << none;
-    QTest::newRow("a category whose name is no text, an index whole") << "bad text" << "\n  categories: 1" << none;
+        << "\n  section links: 2" << none << Damaging([](Repair &r) {
+               // The type of the eleventh news link's name made 16 letters longer than its
+               // cell holds, and a letter of the second search link's address no UTF-8.
+               const QList<Damage::Page> news = Damage::pages(r.edition, QStringLiteral("NewsLinks"));
+               const QList<Damage::Page> search = Damage::pages(r.edition, QStringLiteral("SearchLinks"));
+               QCOMPARE(news.size(), 1);
+               QCOMPARE(search.size(), 1);
+               QByteArray bytes;
+               QVERIFY(Damage::onPage(r.edition, news.first(), 0, &bytes, true));
+               // After the payload's size, the row id, the header's size and two types.
+               const int at = qFromBigEndian<quint16>(bytes.constData() + 8 + 2 * 10) + 5;
+               QByteArray type(1, char(bytes.at(at) ^ 0x20));
+               QVERIFY(Damage::onPage(r.edition, news.first(), at, &type));
+               QVERIFY(Damage::onPage(r.edition, search.first(), 0, &bytes, true));
+               const int letter = int(bytes.indexOf("crates.io"));
+               QVERIFY(letter > 0);
+               QByteArray high(1, char(bytes.at(letter) | 0x80));
+               QVERIFY(Damage::onPage(r.edition, search.first(), letter, &high));
+               r.lost.insert(QStringLiteral("NewsLinks"), 1);
+               r.lost.insert(QStringLiteral("SearchLinks"), 1);
+           });
+    QTest::newRow("a category whose name is no text, an index whole") << "\n  categories: 1" << none << Damaging([](Repair &r) {
+        // The first byte of the first category's name on its leaf made one no text begins
+        // with; one of the two indexes of categories damaged, the other read whole.
+        QVERIFY(r.damageIndex());
+        const Damage::Page page = r.leaf(QStringLiteral("Lks"));
+        QByteArray bytes;
+        QVERIFY(Damage::onPage(r.edition, page, 0, &bytes, true));
+        QByteArray name("\xff");
+        QVERIFY(Damage::onPage(r.edition, page, int(bytes.indexOf("Link ", qFromBigEndian<quint16>(bytes.constData() + 8))), &name));
+        r.lost.insert(QStringLiteral("Lks"), 1);
+    });
     // Its indexes, read whole, tell how many rows the last leaf held, of row ids no key bounds.
-    QTest::newRow("the last leaf of categories overwritten") << "last leaf" << "\n  categories: %5" << none;
+    QTest::newRow("the last leaf of categories overwritten") << "\n  categories: %5" << none << Damaging([](Repair &r) {
+        QVERIFY(r.lose(QStringLiteral("Lks"), Damage::pages(r.edition, QStringLiteral("Lks")).last()));
+    });
     QTest::newRow("a leaf of links lost, with two copies on pages of an index")
-        << "two copies" << "\n  rows that bore the number of another row read before them: %4" << none;
+        << "\n  rows that bore the number of another row read before them: %4" << none << Damaging([](Repair &r) {
+               // Found on the pages no tree reaches: the first copy's rows come back, the
+               // second's are the same rows again.
+               const Damage::Page page = r.leaf(QStringLiteral("Sit"));
+               const QList<Damage::Page> index = Damage::pages(r.edition, QStringLiteral("LksLksUrl"));
+               QVERIFY(index.size() > 2);
+               QVERIFY(Damage::copyPage(r.edition, page, r.edition, index.at(1)));
+               QVERIFY(Damage::copyPage(r.edition, page, r.edition, index.at(2)));
+               QVERIFY(r.overwrite(page));
+               r.clashed = page.cells;
+           });
     // A page of an older copy of the edition over the current one: its rows are kept, and
-    // what the indexes say of them is told.
+    // what the indexes say of them is told. In the older copy, the categories moved to
+    // another Topic, one deleted from the copy and another from the edition; the section
+    // links moved to other Topics; a category of the index's leaf deleted from the edition.
     const QString changed = QStringLiteral("\nRecovered, but the edition's indexes disagree with them (they may hold "
                                            "older values, or be rows deleted before the damage):\n  %1: %3");
     QTest::newRow("a leaf of categories from an older copy")
-        << "older categories" << "\n  categories: 1" + changed.arg("categories") << none;
-    QTest::newRow("a leaf of section links from another copy") << "older section links" << changed.arg("section links") << none;
+        << "\n  categories: 1" + changed.arg("categories") << none << Damaging([](Repair &r) {
+               Damage::runSql(r.edition, QStringLiteral("UPDATE Lks SET TopicId = 2 WHERE LksId > 100000"));
+               const Damage::Page leaf = r.olderLeaf(QStringLiteral("Lks"), [&r](const Damage::Page &leaf) {
+                   int rank = 0;
+                   for (const Damage::Page &page : Damage::pages(r.edition, QStringLiteral("Lks")))
+                       rank += page.path < leaf.path ? page.cells : 0;
+                   QList<qint64> ids;
+                   Damage::runSql(r.edition, QStringLiteral("SELECT rowid FROM Lks ORDER BY rowid LIMIT 3 OFFSET %1").arg(rank),
+                                  [&ids](const QSqlQuery &q) { ids.append(q.value(0).toLongLong()); });
+                   QCOMPARE(ids.size(), 3);
+                   Damage::runSql(r.older, QStringLiteral("DELETE FROM Lks WHERE rowid = %1").arg(ids.at(1)));
+                   Damage::runSql(r.edition, QStringLiteral("UPDATE Lks SET TopicId = 3 WHERE LksId > 100000"));
+                   Damage::runSql(r.edition, QStringLiteral("DELETE FROM Lks WHERE rowid = %1").arg(ids.at(2)));
+                   r.back.insert(QStringLiteral("Lks"), 1);
+               });
+               QVERIFY(r.putOlder(leaf));
+               r.changed = leaf.cells;
+               r.lost.insert(QStringLiteral("Lks"), 1);
+           });
+    QTest::newRow("a leaf of section links from another copy") << changed.arg("section links") << none << Damaging([](Repair &r) {
+        Damage::runSql(r.edition, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                                 "WHERE i < 3000) INSERT INTO NewsLinks (rowid, topicid, LinkName, "
+                                                 "LinkUrl, FieldName1, FieldName2) SELECT 1000 + i, 1000 + i, "
+                                                 "'Link ' || i, 'http://n/', 'a', 'b' FROM n"));
+        r.sectionLinks = 3030;
+        const Damage::Page leaf = r.olderLeaf(QStringLiteral("NewsLinks"), [&r](const Damage::Page &) {
+            Damage::runSql(r.edition, QStringLiteral("UPDATE NewsLinks SET topicid = topicid + 5 WHERE rowid > 1000"));
+        });
+        QVERIFY(r.putOlder(leaf));
+        r.changed = leaf.cells;
+    });
     // A list's leaf put over another's of the same row ids that no index tells apart: which
     // list's rows they are is not known.
-    QTest::newRow("a leaf of section links copied over another list's") << "list over list" << "\n  section links: an unknown number" << none;
+    QTest::newRow("a leaf of section links copied over another list's") << "\n  section links: an unknown number" << none
+                                                                       << Damaging([](Repair &r) {
+        // Lists of the same row ids and Topics: their indexes agree with either.
+        QVERIFY(Damage::copyPage(r.edition, Damage::pages(r.edition, QStringLiteral("FavoriteLinks")).first(), r.edition,
+                                 Damage::pages(r.edition, QStringLiteral("SearchLinks")).first()));
+        // The favourites come back as search links too: the rows the damaged file holds.
+        r.older = r.app->file(QStringLiteral("Older.mdb"));
+        QVERIFY(QFile::copy(r.edition, r.older));
+        QVERIFY(r.damageIndex());
+    });
     // A cell of an index's root that says its entry is shorter than it is, and a leaf below
     // that holds a wrong address and a wrong row id: the pages still tell what they can, the
     // row id no row lost.
-    QTest::newRow("a leaf of an index of categories and the index's root damaged") << "index root" << changed.arg("categories") << none;
+    QTest::newRow("a leaf of an index of categories and the index's root damaged") << changed.arg("categories") << none
+                                                                                   << Damaging([](Repair &r) {
+        const QList<Damage::Page> roots = Damage::pages(r.edition, QStringLiteral("LksLksUrl"), QStringLiteral("internal"));
+        QCOMPARE(roots.size(), 1);
+        QByteArray bytes;
+        QVERIFY(Damage::onPage(r.edition, roots.first(), 0, &bytes, true));
+        QByteArray size(1, '\x06');   // after the cell's child
+        QVERIFY(Damage::onPage(r.edition, roots.first(), qFromBigEndian<quint16>(bytes.constData() + 12) + 4, &size));
+        // On a leaf whose count of free fragments is wrong: a letter of the first entry's
+        // address, and the high byte of the second entry's row id, its last three bytes.
+        const Damage::Page leaf = r.leaf(QStringLiteral("LksLksUrl"));
+        QVERIFY(Damage::onPage(r.edition, leaf, 0, &bytes, true));
+        const int first = Damage::number16(bytes, 8);
+        const int second = Damage::number16(bytes, 10);
+        QCOMPARE(bytes.mid(second + 1, 3).at(2), '\x03');   // a header of 3 bytes, a row id of 3
+        bytes[7] = char(bytes.at(7) + 1);
+        bytes[int(bytes.indexOf("http://", first)) + 5] = '?';
+        bytes[second + uchar(bytes.at(second)) - 2] = char(bytes.at(second + uchar(bytes.at(second)) - 2) ^ 0x40);
+        QVERIFY(Damage::onPage(r.edition, leaf, 0, &bytes));
+        // A leaf of the other index of categories in doubt too: neither is read whole.
+        const Damage::Page topics = r.leaf(QStringLiteral("LksTopicId"));
+        QVERIFY(Damage::onPage(r.edition, topics, 7, &bytes, true));
+        bytes = QByteArray(1, char(bytes.at(0) + 1));
+        QVERIFY(Damage::onPage(r.edition, topics, 7, &bytes));
+        r.changed = 1;
+    });
     // The older leaf of an index still holds a category deleted since: the other index
     // tells that it was.
-    QTest::newRow("a leaf of an index of categories from an older copy") << "older index" << none << none;
-    // An index wrong while every page of its table is sound: the rows are the table's.
-    QTest::newRow("an index of section links whose entries name the next row") << "next row" << none << none;
-    QTest::newRow("the index of Sub-Topics overwritten by a leaf of another") << "foreign index" << none << none;
-    QTest::newRow("an entry of the index of Sub-Topics out of order") << "entry order" << none << none;
-    QTest::newRow("a key of an index of categories shortened by a flip") << "short key" << none << none;
-    QTest::newRow("a bit flipped in a table's name in the list of tables") << "table name" << none << none;
-    QTest::newRow("a bit flipped in a column's name in the list of tables") << "column name" << none << none;
-    QTest::newRow("a bit flipped in the type of a row id column in the list of tables") << "row id type" << none << none;
-    QTest::newRow("a bit flipped in a table's declaration in the list of tables") << "declaration" << none << none;
-    QTest::newRow("a bit flipped in a table's CREATE in the list of tables") << "keyword" << none << none;
-    QTest::newRow("an index's root in the list of tables made another index's") << "index root number" << none << none;
-    // Header fields that are valid but wrong, and what the cells' own pointers tell over
-    // a damaged count or list of free pages: every row comes back.
-    QTest::newRow("reserved bytes 0 -> 32") << "header 20 20" << none << none;
-    QTest::newRow("text encoding UTF-8 -> UTF-16le") << "header 59 02" << none << none;
-    QTest::newRow("page size 4096 -> 1024") << "header 16 0400" << none << none;
-    QTest::newRow("page size 4096 -> 65536") << "header 16 0001" << none << none;
-    QTest::newRow("a leaf of links that says it holds 65535 rows") << "cell count 65535" << none << none;
-    QTest::newRow("a list of free pages that names overflow pages of links") << "free overflow" << none << none;
-    QTest::newRow("nothing readable")
-        << "text" << none
-        << "The edition database Sample_Links.mdb is damaged so badly that nothing in it can be read, so it could not be "
-           "repaired.\nIt was left exactly as it was.";
-    QTest::newRow("an empty file")
-        << "empty" << none
-        << "The edition database Sample_Links.mdb is empty (0 bytes): nothing in it can be read, so it could not be "
-           "repaired.\nIt was left exactly as it was.";
-    // What the file's own pages tell over its header, and values that are not what they seem.
-    QTest::newRow("overflow pages of links zeroed, or copied over another") << "zeroed overflow" << "\n  links: 3" << none;
-    QTest::newRow("a leaf of links whose header says it is empty") << "empty header" << "\n  links: up to %1" << none;
-    QTest::newRow("two cells of a leaf of categories out of order") << "out of order" << "\n  categories: 1" << none;
-    QTest::newRow("reserved bytes 32 -> 0") << "header 20 00" << none << none;
-    QTest::newRow("an edition of 32768-byte pages with one of 4096-byte pages after it") << "appended" << none << none;
-    QTest::newRow("a UTF-16 edition with an index damaged") << "utf-16" << none << none;
-}
-
-void TestEditionRepair::repairRecoversEveryReadableRow()
-{
-    QFETCH(QString, damage);
-    QFETCH(QString, lostText);
-    QFETCH(QString, unreadable);
-    const QString big = QStringLiteral("hex(randomblob(700))");
-    const QStringList sections{"sections", "cross-link", "next row"};
-    if (sections.contains(damage)) {
-        // Two lists of the same columns and row ids, of two rows to a page, holding
-        // negative numbers and reals.
-        QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
-        for (const char *table : {"NewsLinks", "SearchLinks"})
-            QVERIFY(ExecSql(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                                           "INSERT INTO %1 (rowid, topicid, LinkName, LinkUrl, FieldName1, FieldName2) "
-                                           "SELECT 1000 + i, %2, 'Link ' || i, %3, 'name1', 'url1' FROM n")
-                                .arg(table, table == QLatin1String("NewsLinks") ? "-1000003 * i" : "i / 3.0", big)));
-        CloseDatabase();
-    }
-    if (damage == QLatin1String("older")) {
-        // Links of an edition whose last column was added after they were written: their
-        // records hold one value fewer than the table has columns, but for those changed since.
-        QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
-        for (const char *sql : {"CREATE TABLE Older (SitId INTEGER PRIMARY KEY, SitName TEXT COLLATE NOCASE, "
-                                "SitUrl TEXT COLLATE NOCASE)",
-                                "INSERT INTO Older SELECT SitId, SitName, SitUrl FROM Sit", "DROP TABLE Sit",
-                                "ALTER TABLE Older RENAME TO Sit", "ALTER TABLE Sit ADD COLUMN Summary TEXT COLLATE NOCASE",
-                                "UPDATE Sit SET Summary = 'since' WHERE SitId % 3 = 0"})
-            QVERIFY2(ExecSql(QString::fromLatin1(sql)), sql);
-        CloseDatabase();
-    }
-    // The edition written again: in UTF-16, in larger pages, in pages that keep bytes back.
-    const QString appended = m_app->file(QStringLiteral("Appended.mdb"));
-    if (damage == QLatin1String("utf-16")) {
-        Damage::copyAsUtf16(edition(), appended);
-        QVERIFY(QFile::remove(edition()) && QFile::rename(appended, edition()));
-    } else if (damage == QLatin1String("appended")) {
-        QVERIFY(QFile::copy(edition(), appended));
-        QVERIFY(Damage::vacuum(edition(), 32768));
-    } else if (damage == QLatin1String("header 20 00")) {
-        QVERIFY(Damage::vacuum(edition(), 4096, 32));
-    }
-    if (QStringList{"interior", "cut", "deleted", "overflow", "free overflow", "zeroed overflow"}.contains(damage)) {
-        // Sites of two to a page: their tree has interior pages below its root.
-        QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
-        QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = %1 WHERE SitId > 100000").arg(big)));
-        // Some too long for a page: the rest of each is on pages of its own.
-        if (damage == QLatin1String("interior") || damage.endsWith(QLatin1String("overflow")))
-            QVERIFY(ExecSql(QStringLiteral("UPDATE Sit SET Summary = Summary || Summary || Summary || Summary "
-                                           "WHERE SitId > 100000 AND SitId % 50 = 0")));
-        if (damage == QLatin1String("free overflow")) {
-            // Pages of a dropped table on the list of free pages.
-            QVERIFY(ExecSql(QStringLiteral("CREATE TABLE Old AS SELECT * FROM Lks")));
-            QVERIFY(ExecSql(QStringLiteral("DROP TABLE Old")));
-        }
-        if (damage == QLatin1String("deleted")) {
-            // The pages of the deleted sites and of a dropped table of the same row ids
-            // are free, with their rows still on them.
-            QVERIFY(ExecSql(QStringLiteral("PRAGMA secure_delete = OFF")));
-            QVERIFY(ExecSql(QStringLiteral("DELETE FROM Sit WHERE SitId BETWEEN 101001 AND 101100")));
-            QVERIFY(ExecSql(QStringLiteral("CREATE TABLE Old (Id INTEGER PRIMARY KEY, A TEXT, B TEXT, C TEXT)")));
-            QVERIFY(ExecSql(QStringLiteral("INSERT INTO Old SELECT SitId + 1000, SitName, SitUrl, Summary FROM Sit "
-                                           "WHERE SitId BETWEEN 100001 AND 100100")));
-            QVERIFY(ExecSql(QStringLiteral("DROP TABLE Old")));
-        }
-        CloseDatabase();
-    }
-    // Row ids of Topics that a new table would not give.
-    if (damage == QLatin1String("row id type"))
-        Damage::runSql(edition(), QStringLiteral("UPDATE Topics SET MainTopicId = MainTopicId + 10"));
-    if (damage == QLatin1String("other table"))
-        Damage::runSql(edition(), QStringLiteral("UPDATE Lks SET LksDesc = hex(randomblob(150))"));
-    // An older copy of the edition, and the rows of a leaf in it that then changed: the
-    // categories moved to another Topic, one deleted from the copy and another from the
-    // edition; the section links moved to other Topics; a category of the index's leaf
-    // deleted from the edition.
-    const QString older = m_app->file(QStringLiteral("Older.mdb"));
-    Damage::Page olderLeaf;
-    QMap<QString, int> back;   // rows deleted from the edition that the damage brings back
-    if (damage.startsWith(QLatin1String("older "))) {
-        const bool categories = damage == QLatin1String("older categories");
-        const QString table = categories ? QStringLiteral("Lks")
-                              : damage == QLatin1String("older index") ? QStringLiteral("LksLksUrl")
-                                                                       : QStringLiteral("NewsLinks");
-        if (categories) {
-            Damage::runSql(edition(), QStringLiteral("UPDATE Lks SET TopicId = 2 WHERE LksId > 100000"));
-        } else if (damage == QLatin1String("older section links")) {
-            Damage::runSql(edition(), QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                                                     "WHERE i < 3000) INSERT INTO NewsLinks (rowid, topicid, LinkName, "
-                                                     "LinkUrl, FieldName1, FieldName2) SELECT 1000 + i, 1000 + i, "
-                                                     "'Link ' || i, 'http://n/', 'a', 'b' FROM n"));
-        }
-        QVERIFY(QFile::copy(edition(), older));
-        olderLeaf = Damage::middleLeaf(edition(), table);
-        if (categories) {
-            int rank = 0;
-            for (const Damage::Page &page : Damage::pages(edition(), table))
-                rank += page.path < olderLeaf.path ? page.cells : 0;
-            QList<qint64> ids;
-            Damage::runSql(edition(), QStringLiteral("SELECT rowid FROM Lks ORDER BY rowid LIMIT 3 OFFSET %1").arg(rank),
-                           [&ids](const QSqlQuery &q) { ids.append(q.value(0).toLongLong()); });
-            QCOMPARE(ids.size(), 3);
-            Damage::runSql(older, QStringLiteral("DELETE FROM Lks WHERE rowid = %1").arg(ids.at(1)));
-            Damage::runSql(edition(), QStringLiteral("UPDATE Lks SET TopicId = 3 WHERE LksId > 100000"));
-            Damage::runSql(edition(), QStringLiteral("DELETE FROM Lks WHERE rowid = %1").arg(ids.at(2)));
-            back.insert(table, 1);
-        } else if (damage == QLatin1String("older index")) {
+    QTest::newRow("a leaf of an index of categories from an older copy") << none << none << Damaging([](Repair &r) {
+        const Damage::Page leaf = r.olderLeaf(QStringLiteral("LksLksUrl"), [&r](const Damage::Page &leaf) {
             // The second entry of the index's leaf, after the entries of the leaves before
             // it and the key of the root that follows each.
-            QCOMPARE(Damage::pages(edition(), table, QStringLiteral("internal")).size(), 1);
+            QCOMPARE(Damage::pages(r.edition, QStringLiteral("LksLksUrl"), QStringLiteral("internal")).size(), 1);
             int rank = 1;
-            for (const Damage::Page &page : Damage::pages(edition(), table))
-                rank += page.path < olderLeaf.path ? page.cells + 1 : 0;
-            Damage::runSql(edition(), QStringLiteral("DELETE FROM Lks WHERE rowid = (SELECT rowid FROM Lks ORDER BY "
+            for (const Damage::Page &page : Damage::pages(r.edition, QStringLiteral("LksLksUrl")))
+                rank += page.path < leaf.path ? page.cells + 1 : 0;
+            Damage::runSql(r.edition, QStringLiteral("DELETE FROM Lks WHERE rowid = (SELECT rowid FROM Lks ORDER BY "
                                                      "LksUrl, rowid LIMIT 1 OFFSET %1)").arg(rank));
-        } else {
-            Damage::runSql(edition(), QStringLiteral("UPDATE NewsLinks SET topicid = topicid + 5 WHERE rowid > 1000"));
-        }
-        // The page is still the same leaf in both files.
-        const QList<Damage::Page> now = Damage::pages(edition(), table);
-        QVERIFY(std::any_of(now.cbegin(), now.cend(), [&](const Damage::Page &p) {
-            return p.number == olderLeaf.number && p.path == olderLeaf.path;
-        }));
-        const QList<Damage::Page> then = Damage::pages(older, table);
-        const auto it = std::find_if(then.cbegin(), then.cend(), [&](const Damage::Page &p) { return p.number == olderLeaf.number; });
-        QVERIFY(it != then.cend());
-        olderLeaf = *it;
-    }
-    const QStringList before = EditionSnapshot(edition());
-    QMap<QString, int> lost;
-    int unplaced = 0;
-    int changed = 0;
-    int clashed = 0;
-    if (damage == QLatin1String("page") || damage == QLatin1String("older")) {
-        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
-        lost.insert(QStringLiteral("Sit"), page.cells);
-        QVERIFY(Damage::overwritePage(edition(), page));
-    } else if (QStringList{"index", "utf-16", "appended"}.contains(damage)) {
-        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
-    } else if (damage == QLatin1String("truncate") || damage == QLatin1String("cut")) {
-        const qint64 pages = QFileInfo(edition()).size() / 4096;
-        const qint64 kept = damage == QLatin1String("cut") ? pages * 6 / 10 : pages - 4;
-        lost = Damage::rowsBeyond(edition(), kept);
-        QVERIFY(Damage::truncate(edition(), kept * 4096));
-    } else if (damage == QLatin1String("interior") || damage == QLatin1String("deleted") || damage == QLatin1String("sections")) {
-        for (const char *table : damage == QLatin1String("sections") ? QList<const char *>{"NewsLinks", "SearchLinks"}
-                                                                      : QList<const char *>{"Sit"}) {
-            const QList<Damage::Page> interior = Damage::interiorPages(edition(), table);
-            QVERIFY(interior.size() >= 2);
-            for (const Damage::Page &page : damage == QLatin1String("deleted") ? interior : interior.mid(interior.size() / 2, 1))
-                QVERIFY(Damage::overwritePage(edition(), page));
-        }
-    } else if (damage == QLatin1String("header") || damage == QLatin1String("first") || damage == QLatin1String("schema")) {
-        if (damage == QLatin1String("schema"))
-            for (const Damage::Page &page : Damage::pages(edition(), QStringLiteral("sqlite_schema")))
-                QVERIFY(Damage::overwritePage(edition(), page));
-        QVERIFY(Damage::overwritePage(edition(), Damage::Page{1, 0, damage == QLatin1String("header") ? 100 : 4096, {}}));
-        if (damage == QLatin1String("schema"))
-            for (const char *table : {"ColorLinks", "NewsLinks", "SearchLinks", "OrganizationLinks", "FavoriteLinks"})
-                lost.insert(table, countsOf(before).value(table));
-    } else if (damage.endsWith(QLatin1String(" cells"))) {
-        // The count of cells in the page's header.
-        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
-        const int says = damage == QLatin1String("no cells") ? 0 : page.cells / 2;
-        lost.insert(QStringLiteral("Sit"), page.cells - says);
-        QByteArray count(2, 0);
-        qToBigEndian<quint16>(says, count.data());
-        QVERIFY(Damage::onPage(edition(), page, 3, &count));
-    } else if (damage == QLatin1String("overlap")) {
-        // The second cell pointer set to the first's: the second row, of the same size,
-        // is on no cell, and the page's space still adds up.
-        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
-        QByteArray first;
-        QVERIFY(Damage::onPage(edition(), page, 8, &first, true));
-        first.truncate(2);
-        QVERIFY(Damage::onPage(edition(), page, 10, &first));
-        lost.insert(QStringLiteral("Sit"), 1);
-    } else if (damage == QLatin1String("row id value")) {
-        // The first link's record says its row id column holds 0 (a type of no bytes):
-        // no row of the table holds one, the others of its page still come back. An index
-        // damaged too makes the file one to repair.
-        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
-        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
-        QByteArray at;
-        QVERIFY(Damage::onPage(edition(), page, 8, &at, true));
-        QByteArray zero(1, '\x08');   // after the payload size, the row id and the header size
-        QVERIFY(Damage::onPage(edition(), page, qFromBigEndian<quint16>(at.constData()) + 5, &zero));
-        lost.insert(QStringLiteral("Sit"), 1);
-        unplaced = 1;
-    } else if (damage == QLatin1String("last leaf")) {
-        const Damage::Page page = Damage::pages(edition(), QStringLiteral("Lks")).last();
-        lost.insert(QStringLiteral("Lks"), page.cells);
-        QVERIFY(Damage::overwritePage(edition(), page));
-    } else if (damage == QLatin1String("bad text")) {
-        // The first byte of the first category's name on its leaf made one no text begins
-        // with; one of the two indexes of categories damaged, the other read whole.
-        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
-        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Lks"));
-        QByteArray bytes;
-        QVERIFY(Damage::onPage(edition(), page, 0, &bytes, true));
-        QByteArray name("\xff");
-        QVERIFY(Damage::onPage(edition(), page, int(bytes.indexOf("Link ", qFromBigEndian<quint16>(bytes.constData() + 8))), &name));
-        lost.insert(QStringLiteral("Lks"), 1);
-    } else if (damage == QLatin1String("overflow")) {
-        // The one overflow page of each of ten links: half of them with text that goes on
-        // to another page, half with bytes that are no text after the pointer that ends
-        // the chain.
-        const QList<Damage::Page> overflow = Damage::pages(edition(), QStringLiteral("Sit"), QStringLiteral("overflow"));
-        QVERIFY(overflow.size() > 10);
-        for (int i = 0; i < 10; ++i) {
-            QByteArray bytes(overflow.at(i).size - 4 * (i % 2), i % 2 ? '\xa5' : 'A');
-            QVERIFY(Damage::onPage(edition(), overflow.at(i), 4 * (i % 2), &bytes));
-        }
-        lost.insert(QStringLiteral("Sit"), 10);
-    } else if (damage == QLatin1String("cross-link")) {
-        // The leaf of the other list in the same place holds the same row ids.
-        const Damage::Page from = Damage::middleLeaf(edition(), QStringLiteral("NewsLinks"));
-        const QString parent = from.path.section(QLatin1Char('/'), 0, -3) + QLatin1Char('/');
-        const auto at = [&](const char *table, const QString &path, const char *type) {
-            const QList<Damage::Page> pages = Damage::pages(edition(), table, type);
-            const auto it = std::find_if(pages.cbegin(), pages.cend(), [&](const Damage::Page &p) { return p.path == path; });
-            return it == pages.cend() ? Damage::Page() : *it;
-        };
-        QVERIFY(Damage::repoint(edition(), at("NewsLinks", parent, "internal"), from, at("SearchLinks", from.path, "leaf")));
-    } else if (damage.startsWith(QLatin1String("other "))) {
-        QString source = edition();
-        if (damage == QLatin1String("other edition")) {
-            source = m_app->makeEdition(QStringLiteral("Other.mdb"));
-            Damage::runSql(source, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                                                  "INSERT INTO Sit SELECT 200000 + i, 'Other ' || i, 'http://other/', '' FROM n"));
-        }
-        const Damage::Page to = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
-        Damage::Page from = Damage::middleLeaf(source, QStringLiteral("Sit"));
-        if (damage == QLatin1String("other table")) {
-            // A leaf of the larger categories whose row ids lie among those of the leaf of
-            // links, found by the rows before each leaf.
-            const auto value = [&](const QString &sql) {
-                qint64 id = 0;
-                Damage::runSql(source, sql, [&id](const QSqlQuery &q) { id = q.value(0).toLongLong(); });
-                return id;
-            };
-            int rank = 0;
-            for (const Damage::Page &page : Damage::pages(source, QStringLiteral("Sit")))
-                rank += page.path < to.path ? page.cells : 0;
-            const QString sit = QStringLiteral("SELECT rowid FROM Sit ORDER BY rowid LIMIT 1 OFFSET %1");
-            const QString lks = QStringLiteral("SELECT count(*) FROM Lks WHERE rowid %1 %2");
-            const qint64 low = value(lks.arg("<=").arg(value(sit.arg(rank))));
-            const qint64 high = value(lks.arg("<").arg(value(sit.arg(rank + to.cells - 1))));
-            from = Damage::Page();
-            rank = 0;
-            for (const Damage::Page &page : Damage::pages(source, QStringLiteral("Lks"))) {
-                if (rank >= low && rank + page.cells <= high)
-                    from = page;
-                rank += page.cells;
-            }
-            QVERIFY(from.number > 0);
-        }
-        lost.insert(QStringLiteral("Sit"), to.cells);
-        unplaced = from.cells;
-        QVERIFY(Damage::copyPage(source, from, edition(), to));
-    } else if (damage == QLatin1String("same row id")) {
-        // The second link's row id made the first's, of as many bytes (after the byte of
-        // the payload's size): which of the two holds it is not known.
-        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
-        QByteArray pointers;
-        QVERIFY(Damage::onPage(edition(), page, 8, &pointers, true));
-        QByteArray id;
-        QVERIFY(Damage::onPage(edition(), page, qFromBigEndian<quint16>(pointers.constData()) + 1, &id, true));
-        id.truncate(3);
-        QVERIFY(Damage::onPage(edition(), page, qFromBigEndian<quint16>(pointers.constData() + 2) + 1, &id));
-        lost.insert(QStringLiteral("Sit"), 2);
-    } else if (damage == QLatin1String("two copies")) {
-        // Found on the pages no tree reaches: the first copy's rows come back, the
-        // second's are the same rows again.
-        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
-        const QList<Damage::Page> index = Damage::pages(edition(), QStringLiteral("LksLksUrl"));
-        QVERIFY(index.size() > 2);
-        QVERIFY(Damage::copyPage(edition(), page, edition(), index.at(1)));
-        QVERIFY(Damage::copyPage(edition(), page, edition(), index.at(2)));
-        QVERIFY(Damage::overwritePage(edition(), page));
-        clashed = page.cells;
-    } else if (damage.startsWith(QLatin1String("older "))) {
-        QVERIFY(Damage::copyPage(older, olderLeaf, edition(), olderLeaf));
-        changed = damage == QLatin1String("older index") ? 0 : olderLeaf.cells;
-        if (damage == QLatin1String("older categories"))
-            lost.insert(QStringLiteral("Lks"), 1);
-    } else if (damage.startsWith(QLatin1String("header "))) {
-        QByteArray bytes = QByteArray::fromHex(damage.section(QLatin1Char(' '), 2).toLatin1());
-        QVERIFY(Damage::onPage(edition(), Damage::Page{1, 0, 4096, {}}, damage.section(QLatin1Char(' '), 1, 1).toInt(), &bytes));
-    } else if (damage == QLatin1String("next row")) {
+        });
+        QVERIFY(r.putOlder(leaf));
+    });
+    // An index wrong while every page of its table is sound: the rows are the table's.
+    QTest::newRow("an index of section links whose entries name the next row") << none << none << Damaging([](Repair &r) {
         // Each entry's row id of one or two bytes, the last value of its record, made one
         // more; the payload's size, and the header's size and two types, take a byte each.
+        r.twoSectionLists();
         for (const char *type : {"leaf", "internal"}) {
-            for (const Damage::Page &page : Damage::pages(edition(), QStringLiteral("NewsLinksTopicId"), type)) {
+            for (const Damage::Page &page : Damage::pages(r.edition, QStringLiteral("NewsLinksTopicId"), type)) {
                 QByteArray bytes;
-                QVERIFY(Damage::onPage(edition(), page, 0, &bytes, true));
+                QVERIFY(Damage::onPage(r.edition, page, 0, &bytes, true));
                 const int interior = bytes.at(0) == 0x02 ? 4 : 0;
                 for (int i = 0; i < qFromBigEndian<quint16>(bytes.constData() + 3); ++i) {
                     const int cell = qFromBigEndian<quint16>(bytes.constData() + 8 + interior + 2 * i) + interior;
@@ -504,189 +573,168 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
                     for (int k = id - 1; k >= 0; --k, value >>= 8)
                         bytes[at + k] = char(value & 0xff);
                 }
-                QVERIFY(Damage::onPage(edition(), page, 0, &bytes));
+                QVERIFY(Damage::onPage(r.edition, page, 0, &bytes));
             }
         }
-    } else if (damage == QLatin1String("foreign index")) {
-        const QList<Damage::Page> index = Damage::pages(edition(), QStringLiteral("SubTopicsGlobalTopicId"));
+    });
+    QTest::newRow("the index of Sub-Topics overwritten by a leaf of another") << none << none << Damaging([](Repair &r) {
+        const QList<Damage::Page> index = Damage::pages(r.edition, QStringLiteral("SubTopicsGlobalTopicId"));
         QCOMPARE(index.size(), 1);
-        QVERIFY(Damage::copyPage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksTopicId")), edition(), index.first()));
-    } else if (damage == QLatin1String("entry order")) {
+        QVERIFY(Damage::copyPage(r.edition, r.leaf(QStringLiteral("LksTopicId")), r.edition, index.first()));
+    });
+    QTest::newRow("an entry of the index of Sub-Topics out of order") << none << none << Damaging([](Repair &r) {
         // The key of the fourth entry, a number of one byte after the payload's size, the
         // header's size and the two types, made greater than the fifth's.
-        const Damage::Page page = Damage::pages(edition(), QStringLiteral("SubTopicsGlobalTopicId")).value(0);
+        const Damage::Page page = Damage::pages(r.edition, QStringLiteral("SubTopicsGlobalTopicId")).value(0);
         QByteArray bytes;
-        QVERIFY(Damage::onPage(edition(), page, 0, &bytes, true));
+        QVERIFY(Damage::onPage(r.edition, page, 0, &bytes, true));
         const int cell = qFromBigEndian<quint16>(bytes.constData() + 8 + 2 * 3);
         QCOMPARE(bytes.mid(cell + 1, 2), QByteArray("\x03\x01"));
         QByteArray key("\x7f");
-        QVERIFY(Damage::onPage(edition(), page, cell + 4, &key));
-    } else if (damage == QLatin1String("index root")) {
-        const QList<Damage::Page> roots = Damage::pages(edition(), QStringLiteral("LksLksUrl"), QStringLiteral("internal"));
-        QCOMPARE(roots.size(), 1);
-        QByteArray bytes;
-        QVERIFY(Damage::onPage(edition(), roots.first(), 0, &bytes, true));
-        QByteArray size(1, '\x06');   // after the cell's child
-        QVERIFY(Damage::onPage(edition(), roots.first(), qFromBigEndian<quint16>(bytes.constData() + 12) + 4, &size));
-        // On a leaf whose count of free fragments is wrong: a letter of the first entry's
-        // address, and the high byte of the second entry's row id, its last three bytes.
-        const Damage::Page leaf = Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"));
-        QVERIFY(Damage::onPage(edition(), leaf, 0, &bytes, true));
-        const int first = Damage::number16(bytes, 8);
-        const int second = Damage::number16(bytes, 10);
-        QCOMPARE(bytes.mid(second + 1, 3).at(2), '\x03');   // a header of 3 bytes, a row id of 3
-        bytes[7] = char(bytes.at(7) + 1);
-        bytes[int(bytes.indexOf("http://", first)) + 5] = '?';
-        bytes[second + uchar(bytes.at(second)) - 2] = char(bytes.at(second + uchar(bytes.at(second)) - 2) ^ 0x40);
-        QVERIFY(Damage::onPage(edition(), leaf, 0, &bytes));
-        // A leaf of the other index of categories in doubt too: neither is read whole.
-        const Damage::Page topics = Damage::middleLeaf(edition(), QStringLiteral("LksTopicId"));
-        QVERIFY(Damage::onPage(edition(), topics, 7, &bytes, true));
-        bytes = QByteArray(1, char(bytes.at(0) + 1));
-        QVERIFY(Damage::onPage(edition(), topics, 7, &bytes));
-        changed = 1;
-    } else if (damage == QLatin1String("over empty")) {
-        const QList<Damage::Page> root = Damage::pages(edition(), QStringLiteral("PersonalInformation"));
-        QCOMPARE(root.size(), 1);
-        QVERIFY(Damage::copyPage(edition(), Damage::middleLeaf(edition(), QStringLiteral("Sit")), edition(), root.first()));
-        // SQLite sees no fault in it: an index damaged too makes the file one to repair.
-        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
-    } else if (damage == QLatin1String("list over list")) {
-        // Lists of the same row ids and Topics: their indexes agree with either.
-        QVERIFY(Damage::copyPage(edition(), Damage::pages(edition(), QStringLiteral("FavoriteLinks")).first(), edition(),
-                                 Damage::pages(edition(), QStringLiteral("SearchLinks")).first()));
-        // The favourites come back as search links too: the rows the damaged file holds.
-        QVERIFY(QFile::copy(edition(), older));
-        olderLeaf = Damage::pages(edition(), QStringLiteral("SearchLinks")).first();
-        // SQLite sees no fault in it: an index damaged too makes the file one to repair.
-        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
-    } else if (damage == QLatin1String("empty over root")) {
-        const QList<Damage::Page> root = Damage::pages(edition(), QStringLiteral("FavoriteLinks"));
-        QCOMPARE(root.size(), 1);
-        QVERIFY(Damage::copyPage(edition(), Damage::pages(edition(), QStringLiteral("PersonalInformation")).first(),
-                                 edition(), root.first()));
-        lost.insert(QStringLiteral("FavoriteLinks"), 5);
-    } else if (damage == QLatin1String("two lists")) {
-        // The type of the eleventh news link's name made 16 letters longer than its cell
-        // holds, and a letter of the second search link's address no UTF-8.
-        const QList<Damage::Page> news = Damage::pages(edition(), QStringLiteral("NewsLinks"));
-        const QList<Damage::Page> search = Damage::pages(edition(), QStringLiteral("SearchLinks"));
-        QCOMPARE(news.size(), 1);
-        QCOMPARE(search.size(), 1);
-        QByteArray bytes;
-        QVERIFY(Damage::onPage(edition(), news.first(), 0, &bytes, true));
-        // After the payload's size, the row id, the header's size and two types.
-        const int at = qFromBigEndian<quint16>(bytes.constData() + 8 + 2 * 10) + 5;
-        QByteArray type(1, char(bytes.at(at) ^ 0x20));
-        QVERIFY(Damage::onPage(edition(), news.first(), at, &type));
-        QVERIFY(Damage::onPage(edition(), search.first(), 0, &bytes, true));
-        const int letter = int(bytes.indexOf("crates.io"));
-        QVERIFY(letter > 0);
-        QByteArray high(1, char(bytes.at(letter) | 0x80));
-        QVERIFY(Damage::onPage(edition(), search.first(), letter, &high));
-        lost.insert(QStringLiteral("NewsLinks"), 1);
-        lost.insert(QStringLiteral("SearchLinks"), 1);
-    } else if (damage == QLatin1String("index over empty")) {
-        const QList<Damage::Page> index = Damage::pages(edition(), QStringLiteral("RelatedLinksTopicId"));
-        QCOMPARE(index.size(), 1);
-        QVERIFY(Damage::copyPage(edition(), Damage::pages(edition(), QStringLiteral("FavoriteLinksTopicId")).first(),
-                                 edition(), index.first()));
-    } else if (damage == QLatin1String("over index")) {
-        const QList<Damage::Page> root = Damage::pages(edition(), QStringLiteral("LocalLinksTopicId"));
-        QCOMPARE(root.size(), 1);
-        QVERIFY(Damage::copyPage(edition(), Damage::middleLeaf(edition(), QStringLiteral("NewsLinks")), edition(), root.first()));
-    } else if (damage == QLatin1String("short key")) {
+        QVERIFY(Damage::onPage(r.edition, page, cell + 4, &key));
+    });
+    QTest::newRow("a key of an index of categories shortened by a flip") << none << none << Damaging([](Repair &r) {
         // The type of the first entry's key, after the payload's size and the header's,
         // made one of four letters fewer: the entry's row id is read from its letters.
-        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"));
+        const Damage::Page page = r.leaf(QStringLiteral("LksLksUrl"));
         QByteArray bytes;
-        QVERIFY(Damage::onPage(edition(), page, 0, &bytes, true));
+        QVERIFY(Damage::onPage(r.edition, page, 0, &bytes, true));
         const int cell = qFromBigEndian<quint16>(bytes.constData() + 8);
         QCOMPARE(int(bytes.at(cell + 1)), 3);
         QByteArray type(1, char(uchar(bytes.at(cell + 2)) - 8));
-        QVERIFY(Damage::onPage(edition(), page, cell + 2, &type));
-    } else if (const QMap<QString, QPair<QByteArray, int>> flips{{"table name", {"tableLksLks", 5}},
-                                                                {"column name", {"SearchLinks (\n    topicid", 18}},
-                                                                {"row id type", {"MainTopicId INTEGER", 16}},
-                                                                {"declaration", {"NewsLinks (\n    topicid", 23}},
-                                                                {"keyword", {"CREATE TABLE NewsLinks", 0}}};
-               flips.contains(damage)) {
-        // The first letter of the categories' name field, after its type; of the search
-        // links' first column in their declaration; the G of the Topics' row id's INTEGER; the
-        // space after the news links' first column, which no declaration takes; the C of
-        // their CREATE.
-        QByteArray file = m_app->readFile(QStringLiteral("Sample_Links.mdb"));
-        const qsizetype at = file.indexOf(flips.value(damage).first) + flips.value(damage).second;
-        QVERIFY(at > flips.value(damage).second);
-        file[at] = char(file.at(at) ^ 1);
-        m_app->writeFile(QStringLiteral("Sample_Links.mdb"), file);
-    } else if (damage == QLatin1String("index root number")) {
+        QVERIFY(Damage::onPage(r.edition, page, cell + 2, &type));
+    });
+    // One bit flipped in the list of tables: the first letter of the categories' name
+    // field, after its type; of the search links' first column in their declaration; the G
+    // of the Topics' row id's INTEGER (row ids of Topics that a new table would not give);
+    // the space after the news links' first column, which no declaration takes; the C of
+    // their CREATE.
+    QTest::newRow("a bit flipped in a table's name in the list of tables") << none << none
+        << Damaging([](Repair &r) { QVERIFY(Damage::changeAt(r.edition, "tableLksLks", 5)); });
+    QTest::newRow("a bit flipped in a column's name in the list of tables") << none << none
+        << Damaging([](Repair &r) { QVERIFY(Damage::changeAt(r.edition, "SearchLinks (\n    topicid", 18)); });
+    QTest::newRow("a bit flipped in the type of a row id column in the list of tables") << none << none << Damaging([](Repair &r) {
+        Damage::runSql(r.edition, QStringLiteral("UPDATE Topics SET MainTopicId = MainTopicId + 10"));
+        r.keepRows();
+        QVERIFY(Damage::changeAt(r.edition, "MainTopicId INTEGER", 16));
+    });
+    QTest::newRow("a bit flipped in a table's declaration in the list of tables") << none << none
+        << Damaging([](Repair &r) { QVERIFY(Damage::changeAt(r.edition, "NewsLinks (\n    topicid", 23)); });
+    QTest::newRow("a bit flipped in a table's CREATE in the list of tables") << none << none
+        << Damaging([](Repair &r) { QVERIFY(Damage::changeAt(r.edition, "CREATE TABLE NewsLinks", 0)); });
+    QTest::newRow("an index's root in the list of tables made another index's") << none << none << Damaging([](Repair &r) {
         // The root page number in the list of tables of the empty local links' index, after
         // its names, made that of the categories' index of addresses.
         qint64 root = 0;
-        Damage::runSql(edition(), QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'LksLksUrl'"),
+        Damage::runSql(r.edition, QStringLiteral("SELECT rootpage FROM sqlite_master WHERE name = 'LksLksUrl'"),
                        [&root](const QSqlQuery &q) { root = q.value(0).toLongLong(); });
         QVERIFY(root > 0 && root < 128);
-        QByteArray file = m_app->readFile(QStringLiteral("Sample_Links.mdb"));
         const QByteArray names("indexLocalLinksTopicIdLocalLinks");
-        const qsizetype at = file.indexOf(names) + names.size();
-        QVERIFY(at > names.size());
-        file[at] = char(root);
-        m_app->writeFile(QStringLiteral("Sample_Links.mdb"), file);
-    } else if (damage == QLatin1String("cell count 65535")) {
-        QByteArray count("\xff\xff", 2);
-        QVERIFY(Damage::onPage(edition(), Damage::middleLeaf(edition(), QStringLiteral("Sit")), 3, &count));
-    } else if (damage == QLatin1String("free overflow")) {
-        // Ten overflow pages added to the first page of the list of free pages.
+        QVERIFY(Damage::changeAt(r.edition, names, names.size(), QByteArray(1, char(root))));
+    });
+    // Header fields that are valid but wrong, and what the cells' own pointers tell over
+    // a damaged count or list of free pages: every row comes back.
+    QTest::newRow("reserved bytes 0 -> 32") << none << none
+        << Damaging([](Repair &r) { QVERIFY(Damage::setHeader(r.edition, 20, "\x20")); });
+    QTest::newRow("text encoding UTF-8 -> UTF-16le") << none << none
+        << Damaging([](Repair &r) { QVERIFY(Damage::setHeader(r.edition, 59, "\x02")); });
+    QTest::newRow("page size 4096 -> 1024") << none << none
+        << Damaging([](Repair &r) { QVERIFY(Damage::setHeader(r.edition, 16, QByteArray("\x04\x00", 2))); });
+    QTest::newRow("page size 4096 -> 65536") << none << none
+        << Damaging([](Repair &r) { QVERIFY(Damage::setHeader(r.edition, 16, QByteArray("\x00\x01", 2))); });
+    QTest::newRow("a leaf of links that says it holds 65535 rows") << none << none
+        << Damaging([](Repair &r) { QVERIFY(Damage::setCellCount(r.edition, r.leaf(QStringLiteral("Sit")), 65535)); });
+    QTest::newRow("a list of free pages that names overflow pages of links") << none << none << Damaging([](Repair &r) {
+        // Ten overflow pages added to the first page of the list of free pages, which holds
+        // pages of a dropped table.
+        r.sitesTwoToAPage(true, {"CREATE TABLE Old AS SELECT * FROM Lks", "DROP TABLE Old"});
         QByteArray header;
-        QVERIFY(Damage::onPage(edition(), Damage::Page{1, 0, 4096, {}}, 32, &header, true));
+        QVERIFY(Damage::onPage(r.edition, Damage::Page{1, 0, 4096, {}}, 32, &header, true));
         const Damage::Page trunk{int(qFromBigEndian<quint32>(header.constData())), 0, 4096, {}};
         QByteArray count;
-        QVERIFY(Damage::onPage(edition(), trunk, 4, &count, true));
+        QVERIFY(Damage::onPage(r.edition, trunk, 4, &count, true));
         const int leaves = int(qFromBigEndian<quint32>(count.constData()));
-        const QList<Damage::Page> overflow = Damage::pages(edition(), QStringLiteral("Sit"), QStringLiteral("overflow"));
+        const QList<Damage::Page> overflow = Damage::pages(r.edition, QStringLiteral("Sit"), QStringLiteral("overflow"));
         QVERIFY(trunk.number > 0 && leaves + 10 < 1000 && overflow.size() > 10);
         QByteArray numbers(40, 0);
         for (int i = 0; i < 10; ++i)
             qToBigEndian<quint32>(overflow.at(i).number, numbers.data() + 4 * i);
         qToBigEndian<quint32>(leaves + 10, count.data());
-        QVERIFY(Damage::onPage(edition(), trunk, 8 + 4 * leaves, &numbers));
+        QVERIFY(Damage::onPage(r.edition, trunk, 8 + 4 * leaves, &numbers));
         count.truncate(4);
-        QVERIFY(Damage::onPage(edition(), trunk, 4, &count));
-    } else if (damage == QLatin1String("zeroed overflow")) {
+        QVERIFY(Damage::onPage(r.edition, trunk, 4, &count));
+    });
+    QTest::newRow("nothing readable")
+        << none
+        << "The edition database Sample_Links.mdb is damaged so badly that nothing in it can be read, so it could not be "
+           "repaired.\nIt was left exactly as it was."
+        << Damaging([](Repair &r) { r.app->writeFile(QStringLiteral("Sample_Links.mdb"), "a few bytes of text"); });
+    QTest::newRow("an empty file")
+        << none
+        << "The edition database Sample_Links.mdb is empty (0 bytes): nothing in it can be read, so it could not be "
+           "repaired.\nIt was left exactly as it was."
+        << Damaging([](Repair &r) { r.app->writeFile(QStringLiteral("Sample_Links.mdb"), ""); });
+    // What the file's own pages tell over its header, and values that are not what they seem.
+    QTest::newRow("overflow pages of links zeroed, or copied over another") << "\n  links: 3" << none << Damaging([](Repair &r) {
         // A page of zeros is what a free page reads as; of two pages alike, which is the
-        // one in its place is not known. An index damaged too makes the file one to repair.
-        const QList<Damage::Page> overflow = Damage::pages(edition(), QStringLiteral("Sit"), QStringLiteral("overflow"));
+        // one in its place is not known.
+        r.sitesTwoToAPage(true);
+        const QList<Damage::Page> overflow = Damage::pages(r.edition, QStringLiteral("Sit"), QStringLiteral("overflow"));
         QByteArray zeros(4096, 0);
-        QVERIFY(overflow.size() > 3 && Damage::onPage(edition(), overflow.at(0), 0, &zeros));
-        QVERIFY(Damage::copyPage(edition(), overflow.at(1), edition(), overflow.at(2)));
-        QVERIFY(Damage::overwritePage(edition(), Damage::middleLeaf(edition(), QStringLiteral("LksLksUrl"))));
-        lost.insert(QStringLiteral("Sit"), 3);
-    } else if (damage == QLatin1String("empty header")) {
+        QVERIFY(overflow.size() > 3 && Damage::onPage(r.edition, overflow.at(0), 0, &zeros));
+        QVERIFY(Damage::copyPage(r.edition, overflow.at(1), r.edition, overflow.at(2)));
+        QVERIFY(r.damageIndex());
+        r.lost.insert(QStringLiteral("Sit"), 3);
+    });
+    QTest::newRow("a leaf of links whose header says it is empty") << "\n  links: up to %1" << none << Damaging([](Repair &r) {
         // No free block, no cell, the content starting at the page's end, no fragment.
-        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Sit"));
+        const Damage::Page page = r.leaf(QStringLiteral("Sit"));
         QByteArray header = QByteArray::fromHex("00000000100000");
-        QVERIFY(Damage::onPage(edition(), page, 1, &header));
-        lost.insert(QStringLiteral("Sit"), page.cells);
-    } else if (damage == QLatin1String("out of order")) {
+        QVERIFY(Damage::onPage(r.edition, page, 1, &header));
+        r.lost.insert(QStringLiteral("Sit"), page.cells);
+    });
+    QTest::newRow("two cells of a leaf of categories out of order") << "\n  categories: 1" << none << Damaging([](Repair &r) {
         // Of two rows of one leaf that the indexes hold, the second's place comes first.
-        const Damage::Page page = Damage::middleLeaf(edition(), QStringLiteral("Lks"));
+        const Damage::Page page = r.leaf(QStringLiteral("Lks"));
         QByteArray pointers;
-        QVERIFY(Damage::onPage(edition(), page, 8, &pointers, true));
+        QVERIFY(Damage::onPage(r.edition, page, 8, &pointers, true));
         QByteArray swapped = pointers.mid(2, 2) + pointers.left(2);
-        QVERIFY(Damage::onPage(edition(), page, 8, &swapped));
-        lost.insert(QStringLiteral("Lks"), 1);
-    } else if (damage == QLatin1String("tables")) {
-        QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
-        QVERIFY(ExecSql(QStringLiteral("DROP TABLE LocalLinks")));
-        CloseDatabase();
-    } else {
-        m_app->writeFile(QStringLiteral("Sample_Links.mdb"), damage == QLatin1String("text") ? "a few bytes of text" : "");
-    }
-    if (damage == QLatin1String("appended")) {
-        QFile file(edition());
-        QVERIFY(file.open(QIODevice::Append) && file.write(m_app->readFile(QStringLiteral("Appended.mdb"))) > 0);
-    }
+        QVERIFY(Damage::onPage(r.edition, page, 8, &swapped));
+        r.lost.insert(QStringLiteral("Lks"), 1);
+    });
+    QTest::newRow("reserved bytes 32 -> 0") << none << none << Damaging([](Repair &r) {
+        QVERIFY(Damage::vacuum(r.edition, 4096, 32));
+        QVERIFY(Damage::setHeader(r.edition, 20, QByteArray(1, 0)));
+    });
+    QTest::newRow("an edition of 32768-byte pages with one of 4096-byte pages after it") << none << none << Damaging([](Repair &r) {
+        const QString appended = r.app->file(QStringLiteral("Appended.mdb"));
+        QVERIFY(QFile::copy(r.edition, appended));
+        QVERIFY(Damage::vacuum(r.edition, 32768));
+        QVERIFY(r.damageIndex());
+        QFile file(r.edition);
+        QVERIFY(file.open(QIODevice::Append) && file.write(r.app->readFile(QStringLiteral("Appended.mdb"))) > 0);
+    });
+    QTest::newRow("a UTF-16 edition with an index damaged") << none << none << Damaging([](Repair &r) {
+        const QString utf16 = r.app->file(QStringLiteral("Appended.mdb"));
+        Damage::copyAsUtf16(r.edition, utf16);
+        QVERIFY(QFile::remove(r.edition) && QFile::rename(utf16, r.edition));
+        r.keepRows();
+        QVERIFY(r.damageIndex());
+    });
+}
+
+void TestEditionRepair::repairRecoversEveryReadableRow()
+{
+    QFETCH(QString, lostText);
+    QFETCH(QString, unreadable);
+    QFETCH(Damaging, damage);
+    Repair r;
+    r.app = m_app.get();
+    r.edition = edition();
+    r.keepRows();
+    damage(r);
+    if (QTest::currentTestFailed())
+        return;
     const QByteArray damaged = m_app->readFile(QStringLiteral("Sample_Links.mdb"));
 
     EditionCompaction repair = compaction();
@@ -703,15 +751,15 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     // Every row is one of the edition's (or of the older copy put in), and only the rows
     // of the damaged pages are missing.
     const QStringList after = EditionSnapshot(edition());
-    QSet<QString> known(before.cbegin(), before.cend());
-    if (olderLeaf.number > 0)
-        for (const QString &row : EditionSnapshot(older))
+    QSet<QString> known(r.before.cbegin(), r.before.cend());
+    if (!r.older.isEmpty())
+        for (const QString &row : EditionSnapshot(r.older))
             known.insert(row);
     for (const QString &row : after)
         QVERIFY2(known.contains(row), qPrintable(row));
-    QMap<QString, int> expected = countsOf(before);
+    QMap<QString, int> expected = countsOf(r.before);
     for (auto it = expected.begin(); it != expected.end();) {
-        it.value() += back.value(it.key()) - lost.value(it.key());
+        it.value() += r.back.value(it.key()) - r.lost.value(it.key());
         it = it.value() == 0 ? expected.erase(it) : std::next(it);
     }
     QCOMPARE(countsOf(after), expected);
@@ -724,26 +772,21 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
     QCOMPARE(m_app->readFile(QDir(m_app->path()).relativeFilePath(repair.damagedCopy())), damaged);
     QString recovered = QStringLiteral("\n  Topics: 3\n  Sub-Topics: 7\n  categories: %2\n  links: %1\n  places of links in "
                                        "categories: 29").arg(expected.value(QStringLiteral("Sit"))).arg(expected.value(QStringLiteral("Lks")));
-    if (damage != QLatin1String("schema"))
+    if (r.sectionLinks > 0)
         recovered += QStringLiteral("\n  section links: %1\n  colour schemes: 7")
-                        .arg((sections.contains(damage) ? 6030
-                              : damage == QLatin1String("older section links")   ? 3030
-                                                                                  : 30)
-                             - lost.value(QStringLiteral("FavoriteLinks")) - lost.value(QStringLiteral("NewsLinks"))
-                             - lost.value(QStringLiteral("SearchLinks")));
-    const QString opening = damage == QLatin1String("tables") ? QStringLiteral("lacked tables that an edition has.")
-                                                                : QStringLiteral("was damaged.");
+                         .arg(r.sectionLinks - r.lost.value(QStringLiteral("FavoriteLinks")) - r.lost.value(QStringLiteral("NewsLinks"))
+                              - r.lost.value(QStringLiteral("SearchLinks")));
     QCOMPARE(repair.message(),
-             QStringLiteral("The edition database Sample_Links.mdb ") + opening
+             QStringLiteral("The edition database Sample_Links.mdb ") + r.opening
                  + (lostText.isEmpty() ? QStringLiteral(" Every row that could still be read was recovered")
                                        : QStringLiteral(" Its readable rows were recovered"))
                  + QStringLiteral(" into a fresh copy of the edition, which is now in use.\nRecovered:") + recovered
                  + (lostText.startsWith(QLatin1String("\n  ")) ? QStringLiteral("\nCould not be read:") : QString())
-                 + lostText.replace(QLatin1String("%1"), QString::number(lost.value("Sit")))
-                       .replace(QLatin1String("%2"), QString::number(unplaced))
-                       .replace(QLatin1String("%3"), QString::number(changed))
-                       .replace(QLatin1String("%4"), QString::number(clashed))
-                       .replace(QLatin1String("%5"), QString::number(lost.value("Lks")))
+                 + lostText.replace(QLatin1String("%1"), QString::number(r.lost.value("Sit")))
+                       .replace(QLatin1String("%2"), QString::number(r.unplaced))
+                       .replace(QLatin1String("%3"), QString::number(r.changed))
+                       .replace(QLatin1String("%4"), QString::number(r.clashed))
+                       .replace(QLatin1String("%5"), QString::number(r.lost.value("Lks")))
                  + QStringLiteral("\nThe damaged file was kept as:\n") + repair.damagedCopy());
     QCOMPARE(leftovers(m_app->path()), QStringList());
 }
