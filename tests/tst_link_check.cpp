@@ -184,6 +184,7 @@ void TestLinkCheck::requestTargets()
         {"http://a.test./", "a.test./", 0},
         {"http://h.test/a%41", "h.test/aA", 0},
         {"http://h.test/a b|c", "h.test/a%20b%7Cc", 0},
+        {"http://h.test/[\\]^`?[\\]^`", "h.test/%5B%5C%5D%5E%60?%5B%5C%5D%5E%60", 0},
         {"http://h.test/x#frag", "h.test/x", 0},
         {"http://h.test?x", "h.test/?x", 0},
         {"http://-a.test/", "", 0},

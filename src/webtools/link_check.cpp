@@ -194,10 +194,14 @@ bool requestTarget(const QString &address, QString &target, int &secure)
     const int port = url.port(defaultPort);
     if (port != defaultPort)
         host += QLatin1Char(':') + QString::number(port);
-    const QString path = url.path(QUrl::FullyEncoded);
+    // QUrl leaves "[" and "]" as they are in a path and a query, where they may not stand.
+    const auto encoded = [](QString text) {
+        return text.replace(QLatin1Char('['), QLatin1String("%5B")).replace(QLatin1Char(']'), QLatin1String("%5D"));
+    };
+    const QString path = encoded(url.path(QUrl::FullyEncoded));
     target = host + (path.isEmpty() ? QStringLiteral("/") : path);
     if (url.hasQuery())
-        target += QLatin1Char('?') + url.query(QUrl::FullyEncoded);
+        target += QLatin1Char('?') + encoded(url.query(QUrl::FullyEncoded));
     return true;
 }
 
