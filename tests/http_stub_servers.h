@@ -236,6 +236,7 @@ private:
 class ProxyServerStub : public StubServer
 {
 public:
+    QByteArray tunnelRefusal;    // when set, the answer to every tunnel asked with the log-on
     // Makes this the proxy of the program's requests, logging on as "user".
     void useAsProxy() const
     {
@@ -255,6 +256,8 @@ protected:
             return;
         }
         const bool tunnel = request.method == "CONNECT";
+        if (tunnel && !tunnelRefusal.isEmpty())
+            return void(client->write(tunnelRefusal));
         const QUrl url(QString::fromLatin1(tunnel ? "https://" + request.target : request.target));
         QByteArray out = request.method + ' ' + url.path(QUrl::FullyEncoded).toLatin1() + " HTTP/1.1\r\n";
         for (auto it = request.headers.cbegin(); it != request.headers.cend(); ++it) {

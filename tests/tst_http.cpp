@@ -437,6 +437,16 @@ void TestHttp::throughProxy()
         for (auto it = seen.headers.cbegin(); it != seen.headers.cend(); ++it)
             QVERIFY2(!it.value().contains(QByteArray("user:secret").toBase64()), it.key().constData());
     }
+
+    // A download whose log-on the proxy refuses, or whose tunnel it refuses, is told so.
+    cDownload down;
+    down.setUrl((secure ? QStringLiteral("https://") : QStringLiteral("http://")) + HttpTarget);
+    down.Download(ProxyServer + ':' + ProxyPort, ProxyUserId, QStringLiteral("wrong"), cDownload::NamedProxy, 0);
+    QCOMPARE(down.ErrorText(), QStringLiteral("The proxy refused the log-on."));
+    proxy.tunnelRefusal = answer(403);
+    down.Download(ProxyServer + ':' + ProxyPort, ProxyUserId, QStringLiteral("secret"), cDownload::NamedProxy, 0);
+    QCOMPARE(down.ErrorText(), secure ? QStringLiteral("The proxy refused to connect to the address (status 403).")
+                                      : QStringLiteral("The server answered with the status 404."));
 }
 
 void TestHttp::proxyLogonAskedOnce()

@@ -368,9 +368,12 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
     m_completed = answered && m_status >= 200 && m_status < 300 && whole && !m_stopRequested
                   && m_failure == Failure::None;
     if (!m_completed && m_failure == Failure::None && !m_stopRequested) {
-        const int refused = web->tunnelStatus() == 407 ? 407 : m_status;
+        const int tunnel = web->tunnelStatus();
+        const int refused = tunnel == 407 ? 407 : m_status;
         if (error == WebTransfer::Error::HeaderTooLarge)
             fail(Failure::HeaderTooLarge, web->errorText());
+        else if (tunnel >= 300 && tunnel != 407)
+            fail(Failure::Network, tr("The proxy refused to connect to the address (status %1).").arg(tunnel));
         else if (refused != 0 && (refused < 200 || refused >= 300))
             fail(Failure::Network, statusText(refused, request));
         else
