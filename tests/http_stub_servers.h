@@ -89,6 +89,7 @@ public:
             while (QTcpSocket *socket = nextPendingConnection()) {
                 auto *buffer = new QByteArray;
                 ++openConnections;
+                ++connections;
                 connect(socket, &QObject::destroyed, [this, buffer] { delete buffer, --openConnections; });
                 connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
                     if (socket->property("tunnel").toBool())
@@ -97,6 +98,7 @@ public:
                     SeenRequest request;
                     while (takeRequest(*buffer, request)) {
                         seen.append(request);
+                        lastSocket = socket;
                         handle(socket, request);
                     }
                 });
@@ -109,6 +111,8 @@ public:
     QString target(const QString &path) const { return QStringLiteral("127.0.0.1:%1%2").arg(serverPort()).arg(path); }
     QList<SeenRequest> seen;
     int openConnections = 0;    // not yet closed by either side
+    int connections = 0;        // accepted
+    QPointer<QTcpSocket> lastSocket;    // the connection of the last request, until it ends
 
 protected:
     virtual void handle(QTcpSocket *socket, const SeenRequest &request) = 0;
@@ -118,9 +122,10 @@ protected:
 // kelp/wisp passes (/biglogon too, with a page of 200 KB that takes 150 ms), /refuse asks for one that nothing passes, /silent never answers,
 // /moved/<path> sends a 301 to <path> on this server, /slow/<ms> answers 200 after <ms>
 // milliseconds, /cookie answers 200 with a cookie, /header sends a header line that never
-// ends, /interim interim answers without end, /lower a status line in lower case, anything
-// else 200. /kept answers 200 on a connection it keeps open and never answers on again;
-// /leftover likewise, with a forged answer behind the end of its body; /forged sends a 301
+// ends, /interim interim answers without end, /lower a status line in lower case, /bare 200
+// without a reason phrase, /trickle a header that takes 3 s, a line at a time, anything
+// else 200. /alive answers 200 on a connection it keeps open, and answers again on it;
+// /kept answers 200 on a connection it keeps open and never answers on again; /leftover likewise, with a forged answer behind the end of its body; /forged sends a 301
 // to /status/404 with a forged answer behind the end of its body, on a connection it keeps.
 class OriginServer : public StubServer
 {
@@ -167,6 +172,21 @@ protected:
             return pourEndlessly(socket, InterimAnswer.repeated(2000));
         else if (path == "/lower")
             reply = "http/1.1 500 ok\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        else if (path == "/alive")
+            return void(socket->write(QByteArray(answer(200)).replace("Connection: close", "X-Kept: 1")));
+        else if (path == "/bare")
+            reply = "HTTP/1.1 200\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        else if (path == "/trickle") {
+            // A header line every 100 ms for 3 s, then its end.
+            socket->write("HTTP/1.1 200 OK\r\n");
+            auto *drip = new QTimer(socket);
+            QObject::connect(drip, &QTimer::timeout, socket, [socket, drip, left = 30]() mutable {
+                socket->write(--left > 0 ? "X-Line: more\r\n" : "Content-Length: 0\r\nConnection: close\r\n\r\n");
+                if (left == 0)
+                    drip->deleteLater();
+            });
+            return drip->start(100);
+        }
         else if (path == "/cookie")
             reply = answer(200, "Set-Cookie: seen=1; Path=/\r\n");
         else if (path.startsWith("/moved/"))
@@ -236,6 +256,7 @@ private:
 class ProxyServerStub : public StubServer
 {
 public:
+    QByteArray logOn = "user:secret";    // the only one it takes
     QByteArray tunnelRefusal;    // when set, the answer to every tunnel asked with the log-on
     // Makes this the proxy of the program's requests, logging on as "user".
     void useAsProxy() const
@@ -248,7 +269,7 @@ public:
 protected:
     void handle(QTcpSocket *client, const SeenRequest &request) override
     {
-        if (request.headers.value("proxy-authorization") != "Basic " + QByteArray("user:secret").toBase64()) {
+        if (request.headers.value("proxy-authorization") != "Basic " + logOn.toBase64()) {
             // The connection stays open for the next try, as proxies keep it.
             QByteArray refusal = answer(407, "Proxy-Authenticate: Basic realm=\"proxy\"\r\n");
             refusal.replace("Connection: close", "Proxy-Connection: keep-alive");

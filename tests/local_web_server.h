@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -52,7 +53,7 @@ struct Resource {
     int dripMs = 0;              // sends the body 256 bytes at a time, one piece every dripMs
     QByteArray length = {};      // the Content-Length sent in place of the body's size
     QByteArray headers = {};     // more header lines, each ended by CR LF ("Location: ...")
-    QByteArray headLength = {};  // the Content-Length the size request (HEAD) hears, if other
+    QByteArray headLength = {};  // the Content-Length the size request (HEAD) hears, if other (even if none is sent)
     bool silent = false;         // never answers
     bool headSilent = false;     // never answers the size request (HEAD)
 };
@@ -79,10 +80,12 @@ public:
 
     QHash<QByteArray, Resource> resources;   // by encoded path; others answer 404
     QList<Request> seen;
+    QPointer<QTcpSocket> lastSocket;         // the connection of the last request, until it ends
 
 private:
     void answer(QTcpSocket *socket, const Request &request)
     {
+        lastSocket = socket;
         QByteArray path = request.target;
         if (path.startsWith("http://"))
             path = QUrl(QString::fromLatin1(path)).path(QUrl::FullyEncoded).toLatin1();
@@ -102,8 +105,10 @@ private:
         }
         QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + " Status\r\nContent-Type: application/octet-stream\r\n"
                           + extra + resource.headers + "Connection: close\r\n";
-        if (request.method == "HEAD" && !resource.headLength.isEmpty())
+        if (request.method == "HEAD" && !resource.headLength.isEmpty()) {
             resource.length = resource.headLength;
+            resource.sendLength = true;
+        }
         if (resource.sendLength)
             head += "Content-Length: " + (resource.length.isEmpty() ? QByteArray::number(body.size()) : resource.length)
                     + "\r\n";

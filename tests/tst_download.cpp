@@ -96,11 +96,15 @@ void TestDownload::missingSizeAndErrorPage()
     QVERIFY(down.Completed());
     for (const auto &p : rec.progress)
         QCOMPARE(p.second, qint64(0));
-    // So is a size request that fails, here for its low rate.
+    // So is a size request that fails, here for its low rate (the download itself is not held to it).
     server.put("/nosize", {"size never told", 200, true, false, false, false, 0, {}, {}, {}, false, true});
     cDownload::SetLowRateWindow(400);
+    const auto connection = QObject::connect(&down, &cDownload::Stat, [](const QString &step) {
+        if (step == QLatin1String("Downloading ... "))
+            cDownload::SetLowRateWindow(30000);
+    });
     QCOMPARE(down.Download(QString(), QString(), QString(), cDownload::Direct, 0), QStringLiteral("size never told"));
-    cDownload::SetLowRateWindow(30000);
+    QObject::disconnect(connection);
     QVERIFY(down.Completed());
     QCOMPARE(down.FileLength(), qint64(0));
 
@@ -109,6 +113,8 @@ void TestDownload::missingSizeAndErrorPage()
     QVERIFY(down.Download(QString(), QString(), QString(), cDownload::Direct, 0).contains(QLatin1String("Error 404")));
     QVERIFY(!down.Completed());
     QCOMPARE(down.HttpStatus(), 404);
+    // The size of the error page is not the file's.
+    QCOMPARE(down.FileLength(), qint64(0));
     // So is an answer of a status that is no success, whose text looks like content.
     server.put("/moved", {"x,Travel\r\n", 300});
     down.setUrl(server.address(QStringLiteral("/moved")));
@@ -163,6 +169,15 @@ void TestDownload::fileModeReplacesWholeFile()
     down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
     QVERIFY(!down.Completed());
     QVERIFY(!down.ErrorText().isEmpty());
+
+    // A body without a size of its own, on a connection left open, ends at the size the
+    // size request gave.
+    server.put("/c.zip", {body.toUpper(), 200, false, false, false, false, 1, {}, {}, "9000"});
+    down.setDestFile(dest);
+    down.setUrl(server.address(QStringLiteral("/c.zip")));
+    down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
+    QVERIFY2(down.Completed(), qPrintable(down.ErrorText()));
+    QCOMPARE(fileContent(dest), body.toUpper());
 }
 
 void TestDownload::unknownConnectionTypeFetchesNothing()
@@ -234,14 +249,22 @@ void TestDownload::droppedConnectionAndStop()
     QCOMPARE(down.BytesRead(), qint64(10000));
     QCOMPARE(rec.progress.last().first, qint64(10000));
 
-    // Stop from a handler that runs during the transfer ends it at once.
-    server.put("/big.zip", {bytes(200000)});
-    QObject::connect(&down, &cDownload::Progress, &down, [&down](qint64 read, qint64) {
-        if (read > 0)
+    // Stop from a handler that runs during the transfer ends it at once: what reached the
+    // transfer meanwhile is not handed on.
+    server.put("/big.zip", {bytes(1000), 200, true, false, false, true});
+    qint64 stoppedAt = -1;
+    QObject::connect(&down, &cDownload::Progress, &down, [&](qint64 read, qint64) {
+        if (read > 0 && stoppedAt < 0) {
+            stoppedAt = read;
+            server.lastSocket->write(QByteArray(100, 'z'));
+            server.lastSocket->flush();
+            QVERIFY(WebTransfer::waitForSockets(20000));
             down.StopDownload();
+        }
     });
     down.Download(QString(), QString(), QString(), cDownload::Direct, 1);
     QVERIFY(!down.Completed());
+    QCOMPARE(down.BytesRead(), stoppedAt);
 
     // A link check of the same server given up before its header leaves the download's own
     // connection alone: the file arrives whole.
@@ -266,10 +289,14 @@ void TestDownload::droppedConnectionAndStop()
     QVERIFY2(down.Completed(), qPrintable(down.ErrorText()));
     QCOMPARE(fileContent(down.DestFile()), streamed);
 
-    // A reader that holds the transfer past the quiet time ends it, and is named for it.
+    // A reader that holds the transfer past the quiet time ends it, and is named for it. It
+    // holds until the server sees the connection end; the server never ends it itself.
     QObject::disconnect(&down, &cDownload::Progress, &down, nullptr);
-    server.put("/held.zip", {bytes(3 << 20)});
-    QObject::connect(&down, &cDownload::Progress, &down, [](qint64 read) { read == 4096 && (QTest::qWait(1000), true); });
+    server.put("/held.zip", {bytes(6 << 20), 200, true, false, false, true});
+    QObject::connect(&down, &cDownload::Progress, &down, [&server, held = false](qint64 read) mutable {
+        if (read > 0 && !std::exchange(held, true))
+            QVERIFY(QTest::qWaitFor([&server] { return !server.lastSocket; }, 60000));
+    });
     cDownload::SetTransferTimeout(300);
     down.setUrl(server.address(QStringLiteral("/held.zip")));
     down.Download(QString(), QString(), QString(), cDownload::Direct, 1);

@@ -133,6 +133,8 @@ private:
             pourEndlessly(socket, block);
         } else if (m_behaviour == "endless interim answers") {
             pourEndlessly(socket, HttpStubs::InterimAnswer.repeated(2000));
+        } else if (m_behaviour == "no answer") {
+            socket->disconnectFromHost();
         } else if (m_behaviour.startsWith("status ")) {
             socket->write("HTTP/1.1 " + m_behaviour.mid(7) + " Status\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
             socket->disconnectFromHost();
@@ -266,6 +268,8 @@ void TestHostileServer::boundedInMemoryAndTime_data()
         {"steady above the lowest rate", "incomplete TooSlow ",
          "incomplete TooLarge 0: The answer is larger than 1048576 bytes.", nullptr},
         {"burst, then a trickle", nullptr, slow, nullptr},
+        // A connection closed without an answer names no status.
+        {"no answer", "incomplete Network 0: Empty reply from server", nullptr, nullptr},
         // An answer that is no file says why; the forged one is never read.
         {"status 403", "incomplete Network 0: The server refused access to the address.",
          "incomplete Network 0: The server refused access to the address.", nullptr},

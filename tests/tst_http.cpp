@@ -21,12 +21,43 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <atomic>
+
+#include <curl/curl.h>
+#include <dlfcn.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
 using namespace HttpStubs;
+
+namespace {
+
+// The library's bundle of certificates, and how often this process opened it.
+QByteArray g_bundle;
+std::atomic<int> g_bundleOpens{0};
+
+FILE *countedOpen(const char *name, const char *path, const char *mode)
+{
+    using Open = FILE *(*)(const char *, const char *);
+    if (path && !g_bundle.isEmpty() && g_bundle == path)
+        ++g_bundleOpens;
+    return reinterpret_cast<Open>(::dlsym(RTLD_NEXT, name))(path, mode);
+}
+
+} // namespace
+
+// These stand in for the C library's own, for every caller in the process.
+extern "C" FILE *fopen(const char *path, const char *mode)
+{
+    return countedOpen("fopen", path, mode);
+}
+
+extern "C" FILE *fopen64(const char *path, const char *mode)
+{
+    return countedOpen("fopen64", path, mode);
+}
 
 namespace {
 
@@ -113,6 +144,15 @@ class TestHttp : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase()
+    {
+        CURL *easy = curl_easy_init();
+        char *path = nullptr;
+        curl_easy_getinfo(easy, CURLINFO_CAINFO, &path);
+        g_bundle = path;
+        curl_easy_cleanup(easy);
+        QVERIFY(!g_bundle.isEmpty());
+    }
     void init() { resetConnectionSettings(); }
     void cleanup()
     {
@@ -372,6 +412,8 @@ void TestHttp::certificates()
     down.Download(QString(), QString(), QString(), cDownload::Direct, 0);
     QVERIFY(!down.Completed());
     QCOMPARE(down.HttpStatus(), 0);
+    // The store of trusted certificates is made once in the run, not for every connection.
+    QCOMPARE(g_bundleOpens.load(), 1);
 }
 
 void TestHttp::serverLogonResentOnce()
@@ -512,6 +554,12 @@ void TestHttp::proxyLogonAskedOnce()
     QVERIFY(attempt(QString(), QString()));
     QCOMPARE(asked, 0);
     QCOMPARE(origin.seen.size(), 1);
+    // Refused later, it is forgotten: the next request asks again.
+    proxy.logOn = "user:changed";
+    QVERIFY(attempt(QString(), QString()));
+    QCOMPARE(asked, 0);
+    QVERIFY(attempt(QString(), QString()));
+    QCOMPARE(asked, 1);
 }
 
 QTEST_MAIN(TestHttp)

@@ -44,6 +44,22 @@ void fileLink(int sitId, qint32 lksId, const QString &name, const QString &url)
     QVERIFY(ExecSql(QStringLiteral("INSERT INTO LksSit (LksId, SitId, Seq) VALUES (?, ?, ?)"), {lksId, sitId, sitId}));
 }
 
+// Whether the connection from port from to port to of 127.0.0.1 holds bytes its side has not read.
+bool unreadBytes(quint16 from, quint16 to)
+{
+    QFile table(QStringLiteral("/proc/net/tcp"));
+    if (!table.open(QIODevice::ReadOnly))
+        return false;
+    const auto port = [](quint16 number) { return ':' + QByteArray::number(number, 16).toUpper().rightJustified(4, '0'); };
+    // "sl local remote state tx_queue:rx_queue ...", addresses and numbers in hexadecimal
+    for (const QByteArray &line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 4 && fields[1].endsWith(port(from)) && fields[2].endsWith(port(to)))
+            return fields[4].split(':').value(1).toLongLong(nullptr, 16) > 0;
+    }
+    return false;
+}
+
 quint16 closedPort()
 {
     QTcpServer probe;
@@ -265,9 +281,11 @@ void TestLinkCheck::statusClasses_data()
     QTest::addColumn<QString>("paths");
     QTest::addColumn<QString>("answers");
     QTest::addColumn<bool>("ownThread");    // the server answers from a thread of its own
-    const auto row = [](const char *name, const char *paths, const char *answers) {
+    QTest::addColumn<int>("connections");   // that the server took (-1: not counted)
+    const auto row = [](const char *name, const char *paths, const char *answers, int connections = -1) {
         for (const bool ownThread : {false, true})
-            QTest::addRow("%s%s", name, ownThread ? ", served from another thread" : "") << paths << answers << ownThread;
+            QTest::addRow("%s%s", name, ownThread ? ", served from another thread" : "")
+                << paths << answers << ownThread << connections;
     };
     row("200", "/status/200", "OK");
     row("204", "/status/204", "OK");
@@ -284,11 +302,16 @@ void TestLinkCheck::statusClasses_data()
     row("interim answers without end", "/interim /moved/status/200", "NO OK");
     // A status line that is no HTTP status line fails.
     row("a status line in lower case", "/lower", "NO");
-    // Bytes behind an answer are never read as the next one, and a kept connection that stays
-    // silent is given up for a fresh one.
+    row("a status line without a reason phrase", "/bare", "OK");
+    // A header trickled in past three time-outs is given up.
+    row("a header trickled in for 10 time-outs", "/trickle", "NO");
+    // Bytes behind an answer, or sent while the connection waits ("!": the server sends a forged
+    // answer on it), are never read as the next one, and a kept connection that stays silent is
+    // given up for a fresh one.
     row("a forged answer behind a redirect", "/forged", "NO");
-    row("a forged answer behind an answer", "/leftover /status/404", "OK NO");
-    row("a kept connection that stays silent", "/kept /status/200", "OK OK");
+    row("a forged answer behind an answer", "/leftover /status/404", "OK NO", 2);
+    row("a forged answer while the connection waits", "/alive ! /status/404", "OK NO", 2);
+    row("a kept connection that stays silent", "/kept /status/200", "OK OK", 2);
     // The query goes with the request, the fragment does not.
     row("a query and a fragment", "/page?a=1&b=2#top", "OK");
 }
@@ -298,24 +321,43 @@ void TestLinkCheck::statusClasses()
     QFETCH(QString, paths);
     QFETCH(QString, answers);
     QFETCH(bool, ownThread);
+    QFETCH(int, connections);
     ServedFrom<OriginServer> origin(ownThread);
     SetHttpRequestTimeout(300);
     QStringList answered;
     for (const QString &path : paths.split(QLatin1Char(' '))) {
+        if (path == QLatin1String("!")) {
+            quint16 client = 0;
+            origin.run([&] {
+                origin->lastSocket->write(answer(200));
+                origin->lastSocket->flush();
+                client = origin->lastSocket->peerPort();
+            });
+            QTRY_VERIFY(unreadBytes(client, origin->serverPort()));
+            continue;
+        }
         const QString address = path.isEmpty() ? QStringLiteral("http://127.0.0.1:%1/").arg(closedPort())
                                                : QStringLiteral("http://") + origin->target(path);
         answered << (LinkCheck::check(address) ? "OK" : "NO");
     }
     QCOMPARE(answered.join(QLatin1Char(' ')), answers);
     QList<SeenRequest> seen;
-    origin.run([&] { seen = origin->seen; });
+    int made = 0;
+    origin.run([&] {
+        seen = origin->seen;
+        made = origin->connections;
+    });
+    if (connections >= 0)
+        QCOMPARE(made, connections);
     QByteArrayList targets;
     for (const SeenRequest &request : std::as_const(seen)) {
         QVERIFY(!request.headers.contains("cookie"));
         targets << request.target;
     }
     for (const QString &path : paths.split(QLatin1Char(' ')))
-        QVERIFY2(path.isEmpty() || targets.contains(path.section(QLatin1Char('#'), 0, 0).toLatin1()), qPrintable(path));
+        QVERIFY2(path.isEmpty() || path == QLatin1String("!")
+                     || targets.contains(path.section(QLatin1Char('#'), 0, 0).toLatin1()),
+                 qPrintable(path));
 }
 
 void TestLinkCheck::stopAndCloseDuringCheck()
