@@ -105,17 +105,13 @@ bool isPageSize(qint64 size)
 } // namespace
 
 DatabasePages::DatabasePages(const QString &path)
-    : m_file(path)
+    : m_window(path)
 {
-    if (!m_file.open(QIODevice::ReadOnly))
-        return;
-    m_size = m_file.size();
+    m_size = m_window.size();
     if (m_size < kHeaderSize)
         return;
-    const uchar *data = m_file.map(0, m_size);
-    if (!data)
-        return;
-    m_data = data;
+    const QByteArray header(reinterpret_cast<const char *>(m_window.at(0)), kHeaderSize);
+    const auto *data = reinterpret_cast<const uchar *>(header.constData());
     // The header is not trusted, even where its fields are valid: the page size and the
     // bytes each page keeps back are those under which the file's pages parse, and the
     // text encoding the one in which the list of tables reads as such.
@@ -125,10 +121,8 @@ DatabasePages::DatabasePages(const QString &path)
     // A file cut short has as many pages as it holds whole; one in which no page parses
     // has none.
     m_pageCount = m_pageSize > 0 ? m_size / m_pageSize : 0;
-    if (m_pageCount == 0) {
-        m_data = nullptr;
+    if (m_pageCount == 0)
         return;
-    }
     m_reached.resize(int(m_pageCount + 1));
     m_free.resize(int(m_pageCount + 1));
     m_owner.fill(-1, int(m_pageCount + 1));
@@ -140,7 +134,7 @@ DatabasePages::DatabasePages(const QString &path)
     markDoubtfulPages();
     m_encoding = schemaEncoding(magic ? int(be32(data + 56)) : 1);
     if (m_headerSound)
-        markFreePages();
+        markFreePages(be32(data + 32));
 }
 
 DatabasePages::~DatabasePages() = default;
@@ -149,7 +143,15 @@ const uchar *DatabasePages::page(qint64 number) const
 {
     if (number < 1 || number > m_pageCount)
         return nullptr;
-    return m_data + (number - 1) * m_pageSize;
+    return m_window.at((number - 1) * m_pageSize);
+}
+
+QByteArray DatabasePages::heldPage(qint64 number, const uchar **at) const
+{
+    const uchar *p = page(number);
+    QByteArray bytes(reinterpret_cast<const char *>(p), m_pageSize);
+    *at = reinterpret_cast<const uchar *>(bytes.constData()) + (*at - p);
+    return bytes;
 }
 
 const uchar *DatabasePages::treeHeader(qint64 number) const
@@ -341,16 +343,17 @@ qint64 DatabasePages::guessPageSize(qint64 declared) const
 
 const uchar *DatabasePages::parses(qint64 offset, qint64 size, qint64 *cells) const
 {
-    const uchar *head = m_data + offset + (offset == 0 ? kHeaderSize : 0);
+    const uchar *start = m_window.at(offset);
+    const uchar *head = start + (offset == 0 ? kHeaderSize : 0);
     if (!isTreePage(head[0]))
         return nullptr;
     *cells = be16(head + 3);
     const uchar *pointers = head + (head[0] == kInteriorTable || head[0] == kInteriorIndex ? 12 : 8);
-    if (pointers + 2 * *cells > m_data + offset + size)
+    if (pointers + 2 * *cells > start + size)
         return nullptr;
     for (qint64 i = 0; i < *cells; ++i) {
         const qint64 cell = be16(pointers + 2 * i);
-        if (m_data + offset + cell < pointers + 2 * *cells || cell + 4 > size)
+        if (start + cell < pointers + 2 * *cells || cell + 4 > size)
             return nullptr;
     }
     return pointers;
@@ -384,7 +387,7 @@ qint64 DatabasePages::pagesReached(qint64 size) const
             if (!pointers)
                 continue;
             ++reached;
-            const uchar *p = m_data + offset;
+            const uchar *p = m_window.at(offset);
             const uchar *head = p + (number == 1 ? kHeaderSize : 0);
             const bool interior = head[0] == kInteriorTable || head[0] == kInteriorIndex;
             if (interior)
@@ -445,43 +448,54 @@ qint64 DatabasePages::usableSize(qint64 declared)
 
 int DatabasePages::schemaEncoding(int declared)
 {
-    // The list of tables is page 1, or the leaves right below it.
+    // The list of tables is page 1, or the leaves right below it. Each leaf, and each cell
+    // of one, is read once, however often it is named: in each encoding in turn.
     QVector<qint64> leaves{1};
     QVector<Pending> children;
     if (treeHeader(1)[0] == kInteriorTable && childrenOf(1, Range(), &children)) {
         leaves.clear();
         for (const Pending &child : std::as_const(children))
             leaves.append(child.number);
+        std::sort(leaves.begin(), leaves.end());
+        leaves.erase(std::unique(leaves.begin(), leaves.end()), leaves.end());
     }
     static const QStringList types{QStringLiteral("table"), QStringLiteral("index"), QStringLiteral("view"),
                                    QStringLiteral("trigger")};
-    int best = declared >= 1 && declared <= 3 ? declared : 1;
-    int bestLines = -1;
-    for (const int encoding : {best, 1, 2, 3}) {
-        m_encoding = encoding;
-        int lines = 0;
-        for (const qint64 leaf : std::as_const(leaves)) {
-            qint64 cells = 0;
-            const uchar *pointers = page(leaf) ? cellPointers(leaf, kLeafTable, kLeafTable, &cells) : nullptr;
-            for (qint64 i = 0; pointers && i < cells; ++i) {
-                const qint64 offset = be16(pointers + 2 * i);
-                if (offset >= m_usable)
-                    continue;
-                QBitArray taken(int(m_pageCount + 1));
-                QVector<qint64> chain;
+    const int first = declared >= 1 && declared <= 3 ? declared : 1;
+    const QList<int> encodings{first, 1, 2, 3};
+    QVector<int> lines(encodings.size(), 0);
+    QBitArray taken(int(m_pageCount + 1));
+    QVector<qint64> chain;
+    QBitArray offsets;
+    QVariantList values;
+    for (const qint64 leaf : std::as_const(leaves)) {
+        qint64 cells = 0;
+        const uchar *pointers = page(leaf) ? cellPointers(leaf, kLeafTable, kLeafTable, &cells) : nullptr;
+        if (!pointers)
+            continue;
+        const QByteArray held = heldPage(leaf, &pointers);
+        const auto *p = reinterpret_cast<const uchar *>(held.constData());
+        offsets.fill(false, m_usable);
+        for (qint64 i = 0; i < cells; ++i) {
+            const qint64 offset = be16(pointers + 2 * i);
+            if (offset >= m_usable || offsets.testBit(int(offset)))
+                continue;
+            offsets.setBit(int(offset));
+            for (int e = 0; e < encodings.size(); ++e) {
+                m_encoding = encodings.at(e);
                 qint64 rowid = 0;
-                QVariantList values;
-                if (readCell(page(leaf) + offset, page(leaf) + m_usable, &rowid, &values, &taken, &chain) == Cell::Read
-                    && !values.isEmpty() && values.at(0).typeId() == QMetaType::QString && types.contains(values.at(0).toString()))
-                    ++lines;
+                values.clear();
+                if (readCell(p + offset, p + m_usable, &rowid, &values, &taken, &chain) == Cell::Read && !values.isEmpty()
+                    && values.at(0).typeId() == QMetaType::QString && types.contains(values.at(0).toString()))
+                    ++lines[e];
+                for (const qint64 overflow : std::as_const(chain))
+                    taken.clearBit(int(overflow));
+                chain.clear();
             }
         }
-        if (lines > bestLines) {
-            best = encoding;
-            bestLines = lines;
-        }
     }
-    return best;
+    // The declared encoding unless another reads more lines.
+    return encodings.at(int(std::max_element(lines.cbegin(), lines.cend()) - lines.cbegin()));
 }
 
 void DatabasePages::markDoubtfulPages()
@@ -497,10 +511,16 @@ void DatabasePages::markDoubtfulPages()
     }
     // Pages of one hash are compared with the first of them only.
     std::sort(hashes.begin(), hashes.end());
+    QByteArray firstBytes;
     for (qsizetype i = 1, first = 0; i < hashes.size(); ++i) {
         if (hashes.at(i).first != hashes.at(first).first) {
             first = i;
-        } else if (std::memcmp(page(hashes.at(i).second), page(hashes.at(first).second), size_t(m_pageSize)) == 0) {
+            firstBytes.clear();
+        } else {
+            if (firstBytes.isEmpty())
+                firstBytes = QByteArray(reinterpret_cast<const char *>(page(hashes.at(first).second)), m_pageSize);
+            if (std::memcmp(page(hashes.at(i).second), firstBytes.constData(), size_t(m_pageSize)) != 0)
+                continue;
             m_firstOfSame.insert(hashes.at(i).second, hashes.at(first).second);
             m_firstOfSame.insert(hashes.at(first).second, hashes.at(first).second);
         }
@@ -509,10 +529,9 @@ void DatabasePages::markDoubtfulPages()
         m_doubtful.setBit(int(*it));
 }
 
-void DatabasePages::markFreePages()
+void DatabasePages::markFreePages(qint64 trunk)
 {
     // A chain of trunk pages from the header, each listing free leaf pages.
-    qint64 trunk = be32(m_data + 32);
     while (const uchar *p = page(trunk)) {
         if (m_free.testBit(int(trunk)))
             break;
@@ -599,10 +618,14 @@ DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &ha
     }
     QVector<Pending> pending{{root, Range()}};
     QVector<Pending> children;
+    // A leaf that failed is read once more at most when named again (under the row ids
+    // of another place, which may be its own), however often a damaged parent names it.
+    QHash<qint64, int> failures;
     while (!pending.isEmpty()) {
         const Pending next = pending.takeLast();
         const qint64 number = next.number;
-        const bool taken = !page(number) || m_reached.testBit(int(number)) || m_claims.at(number) > 1;
+        const bool taken = !page(number) || m_reached.testBit(int(number)) || m_claims.at(number) > 1
+                           || failures.value(number) > 1;
         const uchar *head = taken ? nullptr : treeHeader(number);
         if (head && head[0] == kInteriorTable && childrenOf(number, next.range, &children)) {
             m_reached.setBit(int(number));
@@ -613,6 +636,7 @@ DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &ha
         }
         const int rows = head && head[0] == kLeafTable ? readLeaf(number, next.range, number == root, fits, &losses) : -1;
         if (rows < 0) {
+            ++failures[number];
             losses.ranges.append(next.range);
             if (head && head[0] == kLeafTable && !pageRepeated(number))
                 m_failedLeafOwner[int(number)] = owner;
@@ -635,7 +659,8 @@ int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const 
         return -1;
     if (m_rows.size() < cells)
         m_rows.resize(cells);
-    const uchar *p = page(number);
+    const QByteArray held = heldPage(number, &pointers);
+    const auto *p = reinterpret_cast<const uchar *>(held.constData());
     m_chain.clear();
     int rows = 0;
     m_lost.clear();
@@ -739,7 +764,9 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
             continue;
         taken.setBit(int(number));
         m_current = number;
-        const uchar *end = page(number) + m_usable;
+        const QByteArray held = heldPage(number, &pointers);
+        const auto *p = reinterpret_cast<const uchar *>(held.constData());
+        const uchar *end = p + m_usable;
         // Two pointers to one place are one cell.
         seen.clear();
         for (qint64 i = 0; i < cells; ++i) {
@@ -747,7 +774,7 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
             if (seen.contains(offset))
                 continue;
             seen.insert(offset);
-            const uchar *cell = page(number) + offset;
+            const uchar *cell = p + offset;
             qint64 rowid = 0;
             values.clear();
             const int tree = m_failedLeafOwner.at(int(number));
@@ -772,6 +799,7 @@ bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)
     QVector<qint64> pending{root};
     QVector<qint64> chain;
     QVariantList values;
+    QBitArray offsets;
     bool whole = true;
     while (!pending.isEmpty()) {
         const qint64 number = pending.takeLast();
@@ -790,11 +818,21 @@ bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)
         whole = whole && !m_inDoubt;
         taken.setBit(int(number));
         m_current = number;
-        const uchar *p = page(number);
         if (interior)
             appendIndexChildren(number, pointers, cells, &pending);
+        const QByteArray held = heldPage(number, &pointers);
+        const auto *p = reinterpret_cast<const uchar *>(held.constData());
+        // A cell named twice is read once: the page is damaged.
+        offsets.fill(false, m_usable);
         for (qint64 i = 0; i < cells; ++i) {
-            const uchar *cell = p + be16(pointers + 2 * i) + (interior ? 4 : 0);
+            const qint64 offset = be16(pointers + 2 * i);
+            if (offset < m_usable && offsets.testBit(int(offset))) {
+                whole = false;
+                continue;
+            }
+            if (offset < m_usable)
+                offsets.setBit(int(offset));
+            const uchar *cell = p + offset + (interior ? 4 : 0);
             values.clear();
             if (readCell(cell, p + m_usable, nullptr, &values, &taken, &chain) == Cell::Read)
                 handler(values);

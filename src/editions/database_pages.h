@@ -8,8 +8,9 @@
 // Pages no tree reaches, or that failed, can be read on their own, for the rows of a
 // damaged tree.
 
+#include "editions/file_window.h"
+
 #include <QBitArray>
-#include <QFile>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -21,7 +22,7 @@
 class DatabasePages
 {
 public:
-    // Maps the file at path for reading.
+    // Reads the file at path through a bounded window: a page is read when it is needed.
     explicit DatabasePages(const QString &path);
     ~DatabasePages();
     DatabasePages(const DatabasePages &) = delete;
@@ -29,7 +30,7 @@ public:
 
     // True when the file has pages to read under the page size found from the file itself
     // (the header's unless its trees, or its pages, hold up better under another).
-    bool isOpen() const { return m_data != nullptr; }
+    bool isOpen() const { return m_pageCount > 0; }
     // True when the file's header holds up: its page size and reserved bytes are those the
     // pages show, so that its list of free pages is taken.
     bool headerSound() const { return m_headerSound; }
@@ -114,8 +115,12 @@ private:
     // What became of a cell.
     enum class Cell { Read, Damaged, Unreadable };
 
-    // Page number (counted from 1), or nullptr when the file has no such page.
+    // Page number (counted from 1), or nullptr when the file has no such page. Its bytes
+    // stay valid while no other page is read; heldPage copies them for longer.
     const uchar *page(qint64 number) const;
+    // A copy of page number's bytes, which stays as it is while the pages its cells lead to
+    // are read; *at becomes a place on the copy instead of on the page.
+    QByteArray heldPage(qint64 number, const uchar **at) const;
     // The b-tree header of page number: after the file header on page 1.
     const uchar *treeHeader(qint64 number) const;
     // The cell pointers of a page of the given kinds, or nullptr when its header is unsound.
@@ -171,7 +176,8 @@ private:
     // (free or wiped) and those whose bytes are another page's (which of two copies is in
     // its place is not known).
     void markDoubtfulPages();
-    void markFreePages();
+    // Notes the pages of the list of free pages whose first trunk page is trunk.
+    void markFreePages(qint64 trunk);
     // The payload of the leaf cell at cell, which lies on a page ending at end: the rowid
     // and the record's values (an index's cell, after its child's page number, has no
     // rowid: pass nullptr). The overflow pages it takes are set in taken and added to
@@ -184,8 +190,7 @@ private:
     // Text in the file's encoding; false when it is not valid there.
     bool text(const char *data, qint64 size, QString *value) const;
 
-    QFile m_file;
-    const uchar *m_data = nullptr;
+    FileWindow m_window;
     qint64 m_size = 0;
     qint64 m_pageSize = 0;
     qint64 m_usable = 0;    // bytes of each page that hold data
