@@ -236,23 +236,30 @@ bool Salvager::placeUnreached(const QSqlDatabase &db)
             return;
         // A row a table holds under its row id with the same values is a copy of it: it
         // goes to no table that was read whole, and is no row lost.
+        // A row id outside those a table copied is one it lacks, without asking.
+        const auto mayHold = [&](int i) {
+            return rowid >= m_salvaged[size_t(i)].lowest && rowid <= m_salvaged[size_t(i)].highest;
+        };
         const auto copyOfHeld = [&](int i) {
             QSqlQuery &held = holding[size_t(i)];
             held.bindValue(0, rowid);
-            return m_salvaged[size_t(i)].declared.fits(values, true) && held.exec() && held.next()
+            return m_salvaged[size_t(i)].declared.fits(values, true) && mayHold(i) && held.exec() && held.next()
                    && holdsValues(held, m_salvaged[size_t(i)].declared, values);
         };
         int owner = ownerOf(m_salvaged, [&](int i) { return m_salvaged[size_t(i)].lostRow(rowid); }, values, before, after);
         if (owner < 0) {
-            for (int i = 0; i < int(m_salvaged.size()); ++i)
-                if (copyOfHeld(i))
-                    return;
             owner = ownerOf(m_salvaged, [&](int i) {
                 QSqlQuery &held = holding[size_t(i)];
                 held.bindValue(0, rowid);
-                return m_salvaged[size_t(i)].root > 0 && m_salvaged[size_t(i)].losses.ranges.isEmpty() && held.exec()
-                       && !held.next();
+                return m_salvaged[size_t(i)].root > 0 && m_salvaged[size_t(i)].losses.ranges.isEmpty()
+                       && (!mayHold(i) || (held.exec() && !held.next()));
             }, values, before, after);
+            // Looked for only where it changes what becomes of the row: one no table takes
+            // counts only when a tree lost rows.
+            if (owner >= 0 || partial)
+                for (int i = 0; i < int(m_salvaged.size()); ++i)
+                    if (copyOfHeld(i))
+                        return;
         }
         if (owner >= 0)
             insert(m_salvaged[size_t(owner)], rowid, values);

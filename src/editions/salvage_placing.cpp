@@ -149,9 +149,10 @@ bool Salvaged::lostRow(qint64 rowid) const
 int ownerOf(const std::vector<Salvaged> &tables, const std::function<bool(int)> &mayHold, const QVariantList &values,
             int before, int after)
 {
+    // The columns are looked at first: whether a table may hold the row can take a query.
     QList<int> fitting;
     for (int i = 0; i < int(tables.size()); ++i)
-        if (mayHold(i) && tables[i].declared.fits(values))
+        if (tables[i].declared.fits(values) && mayHold(i))
             fitting.append(i);
     if (before >= 0 && before == after && fitting.contains(before))
         return before;

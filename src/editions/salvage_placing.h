@@ -11,6 +11,7 @@
 #include <QSqlError>
 
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <vector>
@@ -75,8 +76,14 @@ struct Salvaged {
     QMap<qint64, Run> runs;
     Run *lastRun = nullptr;   // the run the last row went to (the map keeps it in place)
 
+    // The lowest and highest row ids copied: a row id outside them is one the copy lacks.
+    qint64 lowest = std::numeric_limits<qint64>::max();
+    qint64 highest = std::numeric_limits<qint64>::min();
+
     void noteRow(qint64 rowid, qint64 page)
     {
+        lowest = qMin(lowest, rowid);
+        highest = qMax(highest, rowid);
         if (lastRun && lastRun->page == page) {
             ++lastRun->rows;
             return;
