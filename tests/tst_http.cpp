@@ -310,6 +310,7 @@ void TestHttp::directAnswers_data()
     QTest::newRow("404") << "/status/404" << QByteArray("/status/404");
     QTest::newRow("500") << "/status/500" << QByteArray("/status/500");
     QTest::newRow("host alone") << "" << QByteArray("/");
+    QTest::newRow("characters an address may not hold") << "/[\\]^`?[\\]^`" << QByteArray("/%5B%5C%5D%5E%60?%5B%5C%5D%5E%60");
 }
 
 void TestHttp::directAnswers()

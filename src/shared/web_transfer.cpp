@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
 
 namespace {
 
@@ -113,6 +114,17 @@ bool isWebAddress(const QByteArray &encoded)
     return host > 0 && encoded.size() > host && encoded.at(host) != '/';
 }
 
+// url fully encoded: QUrl leaves "[" and "]" as they are after the host, where they may not stand.
+QByteArray encodedAddress(const QUrl &url)
+{
+    QByteArray address = url.toEncoded();
+    const size_t host = size_t(address.indexOf("://") + 3);
+    const size_t rest = std::string_view(address.constData(), size_t(address.size())).find_first_of("/?#", host);
+    if (rest == std::string_view::npos)
+        return address;
+    return address.first(qsizetype(rest)) + address.sliced(qsizetype(rest)).replace('[', "%5B").replace(']', "%5D");
+}
+
 } // namespace
 
 WebTransfer::WebTransfer(QObject *parent)
@@ -173,7 +185,7 @@ bool WebTransfer::start(const Request &request)
     m_easy = easy;
     m_headerList = headers;
     m_handleClean = true;
-    const QByteArray address = m_request.encodedUrl.isEmpty() ? m_request.url.toEncoded() : m_request.encodedUrl;
+    const QByteArray address = m_request.encodedUrl.isEmpty() ? encodedAddress(m_request.url) : m_request.encodedUrl;
     curl_easy_setopt(easy, CURLOPT_URL, address.constData());
     curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
