@@ -85,6 +85,16 @@ bool isStatusLine(QByteArrayView line)
            && line[8] == ' ' && digits(9, 3) && (line.size() == 12 || line[12] == ' ');
 }
 
+// A header line that begins with a space or a tab (a field folded onto a line of its own), or
+// whose field name ends in one ("Transfer-Encoding : chunked"): readers tell such a line
+// differently (the library would not see that body's framing), so it is not read at all.
+bool foldedOrSpacedField(QByteArrayView line)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    const qsizetype colon = line.indexOf(':');
+    return (!line.isEmpty() && blank(line.front())) || (colon > 0 && blank(line[colon - 1]));
+}
+
 // Whether the library kept nothing of the handle's last transfer that a later one would act
 // on, beyond the answers the header callback saw (a log-on or redirect there already marks
 // the handle): no log-on was asked, which the library would offer the next server at once,
@@ -397,7 +407,12 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
     if (transfer->m_finalKnown)
         return length;    // trailing fields after the body
     // Read in place: only the lines of fields are kept.
-    const QByteArrayView line = QByteArrayView(data, qsizetype(length)).trimmed();
+    const QByteArrayView raw(data, qsizetype(length));
+    const QByteArrayView line = raw.trimmed();
+    if (!transfer->m_statusLineNext && foldedOrSpacedField(raw)) {
+        transfer->fail(Error::Failed, tr("The server's answer header folds a line or puts a space before a colon."));
+        return 0;
+    }
     if (transfer->m_statusLineNext) {
         transfer->m_statusLineNext = false;
         if (!isStatusLine(line)) {
