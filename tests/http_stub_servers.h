@@ -126,7 +126,8 @@ protected:
 // without a reason phrase, /trickle a header that takes 3 s, a line at a time, anything
 // else 200. /alive answers 200 on a connection it keeps open, and answers again on it;
 // /kept answers 200 on a connection it keeps open and never answers on again; /leftover likewise, with a forged answer behind the end of its body; /forged sends a 301
-// to /status/404 with a forged answer behind the end of its body, on a connection it keeps.
+// to /status/404 with a forged answer behind the end of its body, on a connection it keeps;
+// /hop/<n> sends a 302 to /hop/<n-1> on a connection it keeps, /hop/0 answers 200.
 class OriginServer : public StubServer
 {
 protected:
@@ -165,6 +166,9 @@ protected:
         }
         else if (path == "/silent")
             return;
+        else if (path.startsWith("/hop/") && path.mid(5).toInt() > 0)
+            return void(socket->write("HTTP/1.1 302 Found\r\nLocation: /hop/" + QByteArray::number(path.mid(5).toInt() - 1)
+                                      + "\r\nContent-Length: 5\r\n\r\nmoved"));
         else if (path == "/header") {
             socket->write(EndlessHeaderStart);
             return pourEndlessly(socket, QByteArray(64 * 1024, 'x'));

@@ -61,6 +61,23 @@ extern "C" FILE *fopen64(const char *path, const char *mode)
 
 namespace {
 
+// The local ports of this machine's connects to port on 127.0.0.1 that were not answered yet,
+// as the system's table of TCP sockets lists them.
+QSet<QByteArray> unansweredConnects(quint16 port)
+{
+    QFile table(QStringLiteral("/proc/net/tcp"));
+    if (!table.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray remote = "0100007F:" + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+    QSet<QByteArray> ports;
+    for (const QByteArray &line : table.readAll().split('\n')) {
+        const QList<QByteArray> cells = line.simplified().split(' ');
+        if (cells.size() > 3 && cells[2] == remote && cells[3] == "02")
+            ports.insert(cells[1]);
+    }
+    return ports;
+}
+
 bool request(const QString &target, const QString &verb = QStringLiteral("GET"), const QString &object = QString(),
              const QString &data = QString())
 {
@@ -350,6 +367,23 @@ void TestHttp::failuresAreFalse()
     }
     QVERIFY(!request(QStringLiteral("127.0.0.1:%1/").arg(closedPort)));
     QVERIFY(!request(QStringLiteral(":80/no-host")));
+
+    // A host that never answers the connect (its queue is full: the system drops the connects
+    // that come) is given up at the quiet time, after one connect: nothing was sent to send again.
+    SetHttpRequestTimeout(300);
+    QTcpServer full;
+    full.setListenBacklogSize(0);
+    QVERIFY(full.listen(QHostAddress::LocalHost));
+    full.pauseAccepting();
+    QTcpSocket queued;
+    queued.connectToHost(QHostAddress::LocalHost, full.serverPort());
+    QVERIFY(queued.waitForConnected());
+    QSet<QByteArray> connects;
+    QTimer look;
+    connect(&look, &QTimer::timeout, [&] { connects.unite(unansweredConnects(full.serverPort())); });
+    look.start(10);
+    QVERIFY(!request(QStringLiteral("127.0.0.1:%1/").arg(full.serverPort())));
+    QCOMPARE(connects.size(), 1);
 
     // A server that never answers ends in a time-out, reported as a failure; a request
     // started meanwhile from the event loop (as soon as the first one waits for its answer)

@@ -6,6 +6,7 @@
 
 #include <limits>
 
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
@@ -247,17 +248,44 @@ void CurlDriver::closeKeptConnection(curl_socket_t socket, Watch *watch)
     for (int i = 0; i < 256 && ::recv(socket, sink, sizeof sink, MSG_DONTWAIT) > 0; ++i) {
     }
     ::shutdown(socket, SHUT_RDWR);
-    watch->kept = false;
-    setWatch(socket, watch, 0);
+    if (watch) {
+        watch->kept = false;
+        setWatch(socket, watch, 0);
+    }
+}
+
+bool CurlDriver::spoke(curl_socket_t socket)
+{
+    pollfd spoken{socket, POLLIN, 0};
+    return ::poll(&spoken, 1, 0) > 0;
 }
 
 void CurlDriver::closeKeptConnectionsThatSpoke()
 {
     for (auto &[socket, watch] : m_watches) {
-        pollfd spoken{socket, POLLIN, 0};
-        if (watch.kept && ::poll(&spoken, 1, 0) > 0)
+        if (watch.kept && spoke(socket))
             closeKeptConnection(socket, &watch);
     }
+}
+
+bool CurlDriver::closeIfSpoken(curl_socket_t socket, int peerPort, int localPort)
+{
+    // The socket the library names is the one of this request only when its ports are.
+    sockaddr_storage local{};
+    sockaddr_storage peer{};
+    socklen_t localSize = sizeof local;
+    socklen_t peerSize = sizeof peer;
+    const auto port = [](const sockaddr_storage &address) {
+        return int(ntohs(address.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6 &>(address).sin6_port
+                                                       : reinterpret_cast<const sockaddr_in &>(address).sin_port));
+    };
+    if (socket == CURL_SOCKET_BAD || ::getsockname(socket, reinterpret_cast<sockaddr *>(&local), &localSize) != 0
+        || ::getpeername(socket, reinterpret_cast<sockaddr *>(&peer), &peerSize) != 0 || port(local) != localPort
+        || port(peer) != peerPort || !spoke(socket))
+        return false;
+    const auto found = m_watches.find(socket);
+    closeKeptConnection(socket, found == m_watches.end() ? nullptr : &found->second);
+    return true;
 }
 
 bool CurlDriver::collectFinishedTransfers()

@@ -64,6 +64,11 @@ public:
     // for; when it comes, each transfer looks at its own (WebTransfer::checkQuiet()).
     void checkQuietIn(qint64 milliseconds);
 
+    // Closes the connection on socket, the one the library keeps for a request it is about to
+    // send to peerPort from localPort, when anything arrived on it or its server closed it:
+    // the library then sends the request on a new one. True when it was closed.
+    bool closeIfSpoken(curl_socket_t socket, int peerPort, int localPort);
+
     // The library's close-socket callback: every socket of the transfers is closed here, its
     // watch first. (Closed, the socket leaves the epoll set by itself: no descriptor of it is
     // shared.)
@@ -91,8 +96,9 @@ private:
     // Marks the connection a finished transfer left as waiting for the next request.
     void markConnectionKept(CURL *easy);
     // Ends a kept connection that must not be used again: what it holds is dropped, and the
-    // library finds it closed, as by its server, when it next looks at it.
+    // library finds it closed, as by its server, when it next looks at it. watch: its watch, if any.
     void closeKeptConnection(curl_socket_t socket, Watch *watch);
+    static bool spoke(curl_socket_t socket);
     // Kept connections that received anything, or were closed, while they waited are not used
     // again.
     void closeKeptConnectionsThatSpoke();

@@ -175,8 +175,10 @@ bool WebTransfer::start(const Request &request)
     release();
     m_request = withLogonOutOfAddress(request);
     m_finalKnown = m_headerPending = m_donePending = m_paused = m_retriedFresh = m_proxyBasic = false;
+    m_onKeptConnection = false;
     m_statusLineNext = true;
     m_headerBytes = 0;
+    m_connectionsMade = 0;
     m_answerStatus = m_unauthorised = m_proxyRefusals = 0;
     m_answerFields.clear();
     m_status = m_tunnelStatus = 0;
@@ -201,6 +203,7 @@ bool WebTransfer::start(const Request &request)
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_errorBuffer);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(easy, CURLOPT_PREREQDATA, this);
     if (!configured)
         setUp(easy);
     if (!driver->addTransfer(this)) {
@@ -237,6 +240,7 @@ void WebTransfer::setUp(void *handle)
         curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, ReceiveBuffer);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &WebTransfer::onHeader);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &WebTransfer::onBody);
+    curl_easy_setopt(easy, CURLOPT_PREREQFUNCTION, &WebTransfer::onRequestReady);
     // A tunnel's own answer is no answer of the server's: tunnelStatus() tells it.
     curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     if (request.method == "HEAD") {
@@ -370,17 +374,18 @@ void WebTransfer::checkQuiet()
         return;
     }
     const QString seconds = QString::number(m_request.quietMs / 1000.0);
-    CURL *easy = static_cast<CURL *>(m_easy);
-    long connections = 0;
-    curl_easy_getinfo(easy, CURLINFO_NUM_CONNECTS, &connections);
-    if (m_headerBytes == 0 && connections == 0 && !m_retriedFresh && m_inMulti) {
+    if (m_onKeptConnection && m_headerBytes == 0 && !m_retriedFresh && m_inMulti) {
         // Sent on a kept connection that stays silent: the request goes once more, on a
-        // connection of its own (the silent one is closed).
+        // connection of its own (the silent one is closed). A connection that never opened
+        // sent nothing: it is given up now.
         m_retriedFresh = true;
+        CURL *easy = static_cast<CURL *>(m_easy);
         CurlDriver *driver = CurlDriver::forThisThread();
         driver->removeTransfer(this);
         curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
         m_handleClean = false;
+        m_onKeptConnection = false;
+        m_connectionsMade = 0;
         if (driver->addTransfer(this)) {
             m_lastArrival.start();
             driver->checkQuietIn(qMax(1, m_request.quietMs));
@@ -455,27 +460,36 @@ size_t WebTransfer::onHeader(char *data, size_t size, size_t count, void *self)
             transfer->fail(Error::InsecureRedirect, tr("A secure address sent the request to a plain one."));
             return 0;
         }
-        return transfer->followUp(length);
+        return length;
     }
     if (status == 401 && !(request.serverUser.isEmpty() && request.serverPassword.isEmpty())
         && transfer->m_unauthorised++ == 0)
-        return transfer->followUp(length);
+        return length;
     if (status == 407 && !(request.proxyUser.isEmpty() && request.proxyPassword.isEmpty())
         && transfer->m_proxyRefusals++ == 0)
-        return transfer->followUp(length);
+        return length;
     transfer->takeAnswerAsFinal();
     return length;
 }
 
-size_t WebTransfer::followUp(size_t length)
+int WebTransfer::onRequestReady(void *self, char *, char *, int peerPort, int localPort)
 {
-    // The library sends the next request of this one (a redirect, a log-on) once the answer's
-    // body was read past. Whatever may follow that body, the next request goes on a
-    // connection of its own: this one is closed once the answer is read. (The setting is
-    // read by the library only at the end of the answer.)
-    // (The handle was marked as not to be used again as it is when the answer's header ended.)
-    curl_easy_setopt(static_cast<CURL *>(m_easy), CURLOPT_FORBID_REUSE, 1L);
-    return length;
+    auto *transfer = static_cast<WebTransfer *>(self);
+    CURL *easy = static_cast<CURL *>(transfer->m_easy);
+    long connections = 0;
+    curl_easy_getinfo(easy, CURLINFO_NUM_CONNECTS, &connections);
+    // No connection was made for this request: it goes on one the library kept, after an
+    // earlier transfer or after the answer this request follows up (a redirect, a log-on).
+    transfer->m_onKeptConnection = connections == transfer->m_connectionsMade;
+    transfer->m_connectionsMade = connections;
+    // After an answer of this transfer (the first request's connection was looked at when the
+    // transfer began), bytes behind that answer or the server's close: the library finds the
+    // connection closed and sends the request on a new one.
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    if (transfer->m_onKeptConnection && transfer->m_headerBytes > 0
+        && curl_easy_getinfo(easy, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK)
+        CurlDriver::forThisThread()->closeIfSpoken(socket, peerPort, localPort);
+    return CURL_PREREQFUNC_OK;
 }
 
 void WebTransfer::takeAnswerAsFinal()

@@ -14,9 +14,10 @@
 //
 // A connection is used again only after an answer the library read to its end with nothing
 // behind it: a connection that receives anything while it waits, or whose transfer failed,
-// is closed; the request that follows a redirect or a log-on answer goes on a new
-// connection; a request sent on a kept connection that stays silent for the quiet time is
-// sent once more on a new one.
+// is closed; so is one that received anything after a redirect or a log-on answer, before
+// the request that follows it goes out (on it, when it is clean). A request sent on a kept
+// connection that stays silent for the quiet time is sent once more on a new one; a
+// connection that never opens is given up at the quiet time.
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -121,8 +122,8 @@ private:
     // Hands what arrived to the signals, outside the library's calls.
     void deliver();
     void takeAnswerAsFinal();
-    // Lets the library send the next request of this one after the answer, on a new connection.
-    size_t followUp(size_t length);
+    // The library's call before each request goes out, on the connection it made or kept.
+    static int onRequestReady(void *self, char *peerAddress, char *localAddress, int peerPort, int localPort);
     static Request withLogonOutOfAddress(Request request);
     // The value of the last field named lowerName (in any case) among fields, lines of
     // "name: value"; nothing when none is.
@@ -159,6 +160,10 @@ private:
     bool m_statusLineNext = true;   // the next header line starts an answer
     bool m_retriedFresh = false;
     bool m_proxyBasic = false;
+    // The last request went on a connection kept from before; the connections the library
+    // made for the transfer by then.
+    bool m_onKeptConnection = false;
+    long m_connectionsMade = 0;
     // The handle may be used again as it is set up: no setting of this transfer's own was
     // changed on it while it ran, and no answer asked a log-on or sent it elsewhere.
     bool m_handleClean = false;
