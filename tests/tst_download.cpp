@@ -223,6 +223,12 @@ void TestDownload::proxyGetsTheLogOnServerDoesNot()
     QCOMPARE(server.seen.size(), 4);
     QCOMPARE(server.seen.last().headers.value("authorization"), "Basic " + QByteArray("me:pw").toBase64());
     QCOMPARE(down.ErrorText(), QStringLiteral("The server refused the log-on."));
+    // A server a redirect led to was never sent the log-on: it asks for one.
+    const QByteArray elsewhere = server.address(QStringLiteral("/locked")).replace("127.0.0.1", "localhost").toLatin1();
+    server.put("/jump", {"", 302, true, false, false, false, 0, {}, "Location: " + elsewhere + "\r\n"});
+    down.setUrl(server.address(QStringLiteral("/jump")).replace("//", "//me:pw@"));
+    down.Download(QString(), QString(), QString(), cDownload::Direct, 0);
+    QCOMPARE(down.ErrorText(), QStringLiteral("The server asks for a log-on."));
 
     // A wrong log-on is refused by the proxy and the call returns, saying so.
     cDownload refused;

@@ -151,12 +151,14 @@ void cDownload::fail(Failure failure, const QString &text)
         m_transfer->abort();
 }
 
-QString cDownload::statusText(int status, const WebTransfer::Request &request)
+QString cDownload::answerText(const WebTransfer &web, int status, const WebTransfer::Request &request)
 {
+    if (web.error() == WebTransfer::Error::InsecureRedirect)
+        return web.errorText();
     const bool proxyLogon = !request.proxyUser.isEmpty() || !request.proxyPassword.isEmpty();
     switch (status) {
     case 401:
-        return request.url.userInfo().isEmpty() ? tr("The server asks for a log-on.") : tr("The server refused the log-on.");
+        return web.serverRefusedLogon() ? tr("The server refused the log-on.") : tr("The server asks for a log-on.");
     case 403:
         return tr("The server refused access to the address.");
     case 407:
@@ -329,7 +331,7 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
         if (fileMode && (status < 200 || status >= 300)) {
             // An error page is no part of the file.
             m_bodyWanted = false;
-            fail(Failure::Network, statusText(status, request));
+            fail(Failure::Network, answerText(*web, status, request));
             return;
         }
         qint64 start = 0;
@@ -375,7 +377,7 @@ QByteArray cDownload::transfer(int dflag, qint64 offset, bool resuming)
         else if (tunnel >= 300 && tunnel != 407)
             fail(Failure::Network, tr("The proxy refused to connect to the address (status %1).").arg(tunnel));
         else if (refused != 0 && (refused < 200 || refused >= 300))
-            fail(Failure::Network, statusText(refused, request));
+            fail(Failure::Network, answerText(*web, refused, request));
         else
             fail(Failure::Network, error != WebTransfer::Error::None && error != WebTransfer::Error::Aborted
                                        ? web->errorText()

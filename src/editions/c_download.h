@@ -125,8 +125,8 @@ private:
     void fail(Failure failure, const QString &text);
     // The destination file refused a write with the system's error number error.
     void failWrite(int error);
-    // Why an answer of status (no success) to request is no file.
-    static QString statusText(int status, const WebTransfer::Request &request);
+    // Why the answer web ended with, of status (no success) to request, is no file.
+    static QString answerText(const WebTransfer &web, int status, const WebTransfer::Request &request);
 
     QString m_url;
     QString m_destFile;

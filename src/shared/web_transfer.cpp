@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <optional>
 #include <string_view>
+#include <tuple>
 
 namespace {
 
@@ -175,7 +176,7 @@ bool WebTransfer::start(const Request &request)
     release();
     m_request = withLogonOutOfAddress(request);
     m_finalKnown = m_headerPending = m_donePending = m_paused = m_retriedFresh = m_proxyBasic = false;
-    m_onKeptConnection = false;
+    m_logonRefused = m_onKeptConnection = false;
     m_statusLineNext = true;
     m_headerBytes = 0;
     m_connectionsMade = 0;
@@ -500,6 +501,9 @@ void WebTransfer::takeAnswerAsFinal()
     m_headerPending = true;
     m_status = m_answerStatus;
     m_fields = m_answerFields;
+    // The log-on went with a request only after a first refusal, and only to the server
+    // first asked (a redirect to another leaves it behind).
+    m_logonRefused = m_status == 401 && m_unauthorised > 1 && answeredByFirstServer();
 }
 
 size_t WebTransfer::onBody(char *data, size_t size, size_t count, void *self)
@@ -544,6 +548,18 @@ void WebTransfer::libraryDone(int result)
     // The connection stays with the driver for a later request when the library may keep it.
     CurlDriver::forThisThread()->removeTransfer(this);
     m_donePending = true;
+}
+
+bool WebTransfer::answeredByFirstServer() const
+{
+    char *answered = nullptr;
+    curl_easy_getinfo(static_cast<CURL *>(m_easy), CURLINFO_EFFECTIVE_URL, &answered);
+    const auto server = [](const QUrl &url) {
+        const bool secure = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+        return std::tuple(secure, url.host(), url.port(secure ? 443 : 80));
+    };
+    const QUrl first = m_request.encodedUrl.isEmpty() ? m_request.url : QUrl::fromEncoded(m_request.encodedUrl);
+    return server(QUrl(QString::fromUtf8(answered))) == server(first);
 }
 
 void WebTransfer::deliver()

@@ -100,6 +100,9 @@ public:
     int tunnelStatus() const { return m_tunnelStatus; }
     // The proxy asked for a log-on, and a Basic one would do; once finished() came.
     bool proxyAskedBasic() const { return m_proxyBasic; }
+    // The final answer (401) refuses the server's log-on that went with its request; false
+    // when the server that asked was never sent one.
+    bool serverRefusedLogon() const { return m_logonRefused; }
     Error error() const { return m_error; }
     // The reason of a failure in words; "" when there is none.
     QString errorText() const { return m_errorText; }
@@ -124,6 +127,8 @@ private:
     void takeAnswerAsFinal();
     // The library's call before each request goes out, on the connection it made or kept.
     static int onRequestReady(void *self, char *peerAddress, char *localAddress, int peerPort, int localPort);
+    // The final answer came from the scheme, host and port the request was first sent to.
+    bool answeredByFirstServer() const;
     static Request withLogonOutOfAddress(Request request);
     // The value of the last field named lowerName (in any case) among fields, lines of
     // "name: value"; nothing when none is.
@@ -160,6 +165,7 @@ private:
     bool m_statusLineNext = true;   // the next header line starts an answer
     bool m_retriedFresh = false;
     bool m_proxyBasic = false;
+    bool m_logonRefused = false;
     // The last request went on a connection kept from before; the connections the library
     // made for the transfer by then.
     bool m_onKeptConnection = false;
