@@ -6,6 +6,7 @@
 #include "shared/globals.h"
 #include "shared/http_request.h"
 
+#include <QFile>
 #include <QMap>
 #include <QPointer>
 #include <QTcpServer>
@@ -63,6 +64,24 @@ inline void pourEndlessly(QTcpSocket *socket, const QByteArray &block, qint64 to
     };
     QObject::connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
     topUp();
+}
+
+// The system's table of this machine's TCP sockets over IPv4, a row of fields for each:
+// "sl local remote state tx_queue:rx_queue ...", addresses and numbers in hexadecimal.
+inline QList<QByteArrayList> tcpSockets()
+{
+    QFile table(QStringLiteral("/proc/net/tcp"));
+    QList<QByteArrayList> rows;
+    if (table.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : table.readAll().split('\n'))
+            rows.append(line.simplified().split(' '));
+    }
+    return rows;
+}
+// ":PPPP", a port as that table writes it.
+inline QByteArray tcpPort(quint16 number)
+{
+    return ':' + QByteArray::number(number, 16).toUpper().rightJustified(4, '0');
 }
 
 // The start of an answer whose header line never ends, and interim answers without end.

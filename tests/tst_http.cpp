@@ -65,15 +65,10 @@ namespace {
 // as the system's table of TCP sockets lists them.
 QSet<QByteArray> unansweredConnects(quint16 port)
 {
-    QFile table(QStringLiteral("/proc/net/tcp"));
-    if (!table.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray remote = "0100007F:" + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
     QSet<QByteArray> ports;
-    for (const QByteArray &line : table.readAll().split('\n')) {
-        const QList<QByteArray> cells = line.simplified().split(' ');
-        if (cells.size() > 3 && cells[2] == remote && cells[3] == "02")
-            ports.insert(cells[1]);
+    for (const QByteArrayList &fields : tcpSockets()) {
+        if (fields.size() > 3 && fields[2] == "0100007F" + tcpPort(port) && fields[3] == "02")
+            ports.insert(fields[1]);
     }
     return ports;
 }

@@ -47,14 +47,8 @@ void fileLink(int sitId, qint32 lksId, const QString &name, const QString &url)
 // Whether the connection from port from to port to of 127.0.0.1 holds bytes its side has not read.
 bool unreadBytes(quint16 from, quint16 to)
 {
-    QFile table(QStringLiteral("/proc/net/tcp"));
-    if (!table.open(QIODevice::ReadOnly))
-        return false;
-    const auto port = [](quint16 number) { return ':' + QByteArray::number(number, 16).toUpper().rightJustified(4, '0'); };
-    // "sl local remote state tx_queue:rx_queue ...", addresses and numbers in hexadecimal
-    for (const QByteArray &line : table.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() > 4 && fields[1].endsWith(port(from)) && fields[2].endsWith(port(to)))
+    for (const QByteArrayList &fields : tcpSockets()) {
+        if (fields.size() > 4 && fields[1].endsWith(tcpPort(from)) && fields[2].endsWith(tcpPort(to)))
             return fields[4].split(':').value(1).toLongLong(nullptr, 16) > 0;
     }
     return false;
