@@ -130,11 +130,9 @@ DatabasePages::DatabasePages(const QString &path)
     m_claims.fill(0, m_pageCount + 1);
     const qint64 declaredUsable = m_pageSize - (magic ? data[20] : 0);
     m_usable = usableSize(declaredUsable);
-    m_headerSound = magic && m_pageSize == declared && m_usable == declaredUsable;
     markDoubtfulPages();
     m_encoding = schemaEncoding(magic ? int(be32(data + 56)) : 1);
-    if (m_headerSound)
-        markFreePages(be32(data + 32));
+    markFreePages(be32(data + 32));
 }
 
 DatabasePages::~DatabasePages() = default;
@@ -531,18 +529,25 @@ void DatabasePages::markDoubtfulPages()
 
 void DatabasePages::markFreePages(qint64 trunk)
 {
-    // A chain of trunk pages from the header, each listing free leaf pages.
+    // A chain of trunk pages from the header, each listing free leaf pages. The list is
+    // taken as far as its own pages hold up, whatever the header's other fields say: a
+    // trunk whose count would run past its page, or that names a page the file lacks, ends
+    // it, and its pages are not taken.
+    const qint64 most = (m_usable - 8) / 4;
     while (const uchar *p = page(trunk)) {
-        if (m_free.testBit(int(trunk)))
+        const qint64 leaves = be32(p + 4);
+        const qint64 next = be32(p);
+        if (m_free.testBit(int(trunk)) || leaves > most || next > m_pageCount)
+            break;
+        QVector<qint64> listed(leaves);
+        for (qint64 i = 0; i < leaves; ++i)
+            listed[i] = be32(p + 8 + 4 * i);
+        if (std::any_of(listed.cbegin(), listed.cend(), [this](qint64 leaf) { return leaf < 1 || leaf > m_pageCount; }))
             break;
         m_free.setBit(int(trunk));
-        const qint64 leaves = qMin<qint64>(be32(p + 4), (m_usable - 8) / 4);
-        for (qint64 i = 0; i < leaves; ++i) {
-            const qint64 leaf = be32(p + 8 + 4 * i);
-            if (leaf >= 1 && leaf <= m_pageCount)
-                m_free.setBit(int(leaf));
-        }
-        trunk = be32(p);
+        for (const qint64 leaf : std::as_const(listed))
+            m_free.setBit(int(leaf));
+        trunk = next;
     }
 }
 

@@ -31,9 +31,6 @@ public:
     // True when the file has pages to read under the page size found from the file itself
     // (the header's unless its trees, or its pages, hold up better under another).
     bool isOpen() const { return m_pageCount > 0; }
-    // True when the file's header holds up: its page size and reserved bytes are those the
-    // pages show, so that its list of free pages is taken.
-    bool headerSound() const { return m_headerSound; }
     qint64 size() const { return m_size; }
     qint64 pageSize() const { return m_pageSize; }
 
@@ -196,7 +193,6 @@ private:
     qint64 m_usable = 0;    // bytes of each page that hold data
     qint64 m_pageCount = 0;
     int m_encoding = 1;     // 1 UTF-8, 2 UTF-16le, 3 UTF-16be
-    bool m_headerSound = false;
     QBitArray m_reached;    // pages a tree or an overflow chain of its rows took
     QBitArray m_free;       // pages on the list of free pages
     // Of each page whose bytes another page holds too, the first page of those bytes.

@@ -113,6 +113,13 @@ QString changedText(const SalvageResult &salvage)
            + countLines(salvage.changed);
 }
 
+QString outsideText(const SalvageResult &salvage)
+{
+    return QStringLiteral("\nFound outside the edition's tables, and recovered (they may be rows deleted before the "
+                          "damage):")
+           + countLines(salvage.outside);
+}
+
 } // namespace
 
 EditionCompaction::EditionCompaction(const QString &path, const QString &templateFile, const QString &backupFolder)
@@ -223,6 +230,8 @@ EditionCompaction::Result EditionCompaction::repair()
         m_message += lostText(salvage);
     if (!salvage.changed.isEmpty())
         m_message += changedText(salvage);
+    if (!salvage.outside.isEmpty())
+        m_message += outsideText(salvage);
     m_message += QStringLiteral("\nThe damaged file was kept as:\n") + QDir::toNativeSeparators(m_damagedCopy);
     return Result::Repaired;
 }

@@ -234,12 +234,12 @@ bool Salvager::placeUnreached(const QSqlDatabase &db)
     const int undecodable = m_pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after) {
         if (m_result.schemaLost && isSchemaRow(values))
             return;
-        // A row a table holds under its row id with the same values is a copy of it: it
-        // goes to no table that was read whole, and is no row lost.
         // A row id outside those a table copied is one it lacks, without asking.
         const auto mayHold = [&](int i) {
             return rowid >= m_salvaged[size_t(i)].lowest && rowid <= m_salvaged[size_t(i)].highest;
         };
+        // A row a table holds under its row id with the same values is a copy of it: it
+        // goes to no table that was read whole, and is no row lost.
         const auto copyOfHeld = [&](int i) {
             QSqlQuery &held = holding[size_t(i)];
             held.bindValue(0, rowid);
@@ -247,6 +247,9 @@ bool Salvager::placeUnreached(const QSqlDatabase &db)
                    && holdsValues(held, m_salvaged[size_t(i)].declared, values);
         };
         int owner = ownerOf(m_salvaged, [&](int i) { return m_salvaged[size_t(i)].lostRow(rowid); }, values, before, after);
+        // A row that fills no gap a tree left is found outside the tables: it may have been
+        // deleted before the damage, and is told apart.
+        const bool outside = owner < 0;
         if (owner < 0) {
             owner = ownerOf(m_salvaged, [&](int i) {
                 QSqlQuery &held = holding[size_t(i)];
@@ -261,10 +264,15 @@ bool Salvager::placeUnreached(const QSqlDatabase &db)
                     if (copyOfHeld(i))
                         return;
         }
-        if (owner >= 0)
-            insert(m_salvaged[size_t(owner)], rowid, values);
-        else
+        if (owner < 0) {
             ++unplaced;
+            return;
+        }
+        Salvaged &table = m_salvaged[size_t(owner)];
+        const int copied = table.copy->copied;
+        insert(table, rowid, values);
+        if (outside && table.copy->copied > copied)
+            ++m_result.outside[table.name];
     });
     if (partial)
         m_result.unplaced += undecodable + unplaced;

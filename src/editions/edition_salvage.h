@@ -26,12 +26,15 @@ struct SalvageResult {
     QMap<QString, Lost> lost;       // tables of which some rows could not be read
     int unplaced = 0;               // rows read that belong to no table, or to which is not known
     QMap<QString, int> changed;     // rows copied that the table's indexes disagree with, by table
+    // Rows copied from pages no tree reaches into a table whose tree lost none of their row
+    // ids, by table: they may be rows deleted before the damage.
+    QMap<QString, int> outside;
     int clashed = 0;                // rows read that their table did not take: it held their row id or key
     bool schemaLost = false;        // the list of tables was damaged: the empty edition's were taken
     QString failure;                // why the copy could not be written (in words)
     int errorCode = 0;              // SQLite's primary result code of that failure, or 0
 
-    bool whole() const { return lost.isEmpty() && changed.isEmpty() && unplaced == 0 && clashed == 0 && !schemaLost; }
+    bool whole() const { return lost.isEmpty() && changed.isEmpty() && outside.isEmpty() && unplaced == 0 && clashed == 0 && !schemaLost; }
 };
 
 // Copies every readable row of every table of the database file damaged into a new file
