@@ -197,7 +197,7 @@ bool runAll(QSqlDatabase db, const QStringList &statements)
     for (const QString &sql : statements) {
         QSqlQuery q(db);
         if (!q.exec(sql)) {
-            qWarning() << "fault injection:" << sql << q.lastError().text();
+            qWarning() << "test statement failed:" << sql << q.lastError().text();
             return false;
         }
     }
@@ -348,6 +348,18 @@ QStringList EditionSnapshot()
 QStringList EditionSnapshot(const QString &path)
 {
     return withFile(path, [](QSqlDatabase db) { return snapshotOf(db); });
+}
+
+bool RunOnFile(const QString &path, const QStringList &statements)
+{
+    return withFile(path, [&statements](QSqlDatabase db) { return runAll(db, statements); });
+}
+
+QStringList SlowCheckOnLinks()
+{
+    return {QStringLiteral("PRAGMA writable_schema = ON"),
+            QStringLiteral("UPDATE sqlite_master SET sql = substr(sql, 1, length(sql) - 1) "
+                           "|| ', CHECK (length(randomblob(1e8)) > 0))' WHERE name = 'Sit'")};
 }
 
 bool RunInChildWithin(int cpuSeconds, const std::function<bool()> &work)

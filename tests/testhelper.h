@@ -104,6 +104,13 @@ bool disarmFile(const QString &path);
 QStringList EditionSnapshot();
 QStringList EditionSnapshot(const QString &path);
 
+// Runs the statements on the database file at path, on a connection of its own; answers
+// whether every one ran.
+bool RunOnFile(const QString &path, const QStringList &statements);
+// The statements that give an edition's links table a check taking a third of a second
+// for each row, which every row passes.
+QStringList SlowCheckOnLinks();
+
 // Runs work in a child process that may use at most cpuSeconds of processor time (a hard
 // limit: the system stops the child past it). Answers work's answer; false when the child
 // was stopped or ended in any other way.

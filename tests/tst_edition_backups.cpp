@@ -126,14 +126,22 @@ void TestEditionBackups::restoreRefusesTheOpenEditionsFile()
                             "restored. \nPlease make another Edition 'active' first before restoring this Edition."));
     QVERIFY(form.isVisible());
 
-    // A backup that is no edition database is not copied back.
+    // A backup that is no edition database, or declares a trigger of its own, is not
+    // copied back.
     m_app->writeFile(QStringLiteral("Backup/Notes.mdb"), "plain text");
+    QFile::copy(m_app->file(QStringLiteral("untitled.mdb")), m_app->file(QStringLiteral("Backup/Trips.mdb")));
+    QVERIFY(RunOnFile(m_app->file(QStringLiteral("Backup/Trips.mdb")),
+                      {"CREATE TRIGGER Gone AFTER INSERT ON Sit BEGIN DELETE FROM Lks; END"}));
     form.LoadBackupList();
-    clickItem(form.ListView1, 1);
-    DialogScript::answer(vbOK);
-    QTest::mouseClick(form.Command1, Qt::LeftButton);
-    QVERIFY(DialogScript::last().prompt.contains(QStringLiteral("cannot be restored")));
-    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("notes.mdb"))));
+    for (const auto &[row, told] : {std::pair{1, "Notes.mdb is not an edition database of this program"},
+                                    std::pair{3, "Trips.mdb holds commands of its own that this program does not know, "
+                                                 "which would run whenever the edition is used"}}) {
+        clickItem(form.ListView1, row);
+        DialogScript::answer(vbOK);
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QCOMPARE(DialogScript::last().prompt, QStringLiteral("The backup ") + told + QStringLiteral(", so it cannot be restored."));
+    }
+    QCOMPARE(QDir(m_app->path()).entryList({"notes.mdb", "trips.mdb"}, QDir::Files), QStringList());
 }
 
 void TestEditionBackups::restoreAppendsUnlistedEdition()

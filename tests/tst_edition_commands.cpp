@@ -198,6 +198,19 @@ void TestEditionCommands::importFromDescriptor()
              QStringLiteral("The file Notes.mdb is not an edition database of this program, so it cannot be added."));
     QCOMPARE(m_app->readFile(QStringLiteral("dbnames.txt")), list);
     QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("Notes.mdb"))));
+
+    // So is an edition that declares a trigger of its own.
+    QFile::copy(m_app->file(QStringLiteral("untitled.mdb")), from + QStringLiteral("Trips.mdb"));
+    QVERIFY(RunOnFile(from + QStringLiteral("Trips.mdb"), {"CREATE TRIGGER Gone AFTER INSERT ON Sit BEGIN DELETE FROM Lks; END"}));
+    m_app->writeFile(QStringLiteral("outside/trips.ddb"), "Trips.mdb,Trips\r\n");
+    DialogScript::input(from + QStringLiteral("trips.ddb"));
+    DialogScript::answer(vbOK);
+    EditionCreator(&m_host).addEdition(0);
+    QCOMPARE(DialogScript::last().prompt,
+             QStringLiteral("The file Trips.mdb holds commands of its own that this program does not know, which would "
+                            "run whenever the edition is used, so it cannot be added."));
+    QCOMPARE(m_app->readFile(QStringLiteral("dbnames.txt")), list);
+    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("Trips.mdb"))));
 }
 
 void TestEditionCommands::deleteRefusesActiveAndDeletesChosenFile()

@@ -62,6 +62,19 @@ QByteArray editionArchive(const QString &dir, const QByteArray &entryName, const
     return fileBytes(zip);
 }
 
+// An archive holding under "travel.mdb" the empty edition with the statements run on it.
+QByteArray archiveDeclaring(const QString &dir, const QStringList &statements)
+{
+    const QString path = dir + QStringLiteral("/declaring.mdb");
+    QFile::remove(path);
+    QFile::copy(BuiltProgramFolder() + QStringLiteral("untitled.mdb"), path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    if (!RunOnFile(path, statements))
+        return QByteArray();
+    makeZip(dir + QStringLiteral("/made.zip"), {{"travel.mdb", fileBytes(path)}});
+    return fileBytes(dir + QStringLiteral("/made.zip"));
+}
+
 void clickItem(QListWidget *list, const QString &text)
 {
     const QList<QListWidgetItem *> items = list->findItems(text, Qt::MatchExactly);
@@ -240,6 +253,23 @@ void TestPluginEditions::install_data()
     const QByteArray good = editionArchive(dir, "travel.mdb");
     QTest::newRow("declares 4 GB") << ZipFixtures::declaringSize(good, 0xFFFFFFF0) << int(Result::TooLarge);
     QTest::newRow("holds more than it declares") << ZipFixtures::declaringSize(good, 4096) << int(Result::NotAnEdition);
+    // What SQLite would run on the program's own reads and writes is refused.
+    const int own = int(Result::OwnCommands);
+    QTest::newRow("a trigger") << archiveDeclaring(dir, {"CREATE TRIGGER Gone AFTER INSERT ON Sit BEGIN DELETE FROM Lks; END"})
+                               << own;
+    QTest::newRow("a view") << archiveDeclaring(dir, {"CREATE VIEW Every AS SELECT * FROM Sit"}) << own;
+    QTest::newRow("a check") << archiveDeclaring(dir, SlowCheckOnLinks()) << own;
+    QTest::newRow("a default worked out") << archiveDeclaring(dir, {"CREATE TABLE Extra (a DEFAULT (random()))"}) << own;
+    QTest::newRow("a generated column") << archiveDeclaring(dir, {"CREATE TABLE Extra (a, b AS (a * 2))"}) << own;
+    QTest::newRow("an index on an expression")
+        << archiveDeclaring(dir, {"CREATE INDEX SitLength ON Sit (length(Summary))"}) << own;
+    QTest::newRow("an index on part of a table")
+        << archiveDeclaring(dir, {"CREATE INDEX SitSome ON Sit (SitName) WHERE SitId > 5"}) << own;
+    QTest::newRow("a plain table and index of its own")
+        << archiveDeclaring(dir, {"CREATE TABLE Extra (a INTEGER NOT NULL DEFAULT -1, \"b c\" TEXT COLLATE NOCASE "
+                                  "DEFAULT 'x (y)', CONSTRAINT k UNIQUE (a))",
+                                  "CREATE INDEX ExtraA ON Extra (a DESC, [b c] COLLATE NOCASE ASC) -- (a)"})
+        << int(Result::Installed);
 }
 
 void TestPluginEditions::install()

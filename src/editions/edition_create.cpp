@@ -3,6 +3,7 @@
 #include "editions/edition_commands.h"
 #include "editions/edition_files.h"
 #include "editions/edition_host.h"
+#include "editions/edition_intake.h"
 #include "editions/edition_list.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
@@ -157,9 +158,9 @@ void EditionCreator::addEdition(int mode)
         refresh();
         return;
     }
-    if (!IsEditionFile(source)) {
-        MsgBox(QStringLiteral("The file ") + file
-                   + QStringLiteral(" is not an edition database of this program, so it cannot be added."),
+    const QString refusal = IntakeRefusal(source, ExistingFileNoCase(m_folder, QStringLiteral("untitled.mdb")));
+    if (!refusal.isEmpty()) {
+        MsgBox(QStringLiteral("The file ") + file + QLatin1Char(' ') + refusal + QStringLiteral(", so it cannot be added."),
                vbExclamation, title);
         refresh();
         return;

@@ -2,6 +2,7 @@
 
 #include "editions/edition_files.h"
 #include "editions/edition_host.h"
+#include "editions/edition_intake.h"
 #include "editions/edition_list.h"
 #include "platform/dialogs.h"
 #include "platform/programfolder.h"
@@ -103,9 +104,11 @@ EditionRestore::After EditionRestore::restore(const BackupEntry *entry) const
                vbOKOnly, RestoreTitle);
         return After::StayOpen;
     }
-    if (!IsEditionFile(backupFolder() + entry->file)) {
-        MsgBox(QStringLiteral("The backup ") + entry->file
-                   + QStringLiteral(" is not an edition database of this program, so it cannot be restored."),
+    const QString refusal =
+        IntakeRefusal(backupFolder() + entry->file, ExistingFileNoCase(m_folder, QStringLiteral("untitled.mdb")));
+    if (!refusal.isEmpty()) {
+        MsgBox(QStringLiteral("The backup ") + entry->file + QLatin1Char(' ') + refusal
+                   + QStringLiteral(", so it cannot be restored."),
                vbExclamation, RestoreTitle);
         return After::StayOpen;
     }

@@ -2,6 +2,7 @@
 
 #include "editions/c_download.h"
 #include "editions/c_unzip.h"
+#include "editions/edition_intake.h"
 #include "editions/edition_list.h"
 #include "editions/form30_download_progress.h"
 #include "editions/plugin_editions.h"
@@ -284,6 +285,9 @@ void Form9::Command1_Click()
         return;
     case PluginEditions::InstallResult::Refused:
         MsgBox(editionText(name, QStringLiteral(" already exists.")), vbOKOnly, QStringLiteral("Edition Error"));
+        return;
+    case PluginEditions::InstallResult::OwnCommands:
+        tellNotAdded(name, QStringLiteral("its database ") + OwnCommandsReason() + QLatin1Char('.'));
         return;
     case PluginEditions::InstallResult::NotAnEdition:
         tellNotAdded(name, QStringLiteral("the downloaded file holds no edition."));

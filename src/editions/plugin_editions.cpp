@@ -1,6 +1,8 @@
 #include "editions/plugin_editions.h"
 
 #include "editions/c_unzip.h"
+#include "editions/edition_files.h"
+#include "editions/edition_intake.h"
 #include "editions/edition_list.h"
 #include "shared/database.h"
 #include "shared/globals.h"
@@ -153,6 +155,8 @@ PluginEditions::InstallResult PluginEditions::Install(cUnzip &unzip, const QStri
     const QString unpacked = unzip.ExtractedFiles().constFirst();
     if (!IsEditionFile(unpacked))
         return InstallResult::NotAnEdition;
+    if (!DeclaresNothingOfItsOwn(unpacked, ExistingFileNoCase(folder, QLatin1String(kEmptyEdition))))
+        return InstallResult::OwnCommands;
 
     // Renamed into place in one step (replacing an unlisted file of that very name), then
     // listed; an unlisted file of the same name in another letter case goes.

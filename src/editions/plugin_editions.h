@@ -70,11 +70,13 @@ public:
         DiskFull,        // the database could not be unpacked whole: no space left
         TooLarge,        // the archive declares a database larger than MaxEditionBytes
         Refused,         // the database would replace the empty edition or a listed or open edition
+        OwnCommands,     // the database declares triggers, views or expressions of its own
         WriteFailed,     // the database or the list line could not be written
     };
     // Unpacks, through unzip, the database of edition name from the archive zipPath into
     // a scratch folder of folder (ending in "/"), checks that it is an edition database
-    // (every table of an edition, as opening asks), renames it into place and appends its
+    // (every table of an edition, as opening asks) declaring nothing of its own beside the
+    // empty edition of folder, renames it into place and appends its
     // line to the edition list "dbnames.txt" of folder. Only that one entry is taken from the
     // archive, and only when the size it declares fits MaxEditionBytes and the disk.
     // Nothing is left behind when it fails: no partial file, no list line.

@@ -382,11 +382,16 @@ bool Recordset::update(const QString &table)
 
 bool IsEditionFile(const QString &path)
 {
+    return ReadDatabaseFile(path, HoldsEditionTables);
+}
+
+bool ReadDatabaseFile(const QString &path, const std::function<bool(const QSqlDatabase &)> &read)
+{
     const QFileInfo info(path);
     if (!info.isFile() || info.size() == 0)
         return false;
     const QString name = QStringLiteral("edition-probe");
-    bool edition = false;
+    bool answer = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         QUrl url = QUrl::fromLocalFile(info.absoluteFilePath());
@@ -395,10 +400,10 @@ bool IsEditionFile(const QString &path)
         db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
         if (db.open()) {
             InstallTextFolding(db);
-            edition = HoldsEditionTables(db);
+            answer = read(db);
             db.close();
         }
     }
     QSqlDatabase::removeDatabase(name);
-    return edition;
+    return answer;
 }

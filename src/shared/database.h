@@ -8,6 +8,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
+
 class QSqlError;
 class QSqlQuery;
 
@@ -26,6 +28,10 @@ bool OpenCurrentDatabase(QString &error);
 // would open: an SQLite database holding the edition's tables. Reads the file through a
 // connection of its own, leaving the edition connection as it is.
 bool IsEditionFile(const QString &path);
+// Opens the database file at path (a full path) read-only on a connection of its own,
+// which nothing can write through, and answers what read answers of it; false for a
+// missing or empty file or one SQLite cannot open.
+bool ReadDatabaseFile(const QString &path, const std::function<bool(const QSqlDatabase &)> &read);
 // Closes the connection when it is open (the next OpenDatabase opens it again).
 void CloseDatabase();
 bool DatabaseIsOpen();
