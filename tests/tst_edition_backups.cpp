@@ -68,6 +68,7 @@ private slots:
     void restoreWritesTheListedFileOnly_data();
     void restoreWritesTheListedFileOnly();
     void deleteBackup();
+    void compactKeepsRowsAndShrinks_data();
     void compactKeepsRowsAndShrinks();
     void exportCopiesWithoutLogins_data();
     void exportCopiesWithoutLogins();
@@ -292,8 +293,27 @@ void TestEditionBackups::deleteBackup()
     QCOMPARE(DialogScript::last().title, QStringLiteral("Delete Backup Edition"));
 }
 
+void TestEditionBackups::compactKeepsRowsAndShrinks_data()
+{
+    // What is done to the sample edition, after rows of 400 KB were deleted from it; what
+    // Compact makes of it; whether it keeps every row.
+    QTest::addColumn<std::function<bool(const QString &)>>("change");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("everyRow");
+    QTest::newRow("nothing more") << std::function<bool(const QString &)>([](const QString &) { return true; })
+                                  << int(EditionCompaction::Result::Compacted) << true;
+    // Checking it would take 10 s: the check is stopped, and its rows go into a fresh
+    // edition as a damaged edition's do.
+    QTest::newRow("a check that takes a third of a second a link")
+        << std::function<bool(const QString &)>([](const QString &file) { return RunOnFile(file, SlowCheckOnLinks()); })
+        << int(EditionCompaction::Result::Repaired) << true;
+}
+
 void TestEditionBackups::compactKeepsRowsAndShrinks()
 {
+    QFETCH(std::function<bool(const QString &)>, change);
+    QFETCH(int, result);
+    QFETCH(bool, everyRow);
     const QString file = m_app->file(QStringLiteral("Sample_Links.mdb"));
     QVERIFY(OpenEdition(QStringLiteral("Sample_Links.mdb")));
     QVERIFY(ExecSql(QStringLiteral("CREATE TABLE Filler (x TEXT)")));
@@ -303,20 +323,39 @@ void TestEditionBackups::compactKeepsRowsAndShrinks()
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
     const qint64 before = QFileInfo(file).size();
     const QStringList rows = allRows(QStringLiteral("Sample_Links.mdb"));
+    QVERIFY(change(file));
+    QMap<QString, QByteArray> original;   // the file and its logs, by the ending of their names
+    for (const char *log : {"", "-wal", "-shm"})
+        if (QFileInfo::exists(file + log))
+            original.insert(log, m_app->readFile(QStringLiteral("Sample_Links.mdb") + log));
     m_app->writeFile(QStringLiteral("Sample_Links.mdb.compact.part"), "left over");
 
     EditionCompaction compaction(file, m_app->file(QStringLiteral("untitled.mdb")), m_app->file(QStringLiteral("Backup")));
     SyncCount syncs;
-    QCOMPARE(compaction.run(), EditionCompaction::Result::Compacted);
+    QCOMPARE(int(compaction.run()), result);
     // The compacted copy is put on the disk once, and so is its new name.
     const QString folder = QDir(m_app->path()).canonicalPath();
-    QCOMPARE(syncs.files(), QStringList{folder + "/Sample_Links.mdb.compact.part"});
-    QCOMPARE(syncs.folders(), QStringList{folder});
+    if (result == int(EditionCompaction::Result::Compacted)) {
+        QCOMPARE(syncs.files(), QStringList{folder + "/Sample_Links.mdb.compact.part"});
+        QCOMPARE(syncs.folders(), QStringList{folder});
+    }
     QVERIFY(QFileInfo(file).size() < before - 300000);
-    QCOMPARE(allRows(QStringLiteral("Sample_Links.mdb")), rows);
-    QVERIFY(!QFileInfo::exists(m_app->file(QStringLiteral("Sample_Links.mdb.compact.part"))));
+    if (everyRow)
+        QCOMPARE(allRows(QStringLiteral("Sample_Links.mdb")), rows);
+    QCOMPARE(QDir(m_app->path()).entryList({"Sample_Links.mdb?*"}, QDir::Files | QDir::Hidden), QStringList());
     // A private edition stays private.
     QCOMPARE(QFile::permissions(file), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    // A repaired edition's file is kept with its logs, each as it was before anything
+    // opened it.
+    const QString kept = QFileInfo(compaction.damagedCopy()).fileName();
+    QCOMPARE(kept.isEmpty(), result == int(EditionCompaction::Result::Compacted));
+    QStringList backups{"Sample_Links.mdb", "health_and_fitness.mdb"};
+    for (auto it = original.cbegin(); it != original.cend() && !kept.isEmpty(); ++it) {
+        backups.append(kept + it.key());
+        QCOMPARE(m_app->readFile("Backup/" + kept + it.key()), it.value());
+    }
+    backups.sort();
+    QCOMPARE(QDir(m_app->file(QStringLiteral("Backup"))).entryList(QDir::Files | QDir::Hidden, QDir::Name), backups);
 }
 
 void TestEditionBackups::exportCopiesWithoutLogins_data()

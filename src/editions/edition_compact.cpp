@@ -157,8 +157,11 @@ EditionCompaction::Result EditionCompaction::compact()
     bool damaged = false;
     {
         ScratchConnection source(m_path);
-        const QVariant verdict = source.value(QStringLiteral("PRAGMA integrity_check"));
-        if (!verdict.isValid() && source.errorCode() != kCorrupt && source.errorCode() != kNotADatabase)
+        // A check stopped for taking too long is a file whose declarations cannot be
+        // trusted: it is repaired into the empty edition, as a damaged one is.
+        const QVariant verdict = source.check();
+        if (!verdict.isValid() && source.errorCode() != kCorrupt && source.errorCode() != kNotADatabase
+            && source.errorCode() != ScratchConnection::Interrupted)
             return fail(writeFailure(source.errorCode()));
         damaged = verdict.toString() != QLatin1String("ok");
         // A sound database without an edition's tables is no edition: its rows go into

@@ -3,13 +3,37 @@
 #include "shared/database.h"
 #include "shared/text_folding.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 
+#include <sqlite3.h>
+
+namespace {
+
+// How long a check may take: a sound edition is checked at well over 50 MB a second even
+// from a slow disk, so a check that takes a second and then a second for every 16 MB of
+// the file is working out something of the file's own (a CHECK that makes a large blob for
+// each row, say) and is stopped.
+constexpr qint64 kCheckBaseMs = 1000;
+constexpr qint64 kCheckBytesPerMs = 16 * 1024;
+// SQLite asks whether to go on after this many steps of its program (it asks between rows
+// at the latest): a costly expression runs for a row or so past the time, and asking costs
+// a sound check a few per cent.
+constexpr int kStepsBetweenAsks = 4;
+
+int stopPastDeadline(void *deadline)
+{
+    return static_cast<QDeadlineTimer *>(deadline)->hasExpired() ? 1 : 0;
+}
+
+} // namespace
+
 ScratchConnection::ScratchConnection(const QString &path)
-    : m_name(QStringLiteral("scratch-") + path)
+    : m_path(path)
+    , m_name(QStringLiteral("scratch-") + path)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
@@ -60,10 +84,21 @@ QVariant ScratchConnection::value(const QString &sql)
     return q.value(0);
 }
 
+QVariant ScratchConnection::check(bool quick)
+{
+    sqlite3 *handle = SqliteHandle(QSqlDatabase::database(m_name, false));
+    QDeadlineTimer deadline(kCheckBaseMs + QFileInfo(m_path).size() / kCheckBytesPerMs);
+    if (handle)
+        sqlite3_progress_handler(handle, kStepsBetweenAsks, stopPastDeadline, &deadline);
+    const QVariant verdict = value(quick ? QStringLiteral("PRAGMA quick_check") : QStringLiteral("PRAGMA integrity_check"));
+    if (handle)
+        sqlite3_progress_handler(handle, 0, nullptr, nullptr);
+    return verdict;
+}
+
 bool ScratchConnection::intact(bool quick)
 {
-    return value(quick ? QStringLiteral("PRAGMA quick_check") : QStringLiteral("PRAGMA integrity_check")).toString()
-           == QLatin1String("ok");
+    return check(quick).toString() == QLatin1String("ok");
 }
 
 void ScratchConnection::fail(const QSqlError &error)

@@ -25,12 +25,21 @@ public:
     QString error() const { return m_error; }
     // SQLite's primary result code of the last failure (0 when there was none).
     int errorCode() const { return m_code; }
-    // True when SQLite's integrity check (its quicker form with quick) finds nothing wrong.
+    // SQLite's integrity check (its quicker form with quick): "ok" when it finds nothing
+    // wrong, else what it found; invalid when it could not run (errorCode() says why).
+    // The file's own declarations may have the check work out an expression of theirs for
+    // every row: a check that runs longer than a sound file of its size needs is stopped,
+    // invalid with the code Interrupted.
+    QVariant check(bool quick = false);
+    // True when check() finds nothing wrong.
     bool intact(bool quick = false);
+    // SQLite's primary result code of a statement stopped before its end.
+    static constexpr int Interrupted = 9;
 
 private:
     void fail(const QSqlError &error);
 
+    QString m_path;
     QString m_name;
     QString m_error;
     int m_code = 0;

@@ -1,8 +1,8 @@
 #include "exchange/subtopic_statement.h"
 
 #include "shared/database.h"
+#include "shared/text_folding.h"
 
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QVariant>
 
@@ -10,10 +10,7 @@
 
 SubTopicStatement::SubTopicStatement(const char *sql)
 {
-    const QSqlDatabase db = DbConnection();
-    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
-    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-        m_db = *static_cast<sqlite3 *const *>(handle.constData());
+    m_db = SqliteHandle(DbConnection());
     if (!m_db)
         m_prepareError = QStringLiteral("The edition is not open.");
     else if (sqlite3_prepare_v2(m_db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)

@@ -18,16 +18,6 @@ constexpr int kFoldedIndexesMark = 0x1;
 // The longest LIKE pattern matched, in bytes, as SQLite's own LIKE allows.
 constexpr int kMaxLikePattern = 50000;
 
-sqlite3 *handleOf(const QSqlDatabase &db)
-{
-    if (!db.isOpen() || !db.driver())
-        return nullptr;
-    const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
-
 QString folded(const void *text, int bytes)
 {
     return QString::fromUtf8(static_cast<const char *>(text), bytes).toCaseFolded();
@@ -225,9 +215,19 @@ int userVersion(const QSqlDatabase &db, bool *ok)
 
 } // namespace
 
+sqlite3 *SqliteHandle(const QSqlDatabase &db)
+{
+    if (!db.isOpen() || !db.driver())
+        return nullptr;
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
 bool InstallTextFolding(const QSqlDatabase &db)
 {
-    sqlite3 *handle = handleOf(db);
+    sqlite3 *handle = SqliteHandle(db);
     if (!handle)
         return false;
     constexpr int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

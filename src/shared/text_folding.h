@@ -10,6 +10,11 @@
 
 #include <QSqlDatabase>
 
+struct sqlite3;
+
+// SQLite's own handle of an open connection; nullptr when it is no open SQLite connection.
+sqlite3 *SqliteHandle(const QSqlDatabase &db);
+
 // Installs the folding NOCASE collation and LIKE function on an open connection. Answers
 // false when the connection is not an open SQLite connection.
 bool InstallTextFolding(const QSqlDatabase &db);
