@@ -265,6 +265,20 @@ inline bool changeAt(const QString &path, const QByteArray &text, qint64 offset,
     return !bytes.isEmpty() && f.seek(found + offset) && f.write(bytes) == bytes.size();
 }
 
+// Runs sql on the database file at path into a log beside it and leaves the file without
+// it, as a program that ended with the file open leaves it.
+inline bool writeInLog(const QString &path, const QString &sql)
+{
+    bool done = false;
+    withDatabase(path, [&](QSqlDatabase db) {
+        QSqlQuery q(db);
+        sqlite3 *handle = *static_cast<sqlite3 *const *>(db.driver()->handle().constData());
+        done = q.exec(QStringLiteral("PRAGMA journal_mode = WAL"))
+               && sqlite3_db_config(handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr) == SQLITE_OK && q.exec(sql);
+    });
+    return done && QFile::exists(path + QStringLiteral("-wal"));
+}
+
 // Cuts the file to its first bytes.
 inline bool truncate(const QString &path, qint64 bytes)
 {

@@ -1,6 +1,7 @@
 // Restoring editions from their backups, compacting the active edition and exporting an
 // edition.
 
+#include "damaged_editions.h"
 #include "disk_full.h"
 #include "sync_count.h"
 #include "testhelper.h"
@@ -307,6 +308,12 @@ void TestEditionBackups::compactKeepsRowsAndShrinks_data()
     QTest::newRow("a check that takes a third of a second a link")
         << std::function<bool(const QString &)>([](const QString &file) { return RunOnFile(file, SlowCheckOnLinks()); })
         << int(EditionCompaction::Result::Repaired) << true;
+    // A page of links overwritten, and changed Topics in the log beside the file.
+    QTest::newRow("damaged, with its log beside it") << std::function<bool(const QString &)>([](const QString &file) {
+        const Damage::Page leaf = Damage::middleLeaf(file, QStringLiteral("Sit"));
+        return Damage::writeInLog(file, QStringLiteral("UPDATE Topics SET TopicName = TopicName || ' (changed)'"))
+               && Damage::overwritePage(file, leaf);
+    }) << int(EditionCompaction::Result::Repaired) << false;
 }
 
 void TestEditionBackups::compactKeepsRowsAndShrinks()

@@ -27,6 +27,17 @@ constexpr int kFull = 13;
 constexpr int kCannotOpen = 14;
 constexpr int kNotADatabase = 26;
 
+// The logs SQLite keeps beside a database file, named after it.
+const char *const kLogs[] = {"-wal", "-shm", "-journal"};
+
+// Removes a database file and its logs.
+void removeWithLogs(const QString &path)
+{
+    QFile::remove(path);
+    for (const char *log : kLogs)
+        QFile::remove(path + QLatin1String(log));
+}
+
 // What the user knows the rows of an edition's table as, in the order they are listed.
 const QList<QPair<QStringList, QString>> &kinds()
 {
@@ -149,7 +160,11 @@ EditionCompaction::Result EditionCompaction::run()
     removeScratch();
     if (QFileInfo::exists(m_scratch))
         return fail(writeFailure(kCannotOpen));
-    return compact();
+    holdOriginal();
+    const Result result = compact();
+    if (result != Result::Repaired)
+        removeWithLogs(m_held);
+    return result;
 }
 
 EditionCompaction::Result EditionCompaction::compact()
@@ -220,7 +235,7 @@ EditionCompaction::Result EditionCompaction::repair()
                     + QDir::toNativeSeparators(m_backupFolder));
     }
     if (!replaceEdition()) {
-        QFile::remove(m_damagedCopy);
+        removeWithLogs(m_damagedCopy);
         return fail(writeFailure(kCannotOpen));
     }
 
@@ -247,18 +262,51 @@ bool EditionCompaction::replaceEdition()
     return false;
 }
 
+void EditionCompaction::holdOriginal()
+{
+    const QString place = m_path + QStringLiteral(".held") + QLatin1String(kScratchSuffix);
+    removeWithLogs(place);
+    bool logged = false;
+    for (const char *log : kLogs)
+        logged = logged || QFileInfo::exists(m_path + QLatin1String(log));
+    // Without a log nothing writes the file until it is replaced: a second name for it
+    // costs nothing. A log is written into the file when it is opened: the file is copied
+    // with its logs then.
+    bool done = !logged && ::link(QFile::encodeName(m_path).constData(), QFile::encodeName(place).constData()) == 0;
+    if (!done) {
+        done = WriteCopy(m_path, place, m_path);
+        for (const char *log : kLogs) {
+            const QString from = m_path + QLatin1String(log);
+            done = done && (!QFileInfo::exists(from) || WriteCopy(from, place + QLatin1String(log), from));
+        }
+    }
+    if (done)
+        m_held = place;
+    else
+        removeWithLogs(place);
+}
+
 bool EditionCompaction::keepDamaged()
 {
-    if (!QDir().mkpath(m_backupFolder))
+    if (m_held.isEmpty() || !QDir().mkpath(m_backupFolder))
         return false;
     const QString base = QDir(m_backupFolder).filePath(QFileInfo(m_path).fileName() + QStringLiteral(".damaged-")
                                                        + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
     m_damagedCopy = base;
     for (int n = 2; QFileInfo::exists(m_damagedCopy); ++n)
         m_damagedCopy = base + QLatin1Char('-') + QString::number(n);
-    // A second name for the same file costs nothing; another disk needs a copy.
-    return ::link(QFile::encodeName(m_path).constData(), QFile::encodeName(m_damagedCopy).constData()) == 0
-           || CopyEditionFile(m_path, m_damagedCopy);
+    // A backup folder on another disk takes a copy. The logs go first: a kept file is
+    // never without the log it had.
+    const auto move = [](const QString &from, const QString &to) {
+        return !QFileInfo::exists(from) || QFile::rename(from, to) || (WriteCopy(from, to, from) && QFile::remove(from));
+    };
+    bool kept = true;
+    for (const char *log : kLogs)
+        kept = kept && move(m_held + QLatin1String(log), m_damagedCopy + QLatin1String(log));
+    if (kept && move(m_held, m_damagedCopy))
+        return true;
+    removeWithLogs(m_damagedCopy);
+    return false;
 }
 
 EditionCompaction::Result EditionCompaction::fail(const QString &reason)

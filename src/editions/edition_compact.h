@@ -36,7 +36,12 @@ private:
     Result repair();
     // Puts the scratch file in the edition's place in one step, with the edition's mode.
     bool replaceEdition();
-    // Keeps the damaged edition file in the backup folder under a name that says so.
+    // Puts the edition file aside under a scratch name, with the logs SQLite keeps beside
+    // it, before anything opens it: opening it writes a log into the file, and a repair
+    // keeps the file as the user had it.
+    void holdOriginal();
+    // Moves what holdOriginal() put aside into the backup folder, under a name that says
+    // it is a damaged edition.
     bool keepDamaged();
     Result fail(const QString &reason);
     // The reason, in words, for a failed write with SQLite's primary result code.
@@ -49,6 +54,7 @@ private:
     QString m_scratch;
     QString m_message;
     QString m_damagedCopy;
+    QString m_held;   // where holdOriginal() put the file; "" when it could not
     bool m_repairing = false;
     bool m_lacksTables = false;   // a sound database without an edition's tables
 };

@@ -14,10 +14,13 @@
 
 namespace {
 
+// A scratch file, or a log SQLite keeps beside one.
 bool isScratchCopy(const QString &name)
 {
-    return name.endsWith(QLatin1String(kScratchSuffix), Qt::CaseInsensitive)
-           || name.endsWith(QLatin1String(kScratchSuffix) + QLatin1String("-journal"), Qt::CaseInsensitive);
+    for (const char *log : {"", "-journal", "-wal", "-shm"})
+        if (name.endsWith(QLatin1String(kScratchSuffix) + QLatin1String(log), Qt::CaseInsensitive))
+            return true;
+    return false;
 }
 
 void removeFiles(const QString &folder, const std::function<bool(const QString &)> &scratch)
