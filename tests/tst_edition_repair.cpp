@@ -224,6 +224,16 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
            });
     QTest::newRow("the file cut short") << "\n  links: an unknown number" << none
                                         << Damaging([](Repair &r) { QVERIFY(r.keepPages(r.pages() - 4)); });
+    // The leaf lost lies between links whose numbers are farther apart than the file has
+    // bytes: the gap tells nothing of how many it held.
+    QTest::newRow("a leaf of links far apart in number overwritten") << "\n  links: an unknown number" << none
+        << Damaging([](Repair &r) {
+               r.sitesTwoToAPage(false, {"INSERT INTO Sit (SitId, SitName, SitUrl, Summary) SELECT 4e15 + i, 'Far', "
+                                         "'http://far.example/', " + Repair::Big + " FROM (SELECT 0 AS i UNION SELECT 1 "
+                                         "UNION SELECT 4e15 UNION SELECT 4e15 + 1)"});
+               const QList<Damage::Page> leaves = Damage::pages(r.edition, QStringLiteral("Sit"));
+               QVERIFY(r.lose(QStringLiteral("Sit"), leaves.at(leaves.size() - 2)));
+           });
     QTest::newRow("an index damaged") << none << none << Damaging([](Repair &r) { QVERIFY(r.damageIndex()); });
     QTest::newRow("an interior page of links overwritten") << none << none << Damaging([](Repair &r) {
         r.sitesTwoToAPage(true);
