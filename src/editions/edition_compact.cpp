@@ -30,9 +30,11 @@ constexpr int kNotADatabase = 26;
 // The logs SQLite keeps beside a database file, named after it.
 const char *const kLogs[] = {"-wal", "-shm", "-journal"};
 
-// Removes a database file and its logs.
+// Removes a database file and its logs ("": none).
 void removeWithLogs(const QString &path)
 {
+    if (path.isEmpty())
+        return;
     QFile::remove(path);
     for (const char *log : kLogs)
         QFile::remove(path + QLatin1String(log));
