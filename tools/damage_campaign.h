@@ -15,11 +15,12 @@ struct KindFigures {
     int runs = 0;                 // damaged copies put through the repair
     int notRepaired = 0;          // of them, those of which nothing was read or written
     int falseWhole = 0;           // "every row" told over a row lost, changed or not the edition's
-    int flipsOutsideIndexes = 0;  // "every row" over a flip inside a value no index covers, which no page check sees
+    int unseenChanges = 0;        // "every row" over bytes changed inside values no index covers, which nothing tells
     int uncounted = 0;            // tables that lost or changed rows where no line tells of them
     int countsAbove = 0;          // tables told as having lost more rows than they did
     qint64 recovered = 0;         // rows that came back as they were
     qint64 held = 0;              // rows the damaged editions held
+    qint64 added = 0;             // rows that were none of the editions', put in their tables (deleted rows, say)
 
     double share() const { return held > 0 ? 100.0 * double(recovered) / double(held) : 100.0; }
 };
