@@ -538,16 +538,20 @@ QStringList judge(const Snapshot &before, const Snapshot &after, const SalvageRe
             figures->recovered += same ? 1 : 0;
         }
         // Rows that were none of the edition's.
+        // Rows that were none of the edition's, beyond those told as found outside the tables.
         const qint64 foreign = now.rows.size() + lost - table->rows.size();
-        figures->added += qMax<qint64>(foreign, 0);
+        const qint64 added = qMax<qint64>(foreign - result.outside.value(table.key()), 0);
+        figures->added += added;
         unseen = unseen && lost == 0 && foreign <= 0;
         outsideIndexes = outsideIndexes && unseen;
         wrong = wrong || lost > 0 || changed > 0 || foreign > 0;
         const SalvageResult::Lost told = result.lost.value(table.key());
         const bool named = result.lost.contains(table.key()) || result.changed.contains(table.key()) || result.schemaLost;
-        if ((lost > 0 || changed > 0) && !named && !result.whole() && !(intoValues && unseen)) {
+        // Rows put in a table that were none of the edition's are told only as found outside
+        // the tables, whatever else is told of the table.
+        if (!result.whole() && (added > 0 || ((lost > 0 || changed > 0) && !named && !(intoValues && unseen)))) {
             ++figures->uncounted;
-            broken.append(QStringLiteral("%1: %2 lost, %3 changed, no line tells of them").arg(table.key()).arg(lost).arg(changed));
+            broken.append(QStringLiteral("%1: %2 lost, %3 changed, %4 added, no line tells of them").arg(table.key()).arg(lost).arg(changed).arg(added));
         }
         if (result.lost.contains(table.key()) && !told.upTo && !told.unknown && told.rows > lost) {
             ++figures->countsAbove;

@@ -20,7 +20,7 @@ struct KindFigures {
     int countsAbove = 0;          // tables told as having lost more rows than they did
     qint64 recovered = 0;         // rows that came back as they were
     qint64 held = 0;              // rows the damaged editions held
-    qint64 added = 0;             // rows that were none of the editions', put in their tables (deleted rows, say)
+    qint64 added = 0;             // rows that were none of the editions', put in their tables untold (deleted rows, say)
 
     double share() const { return held > 0 ? 100.0 * double(recovered) / double(held) : 100.0; }
 };

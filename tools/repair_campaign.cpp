@@ -2,8 +2,9 @@
 // and in UTF-16, and checks what the repair says of each copy against the rows the edition
 // held: no "every row" over a row lost, changed or not the edition's (but for bytes flipped
 // or written at random inside a value no index covers, which nothing in the file tells), no
-// table that lost or changed rows without a line that tells of it, and no count of rows
-// lost above the rows really lost.
+// table that lost or changed rows without a line that tells of it, no row that was none of
+// the edition's put in a table but as found outside the tables, and no count of rows lost
+// above the rows really lost.
 // Prints, for each kind, the copies repaired, the rules broken and the rows that came back.
 //
 //   repair_campaign <edition> <empty edition> <runs of each kind> [seed] [kind,kind,...] [folder for the copies that break a rule]
