@@ -605,6 +605,10 @@ KindFigures DamageCampaign::run(const QString &name, int runs, quint32 seed, con
         ++run;
         ++figures.runs;
         figures.held += e.held;
+        // As the program's repair does, a copy with its log beside it is checked by SQLite
+        // first, which writes the log into it when it can.
+        if (!e.wal.isEmpty())
+            ScratchConnection(damaged).intact();
         const SalvageResult result = SalvageEdition(damaged, m_empty, repaired);
         QStringList broken;
         if (result.outcome != SalvageResult::Outcome::Salvaged) {
