@@ -498,13 +498,13 @@ int DatabasePages::schemaEncoding(int declared)
 
 void DatabasePages::markDoubtfulPages()
 {
-    m_doubtful.resize(int(m_pageCount + 1));
+    m_zeros.resize(int(m_pageCount + 1));
     QVector<QPair<size_t, qint64>> hashes;
     hashes.reserve(m_pageCount);
     for (qint64 number = 1; number <= m_pageCount; ++number) {
         const uchar *p = page(number);
         if (std::all_of(p, p + m_usable, [](uchar byte) { return byte == 0; }))
-            m_doubtful.setBit(int(number));
+            m_zeros.setBit(int(number));
         hashes.append({qHash(QByteArrayView(p, m_pageSize)), number});
     }
     // Pages of one hash are compared with the first of them only.
@@ -523,8 +523,6 @@ void DatabasePages::markDoubtfulPages()
             m_firstOfSame.insert(hashes.at(first).second, hashes.at(first).second);
         }
     }
-    for (auto it = m_firstOfSame.keyBegin(); it != m_firstOfSame.keyEnd(); ++it)
-        m_doubtful.setBit(int(*it));
 }
 
 void DatabasePages::markFreePages(qint64 trunk)
@@ -674,7 +672,7 @@ int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const 
         Row &row = m_rows[rows];
         row.values.clear();
         const Cell cell = readCell(p + be16(pointers + 2 * i), p + m_usable, &row.rowid, &row.values, &m_reached, &m_chain, true);
-        sound = cell != Cell::Unreadable && range.contains(row.rowid) && (cell == Cell::Damaged || !fits || fits(row.values, m_doubtful.testBit(int(number))));
+        sound = cell != Cell::Unreadable && range.contains(row.rowid) && (cell == Cell::Damaged || !fits || fits(row.values, pageRepeated(number)));
         if (cell == Cell::Damaged)
             m_lost.append(row.rowid);
         else
@@ -876,7 +874,7 @@ DatabasePages::Cell DatabasePages::readCell(const uchar *cell, const uchar *end,
     qint64 next = be32(cell + local);
     while (payload.size() < size && page(next) && !taken->testBit(int(next)) && (ofTree || !m_free.testBit(int(next)))
            && m_claims.at(next) == 0) {
-        if (m_doubtful.testBit(int(next)))
+        if (m_zeros.testBit(int(next)))
             break;
         const uchar *overflow = page(next);
         taken->setBit(int(next));

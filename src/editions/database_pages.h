@@ -169,17 +169,18 @@ private:
     // The text encoding in which the most lines of the list of tables read as such:
     // declared unless another reads more.
     int schemaEncoding(int declared);
-    // Notes the pages that hold no part of a value whatever points to them: those of zeros
-    // (free or wiped) and those whose bytes are another page's (which of two copies is in
-    // its place is not known).
+    // Notes the pages of zeros (free or wiped), which hold no part of a value whatever
+    // points to them, and the pages whose bytes another page holds too. Pages alike are no
+    // damage by themselves (two rows of one long text, a page freed after it was copied):
+    // they are suspected only where trees disagree.
     void markDoubtfulPages();
     // Notes the pages of the list of free pages whose first trunk page is trunk.
     void markFreePages(qint64 trunk);
     // The payload of the leaf cell at cell, which lies on a page ending at end: the rowid
     // and the record's values (an index's cell, after its child's page number, has no
     // rowid: pass nullptr). The overflow pages it takes are set in taken and added to
-    // chain; a chain that leaves the file, loops, or enters a page taken, of a tree or in
-    // doubt makes the value damaged, and so does a free page unless the cell is on a page
+    // chain; a chain that leaves the file, loops, or enters a page taken, of a tree or of
+    // zeros makes the value damaged, and so does a free page unless the cell is on a page
     // of a tree (whose own pointers are trusted over the list of free pages).
     Cell readCell(const uchar *cell, const uchar *end, qint64 *rowid, QVariantList *values, QBitArray *taken,
                   QVector<qint64> *chain, bool ofTree = false) const;
@@ -197,7 +198,7 @@ private:
     QBitArray m_free;       // pages on the list of free pages
     // Of each page whose bytes another page holds too, the first page of those bytes.
     QHash<qint64, qint64> m_firstOfSame;
-    QBitArray m_doubtful;   // pages of zeros, or repeated
+    QBitArray m_zeros;      // pages of zeros
     QVector<int> m_owner;   // the owner of each table leaf page a tree reached, else -1
     QVector<int> m_failedLeafOwner;   // the owner whose tree alone reached a leaf it could not read
     QByteArray m_claims;    // how often the mapped trees reach each page (at most 2)
