@@ -98,6 +98,7 @@ private:
     // Ends a kept connection that must not be used again: what it holds is dropped, and the
     // library finds it closed, as by its server, when it next looks at it. watch: its watch, if any.
     void closeKeptConnection(curl_socket_t socket, Watch *watch);
+    // Whether anything arrived on socket, or its server closed it.
     static bool spoke(curl_socket_t socket);
     // Kept connections that received anything, or were closed, while they waited are not used
     // again.
