@@ -252,17 +252,24 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("the first page overwritten")
         << "\n  the list of the edition's tables, so it is not known how many rows are lost" << none
         << Damaging([](Repair &r) { QVERIFY(r.overwrite(Damage::Page{1, 0, 4096, {}})); });
-    QTest::newRow("the list of tables overwritten")
-        << "\n  rows of which it cannot be told what they were: 37\n  the list of the edition's tables, so it is not "
-           "known how many rows are lost"
-        << none << Damaging([](Repair &r) {
-               for (const Damage::Page &page : Damage::pages(r.edition, QStringLiteral("sqlite_schema")))
-                   QVERIFY(r.overwrite(page));
-               QVERIFY(r.overwrite(Damage::Page{1, 0, 4096, {}}));
-               for (const char *table : {"ColorLinks", "NewsLinks", "SearchLinks", "OrganizationLinks", "FavoriteLinks"})
-                   r.lost.insert(table, countsOf(r.before).value(table));
-               r.sectionLinks = 0;
-           });
+    // Each tree found by what its rows hold; of the tables of the same columns, each takes
+    // the tree at its root in the empty edition, but nothing in the file tells it.
+    const QString noSchema = QStringLiteral(
+        "\n  the list of the edition's tables, so it is not known how many rows are lost\nRecovered, but nothing in the "
+        "file tells these tables apart, so each may hold rows of the others:\n  colour schemes, section links of list 1, "
+        "section links of list 2, section links of list 3, section links of list 4, section links of list 5, section "
+        "links of list 6");
+    QTest::newRow("the list of tables overwritten") << noSchema << none << Damaging([](Repair &r) {
+        for (const Damage::Page &page : Damage::pages(r.edition, QStringLiteral("sqlite_schema")))
+            QVERIFY(r.overwrite(page));
+        QVERIFY(r.overwrite(Damage::Page{1, 0, 4096, {}}));
+    });
+    QTest::newRow("the pages of the list of tables after the first overwritten") << noSchema << none << Damaging([](Repair &r) {
+        const QList<Damage::Page> pages = Damage::pages(r.edition, QStringLiteral("sqlite_schema"));
+        QVERIFY(pages.size() > 1 && pages.first().number != 1);
+        for (const Damage::Page &page : pages)
+            QVERIFY(r.overwrite(page));
+    });
     QTest::newRow("deleted links, then their tree damaged") << "\n  links: an unknown number" << none << Damaging([](Repair &r) {
         // The pages of the deleted sites and of a dropped table of the same row ids are
         // free, with their rows still on them.
@@ -632,6 +639,28 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         << Damaging([](Repair &r) { QVERIFY(Damage::changeAt(r.edition, "NewsLinks (\n    topicid", 23)); });
     QTest::newRow("a bit flipped in a table's CREATE in the list of tables") << none << none
         << Damaging([](Repair &r) { QVERIFY(Damage::changeAt(r.edition, "CREATE TABLE NewsLinks", 0)); });
+    // The list of tables only witnesses which tree is whose: each goes to the table whose
+    // columns its rows fit and whose index names its row ids and keys.
+    QTest::newRow("the roots of two section lists swapped in the list of tables") << none << none << Damaging([](Repair &r) {
+        r.twoSectionLists();
+        QVERIFY(Damage::swapRoots(r.edition, QStringLiteral("NewsLinks"), QStringLiteral("SearchLinks")));
+    });
+    QTest::newRow("the roots of the Topics and a section list swapped in the list of tables") << none << none
+        << Damaging([](Repair &r) { QVERIFY(Damage::swapRoots(r.edition, QStringLiteral("Topics"), QStringLiteral("LocalLinks"))); });
+    QTest::newRow("tables' lines in the list of tables that say view or index") << none << none << Damaging([](Repair &r) {
+        QVERIFY(Damage::editSchema(r.edition, QStringLiteral("type = 'view'"), {"ColorLinks", "Sit"}));
+        QVERIFY(Damage::editSchema(r.edition, QStringLiteral("type = 'index'"), {"Lks", "PersonalInformation"}));
+    });
+    QTest::newRow("the links' line in the list of tables made a view's, naming no root") << none << none << Damaging([](Repair &r) {
+        QVERIFY(Damage::editSchema(r.edition, QStringLiteral("type = 'view', rootpage = 0, sql = 'CREATE VIEW Sit AS SELECT 1'"), {"Sit"}));
+    });
+    QTest::newRow("the links declared as a table of an unknown module") << none << none << Damaging([](Repair &r) {
+        QVERIFY(Damage::editSchema(r.edition, QStringLiteral("rootpage = 0, sql = 'CREATE VIRTUAL TABLE Sit USING nosuchmodule(a)'"), {"Sit"}));
+    });
+    QTest::newRow("two column lines of the links' declaration swapped") << none << none << Damaging([](Repair &r) {
+        QVERIFY(Damage::swapColumns(r.edition, QStringLiteral("Sit"), QStringLiteral("SitName"), QStringLiteral("SitUrl")));
+        QVERIFY(r.damageIndex());
+    });
     QTest::newRow("an index's root in the list of tables made another index's") << none << none << Damaging([](Repair &r) {
         // The root page number in the list of tables of the empty local links' index, after
         // its names, made that of the categories' index of addresses.

@@ -314,8 +314,8 @@ qint64 DatabasePages::guessPageSize(qint64 declared) const
     // Under a wrong size a page's cells point past its end, or its start is no page, or
     // the pages the list of tables and the trees name are not those of the file. The size
     // whose trees reach the most pages is taken, the declared one unless another reaches
-    // more; when page 1 leads nowhere under any size, the size under which the most pages
-    // parse.
+    // more; when page 1 leads nowhere under any size, or only to a few of the pages, the
+    // size under which the most pages parse.
     qint64 best = declared;
     qint64 bestPages = declared > 0 ? pagesReached(declared) : 0;
     for (qint64 size = 512; size <= 65536; size *= 2) {
@@ -325,7 +325,9 @@ qint64 DatabasePages::guessPageSize(qint64 declared) const
             bestPages = reached;
         }
     }
-    if (bestPages > 1)
+    // A damaged list of tables reaches a few pages under any size, and those a wrong size
+    // reaches by chance are few of the pages that parse under it.
+    if (bestPages > 1 && 2 * bestPages > pagesThatParse(best))
         return best;
     best = declared;
     bestPages = declared > 0 ? pagesThatParse(declared) : 0;
@@ -957,4 +959,80 @@ bool DatabasePages::text(const char *data, qint64 size, QString *value) const
     // An empty text is a text, not a null.
     *value = units.isEmpty() ? QStringLiteral("") : QString::fromUtf16(units.constData(), units.size());
     return value->isValidUtf16();
+}
+
+DatabasePages::Tree DatabasePages::treeAt(qint64 number) const
+{
+    const uchar *head = treeHeader(number);
+    if (!head)
+        return Tree::None;
+    if (head[0] == kInteriorTable || head[0] == kLeafTable)
+        return Tree::Table;
+    return head[0] == kInteriorIndex || head[0] == kLeafIndex ? Tree::Index : Tree::None;
+}
+
+QList<qint64> DatabasePages::unnamedRoots(const QSet<qint64> &named) const
+{
+    QList<qint64> roots;
+    if (!isOpen())
+        return roots;
+    QBitArray child(int(m_pageCount + 1));
+    QVector<qint64> children;
+    for (qint64 number = 1; number <= m_pageCount; ++number) {
+        qint64 cells = 0;
+        const uchar *pointers = m_free.testBit(int(number)) ? nullptr : cellPointers(number, kInteriorTable, kInteriorTable, &cells);
+        if (!pointers)
+            continue;
+        children.clear();
+        appendIndexChildren(number, pointers, cells, &children);
+        for (const qint64 below : std::as_const(children))
+            if (below >= 1 && below <= m_pageCount)
+                child.setBit(int(below));
+    }
+    for (qint64 number = 2; number <= m_pageCount; ++number) {
+        qint64 cells = 0;
+        if (!child.testBit(int(number)) && !named.contains(number) && !m_free.testBit(int(number)) && !pageRepeated(number)
+            && cellPointers(number, kInteriorTable, kLeafTable, &cells) && cells > 0)
+            roots.append(number);
+    }
+    return roots;
+}
+
+void DatabasePages::visitRows(qint64 root, const RowVisitor &visit) const
+{
+    if (!isOpen())
+        return;
+    QBitArray taken(int(m_pageCount + 1));
+    QVector<qint64> pending{root};
+    QVector<qint64> children;
+    QVector<qint64> chain;
+    QVariantList values;
+    while (!pending.isEmpty()) {
+        const qint64 number = pending.takeLast();
+        qint64 cells = 0;
+        const uchar *pointers = page(number) && !taken.testBit(int(number))
+                                    ? cellPointers(number, kInteriorTable, kLeafTable, &cells)
+                                    : nullptr;
+        if (!pointers)
+            continue;
+        taken.setBit(int(number));
+        const uchar *p = page(number);
+        if (treeHeader(number)[0] == kInteriorTable) {
+            // The children are taken from the end of the list: the right-most goes in first.
+            children.clear();
+            appendIndexChildren(number, pointers, cells, &children);
+            pending.append(children.first());
+            for (qsizetype i = children.size() - 1; i > 0; --i)
+                pending.append(children.at(i));
+            continue;
+        }
+        for (qint64 i = 0; i < cells; ++i) {
+            const uchar *cell = p + be16(pointers + 2 * i);
+            qint64 rowid = 0;
+            values.clear();
+            if (cell >= pointers + 2 * cells && cell < p + m_usable
+                && readCell(cell, p + m_usable, &rowid, &values, &taken, &chain, true) == Cell::Read && !visit(rowid, values))
+                return;
+        }
+    }
 }

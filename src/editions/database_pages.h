@@ -103,6 +103,21 @@ public:
     // The first of the pages that hold the same bytes as page number, or 0 when none does.
     qint64 firstOfSame(qint64 number) const { return m_firstOfSame.value(number); }
 
+    // What the tree whose root is page number holds: a table's rows, an index's entries, or
+    // neither (no such page, or no page of a tree).
+    enum class Tree { None, Table, Index };
+    Tree treeAt(qint64 number) const;
+    // The pages of a table's tree with a row or a child that no interior page of a table
+    // names as its child, other than those named: the roots of the trees no line of the list
+    // of tables names (lost, or naming no root), and the pages whose parent was lost. Free
+    // pages and pages whose bytes another page holds too are left out.
+    QList<qint64> unnamedRoots(const QSet<qint64> &named) const;
+    // Hands the rows of the table's tree starting at page root to visit, in the order of the
+    // tree, until visit answers false. Nothing is noted as read: each page is read once,
+    // but may be read again by the tables.
+    using RowVisitor = std::function<bool(qint64 rowid, const QVariantList &values)>;
+    void visitRows(qint64 root, const RowVisitor &visit) const;
+
 private:
     // A page waiting to be read, with the row ids its parent gave it.
     struct Pending {

@@ -133,6 +133,25 @@ QString outsideText(const SalvageResult &salvage)
            + countLines(salvage.outside);
 }
 
+// Tables of the same columns that may hold each other's rows, a line a group: a table of a
+// kind of several tables by its place among them.
+QString alikeText(const SalvageResult &salvage)
+{
+    QString text = QStringLiteral("\nRecovered, but nothing in the file tells these tables apart, so each may hold rows of "
+                                  "the others:");
+    for (const QStringList &group : salvage.alike) {
+        QStringList names;
+        for (const QString &table : group) {
+            const QPair<int, QString> kind = kindOf(table);
+            const QStringList &tables = kind.first < kinds().size() ? kinds().at(kind.first).first : QStringList();
+            names.append(tables.size() > 1 ? QStringLiteral("%1 of list %2").arg(kind.second).arg(tables.indexOf(table) + 1)
+                                           : kind.second);
+        }
+        text += QStringLiteral("\n  ") + names.join(QStringLiteral(", "));
+    }
+    return text;
+}
+
 } // namespace
 
 EditionCompaction::EditionCompaction(const QString &path, const QString &templateFile, const QString &backupFolder)
@@ -252,6 +271,8 @@ EditionCompaction::Result EditionCompaction::repair()
         m_message += changedText(salvage);
     if (!salvage.outside.isEmpty())
         m_message += outsideText(salvage);
+    if (!salvage.alike.isEmpty())
+        m_message += alikeText(salvage);
     m_message += QStringLiteral("\nThe damaged file was kept as:\n") + QDir::toNativeSeparators(m_damagedCopy);
     return Result::Repaired;
 }

@@ -4,6 +4,7 @@
 #include "editions/salvage_indexes.h"
 #include "editions/salvage_placing.h"
 #include "editions/salvage_schema.h"
+#include "editions/salvage_trees.h"
 #include "editions/scratch_connection.h"
 #include "platform/disk_space.h"
 
@@ -44,6 +45,15 @@ bool copyTemplate(const QString &templateFile, const QString &destination, Salva
     return false;
 }
 
+// Whether declared holds the columns of target in another order.
+bool reordered(const Columns &declared, const Columns &target)
+{
+    if (declared.names.size() != target.names.size() || declared.names == target.names)
+        return false;
+    return std::all_of(declared.names.cbegin(), declared.names.cend(),
+                       [&target](const QString &name) { return target.names.contains(name, Qt::CaseInsensitive); });
+}
+
 // One salvage of a damaged file into a new one, step by step: which tables to make, the
 // rows of their trees, the rows outside the trees, then what the indexes and the pages
 // tell of the rows lost.
@@ -59,7 +69,8 @@ public:
     SalvageResult run(const QString &templateFile);
 
 private:
-    void chooseTables();
+    void chooseTables(const QSqlDatabase &db);
+    void findTrees(const QSqlDatabase &db);
     void prepareCopies(const QSqlDatabase &db);
     bool readTrees();
     bool placeUnreached(const QSqlDatabase &db);
@@ -74,18 +85,19 @@ private:
     QList<SchemaEntry> m_schema;
     QList<SchemaEntry> m_tables;   // the tables to make, as the damaged file declares them
     QSet<QString> m_names;         // the names of the tables the damaged file declares
+    QSet<QString> m_templateTables;   // the names of the empty edition's tables
     // The roots of tables that are not made again (SQLite's own, which are made afresh):
     // still read, so that their pages are taken for no other table's.
     QList<qint64> m_unmade;
     std::vector<Salvaged> m_salvaged;
     const TableCopy *m_refused = nullptr;   // the copy the new file refused a row of
     int m_copied = 0;
+    const DeclaredLayouts m_layouts;
 };
 
 SalvageResult Salvager::run(const QString &templateFile)
 {
     m_schema = readSchema(m_pages, &m_result.schemaLost);
-    chooseTables();
     if (!copyTemplate(templateFile, m_destination, &m_result))
         return m_result;
     {
@@ -94,6 +106,8 @@ SalvageResult Salvager::run(const QString &templateFile)
         // The new file is a scratch file until it is whole: it needs no journal.
         if (!copy.exec(QStringLiteral("PRAGMA journal_mode = OFF")) || !db.transaction())
             return failed(db.lastError());
+        chooseTables(db);
+        findTrees(db);
         prepareCopies(db);
         if (!readTrees() || !placeUnreached(db))
             return failed(m_refused->error);
@@ -120,17 +134,26 @@ SalvageResult Salvager::run(const QString &templateFile)
     return m_result;
 }
 
-// The tables the damaged file's list declares, each once.
-void Salvager::chooseTables()
+// The tables to make: each that a line of the damaged file's list declares, once, and
+// each of the empty edition's that a line of any kind names; when the list was damaged,
+// all of the empty edition's.
+void Salvager::chooseTables(const QSqlDatabase &db)
 {
-    for (const SchemaEntry &entry : std::as_const(m_schema)) {
-        if (entry.type != QLatin1String("table"))
+    for (const SchemaEntry &entry : templateTables(db))
+        m_templateTables.insert(entry.name.toLower());
+    for (const SchemaEntry &line : std::as_const(m_schema)) {
+        const bool ofTemplate = m_templateTables.contains(line.name.toLower());
+        if (line.type == QLatin1String("index") || line.type == QLatin1String("trigger")
+            || (line.type != QLatin1String("table") && !ofTemplate))
             continue;
+        SchemaEntry entry = line;
+        entry.type = QStringLiteral("table");
         // A damaged schema may name a table twice, and then its first line is taken. A line
         // whose declaration is no table's still names one of the empty edition's by its name
-        // fields, and is then read with that table's columns.
+        // fields, and is then read with that table's columns. A table of its own without a
+        // root (a virtual one) holds nothing that can be read.
         if (entry.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) || m_names.contains(entry.name.toLower())
-            || entry.root <= 0) {
+            || (entry.root <= 0 && !ofTemplate)) {
             m_unmade.append(entry.root);
             if (!entry.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) && !m_names.contains(entry.name.toLower()))
                 m_result.lost[entry.name].unknown = true;
@@ -140,26 +163,63 @@ void Salvager::chooseTables()
         m_names.insert(entry.name.toLower());
         m_tables.append(entry);
     }
-}
-
-// Each table's columns as the damaged file declares them, and its copy in the new file.
-void Salvager::prepareCopies(const QSqlDatabase &db)
-{
     // A damaged list of tables may have lost some: the empty edition's are looked for.
     if (m_result.schemaLost) {
         for (const SchemaEntry &entry : templateTables(db))
             if (!m_names.contains(entry.name.toLower()))
                 m_tables.append(entry);
     }
-    const DeclaredLayouts layouts;
+}
+
+// Gives each table the tree whose rows fit it, whatever root its line names.
+void Salvager::findTrees(const QSqlDatabase &db)
+{
+    QHash<QString, qint64> emptyRoots;
+    QSqlQuery roots(db);
+    roots.exec(QStringLiteral("SELECT lower(name), rootpage FROM sqlite_master WHERE type = 'table'"));
+    while (roots.next())
+        emptyRoots.insert(roots.value(0).toString(), roots.value(1).toLongLong());
+    QList<WantedTable> wanted;
+    for (const SchemaEntry &entry : std::as_const(m_tables)) {
+        WantedTable table{entry.name, columnsOf(db, entry.name), entry.root, emptyRoots.value(entry.name.toLower()), {}};
+        if (table.columns.names.isEmpty())
+            table.columns = m_layouts.of(entry);
+        for (const SchemaEntry &line : std::as_const(m_schema))
+            if (line.type == QLatin1String("index") && line.table.compare(entry.name, Qt::CaseInsensitive) == 0)
+                table.indexes.append(line);
+        wanted.append(table);
+    }
+    // The trees the lines of tables name; a table's page where an index's line names its
+    // root is a page put there (a copy), or that line is damaged.
+    QList<qint64> lineRoots;
+    for (const SchemaEntry &line : std::as_const(m_schema))
+        if (line.type == QLatin1String("table") && line.root > 0 && !m_unmade.contains(line.root))
+            lineRoots.append(line.root);
+    const TreeChoice choice = chooseTrees(m_pages, wanted, lineRoots);
+    for (int i = 0; i < m_tables.size(); ++i) {
+        SchemaEntry &entry = m_tables[i];
+        entry.root = choice.roots.at(i);
+        // A table of the empty edition that a line names, but whose tree is nowhere.
+        if (entry.root == 0 && !m_result.schemaLost)
+            m_result.lost[entry.name].unknown = true;
+    }
+    m_result.alike = choice.alike;
+}
+
+// Each table's columns as the damaged file declares them, and its copy in the new file.
+void Salvager::prepareCopies(const QSqlDatabase &db)
+{
     m_salvaged.reserve(size_t(m_tables.size()));
     for (const SchemaEntry &entry : std::as_const(m_tables)) {
         Columns target = columnsOf(db, entry.name);
         Columns declared = target;
         if (entry.root > 0) {
-            // A declaration damaged past making is taken for the empty edition's own.
-            const Columns made = layouts.of(entry);
-            declared = made.names.isEmpty() ? target : withTemplateNames(made, target);
+            // A declaration damaged past making is taken for the empty edition's own, and so
+            // is one of the same columns in another order (the program writes its tables in
+            // the empty edition's order).
+            const Columns made = m_layouts.of(entry);
+            const bool own = made.names.isEmpty() || (!target.names.isEmpty() && reordered(made, target));
+            declared = own ? target : withTemplateNames(made, target);
         }
         if (declared.names.isEmpty()) {
             m_unmade.append(entry.root);

@@ -2,6 +2,7 @@
 // Recovering a damaged edition database: every row that can still be read from its pages
 // is copied into a fresh copy of the empty edition.
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -31,16 +32,28 @@ struct SalvageResult {
     QMap<QString, int> outside;
     int clashed = 0;                // rows read that their table did not take: it held their row id or key
     bool schemaLost = false;        // the list of tables was damaged: the empty edition's were taken
+    // Tables of the same columns whose trees nothing in the file tells apart: each may hold
+    // rows of the others.
+    QList<QStringList> alike;
     QString failure;                // why the copy could not be written (in words)
     int errorCode = 0;              // SQLite's primary result code of that failure, or 0
 
-    bool whole() const { return lost.isEmpty() && changed.isEmpty() && outside.isEmpty() && unplaced == 0 && clashed == 0 && !schemaLost; }
+    bool whole() const
+    {
+        return lost.isEmpty() && changed.isEmpty() && outside.isEmpty() && unplaced == 0 && clashed == 0 && !schemaLost
+               && alike.isEmpty();
+    }
 };
 
 // Copies every readable row of every table of the database file damaged into a new file
 // destination made from a copy of templateFile (the empty edition). A table the template
 // lacks is made as the damaged file declares it. Rows keep their row ids; the copy is
 // checked whole before it is kept. On failure destination is removed.
+//
+// Which tree is a table's is told by what its rows hold (their values' number and kinds,
+// the row ids and keys the table's indexes name); the list of tables only witnesses it,
+// and a tree no line names is found too. A table declared with its columns in another
+// order is read with the empty edition's columns.
 //
 // A page of a table's tree is the table's only when it holds up (its space, row ids and
 // rows checked, reached by no other tree); a page that fails is one no tree reached. A

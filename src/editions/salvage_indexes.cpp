@@ -10,32 +10,6 @@ namespace Salvage {
 
 namespace {
 
-// The columns of an index declared as "CREATE [UNIQUE] INDEX name ON table (column, ...)",
-// each a plain name with perhaps a collation and an order; empty for any other index.
-QStringList indexColumns(const QString &sql)
-{
-    static const QRegularExpression declaration(
-        QStringLiteral("^\\s*CREATE\\s+(?:UNIQUE\\s+)?INDEX\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?[^(]+\\bON\\s+[^(]+\\((.*)\\)\\s*$"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression column(
-        QStringLiteral("^\\s*(\"[^\"]*\"|\\[[^\\]]*\\]|`[^`]*`|\\w+)(?:\\s+COLLATE\\s+\\w+)?(?:\\s+(?:ASC|DESC))?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = declaration.match(sql);
-    if (!match.hasMatch())
-        return {};
-    QStringList columns;
-    for (const QString &part : match.captured(1).split(QLatin1Char(','))) {
-        const QRegularExpressionMatch name = column.match(part);
-        if (!name.hasMatch())
-            return {};
-        const QString quotedName = name.captured(1);
-        columns.append(quotedName.front().isLetterOrNumber() || quotedName.front() == QLatin1Char('_')
-                           ? quotedName
-                           : quotedName.mid(1, quotedName.size() - 2));
-    }
-    return columns;
-}
-
 // How two entries of an index compare, where their values are numbers or nulls: -1, 0 or
 // 1; 2 when it takes two texts or blobs, whose order is the collation's.
 int compareEntries(const QVariantList &a, const QVariantList &b)
@@ -134,6 +108,30 @@ Blame blame(const IndexVerdict &verdict, const Salvaged &table, const QHash<qint
 }
 
 } // namespace
+
+QStringList indexColumns(const QString &sql)
+{
+    static const QRegularExpression declaration(
+        QStringLiteral("^\\s*CREATE\\s+(?:UNIQUE\\s+)?INDEX\\s+(?:IF\\s+NOT\\s+EXISTS\\s+)?[^(]+\\bON\\s+[^(]+\\((.*)\\)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression column(
+        QStringLiteral("^\\s*(\"[^\"]*\"|\\[[^\\]]*\\]|`[^`]*`|\\w+)(?:\\s+COLLATE\\s+\\w+)?(?:\\s+(?:ASC|DESC))?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = declaration.match(sql);
+    if (!match.hasMatch())
+        return {};
+    QStringList columns;
+    for (const QString &part : match.captured(1).split(QLatin1Char(','))) {
+        const QRegularExpressionMatch name = column.match(part);
+        if (!name.hasMatch())
+            return {};
+        const QString quotedName = name.captured(1);
+        columns.append(quotedName.front().isLetterOrNumber() || quotedName.front() == QLatin1Char('_')
+                           ? quotedName
+                           : quotedName.mid(1, quotedName.size() - 2));
+    }
+    return columns;
+}
 
 IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salvaged &table, const SchemaEntry &index)
 {

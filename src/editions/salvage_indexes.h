@@ -28,6 +28,10 @@ struct IndexVerdict {
     Blame blame = Blame::Table;
 };
 
+// The columns of an index declared as "CREATE [UNIQUE] INDEX name ON table (column, ...)",
+// each a plain name with perhaps a collation and an order; empty for any other index.
+QStringList indexColumns(const QString &sql);
+
 // Reads a table's index against the copy's rows: a row the index holds with other values,
 // or lacks although the index was read whole, goes into changed (a page of the table or
 // of the index may be an older one).

@@ -167,10 +167,19 @@ bool isSchemaRow(const QVariantList &v)
 QList<SchemaEntry> readSchema(DatabasePages &pages, bool *lost)
 {
     QList<SchemaEntry> schema;
-    const auto take = [&schema](qint64, const QVariantList &v) {
+    static const QRegularExpression indexDeclaration(QStringLiteral("^\\s*CREATE\\s+(UNIQUE\\s+)?INDEX\\b"),
+                                                     QRegularExpression::CaseInsensitiveOption);
+    const auto take = [&schema, &pages](qint64, const QVariantList &v) {
         if (v.size() < 5)
             return;
         SchemaEntry entry{v.at(0).toString(), v.at(1).toString(), v.at(2).toString(), v.at(3).toLongLong(), v.at(4).toString()};
+        // The line's word for its kind is a witness only: a table's declaration, or a root
+        // that is a table's tree, make it a table's line, an index's declaration an index's.
+        const bool index = indexDeclaration.match(entry.sql).hasMatch();
+        if (!declaredName(entry.sql).isEmpty() || (!index && pages.treeAt(entry.root) == DatabasePages::Tree::Table))
+            entry.type = QStringLiteral("table");
+        else if (index)
+            entry.type = QStringLiteral("index");
         if (entry.type == QLatin1String("table"))
             entry.name = entry.table = tableName(entry.name, entry.table, entry.sql);
         schema.append(entry);

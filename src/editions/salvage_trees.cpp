@@ -1,0 +1,365 @@
+#include "editions/salvage_trees.h"
+
+#include "editions/database_pages.h"
+#include "editions/salvage_indexes.h"
+#include "editions/salvage_placing.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <optional>
+
+namespace Salvage {
+
+namespace {
+
+constexpr int kSampled = 16;   // the first rows of a tree whose values are looked at
+constexpr int kEntries = 64;   // the first entries of an index whose rows are looked for
+
+// A table tree of the file that a table may take.
+struct Tree {
+    qint64 root = 0;
+    QList<QVariantList> sample;     // its first rows
+    qint64 rows = 0;                // its rows read: all of them for a tree no line names
+    QHash<qint64, QVariantList> held;   // its rows of the row ids the indexes' first entries name
+};
+
+// An entry of an index: the places of its key's columns in the table, their values and
+// the row id it names.
+struct Entry {
+    QList<int> places;
+    QVariantList key;
+    qint64 rowid = 0;
+};
+
+// What a table's indexes tell of its rows: their first entries, or that an index read
+// whole holds none.
+struct Evidence {
+    QList<Entry> entries;
+    bool none = false;
+};
+
+Evidence evidenceOf(DatabasePages &pages, const WantedTable &table, const QSet<qint64> &crossed)
+{
+    Evidence evidence;
+    for (const SchemaEntry &index : table.indexes) {
+        if (crossed.contains(index.root) || pages.treeAt(index.root) != DatabasePages::Tree::Index)
+            continue;
+        const QStringList columns = indexColumns(index.sql);
+        QList<int> places;
+        for (const QString &column : columns)
+            for (int place = 0; place < table.columns.names.size(); ++place)
+                if (table.columns.names.at(place).compare(column, Qt::CaseInsensitive) == 0)
+                    places.append(place);
+        if (columns.isEmpty() || places.size() != columns.size())
+            continue;
+        int read = 0;
+        const bool whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
+            ++read;
+            if (evidence.entries.size() >= kEntries || entry.size() != places.size() + 1
+                || entry.last().typeId() != QMetaType::LongLong)
+                return;
+            evidence.entries.append(Entry{places, entry.mid(0, places.size()), entry.last().toLongLong()});
+        });
+        evidence.none = evidence.none || (whole && read == 0);
+    }
+    return evidence;
+}
+
+// How much of what a table's indexes tell a tree holds, from -1 (an index read whole holds
+// nothing, the tree holds rows) to 1 (every entry's row, with its key).
+double agreement(const Evidence &evidence, const Tree &tree, int rowidAlias)
+{
+    if (evidence.entries.isEmpty())
+        return evidence.none && !tree.sample.isEmpty() ? -1 : 0;
+    int found = 0;
+    for (const Entry &entry : evidence.entries) {
+        const auto row = tree.held.constFind(entry.rowid);
+        if (row == tree.held.cend())
+            continue;
+        bool same = true;
+        for (int i = 0; i < entry.places.size() && same; ++i) {
+            const int place = entry.places.at(i);
+            same = place == rowidAlias ? sameValue(entry.key.at(i), entry.rowid)
+                                       : place < row->size() && sameValue(entry.key.at(i), row->at(place));
+        }
+        found += same;
+    }
+    return double(found) / double(evidence.entries.size());
+}
+
+// Whether a row holds as many values as the table has columns, each of the kind its
+// column is declared to keep (a number in a numeric column, a text in a text column).
+bool keepsKinds(const Columns &columns, const QVariantList &row)
+{
+    if (row.size() != columns.names.size())
+        return false;
+    for (int i = 0; i < row.size(); ++i) {
+        const int kind = row.at(i).typeId();
+        const bool number = kind == QMetaType::LongLong || kind == QMetaType::Double;
+        switch (columns.affinities.at(i)) {
+        case Affinity::Text:
+            if (!row.at(i).isNull() && kind != QMetaType::QString)
+                return false;
+            break;
+        case Affinity::Integer:
+        case Affinity::Real:
+        case Affinity::Numeric:
+            if (!row.at(i).isNull() && !number)
+                return false;
+            break;
+        case Affinity::Blob:
+            break;
+        }
+    }
+    return true;
+}
+
+// How well the first rows of a tree fit a table's columns: below 0 when most do not;
+// 0 for a tree of no rows; up to 1 when they fit only as rows written before the table
+// gained columns, up to 2 when they can be its rows, 3 when they keep its kinds.
+double fitOf(const Columns &columns, const Tree &tree)
+{
+    if (tree.sample.isEmpty())
+        return 0;
+    int points = 0;
+    int failing = 0;
+    for (const QVariantList &row : tree.sample) {
+        if (columns.fits(row))
+            points += keepsKinds(columns, row) ? 3 : 2;
+        else if (columns.fits(row, true))
+            points += 1;
+        else
+            ++failing;
+    }
+    if (2 * failing > tree.sample.size())
+        return -1;
+    return double(points) / double(tree.sample.size());
+}
+
+class Chooser
+{
+public:
+    Chooser(DatabasePages &pages, const QList<WantedTable> &tables)
+        : m_pages(pages)
+        , m_tables(tables)
+        , m_evidence(tables.size())
+    {
+        // An index whose tree crosses another's may be reading the other's entries.
+        QList<qint64> roots;
+        for (const WantedTable &table : tables)
+            for (const SchemaEntry &index : table.indexes)
+                roots.append(index.root);
+        m_crossed = pages.crossedIndexes(roots);
+    }
+
+    // Adds a tree that a table may take, read as far as its first rows or, with count, whole.
+    void addTree(qint64 root, bool count)
+    {
+        Tree tree{root, {}, 0, {}};
+        m_pages.visitRows(root, [&](qint64, const QVariantList &values) {
+            if (tree.sample.size() < kSampled)
+                tree.sample.append(values);
+            ++tree.rows;
+            return count || tree.sample.size() < kSampled;
+        });
+        QList<double> fits;
+        for (const WantedTable &table : m_tables)
+            fits.append(fitOf(table.columns, tree));
+        // A tree whose rows keep one table's kinds is no other's older rows.
+        if (std::any_of(fits.cbegin(), fits.cend(), [](double fit) { return fit == 3; }))
+            for (double &fit : fits)
+                fit = fit < 2 && fit > 0 ? -1 : fit;
+        m_trees.append(tree);
+        m_fits.append(fits);
+        m_heldRead.append(false);
+    }
+
+    // Gives each table not yet given one the free tree that fits it best.
+    void assign()
+    {
+        weighEvidence();
+        struct Pair {
+            double score;
+            int table;
+            int tree;
+        };
+        QList<Pair> pairs;
+        for (int t = 0; t < m_tables.size(); ++t) {
+            if (m_treeOf.contains(t))
+                continue;
+            for (int r = 0; r < m_trees.size(); ++r)
+                if (!m_tableOf.contains(r) && m_fits.at(r).at(t) >= 0)
+                    pairs.append(Pair{score(t, r, true), t, r});
+        }
+        // The best first; of equal ones, a tree at the table's root in the empty edition, then
+        // the larger tree, then the table and the tree first listed.
+        std::stable_sort(pairs.begin(), pairs.end(), [this](const Pair &a, const Pair &b) {
+            if (a.score != b.score)
+                return a.score > b.score;
+            const bool inPlaceA = m_trees.at(a.tree).root == m_tables.at(a.table).emptyRoot;
+            const bool inPlaceB = m_trees.at(b.tree).root == m_tables.at(b.table).emptyRoot;
+            if (inPlaceA != inPlaceB)
+                return inPlaceA;
+            return m_trees.at(a.tree).rows > m_trees.at(b.tree).rows;
+        });
+        for (const Pair &pair : std::as_const(pairs)) {
+            if (m_treeOf.contains(pair.table) || m_tableOf.contains(pair.tree))
+                continue;
+            m_treeOf.insert(pair.table, pair.tree);
+            m_tableOf.insert(pair.tree, pair.table);
+        }
+    }
+
+    bool complete() const { return m_treeOf.size() == m_tables.size(); }
+
+    TreeChoice choice() const
+    {
+        TreeChoice choice;
+        for (int t = 0; t < m_tables.size(); ++t)
+            choice.roots.append(m_treeOf.contains(t) ? m_trees.at(m_treeOf.value(t)).root : 0);
+        // A table no tree fits keeps the root its line names, unless another took it: what
+        // its pages and indexes tell of the rows it lost is told as ever.
+        for (int t = 0; t < m_tables.size(); ++t)
+            if (choice.roots.at(t) == 0 && !choice.roots.contains(m_tables.at(t).namedRoot))
+                choice.roots[t] = m_tables.at(t).namedRoot;
+        // A tree of rows that a table took although its line does not name it: the tables
+        // of the same columns that could have taken it as well, giving it theirs, may hold
+        // each other's rows.
+        QList<QSet<int>> groups;
+        for (auto it = m_tableOf.cbegin(); it != m_tableOf.cend(); ++it) {
+            const Tree &tree = m_trees.at(it.key());
+            const int taker = it.value();
+            if (tree.sample.isEmpty() || tree.root == m_tables.at(taker).namedRoot)
+                continue;
+            QSet<int> group{taker};
+            for (int t = 0; t < m_tables.size(); ++t)
+                if (t != taker && m_fits.at(it.key()).at(t) > 0 && !worseSwapped(taker, t))
+                    group.insert(t);
+            if (group.size() > 1)
+                groups.append(group);
+        }
+        for (int i = 0; i < groups.size(); ++i)
+            for (qsizetype j = groups.size() - 1; j > i; --j)
+                if (groups.at(i).intersects(groups.at(j))) {
+                    groups[i].unite(groups.at(j));
+                    groups.removeAt(j);
+                }
+        for (const QSet<int> &group : std::as_const(groups)) {
+            QList<int> members(group.cbegin(), group.cend());
+            std::sort(members.begin(), members.end());
+            QStringList names;
+            for (const int t : std::as_const(members))
+                names.append(m_tables.at(t).name);
+            choice.alike.append(names);
+        }
+        std::sort(choice.alike.begin(), choice.alike.end());
+        return choice;
+    }
+
+private:
+    // Reads what the indexes tell of the tables that more than one free tree of rows fits,
+    // or that share such a tree with another, and those trees' rows they name.
+    void weighEvidence()
+    {
+        QSet<int> contested;
+        QHash<int, int> treesFitting;   // by table
+        for (int r = 0; r < m_trees.size(); ++r) {
+            if (m_tableOf.contains(r) || m_trees.at(r).sample.isEmpty())
+                continue;
+            QList<int> fitting;
+            for (int t = 0; t < m_tables.size(); ++t)
+                if (!m_treeOf.contains(t) && m_fits.at(r).at(t) > 0)
+                    fitting.append(t);
+            for (const int t : std::as_const(fitting)) {
+                if (fitting.size() > 1 || ++treesFitting[t] > 1)
+                    contested.insert(t);
+            }
+        }
+        bool grown = false;
+        for (const int t : std::as_const(contested)) {
+            if (m_evidence.at(t))
+                continue;
+            m_evidence[t] = evidenceOf(m_pages, m_tables.at(t), m_crossed);
+            for (const Entry &entry : m_evidence.at(t)->entries) {
+                grown = grown || !m_named.contains(entry.rowid);
+                m_named.insert(entry.rowid);
+            }
+        }
+        for (int r = 0; r < m_trees.size(); ++r) {
+            Tree &tree = m_trees[r];
+            const bool needed = !tree.sample.isEmpty()
+                                && std::any_of(contested.cbegin(), contested.cend(),
+                                               [&](int t) { return m_fits.at(r).at(t) > 0; });
+            if (!needed || (m_heldRead.at(r) && !grown))
+                continue;
+            m_heldRead[r] = true;
+            m_pages.visitRows(tree.root, [&](qint64 rowid, const QVariantList &values) {
+                if (m_named.contains(rowid))
+                    tree.held.insert(rowid, values);
+                return true;
+            });
+        }
+    }
+
+    // Whether what speaks for two tables' trees, leaving the lines aside, speaks less for
+    // them swapped (a table of no tree leaves the other none).
+    bool worseSwapped(int one, int other) const
+    {
+        const int mine = m_treeOf.value(one, -1);
+        const int theirs = m_treeOf.value(other, -1);
+        if (theirs >= 0 && m_fits.at(theirs).at(one) < 0)
+            return true;
+        const double kept = score(one, mine, false) + (theirs >= 0 ? score(other, theirs, false) : 0);
+        const double swapped = score(other, mine, false) + (theirs >= 0 ? score(one, theirs, false) : 0);
+        return swapped < kept;
+    }
+
+    // What speaks for a table taking a tree: what its indexes find there, its line's word
+    // (of little weight for a tree of no rows, which any table of rows would rather not
+    // take), and how its rows fit.
+    double score(int table, int tree, bool withLine) const
+    {
+        const Tree &candidate = m_trees.at(tree);
+        const WantedTable &wanted = m_tables.at(table);
+        const auto &evidence = m_evidence.at(table);
+        return (evidence ? 10 * agreement(*evidence, candidate, wanted.columns.rowidAlias) : 0)
+               + (withLine && candidate.root == wanted.namedRoot ? (candidate.sample.isEmpty() ? 0.5 : 4) : 0)
+               + m_fits.at(tree).at(table);
+    }
+
+    DatabasePages &m_pages;
+    const QList<WantedTable> &m_tables;
+    QList<std::optional<Evidence>> m_evidence;   // by table, read when needed
+    QSet<qint64> m_crossed;        // the roots of the indexes that cross another
+    QSet<qint64> m_named;          // the row ids the indexes' first entries name
+    QList<Tree> m_trees;
+    QList<QList<double>> m_fits;   // of each tree, how well it fits each table
+    QList<bool> m_heldRead;        // of each tree, whether its rows of m_named were read
+    QHash<int, int> m_treeOf;      // by table
+    QHash<int, int> m_tableOf;     // by tree
+};
+
+} // namespace
+
+TreeChoice chooseTrees(DatabasePages &pages, const QList<WantedTable> &tables, const QList<qint64> &lineRoots)
+{
+    Chooser chooser(pages, tables);
+    QSet<qint64> named;
+    for (const qint64 root : lineRoots) {
+        if (named.contains(root) || pages.treeAt(root) != DatabasePages::Tree::Table)
+            continue;
+        named.insert(root);
+        chooser.addTree(root, false);
+    }
+    chooser.assign();
+    if (!chooser.complete()) {
+        for (const qint64 root : pages.unnamedRoots(named))
+            chooser.addTree(root, true);
+        chooser.assign();
+    }
+    return chooser.choice();
+}
+
+} // namespace Salvage
