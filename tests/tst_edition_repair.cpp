@@ -661,6 +661,12 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         QVERIFY(Damage::swapColumns(r.edition, QStringLiteral("Sit"), QStringLiteral("SitName"), QStringLiteral("SitUrl")));
         QVERIFY(r.damageIndex());
     });
+    QTest::newRow("a computed column declared among the categories' columns") << none << none << Damaging([](Repair &r) {
+        QVERIFY(Damage::editSchema(r.edition, QStringLiteral("sql = replace(sql, 'LksName TEXT COLLATE NOCASE,', "
+                                                             "'LksName TEXT COLLATE NOCASE, Shown GENERATED ALWAYS AS (LksName) STORED,')"),
+                                   {"Lks"}));
+        QVERIFY(r.damageIndex());
+    });
     QTest::newRow("an index's root in the list of tables made another index's") << none << none << Damaging([](Repair &r) {
         // The root page number in the list of tables of the empty local links' index, after
         // its names, made that of the categories' index of addresses.

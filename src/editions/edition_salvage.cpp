@@ -216,9 +216,9 @@ void Salvager::prepareCopies(const QSqlDatabase &db)
         if (entry.root > 0) {
             // A declaration damaged past making is taken for the empty edition's own, and so
             // is one of the same columns in another order (the program writes its tables in
-            // the empty edition's order).
+            // the empty edition's order), or one whose values are computed.
             const Columns made = m_layouts.of(entry);
-            const bool own = made.names.isEmpty() || (!target.names.isEmpty() && reordered(made, target));
+            const bool own = made.names.isEmpty() || (!target.names.isEmpty() && (made.computed || reordered(made, target)));
             declared = own ? target : withTemplateNames(made, target);
         }
         if (declared.names.isEmpty()) {

@@ -53,7 +53,7 @@ struct SalvageResult {
 // Which tree is a table's is told by what its rows hold (their values' number and kinds,
 // the row ids and keys the table's indexes name); the list of tables only witnesses it,
 // and a tree no line names is found too. A table declared with its columns in another
-// order is read with the empty edition's columns.
+// order, or with computed ones, is read with the empty edition's columns.
 //
 // A page of a table's tree is the table's only when it holds up (its space, row ids and
 // rows checked, reached by no other tree); a page that fails is one no tree reached. A

@@ -97,6 +97,7 @@ Columns columnsOf(const QSqlDatabase &db, const QString &table)
     int key = -1;
     while (q.next()) {
         // A virtual generated column holds nothing in a row's record; a stored one does.
+        columns.computed = columns.computed || q.value(6).toInt() >= 2;
         if (q.value(6).toInt() == 2)
             continue;
         columns.names.append(q.value(1).toString());

@@ -33,6 +33,7 @@ struct Columns {
     QStringList names;
     QList<Affinity> affinities;
     int rowidAlias = -1;
+    bool computed = false;   // some column's values are computed, not written
 
     // Whether a record of these values can be a row of the table: as many values as
     // columns (or, with older, fewer: a row written before columns were added), each of a
