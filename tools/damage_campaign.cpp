@@ -13,6 +13,8 @@
 #include <QSqlRecord>
 #include <QtEndian>
 
+#include <algorithm>
+
 #include <sqlite3.h>
 
 namespace {
@@ -547,9 +549,13 @@ QStringList judge(const Snapshot &before, const Snapshot &after, const SalvageRe
         wrong = wrong || lost > 0 || changed > 0 || foreign > 0;
         const SalvageResult::Lost told = result.lost.value(table.key());
         const bool named = result.lost.contains(table.key()) || result.changed.contains(table.key()) || result.schemaLost;
+        // A table told as one that may hold rows of others of the same columns.
+        const bool alike = std::any_of(result.alike.cbegin(), result.alike.cend(),
+                                       [&table](const QStringList &group) { return group.contains(table.key()); });
         // Rows put in a table that were none of the edition's are told only as found outside
-        // the tables, whatever else is told of the table.
-        if (!result.whole() && (added > 0 || ((lost > 0 || changed > 0) && !named && !(intoValues && unseen)))) {
+        // the tables, or by the table's being told as alike to others, whatever else is told
+        // of the table.
+        if (!result.whole() && ((added > 0 && !alike) || ((lost > 0 || changed > 0) && !named && !alike && !(intoValues && unseen)))) {
             ++figures->uncounted;
             broken.append(QStringLiteral("%1: %2 lost, %3 changed, %4 added, no line tells of them").arg(table.key()).arg(lost).arg(changed).arg(added));
         }
