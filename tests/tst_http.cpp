@@ -1,6 +1,7 @@
 // Web requests against servers of the test's own on 127.0.0.1 (an origin server and an
 // HTTP proxy in front of it), the target split, the proxy setting and the connection
 // dialog.
+#include "child_run.h"
 #include "http_stub_servers.h"
 #include "testhelper.h"
 
@@ -25,6 +26,9 @@
 
 #include <curl/curl.h>
 #include <dlfcn.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/x509.h>
@@ -72,6 +76,30 @@ QSet<QByteArray> unansweredConnects(quint16 port)
     }
     return ports;
 }
+
+// In a child given a certificate: the library's bundle, in a mount namespace of this process's
+// own, holds it too, so that a download trusts it. False where the system allows no such
+// namespace. Called before any thread starts.
+bool trustCertificateOfParent()
+{
+    const QByteArray certificate = ChildRun::value(QStringLiteral("certificate")).toLatin1();
+    CURL *easy = curl_easy_init();
+    char *path = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_CAINFO, &path);
+    const QByteArray bundle(path);
+    curl_easy_cleanup(easy);
+    QFile system(QFile::decodeName(bundle));
+    QFile copy(QDir::temp().filePath(QStringLiteral("tst_http_bundle_%1.pem").arg(QCoreApplication::applicationPid())));
+    if (certificate.isEmpty() || !system.open(QIODevice::ReadOnly) || !copy.open(QIODevice::WriteOnly)
+        || copy.write(system.readAll() + '\n' + certificate) < 0 || !copy.flush())
+        return false;
+    const bool trusted = ::unshare(::geteuid() == 0 ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) == 0
+                         && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+                         && ::mount(QFile::encodeName(copy.fileName()).constData(), bundle.constData(), nullptr, MS_BIND, nullptr) == 0;
+    copy.remove();    // the mount keeps what it shows
+    return trusted;
+}
+bool g_trusted = false;
 
 bool request(const QString &target, const QString &verb = QStringLiteral("GET"), const QString &object = QString(),
              const QString &data = QString())
@@ -419,7 +447,7 @@ void TestHttp::certificates_data()
     QTest::newRow("not yet valid") << elsewhere << 1L << 30L << false << answer(200) << 200;
     QTest::newRow("for clients only") << elsewhere << -1L << 30L << true << answer(200) << 0;
     // A redirect from a secure address to a plain one is not followed: it is the answer.
-    QTest::newRow("redirected to a plain address") << elsewhere << -1L << 30L << false
+    QTest::newRow("redirected to a plain address") << QByteArray("127.0.0.1") << -1L << 30L << false
                                                    << answer(301, "Location: http://127.0.0.1:1/\r\n") << 301;
 }
 
@@ -431,7 +459,13 @@ void TestHttp::certificates()
     QFETCH(bool, clientsOnly);
     QFETCH(QByteArray, reply);
     QFETCH(int, linkStatus);
-    SecureServer server(makeCertificate(name.constData(), fromDays, untilDays, clientsOnly), reply);
+    // A child trusts the certificate its parent made.
+    const QString trusted = ChildRun::value(QStringLiteral("certificate"));
+    if (!trusted.isEmpty() && !g_trusted)
+        QSKIP("no mount namespace of its own here: the certificate cannot be trusted");
+    const Certificate made = trusted.isEmpty() ? makeCertificate(name.constData(), fromDays, untilDays, clientsOnly)
+                                               : Certificate{trusted.toLatin1(), ChildRun::value(QStringLiteral("key")).toLatin1()};
+    SecureServer server(made, reply);
     HttpTarget = QStringLiteral("127.0.0.1:%1/").arg(server.serverPort());
     QString unused;
     QCOMPARE(HttpRequest(unused, QString(), QStringLiteral("GET"), QString(), 1), linkStatus > 0);
@@ -441,7 +475,17 @@ void TestHttp::certificates()
     down.setUrl(QStringLiteral("https://127.0.0.1:%1/list.txt").arg(server.serverPort()));
     down.Download(QString(), QString(), QString(), cDownload::Direct, 0);
     QVERIFY(!down.Completed());
+    // A download that trusts the certificate is not sent on to a plain address, and says so.
+    if (!trusted.isEmpty()) {
+        QCOMPARE(down.ErrorText(), QStringLiteral("A secure address sent the request to a plain one."));
+        return;
+    }
     QCOMPARE(down.HttpStatus(), 0);
+    if (linkStatus == 301) {
+        const QString failed = ChildRun::runThisTest({{QStringLiteral("certificate"), QString::fromLatin1(made.pem)},
+                                                      {QStringLiteral("key"), QString::fromLatin1(made.key)}}, 20000);
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    }
     // The store of trusted certificates is made once in the run, not for every connection.
     QCOMPARE(g_bundleOpens.load(), 1);
 }
@@ -592,5 +636,11 @@ void TestHttp::proxyLogonAskedOnce()
     QCOMPARE(asked, 1);
 }
 
-QTEST_MAIN(TestHttp)
+int main(int argc, char *argv[])
+{
+    g_trusted = ChildRun::job() == QLatin1String(ChildRun::TestJob) && trustCertificateOfParent();
+    QApplication app(argc, argv);
+    TestHttp test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_http.moc"
