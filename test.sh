@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program and its tests, and runs every test.
+# Installs what is missing, builds everything (the program, its tests, tools and benchmarks),
+# and runs every test.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$ROOT/scripts/setup.sh"

@@ -44,8 +44,15 @@ quorvane_install() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y "${missing[@]}"
 }
 
+# Builds into build/: the targets named after the source folder (the program: quorvane), or
+# everything when none is named.
 quorvane_build() {
     local root="$1"
+    shift
+    local targets=()
+    if [ $# -gt 0 ]; then
+        targets=(--target "$@")
+    fi
     cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build "$root/build" --parallel "${QUORVANE_JOBS:-$(nproc)}"
+    cmake --build "$root/build" --parallel "${QUORVANE_JOBS:-$(nproc)}" "${targets[@]}"
 }
