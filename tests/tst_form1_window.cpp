@@ -295,15 +295,21 @@ void TestForm1Window::optionsMenuItems()
                                     "&Compact / Repair Topics Database", "&Import IE Favorites",
                                     "Intelligent &Keyword Search", "&Search Current Edition",
                                     "Store &Web Account Login", "&Open Stored Web Account", "Select &Display Mode"}));
-    // No two items of a menu share an access key: Alt and the letter reach each one.
-    const QList<QAction *> menus = form->menuBar()->actions();
-    for (const QAction *menu : menus) {
+    // Every item of every menu, the menu bar, submenus and the tree's popup menu included, has
+    // an access key, and no two items of one menu share one: Alt and the letter reach each one.
+    QList<const QWidget *> menus{form->menuBar(), form->mnuPopUp};
+    while (!menus.isEmpty()) {
+        const QWidget *menu = menus.takeLast();
         QStringList keys;
-        for (const QAction *item : menu->menu()->actions()) {
+        for (const QAction *item : menu->actions()) {
+            if (item->isSeparator())
+                continue;
+            if (item->menu())
+                menus.append(item->menu());
             const QString caption = QString(item->text()).remove(QLatin1String("&&"));
             const qsizetype at = caption.indexOf(QLatin1Char('&'));
             const QString key = at < 0 ? QString() : caption.mid(at + 1, 1).toLower();
-            QVERIFY2(key.isEmpty() || !keys.contains(key), qPrintable(menu->text() + " " + item->text()));
+            QVERIFY2(!key.isEmpty() && !keys.contains(key), qPrintable(menu->objectName() + " " + item->text()));
             keys.append(key);
         }
     }

@@ -285,8 +285,8 @@ void Form1::createMenus()
     addMenuItem(options, mnuImportFav, "mnuImportFav", QStringLiteral("&Import IE Favorites"),
                 &Form1::mnuImportFav_Click);
     QMenu *search = addSubMenu(options, mnuInsearch, "mnuInsearch", QStringLiteral("Intelligent &Keyword Search"));
-    addMenuItem(search, mnuISon, "mnuISon", QStringLiteral("On"), &Form1::mnuISon_Click)->setCheckable(true);
-    addMenuItem(search, mnuIsOff, "mnuIsOff", QStringLiteral("Off"), &Form1::mnuIsOff_Click)->setCheckable(true);
+    addMenuItem(search, mnuISon, "mnuISon", QStringLiteral("O&n"), &Form1::mnuISon_Click)->setCheckable(true);
+    addMenuItem(search, mnuIsOff, "mnuIsOff", QStringLiteral("O&ff"), &Form1::mnuIsOff_Click)->setCheckable(true);
     addMenuItem(options, mnuSearchdb, "mnuSearchdb", QStringLiteral("&Search Current Edition"),
                 &Form1::mnuSearchdb_Click);
     addMenuItem(options, mnuStoreAccount, "mnuStoreAccount", QStringLiteral("Store &Web Account Login"),
@@ -303,31 +303,31 @@ void Form1::createMenus()
         ->setCheckable(true);
 
     QMenu *help = addSubMenu(bar, mnuHelp, "mnuHelp", QStringLiteral("&Help"));
-    addMenuItem(help, mnuAbout, "mnuAbout", QStringLiteral("About Quorvane Desktop 2"), &Form1::mnuAbout_Click);
-    addMenuItem(help, mnuHelpGuide, "mnuHelpGuide", QStringLiteral("Help Guide"), &Form1::mnuHelpGuide_Click);
+    addMenuItem(help, mnuAbout, "mnuAbout", QStringLiteral("&About Quorvane Desktop 2"), &Form1::mnuAbout_Click);
+    addMenuItem(help, mnuHelpGuide, "mnuHelpGuide", QStringLiteral("&Help Guide"), &Form1::mnuHelpGuide_Click);
 }
 
 void Form1::createTreePopupMenu()
 {
     mnuPopUp = new QMenu(QStringLiteral("Popup"), this);
     mnuPopUp->setObjectName(QStringLiteral("mnuPopUp"));
-    QMenu *category = addSubMenu(mnuPopUp, mnuPopupCategory, "mnuPopupCategory", QStringLiteral("Category"));
-    addMenuItem(category, mnuPopupAddCategory, "mnuPopupAddCategory", QStringLiteral("Add"),
+    QMenu *category = addSubMenu(mnuPopUp, mnuPopupCategory, "mnuPopupCategory", QStringLiteral("&Category"));
+    addMenuItem(category, mnuPopupAddCategory, "mnuPopupAddCategory", QStringLiteral("&Add"),
                 &Form1::mnuPopupAddCategory_Click);
-    addMenuItem(category, mnuPopUpDeleteCategory, "mnuPopUpDeleteCategory", QStringLiteral("Delete"),
+    addMenuItem(category, mnuPopUpDeleteCategory, "mnuPopUpDeleteCategory", QStringLiteral("&Delete"),
                 &Form1::mnuPopUpDeleteCategory_Click);
-    addMenuItem(category, mnuPopupRenameCategory, "mnuPopupRenameCategory", QStringLiteral("Rename"),
+    addMenuItem(category, mnuPopupRenameCategory, "mnuPopupRenameCategory", QStringLiteral("&Rename"),
                 &Form1::mnuPopupRenameCategory_Click);
-    QMenu *link = addSubMenu(mnuPopUp, mnuPopupLink, "mnuPopupLink", QStringLiteral("Link"));
-    addMenuItem(link, mnuPopUpAddLink, "mnuPopUpAddLink", QStringLiteral("Add"), &Form1::mnuPopUpAddLink_Click);
-    addMenuItem(link, mnuPopUpDeleteLink, "mnuPopUpDeleteLink", QStringLiteral("Delete"),
+    QMenu *link = addSubMenu(mnuPopUp, mnuPopupLink, "mnuPopupLink", QStringLiteral("&Link"));
+    addMenuItem(link, mnuPopUpAddLink, "mnuPopUpAddLink", QStringLiteral("&Add"), &Form1::mnuPopUpAddLink_Click);
+    addMenuItem(link, mnuPopUpDeleteLink, "mnuPopUpDeleteLink", QStringLiteral("&Delete"),
                 &Form1::mnuPopUpDeleteLink_Click);
-    QMenu *rename = addSubMenu(link, mnuPopUpRenameLink, "mnuPopUpRenameLink", QStringLiteral("Rename"));
-    addMenuItem(rename, mnupopRenameLinkname, "mnupopRenameLinkname", QStringLiteral("Link Name"),
+    QMenu *rename = addSubMenu(link, mnuPopUpRenameLink, "mnuPopUpRenameLink", QStringLiteral("&Rename"));
+    addMenuItem(rename, mnupopRenameLinkname, "mnupopRenameLinkname", QStringLiteral("&Link Name"),
                 &Form1::mnupopRenameLinkname_Click);
-    addMenuItem(rename, mnupoprenamewebaddress, "mnupoprenamewebaddress", QStringLiteral("Web Address"),
+    addMenuItem(rename, mnupoprenamewebaddress, "mnupoprenamewebaddress", QStringLiteral("&Web Address"),
                 &Form1::mnupoprenamewebaddress_Click);
-    addMenuItem(mnuPopUp, mnuPopUpAddNotation, "mnuPopUpAddNotation", QStringLiteral("Notation"),
+    addMenuItem(mnuPopUp, mnuPopUpAddNotation, "mnuPopUpAddNotation", QStringLiteral("&Notation"),
                 &Form1::mnuPopUpAddNotation_Click);
 }
 
