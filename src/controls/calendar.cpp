@@ -38,7 +38,20 @@ QFont copiedFont(const QFont &font)
     return copy;
 }
 
+// A fixed moment in place of the clock's; invalid while the clock tells the time.
+QDateTime s_fixedNow;
+
 } // namespace
+
+QDateTime Calendar::now()
+{
+    return s_fixedNow.isValid() ? s_fixedNow : QDateTime::currentDateTime();
+}
+
+void Calendar::setNow(const QDateTime &moment)
+{
+    s_fixedNow = moment;
+}
 
 Calendar::Calendar(QObject *parent)
     : QObject(parent)
@@ -195,7 +208,7 @@ bool Calendar::drawGrid()
     PictureBox *days = m_picDays;
     days->cls();
     if (std::nearbyint(m_selectedDate) == 0)
-        m_selectedDate = ToOleDate(QDateTime::currentDateTime());
+        m_selectedDate = ToOleDate(now());
     const QDate selected = OleDatePart(m_selectedDate);
     const int month = selected.month();
     const int year = selected.year();
@@ -237,7 +250,7 @@ bool Calendar::drawGrid()
         candidate = QStringLiteral("W");
     const QStringList labels = CellLabels(DayNames(int(candidate.size())), m_firstWeekday, dayCount, rows);
 
-    const QDate today = QDate::currentDate();
+    const QDate today = now().date();
     const bool todaysMonth = today.month() == month && today.year() == year;
     m_dayCells.clear();
     int y = 0;

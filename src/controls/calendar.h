@@ -10,6 +10,7 @@
 
 #include "controls/picture_box.h"
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
@@ -50,6 +51,12 @@ public:
     void Show();
     void Refresh();
     void Hide();
+
+    // The moment every calendar takes as now, for today's mark, the Today button and a date
+    // not set yet: the system clock's, unless a fixed moment is set (an invalid one goes back
+    // to the clock).
+    static QDateTime now();
+    static void setNow(const QDateTime &moment);
 
     // What the last drawing left, for hosts and tests that look at the calendar.
     const QList<DayCell> &dayCells() const { return m_dayCells; }

@@ -192,7 +192,7 @@ void Calendar::dayClicked(int x, int y)
 
 void Calendar::todayClicked()
 {
-    m_selectedDate = ToOleDate(QDateTime::currentDateTime());
+    m_selectedDate = ToOleDate(now());
     m_selectionHidden = false;
     DrawCalendar();
     emit DateSelected(m_selectedDate);
