@@ -998,11 +998,14 @@ QList<qint64> DatabasePages::unnamedRoots(const QSet<qint64> &named) const
     return roots;
 }
 
-void DatabasePages::visitRows(qint64 root, const RowVisitor &visit) const
+void DatabasePages::visitRows(qint64 root, const RowVisitor &visit, QBitArray *seen) const
 {
     if (!isOpen())
         return;
-    QBitArray taken(int(m_pageCount + 1));
+    QBitArray own;
+    QBitArray &taken = seen ? *seen : own;
+    if (taken.size() < m_pageCount + 1)
+        taken.resize(int(m_pageCount + 1));
     QVector<qint64> pending{root};
     QVector<qint64> children;
     QVector<qint64> chain;
@@ -1016,7 +1019,6 @@ void DatabasePages::visitRows(qint64 root, const RowVisitor &visit) const
         if (!pointers)
             continue;
         taken.setBit(int(number));
-        const uchar *p = page(number);
         if (treeHeader(number)[0] == kInteriorTable) {
             // The children are taken from the end of the list: the right-most goes in first.
             children.clear();
@@ -1026,10 +1028,14 @@ void DatabasePages::visitRows(qint64 root, const RowVisitor &visit) const
                 pending.append(children.at(i));
             continue;
         }
+        // The leaf is held while the overflow pages of its cells are read.
+        const QByteArray held = heldPage(number, &pointers);
+        const auto *p = reinterpret_cast<const uchar *>(held.constData());
         for (qint64 i = 0; i < cells; ++i) {
             const uchar *cell = p + be16(pointers + 2 * i);
             qint64 rowid = 0;
             values.clear();
+            chain.clear();
             if (cell >= pointers + 2 * cells && cell < p + m_usable
                 && readCell(cell, p + m_usable, &rowid, &values, &taken, &chain, true) == Cell::Read && !visit(rowid, values))
                 return;

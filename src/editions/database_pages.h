@@ -114,9 +114,10 @@ public:
     QList<qint64> unnamedRoots(const QSet<qint64> &named) const;
     // Hands the rows of the table's tree starting at page root to visit, in the order of the
     // tree, until visit answers false. Nothing is noted as read: each page is read once,
-    // but may be read again by the tables.
+    // but may be read again by the tables. With seen, the pages it holds are not read and
+    // those read are added to it, so that walks of several trees read each page once.
     using RowVisitor = std::function<bool(qint64 rowid, const QVariantList &values)>;
-    void visitRows(qint64 root, const RowVisitor &visit) const;
+    void visitRows(qint64 root, const RowVisitor &visit, QBitArray *seen = nullptr) const;
 
 private:
     // A page waiting to be read, with the row ids its parent gave it.

@@ -4,6 +4,7 @@
 #include "editions/salvage_indexes.h"
 #include "editions/salvage_placing.h"
 
+#include <QBitArray>
 #include <QHash>
 #include <QSet>
 
@@ -154,16 +155,20 @@ public:
         m_crossed = pages.crossedIndexes(roots);
     }
 
-    // Adds a tree that a table may take, read as far as its first rows or, with count, whole.
+    // Adds a tree that a table may take, read as far as its first rows or, with count, whole
+    // (but for the pages a tree counted before read, which a damaged page may name twice).
     void addTree(qint64 root, bool count)
     {
         Tree tree{root, {}, 0, {}};
-        m_pages.visitRows(root, [&](qint64, const QVariantList &values) {
-            if (tree.sample.size() < kSampled)
-                tree.sample.append(values);
-            ++tree.rows;
-            return count || tree.sample.size() < kSampled;
-        });
+        m_pages.visitRows(
+            root,
+            [&](qint64, const QVariantList &values) {
+                if (tree.sample.size() < kSampled)
+                    tree.sample.append(values);
+                ++tree.rows;
+                return count || tree.sample.size() < kSampled;
+            },
+            count ? &m_counted : nullptr);
         QList<double> fits;
         for (const WantedTable &table : m_tables)
             fits.append(fitOf(table.columns, tree));
@@ -287,6 +292,7 @@ private:
                 m_named.insert(entry.rowid);
             }
         }
+        QBitArray seen;   // each page is read once, whatever number of trees name it
         for (int r = 0; r < m_trees.size(); ++r) {
             Tree &tree = m_trees[r];
             const bool needed = !tree.sample.isEmpty()
@@ -295,11 +301,14 @@ private:
             if (!needed || (m_heldRead.at(r) && !grown))
                 continue;
             m_heldRead[r] = true;
-            m_pages.visitRows(tree.root, [&](qint64 rowid, const QVariantList &values) {
-                if (m_named.contains(rowid))
-                    tree.held.insert(rowid, values);
-                return true;
-            });
+            m_pages.visitRows(
+                tree.root,
+                [&](qint64 rowid, const QVariantList &values) {
+                    if (m_named.contains(rowid))
+                        tree.held.insert(rowid, values);
+                    return true;
+                },
+                &seen);
         }
     }
 
@@ -337,6 +346,7 @@ private:
     QList<Tree> m_trees;
     QList<QList<double>> m_fits;   // of each tree, how well it fits each table
     QList<bool> m_heldRead;        // of each tree, whether its rows of m_named were read
+    QBitArray m_counted;           // the pages of the trees counted whole
     QHash<int, int> m_treeOf;      // by table
     QHash<int, int> m_tableOf;     // by tree
 };
