@@ -147,6 +147,16 @@ struct Repair {
         const auto it = std::find_if(then.cbegin(), then.cend(), [&](const Damage::Page &p) { return p.number == leaf.number; });
         return it == then.cend() ? Damage::Page() : *it;
     }
+    // Makes the first byte of the name of the first category on a leaf of categories one no
+    // text begins with, and counts the category lost.
+    bool undecodableName(const Damage::Page &page)
+    {
+        QByteArray bytes;
+        QByteArray name("\xff");
+        const int at = Damage::onPage(edition, page, 0, &bytes, true) ? int(bytes.indexOf("Link ", Damage::number16(bytes, 8))) : -1;
+        lost[QStringLiteral("Lks")] += 1;
+        return at > 0 && Damage::onPage(edition, page, at, &name);
+    }
     // Puts the older copy's leaf in its place in the edition.
     bool putOlder(const Damage::Page &leaf) const { return leaf.number > 0 && Damage::copyPage(older, leaf, edition, leaf); }
 
@@ -446,20 +456,32 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
                r.lost.insert(QStringLiteral("SearchLinks"), 1);
            });
     QTest::newRow("a category whose name is no text, an index whole") << "\n  categories: 1" << none << Damaging([](Repair &r) {
-        // The first byte of the first category's name on its leaf made one no text begins
-        // with; one of the two indexes of categories damaged, the other read whole.
+        // One of the two indexes of categories damaged, the other read whole.
         QVERIFY(r.damageIndex());
-        const Damage::Page page = r.leaf(QStringLiteral("Lks"));
-        QByteArray bytes;
-        QVERIFY(Damage::onPage(r.edition, page, 0, &bytes, true));
-        QByteArray name("\xff");
-        QVERIFY(Damage::onPage(r.edition, page, int(bytes.indexOf("Link ", qFromBigEndian<quint16>(bytes.constData() + 8))), &name));
-        r.lost.insert(QStringLiteral("Lks"), 1);
+        QVERIFY(r.undecodableName(r.leaf(QStringLiteral("Lks"))));
     });
     // Its indexes, read whole, tell how many rows the last leaf held, of row ids no key bounds.
     QTest::newRow("the last leaf of categories overwritten") << "\n  categories: %5" << none << Damaging([](Repair &r) {
         QVERIFY(r.lose(QStringLiteral("Lks"), Damage::pages(r.edition, QStringLiteral("Lks")).last()));
     });
+    // The root of the index of addresses, on pages that keep 32 bytes back, gains a cell
+    // placed where its usable bytes end, and the bytes kept back there name a leaf of the
+    // other index of categories: neither index is taken to reach the other's pages.
+    QTest::newRow("the last leaf of categories overwritten, a cell of an index's root past its bytes")
+        << "\n  categories: %5" << none << Damaging([](Repair &r) {
+               QVERIFY(Damage::vacuum(r.edition, 4096, 32));
+               const QList<Damage::Page> roots = Damage::pages(r.edition, QStringLiteral("LksLksUrl"), QStringLiteral("internal"));
+               QCOMPARE(roots.size(), 1);
+               QByteArray bytes;
+               QVERIFY(Damage::onPage(r.edition, roots.first(), 0, &bytes, true));
+               const int cells = Damage::number16(bytes, 3);
+               QVERIFY(Damage::number16(bytes, 5) >= 12 + 2 * cells + 2);
+               qToBigEndian<quint16>(quint16(cells + 1), bytes.data() + 3);
+               qToBigEndian<quint16>(4064, bytes.data() + 12 + 2 * cells);
+               qToBigEndian<quint32>(quint32(r.leaf(QStringLiteral("LksTopicId")).number), bytes.data() + 4064);
+               QVERIFY(Damage::onPage(r.edition, roots.first(), 0, &bytes));
+               QVERIFY(r.lose(QStringLiteral("Lks"), Damage::pages(r.edition, QStringLiteral("Lks")).last()));
+           });
     QTest::newRow("a leaf of links lost, with two copies on pages of an index")
         << "\n  rows that bore the number of another row read before them: %4" << none << Damaging([](Repair &r) {
                // Found on the pages no tree reaches: the first copy's rows come back, the
@@ -498,6 +520,22 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
                r.changed = leaf.cells;
                r.lost.insert(QStringLiteral("Lks"), 1);
            });
+    // Of two leaves of categories, one from an older copy that lacks a row the indexes hold,
+    // the other with a row no longer decodable: both rows are lost.
+    QTest::newRow("a leaf of categories from an older copy without a row, another's row undecodable")
+        << "\n  categories: 2" << none << Damaging([](Repair &r) {
+               const QList<Damage::Page> leaves = Damage::pages(r.edition, QStringLiteral("Lks"));
+               const Damage::Page leaf = r.olderLeaf(QStringLiteral("Lks"), [&](const Damage::Page &leaf) {
+                   int rank = 1;
+                   for (const Damage::Page &page : leaves)
+                       rank += page.path < leaf.path ? page.cells : 0;
+                   Damage::runSql(r.older, QStringLiteral("DELETE FROM Lks WHERE rowid = (SELECT rowid FROM Lks ORDER BY "
+                                                          "rowid LIMIT 1 OFFSET %1)").arg(rank));
+               });
+               QVERIFY(r.putOlder(leaf));
+               r.lost.insert(QStringLiteral("Lks"), 1);
+               QVERIFY(r.undecodableName(leaves.at(leaves.size() / 2 + 1)));
+           });
     QTest::newRow("a leaf of section links from another copy") << changed.arg("section links") << none << Damaging([](Repair &r) {
         Damage::runSql(r.edition, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
                                                  "WHERE i < 3000) INSERT INTO NewsLinks (rowid, topicid, LinkName, "
@@ -509,6 +547,17 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         });
         QVERIFY(r.putOlder(leaf));
         r.changed = leaf.cells;
+    });
+    // The one page of the index of news links from an older copy, before their Topics
+    // changed: it disagrees with their one page, and is not the one taken to be astray.
+    QTest::newRow("the index of news links from an older copy") << changed.arg("section links") << none << Damaging([](Repair &r) {
+        QCOMPARE(Damage::pages(r.edition, QStringLiteral("NewsLinks")).size(), 1);
+        const Damage::Page page = r.olderLeaf(QStringLiteral("NewsLinksTopicId"), [&r](const Damage::Page &) {
+            Damage::runSql(r.edition, QStringLiteral("UPDATE NewsLinks SET topicid = topicid + 5"));
+        });
+        QCOMPARE(Damage::pages(r.edition, QStringLiteral("NewsLinksTopicId")).size(), 1);
+        QVERIFY(r.putOlder(page));
+        r.changed = 15;
     });
     // A list's leaf put over another's of the same row ids that no index tells apart: which
     // list's rows they are is not known.

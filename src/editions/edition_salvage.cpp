@@ -379,11 +379,16 @@ void Salvager::checkIndexes(const QSqlDatabase &db)
         for (const IndexVerdict &verdict : std::as_const(verdicts))
             if (verdict.whole)
                 inLost = inLost ? inLost->intersect(verdict.inLost) : verdict.inLost;
+        // An undecodable row whose row id an index read whole holds bears its own.
+        const qint64 soundIds = std::count_if(table.losses.rowids.cbegin(), table.losses.rowids.cend(), [&](qint64 rowid) {
+            return std::any_of(verdicts.cbegin(), verdicts.cend(),
+                               [rowid](const IndexVerdict &verdict) { return verdict.whole && verdict.unmatched.contains(rowid); });
+        });
         if (!changed.isEmpty())
             m_result.changed.insert(table.name, int(changed.size()));
         if (!table.losses.whole() || !missing.isEmpty())
-            m_result.lost.insert(table.name,
-                                 lossOf(db, table, missing.size(), missingUpTo, inLost ? inLost->size() : -1, m_pages.size()));
+            m_result.lost.insert(table.name, lossOf(db, table, missing.size(), soundIds, missingUpTo,
+                                                    inLost ? inLost->size() : -1, m_pages.size()));
     }
 }
 

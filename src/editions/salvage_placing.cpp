@@ -165,11 +165,11 @@ int ownerOf(const std::vector<Salvaged> &tables, const std::function<bool(int)> 
     return -1;
 }
 
-SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 missing, bool missingUpTo, qint64 inLost,
-                           qint64 fileSize)
+SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 missing, qint64 soundIds, bool missingUpTo,
+                           qint64 inLost, qint64 fileSize)
 {
     SalvageResult::Lost lost;
-    lost.rows = qMax<qint64>(table.losses.rows, missing);
+    lost.rows = table.losses.rows + missing - qMin<qint64>(missing, table.losses.rows - soundIds);
     lost.upTo = missingUpTo && missing > 0;
     if (inLost >= 0) {
         lost.rows += inLost;

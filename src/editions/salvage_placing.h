@@ -107,15 +107,16 @@ struct Salvaged {
 int ownerOf(const std::vector<Salvaged> &tables, const std::function<bool(int)> &mayHold, const QVariantList &values,
             int before, int after);
 
-// What a table lost: its undecodable rows, or the rows its indexes hold that the copy
-// lacks outside the row ids the tree lost when there are more of those (an undecodable
-// row is one of them when its row id is sound; up to so many when one may be a row of
-// the copy under another row id, or when the index's page or the table's may be the
-// copy), and of the row ids the tree lost, those an index read whole holds that the copy
-// lacks (inLost, -1 when no index was) or else, for each unreadable page, the row ids it
-// may have held that the copy lacks.
-SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 missing, bool missingUpTo, qint64 inLost,
-                           qint64 fileSize);
+// What a table lost: its undecodable rows and the rows its indexes hold that the copy
+// lacks outside the row ids the tree lost (missing; up to so many when one may be a row
+// of the copy under another row id, or when the index's page or the table's may be the
+// copy), but for the undecodable rows whose row id may be damaged, each of which may be
+// one of the missing: all but those whose row id an index read whole holds (soundIds).
+// And of the row ids the tree lost, those an index read whole holds that the copy lacks
+// (inLost, -1 when no index was) or else, for each unreadable page, the row ids it may
+// have held that the copy lacks.
+SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64 missing, qint64 soundIds, bool missingUpTo,
+                           qint64 inLost, qint64 fileSize);
 
 // Whether a value read from the file is the one the copy holds.
 bool sameValue(const QVariant &a, const QVariant &b);
