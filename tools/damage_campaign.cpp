@@ -669,11 +669,11 @@ void DamageCampaign::replay(const QString &pristine, const QString &empty, const
                 changed.append(row.key());
         }
         const SalvageResult::Lost told = result.lost.value(table.key());
-        tell(QStringLiteral("%1: %2 rows, %3 now, %4 lost, %5 changed (first %6); told: lost %7%8%9, changed %10")
+        tell(QStringLiteral("%1: %2 rows, %3 now, %4 lost, %5 changed (first %6); told: lost %7%8%9, changed %10, found outside %11")
                  .arg(table.key()).arg(table->rows.size()).arg(now.rows.size()).arg(lost).arg(changed.size())
                  .arg(changed.value(0)).arg(told.rows).arg(told.upTo ? QStringLiteral(" up to") : QString(),
                                                           told.unknown ? QStringLiteral(" unknown") : QString())
-                 .arg(result.changed.value(table.key())));
+                 .arg(result.changed.value(table.key())).arg(result.outside.value(table.key())));
     }
     tell(QStringLiteral("every row told: %1; unplaced %2, clashed %3, list of tables lost: %4")
              .arg(result.whole() ? "yes" : "no").arg(result.unplaced).arg(result.clashed).arg(result.schemaLost ? "yes" : "no"));
