@@ -125,6 +125,7 @@ DatabasePages::DatabasePages(const QString &path)
         return;
     m_reached.resize(int(m_pageCount + 1));
     m_free.resize(int(m_pageCount + 1));
+    m_overflow.resize(int(m_pageCount + 1));
     m_owner.fill(-1, int(m_pageCount + 1));
     m_failedLeafOwner.fill(-1, int(m_pageCount + 1));
     m_claims.fill(0, m_pageCount + 1);
@@ -650,8 +651,12 @@ DatabasePages::Losses DatabasePages::readTable(qint64 root, const RowHandler &ha
         if (owner >= 0)
             m_owner[int(number)] = owner;
         m_current = number;
-        for (int i = 0; i < rows; ++i)
-            handler(m_rows.at(i).rowid, m_rows.at(i).values);
+        for (int i = 0; i < rows; ++i) {
+            const Row &row = m_rows.at(i);
+            if (row.borrowed)
+                losses.borrowed.insert(row.rowid);
+            handler(row.rowid, row.values);
+        }
     }
     return losses;
 }
@@ -673,7 +678,12 @@ int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const 
     for (qint64 i = 0; i < cells && sound; ++i) {
         Row &row = m_rows[rows];
         row.values.clear();
-        const Cell cell = readCell(p + be16(pointers + 2 * i), p + m_usable, &row.rowid, &row.values, &m_reached, &m_chain, true);
+        row.borrowed = false;
+        const qsizetype taken = m_chain.size();
+        const Cell cell = readCell(p + be16(pointers + 2 * i), p + m_usable, &row.rowid, &row.values, &m_reached, &m_chain,
+                                   true, &m_overflow, &row.borrowed);
+        for (qsizetype c = taken; c < m_chain.size(); ++c)
+            m_overflow.setBit(int(m_chain.at(c)));
         sound = cell != Cell::Unreadable && range.contains(row.rowid) && (cell == Cell::Damaged || !fits || fits(row.values, pageRepeated(number)));
         if (cell == Cell::Damaged)
             m_lost.append(row.rowid);
@@ -681,8 +691,10 @@ int DatabasePages::readLeaf(qint64 number, const Range &range, bool root, const 
             ++rows;
     }
     if (!sound) {
-        for (const qint64 overflow : std::as_const(m_chain))
+        for (const qint64 overflow : std::as_const(m_chain)) {
             m_reached.clearBit(int(overflow));
+            m_overflow.clearBit(int(overflow));
+        }
         return -1;
     }
     m_reached.setBit(int(number));
@@ -849,11 +861,12 @@ bool DatabasePages::readIndex(qint64 root, const IndexHandler &handler)
 }
 
 DatabasePages::Cell DatabasePages::readCell(const uchar *cell, const uchar *end, qint64 *rowid, QVariantList *values,
-                                            QBitArray *taken, QVector<qint64> *chain, bool ofTree) const
+                                            QBitArray *taken, QVector<qint64> *chain, bool ofTree,
+                                            const QBitArray *borrowable, bool *borrowed) const
 {
     qint64 size = 0;
     int n = varint(cell, end, &size);
-    if (n == 0 || size < 0 || size > m_size)
+    if (n == 0 || size < 0)
         return Cell::Unreadable;
     cell += n;
     if (rowid) {
@@ -870,22 +883,38 @@ DatabasePages::Cell DatabasePages::readCell(const uchar *cell, const uchar *end,
         return Cell::Unreadable;
     if (local == size)
         return decodeRecord(QByteArray::fromRawData(reinterpret_cast<const char *>(cell), local), values);
+    // No row SQLite writes under its default limits is longer than a billion bytes, and no
+    // chain goes on through more pages than the file has after the first: a longer payload
+    // is a damaged length, which is never allocated.
+    constexpr qint64 longestRow = 1000000000;
+    if (size > qMin(longestRow, local + (m_pageCount - 1) * (m_usable - 4)))
+        return Cell::Damaged;
     // An overflow page belongs to one chain only, and to no tree; the last ends the chain.
+    // A chain led into another row's is read on (a page once) and told as borrowed.
     QByteArray payload(reinterpret_cast<const char *>(cell), local);
     const qsizetype first = chain->size();
+    QSet<qint64> borrowedPages;
     qint64 next = be32(cell + local);
-    while (payload.size() < size && page(next) && !taken->testBit(int(next)) && (ofTree || !m_free.testBit(int(next)))
-           && m_claims.at(next) == 0) {
+    while (payload.size() < size && page(next) && (ofTree || !m_free.testBit(int(next))) && m_claims.at(next) == 0) {
         if (m_zeros.testBit(int(next)))
             break;
+        if (!taken->testBit(int(next))) {
+            taken->setBit(int(next));
+            chain->append(next);
+        } else if (!borrowable || !borrowable->testBit(int(next)) || borrowedPages.contains(next)) {
+            break;
+        } else {
+            borrowedPages.insert(next);
+        }
         const uchar *overflow = page(next);
-        taken->setBit(int(next));
-        chain->append(next);
         payload.append(reinterpret_cast<const char *>(overflow + 4), qMin(size - payload.size(), m_usable - 4));
         next = be32(overflow);
     }
-    if (payload.size() == size && next == 0 && decodeRecord(payload, values) == Cell::Read)
+    if (payload.size() == size && next == 0 && decodeRecord(payload, values) == Cell::Read) {
+        if (borrowed)
+            *borrowed = !borrowedPages.isEmpty();
         return Cell::Read;
+    }
     // The chain's pages may be another's.
     for (qsizetype i = first; i < chain->size(); ++i)
         taken->clearBit(int(chain->at(i)));

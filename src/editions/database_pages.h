@@ -51,6 +51,9 @@ public:
         int rows = 0;
         QSet<qint64> rowids;
         QList<Range> ranges;
+        // The row ids of rows read whole whose overflow chain another row's cell had already
+        // led to: one of the two chains was damaged into the other, so the value is in doubt.
+        QSet<qint64> borrowed;
         bool whole() const { return rows == 0 && ranges.isEmpty(); }
     };
 
@@ -197,9 +200,13 @@ private:
     // rowid: pass nullptr). The overflow pages it takes are set in taken and added to
     // chain; a chain that leaves the file, loops, or enters a page taken, of a tree or of
     // zeros makes the value damaged, and so does a free page unless the cell is on a page
-    // of a tree (whose own pointers are trusted over the list of free pages).
+    // of a tree (whose own pointers are trusted over the list of free pages). A payload
+    // longer than any value can be, or than the file's pages could hold, is damaged too.
+    // A chain may go on through the pages of another row's chain set in borrowable: the
+    // value is then read, and *borrowed set.
     Cell readCell(const uchar *cell, const uchar *end, qint64 *rowid, QVariantList *values, QBitArray *taken,
-                  QVector<qint64> *chain, bool ofTree = false) const;
+                  QVector<qint64> *chain, bool ofTree = false, const QBitArray *borrowable = nullptr,
+                  bool *borrowed = nullptr) const;
     Cell decodeRecord(const QByteArray &payload, QVariantList *values) const;
     // Text in the file's encoding; false when it is not valid there.
     bool text(const char *data, qint64 size, QString *value) const;
@@ -212,6 +219,7 @@ private:
     int m_encoding = 1;     // 1 UTF-8, 2 UTF-16le, 3 UTF-16be
     QBitArray m_reached;    // pages a tree or an overflow chain of its rows took
     QBitArray m_free;       // pages on the list of free pages
+    QBitArray m_overflow;   // pages the overflow chains of the trees' rows took
     // Of each page whose bytes another page holds too, the first page of those bytes.
     QHash<qint64, qint64> m_firstOfSame;
     QBitArray m_zeros;      // pages of zeros
@@ -224,6 +232,7 @@ private:
     struct Row {
         qint64 rowid = 0;
         QVariantList values;
+        bool borrowed = false;   // its overflow chain went on through another row's
     };
     QVector<Row> m_rows;        // the rows of the leaf page being read
     QVector<qint64> m_chain;    // the overflow pages its rows took

@@ -360,7 +360,9 @@ void Salvager::checkIndexes(const QSqlDatabase &db)
             continue;
         // An index astray tells nothing of the rows: the copy's own are made afresh.
         QList<IndexVerdict> verdicts;
-        QSet<qint64> changed;
+        // A row whose value went on through another row's overflow pages is changed,
+        // whatever the indexes say.
+        QSet<qint64> changed = table.losses.borrowed;
         bool missingUpTo = false;
         for (const SchemaEntry &entry : std::as_const(m_schema)) {
             if (entry.type != QLatin1String("index") || entry.table.compare(table.name, Qt::CaseInsensitive) != 0
