@@ -40,6 +40,17 @@ QStringList leftovers(const QString &folder)
     return QDir(folder).entryList({QStringLiteral("*.part*"), QStringLiteral("*-journal")}, QDir::Files | QDir::Hidden);
 }
 
+// The files under folder that this process holds open.
+QStringList openUnder(const QString &folder)
+{
+    QStringList open;
+    const QString root = QDir(folder).canonicalPath() + QLatin1Char('/');
+    for (const QFileInfo &fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        if (fd.symLinkTarget().startsWith(root))
+            open.append(fd.symLinkTarget());
+    return open;
+}
+
 // An edition to damage, and what the repair is to tell of it. A row's damage changes the
 // edition first where it needs (its rows are then kept again as the ones to come back),
 // damages it, and counts what is lost.
@@ -898,6 +909,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow()
         return;
     }
     QCOMPARE(repair.run(), EditionCompaction::Result::Repaired);
+    QCOMPARE(openUnder(m_app->path()), QStringList());
 
     // Every row is one of the edition's (or of the older copy put in), and only the rows
     // of the damaged pages are missing.

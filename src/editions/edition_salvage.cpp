@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QScopeGuard>
 #include <QSqlQuery>
 
 #include <algorithm>
@@ -102,6 +103,13 @@ SalvageResult Salvager::run(const QString &templateFile)
         return m_result;
     {
         ScratchConnection copy(m_destination);
+        // The tables' copies hold statements of the connection: they go before it closes,
+        // which SQLite refuses while a statement of it is left (the file would stay open).
+        const auto releaseCopies = qScopeGuard([this] {
+            m_refused = nullptr;
+            for (Salvaged &table : m_salvaged)
+                table.copy.reset();
+        });
         QSqlDatabase db = copy.database();
         // The new file is a scratch file until it is whole: it needs no journal.
         if (!copy.exec(QStringLiteral("PRAGMA journal_mode = OFF")) || !db.transaction())
