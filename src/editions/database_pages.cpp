@@ -125,6 +125,7 @@ DatabasePages::DatabasePages(const QString &path)
         return;
     m_reached.resize(int(m_pageCount + 1));
     m_free.resize(int(m_pageCount + 1));
+    m_unlisted.resize(int(m_pageCount + 1));
     m_overflow.resize(int(m_pageCount + 1));
     m_owner.fill(-1, int(m_pageCount + 1));
     m_failedLeafOwner.fill(-1, int(m_pageCount + 1));
@@ -134,6 +135,7 @@ DatabasePages::DatabasePages(const QString &path)
     markDoubtfulPages();
     m_encoding = schemaEncoding(magic ? int(be32(data + 56)) : 1);
     markFreePages(be32(data + 32));
+    markLostFreeList();
 }
 
 DatabasePages::~DatabasePages() = default;
@@ -530,25 +532,57 @@ void DatabasePages::markDoubtfulPages()
 
 void DatabasePages::markFreePages(qint64 trunk)
 {
-    // A chain of trunk pages from the header, each listing free leaf pages. The list is
-    // taken as far as its own pages hold up, whatever the header's other fields say: a
-    // trunk whose count would run past its page, or that names a page the file lacks, ends
-    // it, and its pages are not taken.
+    followFreeList(trunk, &m_free);
+}
+
+qint64 DatabasePages::followFreeList(qint64 trunk, QBitArray *free) const
+{
+    // A chain of trunk pages, each listing free leaf pages. The list is taken as far as
+    // its own pages hold up, whatever the header's other fields say: a trunk whose count
+    // would run past its page, or that names a page the file lacks, ends it, and its pages
+    // are not taken. Answers the pages taken.
     const qint64 most = (m_usable - 8) / 4;
+    qint64 taken = 0;
     while (const uchar *p = page(trunk)) {
         const qint64 leaves = be32(p + 4);
         const qint64 next = be32(p);
-        if (m_free.testBit(int(trunk)) || leaves > most || next > m_pageCount)
+        if (free->testBit(int(trunk)) || leaves > most || next > m_pageCount)
             break;
         QVector<qint64> listed(leaves);
         for (qint64 i = 0; i < leaves; ++i)
             listed[i] = be32(p + 8 + 4 * i);
         if (std::any_of(listed.cbegin(), listed.cend(), [this](qint64 leaf) { return leaf < 1 || leaf > m_pageCount; }))
             break;
-        m_free.setBit(int(trunk));
+        free->setBit(int(trunk));
         for (const qint64 leaf : std::as_const(listed))
-            m_free.setBit(int(leaf));
+            free->setBit(int(leaf));
+        taken += 1 + leaves;
         trunk = next;
+    }
+    return taken;
+}
+
+void DatabasePages::markLostFreeList()
+{
+    // Where the header's list falls short of the free pages the header counts, its first
+    // page number may be what was damaged: a page of no tree's kind that leads a list of
+    // just that many pages is the list.
+    const uchar *header = page(1);
+    const qint64 counted = header ? be32(header + 36) : 0;
+    if (counted <= m_free.count(true))
+        return;
+    for (qint64 number = 2; number <= m_pageCount; ++number) {
+        const uchar *p = page(number);
+        // Only a page that could lead such a list is followed.
+        if (m_free.testBit(int(number)) || isTreePage(p[0]) || be32(p) > m_pageCount || be32(p + 4) >= counted
+            || be32(p + 4) > (m_usable - 8) / 4)
+            continue;
+        QBitArray found(m_free.size());
+        if (followFreeList(number, &found) == counted) {
+            m_unlisted = found;
+            m_free |= found;
+            return;
+        }
     }
 }
 
@@ -768,40 +802,46 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
     QVector<qint64> chain;
     QSet<qint64> seen;
     int unreadable = 0;
-    int before = -1;
     QVariantList values;
-    for (qint64 number = 1; number <= m_pageCount; ++number) {
-        if (m_owner.at(int(number)) >= 0)
-            before = m_owner.at(int(number));
-        qint64 cells = 0;
-        const uchar *pointers = taken.testBit(int(number)) || m_free.testBit(int(number))
-                                    ? nullptr
-                                    : cellPointers(number, kLeafTable, kLeafTable, &cells);
-        if (!pointers)
-            continue;
-        taken.setBit(int(number));
-        m_current = number;
-        const QByteArray held = heldPage(number, &pointers);
-        const auto *p = reinterpret_cast<const uchar *>(held.constData());
-        const uchar *end = p + m_usable;
-        // Two pointers to one place are one cell.
-        seen.clear();
-        for (qint64 i = 0; i < cells; ++i) {
-            const qint64 offset = be16(pointers + 2 * i);
-            if (seen.contains(offset))
+    // The pages in use first, so that a row still in use is handed before older copies of
+    // it; then those of a list the header no longer leads to, then those of its list.
+    for (const int freed : {0, 1, 2}) {
+        int before = -1;
+        for (qint64 number = 1; number <= m_pageCount; ++number) {
+            if (m_owner.at(int(number)) >= 0)
+                before = m_owner.at(int(number));
+            qint64 cells = 0;
+            const int kind = m_unlisted.testBit(int(number)) ? 1 : m_free.testBit(int(number)) ? 2 : 0;
+            const uchar *pointers = taken.testBit(int(number)) || kind != freed
+                                        ? nullptr
+                                        : cellPointers(number, kLeafTable, kLeafTable, &cells);
+            if (!pointers)
                 continue;
-            seen.insert(offset);
-            const uchar *cell = p + offset;
-            qint64 rowid = 0;
-            values.clear();
-            const int tree = m_failedLeafOwner.at(int(number));
-            if (cell < pointers + 2 * cells || cell >= end || readCell(cell, end, &rowid, &values, &taken, &chain) != Cell::Read)
-                // The row ids of a leaf its tree could not read are the tree's losses already.
-                unreadable += tree < 0;
-            else if (tree >= 0)
-                handler(rowid, values, tree, tree);
-            else
-                handler(rowid, values, before, after.at(int(number + 1)));
+            taken.setBit(int(number));
+            m_current = number;
+            const QByteArray held = heldPage(number, &pointers);
+            const auto *p = reinterpret_cast<const uchar *>(held.constData());
+            const uchar *end = p + m_usable;
+            // Two pointers to one place are one cell.
+            seen.clear();
+            for (qint64 i = 0; i < cells; ++i) {
+                const qint64 offset = be16(pointers + 2 * i);
+                if (seen.contains(offset))
+                    continue;
+                seen.insert(offset);
+                const uchar *cell = p + offset;
+                qint64 rowid = 0;
+                values.clear();
+                const int tree = freed ? -1 : m_failedLeafOwner.at(int(number));
+                if (cell < pointers + 2 * cells || cell >= end || readCell(cell, end, &rowid, &values, &taken, &chain) != Cell::Read)
+                    // The row ids of a leaf its tree could not read are the tree's losses
+                    // already; a free page's rows are no one's.
+                    unreadable += tree < 0 && !freed;
+                else if (tree >= 0)
+                    handler(rowid, values, tree, tree, false);
+                else
+                    handler(rowid, values, before, after.at(int(number + 1)), freed);
+            }
         }
     }
     return unreadable;

@@ -89,9 +89,10 @@ public:
     // trees reached before and after it in the file (-1 when none); of a leaf that one
     // tree alone reached but could not read, and that no other page repeats, that tree's
     // owner on both sides.
-    using ScanHandler = std::function<void(qint64 rowid, const QVariantList &values, int before, int after)>;
-    // Hands every readable row of every table leaf page that no tree reached and that is
-    // not on the list of free pages. Answers how many rows there could not be decoded,
+    // freed: 0 for a page not on a list of free pages, 1 for one on a list the header no
+    // longer leads to, 2 for one on the list it leads to; handed in that order.
+    using ScanHandler = std::function<void(qint64 rowid, const QVariantList &values, int before, int after, int freed)>;
+    // Hands every readable row of every table leaf page that no tree reached. Answers how many rows there could not be decoded,
     // but for those of a leaf one tree reached, which it counts among its losses.
     int scanUnreached(const ScanHandler &handler) const;
     // While a handler of readTable, readIndex or scanUnreached runs: the page the row or
@@ -195,6 +196,12 @@ private:
     void markDoubtfulPages();
     // Notes the pages of the list of free pages whose first trunk page is trunk.
     void markFreePages(qint64 trunk);
+    // Marks in free the pages of the list of free pages whose first trunk page is trunk;
+    // answers how many.
+    qint64 followFreeList(qint64 trunk, QBitArray *free) const;
+    // Notes the pages of a list of free pages the header's damaged first page number
+    // no longer leads to.
+    void markLostFreeList();
     // The payload of the leaf cell at cell, which lies on a page ending at end: the rowid
     // and the record's values (an index's cell, after its child's page number, has no
     // rowid: pass nullptr). The overflow pages it takes are set in taken and added to
@@ -219,6 +226,7 @@ private:
     int m_encoding = 1;     // 1 UTF-8, 2 UTF-16le, 3 UTF-16be
     QBitArray m_reached;    // pages a tree or an overflow chain of its rows took
     QBitArray m_free;       // pages on the list of free pages
+    QBitArray m_unlisted;   // of them, those of a list the header no longer leads to
     QBitArray m_overflow;   // pages the overflow chains of the trees' rows took
     // Of each page whose bytes another page holds too, the first page of those bytes.
     QHash<qint64, qint64> m_firstOfSame;

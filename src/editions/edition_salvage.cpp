@@ -78,6 +78,7 @@ private:
     void checkIndexes(const QSqlDatabase &db);
     void tellSharedPages();
     void insert(Salvaged &table, qint64 rowid, const QVariantList &values);
+    void insertOutside(Salvaged &table, qint64 rowid, const QVariantList &values);
     SalvageResult failed(const QSqlError &error);
 
     DatabasePages &m_pages;
@@ -299,9 +300,24 @@ bool Salvager::placeUnreached(const QSqlDatabase &db)
     const bool partial = std::any_of(m_salvaged.cbegin(), m_salvaged.cend(),
                                      [](const Salvaged &table) { return !table.losses.ranges.isEmpty(); });
     int unplaced = 0;
-    const int undecodable = m_pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after) {
+    // The tables that no row came back to but from the list of free pages.
+    QVector<bool> unread;
+    const int undecodable = m_pages.scanUnreached([&](qint64 rowid, const QVariantList &values, int before, int after, int freed) {
         if (m_result.schemaLost && isSchemaRow(values))
             return;
+        // A row of the list of free pages may be an older copy of a row of a table that no
+        // other row came back to: it comes back to it as found outside the tables.
+        if (freed == 2) {
+            if (unread.isEmpty())
+                for (const Salvaged &table : m_salvaged)
+                    unread.append(table.copy->copied == 0);
+            const int owner = ownerOf(m_salvaged, [&](int i) { return unread.at(i) && m_salvaged[size_t(i)].lostRow(rowid); },
+                                      values, before, after);
+            if (owner >= 0)
+                insertOutside(m_salvaged[size_t(owner)], rowid, values);
+            return;
+        }
+
         // A row id outside those a table copied is one it lacks, without asking.
         const auto mayHold = [&](int i) {
             return rowid >= m_salvaged[size_t(i)].lowest && rowid <= m_salvaged[size_t(i)].highest;
@@ -315,9 +331,9 @@ bool Salvager::placeUnreached(const QSqlDatabase &db)
                    && holdsValues(held, m_salvaged[size_t(i)].declared, values);
         };
         int owner = ownerOf(m_salvaged, [&](int i) { return m_salvaged[size_t(i)].lostRow(rowid); }, values, before, after);
-        // A row that fills no gap a tree left is found outside the tables: it may have been
-        // deleted before the damage, and is told apart.
-        const bool outside = owner < 0;
+        // A row that fills no gap a tree left, or of a free page, is found outside the
+        // tables: it may have been deleted before the damage, and is told apart.
+        const bool outside = owner < 0 || freed > 0;
         if (owner < 0) {
             owner = ownerOf(m_salvaged, [&](int i) {
                 QSqlQuery &held = holding[size_t(i)];
@@ -336,11 +352,10 @@ bool Salvager::placeUnreached(const QSqlDatabase &db)
             ++unplaced;
             return;
         }
-        Salvaged &table = m_salvaged[size_t(owner)];
-        const int copied = table.copy->copied;
-        insert(table, rowid, values);
-        if (outside && table.copy->copied > copied)
-            ++m_result.outside[table.name];
+        if (outside)
+            insertOutside(m_salvaged[size_t(owner)], rowid, values);
+        else
+            insert(m_salvaged[size_t(owner)], rowid, values);
     });
     if (partial)
         m_result.unplaced += undecodable + unplaced;
@@ -432,6 +447,15 @@ void Salvager::insert(Salvaged &table, qint64 rowid, const QVariantList &values)
         m_refused = table.copy.get();
     if (table.copy->copied > copied)
         table.noteRow(rowid, m_pages.pageBeingRead());
+}
+
+// Copies a row found outside the tables into a table, and counts it so.
+void Salvager::insertOutside(Salvaged &table, qint64 rowid, const QVariantList &values)
+{
+    const int copied = table.copy->copied;
+    insert(table, rowid, values);
+    if (table.copy->copied > copied)
+        ++m_result.outside[table.name];
 }
 
 SalvageResult Salvager::failed(const QSqlError &error)

@@ -188,8 +188,8 @@ QList<SchemaEntry> readSchema(DatabasePages &pages, bool *lost)
     *lost = !pages.readTable(1, take, -1, [](const QVariantList &v, bool) { return isSchemaRow(v); }).whole();
     // Lines of a damaged schema may still lie on pages its tree no longer reaches.
     if (*lost)
-        pages.scanUnreached([&take](qint64 rowid, const QVariantList &v, int, int) {
-            if (isSchemaRow(v))
+        pages.scanUnreached([&take](qint64 rowid, const QVariantList &v, int, int, int freed) {
+            if (!freed && isSchemaRow(v))
                 take(rowid, v);
         });
     return schema;
