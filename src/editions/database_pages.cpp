@@ -14,6 +14,8 @@ constexpr uchar kInteriorIndex = 0x02;
 constexpr uchar kInteriorTable = 0x05;
 constexpr uchar kLeafIndex = 0x0a;
 constexpr uchar kLeafTable = 0x0d;
+// Pages tried as the first of a list of free pages whose first page number the header lost.
+constexpr int kFreeListTries = 64;
 
 quint32 be16(const uchar *p)
 {
@@ -571,18 +573,26 @@ void DatabasePages::markLostFreeList()
     const qint64 counted = header ? be32(header + 36) : 0;
     if (counted <= m_free.count(true))
         return;
-    for (qint64 number = 2; number <= m_pageCount; ++number) {
+    // The pages followed are bounded: a few lists tried, of no more pages in all than the
+    // file has, so that a crafted file cannot make this walk the file again for each page.
+    int tries = kFreeListTries;
+    qint64 budget = m_pageCount;
+    for (qint64 number = 2; number <= m_pageCount && tries > 0 && budget > 0; ++number) {
         const uchar *p = page(number);
-        // Only a page that could lead such a list is followed.
+        // Only a page that could lead such a list is followed: a last page of the list
+        // names exactly the pages left.
         if (m_free.testBit(int(number)) || isTreePage(p[0]) || be32(p) > m_pageCount || be32(p + 4) >= counted
-            || be32(p + 4) > (m_usable - 8) / 4)
+            || be32(p + 4) > (m_usable - 8) / 4 || (be32(p) == 0 && 1 + be32(p + 4) != counted))
             continue;
+        --tries;
         QBitArray found(m_free.size());
-        if (followFreeList(number, &found) == counted) {
+        const qint64 taken = followFreeList(number, &found);
+        if (taken == counted) {
             m_unlisted = found;
             m_free |= found;
             return;
         }
+        budget -= qMax<qint64>(taken, 1);
     }
 }
 
