@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 Fuzz::check(size_t(entry.size()) <= size, "an index entry holds no more values than the file has bytes");
             });
         // The pages no tree reached, with their neighbours' owners among the trees read.
-        pages.scanUnreached([size, &roots](qint64, const QVariantList &values, int before, int after) {
+        pages.scanUnreached([size, &roots](qint64, const QVariantList &values, int before, int after, int) {
             Fuzz::check(size_t(values.size()) <= size, "a row holds no more values than the file has bytes");
             Fuzz::check(before < int(roots.size()) && after < int(roots.size()), "a neighbour is one of the trees read");
         });
