@@ -821,8 +821,8 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         r.lost.insert(QStringLiteral("Sit"), 1);
     });
     QTest::newRow("a link's overflow pointer moved to another's chain of the same text")
-        << "\nRecovered, but the edition's indexes disagree with them (they may hold older values, or be rows deleted "
-           "before the damage):\n  links: 1"
+        << "\nRecovered, but a long value of each runs on through pages that another row's value also runs through, so "
+           "one of the two may hold the other's text:\n  links: 1"
         << none << Damaging([](Repair &r) {
                // The second link's value read through the first's pages is the same text, but
                // which link the pages were written for is not known.

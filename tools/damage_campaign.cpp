@@ -548,7 +548,8 @@ QStringList judge(const Snapshot &before, const Snapshot &after, const SalvageRe
         outsideIndexes = outsideIndexes && unseen;
         wrong = wrong || lost > 0 || changed > 0 || foreign > 0;
         const SalvageResult::Lost told = result.lost.value(table.key());
-        const bool named = result.lost.contains(table.key()) || result.changed.contains(table.key()) || result.schemaLost;
+        const bool named = result.lost.contains(table.key()) || result.changed.contains(table.key())
+                           || result.tangled.contains(table.key()) || result.schemaLost;
         // A table told as one that may hold rows of others of the same columns.
         const bool alike = std::any_of(result.alike.cbegin(), result.alike.cend(),
                                        [&table](const QStringList &group) { return group.contains(table.key()); });

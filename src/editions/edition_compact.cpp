@@ -126,6 +126,13 @@ QString changedText(const SalvageResult &salvage)
            + countLines(salvage.changed);
 }
 
+QString tangledText(const SalvageResult &salvage)
+{
+    return QStringLiteral("\nRecovered, but a long value of each runs on through pages that another row's value also "
+                          "runs through, so one of the two may hold the other's text:")
+           + countLines(salvage.tangled);
+}
+
 QString outsideText(const SalvageResult &salvage)
 {
     return QStringLiteral("\nFound outside the edition's tables, and recovered (they may be rows deleted before the "
@@ -269,6 +276,8 @@ EditionCompaction::Result EditionCompaction::repair()
         m_message += lostText(salvage);
     if (!salvage.changed.isEmpty())
         m_message += changedText(salvage);
+    if (!salvage.tangled.isEmpty())
+        m_message += tangledText(salvage);
     if (!salvage.outside.isEmpty())
         m_message += outsideText(salvage);
     if (!salvage.alike.isEmpty())

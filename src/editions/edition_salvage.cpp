@@ -383,9 +383,7 @@ void Salvager::checkIndexes(const QSqlDatabase &db)
             continue;
         // An index astray tells nothing of the rows: the copy's own are made afresh.
         QList<IndexVerdict> verdicts;
-        // A row whose value went on through another row's overflow pages is changed,
-        // whatever the indexes say.
-        QSet<qint64> changed = table.losses.borrowed;
+        QSet<qint64> changed;
         bool missingUpTo = false;
         for (const SchemaEntry &entry : std::as_const(m_schema)) {
             if (entry.type != QLatin1String("index") || entry.table.compare(table.name, Qt::CaseInsensitive) != 0
@@ -409,8 +407,13 @@ void Salvager::checkIndexes(const QSqlDatabase &db)
             return std::any_of(verdicts.cbegin(), verdicts.cend(),
                                [rowid](const IndexVerdict &verdict) { return verdict.whole && verdict.unmatched.contains(rowid); });
         });
+        // A row whose value went on through another row's overflow pages is told as such,
+        // whatever the indexes say of it.
+        changed.subtract(table.losses.borrowed);
         if (!changed.isEmpty())
             m_result.changed.insert(table.name, int(changed.size()));
+        if (!table.losses.borrowed.isEmpty())
+            m_result.tangled.insert(table.name, int(table.losses.borrowed.size()));
         if (!table.losses.whole() || !missing.isEmpty())
             m_result.lost.insert(table.name, lossOf(db, table, missing.size(), soundIds, missingUpTo,
                                                     inLost ? inLost->size() : -1, m_pages.size()));
@@ -429,7 +432,7 @@ void Salvager::tellSharedPages()
                 tablesOfSamePages[first].insert(table.name);
     const auto told = [this](const QString &name) {
         const auto lost = m_result.lost.constFind(name);
-        return m_result.changed.contains(name) || (lost != m_result.lost.cend() && (lost->rows > 0 || lost->unknown));
+        return m_result.changed.contains(name) || m_result.tangled.contains(name) || (lost != m_result.lost.cend() && (lost->rows > 0 || lost->unknown));
     };
     for (const QSet<QString> &sharing : std::as_const(tablesOfSamePages)) {
         if (sharing.size() > 1 && std::none_of(sharing.cbegin(), sharing.cend(), told))

@@ -27,6 +27,9 @@ struct SalvageResult {
     QMap<QString, Lost> lost;       // tables of which some rows could not be read
     int unplaced = 0;               // rows read that belong to no table, or to which is not known
     QMap<QString, int> changed;     // rows copied that the table's indexes disagree with, by table
+    // Rows copied whose long value runs on through pages another row's also names, by table:
+    // one of the two holds the other's text, and which is not known.
+    QMap<QString, int> tangled;
     // Rows copied from pages no tree reaches into a table whose tree lost none of their row
     // ids, by table: they may be rows deleted before the damage.
     QMap<QString, int> outside;
@@ -40,7 +43,7 @@ struct SalvageResult {
 
     bool whole() const
     {
-        return lost.isEmpty() && changed.isEmpty() && outside.isEmpty() && unplaced == 0 && clashed == 0 && !schemaLost
+        return lost.isEmpty() && changed.isEmpty() && tangled.isEmpty() && outside.isEmpty() && unplaced == 0 && clashed == 0 && !schemaLost
                && alike.isEmpty();
     }
 };
