@@ -506,12 +506,20 @@ int DatabasePages::schemaEncoding(int declared)
 void DatabasePages::markDoubtfulPages()
 {
     m_zeros.resize(int(m_pageCount + 1));
+    m_blank.resize(int(m_pageCount + 1));
     QVector<QPair<size_t, qint64>> hashes;
     hashes.reserve(m_pageCount);
     for (qint64 number = 1; number <= m_pageCount; ++number) {
         const uchar *p = page(number);
-        if (std::all_of(p, p + m_usable, [](uchar byte) { return byte == 0; }))
+        if (std::all_of(p, p + m_usable, [](uchar byte) { return byte == 0; })) {
             m_zeros.setBit(int(number));
+            // Blank pages are told alike by their bit alone, without being read again.
+            if (std::all_of(p + m_usable, p + m_pageSize, [](uchar byte) { return byte == 0; })) {
+                m_blank.setBit(int(number));
+                m_firstZeros = m_zeroPages++ == 0 ? number : m_firstZeros;
+                continue;
+            }
+        }
         hashes.append({qHash(QByteArrayView(p, m_pageSize)), number});
     }
     // Pages of one hash are compared with the first of them only.
@@ -822,7 +830,8 @@ int DatabasePages::scanUnreached(const ScanHandler &handler) const
                 before = m_owner.at(int(number));
             qint64 cells = 0;
             const int kind = m_unlisted.testBit(int(number)) ? 1 : m_free.testBit(int(number)) ? 2 : 0;
-            const uchar *pointers = taken.testBit(int(number)) || kind != freed
+            // A page of zeros holds no cell: it is not read again.
+            const uchar *pointers = taken.testBit(int(number)) || kind != freed || m_zeros.testBit(int(number))
                                         ? nullptr
                                         : cellPointers(number, kLeafTable, kLeafTable, &cells);
             if (!pointers)

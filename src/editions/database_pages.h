@@ -103,9 +103,14 @@ public:
     bool pageInDoubt() const { return m_inDoubt; }
     // Whether another page of the file holds the same bytes as page number: one of the two
     // is a copy of the other.
-    bool pageRepeated(qint64 number) const { return m_firstOfSame.contains(number); }
+    bool pageRepeated(qint64 number) const { return firstOfSame(number) != 0; }
     // The first of the pages that hold the same bytes as page number, or 0 when none does.
-    qint64 firstOfSame(qint64 number) const { return m_firstOfSame.value(number); }
+    qint64 firstOfSame(qint64 number) const
+    {
+        if (number > 0 && number <= m_pageCount && m_blank.testBit(int(number)))
+            return m_zeroPages > 1 ? m_firstZeros : 0;
+        return m_firstOfSame.value(number);
+    }
 
     // What the tree whose root is page number holds: a table's rows, an index's entries, or
     // neither (no such page, or no page of a tree).
@@ -228,9 +233,13 @@ private:
     QBitArray m_free;       // pages on the list of free pages
     QBitArray m_unlisted;   // of them, those of a list the header no longer leads to
     QBitArray m_overflow;   // pages the overflow chains of the trees' rows took
-    // Of each page whose bytes another page holds too, the first page of those bytes.
+    // Of each page but the blank ones whose bytes another page holds too, the first page of
+    // those bytes.
     QHash<qint64, qint64> m_firstOfSame;
     QBitArray m_zeros;      // pages of zeros
+    QBitArray m_blank;          // of them, pages whose every byte is zero
+    qint64 m_zeroPages = 0;     // how many there are
+    qint64 m_firstZeros = 0;    // the first of them
     QVector<int> m_owner;   // the owner of each table leaf page a tree reached, else -1
     QVector<int> m_failedLeafOwner;   // the owner whose tree alone reached a leaf it could not read
     QByteArray m_claims;    // how often the mapped trees reach each page (at most 2)

@@ -30,8 +30,10 @@ public:
     const uchar *at(qint64 offset) const;
 
 private:
-    // Reads a block into a place of its own, in place of the block held longest.
+    // Reads a block into a place of its own, in place of the block held longest; returns
+    // kHole, and reads nothing, for a block the file holds no data in (a hole of a sparse file).
     int load(qint64 block) const;
+    static constexpr int kHole = -2;
 
     struct Held {
         qint64 block = -1;
@@ -39,7 +41,8 @@ private:
     };
     mutable QFile m_file;
     qint64 m_size = 0;
-    mutable QVector<int> m_placeOf;   // the place each block is held in, else -1
+    mutable QVector<int> m_placeOf;   // the place each block is held in, kHole, else -1
+    mutable std::unique_ptr<uchar[]> m_zeros;   // what every hole reads as, made when one is met
     mutable std::vector<Held> m_held;
     mutable int m_next = 0;           // the place the next block read goes to, once all are taken
 };
