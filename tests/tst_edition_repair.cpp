@@ -70,6 +70,12 @@ struct Repair {
     void keepRows() { before = EditionSnapshot(edition); }
     Damage::Page leaf(const QString &table) const { return Damage::middleLeaf(edition, table); }
     bool overwrite(const Damage::Page &page) const { return Damage::overwritePage(edition, page); }
+    // Writes the first leaf of one table or index over the first of another, its only one.
+    bool copyFirstLeaf(const QString &from, const QString &to) const
+    {
+        const QList<Damage::Page> over = Damage::pages(edition, to);
+        return over.size() == 1 && Damage::copyPage(edition, Damage::pages(edition, from).value(0), edition, over.first());
+    }
     // Overwrites a leaf of table and counts its rows lost.
     bool lose(const QString &table, const Damage::Page &page)
     {
@@ -418,18 +424,12 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     // rows or none.
     QTest::newRow("the root of a section list overwritten by an empty one") << "\n  section links: up to 5" << none
                                                                            << Damaging([](Repair &r) {
-        const QList<Damage::Page> root = Damage::pages(r.edition, QStringLiteral("FavoriteLinks"));
-        QCOMPARE(root.size(), 1);
-        QVERIFY(Damage::copyPage(r.edition, Damage::pages(r.edition, QStringLiteral("PersonalInformation")).first(),
-                                 r.edition, root.first()));
+        QVERIFY(r.copyFirstLeaf(QStringLiteral("PersonalInformation"), QStringLiteral("FavoriteLinks")));
         r.lost.insert(QStringLiteral("FavoriteLinks"), 5);
     });
     QTest::newRow("the index of an empty section list overwritten by another's") << "\n  section links: up to 5" << none
                                                                                 << Damaging([](Repair &r) {
-        const QList<Damage::Page> index = Damage::pages(r.edition, QStringLiteral("RelatedLinksTopicId"));
-        QCOMPARE(index.size(), 1);
-        QVERIFY(Damage::copyPage(r.edition, Damage::pages(r.edition, QStringLiteral("FavoriteLinksTopicId")).first(),
-                                 r.edition, index.first()));
+        QVERIFY(r.copyFirstLeaf(QStringLiteral("FavoriteLinksTopicId"), QStringLiteral("RelatedLinksTopicId")));
     });
     QTest::newRow("two links of a leaf with one row id") << "\n  links: %1" << none << Damaging([](Repair &r) {
         // The second link's row id made the first's, of as many bytes (after the byte of
@@ -576,13 +576,23 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     QTest::newRow("a leaf of section links copied over another list's") << "\n  section links: an unknown number" << none
                                                                        << Damaging([](Repair &r) {
         // Lists of the same row ids and Topics: their indexes agree with either.
-        QVERIFY(Damage::copyPage(r.edition, Damage::pages(r.edition, QStringLiteral("FavoriteLinks")).first(), r.edition,
-                                 Damage::pages(r.edition, QStringLiteral("SearchLinks")).first()));
+        QVERIFY(r.copyFirstLeaf(QStringLiteral("FavoriteLinks"), QStringLiteral("SearchLinks")));
         // The favourites come back as search links too: the rows the damaged file holds.
         r.older = r.app->file(QStringLiteral("Older.mdb"));
         QVERIFY(QFile::copy(r.edition, r.older));
         QVERIFY(r.damageIndex());
     });
+    // A list's only leaf overwritten by a copy of the colour schemes' (the same kinds of
+    // values), and an empty list's root by a copy of a list's leaf: the rows go to the table
+    // whose index names them as they are; the other lost what its index names, or a number
+    // nothing tells.
+    QTest::newRow("the colour schemes' leaf copied over a section list's") << "\n  section links: 5" << none
+                                                                          << Damaging([](Repair &r) {
+        QVERIFY(r.copyFirstLeaf(QStringLiteral("ColorLinks"), QStringLiteral("FavoriteLinks")));
+        r.lost.insert(QStringLiteral("FavoriteLinks"), 5);
+    });
+    QTest::newRow("a section list's leaf copied over an empty list's root") << "\n  section links: an unknown number" << none
+        << Damaging([](Repair &r) { QVERIFY(r.copyFirstLeaf(QStringLiteral("NewsLinks"), QStringLiteral("RelatedLinks"))); });
     // A cell of an index's root that says its entry is shorter than it is, and a leaf below
     // that holds a wrong address and a wrong row id: the pages still tell what they can, the
     // row id no row lost.

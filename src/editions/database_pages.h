@@ -112,6 +112,9 @@ public:
         return m_firstOfSame.value(number);
     }
 
+    // The owner a tree read leaf page number for (readTable), or -1 when none did.
+    int leafOwner(qint64 number) const { return number > 0 && number < m_owner.size() ? m_owner.at(int(number)) : -1; }
+
     // What the tree whose root is page number holds: a table's rows, an index's entries, or
     // neither (no such page, or no page of a tree).
     enum class Tree { None, Table, Index };

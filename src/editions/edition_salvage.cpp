@@ -76,6 +76,8 @@ private:
     bool readTrees();
     bool placeUnreached(const QSqlDatabase &db);
     void checkIndexes(const QSqlDatabase &db);
+    void tellRows(const QSqlDatabase &db, Salvaged &table);
+    void giveUpCopiedPages(const QSqlDatabase &db);
     void tellSharedPages();
     void insert(Salvaged &table, qint64 rowid, const QVariantList &values);
     void insertOutside(Salvaged &table, qint64 rowid, const QVariantList &values);
@@ -92,6 +94,7 @@ private:
     // still read, so that their pages are taken for no other table's.
     QList<qint64> m_unmade;
     std::vector<Salvaged> m_salvaged;
+    QSet<qint64> m_crossed;   // the roots of index trees that cross another's
     const TableCopy *m_refused = nullptr;   // the copy the new file refused a row of
     int m_copied = 0;
     const DeclaredLayouts m_layouts;
@@ -121,6 +124,7 @@ SalvageResult Salvager::run(const QString &templateFile)
         if (!readTrees() || !placeUnreached(db))
             return failed(m_refused->error);
         checkIndexes(db);
+        giveUpCopiedPages(db);
         tellSharedPages();
         for (auto it = m_result.lost.begin(); it != m_result.lost.end();)
             it = it->rows == 0 && !it->unknown ? m_result.lost.erase(it) : std::next(it);
@@ -372,51 +376,106 @@ void Salvager::checkIndexes(const QSqlDatabase &db)
     for (const SchemaEntry &entry : std::as_const(m_schema))
         if (entry.type == QLatin1String("index") && entry.root > 0)
             indexRoots.append(entry.root);
-    const QSet<qint64> crossed = m_pages.crossedIndexes(indexRoots);
-    for (const Salvaged &table : m_salvaged) {
+    m_crossed = m_pages.crossedIndexes(indexRoots);
+    for (Salvaged &table : m_salvaged) {
         m_copied += table.copy->copied;
-        m_result.recovered.insert(table.name, table.copy->copied);
         m_result.clashed += table.copy->clashed;
-        // Tables found by the scan alone have no tree that tells what they lost, nor
-        // indexes to tell it.
-        if (table.root == 0)
+        tellRows(db, table);
+    }
+}
+
+// Tells a table's rows copied and, from its tree and its indexes, those lost and those the
+// indexes disagree with, in place of what was told of it before.
+void Salvager::tellRows(const QSqlDatabase &db, Salvaged &table)
+{
+    m_result.recovered.insert(table.name, table.copy->copied);
+    // Tables found by the scan alone have no tree that tells what they lost, nor indexes
+    // to tell it.
+    if (table.root == 0)
+        return;
+    // An index astray tells nothing of the rows: the copy's own are made afresh.
+    QList<IndexVerdict> verdicts;
+    QSet<qint64> changed;
+    bool missingUpTo = false;
+    for (const SchemaEntry &entry : std::as_const(m_schema)) {
+        if (entry.type != QLatin1String("index") || entry.table.compare(table.name, Qt::CaseInsensitive) != 0
+            || m_crossed.contains(entry.root))
             continue;
-        // An index astray tells nothing of the rows: the copy's own are made afresh.
-        QList<IndexVerdict> verdicts;
-        QSet<qint64> changed;
-        bool missingUpTo = false;
-        for (const SchemaEntry &entry : std::as_const(m_schema)) {
-            if (entry.type != QLatin1String("index") || entry.table.compare(table.name, Qt::CaseInsensitive) != 0
-                || crossed.contains(entry.root))
-                continue;
-            const IndexVerdict verdict = checkIndex(m_pages, db, table, entry);
-            if (verdict.blame != Blame::Index) {
-                changed.unite(verdict.changed);
-                missingUpTo = missingUpTo || verdict.paired > 0 || verdict.blame == Blame::Either;
-                verdicts.append(verdict);
-            }
+        const IndexVerdict verdict = checkIndex(m_pages, db, table, entry);
+        if (verdict.blame != Blame::Index) {
+            changed.unite(verdict.changed);
+            missingUpTo = missingUpTo || verdict.paired > 0 || verdict.blame == Blame::Either;
+            verdicts.append(verdict);
         }
-        const QSet<qint64> missing = missingRows(verdicts);
-        // An index read whole tells which of the row ids the tree lost were rows.
-        std::optional<QSet<qint64>> inLost;
-        for (const IndexVerdict &verdict : std::as_const(verdicts))
-            if (verdict.whole)
-                inLost = inLost ? inLost->intersect(verdict.inLost) : verdict.inLost;
-        // An undecodable row whose row id an index read whole holds bears its own.
-        const qint64 soundIds = std::count_if(table.losses.rowids.cbegin(), table.losses.rowids.cend(), [&](qint64 rowid) {
-            return std::any_of(verdicts.cbegin(), verdicts.cend(),
-                               [rowid](const IndexVerdict &verdict) { return verdict.whole && verdict.unmatched.contains(rowid); });
-        });
-        // A row whose value went on through another row's overflow pages is told as such,
-        // whatever the indexes say of it.
-        changed.subtract(table.losses.borrowed);
-        if (!changed.isEmpty())
-            m_result.changed.insert(table.name, int(changed.size()));
-        if (!table.losses.borrowed.isEmpty())
-            m_result.tangled.insert(table.name, int(table.losses.borrowed.size()));
-        if (!table.losses.whole() || !missing.isEmpty())
-            m_result.lost.insert(table.name, lossOf(db, table, missing.size(), soundIds, missingUpTo,
-                                                    inLost ? inLost->size() : -1, m_pages.size()));
+    }
+    const QSet<qint64> missing = missingRows(verdicts);
+    // An index read whole tells which of the row ids the tree lost were rows.
+    std::optional<QSet<qint64>> inLost;
+    for (const IndexVerdict &verdict : std::as_const(verdicts))
+        if (verdict.whole)
+            inLost = inLost ? inLost->intersect(verdict.inLost) : verdict.inLost;
+    table.witnessed = inLost.has_value();
+    // An undecodable row whose row id an index read whole holds bears its own.
+    const qint64 soundIds = std::count_if(table.losses.rowids.cbegin(), table.losses.rowids.cend(), [&](qint64 rowid) {
+        return std::any_of(verdicts.cbegin(), verdicts.cend(),
+                           [rowid](const IndexVerdict &verdict) { return verdict.whole && verdict.unmatched.contains(rowid); });
+    });
+    // A row whose value went on through another row's overflow pages is told as such,
+    // whatever the indexes say of it.
+    changed.subtract(table.losses.borrowed);
+    table.disputed = changed;
+    m_result.changed.remove(table.name);
+    m_result.tangled.remove(table.name);
+    m_result.lost.remove(table.name);
+    if (!changed.isEmpty())
+        m_result.changed.insert(table.name, int(changed.size()));
+    if (!table.losses.borrowed.isEmpty())
+        m_result.tangled.insert(table.name, int(table.losses.borrowed.size()));
+    if (!table.losses.whole() || !missing.isEmpty())
+        m_result.lost.insert(table.name, lossOf(db, table, missing.size(), soundIds, missingUpTo,
+                                                inLost ? inLost->size() : -1, m_pages.size()));
+}
+
+// Leaves of several tables' trees that hold the same bytes: one was copied over a page of
+// another table. Where the indexes of some of those tables hold the rows of those leaves as
+// they are and the indexes of the others disagree with them, the rows are the former's:
+// the others give them up, and lost what their own pages held there, as many rows as their
+// indexes name, or a number nothing tells.
+void Salvager::giveUpCopiedPages(const QSqlDatabase &db)
+{
+    // The runs each table read from a leaf of its tree, by the first page of its bytes.
+    QHash<qint64, QMap<int, QList<qint64>>> runsOfSame;
+    for (int i = 0; i < int(m_salvaged.size()); ++i) {
+        const Salvaged &table = m_salvaged[size_t(i)];
+        for (auto run = table.runs.cbegin(); run != table.runs.cend(); ++run)
+            if (const qint64 first = m_pages.firstOfSame(run->page); first > 0 && m_pages.leafOwner(run->page) == i)
+                runsOfSame[first][i].append(run.key());
+    }
+    for (const QMap<int, QList<qint64>> &sharing : std::as_const(runsOfSame)) {
+        if (sharing.size() < 2)
+            continue;
+        QList<int> disagreeing;
+        bool agreed = false;
+        for (auto it = sharing.cbegin(); it != sharing.cend(); ++it) {
+            const Salvaged &table = m_salvaged[size_t(it.key())];
+            const bool disputed = std::any_of(it->cbegin(), it->cend(), [&](qint64 start) {
+                const QList<qint64> rowids = table.rowsOfRun(db, start);
+                return std::any_of(rowids.cbegin(), rowids.cend(), [&](qint64 rowid) { return table.disputed.contains(rowid); });
+            });
+            if (disputed)
+                disagreeing.append(it.key());
+            else
+                agreed = agreed || table.witnessed;
+        }
+        if (!agreed)
+            continue;
+        for (const int i : std::as_const(disagreeing)) {
+            Salvaged &table = m_salvaged[size_t(i)];
+            m_copied -= table.giveUp(db, sharing.value(i));
+            tellRows(db, table);
+            SalvageResult::Lost &lost = m_result.lost[table.name];
+            lost.unknown = lost.unknown || lost.rows == 0;
+        }
     }
 }
 

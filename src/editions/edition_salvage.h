@@ -65,7 +65,10 @@ struct SalvageResult {
 // whose columns it fits and whose lost row ids hold its own. A row with a row id the table
 // already holds is left out, and counted. The rows of a table are checked against its
 // indexes: a row an index holds with other values or, when the index was read whole, does
-// not hold at all counts as changed, and a row only the index holds as lost. When the
+// not hold at all counts as changed, and a row only the index holds as lost. A leaf whose
+// bytes a leaf of another table's tree holds too is a copy of one of the two: its rows are
+// given up by the table whose indexes disagree with them when the other's hold them as
+// they are, and that table lost what its own page held. When the
 // list of tables is damaged, the empty edition's tables are taken and their rows found
 // that way.
 SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile, const QString &destination);

@@ -116,6 +116,57 @@ qint64 Salvaged::runOf(qint64 rowid) const
     return after == runs.cbegin() ? (runs.isEmpty() ? 0 : after.key()) : std::prev(after).key();
 }
 
+QList<qint64> Salvaged::rowsOfRun(const QSqlDatabase &db, qint64 start) const
+{
+    QList<qint64> rowids;
+    QSqlQuery rows(db);
+    rows.prepare(QStringLiteral("SELECT rowid FROM %1 WHERE rowid >= ? ORDER BY rowid LIMIT ?").arg(quoted(name)));
+    rows.bindValue(0, start);
+    rows.bindValue(1, runs.value(start).rows);
+    if (rows.exec())
+        while (rows.next())
+            rowids.append(rows.value(0).toLongLong());
+    return rowids;
+}
+
+int Salvaged::giveUp(const QSqlDatabase &db, const QList<qint64> &starts)
+{
+    QSqlQuery remove(db);
+    remove.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(name)));
+    QSqlQuery below(db);
+    below.prepare(QStringLiteral("SELECT max(rowid) FROM %1 WHERE rowid < ?").arg(quoted(name)));
+    QSqlQuery above(db);
+    above.prepare(QStringLiteral("SELECT min(rowid) FROM %1 WHERE rowid > ?").arg(quoted(name)));
+    int removed = 0;
+    for (const qint64 start : starts) {
+        const QList<qint64> rowids = rowsOfRun(db, start);
+        for (const qint64 rowid : rowids) {
+            remove.bindValue(0, rowid);
+            removed += remove.exec() ? remove.numRowsAffected() : 0;
+        }
+        runs.remove(start);
+        if (rowids.isEmpty())
+            continue;
+        // The rows left on either side bound what the page held.
+        DatabasePages::Range lostIds;
+        below.bindValue(0, rowids.first());
+        if (below.exec() && below.next() && !below.value(0).isNull()) {
+            lostIds.first = below.value(0).toLongLong() + 1;
+            lostIds.hasFirst = true;
+        }
+        above.bindValue(0, rowids.last());
+        if (above.exec() && above.next() && !above.value(0).isNull()) {
+            lostIds.last = above.value(0).toLongLong() - 1;
+            lostIds.hasLast = true;
+        }
+        losses.ranges.append(lostIds);
+    }
+    lastRun = nullptr;
+    copy->copied -= removed;
+    joinLosses();
+    return removed;
+}
+
 void Salvaged::joinLosses()
 {
     constexpr qint64 lowest = std::numeric_limits<qint64>::min();

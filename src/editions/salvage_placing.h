@@ -76,6 +76,11 @@ struct Salvaged {
     QMap<qint64, Run> runs;
     Run *lastRun = nullptr;   // the run the last row went to (the map keeps it in place)
 
+    // The row ids of the copy's rows its indexes hold with other values, or lack where read
+    // whole; and whether an index read whole stands witness to its rows at all.
+    QSet<qint64> disputed = {};
+    bool witnessed = false;
+
     // The lowest and highest row ids copied: a row id outside them is one the copy lacks.
     qint64 lowest = std::numeric_limits<qint64>::max();
     qint64 highest = std::numeric_limits<qint64>::min();
@@ -92,6 +97,14 @@ struct Salvaged {
     }
     // The first row id of the run a row id falls in (the first run's for one before all).
     qint64 runOf(qint64 rowid) const;
+
+    // The row ids of the rows of the run that starts at start, as the copy holds them.
+    QList<qint64> rowsOfRun(const QSqlDatabase &db, qint64 start) const;
+    // Takes the rows of the runs that start at the row ids given out of the copy (they
+    // were another table's), and counts the row ids between the rows left on either side
+    // as lost: what the table's own pages held there is not known. Answers how many rows
+    // were taken out.
+    int giveUp(const QSqlDatabase &db, const QList<qint64> &starts);
 
     // Sorts the lost row ids and joins those that meet, so that a row id is looked up in
     // them by halves.
