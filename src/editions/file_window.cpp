@@ -42,7 +42,7 @@ int FileWindow::load(qint64 block) const
     }
     int place = int(m_held.size());
     if (place < kBlocksHeld) {
-        m_held.push_back({-1, std::make_unique<uchar[]>(size_t(kBlockSize))});
+        m_held.push_back({-1, std::make_unique_for_overwrite<uchar[]>(size_t(kBlockSize))});
     } else {
         place = m_next;
         m_next = (m_next + 1) % kBlocksHeld;

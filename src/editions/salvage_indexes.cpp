@@ -1,10 +1,14 @@
 #include "editions/salvage_indexes.h"
 
+#include "shared/text_folding.h"
+
 #include <QHash>
 #include <QRegularExpression>
-#include <QSqlQuery>
+#include <QScopeGuard>
 
 #include <algorithm>
+
+#include <sqlite3.h>
 
 namespace Salvage {
 
@@ -39,6 +43,28 @@ bool outOfOrder(const QVariantList &before, const QVariantList &after)
 {
     const int order = compareEntries(before, after);
     return order == 0 || order == 1;
+}
+
+// The value of a column of the row a statement stands on, as the driver gives it (a null as
+// no value).
+QVariant columnValue(sqlite3_stmt *stmt, int column)
+{
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER:
+        return qint64(sqlite3_column_int64(stmt, column));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(stmt, column);
+    case SQLITE_TEXT: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, column));
+        return QString::fromUtf8(text, sqlite3_column_bytes(stmt, column));
+    }
+    case SQLITE_BLOB: {
+        const auto *bytes = static_cast<const char *>(sqlite3_column_blob(stmt, column));
+        return QByteArray(bytes, sqlite3_column_bytes(stmt, column));
+    }
+    default:
+        return QVariant();
+    }
 }
 
 // Bytes a row id takes in a cell.
@@ -142,9 +168,12 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     QStringList names;
     for (const QString &column : columns)
         names.append(quoted(column));
-    QSqlQuery rows(db);
-    rows.setForwardOnly(true);
-    if (!rows.exec(QStringLiteral("SELECT rowid, %1 FROM %2").arg(names.join(QLatin1Char(',')), quoted(table.name))))
+    // The copy's rows are read on the connection's own handle: every row of the table passes.
+    sqlite3 *handle = SqliteHandle(db);
+    const QByteArray sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(names.join(QLatin1Char(',')), quoted(table.name)).toUtf8();
+    sqlite3_stmt *rows = nullptr;
+    const auto finalize = qScopeGuard([&rows] { sqlite3_finalize(rows); });
+    if (!handle || sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &rows, nullptr) != SQLITE_OK)
         return verdict;
     QHash<qint64, QVariantList> keys;   // each row id's entry, its key's values first
     keys.reserve(table.copy->copied);
@@ -198,8 +227,8 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     });
     takePage();
     verdict.whole = verdict.whole && entriesSound;
-    while (rows.next()) {
-        const qint64 rowid = rows.value(0).toLongLong();
+    while (sqlite3_step(rows) == SQLITE_ROW) {
+        const qint64 rowid = sqlite3_column_int64(rows, 0);
         const auto found = keys.find(rowid);
         if (found == keys.end()) {
             if (verdict.whole)
@@ -207,14 +236,14 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
             if (unheld.size() < 64) {
                 QVariantList key;
                 for (int i = 0; i < columns.size(); ++i)
-                    key.append(rows.value(i + 1));
+                    key.append(columnValue(rows, i + 1));
                 unheld.append(key);
             }
             continue;
         }
         bool same = !twice.contains(rowid);
         for (int i = 0; i < columns.size() && same; ++i)
-            same = sameValue(found->at(i), rows.value(i + 1));
+            same = sameValue(found->at(i), columnValue(rows, i + 1));
         if (!same)
             verdict.changed.insert(rowid);
         keys.erase(found);

@@ -84,9 +84,9 @@ QVariant ScratchConnection::value(const QString &sql)
     return q.value(0);
 }
 
-QVariant ScratchConnection::check(bool quick)
+QVariant ScratchConnection::check(bool quick, Limit limit)
 {
-    sqlite3 *handle = SqliteHandle(QSqlDatabase::database(m_name, false));
+    sqlite3 *handle = limit == Limit::Bounded ? SqliteHandle(QSqlDatabase::database(m_name, false)) : nullptr;
     QDeadlineTimer deadline(kCheckBaseMs + QFileInfo(m_path).size() / kCheckBytesPerMs);
     if (handle)
         sqlite3_progress_handler(handle, kStepsBetweenAsks, stopPastDeadline, &deadline);
@@ -96,9 +96,9 @@ QVariant ScratchConnection::check(bool quick)
     return verdict;
 }
 
-bool ScratchConnection::intact(bool quick)
+bool ScratchConnection::intact(bool quick, Limit limit)
 {
-    return check(quick).toString() == QLatin1String("ok");
+    return check(quick, limit).toString() == QLatin1String("ok");
 }
 
 void ScratchConnection::fail(const QSqlError &error)

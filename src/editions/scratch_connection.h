@@ -25,14 +25,19 @@ public:
     QString error() const { return m_error; }
     // SQLite's primary result code of the last failure (0 when there was none).
     int errorCode() const { return m_code; }
+    // Whether a check is stopped once it runs longer than a sound file of its size needs.
+    // Only a file all of whose declarations are the program's own (a copy of the empty
+    // edition, with tables made from their columns alone) is checked without the bound,
+    // which asks the clock every few steps of the check.
+    enum class Limit { Bounded, None };
     // SQLite's integrity check (its quicker form with quick): "ok" when it finds nothing
     // wrong, else what it found; invalid when it could not run (errorCode() says why).
     // The file's own declarations may have the check work out an expression of theirs for
-    // every row: a check that runs longer than a sound file of its size needs is stopped,
-    // invalid with the code Interrupted.
-    QVariant check(bool quick = false);
+    // every row: a bounded check that runs past its time is stopped, invalid with the code
+    // Interrupted.
+    QVariant check(bool quick = false, Limit limit = Limit::Bounded);
     // True when check() finds nothing wrong.
-    bool intact(bool quick = false);
+    bool intact(bool quick = false, Limit limit = Limit::Bounded);
     // SQLite's primary result code of a statement stopped before its end.
     static constexpr int Interrupted = 9;
 
