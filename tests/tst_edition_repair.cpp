@@ -354,6 +354,14 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         };
         QVERIFY(Damage::repoint(r.edition, at("NewsLinks", parent, "internal"), from, at("SearchLinks", from.path, "leaf")));
     });
+    // Both trees reach the list's root: the links lost what their first leaf held, however
+    // the walks that tell the trees apart meet the page.
+    QTest::newRow("the links' first child pointer moved to a section list's root") << "\n  links: an unknown number" << none << Damaging([](Repair &r) {
+        const QList<Damage::Page> root = Damage::pages(r.edition, QStringLiteral("Sit"), QStringLiteral("internal"));
+        QVERIFY(!root.isEmpty() && root.first().path == QLatin1String("/"));
+        QVERIFY(Damage::repoint(r.edition, root.first(), Damage::pages(r.edition, QStringLiteral("Sit")).first(),
+                                Damage::pages(r.edition, QStringLiteral("SearchLinks")).first()));
+    });
     const QString foreign = QStringLiteral("\n  links: up to %1\n  rows of which it cannot be told what they were: %2");
     // The categories on the copy are the ones read from their own page.
     QTest::newRow("a leaf of links replaced by one of categories") << "\n  links: up to %1" << none << Damaging([](Repair &r) {

@@ -293,6 +293,9 @@ private:
             }
         }
         QBitArray seen;   // each page is read once, whatever number of trees name it
+        // A tree whose root the walk of another read (a damaged child number of the other's
+        // named it) is given what the other holds: its pages are not read again.
+        QHash<int, int> readWith;
         for (int r = 0; r < m_trees.size(); ++r) {
             Tree &tree = m_trees[r];
             const bool needed = !tree.sample.isEmpty()
@@ -301,6 +304,10 @@ private:
             if (!needed || (m_heldRead.at(r) && !grown))
                 continue;
             m_heldRead[r] = true;
+            if (const auto other = readWith.constFind(r); other != readWith.cend()) {
+                tree.held.insert(m_trees.at(*other).held);
+                continue;
+            }
             m_pages.visitRows(
                 tree.root,
                 [&](qint64 rowid, const QVariantList &values) {
@@ -309,6 +316,9 @@ private:
                     return true;
                 },
                 &seen);
+            for (int later = r + 1; later < m_trees.size(); ++later)
+                if (m_trees.at(later).root < seen.size() && seen.testBit(int(m_trees.at(later).root)) && !readWith.contains(later))
+                    readWith.insert(later, r);
         }
     }
 
