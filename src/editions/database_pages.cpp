@@ -227,7 +227,23 @@ qint64 DatabasePages::contentEnd(qint64 number, const uchar *pointers, qint64 ce
     const qint64 contentStart = be16(head + 5) == 0 ? 65536 : be16(head + 5);
     if (contentStart < pointers + 2 * cells - p || contentStart > m_usable)
         return -1;
-    m_spans.clear();
+    // The bytes the cells and free blocks cover, a bit each: no byte may be covered twice.
+    m_covered.assign(size_t((m_usable + 63) / 64), 0);
+    qint64 used = 0;
+    qint64 last = contentStart;   // where the last of them ends
+    const auto cover = [&](qint64 first, qint64 after) {
+        used += after - first;
+        last = qMax(last, after);
+        for (qint64 word = first / 64; word * 64 < after; ++word) {
+            const qint64 from = qMax(first, word * 64) - word * 64;
+            const qint64 to = qMin(after, word * 64 + 64) - word * 64;
+            const quint64 bits = (to - from == 64 ? ~quint64(0) : ((quint64(1) << (to - from)) - 1)) << from;
+            if (m_covered[size_t(word)] & bits)
+                return false;
+            m_covered[size_t(word)] |= bits;
+        }
+        return true;
+    };
     for (qint64 i = 0; i < cells; ++i) {
         const qint64 offset = be16(pointers + 2 * i);
         if (offset < contentStart || offset >= m_usable)
@@ -258,27 +274,16 @@ qint64 DatabasePages::contentEnd(qint64 number, const uchar *pointers, qint64 ce
                 return -1;
             size = 4 + n;
         }
-        if (size > m_usable - offset)
+        if (size > m_usable - offset || !cover(offset, offset + size))
             return -1;
-        m_spans.append({offset, offset + size});
     }
     // Free blocks follow each other up the page.
     for (qint64 block = be16(head + 1), previous = 0; block != 0; previous = block, block = be16(p + block)) {
         if (block < contentStart || block <= previous || block + 4 > m_usable)
             return -1;
         const qint64 size = be16(p + block + 2);
-        if (size < 4 || size > m_usable - block)
+        if (size < 4 || size > m_usable - block || !cover(block, block + size))
             return -1;
-        m_spans.append({block, block + size});
-    }
-    std::sort(m_spans.begin(), m_spans.end());
-    qint64 used = 0;
-    qint64 last = contentStart;
-    for (const auto &span : std::as_const(m_spans)) {
-        if (span.first < last)
-            return -1;
-        used += span.second - span.first;
-        last = span.second;
     }
     const qint64 contentEnd = contentStart + used + head[7];
     return last <= contentEnd ? contentEnd : -1;

@@ -18,6 +18,7 @@
 #include <QVector>
 
 #include <functional>
+#include <vector>
 
 class DatabasePages
 {
@@ -248,7 +249,7 @@ private:
     QByteArray m_claims;    // how often the mapped trees reach each page (at most 2)
     QVector<qint64> m_ends;     // each page's content end under m_endsUsable, -2 when not known
     qint64 m_endsUsable = -1;
-    QVector<QPair<qint64, qint64>> m_spans;   // a page's cells and free blocks, while checked
+    std::vector<quint64> m_covered;   // the bytes of a page its cells and free blocks cover, while checked
     struct Row {
         qint64 rowid = 0;
         QVariantList values;

@@ -22,6 +22,14 @@ int compareEntries(const QVariantList &a, const QVariantList &b)
     for (int i = 0; i < a.size() && i < b.size(); ++i) {
         const QVariant &x = a.at(i);
         const QVariant &y = b.at(i);
+        // Two integers, the most common, are compared as they are: a null read is no value.
+        if (x.typeId() == QMetaType::LongLong && y.typeId() == QMetaType::LongLong) {
+            const qint64 u = *static_cast<const qint64 *>(x.constData());
+            const qint64 v = *static_cast<const qint64 *>(y.constData());
+            if (u != v)
+                return u < v ? -1 : 1;
+            continue;
+        }
         // Nulls come first, then numbers, then texts and blobs.
         const int kindX = x.isNull() ? 0 : number(x) ? 1 : 2;
         const int kindY = y.isNull() ? 0 : number(y) ? 1 : 2;
@@ -175,7 +183,12 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     const auto finalize = qScopeGuard([&rows] { sqlite3_finalize(rows); });
     if (!handle || sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &rows, nullptr) != SQLITE_OK)
         return verdict;
-    QHash<qint64, QVariantList> keys;   // each row id's entry, its key's values first
+    // Each row id's entry, its key's values first, and whether the copy holds a row of it.
+    struct Kept {
+        QVariantList entry;
+        bool matched = false;
+    };
+    QHash<qint64, Kept> keys;
     keys.reserve(table.copy->copied);
     QVector<QPair<qint64, qint64>> placed;   // each entry taken, by row id, with its page
     QHash<qint64, int> pageEntries;   // how many entries each page of the index holds
@@ -202,10 +215,10 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
             }
             const qint64 rowid = entry.last().toLongLong();
             const qsizetype before = keys.size();
-            QVariantList &kept = keys[rowid];
+            Kept &kept = keys[rowid];
             if (keys.size() == before)
                 twice.insert(rowid);
-            kept = entry;
+            kept.entry = entry;
             placed.append({rowid, page});
             if (inDoubt)
                 doubted.insert(rowid);
@@ -230,7 +243,7 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     while (sqlite3_step(rows) == SQLITE_ROW) {
         const qint64 rowid = sqlite3_column_int64(rows, 0);
         const auto found = keys.find(rowid);
-        if (found == keys.end()) {
+        if (found == keys.end() || found->matched) {
             if (verdict.whole)
                 verdict.changed.insert(rowid);
             if (unheld.size() < 64) {
@@ -243,12 +256,14 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         }
         bool same = !twice.contains(rowid);
         for (int i = 0; i < columns.size() && same; ++i)
-            same = sameValue(found->at(i), columnValue(rows, i + 1));
+            same = sameValue(found->entry.at(i), columnValue(rows, i + 1));
         if (!same)
             verdict.changed.insert(rowid);
-        keys.erase(found);
+        found->matched = true;
     }
     for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        if (it->matched)
+            continue;
         verdict.unmatched.insert(it.key());
         // An entry of a page in doubt may tell a value wrong, but no row lost: its row id
         // may be damaged.
@@ -262,7 +277,7 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
         }
         verdict.missing.insert(it.key());
         verdict.paired += std::any_of(unheld.cbegin(), unheld.cend(), [&it](const QVariantList &key) {
-            return std::equal(key.cbegin(), key.cend(), it->cbegin(), sameValue);
+            return std::equal(key.cbegin(), key.cend(), it->entry.cbegin(), sameValue);
         });
     }
     // The pages of the entries that disagree with the copy (of a row id twice, the last).

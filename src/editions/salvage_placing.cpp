@@ -57,7 +57,7 @@ int TableCopy::bind(sqlite3_stmt *stmt, int parameter, const QVariant &value)
 {
     switch (value.typeId()) {
     case QMetaType::LongLong:
-        return sqlite3_bind_int64(stmt, parameter, value.toLongLong());
+        return sqlite3_bind_int64(stmt, parameter, *static_cast<const qint64 *>(value.constData()));
     case QMetaType::Double:
         return sqlite3_bind_double(stmt, parameter, value.toDouble());
     case QMetaType::QString: {
@@ -249,6 +249,9 @@ SalvageResult::Lost lossOf(const QSqlDatabase &db, const Salvaged &table, qint64
 
 bool sameValue(const QVariant &a, const QVariant &b)
 {
+    // Two integers, the most common, are compared as they are: a null read is no value.
+    if (a.typeId() == QMetaType::LongLong && b.typeId() == QMetaType::LongLong)
+        return *static_cast<const qint64 *>(a.constData()) == *static_cast<const qint64 *>(b.constData());
     if (a.isNull() || b.isNull())
         return a.isNull() && b.isNull();
     const auto integer = [](const QVariant &v) {

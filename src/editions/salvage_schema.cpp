@@ -60,11 +60,13 @@ bool Columns::fits(const QVariantList &values, bool older) const
         return false;
     for (int i = 0; i < values.size(); ++i) {
         const QVariant &v = values.at(i);
-        if (v.isNull())
+        // A null read from the file is no value.
+        if (!v.isValid())
             continue;
         if (i == rowidAlias)
             return false;
-        const bool number = v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double;
+        const int type = v.typeId();
+        const bool number = type == QMetaType::LongLong || type == QMetaType::Double;
         switch (affinities.at(i)) {
         case Affinity::Text:
             if (number)
@@ -73,7 +75,7 @@ bool Columns::fits(const QVariantList &values, bool older) const
         case Affinity::Integer:
         case Affinity::Real:
         case Affinity::Numeric:
-            if (v.typeId() == QMetaType::QString) {
+            if (type == QMetaType::QString) {
                 bool numeric = false;
                 v.toString().trimmed().toDouble(&numeric);
                 if (numeric)

@@ -38,7 +38,8 @@ struct Columns {
     // Whether a record of these values can be a row of the table: as many values as
     // columns (or, with older, fewer: a row written before columns were added), each of a
     // kind its column keeps (a text column turns numbers into text, a numeric one keeps
-    // text only when it is no number; the row id is never stored).
+    // text only when it is no number; the row id is never stored). The values are read
+    // from a file: a null is no value.
     bool fits(const QVariantList &values, bool older = false) const;
 };
 
