@@ -64,9 +64,12 @@ int TableCopy::bind(sqlite3_stmt *stmt, int parameter, const QVariant &value)
         const QString &text = *static_cast<const QString *>(value.constData());
         if (text.isNull())
             return sqlite3_bind_null(stmt, parameter);
-        // Kept until the row is written: the statement reads the bytes in place.
-        m_texts[parameter] = text.toUtf8();
-        return sqlite3_bind_text(stmt, parameter, m_texts[parameter].constData(), int(m_texts[parameter].size()), SQLITE_STATIC);
+        // Kept until the row is written: the statement reads the bytes in place. Each
+        // parameter's bytes take the place of the last row's.
+        QByteArray &utf8 = m_texts[parameter];
+        utf8.resize(m_encoder.requiredSpace(text.size()));
+        const char *end = m_encoder.appendToBuffer(utf8.data(), text);
+        return sqlite3_bind_text(stmt, parameter, utf8.constData(), int(end - utf8.constData()), SQLITE_STATIC);
     }
     case QMetaType::QByteArray: {
         const QByteArray &bytes = *static_cast<const QByteArray *>(value.constData());

@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QSet>
 #include <QSqlError>
+#include <QStringEncoder>
 
 #include <functional>
 #include <limits>
@@ -58,6 +59,7 @@ private:
     QSet<QString> m_target;
     std::map<int, Statement> m_statements;
     QVector<QByteArray> m_texts;   // the texts of the row being written, by parameter
+    QStringEncoder m_encoder{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
 };
 
 // A table being copied: how its rows are laid out and what of its tree was lost.
