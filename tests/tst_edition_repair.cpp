@@ -298,6 +298,24 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         for (const Damage::Page &page : pages)
             QVERIFY(r.overwrite(page));
     });
+    // A compaction makes the tables' roots anew, in the order the tables were made: the trees
+    // nothing else tells apart go to the tables in that order.
+    QTest::newRow("the list of tables of a compacted edition overwritten") << noSchema << none << Damaging([](Repair &r) {
+        QVERIFY(Damage::vacuum(r.edition, 4096));
+        for (const Damage::Page &page : Damage::pages(r.edition, QStringLiteral("sqlite_schema")))
+            QVERIFY(r.overwrite(page));
+        QVERIFY(r.overwrite(Damage::Page{1, 0, 4096, {}}));
+    });
+    // Under twice the page size, the first page names leaves of categories, whose topic
+    // numbers would be taken for the roots of tables.
+    QTest::newRow("the pages of the list of tables after the first overwritten, pages of 1024 bytes")
+        << noSchema << none << Damaging([](Repair &r) {
+               r.edit({"UPDATE Lks SET TopicId = 1 + LksId % 3", "DELETE FROM Lks WHERE LksId > 101000",
+                       "DELETE FROM Sit WHERE SitId > 101000"});
+               QVERIFY(Damage::vacuum(r.edition, 1024));
+               for (const Damage::Page &page : Damage::pages(r.edition, QStringLiteral("sqlite_schema")))
+                   QVERIFY(page.number == 1 || r.overwrite(page));
+           });
     QTest::newRow("deleted links, then their tree damaged") << "\n  links: an unknown number" << none << Damaging([](Repair &r) {
         // The pages of the deleted sites and of a dropped table of the same row ids are
         // free, with their rows still on them.

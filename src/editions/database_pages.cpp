@@ -64,8 +64,17 @@ bool isTreePage(uchar kind)
     return kind == kInteriorTable || kind == kLeafTable || kind == kInteriorIndex || kind == kLeafIndex;
 }
 
+// Whether a record's first value, of the given serial type, can be the word a line of the
+// list of tables begins with ("table", "index", "view" or "trigger", in UTF-8 or UTF-16).
+bool namesKind(qint64 serial)
+{
+    static const qint64 kinds[] = {21, 23, 27, 29, 33, 41};
+    return std::find(std::begin(kinds), std::end(kinds), serial) != std::end(kinds);
+}
+
 // The root page that a line of the list of tables, the leaf cell at cell of a page ending
-// at end, names: its record's fourth value; 0 when it holds none.
+// at end, names: its record's fourth value of five; 0 when it holds none, or is no such
+// line (a row of another table that a wrong page size took for one).
 qint64 rootNamed(const uchar *cell, const uchar *end)
 {
     qint64 value = 0;
@@ -80,22 +89,23 @@ qint64 rootNamed(const uchar *cell, const uchar *end)
         return 0;
     const uchar *type = record + n;
     const uchar *body = record + headerSize;
-    for (int column = 0; column < 4 && type < record + headerSize; ++column) {
+    qint64 root = 0;
+    int column = 0;
+    for (; type < record + headerSize; ++column) {
         qint64 serial = 0;
         n = varint(type, record + headerSize, &serial);
         const qint64 bytes = serialSize(serial);
-        if (n == 0 || bytes < 0 || bytes > end - body)
+        if (n == 0 || bytes < 0 || bytes > end - body || (column == 0 && !namesKind(serial)))
             return 0;
         type += n;
         if (column == 3 && serial >= 1 && serial <= 4) {
-            value = 0;
+            root = 0;
             for (qint64 i = 0; i < bytes; ++i)
-                value = (value << 8) | body[i];
-            return value;
+                root = (root << 8) | body[i];
         }
         body += bytes;
     }
-    return 0;
+    return column == 5 ? root : 0;
 }
 
 // A page size is a power of two from 512 to 65536.
@@ -1084,8 +1094,12 @@ QList<qint64> DatabasePages::unnamedRoots(const QSet<qint64> &named) const
     }
     for (qint64 number = 2; number <= m_pageCount; ++number) {
         qint64 cells = 0;
-        if (!child.testBit(int(number)) && !named.contains(number) && !m_free.testBit(int(number)) && !pageRepeated(number)
-            && cellPointers(number, kInteriorTable, kLeafTable, &cells) && cells > 0)
+        if (child.testBit(int(number)) || named.contains(number) || m_free.testBit(int(number))
+            || !cellPointers(number, kInteriorTable, kLeafTable, &cells))
+            continue;
+        // An empty table's root is a leaf of no rows, which another table's may repeat.
+        const bool empty = cells == 0 && treeHeader(number)[0] == kLeafTable;
+        if (empty || (cells > 0 && !pageRepeated(number)))
             roots.append(number);
     }
     return roots;

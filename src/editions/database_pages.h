@@ -122,8 +122,9 @@ public:
     Tree treeAt(qint64 number) const;
     // The pages of a table's tree with a row or a child that no interior page of a table
     // names as its child, other than those named: the roots of the trees no line of the list
-    // of tables names (lost, or naming no root), and the pages whose parent was lost. Free
-    // pages and pages whose bytes another page holds too are left out.
+    // of tables names (lost, or naming no root), and the pages whose parent was lost; and
+    // the leaves of no rows that no page names, the roots of empty tables. Free pages, and
+    // pages of rows whose bytes another page holds too, are left out.
     QList<qint64> unnamedRoots(const QSet<qint64> &named) const;
     // Hands the rows of the table's tree starting at page root to visit, in the order of the
     // tree, until visit answers false. Nothing is noted as read: each page is read once,

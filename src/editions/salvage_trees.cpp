@@ -17,12 +17,16 @@ namespace {
 
 constexpr int kSampled = 16;   // the first rows of a tree whose values are looked at
 constexpr int kEntries = 64;   // the first entries of an index whose rows are looked for
+// What a table taking a tree adds to an assignment in the tables' order beyond what speaks
+// for it: enough that a tree of no rows keeps its place, too little to outweigh anything.
+constexpr double kPlaced = 1e-3;
 
 // A table tree of the file that a table may take.
 struct Tree {
     qint64 root = 0;
     QList<QVariantList> sample;     // its first rows
     qint64 rows = 0;                // its rows read: all of them for a tree no line names
+    bool named = false;             // whether a line of the list of tables names it
     QHash<qint64, QVariantList> held;   // its rows of the row ids the indexes' first entries name
 };
 
@@ -159,7 +163,7 @@ public:
     // (but for the pages a tree counted before read, which a damaged page may name twice).
     void addTree(qint64 root, bool count)
     {
-        Tree tree{root, {}, 0, {}};
+        Tree tree{root, {}, 0, !count, {}};
         m_pages.visitRows(
             root,
             [&](qint64, const QVariantList &values) {
@@ -181,15 +185,14 @@ public:
         m_heldRead.append(false);
     }
 
-    // Gives each table not yet given one the free tree that fits it best.
+    // Gives each table not yet given one the free tree that fits it best: of the trees that
+    // nothing tells apart, the one whose place among the trees' roots is the table's among
+    // the roots of the empty edition's tables (a file keeps the order in which its tables
+    // were made, and so does a compaction), unless what speaks for the trees speaks more for
+    // an assignment out of that order (an edition joined to another, say).
     void assign()
     {
         weighEvidence();
-        struct Pair {
-            double score;
-            int table;
-            int tree;
-        };
         QList<Pair> pairs;
         for (int t = 0; t < m_tables.size(); ++t) {
             if (m_treeOf.contains(t))
@@ -198,22 +201,13 @@ public:
                 if (!m_tableOf.contains(r) && m_fits.at(r).at(t) >= 0)
                     pairs.append(Pair{score(t, r, true), t, r});
         }
-        // The best first; of equal ones, a tree at the table's root in the empty edition, then
-        // the larger tree, then the table and the tree first listed.
-        std::stable_sort(pairs.begin(), pairs.end(), [this](const Pair &a, const Pair &b) {
-            if (a.score != b.score)
-                return a.score > b.score;
-            const bool inPlaceA = m_trees.at(a.tree).root == m_tables.at(a.table).emptyRoot;
-            const bool inPlaceB = m_trees.at(b.tree).root == m_tables.at(b.table).emptyRoot;
-            if (inPlaceA != inPlaceB)
-                return inPlaceA;
-            return m_trees.at(a.tree).rows > m_trees.at(b.tree).rows;
-        });
-        for (const Pair &pair : std::as_const(pairs)) {
-            if (m_treeOf.contains(pair.table) || m_tableOf.contains(pair.tree))
-                continue;
-            m_treeOf.insert(pair.table, pair.tree);
-            m_tableOf.insert(pair.tree, pair.table);
+        const Choice bySize = byScore(pairs, {});
+        Choice ordered = inOrder(pairs);
+        ordered.insert(byScore(pairs, ordered));
+        const Choice &chosen = total(ordered) >= total(bySize) - 1e-9 ? ordered : bySize;
+        for (auto it = chosen.cbegin(); it != chosen.cend(); ++it) {
+            m_treeOf.insert(it.key(), it.value());
+            m_tableOf.insert(it.value(), it.key());
         }
     }
 
@@ -264,6 +258,107 @@ public:
     }
 
 private:
+    struct Pair {
+        double score;
+        int table;
+        int tree;
+    };
+    using Choice = QHash<int, int>;   // the tree of each table
+
+    // The best of the pairs first, of the tables and trees that taken leaves free; of equal
+    // ones, a tree at the table's root in the empty edition, then the larger tree, then the
+    // table and the tree first listed. A tree of no rows that no line names is no table's
+    // but by its place.
+    Choice byScore(QList<Pair> pairs, const Choice &taken) const
+    {
+        std::stable_sort(pairs.begin(), pairs.end(), [this](const Pair &a, const Pair &b) {
+            if (a.score != b.score)
+                return a.score > b.score;
+            const bool inPlaceA = m_trees.at(a.tree).root == m_tables.at(a.table).emptyRoot;
+            const bool inPlaceB = m_trees.at(b.tree).root == m_tables.at(b.table).emptyRoot;
+            if (inPlaceA != inPlaceB)
+                return inPlaceA;
+            return m_trees.at(a.tree).rows > m_trees.at(b.tree).rows;
+        });
+        Choice chosen;
+        QSet<int> trees(taken.cbegin(), taken.cend());
+        for (const Pair &pair : std::as_const(pairs)) {
+            const Tree &tree = m_trees.at(pair.tree);
+            if (taken.contains(pair.table) || chosen.contains(pair.table) || trees.contains(pair.tree)
+                || (tree.sample.isEmpty() && !tree.named))
+                continue;
+            chosen.insert(pair.table, pair.tree);
+            trees.insert(pair.tree);
+        }
+        return chosen;
+    }
+
+    // Of the pairs that keep the order of the tables' roots in the empty edition, with each
+    // other and with the tables given a tree before, those that speak most for themselves
+    // in all.
+    Choice inOrder(const QList<Pair> &pairs) const
+    {
+        const auto keepsOrder = [this](const Pair &pair) {
+            const qint64 place = m_tables.at(pair.table).emptyRoot;
+            const qint64 root = m_trees.at(pair.tree).root;
+            if (place <= 0)
+                return false;
+            for (auto it = m_treeOf.cbegin(); it != m_treeOf.cend(); ++it) {
+                const qint64 other = m_tables.at(it.key()).emptyRoot;
+                if (other > 0 && (other < place) != (m_trees.at(it.value()).root < root))
+                    return false;
+            }
+            return true;
+        };
+        QHash<QPair<int, int>, double> weights;
+        QList<int> tables;
+        QList<int> trees;
+        for (const Pair &pair : pairs)
+            if (pair.score > -kPlaced && keepsOrder(pair)) {
+                weights.insert({pair.table, pair.tree}, pair.score + kPlaced);
+                tables.append(pair.table);
+                trees.append(pair.tree);
+            }
+        const auto unique = [](QList<int> &list, auto place) {
+            std::sort(list.begin(), list.end(), [&](int a, int b) { return place(a) < place(b); });
+            list.erase(std::unique(list.begin(), list.end()), list.end());
+        };
+        unique(tables, [this](int t) { return m_tables.at(t).emptyRoot; });
+        unique(trees, [this](int r) { return m_trees.at(r).root; });
+        // best[i][j]: the most that the first i tables and the first j trees can take in order.
+        const qsizetype columns = trees.size() + 1;
+        std::vector<double> best(size_t((tables.size() + 1) * columns), 0);
+        const auto at = [&](qsizetype i, qsizetype j) -> double & { return best[size_t(i * columns + j)]; };
+        for (qsizetype i = 1; i <= tables.size(); ++i)
+            for (qsizetype j = 1; j < columns; ++j) {
+                const auto weight = weights.constFind({tables.at(i - 1), trees.at(j - 1)});
+                at(i, j) = std::max({at(i - 1, j), at(i, j - 1),
+                                     weight == weights.cend() ? 0 : at(i - 1, j - 1) + *weight});
+            }
+        Choice chosen;
+        for (qsizetype i = tables.size(), j = columns - 1; i > 0 && j > 0;) {
+            if (at(i, j) == at(i - 1, j))
+                --i;
+            else if (at(i, j) == at(i, j - 1))
+                --j;
+            else {
+                chosen.insert(tables.at(i - 1), trees.at(j - 1));
+                --i;
+                --j;
+            }
+        }
+        return chosen;
+    }
+
+    // What speaks for the pairs of choice in all.
+    double total(const Choice &choice) const
+    {
+        double sum = 0;
+        for (auto it = choice.cbegin(); it != choice.cend(); ++it)
+            sum += score(it.key(), it.value(), true);
+        return sum;
+    }
+
     // Reads what the indexes tell of the tables that more than one free tree of rows fits,
     // or that share such a tree with another, and those trees' rows they name.
     void weighEvidence()

@@ -19,7 +19,7 @@ struct WantedTable {
     QString name;
     Columns columns;
     qint64 namedRoot = 0;          // the root its own line names, 0 when none does
-    qint64 emptyRoot = 0;          // its root in the empty edition, which an edition keeps
+    qint64 emptyRoot = 0;          // its root in the empty edition, whose order among the tables' an edition keeps
     QList<SchemaEntry> indexes;    // the lines of its indexes
 };
 
@@ -31,10 +31,11 @@ struct TreeChoice {
 // Gives each wanted table the tree whose rows fit it best: first of the trees the lines
 // of the list of tables name (lineRoots), then, for the tables left, of those no line
 // names. A tree goes to the table its indexes' row ids and keys find in it, else to the one
-// whose line names it (of trees that nothing else tells apart, the one at the table's root
-// in the empty edition, then the larger); a table no tree fits keeps the root its line names, unless another
-// took it. Where a table took a tree its own line does not name, and another table of the
-// same columns could have taken it as well, the two are told as alike.
+// whose line names it; trees that nothing else tells apart go to the tables in the order of
+// the tables' roots in the empty edition, as the file keeps it. A table no tree fits keeps
+// the root its line names, unless another took it. Where a table took a tree its own line
+// does not name, and another table of the same columns could have taken it as well, the
+// two are told as alike.
 TreeChoice chooseTrees(DatabasePages &pages, const QList<WantedTable> &tables, const QList<qint64> &lineRoots);
 
 } // namespace Salvage
