@@ -101,6 +101,14 @@ struct Repair {
         CloseDatabase();
         keepRows();
     }
+    // Puts the edition's rows into one whose texts are written in UTF-16.
+    void inUtf16()
+    {
+        const QString utf16 = app->file(QStringLiteral("Appended.mdb"));
+        Damage::copyAsUtf16(edition, utf16);
+        QVERIFY(QFile::remove(edition) && QFile::rename(utf16, edition));
+        keepRows();
+    }
     // Two lists of the same columns and row ids, of two rows to a page, holding negative
     // numbers and reals.
     void twoSectionLists()
@@ -277,6 +285,12 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
     });
     QTest::newRow("the header overwritten") << none << none
                                             << Damaging([](Repair &r) { QVERIFY(r.overwrite(Damage::Page{1, 0, 100, {}})); });
+    // Nor does the header tell how the texts are written: the rows' texts do.
+    QTest::newRow("the first page of a UTF-16 edition overwritten")
+        << "\n  the list of the edition's tables, so it is not known how many rows are lost" << none << Damaging([](Repair &r) {
+               r.inUtf16();
+               QVERIFY(r.overwrite(Damage::Page{1, 0, 4096, {}}));
+           });
     QTest::newRow("the first page overwritten")
         << "\n  the list of the edition's tables, so it is not known how many rows are lost" << none
         << Damaging([](Repair &r) { QVERIFY(r.overwrite(Damage::Page{1, 0, 4096, {}})); });
@@ -913,10 +927,7 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         QVERIFY(file.open(QIODevice::Append) && file.write(r.app->readFile(QStringLiteral("Appended.mdb"))) > 0);
     });
     QTest::newRow("a UTF-16 edition with an index damaged") << none << none << Damaging([](Repair &r) {
-        const QString utf16 = r.app->file(QStringLiteral("Appended.mdb"));
-        Damage::copyAsUtf16(r.edition, utf16);
-        QVERIFY(QFile::remove(r.edition) && QFile::rename(utf16, r.edition));
-        r.keepRows();
+        r.inUtf16();
         QVERIFY(r.damageIndex());
     });
 }

@@ -514,8 +514,67 @@ int DatabasePages::schemaEncoding(int declared)
             }
         }
     }
-    // The declared encoding unless another reads more lines.
+    // The declared encoding unless another reads more lines; when none reads, the one the
+    // texts of the rows read in.
+    if (std::all_of(lines.cbegin(), lines.cend(), [](int read) { return read == 0; }))
+        return rowsEncoding(first);
     return encodings.at(int(std::max_element(lines.cbegin(), lines.cend()) - lines.cbegin()));
+}
+
+int DatabasePages::rowsEncoding(int declared) const
+{
+    // Each encoding earns a point for each character of a text that is plain text in it
+    // (a printable one of the first 256) and loses one for each null; a text not valid in
+    // it earns nothing. A text in UTF-16 read as UTF-8 holds a null for each character, and
+    // one in UTF-8 read as UTF-16, or in one byte order read in the other, few plain ones.
+    constexpr int kTexts = 4096;   // the texts weighed at most
+    const auto plain = [](uchar byte) { return (byte >= 0x20 && byte < 0x7f) || byte >= 0xa0; };
+    qint64 points[3] = {0, 0, 0};
+    int texts = 0;
+    for (qint64 number = 2; number <= m_pageCount && texts < kTexts; ++number) {
+        qint64 cells = 0;
+        const uchar *pointers = cellPointers(number, kLeafTable, kLeafTable, &cells);
+        const uchar *p = page(number);
+        for (qint64 i = 0; pointers && i < cells && texts < kTexts; ++i) {
+            // A record that lies whole on its page, past its payload's size and row id.
+            const uchar *end = p + m_usable;
+            const uchar *record = p + be16(pointers + 2 * i);
+            qint64 size = 0;
+            qint64 value = 0;
+            int n = record < end ? varint(record, end, &size) : 0;
+            const int m = n ? varint(record + n, end, &value) : 0;
+            record += n + m;
+            n = m && size == localSize(size) && size <= end - record ? varint(record, end, &value) : 0;
+            if (n == 0 || value < n || value > size)
+                continue;
+            const uchar *type = record + n;
+            const uchar *body = record + value;
+            while (type < record + value) {
+                qint64 serial = 0;
+                n = varint(type, record + value, &serial);
+                const qint64 bytes = serialSize(serial);
+                if (n == 0 || bytes < 0 || body + bytes > record + size)
+                    break;
+                type += n;
+                const bool isText = serial >= 13 && serial % 2 == 1;
+                texts += isText ? 1 : 0;
+                if (isText && QUtf8StringView(reinterpret_cast<const char *>(body), bytes).isValidUtf8())
+                    for (qint64 b = 0; b < bytes; ++b)
+                        points[0] += plain(body[b]) ? 1 : body[b] == 0 ? -1 : 0;
+                for (qint64 b = 0; isText && bytes % 2 == 0 && b < bytes; b += 2) {
+                    const bool null = body[b] == 0 && body[b + 1] == 0;
+                    points[1] += body[b + 1] == 0 && plain(body[b]) ? 1 : null ? -1 : 0;
+                    points[2] += body[b] == 0 && plain(body[b + 1]) ? 1 : null ? -1 : 0;
+                }
+                body += bytes;
+            }
+        }
+    }
+    int best = declared;
+    for (int encoding = 1; encoding <= 3; ++encoding)
+        if (points[encoding - 1] > points[best - 1])
+            best = encoding;
+    return best;
 }
 
 void DatabasePages::markDoubtfulPages()

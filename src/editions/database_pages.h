@@ -199,6 +199,9 @@ private:
     // The text encoding in which the most lines of the list of tables read as such:
     // declared unless another reads more.
     int schemaEncoding(int declared);
+    // The text encoding in which the texts of the rows on the tables' leaves read most as
+    // text, of a bounded number of them: declared unless another reads more.
+    int rowsEncoding(int declared) const;
     // Notes the pages of zeros (free or wiped), which hold no part of a value whatever
     // points to them, and the pages whose bytes another page holds too. Pages alike are no
     // damage by themselves (two rows of one long text, a page freed after it was copied):
