@@ -732,6 +732,22 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         QByteArray type(1, char(uchar(bytes.at(cell + 2)) - 8));
         QVERIFY(Damage::onPage(r.edition, page, cell + 2, &type));
     });
+    QTest::newRow("two entries of an index of categories naming one row") << changed.arg("categories") << none
+                                                                          << Damaging([](Repair &r) {
+        // The row id of a leaf's first entry, its last three bytes, made the second's: the
+        // row the index names twice is told as changed, whichever entry it agrees with, and
+        // so is the row it no longer names.
+        const Damage::Page leaf = r.leaf(QStringLiteral("LksLksUrl"));
+        QByteArray bytes;
+        QVERIFY(Damage::onPage(r.edition, leaf, 0, &bytes, true));
+        const int first = Damage::number16(bytes, 8);
+        const int second = Damage::number16(bytes, 10);
+        QCOMPARE(bytes.at(first + 3), '\x03');
+        QCOMPARE(bytes.at(second + 3), '\x03');
+        QByteArray id = bytes.mid(second + uchar(bytes.at(second)) - 2, 3);
+        QVERIFY(Damage::onPage(r.edition, leaf, first + uchar(bytes.at(first)) - 2, &id));
+        r.changed = 2;
+    });
     // One bit flipped in the list of tables: the first letter of the categories' name
     // field, after its type; of the search links' first column in their declaration; the G
     // of the Topics' row id's INTEGER (row ids of Topics that a new table would not give);

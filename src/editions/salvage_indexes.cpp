@@ -7,6 +7,8 @@
 #include <QScopeGuard>
 
 #include <algorithm>
+#include <limits>
+#include <utility>
 
 #include <sqlite3.h>
 
@@ -74,6 +76,52 @@ QVariant columnValue(sqlite3_stmt *stmt, int column)
         return QVariant();
     }
 }
+
+// The place of each row id among the entries of an index: in a table of all the row ids
+// from the lowest to the highest when they lie close together, as a table's mostly do, which
+// is read in place where a hash is read all over memory; else in a hash.
+class RowidPlaces
+{
+public:
+    RowidPlaces(qint64 lowest, qint64 highest, qsizetype count)
+        : m_lowest(lowest)
+        , m_highest(highest)
+    {
+        const quint64 span = quint64(highest) - quint64(lowest);
+        if (count > 0 && highest >= lowest && span < quint64(2 * count + 64))
+            m_dense.fill(-1, qsizetype(span) + 1);
+    }
+
+    // Gives rowid, which lies from the lowest to the highest, place; answers its place
+    // before, or -1.
+    int set(qint64 rowid, int place)
+    {
+        if (m_dense.isEmpty()) {
+            const auto found = m_sparse.find(rowid);
+            if (found == m_sparse.end()) {
+                m_sparse.insert(rowid, place);
+                return -1;
+            }
+            return std::exchange(*found, place);
+        }
+        return std::exchange(m_dense[qsizetype(quint64(rowid) - quint64(m_lowest))], place);
+    }
+    // The place of rowid, or -1.
+    int at(qint64 rowid) const
+    {
+        if (rowid < m_lowest || rowid > m_highest)
+            return -1;
+        if (m_dense.isEmpty())
+            return m_sparse.value(rowid, -1);
+        return m_dense.at(qsizetype(quint64(rowid) - quint64(m_lowest)));
+    }
+
+private:
+    qint64 m_lowest;
+    qint64 m_highest;
+    QVector<int> m_dense;
+    QHash<qint64, int> m_sparse;
+};
 
 // Bytes a row id takes in a cell.
 int idBytes(qint64 rowid)
@@ -183,17 +231,21 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     const auto finalize = qScopeGuard([&rows] { sqlite3_finalize(rows); });
     if (!handle || sqlite3_prepare_v2(handle, sql.constData(), int(sql.size()), &rows, nullptr) != SQLITE_OK)
         return verdict;
-    // Each row id's entry, its key's values first, and whether the copy holds a row of it.
+    // Each entry taken, in the order read, its key's values first: of a row id twice, the
+    // last counts; and whether the copy holds a row of it.
     struct Kept {
+        qint64 rowid = 0;
+        qint64 page = 0;
         QVariantList entry;
+        bool twice = false;
+        bool counts = true;
         bool matched = false;
     };
-    QHash<qint64, Kept> keys;
-    keys.reserve(table.copy->copied);
-    QVector<QPair<qint64, qint64>> placed;   // each entry taken, by row id, with its page
+    QVector<Kept> kept;
+    qint64 lowest = std::numeric_limits<qint64>::max();
+    qint64 highest = std::numeric_limits<qint64>::min();
     QHash<qint64, int> pageEntries;   // how many entries each page of the index holds
     QList<QVariantList> unheld;   // the keys of the first rows of the copy the index lacks
-    QSet<qint64> twice;
     QSet<qint64> doubted;   // the row ids of entries on pages that fail their checks
     bool entriesSound = true;
     // The entries of a page are taken when it is read whole; one out of order with a
@@ -214,12 +266,9 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
                 continue;
             }
             const qint64 rowid = entry.last().toLongLong();
-            const qsizetype before = keys.size();
-            Kept &kept = keys[rowid];
-            if (keys.size() == before)
-                twice.insert(rowid);
-            kept.entry = entry;
-            placed.append({rowid, page});
+            kept.append(Kept{rowid, page, entry});
+            lowest = qMin(lowest, rowid);
+            highest = qMax(highest, rowid);
             if (inDoubt)
                 doubted.insert(rowid);
             ++taken;
@@ -240,10 +289,19 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
     });
     takePage();
     verdict.whole = verdict.whole && entriesSound;
+    RowidPlaces places(lowest, highest, kept.size());
+    for (int i = 0; i < kept.size(); ++i) {
+        const int before = places.set(kept.at(i).rowid, i);
+        if (before >= 0) {
+            kept[before].counts = false;
+            kept[i].twice = true;
+        }
+    }
     while (sqlite3_step(rows) == SQLITE_ROW) {
         const qint64 rowid = sqlite3_column_int64(rows, 0);
-        const auto found = keys.find(rowid);
-        if (found == keys.end() || found->matched) {
+        const int place = places.at(rowid);
+        Kept *found = place >= 0 ? &kept[place] : nullptr;
+        if (!found || found->matched) {
             if (verdict.whole)
                 verdict.changed.insert(rowid);
             if (unheld.size() < 64) {
@@ -254,38 +312,38 @@ IndexVerdict checkIndex(DatabasePages &pages, const QSqlDatabase &db, const Salv
             }
             continue;
         }
-        bool same = !twice.contains(rowid);
+        bool same = !found->twice;
         for (int i = 0; i < columns.size() && same; ++i)
             same = sameValue(found->entry.at(i), columnValue(rows, i + 1));
         if (!same)
             verdict.changed.insert(rowid);
         found->matched = true;
     }
-    for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
-        if (it->matched)
+    for (const Kept &entry : std::as_const(kept)) {
+        if (!entry.counts || entry.matched)
             continue;
-        verdict.unmatched.insert(it.key());
+        verdict.unmatched.insert(entry.rowid);
         // An entry of a page in doubt may tell a value wrong, but no row lost: its row id
         // may be damaged.
-        if (doubted.contains(it.key()))
+        if (doubted.contains(entry.rowid))
             continue;
-        if (table.lostRow(it.key())) {
+        if (table.lostRow(entry.rowid)) {
             // A row whose cell was read is counted by the tree already.
-            if (!table.losses.rowids.contains(it.key()))
-                verdict.inLost.insert(it.key());
+            if (!table.losses.rowids.contains(entry.rowid))
+                verdict.inLost.insert(entry.rowid);
             continue;
         }
-        verdict.missing.insert(it.key());
-        verdict.paired += std::any_of(unheld.cbegin(), unheld.cend(), [&it](const QVariantList &key) {
-            return std::equal(key.cbegin(), key.cend(), it->entry.cbegin(), sameValue);
+        verdict.missing.insert(entry.rowid);
+        verdict.paired += std::any_of(unheld.cbegin(), unheld.cend(), [&entry](const QVariantList &key) {
+            return std::equal(key.cbegin(), key.cend(), entry.entry.cbegin(), sameValue);
         });
     }
     // The pages of the entries that disagree with the copy (of a row id twice, the last).
     QHash<qint64, qint64> entryPages;
     if (!verdict.changed.isEmpty() || !verdict.missing.isEmpty())
-        for (const auto &[rowid, onIndexPage] : std::as_const(placed))
-            if (verdict.changed.contains(rowid) || verdict.missing.contains(rowid))
-                entryPages.insert(rowid, onIndexPage);
+        for (const Kept &entry : std::as_const(kept))
+            if (verdict.changed.contains(entry.rowid) || verdict.missing.contains(entry.rowid))
+                entryPages.insert(entry.rowid, entry.page);
     verdict.blame = blame(verdict, table, entryPages, pageEntries, pages);
     return verdict;
 }
