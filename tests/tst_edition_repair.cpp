@@ -394,6 +394,21 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         QVERIFY(Damage::repoint(r.edition, root.first(), Damage::pages(r.edition, QStringLiteral("Sit")).first(),
                                 Damage::pages(r.edition, QStringLiteral("SearchLinks")).first()));
     });
+    // A leaf of news links whose parent names another list's root instead, and the
+    // favourites' root overwritten: the leaf is the news links' tree's, whose index names
+    // its rows, not the favourites', whose index names five others.
+    QTest::newRow("a leaf of section links cut off, another list's root overwritten") << "\n  section links: 5" << none
+                                                                                     << Damaging([](Repair &r) {
+        r.twoSectionLists();
+        const Damage::Page leaf = r.leaf(QStringLiteral("NewsLinks"));
+        const QList<Damage::Page> parents = Damage::pages(r.edition, QStringLiteral("NewsLinks"), QStringLiteral("internal"));
+        const auto parent = std::find_if(parents.cbegin(), parents.cend(), [&](const Damage::Page &page) {
+            return page.path == leaf.path.section(QLatin1Char('/'), 0, -3) + QLatin1Char('/');
+        });
+        QVERIFY(parent != parents.cend());
+        QVERIFY(Damage::repoint(r.edition, *parent, leaf, Damage::pages(r.edition, QStringLiteral("OrganizationLinks")).first()));
+        QVERIFY(r.lose(QStringLiteral("FavoriteLinks"), Damage::pages(r.edition, QStringLiteral("FavoriteLinks")).first()));
+    });
     const QString foreign = QStringLiteral("\n  links: up to %1\n  rows of which it cannot be told what they were: %2");
     // The categories on the copy are the ones read from their own page.
     QTest::newRow("a leaf of links replaced by one of categories") << "\n  links: up to %1" << none << Damaging([](Repair &r) {

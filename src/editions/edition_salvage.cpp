@@ -78,6 +78,7 @@ private:
     void checkIndexes(const QSqlDatabase &db);
     void tellRows(const QSqlDatabase &db, Salvaged &table);
     void giveUpCopiedPages(const QSqlDatabase &db);
+    void returnStrayTrees(const QSqlDatabase &db);
     void tellSharedPages();
     void insert(Salvaged &table, qint64 rowid, const QVariantList &values);
     void insertOutside(Salvaged &table, qint64 rowid, const QVariantList &values);
@@ -125,6 +126,9 @@ SalvageResult Salvager::run(const QString &templateFile)
             return failed(m_refused->error);
         checkIndexes(db);
         giveUpCopiedPages(db);
+        returnStrayTrees(db);
+        if (m_refused)
+            return failed(m_refused->error);
         tellSharedPages();
         for (auto it = m_result.lost.begin(); it != m_result.lost.end();)
             it = it->rows == 0 && !it->unknown ? m_result.lost.erase(it) : std::next(it);
@@ -418,6 +422,7 @@ void Salvager::tellRows(const QSqlDatabase &db, Salvaged &table)
         if (verdict.whole)
             inLost = inLost ? inLost->intersect(verdict.inLost) : verdict.inLost;
     table.witnessed = inLost.has_value();
+    table.namedLost = inLost.value_or(QSet<qint64>());
     // An undecodable row whose row id an index read whole holds bears its own.
     const qint64 soundIds = std::count_if(table.losses.rowids.cbegin(), table.losses.rowids.cend(), [&](qint64 rowid) {
         return std::any_of(verdicts.cbegin(), verdicts.cend(),
@@ -479,6 +484,49 @@ void Salvager::giveUpCopiedPages(const QSqlDatabase &db)
             SalvageResult::Lost &lost = m_result.lost[table.name];
             lost.unknown = lost.unknown || lost.rows == 0;
         }
+    }
+}
+
+// A table all of whose rows its indexes disagree with, where another table's tree lost
+// their row ids and that table's index read whole names each of them: the tree it took
+// is a part of the other's that lost its parent (a damaged child number). The rows go to
+// the other table, and the first lost what its own tree held, as many rows as its indexes
+// name, or a number nothing tells.
+void Salvager::returnStrayTrees(const QSqlDatabase &db)
+{
+    for (Salvaged &table : m_salvaged) {
+        if (table.root == 0 || table.copy->copied == 0 || table.disputed.size() != table.copy->copied)
+            continue;
+        const auto namesAll = [&table](const Salvaged &other) {
+            return &other != &table && other.witnessed
+                   && std::all_of(table.disputed.cbegin(), table.disputed.cend(),
+                                  [&other](qint64 rowid) { return other.namedLost.contains(rowid); });
+        };
+        const auto owner = std::find_if(m_salvaged.begin(), m_salvaged.end(), namesAll);
+        if (owner == m_salvaged.end() || std::any_of(std::next(owner), m_salvaged.end(), namesAll))
+            continue;
+        const QMap<qint64, QVariantList> rows = table.rowsAsDeclared(db);
+        if (rows.size() != table.copy->copied
+            || !std::all_of(rows.cbegin(), rows.cend(), [&owner](const QVariantList &values) { return owner->declared.fits(values); }))
+            continue;
+        const int clashed = owner->copy->clashed;
+        table.giveUpAll(db);
+        for (auto row = rows.cbegin(); row != rows.cend() && !m_refused; ++row) {
+            const int copied = owner->copy->copied;
+            if (!owner->copy->insert(row.key(), *row))
+                m_refused = owner->copy.get();
+            if (owner->copy->copied > copied)
+                owner->noteRow(row.key(), 0);
+        }
+        m_result.clashed += owner->copy->clashed - clashed;
+        tellRows(db, *owner);
+        tellRows(db, table);
+        SalvageResult::Lost &lost = m_result.lost[table.name];
+        lost.unknown = lost.unknown || lost.rows == 0;
+        // A table that holds no row holds none of the others'.
+        for (QStringList &alike : m_result.alike)
+            alike.removeAll(table.name);
+        m_result.alike.removeIf([](const QStringList &alike) { return alike.size() < 2; });
     }
 }
 

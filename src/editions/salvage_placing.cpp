@@ -170,6 +170,36 @@ int Salvaged::giveUp(const QSqlDatabase &db, const QList<qint64> &starts)
     return removed;
 }
 
+QMap<qint64, QVariantList> Salvaged::rowsAsDeclared(const QSqlDatabase &db) const
+{
+    const Columns target = columnsOf(db, name);
+    QStringList names;
+    for (const QString &column : declared.names)
+        names.append(target.names.contains(column, Qt::CaseInsensitive) ? quoted(column) : QStringLiteral("NULL"));
+    QMap<qint64, QVariantList> rows;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (names.isEmpty() || !query.exec(QStringLiteral("SELECT rowid, %1 FROM %2").arg(names.join(QLatin1Char(',')), quoted(name))))
+        return rows;
+    while (query.next()) {
+        QVariantList values;
+        for (int i = 1; i <= names.size(); ++i)
+            values.append(query.value(i));
+        rows.insert(query.value(0).toLongLong(), values);
+    }
+    return rows;
+}
+
+void Salvaged::giveUpAll(const QSqlDatabase &db)
+{
+    QSqlQuery(db).exec(QStringLiteral("DELETE FROM %1").arg(quoted(name)));
+    copy->copied = 0;
+    runs.clear();
+    lastRun = nullptr;
+    losses.ranges.append(DatabasePages::Range());
+    joinLosses();
+}
+
 void Salvaged::joinLosses()
 {
     constexpr qint64 lowest = std::numeric_limits<qint64>::min();

@@ -82,6 +82,8 @@ struct Salvaged {
     // whole; and whether an index read whole stands witness to its rows at all.
     QSet<qint64> disputed = {};
     bool witnessed = false;
+    // The row ids an index read whole names that the tree lost and the copy lacks.
+    QSet<qint64> namedLost = {};
 
     // The lowest and highest row ids copied: a row id outside them is one the copy lacks.
     qint64 lowest = std::numeric_limits<qint64>::max();
@@ -107,6 +109,12 @@ struct Salvaged {
     // as lost: what the table's own pages held there is not known. Answers how many rows
     // were taken out.
     int giveUp(const QSqlDatabase &db, const QList<qint64> &starts);
+    // The copy's rows, with their values in the columns as declared (null for one the
+    // copy lacks), by row id.
+    QMap<qint64, QVariantList> rowsAsDeclared(const QSqlDatabase &db) const;
+    // Empties the copy, all of whose rows were another table's: what the table's own tree
+    // held is not known.
+    void giveUpAll(const QSqlDatabase &db);
 
     // Sorts the lost row ids and joins those that meet, so that a row id is looked up in
     // them by halves.
