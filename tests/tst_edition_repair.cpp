@@ -409,6 +409,18 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         QVERIFY(Damage::repoint(r.edition, *parent, leaf, Damage::pages(r.edition, QStringLiteral("OrganizationLinks")).first()));
         QVERIFY(r.lose(QStringLiteral("FavoriteLinks"), Damage::pages(r.edition, QStringLiteral("FavoriteLinks")).first()));
     });
+    // The news links' root overwritten, and another list's: that list takes a leaf of news
+    // links for its tree, which its index disagrees with and the news links' index, read
+    // whole, names; the rows go back to the news links.
+    QTest::newRow("the roots of the news links and of another list overwritten") << "\n  section links: 5" << none
+                                                                                  << Damaging([](Repair &r) {
+        r.edit({"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) INSERT INTO NewsLinks "
+                "(rowid, topicid, LinkName, LinkUrl, FieldName1, FieldName2) SELECT 1000 + i, 1000 + i, 'Link ' || i, "
+                "'http://n/', 'a', 'b' FROM n"});
+        r.sectionLinks += 200 - 5;
+        QVERIFY(r.overwrite(Damage::pages(r.edition, QStringLiteral("NewsLinks"), QStringLiteral("internal")).value(0)));
+        QVERIFY(r.lose(QStringLiteral("OrganizationLinks"), Damage::pages(r.edition, QStringLiteral("OrganizationLinks")).first()));
+    });
     const QString foreign = QStringLiteral("\n  links: up to %1\n  rows of which it cannot be told what they were: %2");
     // The categories on the copy are the ones read from their own page.
     QTest::newRow("a leaf of links replaced by one of categories") << "\n  links: up to %1" << none << Damaging([](Repair &r) {

@@ -422,7 +422,7 @@ void Salvager::tellRows(const QSqlDatabase &db, Salvaged &table)
         if (verdict.whole)
             inLost = inLost ? inLost->intersect(verdict.inLost) : verdict.inLost;
     table.witnessed = inLost.has_value();
-    table.namedLost = inLost.value_or(QSet<qint64>());
+    table.unheld = inLost.value_or(QSet<qint64>()).unite(missing);
     // An undecodable row whose row id an index read whole holds bears its own.
     const qint64 soundIds = std::count_if(table.losses.rowids.cbegin(), table.losses.rowids.cend(), [&](qint64 rowid) {
         return std::any_of(verdicts.cbegin(), verdicts.cend(),
@@ -487,11 +487,11 @@ void Salvager::giveUpCopiedPages(const QSqlDatabase &db)
     }
 }
 
-// A table all of whose rows its indexes disagree with, where another table's tree lost
-// their row ids and that table's index read whole names each of them: the tree it took
-// is a part of the other's that lost its parent (a damaged child number). The rows go to
-// the other table, and the first lost what its own tree held, as many rows as its indexes
-// name, or a number nothing tells.
+// A table all of whose rows its indexes disagree with, where another table's index read
+// whole names each of them as a row its copy lacks: the tree it took is a part of the
+// other's that lost its parent (a damaged child number, a root overwritten). The rows go
+// to the other table, and the first lost what its own tree held, as many rows as its
+// indexes name, or a number nothing tells.
 void Salvager::returnStrayTrees(const QSqlDatabase &db)
 {
     for (Salvaged &table : m_salvaged) {
@@ -500,7 +500,7 @@ void Salvager::returnStrayTrees(const QSqlDatabase &db)
         const auto namesAll = [&table](const Salvaged &other) {
             return &other != &table && other.witnessed
                    && std::all_of(table.disputed.cbegin(), table.disputed.cend(),
-                                  [&other](qint64 rowid) { return other.namedLost.contains(rowid); });
+                                  [&other](qint64 rowid) { return other.unheld.contains(rowid); });
         };
         const auto owner = std::find_if(m_salvaged.begin(), m_salvaged.end(), namesAll);
         if (owner == m_salvaged.end() || std::any_of(std::next(owner), m_salvaged.end(), namesAll))

@@ -69,8 +69,8 @@ struct SalvageResult {
 // bytes a leaf of another table's tree holds too is a copy of one of the two: its rows are
 // given up by the table whose indexes disagree with them when the other's hold them as
 // they are, and that table lost what its own page held. A table all of whose rows its
-// indexes disagree with gives them to the one other table whose tree lost their row ids
-// and whose index read whole names each of them. When the
+// indexes disagree with gives them to the one other table whose index read whole names
+// each of them as a row it lacks. When the
 // list of tables is damaged, the empty edition's tables are taken and their rows found
 // that way.
 SalvageResult SalvageEdition(const QString &damaged, const QString &templateFile, const QString &destination);

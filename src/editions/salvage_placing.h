@@ -82,8 +82,8 @@ struct Salvaged {
     // whole; and whether an index read whole stands witness to its rows at all.
     QSet<qint64> disputed = {};
     bool witnessed = false;
-    // The row ids an index read whole names that the tree lost and the copy lacks.
-    QSet<qint64> namedLost = {};
+    // The row ids its indexes name that the copy lacks.
+    QSet<qint64> unheld = {};
 
     // The lowest and highest row ids copied: a row id outside them is one the copy lacks.
     qint64 lowest = std::numeric_limits<qint64>::max();
