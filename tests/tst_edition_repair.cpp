@@ -386,6 +386,30 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         };
         QVERIFY(Damage::repoint(r.edition, at("NewsLinks", parent, "internal"), from, at("SearchLinks", from.path, "leaf")));
     });
+    // Two lists that lost their trees whole: the leaves no tree reaches go to the list whose
+    // index names their rows with their Topics.
+    QTest::newRow("the root of a section list and the only page of another lost") << "\n  section links: 5" << none
+                                                                               << Damaging([](Repair &r) {
+        r.twoSectionLists();
+        r.edit({"UPDATE OrganizationLinks SET topicid = topicid + 100"});
+        const QList<Damage::Page> root = Damage::pages(r.edition, QStringLiteral("NewsLinks"), QStringLiteral("internal"));
+        QVERIFY(!root.isEmpty() && root.first().path == QLatin1String("/"));
+        QVERIFY(r.overwrite(root.first()));
+        QVERIFY(r.lose(QStringLiteral("OrganizationLinks"), Damage::pages(r.edition, QStringLiteral("OrganizationLinks")).value(0)));
+        r.sectionLinks -= 5;
+    });
+    // The same with the list's root a copy of one of its leaves: the rows of that leaf are not
+    // taken twice.
+    QTest::newRow("the root of a section list a copy of one of its leaves, the only page of another lost")
+        << "\n  section links: 5" << none << Damaging([](Repair &r) {
+               r.twoSectionLists();
+               r.edit({"UPDATE OrganizationLinks SET topicid = topicid + 100"});
+               const QList<Damage::Page> root = Damage::pages(r.edition, QStringLiteral("NewsLinks"), QStringLiteral("internal"));
+               QVERIFY(!root.isEmpty() && root.first().path == QLatin1String("/"));
+               QVERIFY(Damage::copyPage(r.edition, r.leaf(QStringLiteral("NewsLinks")), r.edition, root.first()));
+               QVERIFY(r.lose(QStringLiteral("OrganizationLinks"), Damage::pages(r.edition, QStringLiteral("OrganizationLinks")).value(0)));
+               r.sectionLinks -= 5;
+           });
     // Both trees reach the list's root: the links lost what their first leaf held, however
     // the walks that tell the trees apart meet the page.
     QTest::newRow("the links' first child pointer moved to a section list's root") << "\n  links: an unknown number" << none << Damaging([](Repair &r) {

@@ -55,6 +55,12 @@ bool reordered(const Columns &declared, const Columns &target)
                        [&target](const QString &name) { return target.names.contains(name, Qt::CaseInsensitive); });
 }
 
+// The row ids an index names, with the key of its first column, a column of its table.
+struct IndexedKeys {
+    int place = -1;
+    QHash<qint64, QVariant> keys;
+};
+
 // One salvage of a damaged file into a new one, step by step: which tables to make, the
 // rows of their trees, the rows outside the trees, then what the indexes and the pages
 // tell of the rows lost.
@@ -75,6 +81,7 @@ private:
     void prepareCopies(const QSqlDatabase &db);
     bool readTrees();
     bool placeUnreached(const QSqlDatabase &db);
+    std::vector<IndexedKeys> keysOfTablesInDoubt();
     void checkIndexes(const QSqlDatabase &db);
     void tellRows(const QSqlDatabase &db, Salvaged &table);
     void giveUpCopiedPages(const QSqlDatabase &db);
@@ -294,6 +301,48 @@ bool Salvager::readTrees()
     return true;
 }
 
+// What the indexes of the tables in doubt name, where more than one is: a table whose tree
+// lost rows, or starts on a page of rows another page repeats, or is not the one its line
+// names. A row
+// id with the key of its index's first column tells whose a row is that the pages around
+// it do not.
+std::vector<IndexedKeys> Salvager::keysOfTablesInDoubt()
+{
+    std::vector<IndexedKeys> named(m_salvaged.size());
+    const auto inDoubt = [this](const Salvaged &table) {
+        return !table.losses.ranges.isEmpty() || (table.copy->copied > 0 && m_pages.pageRepeated(table.root))
+               || std::none_of(m_schema.cbegin(), m_schema.cend(), [&](const SchemaEntry &line) {
+                      return line.type == QLatin1String("table") && line.root == table.root
+                             && line.name.compare(table.name, Qt::CaseInsensitive) == 0;
+                  });
+    };
+    if (std::count_if(m_salvaged.cbegin(), m_salvaged.cend(), inDoubt) < 2)
+        return named;
+    QList<qint64> roots;
+    for (const SchemaEntry &entry : std::as_const(m_schema))
+        if (entry.type == QLatin1String("index") && entry.root > 0)
+            roots.append(entry.root);
+    const QSet<qint64> crossed = m_pages.crossedIndexes(roots);
+    for (size_t i = 0; i < m_salvaged.size(); ++i) {
+        const auto index = std::find_if(m_schema.cbegin(), m_schema.cend(), [&](const SchemaEntry &entry) {
+            return inDoubt(m_salvaged[i]) && entry.type == QLatin1String("index") && entry.root > 0
+                   && !crossed.contains(entry.root) && entry.table.compare(m_salvaged[i].name, Qt::CaseInsensitive) == 0;
+        });
+        const QString column = index == m_schema.cend() ? QString() : indexColumns(index->sql).value(0);
+        const QStringList &names = m_salvaged[i].declared.names;
+        named[i].place = int(std::find_if(names.cbegin(), names.cend(), [&](const QString &name) {
+                                 return name.compare(column, Qt::CaseInsensitive) == 0;
+                             }) - names.cbegin());
+        if (column.isEmpty() || named[i].place >= names.size() || named[i].place == m_salvaged[i].declared.rowidAlias)
+            continue;
+        m_pages.readIndex(index->root, [&](const QVariantList &values) {
+            if (values.size() > 1 && values.last().typeId() == QMetaType::LongLong)
+                named[i].keys.insert(values.last().toLongLong(), values.first());
+        });
+    }
+    return named;
+}
+
 // Copies the rows of the pages no tree reached: a row there goes to a table whose tree
 // lost its row id or, failing that, to one whose tree was read whole and lacks it (a tree
 // whose root was overwritten by one of its leaves, say). False when the new file refused
@@ -310,6 +359,7 @@ bool Salvager::placeUnreached(const QSqlDatabase &db)
     // the edition's end) and nothing is lost.
     const bool partial = std::any_of(m_salvaged.cbegin(), m_salvaged.cend(),
                                      [](const Salvaged &table) { return !table.losses.ranges.isEmpty(); });
+    const std::vector<IndexedKeys> named = keysOfTablesInDoubt();
     int unplaced = 0;
     // The tables that no row came back to but from the list of free pages.
     QVector<bool> unread;
@@ -341,7 +391,35 @@ bool Salvager::placeUnreached(const QSqlDatabase &db)
             return m_salvaged[size_t(i)].declared.fits(values, true) && mayHold(i) && held.exec() && held.next()
                    && holdsValues(held, m_salvaged[size_t(i)].declared, values);
         };
-        int owner = ownerOf(m_salvaged, [&](int i) { return m_salvaged[size_t(i)].lostRow(rowid); }, values, before, after);
+        const auto lost = [&](int i) { return m_salvaged[size_t(i)].lostRow(rowid); };
+        // A row of a table's own root, which another tree named too, is the table's.
+        const auto root = std::find_if(m_salvaged.cbegin(), m_salvaged.cend(), [&](const Salvaged &table) {
+            return table.root == m_pages.pageBeingRead();
+        });
+        const int rootOf = int(root - m_salvaged.cbegin());
+        int owner = root != m_salvaged.cend() && root->declared.fits(values) && lost(rootOf) ? rootOf : -1;
+        // Else the table in doubt alone whose index names the row with its key: the row is
+        // its own where its tree lost it or lacks it, and a copy of one it holds where it
+        // holds the same; else the table whose tree lost it.
+        QList<int> naming;
+        for (int i = 0; i < int(m_salvaged.size()) && owner < 0; ++i) {
+            const IndexedKeys &index = named[size_t(i)];
+            const auto key = index.keys.constFind(rowid);
+            if (key != index.keys.cend() && index.place < values.size() && sameValue(*key, values.at(index.place))
+                && m_salvaged[size_t(i)].declared.fits(values))
+                naming.append(i);
+        }
+        if (naming.size() == 1) {
+            const int i = naming.first();
+            QSqlQuery &held = holding[size_t(i)];
+            held.bindValue(0, rowid);
+            if (lost(i) || !mayHold(i) || (held.exec() && !held.next()))
+                owner = i;
+            else if (copyOfHeld(i))
+                return;
+        }
+        if (owner < 0)
+            owner = ownerOf(m_salvaged, lost, values, before, after);
         // A row that fills no gap a tree left, or of a free page, is found outside the
         // tables: it may have been deleted before the damage, and is told apart.
         const bool outside = owner < 0 || freed > 0;

@@ -198,7 +198,7 @@ public:
             if (m_treeOf.contains(t))
                 continue;
             for (int r = 0; r < m_trees.size(); ++r)
-                if (!m_tableOf.contains(r) && m_fits.at(r).at(t) >= 0)
+                if (!m_tableOf.contains(r) && m_fits.at(r).at(t) >= 0 && !foreignTo(t, r))
                     pairs.append(Pair{score(t, r, true), t, r});
         }
         const Choice bySize = byScore(pairs, {});
@@ -350,6 +350,16 @@ private:
         return chosen;
     }
 
+    // Whether a tree of rows that no line names holds none of the rows the table's indexes
+    // name: it is a part of another table's tree, not the table's.
+    bool foreignTo(int table, int tree) const
+    {
+        const Tree &candidate = m_trees.at(tree);
+        const auto &evidence = m_evidence.at(table);
+        return !candidate.named && !candidate.sample.isEmpty() && evidence && !evidence->entries.isEmpty()
+               && agreement(*evidence, candidate, m_tables.at(table).columns.rowidAlias) == 0;
+    }
+
     // What speaks for the pairs of choice in all.
     double total(const Choice &choice) const
     {
@@ -372,8 +382,11 @@ private:
             for (int t = 0; t < m_tables.size(); ++t)
                 if (!m_treeOf.contains(t) && m_fits.at(r).at(t) > 0)
                     fitting.append(t);
+            // A tree no line names may be a table's whose line was lost, or a part of
+            // another's tree that a damaged parent no longer names: what the table's indexes
+            // hold tells which.
             for (const int t : std::as_const(fitting)) {
-                if (fitting.size() > 1 || ++treesFitting[t] > 1)
+                if (fitting.size() > 1 || ++treesFitting[t] > 1 || !m_trees.at(r).named)
                     contested.insert(t);
             }
         }
