@@ -398,6 +398,18 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         QVERIFY(r.lose(QStringLiteral("OrganizationLinks"), Damage::pages(r.edition, QStringLiteral("OrganizationLinks")).value(0)));
         r.sectionLinks -= 5;
     });
+    // A list's index lost, and the only page of another whose index names rows of the same
+    // row ids and Topics: the first list's tree, of many more rows, stays its own.
+    QTest::newRow("the index of the news links and the only page of the favourites lost") << "\n  section links: 5" << none
+                                                                                          << Damaging([](Repair &r) {
+        r.edit({"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) INSERT INTO NewsLinks "
+                "(rowid, topicid, LinkName, LinkUrl, FieldName1, FieldName2) SELECT 1000 + i, 1000 + i, 'Link ' || i, "
+                "'http://n/', 'a', 'b' FROM n"});
+        r.sectionLinks += 200;
+        for (const Damage::Page &page : Damage::pages(r.edition, QStringLiteral("NewsLinksTopicId")))
+            QVERIFY(r.overwrite(page));
+        QVERIFY(r.lose(QStringLiteral("FavoriteLinks"), Damage::pages(r.edition, QStringLiteral("FavoriteLinks")).value(0)));
+    });
     // The same with the list's root a copy of one of its leaves: the rows of that leaf are not
     // taken twice.
     QTest::newRow("the root of a section list a copy of one of its leaves, the only page of another lost")

@@ -25,6 +25,7 @@ constexpr double kPlaced = 1e-3;
 struct Tree {
     qint64 root = 0;
     QList<QVariantList> sample;     // its first rows
+    QList<qint64> sampleIds;        // and their row ids
     qint64 rows = 0;                // its rows read: all of them for a tree no line names
     bool named = false;             // whether a line of the list of tables names it
     QHash<qint64, QVariantList> held;   // its rows of the row ids the indexes' first entries name
@@ -43,6 +44,7 @@ struct Entry {
 struct Evidence {
     QList<Entry> entries;
     bool none = false;
+    QSet<qint64> named;    // every row id an index read whole names, when its entries are few
 };
 
 Evidence evidenceOf(DatabasePages &pages, const WantedTable &table, const QSet<qint64> &crossed)
@@ -60,20 +62,26 @@ Evidence evidenceOf(DatabasePages &pages, const WantedTable &table, const QSet<q
         if (columns.isEmpty() || places.size() != columns.size())
             continue;
         int read = 0;
+        QSet<qint64> named;
         const bool whole = pages.readIndex(index.root, [&](const QVariantList &entry) {
             ++read;
             if (evidence.entries.size() >= kEntries || entry.size() != places.size() + 1
                 || entry.last().typeId() != QMetaType::LongLong)
                 return;
             evidence.entries.append(Entry{places, entry.mid(0, places.size()), entry.last().toLongLong()});
+            named.insert(entry.last().toLongLong());
         });
         evidence.none = evidence.none || (whole && read == 0);
+        if (whole && read > 0 && named.size() == read && evidence.named.isEmpty())
+            evidence.named = named;
     }
     return evidence;
 }
 
 // How much of what a table's indexes tell a tree holds, from -1 (an index read whole holds
-// nothing, the tree holds rows) to 1 (every entry's row, with its key).
+// nothing, the tree holds rows) to 1 (every entry's row, with its key), in the share of
+// the tree's first rows that an index read whole names, where its entries are few: a
+// tree of many more rows than that index names is not the table's.
 double agreement(const Evidence &evidence, const Tree &tree, int rowidAlias)
 {
     if (evidence.entries.isEmpty())
@@ -91,7 +99,12 @@ double agreement(const Evidence &evidence, const Tree &tree, int rowidAlias)
         }
         found += same;
     }
-    return double(found) / double(evidence.entries.size());
+    const double share = double(found) / double(evidence.entries.size());
+    if (evidence.named.isEmpty() || tree.sampleIds.isEmpty())
+        return share;
+    const auto named = std::count_if(tree.sampleIds.cbegin(), tree.sampleIds.cend(),
+                                     [&](qint64 rowid) { return evidence.named.contains(rowid); });
+    return share * double(named) / double(tree.sampleIds.size());
 }
 
 // Whether a row holds as many values as the table has columns, each of the kind its
@@ -163,12 +176,14 @@ public:
     // (but for the pages a tree counted before read, which a damaged page may name twice).
     void addTree(qint64 root, bool count)
     {
-        Tree tree{root, {}, 0, !count, {}};
+        Tree tree{root, {}, {}, 0, !count, {}};
         m_pages.visitRows(
             root,
-            [&](qint64, const QVariantList &values) {
-                if (tree.sample.size() < kSampled)
+            [&](qint64 rowid, const QVariantList &values) {
+                if (tree.sample.size() < kSampled) {
                     tree.sample.append(values);
+                    tree.sampleIds.append(rowid);
+                }
                 ++tree.rows;
                 return count || tree.sample.size() < kSampled;
             },
