@@ -1010,6 +1010,19 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
         QFile file(r.edition);
         QVERIFY(file.open(QIODevice::Append) && file.write(r.app->readFile(QStringLiteral("Appended.mdb"))) > 0);
     });
+    // The larger edition after it, of smaller pages, parses on more pages than the edition
+    // itself: the header's page count, which the edition's trees reach, still tells its size.
+    QTest::newRow("an edition of 8192-byte pages with a larger one of 4096-byte pages after it") << none << none << Damaging([](Repair &r) {
+        const QString appended = r.app->file(QStringLiteral("Appended.mdb"));
+        QVERIFY(QFile::copy(r.edition, appended));
+        Damage::runSql(appended, QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                                                "INSERT INTO NewsLinks (topicid, LinkName, LinkUrl, FieldName1, FieldName2) "
+                                                "SELECT 1, 'Link ' || i, 'http://n/' || i, 'a', 'b' FROM n"));
+        QVERIFY(Damage::vacuum(r.edition, 8192));
+        QVERIFY(r.damageIndex());
+        QFile file(r.edition);
+        QVERIFY(file.open(QIODevice::Append) && file.write(r.app->readFile(QStringLiteral("Appended.mdb"))) > 0);
+    });
     QTest::newRow("a UTF-16 edition with an index damaged") << none << none << Damaging([](Repair &r) {
         r.inUtf16();
         QVERIFY(r.damageIndex());

@@ -129,7 +129,7 @@ DatabasePages::DatabasePages(const QString &path)
     // text encoding the one in which the list of tables reads as such.
     const bool magic = std::memcmp(data, "SQLite format 3", 16) == 0;
     const qint64 declared = be16(data + 16) == 1 ? 65536 : be16(data + 16);
-    m_pageSize = guessPageSize(magic && isPageSize(declared) ? declared : 0);
+    m_pageSize = guessPageSize(magic && isPageSize(declared) ? declared : 0, magic ? be32(data + 28) : 0);
     // A file cut short has as many pages as it holds whole; one in which no page parses
     // has none.
     m_pageCount = m_pageSize > 0 ? m_size / m_pageSize : 0;
@@ -329,7 +329,7 @@ bool DatabasePages::childrenOf(qint64 number, const Range &range, QVector<Pendin
     return true;
 }
 
-qint64 DatabasePages::guessPageSize(qint64 declared) const
+qint64 DatabasePages::guessPageSize(qint64 declared, qint64 declaredPages) const
 {
     // Under a wrong size a page's cells point past its end, or its start is no page, or
     // the pages the list of tables and the trees name are not those of the file. The size
@@ -338,6 +338,10 @@ qint64 DatabasePages::guessPageSize(qint64 declared) const
     // size under which the most pages parse.
     qint64 best = declared;
     qint64 bestPages = declared > 0 ? pagesReached(declared) : 0;
+    // Trees that reach most of the pages the header counts under the declared size tell that
+    // the header is sound, whatever lies after those pages (another edition joined, say).
+    if (bestPages > 1 && 2 * bestPages > declaredPages && declaredPages * declared <= m_size)
+        return declared;
     for (qint64 size = 512; size <= 65536; size *= 2) {
         const qint64 reached = size == declared ? 0 : pagesReached(size);
         if (reached > bestPages) {

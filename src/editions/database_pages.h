@@ -181,8 +181,9 @@ private:
     // in all.
     qint64 localSize(qint64 size, bool index = false) const;
     // The page size under which the trees of the file reach the most pages (or, when they
-    // reach none, the most pages parse): declared (0 when none) unless another does more.
-    qint64 guessPageSize(qint64 declared) const;
+    // reach none, the most pages parse): declared (0 when none) unless another does more,
+    // and declared whenever its trees reach most of the declaredPages the header counts.
+    qint64 guessPageSize(qint64 declared, qint64 declaredPages) const;
     // The cell pointers of the page of the given size at offset when it begins as a b-tree
     // page whose cells lie inside it, else nullptr.
     const uchar *parses(qint64 offset, qint64 size, qint64 *cells) const;
