@@ -410,6 +410,18 @@ void TestEditionRepair::repairRecoversEveryReadableRow_data()
             QVERIFY(r.overwrite(page));
         QVERIFY(r.lose(QStringLiteral("FavoriteLinks"), Damage::pages(r.edition, QStringLiteral("FavoriteLinks")).value(0)));
     });
+    // A list's first child pointer moved to a leaf of categories: the categories keep their
+    // leaf, and the list's leaf that no pointer names goes back to the list its index names.
+    QTest::newRow("a section list's first child pointer moved to a leaf of categories") << none << none << Damaging([](Repair &r) {
+        r.edit({"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 600) INSERT INTO NewsLinks "
+                "(rowid, topicid, LinkName, LinkUrl, FieldName1, FieldName2) SELECT 1000 + i, 1000 + i, 'Link ' || i, "
+                "'http://n/', 'a', 'b' FROM n"});
+        r.sectionLinks += 600;
+        const QList<Damage::Page> root = Damage::pages(r.edition, QStringLiteral("NewsLinks"), QStringLiteral("internal"));
+        QVERIFY(root.size() == 1 && root.first().path == QLatin1String("/"));
+        QVERIFY(Damage::repoint(r.edition, root.first(), Damage::pages(r.edition, QStringLiteral("NewsLinks"), QStringLiteral("leaf")).first(),
+                                r.leaf(QStringLiteral("Lks"))));
+    });
     // The same with the list's root a copy of one of its leaves: the rows of that leaf are not
     // taken twice.
     QTest::newRow("the root of a section list a copy of one of its leaves, the only page of another lost")

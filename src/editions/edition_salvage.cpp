@@ -316,7 +316,12 @@ std::vector<IndexedKeys> Salvager::keysOfTablesInDoubt()
                              && line.name.compare(table.name, Qt::CaseInsensitive) == 0;
                   });
     };
-    if (std::count_if(m_salvaged.cbegin(), m_salvaged.cend(), inDoubt) < 2)
+    // One table in doubt for its lost rows alone leaves nothing to tell apart.
+    const auto doubted = std::count_if(m_salvaged.cbegin(), m_salvaged.cend(), inDoubt);
+    const auto lostOnly = std::count_if(m_salvaged.cbegin(), m_salvaged.cend(), [](const Salvaged &table) {
+        return !table.losses.ranges.isEmpty();
+    });
+    if (doubted == 0 || (doubted == 1 && lostOnly == 1))
         return named;
     QList<qint64> roots;
     for (const SchemaEntry &entry : std::as_const(m_schema))
