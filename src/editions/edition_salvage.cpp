@@ -111,6 +111,13 @@ private:
 SalvageResult Salvager::run(const QString &templateFile)
 {
     m_schema = readSchema(m_pages, &m_result.schemaLost);
+    // An index whose tree crosses another's may be reading the other's entries: neither
+    // tells anything of the rows.
+    QList<qint64> indexRoots;
+    for (const SchemaEntry &entry : std::as_const(m_schema))
+        if (entry.type == QLatin1String("index") && entry.root > 0)
+            indexRoots.append(entry.root);
+    m_crossed = m_pages.crossedIndexes(indexRoots);
     if (!copyTemplate(templateFile, m_destination, &m_result))
         return m_result;
     {
@@ -222,7 +229,7 @@ void Salvager::findTrees(const QSqlDatabase &db)
     for (const SchemaEntry &line : std::as_const(m_schema))
         if (line.type == QLatin1String("table") && line.root > 0 && !m_unmade.contains(line.root))
             lineRoots.append(line.root);
-    const TreeChoice choice = chooseTrees(m_pages, wanted, lineRoots);
+    const TreeChoice choice = chooseTrees(m_pages, wanted, lineRoots, m_crossed);
     for (int i = 0; i < m_tables.size(); ++i) {
         SchemaEntry &entry = m_tables[i];
         entry.root = choice.roots.at(i);
@@ -323,15 +330,10 @@ std::vector<IndexedKeys> Salvager::keysOfTablesInDoubt()
     });
     if (doubted == 0 || (doubted == 1 && lostOnly == 1))
         return named;
-    QList<qint64> roots;
-    for (const SchemaEntry &entry : std::as_const(m_schema))
-        if (entry.type == QLatin1String("index") && entry.root > 0)
-            roots.append(entry.root);
-    const QSet<qint64> crossed = m_pages.crossedIndexes(roots);
     for (size_t i = 0; i < m_salvaged.size(); ++i) {
         const auto index = std::find_if(m_schema.cbegin(), m_schema.cend(), [&](const SchemaEntry &entry) {
             return inDoubt(m_salvaged[i]) && entry.type == QLatin1String("index") && entry.root > 0
-                   && !crossed.contains(entry.root) && entry.table.compare(m_salvaged[i].name, Qt::CaseInsensitive) == 0;
+                   && !m_crossed.contains(entry.root) && entry.table.compare(m_salvaged[i].name, Qt::CaseInsensitive) == 0;
         });
         const QString column = index == m_schema.cend() ? QString() : indexColumns(index->sql).value(0);
         const QStringList &names = m_salvaged[i].declared.names;
@@ -460,13 +462,6 @@ bool Salvager::placeUnreached(const QSqlDatabase &db)
 // the indexes disagree with.
 void Salvager::checkIndexes(const QSqlDatabase &db)
 {
-    // An index whose tree crosses another's may be reading the other's entries: neither
-    // tells anything of the rows.
-    QList<qint64> indexRoots;
-    for (const SchemaEntry &entry : std::as_const(m_schema))
-        if (entry.type == QLatin1String("index") && entry.root > 0)
-            indexRoots.append(entry.root);
-    m_crossed = m_pages.crossedIndexes(indexRoots);
     for (Salvaged &table : m_salvaged) {
         m_copied += table.copy->copied;
         m_result.clashed += table.copy->clashed;

@@ -159,17 +159,12 @@ double fitOf(const Columns &columns, const Tree &tree)
 class Chooser
 {
 public:
-    Chooser(DatabasePages &pages, const QList<WantedTable> &tables)
+    Chooser(DatabasePages &pages, const QList<WantedTable> &tables, const QSet<qint64> &crossed)
         : m_pages(pages)
         , m_tables(tables)
+        , m_crossed(crossed)
         , m_evidence(tables.size())
     {
-        // An index whose tree crosses another's may be reading the other's entries.
-        QList<qint64> roots;
-        for (const WantedTable &table : tables)
-            for (const SchemaEntry &index : table.indexes)
-                roots.append(index.root);
-        m_crossed = pages.crossedIndexes(roots);
     }
 
     // Adds a tree that a table may take, read as far as its first rows or, with count, whole
@@ -473,8 +468,8 @@ private:
 
     DatabasePages &m_pages;
     const QList<WantedTable> &m_tables;
+    const QSet<qint64> &m_crossed;   // the roots of the indexes that cross another, which tell nothing
     QList<std::optional<Evidence>> m_evidence;   // by table, read when needed
-    QSet<qint64> m_crossed;        // the roots of the indexes that cross another
     QSet<qint64> m_named;          // the row ids the indexes' first entries name
     QList<Tree> m_trees;
     QList<QList<double>> m_fits;   // of each tree, how well it fits each table
@@ -486,9 +481,10 @@ private:
 
 } // namespace
 
-TreeChoice chooseTrees(DatabasePages &pages, const QList<WantedTable> &tables, const QList<qint64> &lineRoots)
+TreeChoice chooseTrees(DatabasePages &pages, const QList<WantedTable> &tables, const QList<qint64> &lineRoots,
+                       const QSet<qint64> &crossedIndexes)
 {
-    Chooser chooser(pages, tables);
+    Chooser chooser(pages, tables, crossedIndexes);
     QSet<qint64> named;
     for (const qint64 root : lineRoots) {
         if (named.contains(root) || pages.treeAt(root) != DatabasePages::Tree::Table)

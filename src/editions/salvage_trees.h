@@ -8,6 +8,7 @@
 #include "editions/salvage_schema.h"
 
 #include <QList>
+#include <QSet>
 #include <QStringList>
 
 class DatabasePages;
@@ -36,6 +37,7 @@ struct TreeChoice {
 // the root its line names, unless another took it. Where a table took a tree its own line
 // does not name, and another table of the same columns could have taken it as well, the
 // two are told as alike.
-TreeChoice chooseTrees(DatabasePages &pages, const QList<WantedTable> &tables, const QList<qint64> &lineRoots);
+TreeChoice chooseTrees(DatabasePages &pages, const QList<WantedTable> &tables, const QList<qint64> &lineRoots,
+                       const QSet<qint64> &crossedIndexes);
 
 } // namespace Salvage
